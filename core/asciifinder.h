@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nomix {
+
+// Maps 'a'..'z' onto 'A'..'Z' and leaves every other byte as it is: the only
+// case folding the program knows.
+std::string UpperCaseAscii(std::string_view text);
+
+// Finds an upper-cased needle in text as if the text were upper-cased too,
+// without copying or upper-casing the text. A letter of the needle matches
+// itself and its lower-case form; any other byte matches only itself.
+//
+// The scan tests the needle's first and last byte on 16 (SSE2) or 32 (AVX2,
+// chosen at run time) positions at once and compares the rest only where
+// both agree, so common text streams through at close to memory speed.
+class AsciiFinder {
+public:
+    static constexpr size_t npos = static_cast<size_t>(-1);
+
+    explicit AsciiFinder(std::string_view upperNeedle);
+
+    size_t size() const { return needle_.size(); }
+    // Offset of the first occurrence in [text, text + length), or npos. An
+    // empty needle occurs nowhere.
+    size_t find(const char* text, size_t length) const;
+    size_t find(std::string_view text) const { return find(text.data(), text.size()); }
+
+    // True when the needle stands at `text` (which has at least size() bytes).
+    bool matchesAt(const char* text) const;
+
+private:
+    size_t findScalar(const char* text, size_t from, size_t length) const;
+    size_t findSse2(const char* text, size_t length) const;
+    size_t findAvx2(const char* text, size_t length) const;
+
+    std::string needle_;
+    // Byte i of a text matches needle byte i when (byte | orMask_[i]) == folded_[i].
+    std::vector<uint8_t> orMask_;
+    std::vector<uint8_t> folded_;
+    bool useAvx2_ = false;
+};
+
+} // namespace nomix

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "databaselines.h"
+#include "producttable.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace nomix {
+
+// Where the two data files are: the common directory and the two file names,
+// joined as typed.
+struct DataLocation {
+    std::string directory;
+    std::string databaseName; // name database, NOMIX.DAT
+    std::string tableName;    // product table, NOMIX.CFG
+
+    std::string databasePath() const;
+    std::string tablePath() const;
+};
+
+// True when the name database exists; otherwise whether the product table
+// does.
+bool DatabaseFilesPresent(const DataLocation& location);
+
+struct Database {
+    ProductTable table;
+    NameDatabase names;
+};
+
+// Both files read, the product table first. Empty when neither file exists;
+// throws EInOutError or ENomixError on any other failure.
+std::optional<Database> LoadDatabaseFiles(const DataLocation& location,
+                                          const std::function<void()>& onProgress = {});
+
+} // namespace nomix

@@ -1,0 +1,82 @@
+#include "datafile.h"
+
+#include "inouterror.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace nomix {
+
+namespace {
+
+constexpr size_t kReadChunk = 8u << 20;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::string JoinDataPath(const std::string& directory, const std::string& fileName) {
+    return directory + "/" + fileName;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+FileBytes ReadFileBytes(const std::string& path, const std::function<void()>& onChunk) {
+    // O_NONBLOCK keeps the open of a FIFO without a writer from blocking;
+    // anything that is not a regular file is refused right after.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        ThrowInOutError(errno, path);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        ThrowInOutError(errno, path);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ThrowInOutError(S_ISDIR(st.st_mode) ? EISDIR : EACCES, path);
+    }
+    FileBytes result;
+    result.expectedSize = static_cast<size_t>(st.st_size);
+    result.modifiedSeconds = static_cast<long long>(st.st_mtim.tv_sec);
+    result.data.reset(new char[result.expectedSize + 1]);
+    while (result.size < result.expectedSize) {
+        const size_t want = std::min(kReadChunk, result.expectedSize - result.size);
+        const ssize_t got = ::read(fd.get(), result.data.get() + result.size, want);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowInOutError(errno, path);
+        }
+        if (got == 0) {
+            break; // the file shrank while we read it
+        }
+        result.size += static_cast<size_t>(got);
+        if (onChunk) {
+            onChunk();
+        }
+    }
+    return result;
+}
+
+} // namespace nomix

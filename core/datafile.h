@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace nomix {
+
+// Paths are joined as the user typed them: directory text, "/", file-name
+// text, with no normalisation.
+std::string JoinDataPath(const std::string& directory, const std::string& fileName);
+
+// True when `path` names something that exists and is not a directory.
+bool FileExists(const std::string& path);
+
+// The whole of a regular file read into memory. Directories, FIFOs and
+// devices are refused up front ("File access denied"), so a data file that
+// is not a file fails at once instead of hanging or reading forever.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;         // bytes actually read
+    size_t expectedSize = 0; // the size the file had when opened
+    long long modifiedSeconds = 0;
+};
+
+// `onChunk` (may be empty) runs between large reads, so a caller can keep a
+// window painting while a big file comes in.
+FileBytes ReadFileBytes(const std::string& path, const std::function<void()>& onChunk = {});
+
+} // namespace nomix

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nomix {
+
+// The product table: one line naming the database edition and the products,
+// "label|entry|entry|...", followed by two bytes (normally CR LF) that belong
+// to no entry. Product i (1-based in the file) is column i - 1 everywhere.
+struct ProductTable {
+    std::string label;                // DatabaseLabel, shown on the status bar
+    std::vector<std::string> entries; // ProductEntry texts, unsplit (grid headers)
+};
+
+// Parses the bytes of a product table file: the text ends at the first NUL
+// byte, and the last two bytes of `fileSize` are cut off the product area.
+ProductTable ParseProductTable(std::string_view bytes, size_t fileSize);
+
+// Reads the table at `path`. A short read fails with the message
+// Could not read file "<nameAsTyped>".
+ProductTable ReadProductTable(const std::string& path, const std::string& nameAsTyped);
+
+// A product entry split into the product list's columns. Every word is
+// appended after one blank, so a non-empty name or version starts with a
+// blank, as the list shows it.
+struct ProductItem {
+    std::string name;
+    std::string version;
+    std::string date;
+};
+
+ProductItem SplitProductEntry(std::string_view entry);
+
+} // namespace nomix

@@ -1,0 +1,112 @@
+#include "clioptions.h"
+
+#include "core/inouterror.h"
+
+#include <charconv>
+
+namespace nomix {
+
+const char* const kCliUsage =
+    "Usage: nomix95-cli [--dir DIR] [--db FILE] [--config FILE]\n"
+    "                   [--begins] [--ends] [--complete] [--products LIST]\n"
+    "                   [--count | --indices | --tsv] STRING\n"
+    "\n"
+    "Looks up STRING in the names every antivirus product gives a virus.\n"
+    "\n"
+    "  --dir DIR        common directory of the data files\n"
+    "  --db FILE        name database file name (default NOMIX.DAT)\n"
+    "  --config FILE    product table file name (default NOMIX.CFG)\n"
+    "  --begins         names that begin with STRING\n"
+    "  --ends           names that end with STRING\n"
+    "  --complete       names that are STRING (also --begins with --ends)\n"
+    "  --products LIST  comma-separated product numbers (1-based) to search\n"
+    "  --count          print the number of hits\n"
+    "  --indices        print the 0-based line index of each hit\n"
+    "  --tsv            print the products' names for each hit (default)\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 with hits, 1 without, 2 on an error.\n";
+
+namespace {
+
+std::vector<int> parseProductList(const std::string& list) {
+    std::vector<int> products;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        if (comma == std::string::npos) {
+            comma = list.size();
+        }
+        const std::string item = list.substr(start, comma - start);
+        int value = 0;
+        const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
+        if (item.empty() || ec != std::errc() || end != item.data() + item.size() || value < 1) {
+            throw ENomixError("'" + item + "' is not a valid product number");
+        }
+        products.push_back(value);
+        start = comma + 1;
+    }
+    return products;
+}
+
+} // namespace
+
+CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults) {
+    CliOptions options;
+    options.location = defaults;
+    bool textGiven = false;
+    auto valueOf = [&](size_t& i) -> const std::string& {
+        if (i + 1 >= args.size()) {
+            throw ENomixError("option " + args[i] + " needs a value");
+        }
+        return args[++i];
+    };
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (arg == "--") {
+                optionsEnded = true;
+            } else if (arg == "--dir") {
+                options.location.directory = valueOf(i);
+            } else if (arg == "--db") {
+                options.location.databaseName = valueOf(i);
+            } else if (arg == "--config") {
+                options.location.tableName = valueOf(i);
+            } else if (arg == "--begins") {
+                options.begins = true;
+            } else if (arg == "--ends") {
+                options.ends = true;
+            } else if (arg == "--complete") {
+                options.complete = true;
+            } else if (arg == "--products") {
+                options.productsGiven = true;
+                options.products = parseProductList(valueOf(i));
+            } else if (arg == "--count") {
+                options.output = CliOutput::Count;
+            } else if (arg == "--indices") {
+                options.output = CliOutput::Indices;
+            } else if (arg == "--tsv") {
+                options.output = CliOutput::Tsv;
+            } else if (arg == "--help" || arg == "-h") {
+                options.help = true;
+            } else if (arg == "--version") {
+                options.version = true;
+            } else {
+                throw ENomixError("unknown option " + arg);
+            }
+            continue;
+        }
+        if (textGiven) {
+            throw ENomixError("only one search string may be given");
+        }
+        options.text = arg;
+        textGiven = true;
+    }
+    if (!options.help && !options.version && !textGiven) {
+        throw ENomixError("no search string given (see --help)");
+    }
+    return options;
+}
+
+} // namespace nomix

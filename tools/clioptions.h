@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/database.h"
+#include "core/searchengine.h"
+
+#include <string>
+#include <vector>
+
+namespace nomix {
+
+enum class CliOutput { Tsv, Count, Indices };
+
+struct CliOptions {
+    DataLocation location;
+    bool begins = false;
+    bool ends = false;
+    bool complete = false;
+    bool productsGiven = false;
+    std::vector<int> products; // 1-based, as typed
+    CliOutput output = CliOutput::Tsv;
+    std::string text;
+    bool help = false;
+    bool version = false;
+};
+
+// Parses the command line (without the program name). Throws ENomixError
+// with a one-line message for anything it cannot use.
+CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults);
+
+extern const char* const kCliUsage;
+
+} // namespace nomix
