@@ -9,7 +9,9 @@ namespace nomix {
 
 namespace {
 
-bool isUpperLetter(unsigned char c) { return c >= 'A' && c <= 'Z'; }
+bool isUpperLetter(unsigned char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 bool cpuHasAvx2() {
 #ifdef NOMIX_X86

@@ -20,7 +20,7 @@ std::string UpperCaseAscii(std::string_view text);
 // chosen at run time) positions at once and compares the rest only where
 // both agree, so common text streams through at close to memory speed.
 class AsciiFinder {
-public:
+  public:
     static constexpr size_t npos = static_cast<size_t>(-1);
 
     explicit AsciiFinder(std::string_view upperNeedle);
@@ -34,7 +34,7 @@ public:
     // True when the needle stands at `text` (which has at least size() bytes).
     bool matchesAt(const char* text) const;
 
-private:
+  private:
     size_t findScalar(const char* text, size_t from, size_t length) const;
     size_t findSse2(const char* text, size_t length) const;
     size_t findAvx2(const char* text, size_t length) const;

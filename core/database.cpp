@@ -4,9 +4,13 @@
 
 namespace nomix {
 
-std::string DataLocation::databasePath() const { return JoinDataPath(directory, databaseName); }
+std::string DataLocation::databasePath() const {
+    return JoinDataPath(directory, databaseName);
+}
 
-std::string DataLocation::tablePath() const { return JoinDataPath(directory, tableName); }
+std::string DataLocation::tablePath() const {
+    return JoinDataPath(directory, tableName);
+}
 
 bool DatabaseFilesPresent(const DataLocation& location) {
     if (FileExists(location.databasePath())) {

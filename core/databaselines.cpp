@@ -39,7 +39,8 @@ DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t size,
     size_t pos = 0;
     while (pos < size_) {
         const void* cr = std::memchr(data + pos, kCR, size_ - pos);
-        const size_t lineEnd = cr ? static_cast<size_t>(static_cast<const char*>(cr) - data) : size_;
+        const size_t lineEnd =
+            cr ? static_cast<size_t>(static_cast<const char*>(cr) - data) : size_;
         addLine(pos, lineEnd);
         pos = lineEnd + 1;
         if (pos < size_ && data[pos] == kLF && cr) {
@@ -67,9 +68,9 @@ size_t DatabaseLines::lineAtOrBefore(size_t offset) const {
 }
 
 double DayNumberFromDate(int year, int month, int day) {
-    return static_cast<double>(daysFromCivil(year, static_cast<unsigned>(month),
-                                             static_cast<unsigned>(day)) -
-                               kDay1899_12_30);
+    return static_cast<double>(
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+        kDay1899_12_30);
 }
 
 double DayNumberFromFileTime(long long unixSeconds) {

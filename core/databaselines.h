@@ -16,7 +16,7 @@ namespace nomix {
 // loads at about the speed of reading it and costs little more memory than
 // its size. Line k (0-based) is how a virus is referred to everywhere else.
 class DatabaseLines {
-public:
+  public:
     DatabaseLines() = default;
     // Splits `bytes` (of which `size` are valid) into lines: a CR ends a line,
     // a LF right after that CR goes with it, any other LF is an ordinary
@@ -37,7 +37,7 @@ public:
     // The line whose text begins at or before `offset` (the last such line).
     size_t lineAtOrBefore(size_t offset) const;
 
-private:
+  private:
     void addLine(size_t rawBegin, size_t rawEnd);
 
     std::unique_ptr<char[]> buffer_;

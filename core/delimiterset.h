@@ -9,7 +9,7 @@ namespace nomix {
 // A set of byte values, one bit each: bit v of byte v / 8 is set when byte
 // value v is a delimiter. Thirty-two bytes, cheap to copy and to test.
 class DelimiterSet {
-public:
+  public:
     constexpr DelimiterSet() = default;
     constexpr DelimiterSet(std::initializer_list<unsigned char> bytes) {
         for (unsigned char b : bytes) {
@@ -20,7 +20,7 @@ public:
     constexpr void add(unsigned char b) { bits_[b >> 3] |= static_cast<uint8_t>(1u << (b & 7)); }
     constexpr bool contains(unsigned char b) const { return (bits_[b >> 3] >> (b & 7)) & 1u; }
 
-private:
+  private:
     std::array<uint8_t, 32> bits_{};
 };
 

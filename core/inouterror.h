@@ -9,27 +9,27 @@ namespace nomix {
 // found", "Disk full", ...) that the user sees, and the path involved so a
 // command-line caller can name the file.
 class EInOutError : public std::runtime_error {
-public:
+  public:
     EInOutError(const std::string& message, std::string path, int errorCode = 0)
         : std::runtime_error(message), path_(std::move(path)), errorCode_(errorCode) {}
 
     const std::string& path() const { return path_; }
     int errorCode() const { return errorCode_; }
 
-private:
+  private:
     std::string path_;
     int errorCode_;
 };
 
 // Any other failure the program detects itself, with its own text.
 class ENomixError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // The product table file gave fewer bytes than its size promised.
 class EShortReadError : public ENomixError {
-public:
+  public:
     using ENomixError::ENomixError;
 };
 

@@ -13,7 +13,7 @@ namespace nomix {
 // and the products from the 33rd on travel in a text of '1' and '0'
 // (LastSelectionEx), so no product's state ever depends on another's.
 class ProductSelection {
-public:
+  public:
     ProductSelection() = default;
     explicit ProductSelection(size_t count) : states_(count, true) {}
 
@@ -36,7 +36,7 @@ public:
     // AllProductsSelected.
     bool allSelected() const;
 
-private:
+  private:
     std::vector<bool> states_;
 };
 

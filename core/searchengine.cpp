@@ -14,7 +14,7 @@ namespace {
 constexpr size_t kSliceBytes = 256 * 1024;
 
 class LineSearch {
-public:
+  public:
     LineSearch(const DatabaseLines& lines, const SearchRequest& request, SearchObserver* observer)
         : lines_(lines), request_(request), observer_(observer),
           finder_(UpperCaseAscii(request.text)) {}
@@ -42,7 +42,7 @@ public:
         return std::move(outcome_);
     }
 
-private:
+  private:
     size_t endOfSlice(size_t k) const {
         const size_t target = lines_.beginOf(k) + kSliceBytes;
         return std::max(k + 1, std::min(lines_.count(), lines_.lineAtOrBefore(target) + 1));

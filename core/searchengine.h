@@ -34,7 +34,7 @@ struct SearchRequest {
 // What the engine tells its caller while it runs. The engine knows nothing of
 // any user interface; the desktop program forwards these to its widgets.
 class SearchObserver {
-public:
+  public:
     virtual ~SearchObserver() = default;
     // k * 100 div n for the line about to be examined.
     virtual void progressChanged(int /*percent*/) {}

@@ -21,7 +21,7 @@ constexpr int kExitError = 2;
 
 // Buffered standard output: hit lists run to millions of lines.
 class Output {
-public:
+  public:
     ~Output() { flush(); }
     void put(std::string_view text) {
         buffer_.append(text);
@@ -37,7 +37,7 @@ public:
         }
     }
 
-private:
+  private:
     std::string buffer_;
 };
 
@@ -51,8 +51,8 @@ ProductSelection selectionFor(const CliOptions& options, size_t productCount) {
     }
     for (int product : options.products) {
         if (static_cast<size_t>(product) > productCount) {
-            throw ENomixError("there is no product " + std::to_string(product) + " (the table has " +
-                              std::to_string(productCount) + ")");
+            throw ENomixError("there is no product " + std::to_string(product) +
+                              " (the table has " + std::to_string(productCount) + ")");
         }
         selection.setSelected(static_cast<size_t>(product - 1), true);
     }
@@ -99,8 +99,9 @@ int run(const CliOptions& options) {
     }
     std::optional<Database> db = LoadDatabaseFiles(options.location);
     if (!db) {
-        throw ENomixError("Could not open the database: neither " + options.location.databasePath() +
-                          " nor " + options.location.tablePath() + " exists");
+        throw ENomixError("Could not open the database: neither " +
+                          options.location.databasePath() + " nor " + options.location.tablePath() +
+                          " exists");
     }
     const size_t productCount = db->table.entries.size();
     const ProductSelection selection = selectionFor(options, productCount);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace nomix {
+
+// The common open, save and folder dialogs, behind one door so tests can
+// preset the answer. An empty answer means the user cancelled.
+class FileDialog {
+  public:
+    static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                   const QString& filter);
+    static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                   const QString& filter);
+    static QString getExistingDirectory(QWidget* parent, const QString& caption,
+                                        const QString& dir);
+
+    // For tests: the next dialogs answer these (in order) without showing.
+    static void presetAnswers(const QList<QString>& answers);
+
+    struct Asked {
+        QString caption;
+        QString dir;
+        QString filter;
+    };
+    static const QList<Asked>& asked();
+    static void clearAsked();
+};
+
+} // namespace nomix

@@ -1,0 +1,126 @@
+#include "messagebox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace nomix {
+
+namespace {
+
+QList<MessageBox::Button>& presets() {
+    static QList<MessageBox::Button> queue;
+    return queue;
+}
+
+QList<MessageBox::Shown>& history() {
+    static QList<MessageBox::Shown> list;
+    return list;
+}
+
+bool& autoAnswer() {
+    static bool on = false;
+    return on;
+}
+
+MessageBox::Button firstButtonOf(MessageBox::Buttons buttons) {
+    for (MessageBox::Button b :
+         {MessageBox::Ok, MessageBox::Yes, MessageBox::No, MessageBox::Cancel}) {
+        if (buttons & b) {
+            return b;
+        }
+    }
+    return MessageBox::Ok;
+}
+
+QMessageBox::Icon iconOf(MessageBox::Kind kind) {
+    switch (kind) {
+    case MessageBox::Error:
+        return QMessageBox::Critical;
+    case MessageBox::Warning:
+        return QMessageBox::Warning;
+    case MessageBox::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons standardButtonsOf(MessageBox::Buttons buttons) {
+    QMessageBox::StandardButtons result;
+    if (buttons & MessageBox::Ok) {
+        result |= QMessageBox::Ok;
+    }
+    if (buttons & MessageBox::Cancel) {
+        result |= QMessageBox::Cancel;
+    }
+    if (buttons & MessageBox::Yes) {
+        result |= QMessageBox::Yes;
+    }
+    if (buttons & MessageBox::No) {
+        result |= QMessageBox::No;
+    }
+    return result;
+}
+
+MessageBox::Button buttonOf(int standard) {
+    switch (standard) {
+    case QMessageBox::Ok:
+        return MessageBox::Ok;
+    case QMessageBox::Cancel:
+        return MessageBox::Cancel;
+    case QMessageBox::Yes:
+        return MessageBox::Yes;
+    case QMessageBox::No:
+        return MessageBox::No;
+    default:
+        return MessageBox::NoButton;
+    }
+}
+
+} // namespace
+
+MessageBox::Button MessageBox::show(QWidget* parent, Kind kind, const QString& caption,
+                                    const QString& text, Buttons buttons) {
+    QString shownText = text;
+    shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    history().append({kind, caption, shownText});
+    if (!presets().isEmpty()) {
+        return presets().takeFirst();
+    }
+    if (autoAnswer()) {
+        return firstButtonOf(buttons);
+    }
+    QMessageBox box(iconOf(kind), caption, shownText, standardButtonsOf(buttons), parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setTextFormat(Qt::PlainText);
+    return buttonOf(box.exec());
+}
+
+MessageBox::Button MessageBox::error(QWidget* parent, const QString& text) {
+    return show(parent, Error, QStringLiteral("Error"), text, Ok);
+}
+
+MessageBox::Button MessageBox::information(QWidget* parent, const QString& text) {
+    return show(parent, Information, QStringLiteral("Information"), text, Ok);
+}
+
+void MessageBox::reportException(QWidget* parent, const QString& message) {
+    show(parent, Error, QApplication::applicationName(), message + QLatin1Char('.'), Ok);
+}
+
+void MessageBox::presetAnswers(const QList<Button>& answers) {
+    presets() = answers;
+}
+
+void MessageBox::setAutoAnswer(bool on) {
+    autoAnswer() = on;
+}
+
+const QList<MessageBox::Shown>& MessageBox::shown() {
+    return history();
+}
+
+void MessageBox::clearShown() {
+    history().clear();
+}
+
+} // namespace nomix

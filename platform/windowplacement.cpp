@@ -1,0 +1,34 @@
+#include "windowplacement.h"
+
+#include <QScreen>
+#include <QWidget>
+
+namespace nomix {
+
+QPoint CenteredPosition(const QRect& main, const QSize& size, const QRect& workArea) {
+    int left = main.left() + (main.width() - size.width()) / 2;
+    int top = main.top() + (main.height() - size.height()) / 2;
+    if (left < workArea.left()) {
+        left = workArea.left();
+    } else if (left + size.width() > workArea.left() + workArea.width()) {
+        left = workArea.left() + workArea.width() - size.width();
+    }
+    if (top < workArea.top()) {
+        top = workArea.top();
+    } else if (top + size.height() > workArea.top() + workArea.height()) {
+        top = workArea.top() + workArea.height() - size.height();
+    }
+    return {left, top};
+}
+
+void CenterOnMainWindow(QWidget* window, const QWidget* mainWindow) {
+    if (!window || !mainWindow) {
+        return;
+    }
+    const QScreen* screen = mainWindow->screen();
+    const QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
+    window->adjustSize();
+    window->move(CenteredPosition(mainWindow->frameGeometry(), window->frameSize(), workArea));
+}
+
+} // namespace nomix

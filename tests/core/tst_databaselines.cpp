@@ -1,0 +1,144 @@
+#include "core/databaselines.h"
+#include "core/inouterror.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+using namespace nomix;
+
+namespace {
+
+DatabaseLines linesOf(const QByteArray& bytes) {
+    std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(bytes.size()) + 1]);
+    std::memcpy(buffer.get(), bytes.constData(), static_cast<size_t>(bytes.size()));
+    return DatabaseLines(std::move(buffer), static_cast<size_t>(bytes.size()));
+}
+
+QStringList textsOf(const DatabaseLines& lines) {
+    QStringList texts;
+    for (size_t i = 0; i < lines.count(); ++i) {
+        const std::string_view line = lines.at(i);
+        texts << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestDatabaseLines : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lineRules_data();
+    void lineRules();
+    void longLineHasNoLimit();
+    void readsSampleDatabase();
+    void missingFile();
+    void dayNumbers_data();
+    void dayNumbers();
+    void fileDateIsLocalAndEven();
+};
+
+void TestDatabaseLines::lineRules_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("crlf") << QByteArray("|A|B|\r\n|C|\r\n") << QStringList{"A|B", "C"};
+    QTest::newRow("first and last characters dropped whatever they are")
+        << QByteArray("xA|Bx\r\n") << QStringList{"A|B"};
+    QTest::newRow("cr alone ends a line") << QByteArray("|A|\r|B|\r") << QStringList{"A", "B"};
+    QTest::newRow("lf alone is a character")
+        << QByteArray("|A|\n|B|\r\n") << QStringList{"A|\n|B"};
+    QTest::newRow("last line without line end") << QByteArray("|A|\r\n|B|") << QStringList{"A", "B"};
+    QTest::newRow("byte 26 ends the file") << QByteArray("|A|\r\n|B|\x1a|C|\r\n")
+                                           << QStringList{"A", "B"};
+    QTest::newRow("byte 26 first") << QByteArray("\x1a|A|\r\n") << QStringList{};
+    QTest::newRow("short lines keep their index")
+        << QByteArray("ab\r\nx\r\n\r\n|C|\r\n") << QStringList{"", "", "", "C"};
+    QTest::newRow("cr cr lf") << QByteArray("|A|\r\r\n") << QStringList{"A", ""};
+    QTest::newRow("lf cr") << QByteArray("|A|\n\r") << QStringList{"A|"};
+    QTest::newRow("three characters") << QByteArray("abc\r\n") << QStringList{"b"};
+    QTest::newRow("nul is a character") << QByteArray("|A\0B|\r\n", 7)
+                                        << QStringList{QString::fromLatin1("A\0B", 3)};
+}
+
+void TestDatabaseLines::lineRules() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    QCOMPARE(textsOf(linesOf(bytes)), lines);
+}
+
+void TestDatabaseLines::longLineHasNoLimit() {
+    QByteArray big(5 * 1024 * 1024, 'N');
+    big[0] = '|';
+    big[big.size() - 1] = '|';
+    const DatabaseLines lines = linesOf(big + "\r\n|B|\r\n");
+    QCOMPARE(lines.count(), size_t(2));
+    QCOMPARE(lines.at(0).size(), size_t(big.size() - 2));
+    QCOMPARE(std::string(lines.at(1)), std::string("B"));
+}
+
+void TestDatabaseLines::readsSampleDatabase() {
+    const NameDatabase db = ReadNameDatabase(std::string(NOMIX_SAMPLE_DIR) + "/NOMIX.DAT");
+    QCOMPARE(db.lines.count(), size_t(500));
+    QVERIFY(db.lines.at(0).substr(0, 9) == "NO_VIRUS|");
+    QVERIFY(db.lines.at(499).back() != '|');
+    QVERIFY(db.date > DayNumberFromDate(2000, 1, 1));
+}
+
+void TestDatabaseLines::missingFile() {
+    QTemporaryDir dir;
+    QVERIFY_THROWS_EXCEPTION(EInOutError, ReadNameDatabase(dir.filePath("none").toStdString()));
+}
+
+void TestDatabaseLines::dayNumbers_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<double>("number");
+    QTest::newRow("origin") << 1899 << 12 << 30 << 0.0;
+    QTest::newRow("first of 1900") << 1900 << 1 << 1 << 2.0;
+    QTest::newRow("2000") << 2000 << 1 << 1 << 36526.0;
+    QTest::newRow("leap day") << 2024 << 2 << 29 << 45351.0;
+}
+
+void TestDatabaseLines::dayNumbers() {
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(int, day);
+    QFETCH(double, number);
+    QCOMPARE(DayNumberFromDate(year, month, day), number);
+}
+
+// The stored date is the local time of the file's modification, with odd
+// seconds rounded down, as packed file dates keep them.
+void TestDatabaseLines::fileDateIsLocalAndEven() {
+    qputenv("TZ", "UTC");
+    tzset();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("NOMIX.DAT");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("|A|\r\n");
+    file.close();
+    // 2024-02-29 13:45:07 UTC
+    const time_t when = 1709214307;
+    struct timeval times[2] = {{when, 0}, {when, 0}};
+    QCOMPARE(utimes(path.toLocal8Bit().constData(), times), 0);
+    const NameDatabase db = ReadNameDatabase(path.toStdString());
+    const double expected = 45351.0 + (13 * 3600 + 45 * 60 + 6) / 86400.0;
+    QVERIFY(qAbs(db.date - expected) < 1e-9);
+    qputenv("TZ", "Pacific/Auckland"); // UTC+13 in February
+    tzset();
+    const NameDatabase later = ReadNameDatabase(path.toStdString());
+    QVERIFY(qAbs(later.date - (expected + 13.0 / 24.0)) < 1e-9);
+}
+
+QTEST_APPLESS_MAIN(TestDatabaseLines)
+#include "tst_databaselines.moc"
