@@ -29,7 +29,7 @@ class LineSearch {
         while (k < n) {
             if (observer_) {
                 observer_->progressChanged(static_cast<int>(uint64_t(k) * 100 / n));
-                if (request_.background && observer_->processMessages()) {
+                if (request_.background && observer_->processMessages(outcome_.hitCount)) {
                     outcome_.stopped = true;
                     return std::move(outcome_);
                 }

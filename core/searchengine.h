@@ -42,7 +42,8 @@ class SearchObserver {
     virtual void counterChanged(int32_t /*hitCount*/) {}
     // Background searches only, between slices of work: run the user
     // interface; return true when the user asked the search to stop.
-    virtual bool processMessages() { return false; }
+    // `hitCountSoFar` lets a stop handler show the hits found until then.
+    virtual bool processMessages(int32_t /*hitCountSoFar*/) { return false; }
 };
 
 struct SearchOutcome {

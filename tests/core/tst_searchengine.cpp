@@ -102,7 +102,7 @@ public:
 
     void progressChanged(int percent) override { progress << percent; }
     void counterChanged(int32_t hitCount) override { counters << hitCount; }
-    bool processMessages() override { return ++messageCalls == stopAtCall; }
+    bool processMessages(int32_t) override { return ++messageCalls == stopAtCall; }
 };
 
 } // namespace
