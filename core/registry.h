@@ -1,0 +1,45 @@
+#pragma once
+
+#include "registryerror.h"
+
+#include <cstdint>
+#include <string>
+
+namespace nomix {
+
+// The few registry calls the settings store makes, so the store stays plain
+// core code and tests can hand it any registry. One key is open at a time;
+// value names are those of the current key. Reads and writes of a value that
+// cannot be served throw ERegistryError with the registry's own wording.
+// Costs one virtual call per value, a few dozen per run.
+class Registry {
+  public:
+    enum KeyOpening {
+        koFailed,   // the key can neither be opened nor created
+        koExisting, // the key was there before it was opened
+        koCreated,  // the key did not exist and was created by this call
+    };
+
+    virtual ~Registry() = default;
+
+    // Opens `path` (relative to HKEY_CURRENT_USER), creating it when missing.
+    virtual KeyOpening openKey(const std::string& path) = 0;
+
+    // An absent value, or one of size 0, reads as the empty text. Other
+    // types than a string or an expandable string are an error.
+    virtual std::string readString(const std::string& name) = 0;
+    // An absent value, or one longer than 4 bytes, fails to get data; any
+    // other type than a double word is an error.
+    virtual int32_t readInteger(const std::string& name) = 0;
+    bool readBool(const std::string& name) { return readInteger(name) != 0; }
+
+    virtual void writeString(const std::string& name, const std::string& value) = 0;
+    virtual void writeInteger(const std::string& name, int32_t value) = 0;
+    void writeBool(const std::string& name, bool value) { writeInteger(name, value ? 1 : 0); }
+
+    // Ends the work on the current key; a store that keeps its data
+    // elsewhere may commit the key's writes here and throw when it cannot.
+    virtual void closeKey() = 0;
+};
+
+} // namespace nomix

@@ -1,0 +1,150 @@
+#include "settingsstore.h"
+
+#include <algorithm>
+
+namespace nomix {
+
+namespace {
+
+struct OptionSlot {
+    const char* name;
+    bool StoredSettings::*holder;
+};
+
+// The eleven options in the order in which they are read and written.
+constexpr OptionSlot kOptionSlots[] = {
+    {"ShowNumericOnly", &StoredSettings::showNumericOnly},
+    {"ShowBitmaps", &StoredSettings::showBitmaps},
+    {"UpdateItemCounter", &StoredSettings::updateItemCounter},
+    {"StringMatch", &StoredSettings::stringMatch},
+    {"ShowOtherProducts", &StoredSettings::showOtherProducts},
+    {"SearchInBackground", &StoredSettings::searchInBackground},
+    {"AlarmDisabled", &StoredSettings::alarmDisabled},
+    {"SoundsDisabled", &StoredSettings::soundsDisabled},
+    {"LoadSelProducts", &StoredSettings::loadSelProducts},
+    {"SaveSelectedOnly", &StoredSettings::saveSelectedOnly},
+    {"MinimizeInTaskbar", &StoredSettings::minimizeInTaskbar},
+};
+
+// The Linux stand-in for the drive root an empty common directory means.
+constexpr const char* kRootFolder = "/";
+
+std::string HistoryValueName(size_t k) {
+    return "string#" + std::to_string(k);
+}
+
+// Each value goes straight into its holder, so a failure part-way leaves
+// the earlier values read and the later ones untouched.
+void ReadOptionValues(Registry& registry, StoredSettings& settings) {
+    settings.dataPath = registry.readString("DataPath");
+    if (settings.dataPath.empty()) {
+        settings.dataPath = kRootFolder;
+    }
+    settings.dataName = registry.readString("DataName");
+    settings.configName = registry.readString("ConfigName");
+    for (const OptionSlot& slot : kOptionSlots) {
+        settings.*slot.holder = registry.readBool(slot.name);
+    }
+    settings.listDetails = registry.readBool("ListDetails");
+    settings.productMask = static_cast<uint32_t>(registry.readInteger("LastSelection"));
+    settings.lastSelectionEx = registry.readString("LastSelectionEx");
+}
+
+void ReadHistory(Registry& registry, std::vector<std::string>& history) {
+    int32_t count = registry.readInteger("Count");
+    size_t entries = count > 0 ? std::min(static_cast<size_t>(count), kMaxLoadedHistory) : 0;
+    for (size_t k = 1; k <= entries; ++k) {
+        history.push_back(registry.readString(HistoryValueName(k)));
+    }
+}
+
+void WriteOptionValues(Registry& registry, const StoredSettings& settings) {
+    registry.writeString("DataPath", settings.dataPath);
+    registry.writeString("DataName", settings.dataName);
+    registry.writeString("ConfigName", settings.configName);
+    for (const OptionSlot& slot : kOptionSlots) {
+        registry.writeBool(slot.name, settings.*slot.holder);
+    }
+    registry.writeBool("ListDetails", settings.listDetails);
+    registry.writeInteger("LastSelection", static_cast<int32_t>(settings.productMask));
+    registry.writeString("LastSelectionEx", settings.lastSelectionEx);
+}
+
+// Values beyond the new Count that an earlier save wrote are left alone.
+void WriteHistory(Registry& registry, const std::vector<std::string>& history) {
+    registry.writeInteger("Count", static_cast<int32_t>(history.size()));
+    for (size_t k = 1; k <= history.size(); ++k) {
+        registry.writeString(HistoryValueName(k), history[k - 1]);
+    }
+}
+
+// Opens `key` and, unless it was created just now (nothing stored yet),
+// reads it with `read`. Returns false when the key cannot be opened.
+template <typename ReadValues> bool ReadKey(Registry& registry, const char* key, ReadValues read) {
+    Registry::KeyOpening opening = registry.openKey(key);
+    if (opening == Registry::koFailed) {
+        return false;
+    }
+    try {
+        if (opening == Registry::koExisting) {
+            read();
+        }
+    } catch (...) {
+        registry.closeKey();
+        throw;
+    }
+    registry.closeKey();
+    return true;
+}
+
+// The key is closed even when a write fails, so the writes before the
+// failing one are kept, as they would be in a registry.
+template <typename WriteValues>
+bool WriteKey(Registry& registry, const char* key, WriteValues write) {
+    if (registry.openKey(key) == Registry::koFailed) {
+        return false;
+    }
+    try {
+        write();
+    } catch (...) {
+        try {
+            registry.closeKey();
+        } catch (...) {
+            // the first failure is the one to report
+        }
+        throw;
+    }
+    registry.closeKey();
+    return true;
+}
+
+} // namespace
+
+std::string LoadSettings(Registry& registry, StoredSettings& settings) {
+    try {
+        if (!ReadKey(registry, kOptionsKey, [&] { ReadOptionValues(registry, settings); })) {
+            return kRootKeyMessage;
+        }
+        if (!ReadKey(registry, kSearchKey, [&] { ReadHistory(registry, settings.history); })) {
+            return kRootKeyMessage;
+        }
+    } catch (const ERegistryError& error) {
+        return error.what();
+    }
+    return {};
+}
+
+std::string SaveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded) {
+    if (!databaseLoaded) {
+        return {};
+    }
+    if (!WriteKey(registry, kOptionsKey, [&] { WriteOptionValues(registry, settings); })) {
+        return kRootKeyMessage;
+    }
+    if (!WriteKey(registry, kSearchKey, [&] { WriteHistory(registry, settings.history); })) {
+        return kRootKeyMessage;
+    }
+    return {};
+}
+
+} // namespace nomix

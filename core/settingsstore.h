@@ -1,0 +1,65 @@
+#pragma once
+
+#include "registry.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nomix {
+
+inline constexpr const char* kOptionsKey = "Software\\Talvora\\Nomix\\1.1\\Options";
+inline constexpr const char* kSearchKey = "Software\\Talvora\\Nomix\\1.1\\Search";
+inline constexpr const char* kRootKeyMessage = "Could not open the root key HKEY_CURRENT_USER";
+
+// A stored history longer than this is read only this far: a damaged Count
+// must not make the start-up append entries until memory runs out.
+inline constexpr size_t kMaxLoadedHistory = 1000;
+
+// What the settings store reads and writes, as plain values: the window
+// copies its holders (edit boxes, check boxes, flags, the search box's list)
+// in before a load or save and back out after a load. Each member starts in
+// the state its holder has before the settings are read, except the three
+// file locations, which the window fills with its own defaults. Costs
+// nothing beyond its strings.
+struct StoredSettings {
+    std::string dataPath;   // DataPath: the common directory
+    std::string dataName;   // DataName: the name database's file name
+    std::string configName; // ConfigName: the product table's file name
+
+    // The eleven options, in the order in which they are stored.
+    bool showNumericOnly = false;
+    bool showBitmaps = true;
+    bool updateItemCounter = false;
+    bool stringMatch = false;
+    bool showOtherProducts = true;
+    bool searchInBackground = true;
+    bool alarmDisabled = false;
+    bool soundsDisabled = false;
+    bool loadSelProducts = false;
+    bool saveSelectedOnly = false;
+    bool minimizeInTaskbar = false;
+
+    bool listDetails = false;
+    uint32_t productMask = 0xFFFFFFFFu; // LastSelection: products 1 to 32
+    std::string lastSelectionEx;        // '1' or '0' per product from the 33rd on
+
+    std::vector<std::string> history; // oldest first, as the search box lists it
+
+    bool operator==(const StoredSettings&) const = default;
+};
+
+// Reads the Options and Search keys into `settings`, value by value, and
+// stops at the first value that cannot be read: what was read before it
+// stays, everything after it keeps its state. Returns the message the user
+// must see (empty when there is none). A key that did not exist before this
+// start (the first run) is skipped silently, leaving its holders as they were.
+std::string LoadSettings(Registry& registry, StoredSettings& settings);
+
+// Writes everything back, but only in a run in which a database was loaded.
+// Returns the message the user must see when a key cannot be opened; a
+// value that cannot be written throws ERegistryError, ending the save there.
+std::string SaveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded);
+
+} // namespace nomix

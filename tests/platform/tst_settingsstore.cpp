@@ -1,0 +1,315 @@
+#include "core/productselection.h"
+#include "core/settingsstore.h"
+#include "platform/registryfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <iterator>
+#include <vector>
+
+using nomix::kRootKeyMessage;
+using nomix::RegistryFile;
+using nomix::StoredSettings;
+
+namespace {
+
+const QByteArray kOptionsHead =
+    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Options]\n";
+const QByteArray kSearchHead = "\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Search]\n";
+
+// The holders as the window sets them up before the settings are read.
+StoredSettings Before() {
+    StoredSettings settings;
+    settings.dataPath = "/usr/share/nomix95/sample";
+    settings.dataName = "NOMIX.DAT";
+    settings.configName = "NOMIX.CFG";
+    return settings;
+}
+
+// The twelve flags in stored order: the eleven options, then ListDetails.
+const char* const kFlagNames[] = {"ShowNumericOnly",  "ShowBitmaps",       "UpdateItemCounter",
+                                  "StringMatch",      "ShowOtherProducts", "SearchInBackground",
+                                  "AlarmDisabled",    "SoundsDisabled",    "LoadSelProducts",
+                                  "SaveSelectedOnly", "MinimizeInTaskbar", "ListDetails"};
+bool StoredSettings::*const kFlags[] = {
+    &StoredSettings::showNumericOnly,   &StoredSettings::showBitmaps,
+    &StoredSettings::updateItemCounter, &StoredSettings::stringMatch,
+    &StoredSettings::showOtherProducts, &StoredSettings::searchInBackground,
+    &StoredSettings::alarmDisabled,     &StoredSettings::soundsDisabled,
+    &StoredSettings::loadSelProducts,   &StoredSettings::saveSelectedOnly,
+    &StoredSettings::minimizeInTaskbar, &StoredSettings::listDetails};
+
+// Every Options value in stored order, each unlike its state before a load
+// (a true flag stored as 2: any non-zero value reads as true).
+QList<QByteArray> StoredLines() {
+    QList<QByteArray> lines = {"\"DataPath\"=\"/data\"", "\"DataName\"=\"V.DAT\"",
+                               "\"ConfigName\"=\"V.CFG\""};
+    for (size_t i = 0; i < std::size(kFlags); ++i) {
+        bool stored = !(Before().*kFlags[i]);
+        lines << "\"" + QByteArray(kFlagNames[i]) + "\"=dword:" + (stored ? "00000002" : "0");
+    }
+    return lines << "\"LastSelection\"=dword:0000000f"
+                 << "\"LastSelectionEx\"=\"0110\"";
+}
+
+// What a load makes of the first `count` values of StoredLines().
+StoredSettings ReadUpTo(int count) {
+    StoredSettings s = Before();
+    std::vector<std::function<void()>> steps = {[&] { s.dataPath = "/data"; },
+                                                [&] { s.dataName = "V.DAT"; },
+                                                [&] { s.configName = "V.CFG"; }};
+    for (bool StoredSettings::*flag : kFlags) {
+        steps.push_back([&s, flag] { s.*flag = !(s.*flag); });
+    }
+    steps.push_back([&] { s.productMask = 0xf; });
+    steps.push_back([&] { s.lastSelectionEx = "0110"; });
+    for (int i = 0; i < count; ++i) {
+        steps[i]();
+    }
+    return s;
+}
+
+QString Describe(const StoredSettings& s) {
+    QString flags;
+    for (bool StoredSettings::*flag : kFlags) {
+        flags += s.*flag ? '1' : '0';
+    }
+    QStringList fields = {
+        QString::fromStdString(s.dataPath),   QString::fromStdString(s.dataName),
+        QString::fromStdString(s.configName), flags,
+        QString::number(s.productMask, 16),   QString::fromStdString(s.lastSelectionEx)};
+    for (const std::string& entry : s.history) {
+        fields << QString::fromLatin1(QByteArray::fromStdString(entry).toPercentEncoding());
+    }
+    return fields.join(" | ");
+}
+
+} // namespace
+
+class TestSettingsStore : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir configHome_;
+    QString filePath() const { return configHome_.filePath("Talvora/Nomix95.reg"); }
+
+    QByteArray fileBytes() const {
+        QFile file(filePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void writeFile(const QByteArray& bytes) {
+        QDir().mkpath(configHome_.filePath("Talvora"));
+        QFile file(filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+
+    // `searchLines` null: no Search key at all.
+    void writeSettings(const QList<QByteArray>& optionLines, const QByteArray& searchLines) {
+        QByteArray text = kOptionsHead + optionLines.join("\n") + "\n";
+        writeFile(searchLines.isNull() ? text : text + kSearchHead + searchLines + "\n");
+    }
+
+    StoredSettings load(QString* message = nullptr) {
+        StoredSettings settings = Before();
+        RegistryFile registry;
+        QString shown = QString::fromStdString(nomix::LoadSettings(registry, settings));
+        if (message) {
+            *message = shown;
+        }
+        return settings;
+    }
+
+    std::string save(const StoredSettings& settings, bool databaseLoaded = true) {
+        RegistryFile registry;
+        return nomix::SaveSettings(registry, settings, databaseLoaded);
+    }
+
+  private slots:
+    void init() {
+        QVERIFY(configHome_.isValid());
+        qputenv("XDG_CONFIG_HOME", configHome_.path().toLocal8Bit());
+        QFile::remove(filePath());
+    }
+
+    void firstRunKeepsEveryDefault() {
+        QString message;
+        QCOMPARE(Describe(load(&message)), Describe(Before()));
+        QCOMPARE(message, QString());
+        QVERIFY2(!QFile::exists(filePath()), "loading must not write");
+    }
+
+    void loadStopsAtFirstFailingValue_data() {
+        QTest::addColumn<int>("failing"); // index into StoredLines(); past the end: none fails
+        QTest::addColumn<QByteArray>("replacement"); // empty: the value is absent
+        QTest::addColumn<QString>("message");
+        auto row = [](const char* name, int failing, const char* line, const char* message) {
+            QTest::newRow(name) << failing << QByteArray(line) << QString(message);
+        };
+        row("all values read", 17, "", "");
+        row("absent boolean", 6, "", "Failed to get data for 'StringMatch'");
+        row("boolean as 4-byte string", 6, "\"StringMatch\"=\"yes\"",
+            "Invalid data type for 'StringMatch'");
+        row("boolean as 5-byte string", 6, "\"StringMatch\"=\"true\"",
+            "Failed to get data for 'StringMatch'");
+        row("file name as a number", 1, "\"DataName\"=dword:1", "Invalid data type for 'DataName'");
+        row("absent selection", 15, "", "Failed to get data for 'LastSelection'");
+        row("extra selection as a number", 16, "\"LastSelectionEx\"=dword:1",
+            "Invalid data type for 'LastSelectionEx'");
+    }
+
+    void loadStopsAtFirstFailingValue() {
+        QFETCH(int, failing);
+        QFETCH(QByteArray, replacement);
+        QFETCH(QString, message);
+        QList<QByteArray> lines = StoredLines();
+        if (failing < lines.size()) {
+            replacement.isEmpty() ? void(lines.removeAt(failing))
+                                  : void(lines[failing] = replacement);
+        }
+        writeSettings(lines, "\"Count\"=dword:1\n\"string#1\"=\"x\"");
+        QString shown;
+        StoredSettings loaded = load(&shown);
+        QCOMPARE(shown, message);
+        StoredSettings expected = ReadUpTo(failing);
+        if (message.isEmpty()) {
+            expected.history = {"x"};
+        }
+        QCOMPARE(Describe(loaded), Describe(expected));
+    }
+
+    // Only the very first start is spared; a key that exists empty still fails.
+    void emptyOptionsKeyFailsOnFirstOption() {
+        writeSettings({}, QByteArray());
+        QString message;
+        StoredSettings loaded = load(&message);
+        QCOMPARE(message, QString("Failed to get data for 'ShowNumericOnly'"));
+        StoredSettings expected = Before();
+        expected.dataPath = "/";
+        expected.dataName = expected.configName = "";
+        QCOMPARE(Describe(loaded), Describe(expected));
+    }
+
+    void historyLoad_data() {
+        QTest::addColumn<QByteArray>("searchLines"); // null: no Search key
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("message");
+        QByteArray thirtyOneLines = "\"Count\"=dword:1f";
+        QStringList thirtyOne;
+        for (int k = 1; k <= 31; ++k) {
+            thirtyOneLines += QString("\n\"string#%1\"=\"s%1\"").arg(k).toLatin1();
+            thirtyOne << QString("s%1").arg(k);
+        }
+        QStringList damaged(nomix::kMaxLoadedHistory, QString());
+        damaged[0] = "a";
+
+        QTest::newRow("no Search key") << QByteArray() << QStringList() << QString();
+        QTest::newRow("string#2 missing")
+            << QByteArray("\"Count\"=dword:3\n\"string#1\"=\"a\"\n\"string#3\"=\"c\"")
+            << QStringList{"a", "", "c"} << QString();
+        QTest::newRow("31 entries, not trimmed") << thirtyOneLines << thirtyOne << QString();
+        QTest::newRow("damaged Count")
+            << QByteArray("\"Count\"=dword:7fffffff\n\"string#1\"=\"a\"") << damaged << QString();
+        QTest::newRow("Count missing") << QByteArray("\"string#1\"=\"a\"") << QStringList()
+                                       << QString("Failed to get data for 'Count'");
+        QTest::newRow("entry of the wrong type")
+            << QByteArray("\"Count\"=dword:3\n\"string#1\"=\"a\"\n\"string#2\"=dword:1")
+            << QStringList{"a"} << QString("Invalid data type for 'string#2'");
+    }
+
+    void historyLoad() {
+        QFETCH(QByteArray, searchLines);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, message);
+        writeSettings(StoredLines(), searchLines);
+        QString shown;
+        QStringList history;
+        for (const std::string& entry : load(&shown).history) {
+            history << QString::fromStdString(entry);
+        }
+        QCOMPARE(shown, message);
+        QCOMPARE(history, expected);
+    }
+
+    void corruptFileIsReportedAndKept() {
+        const QByteArray corrupt = kOptionsHead + "\"DataPath\"=\"C:\\NOMIX\"\n";
+        writeFile(corrupt);
+        QString message;
+        QCOMPARE(Describe(load(&message)), Describe(Before()));
+        QCOMPARE(message, QString(kRootKeyMessage));
+        QCOMPARE(save(ReadUpTo(17)), std::string(kRootKeyMessage));
+        QCOMPARE(fileBytes(), corrupt);
+    }
+
+    void survivesRestartByteForByte() {
+        StoredSettings settings = ReadUpTo(17);
+        settings.dataPath = "/home/analyst/\"odd\" \\ path\n\xe9";
+        settings.productMask = 0x80000001u;
+        for (int k = 0; k < 30; ++k) {
+            settings.history.push_back("Virus." + std::to_string(k) + std::string("\0\t\"", 3));
+        }
+        QCOMPARE(save(settings), std::string());
+        QByteArray firstFile = fileBytes();
+        StoredSettings loaded = load();
+        QCOMPARE(Describe(loaded), Describe(settings));
+        save(loaded);
+        QCOMPARE(fileBytes(), firstFile);
+    }
+
+    void nothingSavedWithoutDatabase() {
+        QCOMPARE(save(ReadUpTo(17), false), std::string());
+        QVERIFY(!QFile::exists(filePath()));
+    }
+
+    void historySavesShiftAndErasure() {
+        StoredSettings settings = Before();
+        for (int k = 1; k <= 30; ++k) {
+            settings.history.push_back("s" + std::to_string(k));
+        }
+        save(settings);
+        settings.history.erase(settings.history.begin()); // a 31st search drops the oldest
+        settings.history.push_back("new");
+        save(settings);
+        QCOMPARE(load().history, settings.history);
+        settings.history.clear();
+        save(settings);
+        QVERIFY(load().history.empty());
+        RegistryFile registry;
+        registry.openKey(nomix::kSearchKey);
+        QCOMPARE(registry.readInteger("Count"), 0);
+        QCOMPARE(registry.readString("string#30"), std::string("new"));
+    }
+
+    void selectionBeyond32Products_data() {
+        QTest::addColumn<bool>("storeExtra");
+        QTest::newRow("stored") << true;
+        QTest::newRow("older file without it: rest selected") << false;
+    }
+
+    void selectionBeyond32Products() {
+        QFETCH(bool, storeExtra);
+        nomix::ProductSelection selection(40);
+        for (size_t i : {0, 5, 31, 32, 39}) {
+            selection.setSelected(i, false);
+        }
+        StoredSettings settings = Before();
+        settings.loadSelProducts = true;
+        settings.productMask = selection.mask();
+        settings.lastSelectionEx = storeExtra ? selection.extraStates() : "";
+        save(settings);
+        StoredSettings loaded = load();
+        auto restored = nomix::ProductSelection::FromStored(
+            40, loaded.loadSelProducts, loaded.productMask, loaded.lastSelectionEx);
+        QCOMPARE(restored.mask(), selection.mask());
+        QCOMPARE(restored.extraStates(),
+                 storeExtra ? selection.extraStates() : std::string("11111111"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"
