@@ -16,9 +16,10 @@ std::string UpperCaseAscii(std::string_view text);
 // without copying or upper-casing the text. A letter of the needle matches
 // itself and its lower-case form; any other byte matches only itself.
 //
-// The scan tests the needle's first and last byte on 16 (SSE2) or 32 (AVX2,
-// chosen at run time) positions at once and compares the rest only where
-// both agree, so common text streams through at close to memory speed.
+// The scan tests two bytes of the needle (its rarest and the end farther
+// from it) on 16 (SSE2) or 32 (AVX2, chosen at run time) positions at once
+// and compares the rest only where both agree, so common text streams
+// through at close to memory speed.
 class AsciiFinder {
   public:
     static constexpr size_t npos = static_cast<size_t>(-1);
@@ -43,6 +44,9 @@ class AsciiFinder {
     // Byte i of a text matches needle byte i when (byte | orMask_[i]) == folded_[i].
     std::vector<uint8_t> orMask_;
     std::vector<uint8_t> folded_;
+    // The two needle positions the vector scans test, probeA_ <= probeB_.
+    size_t probeA_ = 0;
+    size_t probeB_ = 0;
     bool useAvx2_ = false;
 };
 

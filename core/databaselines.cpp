@@ -14,6 +14,7 @@ constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 constexpr char kEndOfFileMark = 26;
 constexpr size_t kLinesPerProgress = 1u << 16;
+constexpr size_t kSplitBlock = 64u << 10;
 
 // Days from 1970-01-01 to the given civil date (proleptic Gregorian).
 long long daysFromCivil(long long y, unsigned m, unsigned d) {
@@ -33,22 +34,36 @@ DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t size,
                              const std::function<void()>& onProgress)
     : buffer_(std::move(bytes)), size_(size) {
     const char* const data = buffer_.get();
-    if (const void* eof = std::memchr(data, kEndOfFileMark, size_)) {
-        size_ = static_cast<size_t>(static_cast<const char*>(eof) - data);
+    // The end-of-file mark is looked for one block ahead of the line ends,
+    // so the line search reads each block from the cache instead of making
+    // a second trip through memory.
+    size_t pos = 0; // start of the line being looked at
+    for (size_t block = 0; block < size_; block += kSplitBlock) {
+        const size_t blockEnd = std::min(size_, block + kSplitBlock);
+        if (const void* eof = std::memchr(data + block, kEndOfFileMark, blockEnd - block)) {
+            size_ = static_cast<size_t>(static_cast<const char*>(eof) - data);
+        }
+        const size_t limit = std::min(blockEnd, size_);
+        while (pos < limit) {
+            // Bytes before `block` were searched with the previous block.
+            const size_t from = std::max(pos, block);
+            const void* cr = std::memchr(data + from, kCR, limit - from);
+            if (cr == nullptr) {
+                break;
+            }
+            const size_t lineEnd = static_cast<size_t>(static_cast<const char*>(cr) - data);
+            addLine(pos, lineEnd);
+            pos = lineEnd + 1;
+            if (pos < size_ && data[pos] == kLF) {
+                ++pos;
+            }
+            if (onProgress && begins_.size() % kLinesPerProgress == 0) {
+                onProgress();
+            }
+        }
     }
-    size_t pos = 0;
-    while (pos < size_) {
-        const void* cr = std::memchr(data + pos, kCR, size_ - pos);
-        const size_t lineEnd =
-            cr ? static_cast<size_t>(static_cast<const char*>(cr) - data) : size_;
-        addLine(pos, lineEnd);
-        pos = lineEnd + 1;
-        if (pos < size_ && data[pos] == kLF && cr) {
-            ++pos;
-        }
-        if (onProgress && begins_.size() % kLinesPerProgress == 0) {
-            onProgress();
-        }
+    if (pos < size_) {
+        addLine(pos, size_); // the last line has no line end
     }
 }
 

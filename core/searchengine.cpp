@@ -61,13 +61,14 @@ class LineSearch {
         const size_t m = finder_.size();
         const size_t regionEnd = lines_.endOf(last - 1);
         size_t pos = lines_.beginOf(first);
+        size_t line = first; // the line that holds pos
         while (pos < regionEnd) {
             const size_t offset = finder_.find(data + pos, regionEnd - pos);
             if (offset == AsciiFinder::npos) {
                 return;
             }
             const size_t at = pos + offset;
-            const size_t line = lines_.lineAtOrBefore(at);
+            line = lineHolding(at, line, last);
             if (at + m > lines_.endOf(line)) {
                 pos = at + 1; // ran over the end of the line's text
                 continue;
@@ -80,6 +81,29 @@ class LineSearch {
             }
             pos = lines_.beginOf(line + 1);
         }
+    }
+
+    // The last line in [from, last) whose text begins at or before `at`,
+    // given that line `from` does. The next occurrence is usually a few
+    // lines on, so the search gallops forward from `from` instead of
+    // bisecting all lines.
+    size_t lineHolding(size_t at, size_t from, size_t last) const {
+        size_t low = from;
+        size_t step = 1;
+        while (low + step < last && lines_.beginOf(low + step) <= at) {
+            low += step;
+            step *= 2;
+        }
+        size_t high = std::min(low + step, last); // begins after `at`, or is `last`
+        while (high - low > 1) {
+            const size_t middle = low + (high - low) / 2;
+            if (lines_.beginOf(middle) <= at) {
+                low = middle;
+            } else {
+                high = middle;
+            }
+        }
+        return low;
     }
 
     bool lineMatches(std::string_view line) const {
@@ -111,21 +135,26 @@ class LineSearch {
         return column < request_.selected.size() && request_.selected[column];
     }
 
+    // The mode's test on the first occurrence of the string in the field,
+    // answered without searching the whole field where the mode allows:
+    // the first occurrence is at the start exactly when the field begins
+    // with the string, and it can end the field only if the field ends
+    // with it.
     bool fieldMatches(std::string_view field) const {
-        const size_t found = finder_.find(field);
-        if (found == AsciiFinder::npos) {
+        const size_t m = finder_.size();
+        if (field.size() < m) {
             return false;
         }
-        const size_t m = finder_.size();
+        const size_t tail = field.size() - m;
         switch (request_.mode) {
         case MatchMode::Substring:
-            return true;
+            return finder_.find(field) != AsciiFinder::npos;
         case MatchMode::BeginsWith:
-            return found == 0;
+            return finder_.matchesAt(field.data());
         case MatchMode::EndsWith:
-            return found + m == field.size();
+            return finder_.matchesAt(field.data() + tail) && finder_.find(field) == tail;
         case MatchMode::CompleteMatch:
-            return found == 0 && m == field.size();
+            return tail == 0 && finder_.matchesAt(field.data());
         }
         return false;
     }

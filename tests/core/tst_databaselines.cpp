@@ -33,7 +33,7 @@ QStringList textsOf(const DatabaseLines& lines) {
 class TestDatabaseLines : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void lineRules_data();
     void lineRules();
     void longLineHasNoLimit();
@@ -53,19 +53,19 @@ void TestDatabaseLines::lineRules_data() {
     QTest::newRow("first and last characters dropped whatever they are")
         << QByteArray("xA|Bx\r\n") << QStringList{"A|B"};
     QTest::newRow("cr alone ends a line") << QByteArray("|A|\r|B|\r") << QStringList{"A", "B"};
-    QTest::newRow("lf alone is a character")
-        << QByteArray("|A|\n|B|\r\n") << QStringList{"A|\n|B"};
-    QTest::newRow("last line without line end") << QByteArray("|A|\r\n|B|") << QStringList{"A", "B"};
-    QTest::newRow("byte 26 ends the file") << QByteArray("|A|\r\n|B|\x1a|C|\r\n")
-                                           << QStringList{"A", "B"};
+    QTest::newRow("lf alone is a character") << QByteArray("|A|\n|B|\r\n") << QStringList{"A|\n|B"};
+    QTest::newRow("last line without line end")
+        << QByteArray("|A|\r\n|B|") << QStringList{"A", "B"};
+    QTest::newRow("byte 26 ends the file")
+        << QByteArray("|A|\r\n|B|\x1a|C|\r\n") << QStringList{"A", "B"};
     QTest::newRow("byte 26 first") << QByteArray("\x1a|A|\r\n") << QStringList{};
     QTest::newRow("short lines keep their index")
         << QByteArray("ab\r\nx\r\n\r\n|C|\r\n") << QStringList{"", "", "", "C"};
     QTest::newRow("cr cr lf") << QByteArray("|A|\r\r\n") << QStringList{"A", ""};
     QTest::newRow("lf cr") << QByteArray("|A|\n\r") << QStringList{"A|"};
     QTest::newRow("three characters") << QByteArray("abc\r\n") << QStringList{"b"};
-    QTest::newRow("nul is a character") << QByteArray("|A\0B|\r\n", 7)
-                                        << QStringList{QString::fromLatin1("A\0B", 3)};
+    QTest::newRow("nul is a character")
+        << QByteArray("|A\0B|\r\n", 7) << QStringList{QString::fromLatin1("A\0B", 3)};
 }
 
 void TestDatabaseLines::lineRules() {

@@ -9,7 +9,7 @@ Q_DECLARE_METATYPE(std::string)
 class TestFields : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void countAndExtract_data();
     void countAndExtract();
     void byCharAgreesWithSet_data();
@@ -26,7 +26,8 @@ void TestFields::countAndExtract_data() {
     QTest::addColumn<QByteArray>("field");
 
     QTest::newRow("three fields") << QByteArray("A|B|C") << '|' << 2 << 3 << 3 << QByteArray("B");
-    QTest::newRow("runs are one separator") << QByteArray("X||Y") << '|' << 2 << 2 << 4 << QByteArray("Y");
+    QTest::newRow("runs are one separator")
+        << QByteArray("X||Y") << '|' << 2 << 2 << 4 << QByteArray("Y");
     QTest::newRow("ends ignored") << QByteArray("|A||B|") << '|' << 1 << 2 << 2 << QByteArray("A");
     QTest::newRow("beyond the count") << QByteArray("|A||B|") << '|' << 3 << 2 << 0 << QByteArray();
     QTest::newRow("only delimiters") << QByteArray("|||") << '|' << 1 << 0 << 0 << QByteArray();
@@ -38,12 +39,13 @@ void TestFields::countAndExtract_data() {
     QTest::newRow("single character") << QByteArray("x") << '|' << 1 << 1 << 1 << QByteArray("x");
     QTest::newRow("last field") << QByteArray("Alpha 2.1 05/97") << ' ' << 3 << 3 << 11
                                 << QByteArray("05/97");
-    QTest::newRow("blanks around") << QByteArray("  Alpha   2.1  05/97  ") << ' ' << 2 << 3 << 11
-                                   << QByteArray("2.1");
+    QTest::newRow("blanks around")
+        << QByteArray("  Alpha   2.1  05/97  ") << ' ' << 2 << 3 << 11 << QByteArray("2.1");
     QTest::newRow("high bytes are characters")
         << QByteArray("\xe9t\xe9|\xff") << '|' << 2 << 2 << 5 << QByteArray("\xff");
-    QTest::newRow("high byte as delimiter")
-        << QByteArray("a\xff" "b") << '\xff' << 2 << 2 << 3 << QByteArray("b");
+    QTest::newRow("high byte as delimiter") << QByteArray("a\xff"
+                                                          "b")
+                                            << '\xff' << 2 << 2 << 3 << QByteArray("b");
 }
 
 void TestFields::countAndExtract() {

@@ -12,7 +12,7 @@ using namespace nomix;
 class TestProductTable : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void parse_data();
     void parse();
     void split_data();
@@ -27,18 +27,18 @@ void TestProductTable::parse_data() {
     QTest::addColumn<QByteArray>("label");
     QTest::addColumn<QStringList>("entries");
 
-    QTest::newRow("normal") << QByteArray("DB 1|Alpha 1.0 05/97|Beta 2 06/97\r\n") << QByteArray("DB 1")
-                            << QStringList{"Alpha 1.0 05/97", "Beta 2 06/97"};
+    QTest::newRow("normal") << QByteArray("DB 1|Alpha 1.0 05/97|Beta 2 06/97\r\n")
+                            << QByteArray("DB 1") << QStringList{"Alpha 1.0 05/97", "Beta 2 06/97"};
     QTest::newRow("no line end loses two characters")
         << QByteArray("DB|Alpha 1.0 05/97") << QByteArray("DB") << QStringList{"Alpha 1.0 05/"};
-    QTest::newRow("empty entries skipped") << QByteArray("DB||A 1 x|||B 2 y|\r\n") << QByteArray("DB")
-                                           << QStringList{"A 1 x", "B 2 y"};
+    QTest::newRow("empty entries skipped") << QByteArray("DB||A 1 x|||B 2 y|\r\n")
+                                           << QByteArray("DB") << QStringList{"A 1 x", "B 2 y"};
     QTest::newRow("no bar: label is also the first product")
         << QByteArray("Alpha 1 x\r\n") << QByteArray("Alpha 1 x\r\n") << QStringList{"Alpha 1 x"};
     QTest::newRow("no products") << QByteArray("Label only|\r\n") << QByteArray("Label only")
                                  << QStringList{};
-    QTest::newRow("text ends at NUL") << QByteArray("DB|A 1 x|B\0|C 3 z\r\n", 19) << QByteArray("DB")
-                                      << QStringList{"A 1 x", "B"};
+    QTest::newRow("text ends at NUL") << QByteArray("DB|A 1 x|B\0|C 3 z\r\n", 19)
+                                      << QByteArray("DB") << QStringList{"A 1 x", "B"};
     QTest::newRow("empty file") << QByteArray() << QByteArray() << QStringList{};
     QTest::newRow("one byte") << QByteArray("|") << QByteArray() << QStringList{};
 }
@@ -47,9 +47,9 @@ void TestProductTable::parse() {
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, label);
     QFETCH(QStringList, entries);
-    const ProductTable table = ParseProductTable(
-        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-        static_cast<size_t>(bytes.size()));
+    const ProductTable table =
+        ParseProductTable(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                          static_cast<size_t>(bytes.size()));
     QCOMPARE(QByteArray::fromStdString(table.label), label);
     QStringList got;
     for (const std::string& e : table.entries) {
@@ -64,14 +64,34 @@ void TestProductTable::split_data() {
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("date");
 
-    QTest::newRow("three groups") << "Alpha Scan 2.31 beta 05/97" << " Alpha Scan" << " 2.31 beta"
+    QTest::newRow("three groups") << "Alpha Scan 2.31 beta 05/97"
+                                  << " Alpha Scan"
+                                  << " 2.31 beta"
                                   << "05/97";
-    QTest::newRow("digit first word") << "3Com 1.0 05/97" << "" << " 3Com 1.0" << "05/97";
-    QTest::newRow("one word") << "Alpha" << "" << "" << "Alpha";
-    QTest::newRow("no digit word") << "Alpha Beta Gamma" << " Alpha Beta" << "" << "Gamma";
-    QTest::newRow("empty") << "" << "" << "" << "";
-    QTest::newRow("extra blanks") << "  Alpha   2.0   x  " << " Alpha" << " 2.0" << "x";
-    QTest::newRow("date is always the last word") << "Alpha 1.0" << " Alpha" << "" << "1.0";
+    QTest::newRow("digit first word") << "3Com 1.0 05/97"
+                                      << ""
+                                      << " 3Com 1.0"
+                                      << "05/97";
+    QTest::newRow("one word") << "Alpha"
+                              << ""
+                              << ""
+                              << "Alpha";
+    QTest::newRow("no digit word") << "Alpha Beta Gamma"
+                                   << " Alpha Beta"
+                                   << ""
+                                   << "Gamma";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << ""
+                           << "";
+    QTest::newRow("extra blanks") << "  Alpha   2.0   x  "
+                                  << " Alpha"
+                                  << " 2.0"
+                                  << "x";
+    QTest::newRow("date is always the last word") << "Alpha 1.0"
+                                                  << " Alpha"
+                                                  << ""
+                                                  << "1.0";
 }
 
 void TestProductTable::split() {

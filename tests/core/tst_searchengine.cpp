@@ -94,7 +94,7 @@ QList<uint32_t> referenceSearch(const DatabaseLines& lines, const SearchRequest&
 }
 
 class RecordingObserver : public SearchObserver {
-public:
+  public:
     QList<int> progress;
     QList<int32_t> counters;
     int messageCalls = 0;
@@ -110,7 +110,7 @@ public:
 class TestSearchEngine : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void matchMode_data();
     void matchMode();
     void matches_data();
@@ -162,25 +162,29 @@ void TestSearchEngine::matches_data() {
     const auto E = MatchMode::EndsWith;
     const auto C = MatchMode::CompleteMatch;
 
-    QTest::newRow("case-insensitive") << QList<QByteArray>{"Trojan.A|W32/Abc", "x|y"} << QByteArray("tROJAN")
-                                      << S << two << QList<uint32_t>{0};
+    QTest::newRow("case-insensitive") << QList<QByteArray>{"Trojan.A|W32/Abc", "x|y"}
+                                      << QByteArray("tROJAN") << S << two << QList<uint32_t>{0};
     QTest::newRow("across the bar with all products")
-        << QList<QByteArray>{"AB|CD", "AB|XD"} << QByteArray("b|c") << S << two << QList<uint32_t>{0};
+        << QList<QByteArray>{"AB|CD", "AB|XD"} << QByteArray("b|c") << S << two
+        << QList<uint32_t>{0};
     QTest::newRow("across the bar with a product deselected")
         << QList<QByteArray>{"AB|CD"} << QByteArray("b|c") << S << firstOnly << QList<uint32_t>{};
     QTest::newRow("beyond the last column with all products")
         << QList<QByteArray>{"a|b|EXTRA"} << QByteArray("extra") << S << two << QList<uint32_t>{0};
     QTest::newRow("beyond the last column in a column test")
-        << QList<QByteArray>{"a|b|EXTRA"} << QByteArray("extra") << S << firstOnly << QList<uint32_t>{};
+        << QList<QByteArray>{"a|b|EXTRA"} << QByteArray("extra") << S << firstOnly
+        << QList<uint32_t>{};
     QTest::newRow("only the selected column")
         << QList<QByteArray>{"VIRUS|x", "x|VIRUS"} << QByteArray("virus") << S << secondOnly
         << QList<uint32_t>{1};
     QTest::newRow("begins with, occurring again later")
-        << QList<QByteArray>{"ABXAB|q", "XAB|q"} << QByteArray("ab") << B << two << QList<uint32_t>{0};
+        << QList<QByteArray>{"ABXAB|q", "XAB|q"} << QByteArray("ab") << B << two
+        << QList<uint32_t>{0};
     QTest::newRow("ends with needs the first occurrence at the end")
-        << QList<QByteArray>{"ABXAB|q", "XAB|q"} << QByteArray("ab") << E << two << QList<uint32_t>{1};
-    QTest::newRow("complete match") << QList<QByteArray>{"AB|q", "ABC|q", "q|ab"} << QByteArray("AB") << C
-                                    << two << QList<uint32_t>{0, 2};
+        << QList<QByteArray>{"ABXAB|q", "XAB|q"} << QByteArray("ab") << E << two
+        << QList<uint32_t>{1};
+    QTest::newRow("complete match") << QList<QByteArray>{"AB|q", "ABC|q", "q|ab"}
+                                    << QByteArray("AB") << C << two << QList<uint32_t>{0, 2};
     QTest::newRow("several fields give one hit")
         << QList<QByteArray>{"AB|AB"} << QByteArray("ab") << C << two << QList<uint32_t>{0};
     QTest::newRow("accented letters compared as bytes")
@@ -190,14 +194,15 @@ void TestSearchEngine::matches_data() {
         << QList<QByteArray>{"a|b"} << QByteArray() << S << two << QList<uint32_t>{};
     QTest::newRow("not into the dropped characters")
         << QList<QByteArray>{"AB"} << QByteArray("b|") << S << two << QList<uint32_t>{};
-    QTest::newRow("not across lines") << QList<QByteArray>{"xxA", "Bxx"} << QByteArray("A|\r\n|B") << S
-                                      << two << QList<uint32_t>{};
+    QTest::newRow("not across lines") << QList<QByteArray>{"xxA", "Bxx"} << QByteArray("A|\r\n|B")
+                                      << S << two << QList<uint32_t>{};
     QTest::newRow("empty fields never match in a column test")
-        << QList<QByteArray>{"A", "A|A"} << QByteArray("a") << S << secondOnly << QList<uint32_t>{1};
+        << QList<QByteArray>{"A", "A|A"} << QByteArray("a") << S << secondOnly
+        << QList<uint32_t>{1};
     QTest::newRow("runs of bars are one separator")
         << QList<QByteArray>{"A||B"} << QByteArray("B") << C << secondOnly << QList<uint32_t>{0};
-    QTest::newRow("non-letters are exact")
-        << QList<QByteArray>{"a@b|x", "a`b|x"} << QByteArray("A@B") << S << two << QList<uint32_t>{0};
+    QTest::newRow("non-letters are exact") << QList<QByteArray>{"a@b|x", "a`b|x"}
+                                           << QByteArray("A@B") << S << two << QList<uint32_t>{0};
 }
 
 void TestSearchEngine::matches() {

@@ -60,7 +60,7 @@ QList<int> indicesContaining(const QByteArray& upperNeedle) {
 class TestCli : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void countsLikeAPlainScan_data();
     void countsLikeAPlainScan();
     void indicesAreAscendingLineNumbers();
@@ -127,13 +127,16 @@ void TestCli::exitCodes_data() {
     QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray();
     QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray();
     QTest::newRow("no hit") << QStringList{"--count", "no such name anywhere"} << 1 << QByteArray();
-    QTest::newRow("empty string") << QStringList{""} << 2 << QByteArray("Please, set a search string");
+    QTest::newRow("empty string") << QStringList{""} << 2
+                                  << QByteArray("Please, set a search string");
     QTest::newRow("no string") << QStringList{"--count"} << 2 << QByteArray("search string");
-    QTest::newRow("unknown option") << QStringList{"--frobnicate", "x"} << 2 << QByteArray("--frobnicate");
+    QTest::newRow("unknown option")
+        << QStringList{"--frobnicate", "x"} << 2 << QByteArray("--frobnicate");
     QTest::newRow("product zero") << QStringList{"--products", "0", "x"} << 2 << QByteArray("'0'");
     QTest::newRow("product beyond the table")
         << QStringList{"--products", "75", "x"} << 2 << QByteArray("75");
-    QTest::newRow("dash string after --") << QStringList{"--count", "--", "-x-"} << 1 << QByteArray();
+    QTest::newRow("dash string after --")
+        << QStringList{"--count", "--", "-x-"} << 1 << QByteArray();
 }
 
 void TestCli::exitCodes() {

@@ -1,0 +1,323 @@
+// nomix95-bench: the timings behind bench/run. Every figure is the median
+// of --runs repetitions, and the figures that are compared with each other
+// are taken in turn within each round, so a noisy neighbour hits both sides.
+//
+//   nomix95-bench [--runs N] --db FILE search STRING...
+//   nomix95-bench [--runs N] --db FILE modes STRING...
+//   nomix95-bench [--runs N] --db FILE load
+//   nomix95-bench [--runs N] run NAME COMMAND ARG... [-- NAME COMMAND ARG...]...
+//
+// Times are CPU seconds (user and system) of the work, or of the whole
+// process for `run`: on an idle machine they equal the wall time of a
+// single-threaded run, and unlike it they do not grow while the program waits
+// for a core on a machine that others are using. Output: one "key value"
+// line per figure.
+
+#include "core/databaselines.h"
+#include "core/searchengine.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <fcntl.h>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace nomix;
+
+namespace {
+
+constexpr const char* kUsage = "Usage: nomix95-bench [--runs N] --db FILE search|modes STRING...\n"
+                               "       nomix95-bench [--runs N] --db FILE load\n";
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double secondsOf(const std::function<void()>& work) {
+    const double start = cpuSeconds();
+    work();
+    return cpuSeconds() - start;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Runs every named piece of work once per round, in the same order each
+// round, and reports the median time of each.
+// Runs every named piece of work once per round, in the same order each
+// round, after one round that only warms up, and reports the median time of
+// each. `time` runs a piece and returns its seconds.
+class Rounds {
+  public:
+    using Timer = std::function<double()>;
+    void add(std::string key, std::function<void()> work) {
+        addTimed(std::move(key), [work] { return secondsOf(work); });
+    }
+    void addTimed(std::string key, Timer time) {
+        entries_.push_back({std::move(key), std::move(time), {}});
+    }
+    void run(int rounds) {
+        for (int r = 0; r <= rounds; ++r) {
+            for (Entry& e : entries_) {
+                const double seconds = e.time();
+                if (r > 0) {
+                    e.times.push_back(seconds);
+                }
+            }
+        }
+        for (const Entry& e : entries_) {
+            std::printf("%s %.6f\n", e.key.c_str(), median(e.times));
+        }
+    }
+
+  private:
+    struct Entry {
+        std::string key;
+        Timer time;
+        std::vector<double> times;
+    };
+    std::vector<Entry> entries_;
+};
+
+// Stands in for the desktop program's observer, so the engine pays for its
+// progress calls as it will there.
+class QuietObserver : public SearchObserver {
+  public:
+    void progressChanged(int percent) override { lastPercent = percent; }
+    int lastPercent = 0;
+};
+
+SearchRequest requestFor(const std::string& text, MatchMode mode, size_t columns, bool half) {
+    SearchRequest request;
+    request.text = text;
+    request.mode = mode;
+    request.columnCount = columns;
+    request.allProductsSelected = !half;
+    request.selected.assign(columns, true);
+    if (half) {
+        for (size_t c = 1; c < columns; c += 2) {
+            request.selected[c] = false;
+        }
+    }
+    return request;
+}
+
+// The number of '|'-separated fields of the first line: the product count
+// for a generated database.
+size_t columnCount(const DatabaseLines& lines) {
+    if (lines.count() == 0) {
+        return 0;
+    }
+    const std::string_view first = lines.at(0);
+    return static_cast<size_t>(std::count(first.begin(), first.end(), '|')) + 1;
+}
+
+size_t residentBytes() {
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    unsigned long sizePages = 0;
+    unsigned long residentPages = 0;
+    if (f == nullptr || std::fscanf(f, "%lu %lu", &sizePages, &residentPages) != 2) {
+        throw std::runtime_error("cannot read /proc/self/statm");
+    }
+    std::fclose(f);
+    return residentPages * static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+volatile size_t g_sink = 0;
+
+void benchSearch(const DatabaseLines& lines, const std::vector<std::string>& strings, int runs) {
+    const char* const data = lines.data();
+    const size_t size = lines.dataSize();
+    int absentByte = -1;
+    for (int candidate : {0, 1, 0x7F}) {
+        if (std::memchr(data, candidate, size) == nullptr) {
+            absentByte = candidate;
+            break;
+        }
+    }
+    if (absentByte < 0) {
+        throw std::runtime_error("no absent byte for the memchr scan");
+    }
+    const size_t columns = columnCount(lines);
+    Rounds rounds;
+    rounds.add("scan", [=] { g_sink = g_sink + (std::memchr(data, absentByte, size) != nullptr); });
+    for (const std::string& s : strings) {
+        const SearchRequest request = requestFor(s, MatchMode::Substring, columns, false);
+        QuietObserver observer;
+        std::printf("hits:%s %d\n", s.c_str(), RunSearch(lines, request, &observer).hitCount);
+        rounds.add("search:" + s, [&lines, request] {
+            QuietObserver observer;
+            g_sink = g_sink + static_cast<size_t>(RunSearch(lines, request, &observer).hitCount);
+        });
+    }
+    rounds.run(runs);
+}
+
+void benchModes(const DatabaseLines& lines, const std::vector<std::string>& strings, int runs) {
+    const size_t columns = columnCount(lines);
+    struct Variant {
+        const char* name;
+        MatchMode mode;
+        bool half;
+    };
+    const Variant variants[] = {
+        {"mode0", MatchMode::Substring, false},    {"mode1", MatchMode::BeginsWith, false},
+        {"mode2", MatchMode::EndsWith, false},     {"mode3", MatchMode::CompleteMatch, false},
+        {"mode0half", MatchMode::Substring, true},
+    };
+    Rounds rounds;
+    for (const std::string& s : strings) {
+        for (const Variant& v : variants) {
+            const SearchRequest request = requestFor(s, v.mode, columns, v.half);
+            rounds.add(std::string(v.name) + ":" + s, [&lines, request] {
+                QuietObserver observer;
+                g_sink =
+                    g_sink + static_cast<size_t>(RunSearch(lines, request, &observer).hitCount);
+            });
+        }
+    }
+    rounds.run(runs);
+}
+
+void benchLoad(const std::string& path, int runs) {
+    // The first load runs in a fresh process, so what it adds to the
+    // resident set is what a user's program would pay.
+    const size_t before = residentBytes();
+    NameDatabase first = ReadNameDatabase(path);
+    const size_t after = residentBytes();
+    std::printf("rss_added %zu\n", after - before);
+    std::printf("file_size %zu\n", first.lines.dataSize());
+    std::printf("lines %zu\n", first.lines.count());
+    first = NameDatabase();
+    Rounds rounds;
+    rounds.add("load", [&path] {
+        NameDatabase db = ReadNameDatabase(path);
+        g_sink = g_sink + db.lines.count();
+    });
+    rounds.run(runs);
+}
+
+// CPU seconds of one run of `args` (a program and its arguments), output
+// thrown away, taken from the kernel's account of the finished child.
+double processSeconds(const std::vector<std::string>& args) {
+    const pid_t child = ::fork();
+    if (child < 0) {
+        throw std::runtime_error("cannot start " + args[0]);
+    }
+    if (child == 0) {
+        const int devNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devNull, STDOUT_FILENO);
+        ::dup2(devNull, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) > 1) { // 1 is "no hit" for grep-like programs
+        throw std::runtime_error("failed: " + args[0]);
+    }
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Arguments "NAME COMMAND ARG... -- NAME COMMAND ARG...".
+void benchProcesses(const std::vector<std::string>& words, int runs) {
+    Rounds rounds;
+    size_t i = 0;
+    while (i < words.size()) {
+        size_t end = i;
+        while (end < words.size() && words[end] != "--") {
+            ++end;
+        }
+        if (end - i < 2) {
+            throw std::runtime_error("run needs NAME COMMAND for each command");
+        }
+        const std::vector<std::string> args(words.begin() + static_cast<long>(i) + 1,
+                                            words.begin() + static_cast<long>(end));
+        rounds.addTimed(words[i], [args] { return processSeconds(args); });
+        i = end + 1;
+    }
+    rounds.run(runs);
+}
+
+int run(int argc, char** argv) {
+    int runs = 5;
+    std::string db;
+    int i = 1;
+    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (i + 1 >= argc) {
+            throw std::runtime_error(option + " needs a value");
+        }
+        if (option == "--runs") {
+            runs = std::max(1, std::atoi(argv[i + 1]));
+        } else if (option == "--db") {
+            db = argv[i + 1];
+        } else {
+            throw std::runtime_error("unknown option " + option);
+        }
+    }
+    if (i >= argc) {
+        throw std::runtime_error("a measure is needed");
+    }
+    const std::string measure = argv[i];
+    const std::vector<std::string> strings(argv + i + 1, argv + argc);
+    if (measure == "run") {
+        benchProcesses(strings, runs);
+        return 0;
+    }
+    if (db.empty()) {
+        throw std::runtime_error("--db is needed");
+    }
+    if (measure == "load") {
+        benchLoad(db, runs);
+        return 0;
+    }
+    if (measure != "search" && measure != "modes") {
+        throw std::runtime_error("unknown measure " + measure);
+    }
+    const NameDatabase names = ReadNameDatabase(db);
+    if (measure == "search") {
+        benchSearch(names.lines, strings, runs);
+    } else {
+        benchModes(names.lines, strings, runs);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "nomix95-bench: %s\n%s", e.what(), kUsage);
+        return 2;
+    }
+}

@@ -1,0 +1,7 @@
+#include "tledlabel.h"
+
+namespace nomix {
+
+TLEDLabel::TLEDLabel(QWidget* parent) : TLEDGadget(parent) {}
+
+} // namespace nomix

@@ -1,0 +1,133 @@
+#include "tnotifyicon.h"
+
+#include "enotifyiconerror.h"
+#include "tclicksorter.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QStyle>
+#include <QWidget>
+
+namespace nomix {
+
+namespace {
+
+quint32 nextIconId = 0;
+
+QWidget* checkedOwner(QWidget* owner) {
+    if (!owner || !owner->isWindow()) {
+        throw ENotifyIconError("Owner must be a TForm");
+    }
+    return owner;
+}
+
+} // namespace
+
+TNotifyIcon::TNotifyIcon(QWidget* owner)
+    : QObject(checkedOwner(owner)), owner_(owner), trayIcon_(new QSystemTrayIcon(this)),
+      clickSorter_(new TClickSorter(this)), iconId_(nextIconId++) {
+    trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
+    clickSorter_->setObjectName(QStringLiteral("ClickSorter"));
+    InitDefaultIcon();
+    trayIcon_->setIcon(EffectiveIcon());
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, &TNotifyIcon::TrayActivated);
+    connect(clickSorter_, &TClickSorter::Clicked, this, &TNotifyIcon::OnClick);
+    connect(clickSorter_, &TClickSorter::DoubleClicked, this, &TNotifyIcon::OnDblClick);
+}
+
+// An icon left in the notification area would outlive the program there.
+TNotifyIcon::~TNotifyIcon() {
+    SetIconVisible(false);
+}
+
+void TNotifyIcon::SetIcon(const QIcon& icon) {
+    icon_ = icon;
+    trayIcon_->setIcon(EffectiveIcon());
+}
+
+// The task-bar entry belongs to the window itself on this desktop, so the
+// window is hidden; showing it again keeps its minimised or normal state
+// for the caller to restore.
+void TNotifyIcon::SetHideTask(bool hide) {
+    if (hide == hideTask_) {
+        return;
+    }
+    hideTask_ = hide;
+    if (hide) {
+        owner_->hide();
+    } else {
+        owner_->show();
+    }
+}
+
+void TNotifyIcon::SetHint(const QString& hint) {
+    if (hint == hint_) {
+        return;
+    }
+    hint_ = hint;
+    trayIcon_->setToolTip(TipText());
+}
+
+void TNotifyIcon::SetIconVisible(bool visible) {
+    if (visible == iconVisible_) {
+        return;
+    }
+    iconVisible_ = visible;
+    trayIcon_->setVisible(visible);
+}
+
+void TNotifyIcon::SetPopupMenu(QMenu* menu) {
+    popupMenu_ = menu;
+}
+
+QIcon TNotifyIcon::EffectiveIcon() const {
+    return icon_.isNull() ? defaultIcon_ : icon_;
+}
+
+// A character outside the basic plane takes two code units; cutting between
+// them would leave half a character for the desktop to choke on.
+QString TNotifyIcon::TipText() const {
+    const qsizetype nul = hint_.indexOf(QChar(0));
+    QString tip = hint_.left(nul < 0 ? hint_.size() : nul);
+    if (tip.size() > MaxTipLength) {
+        const bool splitsPair = tip.at(MaxTipLength - 1).isHighSurrogate();
+        tip.truncate(splitsPair ? MaxTipLength - 1 : MaxTipLength);
+    }
+    return tip;
+}
+
+void TNotifyIcon::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        clickSorter_->ButtonDown();
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        clickSorter_->DoubleClick();
+        break;
+    case QSystemTrayIcon::Context:
+        ShowPopupMenu();
+        break;
+    default:
+        break;
+    }
+}
+
+// The toolkit's own logo, as the desktop's stock logo stood in before.
+void TNotifyIcon::InitDefaultIcon() {
+    defaultIcon_ = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
+    if (defaultIcon_.isNull()) {
+        defaultIcon_ = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
+    }
+}
+
+// The owner comes forward first so that the menu closes, as menus do, when
+// the user clicks elsewhere.
+void TNotifyIcon::ShowPopupMenu() {
+    owner_->activateWindow();
+    if (popupMenu_) {
+        popupMenu_->popup(QCursor::pos());
+    }
+}
+
+} // namespace nomix

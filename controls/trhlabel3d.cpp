@@ -1,0 +1,182 @@
+#include "trhlabel3d.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace nomix {
+
+int Label3DOffset(T3dStyle style, int shadowOffset) {
+    switch (style) {
+    case tsRaised:
+        return 1;
+    case tsRecessed:
+        return -1;
+    case tsShadowed:
+        return shadowOffset;
+    case tsNone:
+        break;
+    }
+    return 0;
+}
+
+QString Label3DShownText(const QString& caption) {
+    QString shown = caption.left(kLabel3DMaxCaption);
+    if (!shown.isEmpty() && shown.back().isHighSurrogate()) {
+        shown.chop(1);
+    }
+    return shown;
+}
+
+int Label3DTextFlags(Qt::Alignment alignment) {
+    int flags = Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs | Qt::TextShowMnemonic;
+    if (alignment & Qt::AlignRight) {
+        flags |= Qt::AlignRight;
+    } else if (alignment & Qt::AlignHCenter) {
+        flags |= Qt::AlignHCenter;
+    } else {
+        flags |= Qt::AlignLeft;
+    }
+    return flags;
+}
+
+TrhLabel3D::TrhLabel3D(QWidget* parent) : TrhLabel3D(QString(), parent) {}
+
+TrhLabel3D::TrhLabel3D(const QString& caption, QWidget* parent) : QLabel(parent) {
+    // Captions are plain text: a name that looks like markup stays as typed.
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setText(caption);
+}
+
+void TrhLabel3D::setStyle3D(T3dStyle style) {
+    if (style == style3D_) {
+        return;
+    }
+    style3D_ = style;
+    update();
+}
+
+void TrhLabel3D::setShadowOffset(int offset) {
+    offset = std::clamp(offset, kMinShadowOffset, kMaxShadowOffset);
+    if (offset == shadowOffset_ || style3D_ != tsShadowed) {
+        return;
+    }
+    shadowOffset_ = offset;
+    update();
+}
+
+QColor TrhLabel3D::color3DShadow() const {
+    return color3DShadow_.isValid() ? color3DShadow_ : palette().color(QPalette::Dark);
+}
+
+void TrhLabel3D::setColor3DShadow(const QColor& color) {
+    if (color == color3DShadow()) {
+        return;
+    }
+    color3DShadow_ = color;
+    update();
+}
+
+QColor TrhLabel3D::color3DHilight() const {
+    return color3DHilight_.isValid() ? color3DHilight_ : palette().color(QPalette::Light);
+}
+
+void TrhLabel3D::setColor3DHilight(const QColor& color) {
+    if (color == color3DHilight()) {
+        return;
+    }
+    color3DHilight_ = color;
+    update();
+}
+
+void TrhLabel3D::setTransparent(bool transparent) {
+    if (transparent == transparent_) {
+        return;
+    }
+    transparent_ = transparent;
+    update();
+}
+
+// Without a buddy QLabel would measure the '&' it shows; this label never
+// shows it, so a one-line label is measured as painted.
+QSize TrhLabel3D::sizeHint() const {
+    return wordWrap() ? QLabel::sizeHint() : singleLineSize();
+}
+
+QSize TrhLabel3D::minimumSizeHint() const {
+    return wordWrap() ? QLabel::minimumSizeHint() : singleLineSize();
+}
+
+QSize TrhLabel3D::singleLineSize() const {
+    const QFontMetrics metrics(font());
+    const QSize textSize =
+        metrics.size(Qt::TextShowMnemonic | Qt::TextExpandTabs, Label3DShownText(text()));
+    const QMargins margins = contentsMargins();
+    const int extra = 2 * margin();
+    return textSize + QSize(margins.left() + margins.right() + extra,
+                            margins.top() + margins.bottom() + extra);
+}
+
+void TrhLabel3D::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!transparent_) {
+        painter.fillRect(rect(), palette().color(backgroundRole()));
+    }
+    drawFrame(&painter);
+    painter.setFont(font());
+    const QString shown = Label3DShownText(text());
+    const int d = Label3DOffset(style3D_, shadowOffset_);
+    if (style3D_ != tsNone) {
+        drawCopy(painter, shown, d, d, color3DShadow());
+        if (style3D_ != tsShadowed) {
+            drawCopy(painter, shown, -d, -d, color3DHilight());
+        }
+    }
+    // A disabled label keeps its 3D copies and greys only the text itself.
+    const QColor top = isEnabled() ? palette().color(foregroundRole())
+                                   : palette().color(QPalette::Disabled, QPalette::WindowText);
+    drawCopy(painter, shown, 0, 0, top);
+}
+
+void TrhLabel3D::drawCopy(QPainter& painter, const QString& text, int dx, int dy,
+                          const QColor& color) {
+    painter.setPen(color);
+    painter.drawText(contentsRect().translated(dx, dy), Label3DTextFlags(alignment()), text);
+}
+
+void TrhLabel3D::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QLabel::mousePressEvent(event);
+        return;
+    }
+    leftButtonDown_ = true;
+}
+
+// The second press of a double click reports the double click only; its
+// release is no further click.
+void TrhLabel3D::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QLabel::mouseDoubleClickEvent(event);
+        return;
+    }
+    leftButtonDown_ = false;
+    emit doubleClicked();
+}
+
+void TrhLabel3D::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = leftButtonDown_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) {
+        leftButtonDown_ = false;
+    }
+    if (click) {
+        emit clicked();
+        return;
+    }
+    QLabel::mouseReleaseEvent(event);
+}
+
+} // namespace nomix

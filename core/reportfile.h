@@ -1,0 +1,58 @@
+#pragma once
+
+#include "reportsink.h"
+
+#include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace nomix {
+
+enum class ReportOpenMode {
+    omCreate,    // the file does not exist yet
+    omAppend,    // a new report goes after what the file holds
+    omOverwrite, // the new report replaces what the file holds
+};
+
+// The file a report is saved in. It exists so that a failed save never costs
+// the user what the file held before: a failed append is cut back to the old
+// length, and an overwrite of an ordinary file goes to a new file beside it
+// that takes the old one's place only once it is complete. Costs one file
+// descriptor, an fsync when old content is at stake, and during an overwrite
+// the disk space of both files. Anything that is not a plain file of the
+// user's own (a device, a FIFO, a file with several links or another owner)
+// is overwritten in place. Opening never blocks, even on a FIFO.
+class ReportFile final : public ReportSink {
+  public:
+    // Opens `path` (bytes as the file system takes them); throws EInOutError.
+    ReportFile(std::string path, ReportOpenMode mode);
+    // Without commit(), the save counts as failed: an append is undone, a
+    // replacement is thrown away, and the file is closed.
+    ~ReportFile() override;
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    void write(std::string_view bytes) override;
+    // Makes the report final and closes the file; throws EInOutError.
+    void commit();
+
+  private:
+    void openNew();
+    void openForAppend();
+    void openForOverwrite();
+    bool startReplacement(const struct stat& target);
+    void syncIfOldContentAtStake();
+    void closeOrThrow();
+    void abandon() noexcept;
+
+    std::string path_;
+    ReportOpenMode mode_;
+    int fd_ = -1;
+    bool regular_ = false;
+    off_t originalSize_ = 0;
+    std::string targetPath_; // the file a replacement takes the place of
+    std::string tempPath_;   // the replacement while it is written
+    bool committed_ = false;
+};
+
+} // namespace nomix

@@ -1,0 +1,314 @@
+#include "tselectform.h"
+
+#include "dialoghelp.h"
+#include "platform/messagebox.h"
+#include "tcontexthelpmenu.h"
+#include "tproductlistmodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kClientWidth = 496;
+constexpr int kClientHeight = 260;
+constexpr int kPanelHeight = 44;
+constexpr int kButtonTop = 10;
+constexpr int kButtonWidth = 90;
+constexpr int kButtonHeight = 25;
+
+constexpr int kHelpTopic = 47;
+constexpr int kListHelpContext = 48;
+constexpr int kMenuHelpContext = 57;
+
+struct ColumnWidths {
+    int products;
+    int version;
+    int date;
+    int status;
+};
+constexpr ColumnWidths kShortListWidths{370, 0, 0, 120};
+constexpr ColumnWidths kDetailsWidths{200, 120, 80, 90};
+
+QFont DialogFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(13);
+    return font;
+}
+
+// Screen updates of `widget` stay off while this lives, so a change of many
+// items is drawn once.
+class UpdatesSuspended {
+  public:
+    explicit UpdatesSuspended(QWidget* widget) : widget_(widget) {
+        widget_->setUpdatesEnabled(false);
+    }
+    ~UpdatesSuspended() { widget_->setUpdatesEnabled(true); }
+    UpdatesSuspended(const UpdatesSuspended&) = delete;
+    UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
+
+  private:
+    QWidget* widget_;
+};
+
+} // namespace
+
+TSelectForm::TSelectForm(QWidget* parent)
+    : QDialog(parent), model_(new TProductListModel(this)), helpPopup_(new TContextHelpMenu(this)) {
+    setObjectName(QStringLiteral("SelectForm"));
+    setWindowTitle(QStringLiteral("Select antiviral products"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(DialogFont());
+    setFixedSize(kClientWidth, kClientHeight);
+
+    buildList();
+    buildButtons();
+    buildMenu();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ProductListView);
+    layout->addWidget(Panel1);
+    setTabOrder(OkButton, CancelButton);
+    setTabOrder(CancelButton, HelpButton);
+    setTabOrder(HelpButton, ProductListView);
+    ApplyColumnWidths();
+}
+
+void TSelectForm::buildList() {
+    ProductListView = new QTreeView(this);
+    ProductListView->setObjectName(QStringLiteral("ProductListView"));
+    ProductListView->setModel(model_);
+    ProductListView->setRootIsDecorated(false);
+    ProductListView->setItemsExpandable(false);
+    ProductListView->setUniformRowHeights(true);
+    ProductListView->setAllColumnsShowFocus(true);
+    ProductListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    ProductListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ProductListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ProductListView->setExpandsOnDoubleClick(false);
+    ProductListView->setStatusTip(
+        QStringLiteral("Hint: click the right button of the mouse to display a local menu"));
+    ProductListView->setProperty(TContextHelpMenu::kHelpContextProperty, kListHelpContext);
+    ProductListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    ProductListView->installEventFilter(this);
+
+    QHeaderView* header = ProductListView->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(true);
+    header->setMinimumSectionSize(0);
+
+    connect(ProductListView, &QAbstractItemView::doubleClicked, this,
+            &TSelectForm::ProductListViewDblClick);
+    connect(header, &QHeaderView::sectionClicked, this, &TSelectForm::Invertselection1Click);
+    connect(ProductListView, &QWidget::customContextMenuRequested, this,
+            &TSelectForm::ProductListViewContextMenu);
+}
+
+void TSelectForm::buildButtons() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setFixedHeight(kPanelHeight);
+
+    auto makeButton = [this](const char* name, const QString& caption, QStyle::StandardPixmap glyph,
+                             const QString& hint, int left, int helpContext) {
+        auto* button = new QPushButton(style()->standardIcon(glyph), caption, Panel1);
+        button->setObjectName(QLatin1String(name));
+        button->setStatusTip(hint);
+        button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
+        helpPopup_->attach(button, helpContext);
+        return button;
+    };
+    OkButton = makeButton("OkButton", QStringLiteral("&OK"), QStyle::SP_DialogOkButton,
+                          QStringLiteral("Accept the settings"), 61, 49);
+    CancelButton =
+        makeButton("CancelButton", QStringLiteral("&Cancel"), QStyle::SP_DialogCancelButton,
+                   QStringLiteral("Close the window without changes"), 203, 50);
+    HelpButton = makeButton("HelpButton", QStringLiteral("&Help"), QStyle::SP_DialogHelpButton,
+                            QStringLiteral("Get help"), 344, 52);
+    OkButton->setDefault(true);
+
+    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(HelpButton, &QPushButton::clicked, this, &TSelectForm::HelpButtonClick);
+}
+
+QAction* TSelectForm::addMenuItem(const char* name, const QString& caption, const QString& hint) {
+    QAction* action = ProductMenu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setStatusTip(hint);
+    action->setProperty(TContextHelpMenu::kHelpContextProperty, kMenuHelpContext);
+    return action;
+}
+
+void TSelectForm::buildMenu() {
+    ProductMenu = new QMenu(this);
+    ProductMenu->setObjectName(QStringLiteral("ProductMenu"));
+    Whatsthis1 =
+        addMenuItem("Whatsthis1", QStringLiteral("&What's this?"), QStringLiteral("Get help"));
+    ProductMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
+    Selectall1 = addMenuItem("Selectall1", QStringLiteral("&Select  all"),
+                             QStringLiteral("Select all products"));
+    Unselectall1 = addMenuItem("Unselectall1", QStringLiteral("&Unselect all"),
+                               QStringLiteral("Unselect all produtcs"));
+    Invertselection1 = addMenuItem("Invertselection1", QStringLiteral("&Invert selection"),
+                                   QStringLiteral("Invert the values of the current selection"));
+    ProductMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
+    Longlist1 = addMenuItem("Longlist1", QStringLiteral("&List details"),
+                            QStringLiteral("Display or hide details  of the product list"));
+    Longlist1->setCheckable(true);
+
+    connect(Whatsthis1, &QAction::triggered, this, &TSelectForm::Whatsthis1Click);
+    connect(Selectall1, &QAction::triggered, this, &TSelectForm::Selectall1Click);
+    connect(Unselectall1, &QAction::triggered, this, &TSelectForm::Unselectall1Click);
+    connect(Invertselection1, &QAction::triggered, this, &TSelectForm::Invertselection1Click);
+    // Whoever ticks the item (the user, or the main window from the stored
+    // setting) gets the matching widths.
+    connect(Longlist1, &QAction::toggled, this, &TSelectForm::Longlist1Click);
+}
+
+void TSelectForm::FillProductList(const std::vector<std::string>& entries,
+                                  const nomix::ProductSelection& selection) {
+    model_->fill(entries, selection);
+    // A model reset gives the header its default widths back.
+    ApplyColumnWidths();
+}
+
+nomix::ProductSelection TSelectForm::CurrentSelection() const {
+    return model_->selection();
+}
+
+int TSelectForm::productCount() const {
+    return model_->rowCount();
+}
+
+QString TSelectForm::productName(int index) const {
+    return model_->productName(index);
+}
+
+void TSelectForm::ApplyColumnWidths() {
+    ColumnWidths widths = Longlist1->isChecked() ? kDetailsWidths : kShortListWidths;
+    // The designed widths assume a narrower font than most desktops have: the
+    // Status column takes what "Not selected" needs from the Products column.
+    const int extra = qMax(0, statusTextWidth() - widths.status);
+    widths.status += extra;
+    widths.products -= extra;
+    QHeaderView* header = ProductListView->header();
+    header->resizeSection(TProductListModel::ProductsColumn, widths.products);
+    header->resizeSection(TProductListModel::VersionColumn, widths.version);
+    header->resizeSection(TProductListModel::DateColumn, widths.date);
+    header->resizeSection(TProductListModel::StatusColumn, widths.status);
+}
+
+int TSelectForm::statusTextWidth() const {
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ProductListView);
+    return ProductListView->fontMetrics().horizontalAdvance(QStringLiteral("Not selected")) +
+           4 * (margin + 1);
+}
+
+void TSelectForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) {
+        return;
+    }
+    snapshot_ = model_->selection();
+    OkButton->setFocus();
+}
+
+void TSelectForm::done(int result) {
+    if (result == QDialog::Accepted && !closeWithOkAllowed()) {
+        return;
+    }
+    if (result != QDialog::Accepted) {
+        restoreSnapshot();
+    }
+    snapshot_.reset();
+    QDialog::done(result);
+}
+
+bool TSelectForm::closeWithOkAllowed() {
+    if (model_->anySelected()) {
+        return true;
+    }
+    QApplication::beep();
+    nomix::MessageBox::error(
+        this, QStringLiteral("No product selected.\rYou must select one product at least."));
+    return false;
+}
+
+void TSelectForm::restoreSnapshot() {
+    if (snapshot_) {
+        model_->setSelection(*snapshot_);
+    }
+}
+
+bool TSelectForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ProductListView && event->type() == QEvent::KeyPress) {
+        return ProductListViewKeyPress(static_cast<QKeyEvent*>(event)->text());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TSelectForm::ProductListViewKeyPress(const QString& key) {
+    if (key != QStringLiteral(" ")) {
+        return false;
+    }
+    toggleHighlightedItem();
+    return true;
+}
+
+void TSelectForm::ProductListViewDblClick() {
+    toggleHighlightedItem();
+}
+
+void TSelectForm::toggleHighlightedItem() {
+    const QModelIndexList highlighted = ProductListView->selectionModel()->selectedRows();
+    if (!highlighted.isEmpty()) {
+        model_->toggle(highlighted.first().row());
+    }
+}
+
+void TSelectForm::ProductListViewContextMenu(const QPoint& position) {
+    ProductMenu->popup(ProductListView->viewport()->mapToGlobal(position));
+}
+
+void TSelectForm::Invertselection1Click() {
+    UpdatesSuspended suspended(ProductListView);
+    model_->invertAll();
+}
+
+void TSelectForm::Selectall1Click() {
+    UpdatesSuspended suspended(ProductListView);
+    model_->selectAll();
+}
+
+void TSelectForm::Unselectall1Click() {
+    UpdatesSuspended suspended(ProductListView);
+    model_->unselectAll();
+}
+
+void TSelectForm::Longlist1Click() {
+    UpdatesSuspended suspended(this);
+    ApplyColumnWidths();
+}
+
+void TSelectForm::HelpButtonClick() {
+    nomix::OpenHelpTopic(this, kHelpTopic);
+}
+
+void TSelectForm::Whatsthis1Click() {
+    nomix::OpenHelpPopup(this, kListHelpContext);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPixmap>
+#include <QStyledItemDelegate>
+
+namespace nomix {
+
+class ReportGridHost;
+class ReportGridModel;
+
+// Draws one data cell of the results grid straight from the model's field:
+// a marker picture for names no product gave ("NO_VIRUS"), unknown viruses
+// ("UNKNOWN_VIRUS") and names starting with '~', then the name cut to fit.
+// Nothing is cached, so rows off screen cost nothing.
+class ReportGridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+  public:
+    enum class Marker { None, NoVirus, UnknownVirus, Tilde };
+
+    ReportGridDelegate(const ReportGridHost* host, const ReportGridModel* model,
+                       QObject* parent = nullptr);
+
+    void setMarkerPictures(const QPixmap& noVirus, const QPixmap& magnifier, const QPixmap& help);
+    void setHeaderOnlyRepaint(bool on) { headerOnlyRepaint_ = on; }
+
+    static Marker MarkerFor(std::string_view field);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+  private:
+    const ReportGridHost* host_;
+    const ReportGridModel* model_;
+    QPixmap noVirus_;
+    QPixmap magnifier_;
+    QPixmap help_;
+    bool headerOnlyRepaint_ = false;
+};
+
+} // namespace nomix

@@ -1,0 +1,99 @@
+#include "reportgridheader.h"
+
+#include "fittext.h"
+#include "reportgridhost.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
+
+namespace nomix {
+
+namespace {
+constexpr int kRowHeight = 20;
+constexpr int kNoTextWidth = 15;   // narrower cells show no title
+constexpr int kHintSpareRoom = 35; // a title that fits with this to spare needs no hint
+constexpr int kHintLeftOffset = 210;
+} // namespace
+
+ReportGridHeader::ReportGridHeader(const ReportGridHost* host, QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent), host_(host) {
+    setObjectName(QStringLiteral("ReportGridHeader"));
+    setSectionsClickable(false);
+    setHighlightSections(false);
+    setDefaultSectionSize(200);
+    setMinimumSectionSize(1);
+    setSectionResizeMode(QHeaderView::Interactive);
+    setStretchLastSection(false);
+}
+
+QSize ReportGridHeader::sizeHint() const {
+    QSize size = QHeaderView::sizeHint();
+    size.setHeight(kRowHeight);
+    return size;
+}
+
+void ReportGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    if (!rect.isValid()) {
+        return;
+    }
+    painter->save();
+    const bool selected = host_ && host_->gridProductSelected(logicalIndex);
+    QFont font = painter->font();
+    font.setBold(selected);
+    painter->setFont(font);
+    painter->fillRect(rect, selected ? QColor(255, 0, 0) : palette().color(QPalette::Button));
+    painter->setPen(selected ? Qt::white : Qt::black);
+    if (rect.width() > kNoTextWidth) {
+        const QString title =
+            model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
+        const QString fitted = FitText(title, rect.width() - 2, QFontMetrics(font));
+        painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, fitted);
+    }
+    // A raised inner edge, as the classic grid header draws it.
+    painter->setPen(palette().color(QPalette::Dark));
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter->drawLine(rect.topRight(), rect.bottomRight());
+    painter->setPen(palette().color(QPalette::Light));
+    painter->drawLine(rect.topLeft(), rect.topRight());
+    painter->drawLine(rect.topLeft(), rect.bottomLeft());
+    painter->restore();
+}
+
+QString ReportGridHeader::hintTitleAt(const QPoint& pos, QRect* cellRect) const {
+    const int column = logicalIndexAt(pos.x());
+    if (column < 0 || pos.y() > height()) {
+        return QString();
+    }
+    const int left = sectionViewportPosition(column);
+    const int right = qMin(left + sectionSize(column), viewport()->width());
+    const QString title = model()->headerData(column, Qt::Horizontal).toString();
+    QFont font = this->font();
+    font.setBold(host_ && host_->gridProductSelected(column));
+    if (FitText(title, right - left - kHintSpareRoom, QFontMetrics(font)) == title) {
+        return QString();
+    }
+    if (cellRect) {
+        *cellRect = QRect(QPoint(left, -2), QPoint(right, height()));
+    }
+    return title;
+}
+
+bool ReportGridHeader::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QHeaderView::viewportEvent(event);
+    }
+    auto* help = static_cast<QHelpEvent*>(event);
+    QRect cell;
+    const QString title = hintTitleAt(help->pos(), &cell);
+    if (title.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    const QPoint above(cell.right() - kHintLeftOffset, -height() - 2);
+    QToolTip::showText(viewport()->mapToGlobal(above), title, viewport(), cell);
+    return true;
+}
+
+} // namespace nomix

@@ -1,0 +1,1433 @@
+#include "tmainform.h"
+
+#include "fittext.h"
+#include "pictures.h"
+#include "reportgriddelegate.h"
+#include "reportgridheader.h"
+#include "reportgridmodel.h"
+#include "treportgrid.h"
+#include "tsplashform.h"
+
+#include "controls/ewaveerror.h"
+#include "controls/tledlabel.h"
+#include "controls/tnotifyicon.h"
+#include "controls/trhlabel3d.h"
+#include "controls/tshellbrowse.h"
+#include "controls/twavefile.h"
+#include "core/database.h"
+#include "core/datafile.h"
+#include "core/inouterror.h"
+#include "core/searchengine.h"
+#include "core/settingsstore.h"
+#include "core/utf8.h"
+#include "dialogs/optionschanged.h"
+#include "dialogs/talarmform.h"
+#include "dialogs/toptionform.h"
+#include "dialogs/tselectform.h"
+#include "platform/displaytext.h"
+#include "platform/filedialog.h"
+#include "platform/helpviewer.h"
+#include "platform/messagebox.h"
+#include "platform/registryfile.h"
+#include "platform/windowplacement.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSlider>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <cstdio>
+
+namespace nomix {
+
+namespace {
+
+constexpr int kDesignWidth = 630;
+constexpr int kDesignHeight = 476;
+constexpr int kHistoryLimit = 30;
+constexpr int kEventSliceMs = 10;
+constexpr int kMinColumnWidth = 50;
+constexpr int kMaxColumnWidth = 3000;
+const QColor kTopPanelColour(0xFE, 0xFB, 0xE7);    // colour 15203838
+const QColor kBitmapPanelColour(0xFF, 0xFF, 0xE1); // colour 14811135
+const QString kWelcome = QStringLiteral("Welcome to Nomix95!");
+const QString kNoDatabaseStatus = QStringLiteral(" Error : no database found");
+const QString kNoDatabaseMessage = QStringLiteral(
+    "Could not open the database.\rPlease, set a right path and file names in the Preferences tab");
+const char* const kTopicProperty = "helpTopic";
+
+QString ledText(int32_t count) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.5d", count);
+    return QString::fromLatin1(text);
+}
+
+QString fileNamePart(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+// The default common directory: the sample database beside the installed
+// program, or the one in the source tree for a build that is not installed.
+QString defaultDataDirectory() {
+    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/sample");
+    if (QFileInfo::exists(installed + QStringLiteral("/NOMIX.DAT"))) {
+        return installed;
+    }
+    return QStringLiteral(NOMIX_DEFAULT_DATA_DIR);
+}
+
+std::string bytesOf(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+QString textOf(const std::string& bytes) {
+    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+} // namespace
+
+// Forwards the engine's reports to the window: progress bar, LED counter,
+// and the time-sliced event processing that keeps the window alive and lets
+// Stop and Esc reach StopButtonClick.
+class MainFormSearchObserver : public SearchObserver {
+  public:
+    explicit MainFormSearchObserver(TMainForm* form) : form_(form) {}
+
+    void progressChanged(int percent) override {
+        if (percent != lastPercent_) {
+            lastPercent_ = percent;
+            form_->ProgressBar->setValue(percent);
+        }
+    }
+    void counterChanged(int32_t hitCount) override {
+        form_->HitCount = hitCount;
+        form_->LEDLabel->setText(ledText(hitCount));
+        form_->LEDLabel->repaint();
+    }
+    bool processMessages(int32_t hitCountSoFar) override {
+        form_->HitCount = hitCountSoFar;
+        form_->processEventsInSlices();
+        return form_->SearchFinished;
+    }
+
+  private:
+    TMainForm* form_;
+    int lastPercent_ = -1;
+};
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Nomix95 - the virus name cross-reference, by its developers"));
+    setWindowIcon(Pictures::ApplicationIcon());
+    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    windowFont.setPixelSize(13);
+    setFont(windowFont);
+    buildWindow();
+    resize(kDesignWidth, kDesignHeight);
+    setMinimumSize(kDesignWidth, kDesignHeight);
+}
+
+TMainForm::~TMainForm() {
+    if (helpViewer_) {
+        helpViewer_->quit();
+    }
+}
+
+// ---------------------------------------------------------------- building
+
+void TMainForm::buildWindow() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("CentralWidget"));
+    setCentralWidget(central);
+    buildTopPanel();
+    buildClientPanel();
+    buildGrid();
+    buildStatusBar();
+    buildMenus();
+    buildLocalMenus();
+    buildSounds();
+    buildTray();
+    ShellBrowse = new TShellBrowse(this);
+    ShellBrowse->setObjectName(QStringLiteral("ShellBrowse"));
+    ShellBrowse->SetBrowseFlags(bfReturnOnlyFSDirs | bfStatusText);
+    ShellBrowse->SetOpenFolder(ofPath);
+    ShellBrowse->SetStatusText(QStringLiteral("Please, select a folder"));
+    ShellBrowse->SetCenter(false);
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &TMainForm::FormKeyPress);
+}
+
+void TMainForm::buildTopPanel() {
+    TopPanel = new QFrame(centralWidget());
+    TopPanel->setObjectName(QStringLiteral("TopPanel"));
+    TopPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    TopPanel->setAutoFillBackground(true);
+    QPalette pal = TopPanel->palette();
+    pal.setColor(QPalette::Window, kTopPanelColour);
+    TopPanel->setPalette(pal);
+    TopLabel = new TrhLabel3D(QStringLiteral("Nomix95 1.1 for Windows"), TopPanel);
+    TopLabel->setObjectName(QStringLiteral("TopLabel"));
+    TopLabel->setAlignment(Qt::AlignCenter);
+    TopLabel->setStyle3D(tsShadowed);
+    TopLabel->setShadowOffset(3);
+    QFont titleFont(QStringLiteral("Matura MT Script Capitals"));
+    titleFont.setPixelSize(30);
+    titleFont.setBold(true);
+    titleFont.setItalic(true);
+    TopLabel->setFont(titleFont);
+    TopLabel->setTag(1);
+    setHint(TopLabel, QStringLiteral("The great Nomix95! What else?"));
+    setHelpTopic(TopLabel, 1);
+    connect(TopLabel, &TrhLabel3D::clicked, this, &TMainForm::rhLabel3D3Click);
+}
+
+void TMainForm::buildClientPanel() {
+    ClientPanel = new QFrame(centralWidget());
+    ClientPanel->setObjectName(QStringLiteral("ClientPanel"));
+    PageControl = new QTabWidget(ClientPanel);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    buildSearchSheet();
+    buildPrefSheet();
+    connect(PageControl, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
+    buildProgressPanel();
+    buildTrackPanel();
+}
+
+void TMainForm::buildSearchSheet() {
+    SearchSheet = new QWidget;
+    SearchSheet->setObjectName(QStringLiteral("SearchSheet"));
+    PageControl->addTab(SearchSheet, QStringLiteral("Search"));
+
+    StringPanel = new QFrame(SearchSheet);
+    StringPanel->setObjectName(QStringLiteral("StringPanel"));
+    StringPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StringPanel->setGeometry(4, 4, 272, 128);
+
+    SearchBox = new QComboBox(StringPanel);
+    SearchBox->setObjectName(QStringLiteral("SearchBox"));
+    SearchBox->setEditable(true);
+    SearchBox->setInsertPolicy(QComboBox::NoInsert);
+    SearchBox->setMaxVisibleItems(kHistoryLimit);
+    SearchBox->setGeometry(8, 30, 252, 24);
+    SearchBox->lineEdit()->installEventFilter(this);
+    setHint(SearchBox, QStringLiteral("Insert a search string"));
+
+    rhLabel3D2 = new TrhLabel3D(QStringLiteral("S&earch string"), StringPanel);
+    rhLabel3D2->setObjectName(QStringLiteral("rhLabel3D2"));
+    rhLabel3D2->setStyle3D(tsRaised);
+    rhLabel3D2->setFocusControl(SearchBox);
+    rhLabel3D2->setTag(7);
+    rhLabel3D2->setGeometry(8, 6, 200, 20);
+    setHelpTopic(rhLabel3D2, 7);
+
+    FirstButton = new QToolButton(StringPanel);
+    FirstButton->setObjectName(QStringLiteral("FirstButton"));
+    LastButton = new QToolButton(StringPanel);
+    LastButton->setObjectName(QStringLiteral("LastButton"));
+    int tag = 8;
+    for (QToolButton* button : {FirstButton, LastButton}) {
+        button->setCheckable(true);
+        button->setAutoRaise(false);
+        button->setIconSize(QSize(20, 20));
+        button->setProperty("Tag", tag);
+        setHint(button, QStringLiteral("Search modifier"));
+        setHelpTopic(button, tag++);
+    }
+    auto glyphs = [](QToolButton* button, QPixmap (*glyph)(bool)) {
+        QIcon icon;
+        icon.addPixmap(glyph(false), QIcon::Normal, QIcon::Off);
+        icon.addPixmap(glyph(true), QIcon::Normal, QIcon::On);
+        button->setIcon(icon);
+    };
+    glyphs(FirstButton, &Pictures::BeginsGlyph);
+    glyphs(LastButton, &Pictures::EndsGlyph);
+    FirstButton->setGeometry(8, 64, 28, 28);
+    LastButton->setGeometry(40, 64, 28, 28);
+
+    ProductButton = new QPushButton(QIcon(Pictures::ProductGlyph()),
+                                    QStringLiteral("Se&lect antiviral products"), StringPanel);
+    ProductButton->setObjectName(QStringLiteral("ProductButton"));
+    ProductButton->setEnabled(false);
+    ProductButton->setGeometry(72, 64, 187, 28);
+    setHint(ProductButton, QStringLiteral("Select products on which limit the search"));
+    setHelpTopic(ProductButton, 10);
+    connect(ProductButton, &QPushButton::clicked, this, &TMainForm::ProductButtonClick);
+
+    SearchButton = new QPushButton(QStringLiteral("&Search"), SearchSheet);
+    SearchButton->setObjectName(QStringLiteral("SearchButton"));
+    SearchButton->setIcon(QIcon(Pictures::SearchGlyph()));
+    setHint(SearchButton, QStringLiteral("Press the button to start/stop a search"));
+    setHelpTopic(SearchButton, 4);
+    connect(SearchButton, &QPushButton::clicked, this, &TMainForm::searchButtonClicked);
+
+    HelpButton =
+        new QPushButton(QIcon(Pictures::HelpGlyph()), QStringLiteral("&Get help"), SearchSheet);
+    HelpButton->setObjectName(QStringLiteral("HelpButton"));
+    setHint(HelpButton, QStringLiteral("Get help about Nomix95"));
+    setHelpTopic(HelpButton, 5);
+    connect(HelpButton, &QPushButton::clicked, this, &TMainForm::HelpButtonClick);
+
+    ExitButton =
+        new QPushButton(QIcon(Pictures::ExitGlyph()), QStringLiteral("E&xit"), SearchSheet);
+    ExitButton->setObjectName(QStringLiteral("ExitButton"));
+    setHint(ExitButton, QStringLiteral("Exit from Nomix95"));
+    setHelpTopic(ExitButton, 6);
+    connect(ExitButton, &QPushButton::clicked, this, &QWidget::close);
+
+    int top = 8;
+    for (QPushButton* button : {SearchButton, HelpButton, ExitButton}) {
+        button->setGeometry(289, top, 92, 30);
+        top += 40;
+    }
+}
+
+void TMainForm::buildPrefSheet() {
+    PrefSheet = new QWidget;
+    PrefSheet->setObjectName(QStringLiteral("PrefSheet"));
+    PageControl->addTab(PrefSheet, QStringLiteral("Preferences"));
+
+    DataGroup = new QGroupBox(PrefSheet);
+    DataGroup->setObjectName(QStringLiteral("DataGroup"));
+    DataGroup->setGeometry(6, 4, 364, 118);
+
+    auto makeEdit = [this](const char* name, const QString& hint) {
+        auto* edit = new QLineEdit(DataGroup);
+        edit->setObjectName(QLatin1String(name));
+        setHint(edit, hint, false);
+        return edit;
+    };
+    DataEdit = makeEdit("DataEdit", QStringLiteral("Edit database & configuration path"));
+    DataEdit->setText(defaultDataDirectory());
+    DataFileEdit = makeEdit("DataFileEdit", QStringLiteral("Edit database file name"));
+    DataFileEdit->setText(QStringLiteral("NOMIX.DAT"));
+    ConfigFileEdit = makeEdit("ConfigFileEdit", QStringLiteral("Edit configuration file name"));
+    ConfigFileEdit->setText(QStringLiteral("NOMIX.CFG"));
+
+    auto makeSmallButton = [this](const char* name, const QPixmap& glyph, const QString& hint,
+                                  int topic) {
+        auto* button = new QToolButton(DataGroup);
+        button->setObjectName(QLatin1String(name));
+        button->setIcon(QIcon(glyph));
+        button->setFixedSize(25, 24);
+        setHint(button, hint);
+        setHelpTopic(button, topic);
+        return button;
+    };
+    BrowseButton = makeSmallButton("BrowseButton", Pictures::FolderGlyph(),
+                                   QStringLiteral("Browse|Browse directories"), 30);
+    DataNameButton = makeSmallButton("DataNameButton", Pictures::OpenGlyph(),
+                                     QStringLiteral("Open|Set  database file"), 32);
+    ConfigNamebutton = makeSmallButton("ConfigNamebutton", Pictures::OpenGlyph(),
+                                       QStringLiteral("Open|Set  configuration file"), 32);
+    connect(BrowseButton, &QToolButton::clicked, this, &TMainForm::BrowseButtonClick);
+    connect(DataNameButton, &QToolButton::clicked, this, &TMainForm::DataNameButtonClick);
+    connect(ConfigNamebutton, &QToolButton::clicked, this, &TMainForm::ConfigNameButtonClick);
+
+    OptionButton =
+        new QPushButton(QIcon(Pictures::OptionsGlyph()), QStringLiteral("&Options"), DataGroup);
+    OptionButton->setObjectName(QStringLiteral("OptionButton"));
+    OptionButton->setEnabled(false);
+    setHint(OptionButton, QStringLiteral("Display options"), false);
+    setHelpTopic(OptionButton, 59);
+    connect(OptionButton, &QPushButton::clicked, this, &TMainForm::OptionButtonClick);
+
+    auto makeLabel = [this](const char* name, const QString& caption, QWidget* buddy, int tag) {
+        auto* label = new TrhLabel3D(caption, DataGroup);
+        label->setObjectName(QLatin1String(name));
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(13);
+        label->setFont(font);
+        label->setStyle3D(tsRaised);
+        label->setFocusControl(buddy);
+        label->setTag(tag);
+        setHelpTopic(label, tag);
+        return label;
+    };
+    DataPathLabel = makeLabel("DataPathLabel", QStringLiteral("Co&mmon directory"), DataEdit, 29);
+    DataFileLabel =
+        makeLabel("DataFileLabel", QStringLiteral("&Database file name"), DataFileEdit, 31);
+    ConfigFileLabel = makeLabel("ConfigFileLabel", QStringLiteral("&Configuration file name"),
+                                ConfigFileEdit, 33);
+
+    // Tab order as the page lists it.
+    QWidget::setTabOrder(DataEdit, BrowseButton);
+    QWidget::setTabOrder(BrowseButton, OptionButton);
+    QWidget::setTabOrder(OptionButton, DataFileEdit);
+    QWidget::setTabOrder(DataFileEdit, DataNameButton);
+    QWidget::setTabOrder(DataNameButton, ConfigFileEdit);
+    QWidget::setTabOrder(ConfigFileEdit, ConfigNamebutton);
+
+    DataPathLabel->setGeometry(10, 10, 160, 18);
+    DataEdit->setGeometry(10, 30, 136, 24);
+    DataFileLabel->setGeometry(10, 62, 160, 18);
+    DataFileEdit->setGeometry(10, 82, 136, 24);
+    ConfigFileEdit->setGeometry(190, 82, 136, 24);
+}
+
+void TMainForm::buildProgressPanel() {
+    ProgressStartLabel = new QLabel(QStringLiteral("%0"), ClientPanel);
+    ProgressStartLabel->setObjectName(QStringLiteral("ProgressStartLabel"));
+    ProgressPanel = new QFrame(ClientPanel);
+    ProgressPanel->setObjectName(QStringLiteral("ProgressPanel"));
+    ProgressPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ProgressBar = new QProgressBar(ProgressPanel);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(100);
+    ProgressBar->setTextVisible(false);
+    setHint(ProgressBar, QStringLiteral("Display search progress"));
+    setHelpTopic(ProgressBar, 11);
+    ProgressLabel = new QLabel(QStringLiteral("%100"), ClientPanel);
+    ProgressLabel->setObjectName(QStringLiteral("ProgressLabel"));
+}
+
+void TMainForm::buildTrackPanel() {
+    OuterTrackPanel = new QFrame(ClientPanel);
+    OuterTrackPanel->setObjectName(QStringLiteral("OuterTrackPanel"));
+    OuterTrackPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+
+    InnerTrackPanel = new QFrame(OuterTrackPanel);
+    InnerTrackPanel->setObjectName(QStringLiteral("InnerTrackPanel"));
+    InnerTrackPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    InnerTrackPanel->setGeometry(6, 6, 96, 176);
+    setHelpTopic(InnerTrackPanel, 13);
+
+    auto* speedLabel = new QLabel(QStringLiteral("Search speed"), InnerTrackPanel);
+    speedLabel->setObjectName(QStringLiteral("SpeedLabel"));
+    speedLabel->setGeometry(4, 4, 90, 18);
+    QFont small = speedLabel->font();
+    small.setPixelSize(11);
+    speedLabel->setFont(small);
+    SpeedTrackBar = new QSlider(Qt::Vertical, InnerTrackPanel);
+    SpeedTrackBar->setObjectName(QStringLiteral("SpeedTrackBar"));
+    SpeedTrackBar->setRange(0, 2);
+    SpeedTrackBar->setPageStep(1);
+    SpeedTrackBar->setSingleStep(1);
+    SpeedTrackBar->setInvertedAppearance(true); // position 0 ("Min") at the top
+    SpeedTrackBar->setInvertedControls(true);
+    SpeedTrackBar->setTickPosition(QSlider::TicksBothSides);
+    SpeedTrackBar->setTickInterval(1);
+    SpeedTrackBar->setGeometry(8, 28, 30, 140);
+    setHint(SpeedTrackBar, QStringLiteral("Set search speed"));
+    setHelpTopic(SpeedTrackBar, 12);
+    connect(SpeedTrackBar, &QSlider::valueChanged, this, [this] {
+        if (!settingSpeedTrackBar_) {
+            SpeedTrackBarChange();
+        }
+    });
+    const QStringList speeds{QStringLiteral("Min"), QStringLiteral("Med."), QStringLiteral("Max")};
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(speeds[i], InnerTrackPanel);
+        label->setObjectName(QStringLiteral("SpeedLabel%1").arg(i));
+        label->setGeometry(44, 30 + i * 60, 44, 18);
+    }
+
+    auto* itemsLabel = new QLabel(QStringLiteral("Items found"), OuterTrackPanel);
+    itemsLabel->setObjectName(QStringLiteral("ItemsLabel"));
+    itemsLabel->setGeometry(106, 8, 94, 18);
+    LEDLabel = new TLEDLabel(OuterTrackPanel);
+    LEDLabel->setObjectName(QStringLiteral("LEDLabel"));
+    LEDLabel->setColumns(5);
+    LEDLabel->setText(QStringLiteral("00000"));
+    LEDLabel->setGeometry(104, 28, 96, 40);
+    LEDLabel->setProperty("Tag", 14);
+    setHint(LEDLabel, QStringLiteral("Display items found after a search"));
+    setHelpTopic(LEDLabel, 14);
+
+    BitmapPanel = new QFrame(OuterTrackPanel);
+    BitmapPanel->setObjectName(QStringLiteral("BitmapPanel"));
+    BitmapPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    BitmapPanel->setAutoFillBackground(true);
+    QPalette pal = BitmapPanel->palette();
+    pal.setColor(QPalette::Window, kBitmapPanelColour);
+    BitmapPanel->setPalette(pal);
+    BitmapPanel->setGeometry(112, 84, 80, 80);
+    FindDocImage = new QLabel(BitmapPanel);
+    FindDocImage->setObjectName(QStringLiteral("FindDocImage"));
+    FindDocImage->setGeometry(8, 8, 64, 64);
+    FindDocImage->setCursor(Qt::PointingHandCursor);
+    FindDocImage->setProperty("Tag", 13);
+    FindDocImage->installEventFilter(this);
+    setHelpTopic(FindDocImage, 13);
+}
+
+void TMainForm::buildGrid() {
+    ReportGrid = new TReportGrid(this, centralWidget());
+    ReportGrid->gridModel()->setSources(&DatabaseLines, &ResultList);
+    ReportGrid->setStatusTip(
+        QStringLiteral("Hint: click the right  button of the mouse to display a local menu"));
+    ReportGrid->setProperty(kTopicProperty, 38);
+    connect(ReportGrid, &QWidget::customContextMenuRequested, this,
+            &TMainForm::ReportGridContextMenu);
+}
+
+void TMainForm::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(true);
+    bar->setFixedHeight(25);
+    StatusPanel0 = new QLabel(kWelcome);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusPanel1 = new QLabel(kNoDatabaseStatus);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusPanel1->setMinimumWidth(15);
+    StatusPanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bar->addWidget(StatusPanel0);
+    bar->addWidget(StatusPanel1, 1);
+    bar->setContextMenuPolicy(Qt::CustomContextMenu);
+    bar->setProperty(kTopicProperty, 16);
+    connect(bar, &QWidget::customContextMenuRequested, this,
+            [this, bar](const QPoint& pos) { showHelpPopup(bar, bar->mapToGlobal(pos)); });
+}
+
+void TMainForm::buildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+    Options = bar->addMenu(QStringLiteral("&File"));
+    Options->setObjectName(QStringLiteral("Options"));
+    S1 = Options->addAction(QStringLiteral("S&tart search"), this, &TMainForm::S1Click);
+    S1->setObjectName(QStringLiteral("S1"));
+    Options->addSeparator();
+    auto* pages = new QActionGroup(this);
+    Search1 = Options->addAction(QStringLiteral("&Search"), this, &TMainForm::Search1Click);
+    Search1->setObjectName(QStringLiteral("Search1"));
+    Preferences1 =
+        Options->addAction(QStringLiteral("&Preferences"), this, &TMainForm::Preferences1Click);
+    Preferences1->setObjectName(QStringLiteral("Preferences1"));
+    for (QAction* action : {Search1, Preferences1}) {
+        action->setCheckable(true);
+        pages->addAction(action);
+    }
+    Search1->setChecked(true);
+    Options->addSeparator();
+    Exit1 = Options->addAction(QStringLiteral("&Exit"), this, &QWidget::close);
+    Exit1->setObjectName(QStringLiteral("Exit1"));
+
+    Help = bar->addMenu(QStringLiteral("&Help"));
+    Help->setObjectName(QStringLiteral("Help"));
+    N3 = Help->addAction(QStringLiteral("&Help Topics"), this, &TMainForm::HelpButtonClick);
+    N3->setObjectName(QStringLiteral("N3"));
+    Help->addSeparator();
+    About1 = Help->addAction(QStringLiteral("&About..."), this, &TMainForm::FindDocImageClick);
+    About1->setObjectName(QStringLiteral("About1"));
+}
+
+void TMainForm::buildLocalMenus() {
+    HelpPopup = new QMenu(this);
+    HelpPopup->setObjectName(QStringLiteral("HelpPopup"));
+    Whatsthis =
+        HelpPopup->addAction(QStringLiteral("What's this?"), this, &TMainForm::WhatsthisClick);
+    Whatsthis->setObjectName(QStringLiteral("Whatsthis"));
+
+    ReportMenu = new QMenu(this);
+    ReportMenu->setObjectName(QStringLiteral("ReportMenu"));
+    auto addItem = [this](const char* name, const QString& caption, const QString& hint,
+                          void (TMainForm::*slot)()) {
+        QAction* action = ReportMenu->addAction(caption, this, slot);
+        action->setObjectName(QLatin1String(name));
+        action->setStatusTip(hint);
+        action->setProperty(kTopicProperty, 39);
+        return action;
+    };
+    Wathsthis1 = addItem("Wathsthis1", QStringLiteral("What's this?"), QStringLiteral("Get help"),
+                         &TMainForm::Wathsthis1Click);
+    ReportMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
+    ClearResult =
+        addItem("ClearResult", QStringLiteral("&Clear results"),
+                QStringLiteral("Blank  the grid of results"), &TMainForm::ClearResultClick);
+    SaveResult =
+        addItem("SaveResult", QStringLiteral("&Save results..."),
+                QStringLiteral("Save search results in a file"), &TMainForm::SaveResultClick);
+    ReportMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
+    SetColumnWidth = addItem("SetColumnWidth", QStringLiteral("S&et width of columns..."),
+                             QStringLiteral("Set width of columns  within the grid"),
+                             &TMainForm::SetColumnWidthClick);
+    RestoreColum = addItem("RestoreColum", QStringLiteral("&Restore default width of columns"),
+                           QStringLiteral("Restore default width of columns within the grid"),
+                           &TMainForm::RestoreColumClick);
+
+    NotifyPopupMenu = new QMenu(this);
+    NotifyPopupMenu->setObjectName(QStringLiteral("NotifyPopupMenu"));
+    Restore1 =
+        NotifyPopupMenu->addAction(QStringLiteral("&Restore"), this, &TMainForm::NotifyIconClick);
+    Restore1->setObjectName(QStringLiteral("Restore1"));
+    NotifyPopupMenu->addSeparator();
+    Terminate = NotifyPopupMenu->addAction(QStringLiteral("&Terminate"), this, &QWidget::close);
+    Terminate->setObjectName(QStringLiteral("Terminate"));
+}
+
+void TMainForm::buildSounds() {
+    // The clips are compiled into the program; a clip that cannot be read
+    // leaves its component empty, and playing it then beeps instead.
+    auto makeWave = [this](const char* name, const QString& resource) {
+        auto* wave = new TWaveFile(this);
+        wave->setObjectName(QLatin1String(name));
+        try {
+            wave->LoadFromFile(resource);
+        } catch (const std::exception&) {
+        }
+        return wave;
+    };
+    WelcomeWave = makeWave("WelcomeWave", QStringLiteral(":/sounds/welcome1.wav"));
+    SchwingWave = makeWave("SchwingWave", QStringLiteral(":/sounds/Schwing.wav"));
+    AttentionWave = makeWave("AttentionWave", QStringLiteral(":/sounds/attention.wav"));
+    NoItemWave = makeWave("NoItemWave", QStringLiteral(":/sounds/noitems.wav"));
+}
+
+void TMainForm::buildTray() {
+    NotifyIcon = new TNotifyIcon(this);
+    NotifyIcon->setObjectName(QStringLiteral("NotifyIcon"));
+    NotifyIcon->SetIcon(Pictures::ApplicationIcon());
+    NotifyIcon->SetHint(QApplication::applicationName());
+    NotifyIcon->SetPopupMenu(NotifyPopupMenu);
+    connect(NotifyIcon, &TNotifyIcon::OnClick, this, &TMainForm::NotifyIconClick);
+}
+
+// A hint "short|long" shows its short part in a hint window and its long
+// part on the status bar; a hint without '|' shows whole in both.
+void TMainForm::setHint(QWidget* widget, const QString& hint, bool hintWindow) {
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    const QString shortHint = bar < 0 ? hint : hint.left(bar);
+    const QString longHint = bar < 0 ? hint : hint.mid(bar + 1);
+    if (hintWindow) {
+        widget->setToolTip(shortHint);
+    }
+    widget->setStatusTip(longHint);
+}
+
+void TMainForm::setHelpTopic(QWidget* widget, int topic) {
+    widget->setProperty(kTopicProperty, topic);
+    widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(widget, &QWidget::customContextMenuRequested, this,
+            [this, widget](const QPoint& pos) { showHelpPopup(widget, widget->mapToGlobal(pos)); });
+}
+
+void TMainForm::recolourPictures() {
+    QImage findDoc = Pictures::FindDocument();
+    ReplaceImageColor(findDoc, kBitmapPanelColour, Pictures::kWhite);
+    FindDocImage->setPixmap(QPixmap::fromImage(findDoc));
+
+    const QColor gridColour = ReportGrid->palette().color(QPalette::Base);
+    QImage noVirus = Pictures::NoVirus();
+    QImage magnifier = Pictures::Magnifier();
+    QImage help = Pictures::HelpMarker();
+    for (QImage* image : {&noVirus, &magnifier, &help}) {
+        ReplaceImageColor(*image, gridColour, Pictures::kOlive);
+    }
+    ReportGrid->gridDelegate()->setMarkerPictures(
+        QPixmap::fromImage(noVirus), QPixmap::fromImage(magnifier), QPixmap::fromImage(help));
+}
+
+// ---------------------------------------------------------------- start-up
+
+void TMainForm::FormCreate() {
+    AllProductsSelected = true;
+    ProductMask = 0xFFFFFFFFu;
+    RunningOnNT = false;
+    helpViewer_ = std::make_unique<HelpViewer>(helpFilePath(), this);
+
+    OptionForm = new TOptionForm(this);
+    OptionForm->setObjectName(QStringLiteral("OptionForm"));
+
+    auto splash = std::make_unique<TSplashForm>();
+    splash->show();
+    splash->repaint();
+    PlaySoundEffect(WelcomeWave);
+    recolourPictures();
+    setSearchButtonAsStop(false);
+    splash->raise();
+
+    loadSettings();
+    setSpeedFromOptions();
+    // Option notifications reach the window only once it has been set up.
+    connect(OptionForm, &TOptionForm::OptionsChanged, this, &TMainForm::OptionsChanged,
+            Qt::DirectConnection);
+
+    try {
+        DatabaseLoaded = LoadDatabase();
+    } catch (const std::exception& error) {
+        DatabaseLoaded = false;
+        splash->hide();
+        reportException(error);
+    }
+    splash->hide();
+    if (DatabaseLoaded) {
+        ApplyProductSelection();
+    } else {
+        AllProductsSelected = true;
+        ProductMask = 0xFFFFFFFFu;
+    }
+    show();
+    repaint();
+    splash.reset();
+    if (DatabaseLoaded) {
+        runUpdateAlarm();
+    } else {
+        PageControl->setCurrentWidget(PrefSheet);
+        MessageBox::error(this, kNoDatabaseMessage);
+    }
+}
+
+QString TMainForm::helpFilePath() const {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+           QLatin1String(HelpViewer::FileName);
+}
+
+void TMainForm::loadSettings() {
+    StoredSettings settings;
+    settings.dataPath = bytesOf(DataEdit->text());
+    settings.dataName = bytesOf(DataFileEdit->text());
+    settings.configName = bytesOf(ConfigFileEdit->text());
+    settings.showNumericOnly = OptionForm->ResultCheck->isChecked();
+    settings.showBitmaps = OptionForm->BitmapCheck->isChecked();
+    settings.updateItemCounter = OptionForm->CounterCheck->isChecked();
+    settings.stringMatch = OptionForm->MatchCheck->isChecked();
+    settings.showOtherProducts = OptionForm->ProductCheck->isChecked();
+    settings.searchInBackground = OptionForm->BackgroundCheck->isChecked();
+    settings.alarmDisabled = OptionForm->CheckAlarm->isChecked();
+    settings.soundsDisabled = OptionForm->CheckSounds->isChecked();
+    settings.loadSelProducts = OptionForm->CheckSelProds->isChecked();
+    settings.saveSelectedOnly = OptionForm->SaveSelCheck->isChecked();
+    settings.minimizeInTaskbar = OptionForm->MinimizeCheck->isChecked();
+    settings.listDetails = ListDetails;
+    settings.productMask = ProductMask;
+
+    RegistryFile registry(RegistryFile::DefaultFilePath());
+    const std::string message = LoadSettings(registry, settings);
+
+    DataEdit->setText(textOf(settings.dataPath));
+    DataFileEdit->setText(textOf(settings.dataName));
+    ConfigFileEdit->setText(textOf(settings.configName));
+    OptionForm->ResultCheck->setChecked(settings.showNumericOnly);
+    OptionForm->BitmapCheck->setChecked(settings.showBitmaps);
+    OptionForm->CounterCheck->setChecked(settings.updateItemCounter);
+    OptionForm->MatchCheck->setChecked(settings.stringMatch);
+    OptionForm->ProductCheck->setChecked(settings.showOtherProducts);
+    OptionForm->BackgroundCheck->setChecked(settings.searchInBackground);
+    OptionForm->CheckAlarm->setChecked(settings.alarmDisabled);
+    OptionForm->CheckSounds->setChecked(settings.soundsDisabled);
+    OptionForm->CheckSelProds->setChecked(settings.loadSelProducts);
+    OptionForm->SaveSelCheck->setChecked(settings.saveSelectedOnly);
+    OptionForm->MinimizeCheck->setChecked(settings.minimizeInTaskbar);
+    ListDetails = settings.listDetails;
+    ProductMask = settings.productMask;
+    LastSelectionEx = settings.lastSelectionEx;
+    SearchBox->clear();
+    for (const std::string& entry : settings.history) {
+        SearchBox->addItem(textOf(entry));
+    }
+    SearchBox->setCurrentIndex(-1);
+    SearchBox->clearEditText();
+    if (!message.empty()) {
+        MessageBox::error(this, textOf(message));
+    }
+}
+
+void TMainForm::saveSettings() {
+    StoredSettings settings;
+    settings.dataPath = bytesOf(DataEdit->text());
+    settings.dataName = bytesOf(DataFileEdit->text());
+    settings.configName = bytesOf(ConfigFileEdit->text());
+    settings.showNumericOnly = OptionForm->ResultCheck->isChecked();
+    settings.showBitmaps = OptionForm->BitmapCheck->isChecked();
+    settings.updateItemCounter = OptionForm->CounterCheck->isChecked();
+    settings.stringMatch = OptionForm->MatchCheck->isChecked();
+    settings.showOtherProducts = OptionForm->ProductCheck->isChecked();
+    settings.searchInBackground = OptionForm->BackgroundCheck->isChecked();
+    settings.alarmDisabled = OptionForm->CheckAlarm->isChecked();
+    settings.soundsDisabled = OptionForm->CheckSounds->isChecked();
+    settings.loadSelProducts = OptionForm->CheckSelProds->isChecked();
+    settings.saveSelectedOnly = OptionForm->SaveSelCheck->isChecked();
+    settings.minimizeInTaskbar = OptionForm->MinimizeCheck->isChecked();
+    settings.listDetails = SelectForm ? SelectForm->Longlist1->isChecked() : ListDetails;
+    settings.productMask = ProductMask;
+    settings.lastSelectionEx = DatabaseLoaded ? Selection.extraStates() : LastSelectionEx;
+    for (int i = 0; i < SearchBox->count(); ++i) {
+        settings.history.push_back(bytesOf(SearchBox->itemText(i)));
+    }
+    RegistryFile registry(RegistryFile::DefaultFilePath());
+    const std::string message = SaveSettings(registry, settings, DatabaseLoaded);
+    if (!message.empty()) {
+        MessageBox::error(this, textOf(message));
+    }
+}
+
+void TMainForm::setSpeedFromOptions() {
+    const int position = (OptionForm->CounterCheck->isChecked() ? 0 : 1) +
+                         (OptionForm->BackgroundCheck->isChecked() ? 0 : 1);
+    setSpeedTrackBarPosition(position);
+}
+
+void TMainForm::runUpdateAlarm() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate today = now.date();
+    const QTime time = now.time();
+    const double nowNumber = DayNumberFromDate(today.year(), today.month(), today.day()) +
+                             time.msecsSinceStartOfDay() / 86400000.0;
+    if (!OptionForm->CheckAlarm->isChecked()) {
+        TAlarmForm::RunAgeTest(this, OptionForm->CheckAlarm, DatabaseDate, nowNumber);
+    }
+}
+
+// ---------------------------------------------------------------- loading
+
+bool TMainForm::LoadDatabase() {
+    const DataLocation location{bytesOf(DataEdit->text()), bytesOf(DataFileEdit->text()),
+                                bytesOf(ConfigFileEdit->text())};
+    if (!DatabaseFilesPresent(location)) {
+        return false;
+    }
+    ResultList.clear();
+    DatabaseLines = nomix::DatabaseLines();
+    ReportGrid->gridModel()->setDataRowCount(1);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct CursorRestorer {
+        ~CursorRestorer() { QApplication::restoreOverrideCursor(); }
+    } restorer;
+
+    delete SelectForm;
+    SelectForm = new TSelectForm(this);
+    SelectForm->setObjectName(QStringLiteral("SelectForm"));
+    try {
+        Products = ReadProductTable(location.tablePath(), location.tableName);
+    } catch (const EShortReadError&) {
+        QApplication::beep();
+        throw;
+    }
+    StatusPanel1->setText(QStringLiteral(" Database ") + DisplayText(Products.label));
+    QStringList headers;
+    for (const std::string& entry : Products.entries) {
+        headers << DisplayText(entry);
+    }
+    ReportGrid->gridModel()->setHeaders(headers);
+    const bool useStored = OptionForm->CheckSelProds->isChecked();
+    Selection = ProductSelection::FromStored(Products.entries.size(), useStored, ProductMask,
+                                             LastSelectionEx);
+    if (!Selection.allSelected()) {
+        AllProductsSelected = false;
+    }
+    SelectForm->FillProductList(Products.entries, Selection);
+    SelectForm->Longlist1->setChecked(ListDetails);
+    SelectForm->ApplyColumnWidths();
+
+    QElapsedTimer slice;
+    slice.start();
+    NameDatabase names = ReadNameDatabase(location.databasePath(), [&slice] {
+        if (slice.elapsed() >= kEventSliceMs) {
+            QCoreApplication::processEvents();
+            slice.restart();
+        }
+    });
+    DatabaseLines = std::move(names.lines);
+    DatabaseDate = names.date;
+    dataIsUtf8_ = IsValidUtf8Bytes(DatabaseLines.data(), DatabaseLines.dataSize());
+    ReportGrid->gridModel()->setSources(&DatabaseLines, &ResultList);
+    ProductButton->setEnabled(true);
+    OptionButton->setEnabled(true);
+    return true;
+}
+
+void TMainForm::ApplyProductSelection() {
+    if (!DatabaseLoaded) {
+        return;
+    }
+    if (SelectForm) {
+        Selection = SelectForm->CurrentSelection();
+    }
+    ProductMask = Selection.mask();
+    AllProductsSelected = true;
+    const bool showAll = OptionForm->ProductCheck->isChecked();
+    for (size_t i = 0; i < Selection.count(); ++i) {
+        const int column = static_cast<int>(i);
+        if (Selection.isSelected(i)) {
+            if (ReportGrid->colWidth(column) < 0) {
+                ReportGrid->setColWidth(column, TReportGrid::kDefaultColWidth);
+            }
+        } else {
+            AllProductsSelected = false;
+            ReportGrid->setColWidth(column, showAll ? TReportGrid::kDefaultColWidth : -1);
+        }
+    }
+    ReportGrid->gridHeader()->viewport()->update();
+    ReportGrid->viewport()->update();
+}
+
+bool TMainForm::gridShowBitmaps() const {
+    return OptionForm->BitmapCheck->isChecked();
+}
+
+bool TMainForm::gridShowAllProducts() const {
+    return OptionForm->ProductCheck->isChecked();
+}
+
+bool TMainForm::gridProductSelected(int column) const {
+    if (!DatabaseLoaded) {
+        return (ProductMask >> (static_cast<unsigned>(column) % 32)) & 1u;
+    }
+    return Selection.isSelected(static_cast<size_t>(column));
+}
+
+// ---------------------------------------------------------------- search
+
+void TMainForm::ClearResults() {
+    ResultList.clear();
+    ReportGrid->gridModel()->setDataRowCount(1);
+    ReportGrid->viewport()->update();
+    ProgressBar->setValue(100);
+    LEDLabel->setText(QStringLiteral("00000"));
+    LEDLabel->repaint();
+}
+
+std::string TMainForm::searchBytes() const {
+    return DataBytes(SearchBox->currentText(), dataIsUtf8_);
+}
+
+void TMainForm::searchButtonClicked() {
+    if (searchButtonIsStop_) {
+        StopButtonClick();
+    } else {
+        SearchButtonClick();
+    }
+}
+
+void TMainForm::SearchButtonClick() {
+    if (!DatabaseLoaded) {
+        if (MessageBox::show(this, MessageBox::Warning, QStringLiteral("Warning"),
+                             QStringLiteral("Database initialization failed. Retry?"),
+                             MessageBox::Yes | MessageBox::No) != MessageBox::Yes) {
+            return;
+        }
+        try {
+            DatabaseLoaded = LoadDatabase();
+        } catch (const std::exception& error) {
+            reportException(error);
+            return;
+        }
+        if (!DatabaseLoaded) {
+            PlaySoundEffect(AttentionWave);
+            MessageBox::error(this, kNoDatabaseMessage);
+            PageControl->setCurrentWidget(PrefSheet);
+            return;
+        }
+        ApplyProductSelection();
+    }
+    if (SearchBox->currentText().isEmpty()) {
+        PlaySoundEffect(AttentionWave);
+        MessageBox::information(this, QStringLiteral("Please, set a search string"));
+        SearchBox->setFocus();
+        return;
+    }
+    if (OptionForm->BackgroundCheck->isChecked()) {
+        setSearchButtonAsStop(true);
+        SearchButton->setFocus();
+    } else {
+        SearchButton->setEnabled(false);
+    }
+    SearchFinished = false;
+    ClearResults();
+    EnableSearchControls(false);
+    addToHistory(SearchBox->currentText());
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        RunSearch();
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+    if (!SearchFinished) {
+        StopButtonClick();
+    }
+}
+
+void TMainForm::RunSearch() {
+    Searching = true;
+    SearchRequest request;
+    request.text = searchBytes();
+    request.mode = DecideMatchMode(OptionForm->MatchCheck->isChecked(), FirstButton->isChecked(),
+                                   LastButton->isChecked());
+    request.numericOnly = OptionForm->ResultCheck->isChecked();
+    request.updateCounter = OptionForm->CounterCheck->isChecked();
+    request.background = OptionForm->BackgroundCheck->isChecked();
+    request.allProductsSelected = AllProductsSelected;
+    request.selected = Selection.states();
+    request.columnCount = static_cast<size_t>(ReportGrid->gridModel()->columnCount());
+    const int rowsAtStart = ReportGrid->gridModel()->dataRowCount();
+    HitCount = 0;
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    lastEventSlice_ = 0;
+
+    MainFormSearchObserver observer(this);
+    SearchOutcome outcome = nomix::RunSearch(DatabaseLines, request, &observer);
+    HitCount = outcome.hitCount;
+    ResultList = std::move(outcome.hits);
+    ReportGrid->gridModel()->setDataRowCount(rowsAtStart + static_cast<int>(ResultList.size()));
+}
+
+void TMainForm::processEventsInSlices() {
+    static QElapsedTimer clock;
+    if (!clock.isValid()) {
+        clock.start();
+    }
+    const qint64 now = clock.elapsed();
+    if (now - lastEventSlice_ >= kEventSliceMs) {
+        QCoreApplication::processEvents();
+        lastEventSlice_ = clock.elapsed();
+    }
+}
+
+void TMainForm::StopButtonClick() {
+    Searching = false;
+    if (OptionForm->BackgroundCheck->isChecked()) {
+        setSearchButtonAsStop(false);
+        SearchButton->setFocus();
+    } else {
+        SearchButton->setEnabled(true);
+    }
+    EnableSearchControls(true);
+    LEDLabel->setText(ledText(HitCount));
+    SearchFinished = true;
+    if (HitCount == 0) {
+        PlaySoundEffect(NoItemWave);
+        SearchBox->setFocus();
+    } else {
+        PlaySoundEffect(SchwingWave);
+        ReportGrid->setFocus();
+        ReportGrid->viewport()->update();
+    }
+}
+
+void TMainForm::setSearchButtonAsStop(bool stop) {
+    searchButtonIsStop_ = stop;
+    SearchButton->setText(stop ? QStringLiteral("&Stop") : QStringLiteral("&Search"));
+    SearchButton->setIcon(QIcon(stop ? Pictures::StopGlyph() : Pictures::SearchGlyph()));
+}
+
+void TMainForm::EnableSearchControls(bool on) {
+    ExitButton->setEnabled(on);
+    HelpButton->setEnabled(on);
+    StringPanel->setEnabled(on);
+    PrefSheet->setEnabled(on);
+    SpeedTrackBar->setEnabled(on);
+    ReportGrid->setEnabled(on);
+    FindDocImage->setEnabled(on);
+    helpPopupEnabled_ = on;
+    Options->setEnabled(on);
+    Help->setEnabled(on);
+    Options->menuAction()->setEnabled(on);
+    Help->menuAction()->setEnabled(on);
+}
+
+void TMainForm::addToHistory(const QString& text) {
+    for (int i = 0; i < SearchBox->count(); ++i) {
+        if (SearchBox->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
+            return;
+        }
+    }
+    const QString kept = text; // removing the first item may change the edit text
+    SearchBox->addItem(kept);
+    if (SearchBox->count() > kHistoryLimit) {
+        SearchBox->removeItem(0);
+    }
+    SearchBox->setEditText(kept);
+}
+
+void TMainForm::SpeedTrackBarChange() {
+    SpeedGuard = true;
+    const int position = SpeedTrackBar->value();
+    OptionForm->BackgroundCheck->setChecked(position <= 1);
+    OptionForm->CounterCheck->setChecked(position == 0);
+    SpeedGuard = false;
+}
+
+void TMainForm::setSpeedTrackBarPosition(int position) {
+    settingSpeedTrackBar_ = true;
+    SpeedTrackBar->setValue(qBound(0, position, 2));
+    settingSpeedTrackBar_ = false;
+}
+
+void TMainForm::moveSpeedTrackBar(bool boxChecked) {
+    if (SpeedGuard) {
+        return;
+    }
+    setSpeedTrackBarPosition(SpeedTrackBar->value() + (boxChecked ? -1 : 1));
+}
+
+void TMainForm::OptionsChanged(int code) {
+    switch (code) {
+    case kBitmapsChanged:
+        ReportGrid->viewport()->update();
+        break;
+    case kShowProductsChanged:
+        ApplyProductSelection();
+        break;
+    case kCounterChanged:
+        moveSpeedTrackBar(OptionForm->CounterCheck->isChecked());
+        break;
+    case kStringMatchChanged: {
+        const bool enabled = !OptionForm->MatchCheck->isChecked();
+        FirstButton->setEnabled(enabled);
+        LastButton->setEnabled(enabled);
+        break;
+    }
+    case kBackgroundChanged:
+        moveSpeedTrackBar(OptionForm->BackgroundCheck->isChecked());
+        break;
+    case kHistoryEraseConfirmed: {
+        const QString text = SearchBox->currentText();
+        SearchBox->clear();
+        SearchBox->setEditText(text);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool TMainForm::SearchBoxKeyPress(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        SearchButton->click();
+        return true;
+    }
+    return false;
+}
+
+void TMainForm::FormKeyPress() {
+    if (Searching) {
+        StopButtonClick();
+    }
+}
+
+void TMainForm::S1Click() {
+    PageControl->setCurrentWidget(SearchSheet);
+    PageControlChange();
+    SearchButtonClick();
+}
+
+void TMainForm::Search1Click() {
+    PageControl->setCurrentWidget(SearchSheet);
+    Search1->setChecked(true);
+}
+
+void TMainForm::Preferences1Click() {
+    PageControl->setCurrentWidget(PrefSheet);
+    Preferences1->setChecked(true);
+}
+
+void TMainForm::PageControlChange() {
+    const bool onSearch = PageControl->currentWidget() == SearchSheet;
+    Search1->setChecked(onSearch);
+    Preferences1->setChecked(!onSearch);
+}
+
+void TMainForm::ProductButtonClick() {
+    if (!SelectForm) {
+        return;
+    }
+    CenterOnMainWindow(SelectForm, this);
+    if (SelectForm->exec() == QDialog::Accepted) {
+        ApplyProductSelection();
+    }
+}
+
+void TMainForm::OptionButtonClick() {
+    CenterOnMainWindow(OptionForm, this);
+    OptionForm->exec();
+}
+
+void TMainForm::FindDocImageClick() {
+    // The about box comes with its own window.
+}
+
+void TMainForm::rhLabel3D3Click() {
+    if (!Searching) {
+        PlaySoundEffect(WelcomeWave);
+    }
+}
+
+void TMainForm::PlaySoundEffect(TWaveFile* wave) {
+    if (OptionForm && OptionForm->CheckSounds->isChecked()) {
+        QApplication::beep();
+        return;
+    }
+    try {
+        wave->Play();
+    } catch (const EWaveError&) {
+        QApplication::beep();
+    }
+}
+
+// ---------------------------------------------------------------- grid menu
+
+void TMainForm::ReportGridContextMenu(const QPoint& position) {
+    try {
+        ReportMenuPopup();
+    } catch (const std::exception& error) {
+        reportException(error);
+        return;
+    }
+    ReportMenu->popup(ReportGrid->viewport()->mapToGlobal(position));
+}
+
+void TMainForm::ReportMenuPopup() {
+    if (!DatabaseLoaded) {
+        throw ENomixError("Local menu disabled");
+    }
+    ClearResult->setEnabled(!ResultList.empty());
+    SaveResult->setEnabled(false);
+}
+
+void TMainForm::ClearResultClick() {
+    ClearResults();
+}
+
+void TMainForm::SaveResultClick() {}
+
+void TMainForm::SetColumnWidthClick() {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(this, QStringLiteral("Set width of columns within the grid"),
+                              QStringLiteral("Insert a value"), QLineEdit::Normal, QString(), &ok);
+    if (!ok || text.isEmpty()) {
+        return;
+    }
+    bool isNumber = false;
+    const qlonglong value = text.trimmed().toLongLong(&isNumber);
+    if (!isNumber) {
+        MessageBox::reportException(this,
+                                    QStringLiteral("'%1' is not a valid integer value").arg(text));
+        return;
+    }
+    ReportGrid->SetAllColumnWidths(
+        static_cast<int>(qBound(qlonglong(kMinColumnWidth), value, qlonglong(kMaxColumnWidth))));
+}
+
+void TMainForm::RestoreColumClick() {
+    ReportGrid->SetAllColumnWidths(TReportGrid::kDefaultColWidth);
+}
+
+// ---------------------------------------------------------------- preferences
+
+void TMainForm::BrowseButtonClick() {
+    if (!DataEdit->text().isEmpty()) {
+        ShellBrowse->SetOpenFolderPath(DataEdit->text());
+    }
+    if (ShellBrowse->Execute()) {
+        DataEdit->setText(ShellBrowse->SelectedPath());
+    }
+}
+
+void TMainForm::DataNameButtonClick() {
+    const QString chosen =
+        FileDialog::getOpenFileName(this, QStringLiteral("Please, select a file"), DataEdit->text(),
+                                    QStringLiteral("Nomix databases (*.dat);;All files (*)"));
+    if (!chosen.isEmpty()) {
+        DataFileEdit->setText(fileNamePart(chosen));
+    }
+}
+
+void TMainForm::ConfigNameButtonClick() {
+    const QString chosen =
+        FileDialog::getOpenFileName(this, QStringLiteral("Please, select a file"), DataEdit->text(),
+                                    QStringLiteral("Nomix configuration  (*.cfg);;All files (*)"));
+    if (!chosen.isEmpty()) {
+        ConfigFileEdit->setText(fileNamePart(chosen));
+    }
+}
+
+// ---------------------------------------------------------------- help
+
+void TMainForm::showHelpPopup(QWidget* control, const QPoint& globalPosition) {
+    if (!helpPopupEnabled_) {
+        return;
+    }
+    helpPopupControl_ = control;
+    helpPopupPosition_ = globalPosition;
+    HelpPopup->popup(globalPosition);
+}
+
+void TMainForm::WhatsthisClick() {
+    if (!helpPopupControl_) {
+        return;
+    }
+    int topic = helpPopupControl_->property(kTopicProperty).toInt();
+    if (topic == 16) {
+        const QPoint local = mapFromGlobal(helpPopupPosition_);
+        if (local.x() - 15 > StatusPanel0->width()) {
+            topic = 17;
+        }
+    }
+    helpViewer_->showPopup(topic, helpPopupPosition_);
+}
+
+void TMainForm::Wathsthis1Click() {
+    helpViewer_->showPopup(38, QCursor::pos());
+}
+
+void TMainForm::HelpButtonClick() {
+    helpViewer_->showTopic(40);
+}
+
+// ---------------------------------------------------------------- window
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TMainForm::FormResize() {
+    const int width = centralWidget()->width();
+    TopPanel->setGeometry(0, 0, width, 45);
+    TopLabel->setGeometry(2, 2, width - 4, 41);
+    ClientPanel->setGeometry(0, 45, width, 196);
+    ReportGrid->setGeometry(0, 241, width, qMax(0, centralWidget()->height() - 241));
+
+    PageControl->setGeometry(4, 4, width - 230, 150);
+    OuterTrackPanel->setGeometry(width - 210, 4, 206, 188);
+    const int page = PageControl->width();
+    ProgressStartLabel->setGeometry(8, 164, 26, 18);
+    ProgressPanel->setGeometry(36, 160, page - 72, 26);
+    ProgressBar->setGeometry(3, 3, ProgressPanel->width() - 6, ProgressPanel->height() - 6);
+    ProgressLabel->setGeometry(page - 25, 164, 40, 18);
+
+    const int buttonsLeft = page - 103;
+    SearchButton->move(buttonsLeft, SearchButton->y());
+    HelpButton->move(buttonsLeft, HelpButton->y());
+    ExitButton->move(buttonsLeft, ExitButton->y());
+    StringPanel->resize(page - 120, StringPanel->height());
+    SearchBox->resize(StringPanel->width() - 20, SearchBox->height());
+    ProductButton->resize(SearchBox->width() - ProductButton->x() + 7, ProductButton->height());
+
+    StatusPanel0->setFixedWidth(qMax(10, frameGeometry().width() - 200));
+
+    DataGroup->resize(page - 25, DataGroup->height());
+    const int editWidth = page / 2 - 59;
+    DataEdit->resize(editWidth, DataEdit->height());
+    BrowseButton->move(DataEdit->geometry().right() + 3, DataEdit->y());
+    DataFileEdit->resize(editWidth, DataFileEdit->height());
+    DataNameButton->move(BrowseButton->x(), DataFileEdit->y());
+    OptionButton->setGeometry(BrowseButton->x() + 44, DataEdit->y(),
+                              editWidth + BrowseButton->width() + 2, 26);
+    ConfigFileEdit->setGeometry(OptionButton->x(), DataFileEdit->y(),
+                                OptionButton->width() - BrowseButton->width() - 1,
+                                ConfigFileEdit->height());
+    ConfigNamebutton->move(ConfigFileEdit->geometry().right() + 3, ConfigFileEdit->y());
+    ConfigFileLabel->setGeometry(ConfigFileEdit->x(), DataFileLabel->y(), 170, 18);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QMainWindow::closeEvent(event);
+}
+
+bool TMainForm::FormCloseQuery() {
+    if (Searching) {
+        return false;
+    }
+    try {
+        saveSettings();
+    } catch (const std::exception& error) {
+        reportException(error);
+        return false;
+    }
+    if (helpViewer_) {
+        helpViewer_->quit();
+    }
+    return true;
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) {
+        return;
+    }
+    if (Searching && (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        // The title bar's commands wait until the search ends.
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        setWindowState(change->oldState());
+        return;
+    }
+    if (windowState() & Qt::WindowMinimized) {
+        MinimizeToTray();
+    }
+}
+
+void TMainForm::MinimizeToTray() {
+    if (OptionForm && OptionForm->MinimizeCheck->isChecked()) {
+        NotifyIcon->SetHideTask(true);
+        NotifyIcon->SetIconVisible(true);
+    }
+}
+
+void TMainForm::NotifyIconClick() {
+    NotifyIcon->SetHideTask(false);
+    NotifyIcon->SetIconVisible(false);
+    if (windowState() & Qt::WindowMinimized) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainForm::ShowStatusHint(const QString& hint) {
+    StatusPanel0->setText(hint.isEmpty() ? kWelcome : hint);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == SearchBox->lineEdit() && event->type() == QEvent::KeyPress) {
+        return SearchBoxKeyPress(static_cast<QKeyEvent*>(event));
+    }
+    if (watched == FindDocImage && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && FindDocImage->isEnabled()) {
+        FindDocImageClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::reportException(const std::exception& error) {
+    MessageBox::reportException(this, textOf(error.what()));
+}
+
+} // namespace nomix

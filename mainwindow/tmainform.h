@@ -1,0 +1,257 @@
+#pragma once
+
+#include "reportgridhost.h"
+
+#include "core/databaselines.h"
+#include "core/productselection.h"
+#include "core/producttable.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QToolButton;
+class TOptionForm;
+class TSelectForm;
+
+namespace nomix {
+
+class HelpViewer;
+class TNotifyIcon;
+class TLEDLabel;
+class TReportGrid;
+class TrhLabel3D;
+class TSplashForm;
+class TShellBrowse;
+class TWaveFile;
+
+// The program's one lasting window. It owns the data (product table, the
+// database lines, the result list, the selection) and every other window,
+// runs the start-up sequence, the search page's Search/Stop state machine and
+// the results grid. All work runs on the user-interface thread; long loops
+// hand control to the event loop in time slices so the window stays alive.
+class TMainForm : public QMainWindow, public ReportGridHost {
+    Q_OBJECT
+
+  public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The start-up sequence: options, splash, settings, database, window,
+    // update alarm. main() runs it right after construction.
+    void FormCreate();
+
+    // Data and state
+    bool RunningOnNT = false;
+    bool Searching = false;
+    bool SearchFinished = true;
+    bool DatabaseLoaded = false;
+    bool ListDetails = false;
+    bool AllProductsSelected = true;
+    bool SpeedGuard = false;
+    uint32_t ProductMask = 0xFFFFFFFFu;
+    std::string LastSelectionEx;
+    ProductSelection Selection;
+    ProductTable Products;
+    nomix::DatabaseLines DatabaseLines;
+    double DatabaseDate = 0.0;
+    int32_t HitCount = 0;
+    std::vector<uint32_t> ResultList;
+
+    // Operations other windows and tests use
+    bool LoadDatabase();
+    void ApplyProductSelection();
+    void ClearResults();
+    void EnableSearchControls(bool on);
+    void PlaySoundEffect(TWaveFile* wave);
+    void OptionsChanged(int code);
+    void SearchButtonClick();
+    void StopButtonClick();
+    QString helpFilePath() const;
+    // The search string as the bytes the database is compared in.
+    std::string searchBytes() const;
+
+    // ReportGridHost
+    bool gridDatabaseLoaded() const override { return DatabaseLoaded; }
+    bool gridSearchFinished() const override { return SearchFinished; }
+    bool gridShowBitmaps() const override;
+    bool gridShowAllProducts() const override;
+    bool gridAllProductsSelected() const override { return AllProductsSelected; }
+    bool gridProductSelected(int column) const override;
+
+    // Components (named as the window's description names them)
+    QFrame* TopPanel;
+    TrhLabel3D* TopLabel;
+    QFrame* ClientPanel;
+    QTabWidget* PageControl;
+    QWidget* SearchSheet;
+    QWidget* PrefSheet;
+    QFrame* StringPanel;
+    TrhLabel3D* rhLabel3D2;
+    QComboBox* SearchBox;
+    QToolButton* FirstButton;
+    QToolButton* LastButton;
+    QPushButton* ProductButton;
+    QPushButton* SearchButton;
+    QPushButton* HelpButton;
+    QPushButton* ExitButton;
+    QFrame* ProgressPanel;
+    QProgressBar* ProgressBar;
+    QLabel* ProgressStartLabel;
+    QLabel* ProgressLabel;
+    QFrame* OuterTrackPanel;
+    QFrame* InnerTrackPanel;
+    QSlider* SpeedTrackBar;
+    TLEDLabel* LEDLabel;
+    QFrame* BitmapPanel;
+    QLabel* FindDocImage;
+    TReportGrid* ReportGrid;
+    QLabel* StatusPanel0;
+    QLabel* StatusPanel1;
+    QGroupBox* DataGroup;
+    TrhLabel3D* DataPathLabel;
+    TrhLabel3D* DataFileLabel;
+    TrhLabel3D* ConfigFileLabel;
+    QLineEdit* DataEdit;
+    QLineEdit* DataFileEdit;
+    QLineEdit* ConfigFileEdit;
+    QToolButton* BrowseButton;
+    QToolButton* DataNameButton;
+    QToolButton* ConfigNamebutton;
+    QPushButton* OptionButton;
+
+    QMenu* Options;
+    QAction* S1;
+    QAction* Search1;
+    QAction* Preferences1;
+    QAction* Exit1;
+    QMenu* Help;
+    QAction* N3;
+    QAction* About1;
+    QMenu* HelpPopup;
+    QAction* Whatsthis;
+    QMenu* ReportMenu;
+    QAction* Wathsthis1;
+    QAction* ClearResult;
+    QAction* SaveResult;
+    QAction* SetColumnWidth;
+    QAction* RestoreColum;
+    QMenu* NotifyPopupMenu;
+    QAction* Restore1;
+    QAction* Terminate;
+
+    TNotifyIcon* NotifyIcon;
+    TShellBrowse* ShellBrowse;
+    TWaveFile* WelcomeWave;
+    TWaveFile* SchwingWave;
+    TWaveFile* AttentionWave;
+    TWaveFile* NoItemWave;
+    TOptionForm* OptionForm;
+    QPointer<TSelectForm> SelectForm;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    friend class MainFormSearchObserver;
+
+    void buildWindow();
+    void buildTopPanel();
+    void buildClientPanel();
+    void buildSearchSheet();
+    void buildPrefSheet();
+    void buildProgressPanel();
+    void buildTrackPanel();
+    void buildGrid();
+    void buildStatusBar();
+    void buildMenus();
+    void buildLocalMenus();
+    void buildSounds();
+    void buildTray();
+    void setHint(QWidget* widget, const QString& hint, bool hintWindow = true);
+    void setHelpTopic(QWidget* widget, int topic);
+    void recolourPictures();
+
+    // Start-up and lifecycle
+    void FormResize();
+    bool FormCloseQuery();
+    void loadSettings();
+    void saveSettings();
+    void setSpeedFromOptions();
+    void runUpdateAlarm();
+    void MinimizeToTray();
+    void NotifyIconClick();
+    void ShowStatusHint(const QString& hint);
+
+    // Search page
+    void RunSearch();
+    void searchButtonClicked();
+    void setSearchButtonAsStop(bool stop);
+    void addToHistory(const QString& text);
+    void SpeedTrackBarChange();
+    void moveSpeedTrackBar(bool boxChecked);
+    void setSpeedTrackBarPosition(int position);
+    bool SearchBoxKeyPress(QKeyEvent* event);
+    void FormKeyPress();
+    void S1Click();
+    void Search1Click();
+    void Preferences1Click();
+    void PageControlChange();
+    void ProductButtonClick();
+    void OptionButtonClick();
+    void FindDocImageClick();
+    void rhLabel3D3Click();
+
+    // Results grid
+    void ReportGridContextMenu(const QPoint& position);
+    void ReportMenuPopup();
+    void ClearResultClick();
+    void SaveResultClick();
+    void SetColumnWidthClick();
+    void RestoreColumClick();
+
+    // Preferences page
+    void BrowseButtonClick();
+    void DataNameButtonClick();
+    void ConfigNameButtonClick();
+
+    // Context help
+    void showHelpPopup(QWidget* control, const QPoint& globalPosition);
+    void WhatsthisClick();
+    void Wathsthis1Click();
+    void HelpButtonClick();
+
+    void reportException(const std::exception& error);
+    void processEventsInSlices();
+
+    std::unique_ptr<HelpViewer> helpViewer_;
+    QPointer<QWidget> helpPopupControl_;
+    QPoint helpPopupPosition_;
+    bool helpPopupEnabled_ = true;
+    bool searchButtonIsStop_ = false;
+    bool settingSpeedTrackBar_ = false;
+    bool dataIsUtf8_ = false;
+    bool firstResizeDone_ = false;
+    qint64 lastEventSlice_ = 0;
+};
+
+} // namespace nomix

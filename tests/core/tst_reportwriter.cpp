@@ -1,0 +1,432 @@
+#include "core/database.h"
+#include "core/fields.h"
+#include "core/inouterror.h"
+#include "core/reportfile.h"
+#include "core/reportwriter.h"
+#include "core/searchengine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace nomix;
+
+namespace {
+
+class StringSink : public ReportSink {
+  public:
+    void write(std::string_view bytes) override {
+        text.append(bytes);
+        writeSizes.push_back(bytes.size());
+    }
+    std::string text;
+    std::vector<size_t> writeSizes;
+};
+
+const Database& Sample() {
+    static const Database db =
+        std::move(*LoadDatabaseFiles({NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"}));
+    return db;
+}
+
+const std::vector<std::string>& Names() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const std::string& entry : Sample().table.entries) {
+            all.push_back(SplitProductEntry(entry).name);
+        }
+        return all;
+    }();
+    return names;
+}
+
+std::vector<uint32_t> CyclingHits(size_t count) {
+    std::vector<uint32_t> hits(count);
+    for (size_t i = 0; i < count; ++i) {
+        hits[i] = static_cast<uint32_t>(i % Sample().names.lines.count());
+    }
+    return hits;
+}
+
+// The report as the format describes it, built without the writer.
+std::string ExpectedHeader(const std::string& date, const std::string& time,
+                           const std::string& search, int32_t hits) {
+    return "NOMIX 1.1 for Windows 95 - by the Nomix95 developers " + date + " " + time +
+           "\r\n\r\nWord searched            : \"" + search + "\"\r\nTotal items found        : #" +
+           std::to_string(hits) + "\r\n\r\n\r\n";
+}
+
+std::string ExpectedRows(const std::vector<uint32_t>& hits, const ProductSelection& selection) {
+    std::string out;
+    for (uint32_t hit : hits) {
+        for (size_t c = 0; c < Names().size(); ++c) {
+            if (selection.isSelected(c)) {
+                std::string name = Names()[c].substr(Names()[c].find_first_not_of(' '));
+                name.resize(std::max<size_t>(name.size(), 25), ' ');
+                out += name + ": " +
+                       FieldAtByChar(int32_t(c + 1), Sample().names.lines.at(hit), '|') + "\r\n";
+            }
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+DatabaseLines LinesFromFile(const std::string& fileText) {
+    auto bytes = std::make_unique<char[]>(fileText.size());
+    std::memcpy(bytes.get(), fileText.data(), fileText.size());
+    return DatabaseLines(std::move(bytes), fileText.size());
+}
+
+void WriteReport(ReportSink& sink, const ReportHeader& header, const ReportRows& rows,
+                 const ReportProgress& onRow = {}) {
+    ReportWriter writer(sink);
+    writer.writeHeader(header);
+    writer.writeRows(rows, onRow);
+    writer.flush();
+}
+
+// Saves a report of `rows` rows into `path`; returns the error message.
+QString SaveReport(const std::string& path, ReportOpenMode mode, size_t rows) {
+    const std::vector<uint32_t> hits = CyclingHits(rows);
+    try {
+        ReportFile file(path, mode);
+        WriteReport(file, {"d", "t", "x", int32_t(rows)},
+                    {Sample().names.lines, hits, Names(), ProductSelection(Names().size())});
+        file.commit();
+    } catch (const EInOutError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+std::string ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<unreadable>";
+}
+
+void WriteAll(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) < 0) {
+        qFatal("cannot prepare %s", qPrintable(path));
+    }
+}
+
+qsizetype OpenDescriptorCount() {
+    return QDir("/proc/self/fd")
+        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)
+        .size();
+}
+
+// A file-size limit stands in for a disk that fills up; lifted afterwards.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+  private:
+    rlimit saved_{};
+};
+
+const std::string kOldReport = "an earlier report\r\nwith two lines\r\n";
+
+} // namespace
+
+class TestReportWriter : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+
+    // The bytes of a report.
+    void sampleSearchReport_data();
+    void sampleSearchReport();
+    void documentedExample();
+    void productLine_data();
+    void productLine();
+    void userTextIsWrittenLiterally_data();
+    void userTextIsWrittenLiterally();
+    void progressOncePerRow_data();
+    void progressOncePerRow();
+    void largeReportGoesOutInLargeBlocks();
+
+    // The file.
+    void saveModes_data();
+    void saveModes();
+    void fullDeviceSaysDiskFullAndCloses_data();
+    void fullDeviceSaysDiskFullAndCloses();
+    void failedSaveKeepsOldContent_data();
+    void failedSaveKeepsOldContent();
+    void overwriteKeepsPermissionsAndLinks();
+    void fifoWithoutReaderFailsAtOnce();
+};
+
+void TestReportWriter::initTestCase() {
+    // Past a file-size limit a write must fail, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(Names().size(), size_t{74});
+}
+
+void TestReportWriter::sampleSearchReport_data() {
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QList<int>>("selected"); // empty: all products
+    QTest::newRow("all products") << "kryptik" << QList<int>{};
+    QTest::newRow("first, 32nd, 33rd, last") << "Kryptik" << QList<int>{0, 31, 32, 73};
+    QTest::newRow("one product") << "zbot" << QList<int>{17};
+}
+
+void TestReportWriter::sampleSearchReport() {
+    QFETCH(QString, search);
+    QFETCH(QList<int>, selected);
+    ProductSelection selection(Names().size());
+    for (size_t i = 0; i < Names().size() && !selected.isEmpty(); ++i) {
+        selection.setSelected(i, selected.contains(int(i)));
+    }
+    SearchRequest request;
+    request.text = search.toStdString();
+    request.selected.assign(Names().size(), true);
+    request.columnCount = Names().size();
+    const SearchOutcome outcome = RunSearch(Sample().names.lines, request);
+    QVERIFY(outcome.hits.size() > 10);
+
+    StringSink sink;
+    WriteReport(sink, {"24/12/1999", "23:59:58", request.text, outcome.hitCount},
+                {Sample().names.lines, outcome.hits, Names(), selection});
+    QCOMPARE(sink.text, ExpectedHeader("24/12/1999", "23:59:58", request.text, outcome.hitCount) +
+                            ExpectedRows(outcome.hits, selection));
+}
+
+void TestReportWriter::documentedExample() {
+    const DatabaseLines lines = LinesFromFile("|ABC.1|Abc|\r\n|ABC.2|Abc.B|\r\n");
+    const std::vector<std::string> names{" P1", " P2"};
+    const std::vector<uint32_t> hits{0, 1};
+    StringSink sink;
+    WriteReport(sink, {"1/2/03", "4:05:06 PM", "ABC", 2},
+                {lines, hits, names, ProductSelection(2)});
+    QCOMPARE(
+        sink.text,
+        std::string("NOMIX 1.1 for Windows 95 - by the Nomix95 developers 1/2/03 4:05:06 PM\r\n"
+                    "\r\n"
+                    "Word searched            : \"ABC\"\r\n"
+                    "Total items found        : #2\r\n"
+                    "\r\n"
+                    "\r\n"
+                    "P1                       : ABC.1\r\n"
+                    "P2                       : Abc\r\n"
+                    "\r\n"
+                    "P1                       : ABC.2\r\n"
+                    "P2                       : Abc.B\r\n"
+                    "\r\n"));
+}
+
+void TestReportWriter::productLine_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("fileLine");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("24 characters") << "ABCDEFGHIJKLMNOPQRSTUVWX"
+                                   << "|a|" << 0 << "ABCDEFGHIJKLMNOPQRSTUVWX : a";
+    QTest::newRow("25 characters") << "ABCDEFGHIJKLMNOPQRSTUVWXY"
+                                   << "|a|" << 0 << "ABCDEFGHIJKLMNOPQRSTUVWXY: a";
+    QTest::newRow("30 characters, not cut") << "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234"
+                                            << "|a|" << 0 << "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234: a";
+    QTest::newRow("leading blanks removed") << "   Avast"
+                                            << "|x y|" << 0 << "Avast                    : x y";
+    QTest::newRow("empty fields skipped") << "P"
+                                          << "|a|||b|c|" << 1 << "P                        : b";
+    QTest::newRow("leading delimiters skipped")
+        << "P"
+        << "||||a|b|" << 0 << "P                        : a";
+    QTest::newRow("fewer fields than columns") << "P"
+                                               << "|a|b|" << 5 << "P                        : ";
+    QTest::newRow("percent signs") << "100% AV %s"
+                                   << "|%d%n|" << 0 << "100% AV %s               : %d%n";
+}
+
+void TestReportWriter::productLine() {
+    QFETCH(QString, name);
+    QFETCH(QString, fileLine);
+    QFETCH(int, column);
+    QFETCH(QString, expected);
+    const DatabaseLines lines = LinesFromFile(fileLine.toStdString() + "\r\n");
+    std::vector<std::string> names(size_t(column) + 1, "other");
+    names.back() = name.toStdString();
+    ProductSelection onlyLast(names.size());
+    for (size_t i = 0; i + 1 < names.size(); ++i) {
+        onlyLast.setSelected(i, false);
+    }
+    const std::vector<uint32_t> hits{0, 4000000000u}; // the second one is past the end
+    StringSink sink;
+    ReportWriter writer(sink);
+    writer.writeRows({lines, hits, names, onlyLast});
+    writer.flush();
+    const QString emptyField = name.trimmed().leftJustified(25) + ": \r\n\r\n";
+    QCOMPARE(QString::fromStdString(sink.text), expected + "\r\n\r\n" + emptyField);
+}
+
+void TestReportWriter::userTextIsWrittenLiterally_data() {
+    QTest::addColumn<QByteArray>("search");
+    QTest::addColumn<int>("hits");
+    QTest::newRow("format directives") << QByteArray("%s%n%d%%%-25s%x") << 0;
+    QTest::newRow("double quotes") << QByteArray("say \"hi\"") << 1;
+    QTest::newRow("empty, largest count") << QByteArray() << 2147483647;
+    QTest::newRow("bytes above 127") << QByteArray("\xe9t\xe9 \xc3\xa9") << 7;
+    QTest::newRow("longer than a block") << QByteArray(3 << 20, 'x') << 3;
+}
+
+void TestReportWriter::userTextIsWrittenLiterally() {
+    QFETCH(QByteArray, search);
+    QFETCH(int, hits);
+    StringSink sink;
+    ReportWriter writer(sink);
+    writer.writeHeader({"%s", "%n", search.toStdString(), hits});
+    writer.flush();
+    QCOMPARE(sink.text, ExpectedHeader("%s", "%n", search.toStdString(), hits));
+}
+
+void TestReportWriter::progressOncePerRow_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("none") << 0 << QList<int>{};
+    QTest::newRow("one") << 1 << QList<int>{0};
+    QTest::newRow("three, never 100") << 3 << QList<int>{0, 33, 66};
+}
+
+void TestReportWriter::progressOncePerRow() {
+    QFETCH(int, rows);
+    QFETCH(QList<int>, expected);
+    const std::vector<uint32_t> hits = CyclingHits(size_t(rows));
+    StringSink sink;
+    QList<int> seen;
+    WriteReport(sink, {}, {Sample().names.lines, hits, Names(), ProductSelection(Names().size())},
+                [&](int percent) { seen << percent; });
+    QCOMPARE(seen, expected);
+}
+
+void TestReportWriter::largeReportGoesOutInLargeBlocks() {
+    const std::vector<uint32_t> hits = CyclingHits(5000);
+    const ProductSelection all(Names().size());
+    StringSink sink;
+    WriteReport(sink, {"d", "t", "x", 5000}, {Sample().names.lines, hits, Names(), all});
+    QVERIFY(sink.text == ExpectedHeader("d", "t", "x", 5000) + ExpectedRows(hits, all));
+    QVERIFY(sink.writeSizes.size() > 1);
+    QVERIFY(sink.writeSizes.size() <= sink.text.size() / ReportWriter::kDefaultBlockSize + 1);
+}
+
+void TestReportWriter::saveModes_data() {
+    QTest::addColumn<bool>("fileExists");
+    QTest::addColumn<ReportOpenMode>("mode");
+    QTest::addColumn<int>("oldCopies");
+    QTest::addColumn<int>("newCopies"); // after two saves
+    QTest::addColumn<QString>("error");
+    QTest::newRow("new file") << false << ReportOpenMode::omCreate << 0 << 1 << "";
+    QTest::newRow("new file that appeared meanwhile")
+        << true << ReportOpenMode::omCreate << 1 << 0 << "File access denied";
+    QTest::newRow("append") << true << ReportOpenMode::omAppend << 1 << 2 << "";
+    QTest::newRow("overwrite") << true << ReportOpenMode::omOverwrite << 0 << 1 << "";
+}
+
+void TestReportWriter::saveModes() {
+    QFETCH(bool, fileExists);
+    QFETCH(ReportOpenMode, mode);
+    QFETCH(int, oldCopies);
+    QFETCH(int, newCopies);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("result.nrp");
+    if (fileExists) {
+        WriteAll(path, kOldReport);
+    }
+    QCOMPARE(SaveReport(path.toStdString(), mode, 3), error);
+    if (mode != ReportOpenMode::omCreate) {
+        QCOMPARE(SaveReport(path.toStdString(), mode, 3), error);
+    }
+    const std::string report =
+        ExpectedHeader("d", "t", "x", 3) + ExpectedRows(CyclingHits(3), ProductSelection(74));
+    std::string expected = oldCopies ? kOldReport : "";
+    for (int i = 0; i < newCopies; ++i) {
+        expected += report;
+    }
+    QCOMPARE(ReadAll(path), expected);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"result.nrp"});
+}
+
+void TestReportWriter::fullDeviceSaysDiskFullAndCloses_data() {
+    QTest::addColumn<ReportOpenMode>("mode");
+    QTest::newRow("append") << ReportOpenMode::omAppend;
+    QTest::newRow("overwrite") << ReportOpenMode::omOverwrite;
+}
+
+void TestReportWriter::fullDeviceSaysDiskFullAndCloses() {
+    QFETCH(ReportOpenMode, mode);
+    const qsizetype openBefore = OpenDescriptorCount();
+    QCOMPARE(SaveReport("/dev/full", mode, 10), QString("Disk full"));
+    QCOMPARE(OpenDescriptorCount(), openBefore);
+}
+
+void TestReportWriter::failedSaveKeepsOldContent_data() {
+    fullDeviceSaysDiskFullAndCloses_data();
+}
+
+void TestReportWriter::failedSaveKeepsOldContent() {
+    QFETCH(ReportOpenMode, mode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("kept.nrp");
+    std::string old;
+    for (int i = 0; i < 200; ++i) {
+        old += "line " + std::to_string(i) + " of an earlier report\r\n";
+    }
+    WriteAll(path, old);
+    const qsizetype openBefore = OpenDescriptorCount();
+    QString message;
+    {
+        // The disk fills up after a block and a half more; the report has
+        // several blocks.
+        FileSizeLimit full(old.size() + ReportWriter::kDefaultBlockSize * 3 / 2);
+        message = SaveReport(path.toStdString(), mode, 2000);
+    }
+    QCOMPARE(message, QString("Disk full"));
+    QVERIFY(ReadAll(path) == old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.nrp"});
+    QCOMPARE(OpenDescriptorCount(), openBefore);
+}
+
+void TestReportWriter::overwriteKeepsPermissionsAndLinks() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("target.nrp");
+    const QString link = dir.filePath("link.nrp");
+    WriteAll(target, kOldReport);
+    QVERIFY(::chmod(target.toLocal8Bit().constData(), 0640) == 0);
+    QVERIFY(QFile::link(target, link));
+
+    ReportFile file(link.toStdString(), ReportOpenMode::omOverwrite);
+    file.write("new\r\n");
+    file.commit();
+
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(ReadAll(target), std::string("new\r\n"));
+    QCOMPARE(QFile::permissions(target) & 0x7777, QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ReadUser | QFile::WriteUser |
+                                                      QFile::ReadGroup);
+}
+
+void TestReportWriter::fifoWithoutReaderFailsAtOnce() {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("fifo").toStdString();
+    QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
+    QVERIFY(!SaveReport(path, ReportOpenMode::omOverwrite, 1).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestReportWriter)
+#include "tst_reportwriter.moc"
