@@ -17,12 +17,14 @@
 #include "core/searchengine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <exception>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -35,8 +37,10 @@ using namespace nomix;
 
 namespace {
 
-constexpr const char* kUsage = "Usage: nomix95-bench [--runs N] --db FILE search|modes STRING...\n"
-                               "       nomix95-bench [--runs N] --db FILE load\n";
+constexpr const char* kUsage =
+    "Usage: nomix95-bench [--runs N] --db FILE search|modes STRING...\n"
+    "       nomix95-bench [--runs N] --db FILE load\n"
+    "       nomix95-bench [--runs N] run NAME COMMAND ARG... [-- NAME COMMAND ARG...]...\n";
 
 double cpuSeconds() {
     timespec t{};
@@ -57,10 +61,8 @@ double median(std::vector<double> values) {
 }
 
 // Runs every named piece of work once per round, in the same order each
-// round, and reports the median time of each.
-// Runs every named piece of work once per round, in the same order each
 // round, after one round that only warms up, and reports the median time of
-// each. `time` runs a piece and returns its seconds.
+// each. A Timer runs its piece once and returns the seconds it took.
 class Rounds {
   public:
     using Timer = std::function<double()>;
@@ -200,7 +202,7 @@ void benchLoad(const std::string& path, int runs) {
     NameDatabase first = ReadNameDatabase(path);
     const size_t after = residentBytes();
     std::printf("rss_added %zu\n", after - before);
-    std::printf("file_size %zu\n", first.lines.dataSize());
+    std::printf("file_size %ju\n", static_cast<uintmax_t>(std::filesystem::file_size(path)));
     std::printf("lines %zu\n", first.lines.count());
     first = NameDatabase();
     Rounds rounds;

@@ -32,13 +32,12 @@ QFont DialogFont() {
     return font;
 }
 
-// Two columns of check boxes, one row every 28 pixels as designed.
+// Two columns of check boxes; the right one takes any room to spare.
 QGridLayout* CheckBoxGrid(QGroupBox* group) {
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(12, 4, 12, 6);
     grid->setVerticalSpacing(6);
     grid->setHorizontalSpacing(16);
-    grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     return grid;
 }
@@ -61,6 +60,7 @@ TOptionForm::TOptionForm(QWidget* parent)
     buildPage();
     buildButtons();
     connectNotifications();
+    alignRightColumns();
 
     const QSize needed = sizeHint();
     setFixedSize(qMax(kClientWidth, needed.width()), qMax(kClientHeight, needed.height()));
@@ -131,6 +131,18 @@ void TOptionForm::buildEnvironmentGroup() {
     grid->addWidget(CheckSelProds, 2, 0);
     grid->addWidget(SaveSelCheck, 0, 1);
     grid->addWidget(MinimizeCheck, 1, 1);
+}
+
+void TOptionForm::alignRightColumns() {
+    // Both groups start their right column at the same x, as designed.
+    int leftWidth = 0;
+    for (QCheckBox* box :
+         {ResultCheck, BitmapCheck, CounterCheck, CheckAlarm, CheckSounds, CheckSelProds}) {
+        leftWidth = qMax(leftWidth, box->sizeHint().width());
+    }
+    for (QGroupBox* group : {GroupBox1, GroupBox2}) {
+        static_cast<QGridLayout*>(group->layout())->setColumnMinimumWidth(0, leftWidth);
+    }
 }
 
 void TOptionForm::buildSearchGroup() {

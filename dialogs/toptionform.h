@@ -73,6 +73,7 @@ class TOptionForm : public QDialog {
     void buildDisplayGroup();
     void buildEnvironmentGroup();
     void buildSearchGroup();
+    void alignRightColumns();
     void buildPage();
     void buildButtons();
     void connectNotifications();

@@ -4,7 +4,12 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char* argv[]) {
+    // A full disk or a file-size limit must show "Disk full", not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nomix95"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nomix95 - by the Nomix95 developers"));

@@ -5,10 +5,12 @@
 #include "reportgriddelegate.h"
 #include "reportgridheader.h"
 #include "reportgridmodel.h"
+#include "reportsaver.h"
 #include "treportgrid.h"
 #include "tsplashform.h"
 
 #include "controls/ewaveerror.h"
+#include "controls/tballoonhint.h"
 #include "controls/tledlabel.h"
 #include "controls/tnotifyicon.h"
 #include "controls/trhlabel3d.h"
@@ -20,6 +22,7 @@
 #include "core/searchengine.h"
 #include "core/settingsstore.h"
 #include "core/utf8.h"
+#include "dialogs/dialoghelp.h"
 #include "dialogs/optionschanged.h"
 #include "dialogs/talarmform.h"
 #include "dialogs/toptionform.h"
@@ -40,8 +43,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -168,6 +173,7 @@ void TMainForm::buildWindow() {
     buildLocalMenus();
     buildSounds();
     buildTray();
+    buildBalloonHint();
     ShellBrowse = new TShellBrowse(this);
     ShellBrowse->setObjectName(QStringLiteral("ShellBrowse"));
     ShellBrowse->SetBrowseFlags(bfReturnOnlyFSDirs | bfStatusText);
@@ -489,17 +495,19 @@ void TMainForm::buildStatusBar() {
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(true);
     bar->setFixedHeight(25);
-    StatusPanel0 = new QLabel(kWelcome);
+    // Two panels side by side, the first one's width set by the layout rules.
+    auto* panels = new QWidget;
+    panels->setObjectName(QStringLiteral("StatusPanels"));
+    StatusPanel0 = new QLabel(kWelcome, panels);
     StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusPanel0->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusPanel1 = new QLabel(kNoDatabaseStatus);
+    StatusPanel1 = new QLabel(kNoDatabaseStatus, panels);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusPanel1->setMinimumWidth(15);
-    StatusPanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    StatusPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    bar->addWidget(StatusPanel0);
-    bar->addWidget(StatusPanel1, 1);
+    for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setMinimumWidth(1);
+    }
+    bar->addWidget(panels, 1);
+    panels->installEventFilter(this);
     bar->setContextMenuPolicy(Qt::CustomContextMenu);
     bar->setProperty(kTopicProperty, 16);
     connect(bar, &QWidget::customContextMenuRequested, this,
@@ -585,19 +593,19 @@ void TMainForm::buildLocalMenus() {
 void TMainForm::buildSounds() {
     // The clips are compiled into the program; a clip that cannot be read
     // leaves its component empty, and playing it then beeps instead.
-    auto makeWave = [this](const char* name, const QString& resource) {
+    auto makeWave = [this](const char* name, const QString& clip) {
         auto* wave = new TWaveFile(this);
         wave->setObjectName(QLatin1String(name));
-        try {
-            wave->LoadFromFile(resource);
-        } catch (const std::exception&) {
+        QFile file(QStringLiteral(":/sounds/") + clip);
+        if (file.open(QIODevice::ReadOnly)) {
+            wave->ReadStored(clip, file);
         }
         return wave;
     };
-    WelcomeWave = makeWave("WelcomeWave", QStringLiteral(":/sounds/welcome1.wav"));
-    SchwingWave = makeWave("SchwingWave", QStringLiteral(":/sounds/Schwing.wav"));
-    AttentionWave = makeWave("AttentionWave", QStringLiteral(":/sounds/attention.wav"));
-    NoItemWave = makeWave("NoItemWave", QStringLiteral(":/sounds/noitems.wav"));
+    WelcomeWave = makeWave("WelcomeWave", QStringLiteral("welcome1.wav"));
+    SchwingWave = makeWave("SchwingWave", QStringLiteral("Schwing.wav"));
+    AttentionWave = makeWave("AttentionWave", QStringLiteral("attention.wav"));
+    NoItemWave = makeWave("NoItemWave", QStringLiteral("noitems.wav"));
 }
 
 void TMainForm::buildTray() {
@@ -607,6 +615,30 @@ void TMainForm::buildTray() {
     NotifyIcon->SetHint(QApplication::applicationName());
     NotifyIcon->SetPopupMenu(NotifyPopupMenu);
     connect(NotifyIcon, &TNotifyIcon::OnClick, this, &TMainForm::NotifyIconClick);
+}
+
+// Every hint of the program shows as a balloon, except the grid's column
+// titles, which keep plain tool tips placed over their header cell.
+void TMainForm::buildBalloonHint() {
+    BalloonHint = new TBalloonHint(this);
+    BalloonHint->setObjectName(QStringLiteral("BalloonHint"));
+    BalloonHint->SetBorderColor(Qt::black);
+    BalloonHint->SetColor(Qt::white);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(13);
+    BalloonHint->SetFont(font);
+    BalloonHint->SetMaxWidth(-3);
+    BalloonHint->SetBehavior(bbNoShowMouseDown | bbUseRegions | bbHideOnPaint);
+    BalloonHint->SetPosition(bpAboveRight);
+    BalloonHint->SetShadowDepth(8);
+    BalloonHint->SetShadowStyle(ssShaded);
+    BalloonHint->SetShape(bsRoundRect);
+    BalloonHint->SetStyle(hsSystem);
+    BalloonHint->SetActive(!RunningOnNT);
+    BalloonHint->SetPlainHintRule([this](QWidget* widget, const QPoint&) {
+        QHeaderView* header = ReportGrid->horizontalHeader();
+        return widget == header || widget == header->viewport();
+    });
 }
 
 // A hint "short|long" shows its short part in a hint window and its long
@@ -651,6 +683,7 @@ void TMainForm::FormCreate() {
     ProductMask = 0xFFFFFFFFu;
     RunningOnNT = false;
     helpViewer_ = std::make_unique<HelpViewer>(helpFilePath(), this);
+    UseHelpViewer(helpViewer_.get());
 
     OptionForm = new TOptionForm(this);
     OptionForm->setObjectName(QStringLiteral("OptionForm"));
@@ -1202,14 +1235,26 @@ void TMainForm::ReportMenuPopup() {
         throw ENomixError("Local menu disabled");
     }
     ClearResult->setEnabled(!ResultList.empty());
-    SaveResult->setEnabled(false);
+    SaveResult->setEnabled(ClearResult->isEnabled());
 }
 
 void TMainForm::ClearResultClick() {
     ClearResults();
 }
 
-void TMainForm::SaveResultClick() {}
+void TMainForm::SaveResultClick() {
+    ReportInput input;
+    input.lines = &DatabaseLines;
+    input.resultList = ResultList;
+    input.products = &Products;
+    input.selection = &Selection;
+    input.hitCount = HitCount;
+    input.searchText = SearchBox->currentText();
+    input.dataIsUtf8 = dataIsUtf8_;
+    input.commonDirectory = DataEdit->text();
+    input.showStatus = [this](const QString& text) { StatusPanel0->setText(text); };
+    SaveResults(this, input);
+}
 
 void TMainForm::SetColumnWidthClick() {
     bool ok = false;
@@ -1326,7 +1371,7 @@ void TMainForm::FormResize() {
     SearchBox->resize(StringPanel->width() - 20, SearchBox->height());
     ProductButton->resize(SearchBox->width() - ProductButton->x() + 7, ProductButton->height());
 
-    StatusPanel0->setFixedWidth(qMax(10, frameGeometry().width() - 200));
+    layoutStatusPanels();
 
     DataGroup->resize(page - 25, DataGroup->height());
     const int editWidth = page / 2 - 59;
@@ -1341,6 +1386,15 @@ void TMainForm::FormResize() {
                                 ConfigFileEdit->height());
     ConfigNamebutton->move(ConfigFileEdit->geometry().right() + 3, ConfigFileEdit->y());
     ConfigFileLabel->setGeometry(ConfigFileEdit->x(), DataFileLabel->y(), 170, 18);
+}
+
+void TMainForm::layoutStatusPanels() {
+    QWidget* panels = StatusPanel0->parentWidget();
+    const int panelHeight = qMax(18, panels->height());
+    const int firstWidth = qMax(10, frameGeometry().width() - 200);
+    StatusPanel0->setGeometry(0, 0, firstWidth, panelHeight);
+    StatusPanel1->setGeometry(firstWidth + 2, 0, qMax(15, panels->width() - firstWidth - 2),
+                              panelHeight);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -1415,10 +1469,15 @@ void TMainForm::ShowStatusHint(const QString& hint) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == SearchBox->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (StatusPanel0 && watched == StatusPanel0->parentWidget() &&
+        event->type() == QEvent::Resize) {
+        layoutStatusPanels();
+        return false;
+    }
+    if (SearchBox && watched == SearchBox->lineEdit() && event->type() == QEvent::KeyPress) {
         return SearchBoxKeyPress(static_cast<QKeyEvent*>(event));
     }
-    if (watched == FindDocImage && event->type() == QEvent::MouseButtonRelease &&
+    if (FindDocImage && watched == FindDocImage && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && FindDocImage->isEnabled()) {
         FindDocImageClick();
         return true;

@@ -1,4 +1,4 @@
-#include "mainform_fixture.h"
+#include "shared_mainformfixture.h"
 
 #include "controls/tledlabel.h"
 #include "core/database.h"
@@ -7,6 +7,7 @@
 #include "mainwindow/reportgridmodel.h"
 #include "mainwindow/tmainform.h"
 #include "mainwindow/treportgrid.h"
+#include "platform/filedialog.h"
 #include "platform/messagebox.h"
 
 #include <QAbstractItemModelTester>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -67,6 +69,7 @@ class TestMainForm : public QObject {
     void missingDatabaseShowsPreferences();
     void localMenuNeedsADatabase();
     void modelPassesTheTester();
+    void savesAReportFromTheLocalMenu();
 
   private:
     void search(const QString& text);
@@ -332,6 +335,26 @@ void TestMainForm::modelPassesTheTester() {
     search(QStringLiteral("trojan"));
     form_->ClearResults();
     search(QStringLiteral("zbot"));
+}
+
+void TestMainForm::savesAReportFromTheLocalMenu() {
+    search(QStringLiteral("zbot"));
+    form_->ReportMenu->aboutToShow(); // enable the items as opening the menu does
+    emit form_->ReportGrid->customContextMenuRequested(QPoint(5, 5));
+    QVERIFY(form_->SaveResult->isEnabled());
+    form_->ReportMenu->hide();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("zbot report.nrp"));
+    FileDialog::presetAnswers({path});
+    form_->SaveResult->trigger();
+    QFile report(path);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    const QByteArray bytes = report.readAll();
+    QVERIFY(bytes.contains("zbot"));
+    QVERIFY(bytes.endsWith("\r\n"));
+    QVERIFY(form_->isEnabled());
+    QCOMPARE(FileDialog::asked().last().dir.left(form_->DataEdit->text().size()),
+             form_->DataEdit->text());
 }
 
 QTEST_MAIN(TestMainForm)

@@ -1,4 +1,4 @@
-#include "mainform_fixture.h"
+#include "shared_mainformfixture.h"
 
 #include <QDir>
 #include <QFile>

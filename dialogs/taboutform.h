@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QString>
+#include <QTimer>
+
+class QFrame;
+class QPushButton;
+
+namespace nomix {
+class TMarquee;
+class TrhLabel3D;
+class TTiledBitmap;
+} // namespace nomix
+
+// "About Nomix95": scrolls the banner and the credits, shows the program's
+// name on a paper texture and, unless sounds are disabled, plays the music
+// file in a loop while it is open. Made for one showing and destroyed after
+// it. Costs a small window, a marquee bitmap of all credit lines (about
+// 400 x 700 pixels) while shown and, with music, the MIDI synthesiser of the
+// sound player with its sound font until the box closes.
+class TAboutForm : public QDialog {
+    Q_OBJECT
+
+  public:
+    // A play that ends sooner than this is not started again: an empty or
+    // broken piece would otherwise restart without pause.
+    static constexpr int kShortestRepeatedPlayMs = 1000;
+
+    // `musicPath` is the MIDI file to play while the box is shown; a missing
+    // file means no music and no message. With `soundsDisabled` the sound
+    // player is never touched.
+    TAboutForm(QWidget* parent, const QString& musicPath, bool soundsDisabled);
+    ~TAboutForm() override;
+
+    // The music file beside the program.
+    static QString DefaultMusicPath();
+
+    // Opens the box modally, centred over `mainWindow`, with the music beside
+    // the program, and destroys it when it closes. `soundsDisabled` is the
+    // options dialog's "D&isable sounds".
+    static void ShowAbout(QWidget* mainWindow, bool soundsDisabled);
+
+    // True from a successful start of the piece until it ends without being
+    // restarted, or the box closes.
+    bool MusicPlaying() const { return musicPlaying_; }
+
+    QFrame* Panel1;
+    QFrame* Panel2;
+    nomix::TMarquee* Marquee1;
+    nomix::TTiledBitmap* TiledBitmap1;
+    nomix::TrhLabel3D* rhLabel3D1;
+    nomix::TrhLabel3D* rhLabel3D2;
+    QPushButton* CloseButton;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    void buildPanels();
+    void buildMarquee();
+    void buildCaptions();
+    void FormActivate();
+    void MediaPlayer1Notify();
+    void StartMusic();
+    void PlayMusic();
+    void StopMusic();
+
+    QString musicPath_;
+    bool soundsDisabled_;
+    // Starts the box's show-time work once the box is on screen, at most once
+    // per showing, whatever activations follow.
+    QTimer activation_;
+    bool musicLoaded_ = false;
+    bool musicPlaying_ = false;
+    QElapsedTimer playClock_;
+    QMetaObject::Connection musicFinished_;
+};

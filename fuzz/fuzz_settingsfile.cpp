@@ -1,0 +1,180 @@
+// The settings file on any bytes: what parses must format into a text that
+// parses back as the same document, and the settings store must read it,
+// save over it and read back what it saved, keeping every value it does not
+// own. What does not parse must be reported and never written.
+
+#include "fuzzcheck.h"
+
+#include "core/settingsstore.h"
+#include "platform/registryfile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+using namespace nomix;
+
+namespace {
+
+std::string gFolder;
+
+std::string settingsPath() {
+    return gFolder + "/Nomix95.reg";
+}
+
+void removeFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(gFolder, ignored);
+}
+
+void writeFile(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    FUZZ_CHECK(fd >= 0);
+    FUZZ_CHECK(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+}
+
+std::string readFile(const std::string& path) {
+    std::string bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    FUZZ_CHECK(fd >= 0);
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+const RegistryFile::Key* findKey(const RegistryFile::Document& document, std::string_view path) {
+    for (const RegistryFile::Key& key : document) {
+        if (sameName(key.path, path)) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+// What SaveSettings writes into `key`, by name.
+bool ownedBySettings(std::string_view key, std::string_view name) {
+    static const std::set<std::string> optionNames = {
+        "datapath",           "dataname",          "configname",     "shownumericonly",
+        "showbitmaps",        "updateitemcounter", "stringmatch",    "showotherproducts",
+        "searchinbackground", "alarmdisabled",     "soundsdisabled", "loadselproducts",
+        "saveselectedonly",   "minimizeintaskbar", "listdetails",    "lastselection",
+        "lastselectionex"};
+    std::string lower(name);
+    for (char& c : lower) {
+        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    }
+    if (sameName(key, std::string("HKEY_CURRENT_USER\\") + kOptionsKey)) {
+        return optionNames.count(lower) != 0;
+    }
+    if (sameName(key, std::string("HKEY_CURRENT_USER\\") + kSearchKey)) {
+        return lower == "count" || lower.starts_with("string#");
+    }
+    return false;
+}
+
+// The holders as the window fills them before a load.
+StoredSettings windowDefaults() {
+    StoredSettings settings;
+    settings.dataPath = "/usr/share/nomix95";
+    settings.dataName = "NOMIX.DAT";
+    settings.configName = "NOMIX.CFG";
+    return settings;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Every save flushes the file and its folder to disk: in memory that is
+    // free, on a disk it would make the target a hundred times slower.
+    const char* base = std::getenv("TMPDIR");
+    std::string folder = base && *base ? base : "/tmp";
+    if (!base && std::filesystem::is_directory("/dev/shm")) {
+        folder = "/dev/shm";
+    }
+    std::string pattern = folder + "/nomix-fuzz-XXXXXX";
+    FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
+    gFolder = pattern;
+    std::atexit(removeFolder);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::optional<RegistryFile::Document> document = RegistryFile::ParseText(text);
+    if (document) {
+        const std::string formatted = RegistryFile::FormatText(*document);
+        const std::optional<RegistryFile::Document> again = RegistryFile::ParseText(formatted);
+        FUZZ_CHECK(again.has_value());
+        FUZZ_CHECK(*again == *document);
+        FUZZ_CHECK(RegistryFile::FormatText(*again) == formatted);
+    }
+
+    writeFile(settingsPath(), text);
+    StoredSettings loaded = windowDefaults();
+    std::string message;
+    {
+        RegistryFile registry(settingsPath());
+        message = LoadSettings(registry, loaded);
+    }
+    if (!document) {
+        // Unreadable: reported, and neither a load nor a save touches it.
+        FUZZ_CHECK(message == kRootKeyMessage);
+        RegistryFile registry(settingsPath());
+        FUZZ_CHECK(SaveSettings(registry, loaded, true) == kRootKeyMessage);
+        FUZZ_CHECK(readFile(settingsPath()) == text);
+        return 0;
+    }
+    FUZZ_CHECK(readFile(settingsPath()) == text);
+    if (!message.empty()) {
+        return 0;
+    }
+
+    {
+        RegistryFile registry(settingsPath());
+        FUZZ_CHECK(SaveSettings(registry, loaded, true).empty());
+    }
+    StoredSettings reloaded = windowDefaults();
+    {
+        RegistryFile registry(settingsPath());
+        FUZZ_CHECK(LoadSettings(registry, reloaded).empty());
+    }
+    FUZZ_CHECK(reloaded == loaded);
+
+    // Every value the settings do not own is still there, unchanged.
+    const std::optional<RegistryFile::Document> saved =
+        RegistryFile::ParseText(readFile(settingsPath()));
+    FUZZ_CHECK(saved.has_value());
+    for (const RegistryFile::Key& key : *document) {
+        const RegistryFile::Key* savedKey = findKey(*saved, key.path);
+        FUZZ_CHECK(savedKey != nullptr);
+        for (const RegistryFile::Value& value : key.values) {
+            if (ownedBySettings(key.path, value.name)) {
+                continue;
+            }
+            bool kept = false;
+            for (const RegistryFile::Value& savedValue : savedKey->values) {
+                kept = kept || savedValue == value;
+            }
+            FUZZ_CHECK(kept);
+        }
+    }
+    return 0;
+}
