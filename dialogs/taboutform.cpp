@@ -203,7 +203,6 @@ void TAboutForm::hideEvent(QHideEvent* event) {
         return;
     }
     activation_.stop();
-    StopMusic();
     Marquee1->StopScrolling();
 }
 
@@ -255,7 +254,7 @@ void TAboutForm::MediaPlayer1Notify() {
         return;
     }
     musicPlaying_ = false;
-    if (playClock_.elapsed() >= kShortestRepeatedPlayMs) {
+    if (playClock_.elapsed() >= shortestRepeatedPlayMs_) {
         PlayMusic();
     }
 }

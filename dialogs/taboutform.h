@@ -47,6 +47,10 @@ class TAboutForm : public QDialog {
     // restarted, or the box closes.
     bool MusicPlaying() const { return musicPlaying_; }
 
+    // The synthesiser takes about two seconds to end even an empty piece, so
+    // tests raise the limit to see a too-short play left unrepeated.
+    void SetShortestRepeatedPlayMs(int milliseconds) { shortestRepeatedPlayMs_ = milliseconds; }
+
     QFrame* Panel1;
     QFrame* Panel2;
     nomix::TMarquee* Marquee1;
@@ -76,6 +80,7 @@ class TAboutForm : public QDialog {
     QTimer activation_;
     bool musicLoaded_ = false;
     bool musicPlaying_ = false;
+    int shortestRepeatedPlayMs_ = kShortestRepeatedPlayMs;
     QElapsedTimer playClock_;
     QMetaObject::Connection musicFinished_;
 };

@@ -2,8 +2,10 @@
 
 #include "controls/tledlabel.h"
 #include "core/database.h"
+#include "core/productselection.h"
 #include "core/searchengine.h"
 #include "dialogs/toptionform.h"
+#include "dialogs/tselectform.h"
 #include "mainwindow/reportgridmodel.h"
 #include "mainwindow/tmainform.h"
 #include "mainwindow/treportgrid.h"
@@ -70,6 +72,9 @@ class TestMainForm : public QObject {
     void localMenuNeedsADatabase();
     void modelPassesTheTester();
     void savesAReportFromTheLocalMenu();
+    void preferencesTakeFileNamesOnly();
+    void selectionLimitsSearchAndColumns();
+    void controlsWaitWhileSearching();
 
   private:
     void search(const QString& text);
@@ -355,6 +360,79 @@ void TestMainForm::savesAReportFromTheLocalMenu() {
     QVERIFY(form_->isEnabled());
     QCOMPARE(FileDialog::asked().last().dir.left(form_->DataEdit->text().size()),
              form_->DataEdit->text());
+}
+
+void TestMainForm::preferencesTakeFileNamesOnly() {
+    const QString directory = form_->DataEdit->text();
+    FileDialog::presetAnswers(
+        {QStringLiteral("/somewhere/else/OTHER.DAT"), QStringLiteral("/x/y/TABLE.CFG")});
+    form_->DataNameButton->click();
+    form_->ConfigNamebutton->click();
+    QCOMPARE(form_->DataFileEdit->text(), QStringLiteral("OTHER.DAT"));
+    QCOMPARE(form_->ConfigFileEdit->text(), QStringLiteral("TABLE.CFG"));
+    QCOMPARE(form_->DataEdit->text(), directory);
+    QCOMPARE(FileDialog::asked().last().caption, QStringLiteral("Please, select a file"));
+    QCOMPARE(FileDialog::asked().last().dir, directory);
+
+    QTemporaryDir chosen;
+    FileDialog::presetAnswers({chosen.path()});
+    form_->BrowseButton->click();
+    QCOMPARE(form_->DataEdit->text(), chosen.path());
+    // Cancelling changes nothing.
+    FileDialog::presetAnswers({QString()});
+    form_->DataNameButton->click();
+    QCOMPARE(form_->DataFileEdit->text(), QStringLiteral("OTHER.DAT"));
+    // The loaded data stays until the next start.
+    search(QStringLiteral("zbot"));
+    QVERIFY(form_->HitCount > 0);
+}
+
+void TestMainForm::selectionLimitsSearchAndColumns() {
+    const size_t count = form_->Products.entries.size();
+    ProductSelection only(count);
+    for (size_t i = 0; i < count; ++i) {
+        only.setSelected(i, i == 1 || i == 40);
+    }
+    form_->SelectForm->FillProductList(form_->Products.entries, only);
+    form_->OptionForm->ProductCheck->setChecked(false); // hides unselected columns at once
+    form_->ApplyProductSelection();
+    QCOMPARE(form_->ProductMask, 0x2u);
+    QVERIFY(!form_->AllProductsSelected);
+    QCOMPARE(form_->ReportGrid->colWidth(0), -1);
+    QCOMPARE(form_->ReportGrid->colWidth(1), 200);
+    QCOMPARE(form_->ReportGrid->colWidth(40), 200);
+    QCOMPARE(form_->ReportGrid->colWidth(8), -1); // column 40 shares no state with column 8
+
+    // Only products 2 and 41 are searched.
+    const auto db =
+        LoadDatabaseFiles({fixture_->dataDir().toStdString(), "NOMIX.DAT", "NOMIX.CFG"});
+    SearchRequest request;
+    request.text = "NO_VIRUS";
+    request.mode = MatchMode::CompleteMatch;
+    request.columnCount = count;
+    request.selected = only.states();
+    request.allProductsSelected = false;
+    const int expected = RunSearch(db->names.lines, request).hitCount;
+    QVERIFY(expected > 0 && expected < 500);
+    form_->OptionForm->MatchCheck->setChecked(true);
+    search(QStringLiteral("no_virus"));
+    QCOMPARE(form_->HitCount, expected);
+
+    form_->OptionForm->ProductCheck->setChecked(true); // shows them again
+    QCOMPARE(form_->ReportGrid->colWidth(0), 200);
+}
+
+void TestMainForm::controlsWaitWhileSearching() {
+    bool disabled = false;
+    QTimer::singleShot(0, this, [&] {
+        disabled = !form_->StringPanel->isEnabled() && !form_->PrefSheet->isEnabled() &&
+                   !form_->ExitButton->isEnabled() && !form_->SpeedTrackBar->isEnabled() &&
+                   !form_->Options->isEnabled() && form_->SearchButton->isEnabled();
+        form_->SearchButton->click();
+    });
+    search(QStringLiteral("trojan"));
+    QVERIFY(disabled);
+    QVERIFY(form_->StringPanel->isEnabled() && form_->PrefSheet->isEnabled());
 }
 
 QTEST_MAIN(TestMainForm)
