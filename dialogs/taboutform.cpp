@@ -203,6 +203,7 @@ void TAboutForm::hideEvent(QHideEvent* event) {
         return;
     }
     activation_.stop();
+    StopMusic();
     Marquee1->StopScrolling();
 }
 

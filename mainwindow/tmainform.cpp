@@ -23,6 +23,7 @@
 #include "core/settingsstore.h"
 #include "core/utf8.h"
 #include "dialogs/dialoghelp.h"
+#include "dialogs/taboutform.h"
 #include "dialogs/optionschanged.h"
 #include "dialogs/talarmform.h"
 #include "dialogs/toptionform.h"
@@ -612,7 +613,7 @@ void TMainForm::buildTray() {
     NotifyIcon = new TNotifyIcon(this);
     NotifyIcon->setObjectName(QStringLiteral("NotifyIcon"));
     NotifyIcon->SetIcon(Pictures::ApplicationIcon());
-    NotifyIcon->SetHint(QApplication::applicationName());
+    NotifyIcon->SetHint(QApplication::applicationDisplayName());
     NotifyIcon->SetPopupMenu(NotifyPopupMenu);
     connect(NotifyIcon, &TNotifyIcon::OnClick, this, &TMainForm::NotifyIconClick);
 }
@@ -1197,7 +1198,7 @@ void TMainForm::OptionButtonClick() {
 }
 
 void TMainForm::FindDocImageClick() {
-    // The about box comes with its own window.
+    TAboutForm::ShowAbout(this, OptionForm->CheckSounds->isChecked());
 }
 
 void TMainForm::rhLabel3D3Click() {

@@ -104,7 +104,7 @@ MessageBox::Button MessageBox::information(QWidget* parent, const QString& text)
 }
 
 void MessageBox::reportException(QWidget* parent, const QString& message) {
-    show(parent, Error, QApplication::applicationName(), message + QLatin1Char('.'), Ok);
+    show(parent, Error, QApplication::applicationDisplayName(), message + QLatin1Char('.'), Ok);
 }
 
 void MessageBox::presetAnswers(const QList<Button>& answers) {

@@ -274,6 +274,18 @@ void TestAboutForm::showAboutIsModalAndCentred() {
         placed = about->frameGeometry();
         QTest::mouseClick(about->CloseButton, Qt::LeftButton);
     });
+    // Should the driver miss the box, this closes it and the test fails
+    // instead of waiting for ever.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, this, [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* about = qobject_cast<TAboutForm*>(window)) {
+                about->reject();
+            }
+        }
+    });
+    watchdog.start(10000);
     TAboutForm::ShowAbout(&mainWindow, true);
     QVERIFY(outcome.appeared);
     QVERIFY(outcome.closedByAction);
