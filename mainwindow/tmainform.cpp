@@ -23,8 +23,8 @@
 #include "core/settingsstore.h"
 #include "core/utf8.h"
 #include "dialogs/dialoghelp.h"
-#include "dialogs/taboutform.h"
 #include "dialogs/optionschanged.h"
+#include "dialogs/taboutform.h"
 #include "dialogs/talarmform.h"
 #include "dialogs/toptionform.h"
 #include "dialogs/tselectform.h"
@@ -733,7 +733,9 @@ QString TMainForm::helpFilePath() const {
            QLatin1String(HelpViewer::FileName);
 }
 
-void TMainForm::loadSettings() {
+// The settings as the window holds them now: edit boxes, option boxes,
+// selection and history.
+StoredSettings TMainForm::heldSettings() const {
     StoredSettings settings;
     settings.dataPath = bytesOf(DataEdit->text());
     settings.dataName = bytesOf(DataFileEdit->text());
@@ -751,10 +753,14 @@ void TMainForm::loadSettings() {
     settings.minimizeInTaskbar = OptionForm->MinimizeCheck->isChecked();
     settings.listDetails = ListDetails;
     settings.productMask = ProductMask;
+    settings.lastSelectionEx = DatabaseLoaded ? Selection.extraStates() : LastSelectionEx;
+    for (int i = 0; i < SearchBox->count(); ++i) {
+        settings.history.push_back(bytesOf(SearchBox->itemText(i)));
+    }
+    return settings;
+}
 
-    RegistryFile registry(RegistryFile::DefaultFilePath());
-    const std::string message = LoadSettings(registry, settings);
-
+void TMainForm::holdSettings(const StoredSettings& settings) {
     DataEdit->setText(textOf(settings.dataPath));
     DataFileEdit->setText(textOf(settings.dataName));
     ConfigFileEdit->setText(textOf(settings.configName));
@@ -778,32 +784,24 @@ void TMainForm::loadSettings() {
     }
     SearchBox->setCurrentIndex(-1);
     SearchBox->clearEditText();
+}
+
+// Values the store could not read keep what the window held before.
+void TMainForm::loadSettings() {
+    StoredSettings settings = heldSettings();
+    RegistryFile registry(RegistryFile::DefaultFilePath());
+    const std::string message = LoadSettings(registry, settings);
+    holdSettings(settings);
     if (!message.empty()) {
         MessageBox::error(this, textOf(message));
     }
 }
 
 void TMainForm::saveSettings() {
-    StoredSettings settings;
-    settings.dataPath = bytesOf(DataEdit->text());
-    settings.dataName = bytesOf(DataFileEdit->text());
-    settings.configName = bytesOf(ConfigFileEdit->text());
-    settings.showNumericOnly = OptionForm->ResultCheck->isChecked();
-    settings.showBitmaps = OptionForm->BitmapCheck->isChecked();
-    settings.updateItemCounter = OptionForm->CounterCheck->isChecked();
-    settings.stringMatch = OptionForm->MatchCheck->isChecked();
-    settings.showOtherProducts = OptionForm->ProductCheck->isChecked();
-    settings.searchInBackground = OptionForm->BackgroundCheck->isChecked();
-    settings.alarmDisabled = OptionForm->CheckAlarm->isChecked();
-    settings.soundsDisabled = OptionForm->CheckSounds->isChecked();
-    settings.loadSelProducts = OptionForm->CheckSelProds->isChecked();
-    settings.saveSelectedOnly = OptionForm->SaveSelCheck->isChecked();
-    settings.minimizeInTaskbar = OptionForm->MinimizeCheck->isChecked();
-    settings.listDetails = SelectForm ? SelectForm->Longlist1->isChecked() : ListDetails;
-    settings.productMask = ProductMask;
-    settings.lastSelectionEx = DatabaseLoaded ? Selection.extraStates() : LastSelectionEx;
-    for (int i = 0; i < SearchBox->count(); ++i) {
-        settings.history.push_back(bytesOf(SearchBox->itemText(i)));
+    StoredSettings settings = heldSettings();
+    // The product list's own menu item holds the latest list-details state.
+    if (SelectForm) {
+        settings.listDetails = SelectForm->Longlist1->isChecked();
     }
     RegistryFile registry(RegistryFile::DefaultFilePath());
     const std::string message = SaveSettings(registry, settings, DatabaseLoaded);

@@ -5,6 +5,7 @@
 #include "core/databaselines.h"
 #include "core/productselection.h"
 #include "core/producttable.h"
+#include "core/settingsstore.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -198,6 +199,8 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     void FormResize();
     void layoutStatusPanels();
     bool FormCloseQuery();
+    StoredSettings heldSettings() const;
+    void holdSettings(const StoredSettings& settings);
     void loadSettings();
     void saveSettings();
     void setSpeedFromOptions();
