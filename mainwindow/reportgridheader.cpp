@@ -27,11 +27,9 @@ ReportGridHeader::ReportGridHeader(const ReportGridHost* host, QWidget* parent)
     setStretchLastSection(false);
 }
 
-QSize ReportGridHeader::sizeHint() const {
-    QSize size = QHeaderView::sizeHint();
-    size.setHeight(kRowHeight);
-    return size;
-}
+// The header row has a fixed height, so there is nothing to measure: asking
+// the base class would lay out every product title again on each call.
+QSize ReportGridHeader::sizeHint() const { return QSize(length(), kRowHeight); }
 
 void ReportGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     if (!rect.isValid()) {

@@ -1,0 +1,469 @@
+// nomix95-guibench: the desktop program's timings behind bench/run. Each
+// figure is the median of --runs rounds after one round that only warms up,
+// and the two sides of a ratio are timed in turn within each round, so a
+// noisy neighbour hits both.
+//
+//   nomix95-guibench [--runs N] --dir DBDIR background STRING
+//   nomix95-guibench [--runs N] --dir DBDIR grid STRING
+//   nomix95-guibench [--runs N] --dir DBDIR --out DIR report STRING
+//
+// background: the main window's search for STRING with the search in the
+//   background (counter off) and in the foreground.
+// grid: from the end of a search for STRING to the end of the event-loop
+//   pass that first paints the results grid, and the same for a bare
+//   QTableView whose model gets as many rows.
+// report: the core's report of 100,000 hits of STRING written to a file in
+//   DIR, and as many bytes written there by a plain write() loop.
+//
+// Times are CPU seconds of the process, as in nomix95-bench: waiting for an
+// event or for a core that others use costs none. Output: "key value" lines.
+
+#include "core/database.h"
+#include "core/reportfile.h"
+#include "core/reportwriter.h"
+#include "core/searchengine.h"
+#include "dialogs/toptionform.h"
+#include "mainwindow/reportgridmodel.h"
+#include "mainwindow/tmainform.h"
+#include "mainwindow/treportgrid.h"
+#include "platform/messagebox.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QSlider>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <fcntl.h>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace nomix;
+
+namespace {
+
+constexpr const char* kUsage = "Usage: nomix95-guibench [--runs N] --dir DBDIR background STRING\n"
+                               "       nomix95-guibench [--runs N] --dir DBDIR grid STRING\n"
+                               "       nomix95-guibench [--runs N] --dir DBDIR --out DIR report "
+                               "STRING\n";
+
+constexpr size_t kReportHits = 100000;
+
+// The speed bar's positions: background without the counter, and foreground.
+constexpr int kBackgroundPosition = 1;
+constexpr int kForegroundPosition = 2;
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double secondsOf(const std::function<void()>& work) {
+    const double start = cpuSeconds();
+    work();
+    return cpuSeconds() - start;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Each timer runs its piece of work once and returns the seconds it took;
+// all of them run once per round, in the same order.
+class Rounds {
+  public:
+    using Timer = std::function<double()>;
+    void add(std::string key, Timer time) {
+        entries_.push_back({std::move(key), std::move(time), {}});
+    }
+    void run(int rounds) {
+        for (int r = 0; r <= rounds; ++r) {
+            for (Entry& e : entries_) {
+                const double seconds = e.time();
+                if (r > 0) {
+                    e.times.push_back(seconds);
+                }
+            }
+        }
+        for (const Entry& e : entries_) {
+            std::printf("%s %.6f\n", e.key.c_str(), median(e.times));
+        }
+    }
+
+  private:
+    struct Entry {
+        std::string key;
+        Timer time;
+        std::vector<double> times;
+    };
+    std::vector<Entry> entries_;
+};
+
+// Lets the event loop finish what earlier work left pending (paints,
+// deferred layouts), so it is not charged to the next timing.
+void settle() {
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Notes paint events of one widget.
+class PaintWatch : public QObject {
+  public:
+    explicit PaintWatch(QWidget* widget) { widget->installEventFilter(this); }
+    bool painted = false;
+
+  protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted = true;
+        }
+        return false;
+    }
+};
+
+// Runs the event loop until the watched widget has been painted, and
+// returns the CPU time at the end of that pass. The loop sleeps while no
+// event is due, so waiting for the platform's next frame costs nothing.
+double cpuSecondsAtPaint(PaintWatch& watch) {
+    bool timedOut = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&timedOut] { timedOut = true; });
+    guard.start(30000);
+    while (!watch.painted && !timedOut) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    if (!watch.painted) {
+        throw std::runtime_error("the widget was never painted");
+    }
+    return cpuSeconds();
+}
+
+// The main window as a user starts it, on the database in `dbDir`, with a
+// private settings folder.
+class Window {
+  public:
+    explicit Window(const QString& dbDir) {
+        if (!config_.isValid()) {
+            throw std::runtime_error("cannot create a settings folder");
+        }
+        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+        writeSettings(dbDir);
+        MessageBox::setAutoAnswer(true);
+        form_.FormCreate();
+        if (!form_.DatabaseLoaded) {
+            throw std::runtime_error("the main window did not load " + dbDir.toStdString());
+        }
+        settle();
+    }
+
+    void setSearch(const QString& text, int speedPosition) {
+        form_.SearchBox->setEditText(text);
+        form_.SpeedTrackBar->setValue(speedPosition);
+        const bool background = speedPosition <= 1;
+        if (form_.OptionForm->BackgroundCheck->isChecked() != background ||
+            form_.OptionForm->CounterCheck->isChecked()) {
+            throw std::runtime_error("the speed bar did not set the search options");
+        }
+    }
+
+    TMainForm& form() { return form_; }
+
+  private:
+    void writeSettings(const QString& dbDir) const {
+        QDir().mkpath(config_.filePath(QStringLiteral("Talvora")));
+        QFile file(config_.filePath(QStringLiteral("Talvora/Nomix95.reg")));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            throw std::runtime_error("cannot write the settings file");
+        }
+        const QString text = QStringLiteral(
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Options]\r\n"
+            "\"DataPath\"=\"%1\"\r\n\"DataName\"=\"NOMIX.DAT\"\r\n\"ConfigName\"=\"NOMIX.CFG\"\r\n"
+            "\"ShowNumericOnly\"=dword:00000000\r\n\"ShowBitmaps\"=dword:00000001\r\n"
+            "\"UpdateItemCounter\"=dword:00000000\r\n\"StringMatch\"=dword:00000000\r\n"
+            "\"ShowOtherProducts\"=dword:00000001\r\n\"SearchInBackground\"=dword:00000001\r\n"
+            "\"AlarmDisabled\"=dword:00000001\r\n\"SoundsDisabled\"=dword:00000001\r\n"
+            "\"LoadSelProducts\"=dword:00000000\r\n\"SaveSelectedOnly\"=dword:00000000\r\n"
+            "\"MinimizeInTaskbar\"=dword:00000000\r\n\"ListDetails\"=dword:00000000\r\n"
+            "\"LastSelection\"=dword:ffffffff\r\n");
+        file.write(text.arg(dbDir).toUtf8());
+    }
+
+    QTemporaryDir config_; // made before the window, removed after it
+    TMainForm form_;
+};
+
+void benchBackground(const QString& dbDir, const QString& text, int runs) {
+    Window window(dbDir);
+    TMainForm& form = window.form();
+    const auto searchAt = [&window, &form, &text](int speedPosition) {
+        window.setSearch(text, speedPosition);
+        settle();
+        const double seconds = secondsOf([&form] { form.SearchButtonClick(); });
+        if (!form.SearchFinished || form.HitCount == 0) {
+            throw std::runtime_error("the search did not finish with hits");
+        }
+        return seconds;
+    };
+    Rounds rounds;
+    rounds.add("background", [&searchAt] { return searchAt(kBackgroundPosition); });
+    rounds.add("foreground", [&searchAt] { return searchAt(kForegroundPosition); });
+    rounds.run(runs);
+    std::printf("hits %d\n", form.HitCount);
+}
+
+// What a bare table needs: a row count, a column count and a text per cell.
+class BareModel : public QAbstractTableModel {
+  public:
+    explicit BareModel(int columns) : columns_(columns) {}
+    void setRows(int rows) {
+        beginResetModel();
+        rows_ = rows;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : rows_;
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : columns_;
+    }
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override {
+        if (!index.isValid() || role != Qt::DisplayRole) {
+            return QVariant();
+        }
+        return QStringLiteral("Trojan.Win32.Agent.dpvl");
+    }
+
+  private:
+    int columns_;
+    int rows_ = 1;
+};
+
+void benchGrid(const QString& dbDir, const QString& text, int runs) {
+    Window window(dbDir);
+    TMainForm& form = window.form();
+    window.setSearch(text, kForegroundPosition);
+    TReportGrid* grid = form.ReportGrid;
+
+    // The grid's rows change last of all in a search: the result list is
+    // complete when its model starts to reset.
+    double resetAt = 0;
+    PaintWatch gridWatch(grid->viewport());
+    QObject::connect(grid->gridModel(), &QAbstractItemModel::modelAboutToBeReset, [&] {
+        resetAt = cpuSeconds();
+        gridWatch.painted = false;
+    });
+
+    BareModel bareModel(grid->gridModel()->columnCount());
+    QTableView bare;
+    bare.setModel(&bareModel);
+    bare.verticalHeader()->hide();
+    bare.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    bare.verticalHeader()->setDefaultSectionSize(TReportGrid::kDefaultRowHeight);
+    bare.horizontalHeader()->setDefaultSectionSize(grid->columnWidth(0));
+    bare.resize(grid->size());
+    bare.show();
+    PaintWatch bareWatch(bare.viewport());
+    settle();
+
+    int rows = 0;
+    Rounds rounds;
+    rounds.add("grid", [&] {
+        settle();
+        form.SearchButtonClick();
+        rows = grid->model()->rowCount();
+        return cpuSecondsAtPaint(gridWatch) - resetAt;
+    });
+    rounds.add("bare", [&] {
+        bareModel.setRows(1);
+        settle();
+        const double start = cpuSeconds();
+        bareWatch.painted = false;
+        bareModel.setRows(rows);
+        return cpuSecondsAtPaint(bareWatch) - start;
+    });
+    rounds.run(runs);
+    std::printf("rows %d\n", rows);
+    std::printf("hits %d\n", form.HitCount);
+}
+
+// Every step-th hit, so the report's rows spread over the whole database.
+std::vector<uint32_t> SpreadHits(const std::vector<uint32_t>& hits, size_t wanted) {
+    const size_t step = std::max<size_t>(1, hits.size() / wanted);
+    std::vector<uint32_t> spread;
+    for (size_t i = 0; i < hits.size() && spread.size() < wanted; i += step) {
+        spread.push_back(hits[i]);
+    }
+    return spread;
+}
+
+off_t FileSize(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        throw std::runtime_error("cannot stat " + path);
+    }
+    return st.st_size;
+}
+
+void writeReport(const std::string& path, const ReportHeader& header, const ReportRows& rows) {
+    ReportFile file(path, ReportOpenMode::omCreate);
+    ReportWriter writer(file);
+    writer.writeHeader(header);
+    writer.writeRows(rows);
+    writer.flush();
+    file.commit();
+}
+
+// `size` bytes in blocks of the writer's size, to a new file as the report
+// file opens it.
+void writePlain(const std::string& path, const std::string& block, off_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        throw std::runtime_error("cannot create " + path);
+    }
+    off_t left = size;
+    while (left > 0) {
+        const size_t chunk = std::min<size_t>(block.size(), static_cast<size_t>(left));
+        const ssize_t written = ::write(fd, block.data(), chunk);
+        if (written <= 0) {
+            ::close(fd);
+            throw std::runtime_error("cannot write " + path);
+        }
+        left -= written;
+    }
+    if (::close(fd) != 0) {
+        throw std::runtime_error("cannot close " + path);
+    }
+}
+
+void benchReport(const std::string& dbDir, const std::string& outDir, const std::string& text,
+                 int runs) {
+    std::optional<Database> db = LoadDatabaseFiles({dbDir, "NOMIX.DAT", "NOMIX.CFG"});
+    if (!db) {
+        throw std::runtime_error("no database in " + dbDir);
+    }
+    std::vector<std::string> names;
+    for (const std::string& entry : db->table.entries) {
+        names.push_back(SplitProductEntry(entry).name);
+    }
+    SearchRequest request;
+    request.text = text;
+    request.columnCount = names.size();
+    request.selected.assign(names.size(), true);
+    const std::vector<uint32_t> hits =
+        SpreadHits(nomix::RunSearch(db->names.lines, request).hits, kReportHits);
+    const ProductSelection selection(names.size());
+    const ReportHeader header{"12/08/2025", "14:28:00", text, static_cast<int32_t>(hits.size())};
+    const ReportRows rows{db->names.lines, hits, names, selection};
+
+    const std::string reportPath = outDir + "/report.txt";
+    const std::string plainPath = outDir + "/plain.txt";
+    ::unlink(reportPath.c_str());
+    ::unlink(plainPath.c_str());
+    writeReport(reportPath, header, rows);
+    const off_t bytes = FileSize(reportPath);
+    ::unlink(reportPath.c_str());
+    const std::string block(ReportWriter::kDefaultBlockSize, 'x');
+
+    // Removing a file of this size takes time of its own; it is left out.
+    Rounds rounds;
+    rounds.add("report", [&] {
+        const double seconds = secondsOf([&] { writeReport(reportPath, header, rows); });
+        ::unlink(reportPath.c_str());
+        return seconds;
+    });
+    rounds.add("write", [&] {
+        const double seconds = secondsOf([&] { writePlain(plainPath, block, bytes); });
+        ::unlink(plainPath.c_str());
+        return seconds;
+    });
+    rounds.run(runs);
+    std::printf("hits %zu\n", hits.size());
+    std::printf("bytes %jd\n", static_cast<intmax_t>(bytes));
+}
+
+int run(int argc, char** argv) {
+    int runs = 5;
+    std::string dbDir;
+    std::string outDir;
+    int i = 1;
+    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (i + 1 >= argc) {
+            throw std::runtime_error(option + " needs a value");
+        }
+        if (option == "--runs") {
+            runs = std::max(1, std::atoi(argv[i + 1]));
+        } else if (option == "--dir") {
+            dbDir = argv[i + 1];
+        } else if (option == "--out") {
+            outDir = argv[i + 1];
+        } else {
+            throw std::runtime_error("unknown option " + option);
+        }
+    }
+    if (argc - i != 2 || dbDir.empty()) {
+        throw std::runtime_error("a measure, a search string and --dir are needed");
+    }
+    const std::string measure = argv[i];
+    const std::string text = argv[i + 1];
+    if (measure == "report") {
+        if (outDir.empty()) {
+            throw std::runtime_error("report needs --out");
+        }
+        benchReport(dbDir, outDir, text, runs);
+    } else if (measure == "background") {
+        benchBackground(QString::fromStdString(dbDir), QString::fromStdString(text), runs);
+    } else if (measure == "grid") {
+        benchGrid(QString::fromStdString(dbDir), QString::fromStdString(text), runs);
+    } else {
+        throw std::runtime_error("unknown measure " + measure);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // No display and no sound device are needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    }
+    QApplication app(argc, argv);
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "nomix95-guibench: %s\n%s", e.what(), kUsage);
+        return 2;
+    }
+}
