@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,8 +43,9 @@ using ReportProgress = std::function<void(int percent)>;
 
 // Turns a search result into the report text and hands it to a sink in large
 // blocks, so a report of a million rows costs about what writing its bytes
-// costs. Memory: one block (1 MiB by default) plus the longest row. No user
-// text ever goes through a format string.
+// costs. Memory: one block (1 MiB by default) and an eighth, or a block and
+// the two longest rows if they are longer. No user text ever goes through a
+// format string.
 class ReportWriter {
   public:
     static constexpr size_t kDefaultBlockSize = size_t{1} << 20;
@@ -61,15 +63,16 @@ class ReportWriter {
     void flush();
 
   private:
+    // Where `size` more bytes go, with some spare room after them.
+    char* room(size_t size);
     void append(std::string_view bytes);
     void flushIfFull();
-    void appendRow(std::string_view line, std::span<const std::string> prefixes,
-                   std::span<const size_t> columns);
 
     ReportSink& sink_;
     size_t blockSize_;
-    std::string buffer_;
-    std::vector<std::string_view> fields_;
+    std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0;
+    size_t used_ = 0;
 };
 
 } // namespace nomix

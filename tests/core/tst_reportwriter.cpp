@@ -84,6 +84,47 @@ DatabaseLines LinesFromFile(const std::string& fileText) {
     return DatabaseLines(std::move(bytes), fileText.size());
 }
 
+// The rows of a report over any lines, products and selection, built
+// without the writer.
+std::string ExpectedRowsOf(const DatabaseLines& lines, const std::vector<uint32_t>& hits,
+                           const std::vector<std::string>& names,
+                           const ProductSelection& selection) {
+    std::string out;
+    for (uint32_t hit : hits) {
+        const std::string_view line = hit < lines.count() ? lines.at(hit) : std::string_view();
+        for (size_t c = 0; c < names.size(); ++c) {
+            if (selection.isSelected(c)) {
+                const size_t first = names[c].find_first_not_of(' ');
+                std::string name = first == std::string::npos ? "" : names[c].substr(first);
+                name.resize(std::max<size_t>(name.size(), 25), ' ');
+                out += name + ": " + FieldAtByChar(int32_t(c + 1), line, '|') + "\r\n";
+            }
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::vector<std::string> ProductNames(size_t count) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < count; ++i) {
+        names.push_back("P" + std::to_string(i + 1));
+    }
+    return names;
+}
+
+// Every line of `lines` once, in order, then again from the last.
+std::vector<uint32_t> EveryLineTwice(const DatabaseLines& lines) {
+    std::vector<uint32_t> hits;
+    for (uint32_t i = 0; i < lines.count(); ++i) {
+        hits.push_back(i);
+    }
+    for (uint32_t i = uint32_t(lines.count()); i-- > 0;) {
+        hits.push_back(i);
+    }
+    return hits;
+}
+
 void WriteReport(ReportSink& sink, const ReportHeader& header, const ReportRows& rows,
                  const ReportProgress& onRow = {}) {
     ReportWriter writer(sink);
@@ -160,6 +201,14 @@ class TestReportWriter : public QObject {
     void progressOncePerRow_data();
     void progressOncePerRow();
     void largeReportGoesOutInLargeBlocks();
+    void fieldsOfAnyLengthAndPlace_data();
+    void fieldsOfAnyLengthAndPlace();
+    void lastLineAtTheEndOfTheBuffer_data();
+    void lastLineAtTheEndOfTheBuffer();
+    void labelsOfAnyLength();
+    void oddAndMissingHits_data();
+    void oddAndMissingHits();
+    void blocksAreWholeAndInOrder();
 
     // The file.
     void saveModes_data();
@@ -322,6 +371,161 @@ void TestReportWriter::largeReportGoesOutInLargeBlocks() {
     QVERIFY(sink.text == ExpectedHeader("d", "t", "x", 5000) + ExpectedRows(hits, all));
     QVERIFY(sink.writeSizes.size() > 1);
     QVERIFY(sink.writeSizes.size() <= sink.text.size() / ReportWriter::kDefaultBlockSize + 1);
+}
+
+void TestReportWriter::fieldsOfAnyLengthAndPlace_data() {
+    QTest::addColumn<QByteArray>("fileText");
+    QTest::addColumn<int>("productCount");
+    // Fields of 0 to 70 bytes, each behind a lead of 0 to 40 bytes, so that
+    // every length meets every place in a block of the copy.
+    QByteArray lengths;
+    for (int lead = 0; lead <= 40; ++lead) {
+        lengths += '|' + QByteArray(lead, 'a');
+        for (int length : {0, 1, 14, 15, 16, 17, 30, 31, 32, 33, 47, 48, 63, 64, 65, 70}) {
+            lengths += '|' + QByteArray(length, char('b' + length % 20));
+        }
+        lengths += "|\r\n";
+    }
+    QTest::newRow("lengths 0 to 70") << lengths << 17;
+    QTest::newRow("runs of delimiters")
+        << QByteArray("|a||b|||c||||d|||||e|\r\n||||x||||||||||||||||y|\r\n"
+                      "|" +
+                      QByteArray(40, '|') + "z" + QByteArray(40, '|') + "|\r\n")
+        << 6;
+    // The first and last bytes of a line are not its text, whatever they are,
+    // and the bytes after a line's text never go into its last field.
+    QTest::newRow("line ends that are no delimiters")
+        << QByteArray("Xa|bcX\r\n|a|" + QByteArray(20, 'c') + "X\r\n|abc|defgY\r\n") << 3;
+    QTest::newRow("lone line feeds inside a line")
+        << QByteArray("|a\nb|c\n|\n|d|\r\n|e|f|\r\n") << 4;
+    QTest::newRow("more fields than products")
+        << QByteArray("|a|b|c|d|e|f|g|h|\r\n|" + QByteArray(33, 'i') + "|j|k|\r\n") << 2;
+    QTest::newRow("more products than fields") << QByteArray("|a|b|\r\n||\r\n|\r\n\r\n") << 5;
+}
+
+void TestReportWriter::fieldsOfAnyLengthAndPlace() {
+    QFETCH(QByteArray, fileText);
+    QFETCH(int, productCount);
+    const DatabaseLines lines = LinesFromFile(fileText.toStdString());
+    const std::vector<std::string> names = ProductNames(size_t(productCount));
+    const std::vector<uint32_t> hits = EveryLineTwice(lines);
+    ProductSelection everyOther(names.size());
+    for (size_t i = 1; i < names.size(); i += 2) {
+        everyOther.setSelected(i, false);
+    }
+    for (const ProductSelection& selection : {ProductSelection(names.size()), everyOther}) {
+        StringSink sink;
+        ReportWriter writer(sink);
+        writer.writeRows({lines, hits, names, selection});
+        writer.flush();
+        QCOMPARE(sink.text, ExpectedRowsOf(lines, hits, names, selection));
+    }
+}
+
+void TestReportWriter::lastLineAtTheEndOfTheBuffer_data() {
+    QTest::addColumn<QByteArray>("fileText");
+    // The buffer holds exactly the file, so reading a block past the last
+    // field would read outside it (AddressSanitizer tells).
+    for (int length : {0, 1, 2, 15, 16, 17, 29, 30, 31, 32, 33, 34, 48, 64, 65}) {
+        const QByteArray field(length, 'z');
+        QTest::addRow("last field of %d, no line end", length) << ("|a|b|" + field + "|");
+        QTest::addRow("last field of %d, with line end", length) << ("|a|b|" + field + "|\r\n");
+        QTest::addRow("last field of %d, end of file mark", length)
+            << ("|a|b|" + field + "|\r\n\x1a" + QByteArray(40, '|'));
+        QTest::addRow("last field of %d, no closing delimiter", length) << ("|a|b|" + field + "Z");
+        QTest::addRow("only field of %d", length) << ("|" + field + "|");
+    }
+}
+
+void TestReportWriter::lastLineAtTheEndOfTheBuffer() {
+    QFETCH(QByteArray, fileText);
+    const DatabaseLines lines = LinesFromFile(fileText.toStdString());
+    const std::vector<std::string> names = ProductNames(4);
+    const std::vector<uint32_t> hits = EveryLineTwice(lines);
+    const ProductSelection all(names.size());
+    StringSink sink;
+    ReportWriter writer(sink);
+    writer.writeRows({lines, hits, names, all});
+    writer.flush();
+    QCOMPARE(sink.text, ExpectedRowsOf(lines, hits, names, all));
+}
+
+void TestReportWriter::labelsOfAnyLength() {
+    // Names around the widths where a label and the line end before it
+    // stop fitting in one fixed-size copy, first and further on in a row.
+    std::vector<std::string> names;
+    for (size_t length : {24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 40, 70, 28, 29, 30, 31}) {
+        std::string name = "  ";
+        for (size_t i = 0; i < length; ++i) {
+            name += char('A' + (length + i) % 26);
+        }
+        names.push_back(name);
+    }
+    names.push_back("   "); // only blanks: an empty label
+    names.push_back("");
+    for (size_t first : {0, 4, 5, 6, 7, 9}) {
+        std::vector<std::string> rotated(names.begin() + ptrdiff_t(first), names.end());
+        rotated.insert(rotated.end(), names.begin(), names.begin() + ptrdiff_t(first));
+        const DatabaseLines lines =
+            LinesFromFile("|a|bb|ccc|dddd|e|f|g|h|i|j|k|l|m|n|o|p|q|r|\r\n|s|\r\n");
+        const std::vector<uint32_t> hits{0, 1, 0};
+        const ProductSelection all(rotated.size());
+        StringSink sink;
+        ReportWriter writer(sink);
+        writer.writeRows({lines, hits, rotated, all});
+        writer.flush();
+        QCOMPARE(sink.text, ExpectedRowsOf(lines, hits, rotated, all));
+    }
+}
+
+void TestReportWriter::oddAndMissingHits_data() {
+    QTest::addColumn<QList<uint>>("hits");
+    QTest::addColumn<bool>("anyProduct");
+    QTest::newRow("one") << QList<uint>{2} << true;
+    QTest::newRow("two") << QList<uint>{2, 0} << true;
+    QTest::newRow("three") << QList<uint>{1, 1, 1} << true;
+    QTest::newRow("missing first of two") << QList<uint>{4000000000u, 1} << true;
+    QTest::newRow("missing second of two") << QList<uint>{1, 3} << true;
+    QTest::newRow("missing last of five") << QList<uint>{0, 1, 2, 0, 3} << true;
+    QTest::newRow("no product, odd") << QList<uint>{0, 1, 2} << false;
+    QTest::newRow("no product, even") << QList<uint>{0, 1} << false;
+}
+
+void TestReportWriter::oddAndMissingHits() {
+    QFETCH(QList<uint>, hits);
+    QFETCH(bool, anyProduct);
+    const DatabaseLines lines = LinesFromFile("|a|" + std::string(40, 'b') + "|c|\r\n|d|\r\n|e|f|");
+    const std::vector<std::string> names = ProductNames(3);
+    ProductSelection selection(names.size());
+    for (size_t i = 0; i < names.size() && !anyProduct; ++i) {
+        selection.setSelected(i, false);
+    }
+    const std::vector<uint32_t> hitList(hits.begin(), hits.end());
+    StringSink sink;
+    QList<int> seen;
+    ReportWriter writer(sink);
+    writer.writeRows({lines, hitList, names, selection}, [&](int percent) { seen << percent; });
+    writer.flush();
+    QCOMPARE(sink.text, ExpectedRowsOf(lines, hitList, names, selection));
+    QCOMPARE(seen.size(), hits.size());
+}
+
+void TestReportWriter::blocksAreWholeAndInOrder() {
+    const std::vector<uint32_t> hits = CyclingHits(301);
+    const ProductSelection all(Names().size());
+    const std::string search(1000, 's'); // a header longer than several blocks
+    for (size_t blockSize : {1, 7, 100, 4096}) {
+        StringSink sink;
+        ReportWriter writer(sink, blockSize);
+        writer.writeHeader({"d", "t", search, 301});
+        writer.writeRows({Sample().names.lines, hits, Names(), all});
+        writer.flush();
+        QVERIFY(sink.text == ExpectedHeader("d", "t", search, 301) + ExpectedRows(hits, all));
+        for (size_t i = 0; i + 1 < sink.writeSizes.size(); ++i) {
+            QCOMPARE(sink.writeSizes[i], blockSize);
+        }
+        QVERIFY(!sink.writeSizes.empty() && sink.writeSizes.back() <= blockSize);
+    }
 }
 
 void TestReportWriter::saveModes_data() {
