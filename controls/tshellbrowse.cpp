@@ -126,7 +126,8 @@ QString TShellBrowse::Caption(const QString& title, const QString& statusText) {
 }
 
 bool TShellBrowse::eventFilter(QObject* watched, QEvent* event) {
-    if (running_ && !dialog_ && event->type() == QEvent::Show) {
+    // The event type first: QPointer's test may touch an object being destroyed.
+    if (event->type() == QEvent::Show && running_ && dialog_.isNull()) {
         if (auto* dialog = qobject_cast<QFileDialog*>(watched)) {
             DialogInitialized(dialog);
         }

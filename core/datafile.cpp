@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
+#include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 namespace nomix {
@@ -32,6 +34,20 @@ void preferHugePages(char* buffer, size_t size) {
     if (first < last) {
         ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
     }
+}
+
+// Memory the system could give us at most: RAM and swap. A data file
+// larger than that cannot be held, however it is read; a sparse file can
+// claim terabytes without using any disk, and would otherwise end in a
+// failed allocation or in the system killing the program half way.
+unsigned long long MemoryLimitBytes() {
+    struct sysinfo info {};
+    if (::sysinfo(&info) != 0) {
+        return ~0ull;
+    }
+    return (static_cast<unsigned long long>(info.totalram) +
+            static_cast<unsigned long long>(info.totalswap)) *
+           info.mem_unit;
 }
 
 class FileDescriptor {
@@ -75,10 +91,16 @@ FileBytes ReadFileBytes(const std::string& path, const std::function<void()>& on
     if (!S_ISREG(st.st_mode)) {
         ThrowInOutError(S_ISDIR(st.st_mode) ? EISDIR : EACCES, path);
     }
+    if (static_cast<unsigned long long>(st.st_size) >= MemoryLimitBytes()) {
+        ThrowInOutError(ENOMEM, path);
+    }
     FileBytes result;
     result.expectedSize = static_cast<size_t>(st.st_size);
     result.modifiedSeconds = static_cast<long long>(st.st_mtim.tv_sec);
-    result.data.reset(new char[result.expectedSize + 1]);
+    result.data.reset(new (std::nothrow) char[result.expectedSize + 1]);
+    if (!result.data) {
+        ThrowInOutError(ENOMEM, path);
+    }
     preferHugePages(result.data.get(), result.expectedSize + 1);
     while (result.size < result.expectedSize) {
         const size_t want = std::min(kReadChunk, result.expectedSize - result.size);

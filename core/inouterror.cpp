@@ -9,6 +9,7 @@ std::string InOutErrorMessage(int err) {
     case ENOENT:
         return "File not found";
     case ENOTDIR:
+    case ELOOP: // links that lead back to themselves: no path to a file
         return "Path not found";
     case EACCES:
     case EPERM:
@@ -29,6 +30,8 @@ std::string InOutErrorMessage(int err) {
         return "Too many open files";
     case EBADF:
         return "Invalid file handle";
+    case ENOMEM:
+        return "Out of memory";
     case ENXIO:
     case ENODEV:
         return "File not found";

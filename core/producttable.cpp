@@ -5,8 +5,34 @@
 #include "inouterror.h"
 
 #include <cstring>
+#include <optional>
 
 namespace nomix {
+
+namespace {
+
+// Calls `visit` with each field of `text` in order, each what
+// FieldAtByChar(n, text, delim) gives for n = 1, 2, ...: calling that for
+// every n would rescan the text from its start each time, so a table of a
+// million entries (one line of 100 MB) would take hours to read. One pass
+// takes as long as reading it, and keeps nothing but what `visit` keeps.
+template <typename Visit> void ForEachField(std::string_view text, char delim, Visit visit) {
+    size_t pos = 0;
+    while (pos < text.size()) {
+        if (text[pos] == delim) {
+            ++pos;
+            continue;
+        }
+        size_t end = text.find(delim, pos);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        visit(text.substr(pos, end - pos));
+        pos = end;
+    }
+}
+
+} // namespace
 
 ProductTable ParseProductTable(std::string_view bytes, size_t fileSize) {
     const size_t nul = bytes.find('\0');
@@ -25,11 +51,8 @@ ProductTable ParseProductTable(std::string_view bytes, size_t fileSize) {
         area = text.substr(first, std::min(lastExclusive, text.size()) - first);
     }
 
-    const int32_t count = CountFields(area, kBarSet);
-    table.entries.reserve(static_cast<size_t>(count));
-    for (int32_t i = 1; i <= count; ++i) {
-        table.entries.push_back(FieldAt(i, area, kBarSet));
-    }
+    table.entries.reserve(static_cast<size_t>(CountFields(area, kBarSet)));
+    ForEachField(area, '|', [&](std::string_view entry) { table.entries.emplace_back(entry); });
     return table;
 }
 
@@ -42,21 +65,22 @@ ProductTable ReadProductTable(const std::string& path, const std::string& nameAs
 }
 
 ProductItem SplitProductEntry(std::string_view entry) {
+    // A word is known not to be the date, the last word, once the next one
+    // is found; until then it waits here.
     ProductItem item;
-    const int32_t n = CountFields(entry, kBlankSet);
-    item.date = FieldAtByChar(n, entry, ' ');
-    int32_t k = 1;
-    for (; k <= n - 1; ++k) {
-        const std::string_view word = FieldViewByChar(k, entry, ' ');
-        if (word[0] >= '0' && word[0] <= '9') {
-            break;
+    std::optional<std::string_view> waiting;
+    bool inVersion = false;
+    ForEachField(entry, ' ', [&](std::string_view word) {
+        if (waiting) {
+            inVersion = inVersion || ((*waiting)[0] >= '0' && (*waiting)[0] <= '9');
+            std::string& group = inVersion ? item.version : item.name;
+            group += ' ';
+            group += *waiting;
         }
-        item.name += ' ';
-        item.name += word;
-    }
-    for (; k <= n - 1; ++k) {
-        item.version += ' ';
-        item.version += FieldViewByChar(k, entry, ' ');
+        waiting = word;
+    });
+    if (waiting) {
+        item.date = *waiting;
     }
     return item;
 }

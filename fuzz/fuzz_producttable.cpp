@@ -6,6 +6,7 @@
 #include "core/fields.h"
 #include "core/producttable.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -80,6 +81,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string_view text = bytes.substr(0, bytes.find('\0'));
     FUZZ_CHECK(table.label == FieldAt(1, text, kBarSet));
+
+    // The entries as the rules put them: field i of the product area, which
+    // runs from after the first '|' to the byte before the last two.
+    const size_t bar = text.find('|');
+    const size_t first = bar == std::string_view::npos ? 0 : bar + 1;
+    const size_t end = std::min(size >= 2 ? size - 2 : 0, text.size());
+    const std::string_view area = first < end ? text.substr(first, end - first) : "";
+    const int32_t count = CountFields(area, kBarSet);
+    FUZZ_CHECK(table.entries.size() == static_cast<size_t>(count));
+    if (count <= kEdgeFields * 8) {
+        for (int32_t i = 1; i <= count; ++i) {
+            FUZZ_CHECK(table.entries[static_cast<size_t>(i - 1)] == FieldAt(i, area, kBarSet));
+        }
+    }
     // Every entry is a field of the text, found in order after the label's bar.
     size_t from = text.find('|') == std::string_view::npos ? 0 : text.find('|') + 1;
     for (const std::string& entry : table.entries) {

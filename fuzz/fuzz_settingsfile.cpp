@@ -8,6 +8,7 @@
 #include "core/settingsstore.h"
 #include "platform/registryfile.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -5,6 +5,7 @@
 
 #include <QHelpEvent>
 #include <QPainter>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace nomix {
@@ -29,7 +30,9 @@ ReportGridHeader::ReportGridHeader(const ReportGridHost* host, QWidget* parent)
 
 // The header row has a fixed height, so there is nothing to measure: asking
 // the base class would lay out every product title again on each call.
-QSize ReportGridHeader::sizeHint() const { return QSize(length(), kRowHeight); }
+QSize ReportGridHeader::sizeHint() const {
+    return QSize(length(), kRowHeight);
+}
 
 void ReportGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     if (!rect.isValid()) {
@@ -90,7 +93,9 @@ bool ReportGridHeader::viewportEvent(QEvent* event) {
         return true;
     }
     const QPoint above(cell.right() - kHintLeftOffset, -height() - 2);
-    QToolTip::showText(viewport()->mapToGlobal(above), title, viewport(), cell);
+    // A product entry is data: shown as typed, never as markup.
+    QToolTip::showText(viewport()->mapToGlobal(above), Qt::convertFromPlainText(title), viewport(),
+                       cell);
     return true;
 }
 

@@ -504,6 +504,7 @@ void TMainForm::buildStatusBar() {
     StatusPanel1 = new QLabel(kNoDatabaseStatus, panels);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+        panel->setTextFormat(Qt::PlainText); // the database label is data, never markup
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(1);
     }

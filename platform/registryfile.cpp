@@ -621,9 +621,16 @@ void RegistryFile::commitPendingWrites() {
 }
 
 RegistryFile::FileState RegistryFile::loadDocument(Document& document) const {
-    int fd = open(filePath_.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO would block the open until someone writes to it, and a device
+    // such as /dev/zero never ends: only a plain file can hold settings.
+    int fd = open(filePath_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return errno == ENOENT ? fsMissing : fsUnusable;
+    }
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return fsUnusable;
     }
     std::string bytes;
     int error = ReadWholeFile(fd, bytes);

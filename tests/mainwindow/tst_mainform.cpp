@@ -111,6 +111,7 @@ void TestMainForm::search(const QString& text) {
 
 void TestMainForm::startsOnTheSampleDatabase() {
     QCOMPARE(form_->StatusPanel1->text(), QStringLiteral(" Database Real labels, 500 samples"));
+    QCOMPARE(form_->StatusPanel1->textFormat(), Qt::PlainText); // data, never markup
     QCOMPARE(form_->ReportGrid->model()->columnCount(), 74);
     QCOMPARE(form_->ReportGrid->model()->rowCount(), 1);
     QVERIFY(form_->ProductButton->isEnabled());

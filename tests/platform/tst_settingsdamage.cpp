@@ -1,0 +1,288 @@
+// Settings files damaged every way a file can be: each is reported with the
+// message the settings store gives, a file that cannot be read as a whole
+// is never written, and a save over one that can keeps every value the
+// program does not own.
+
+#include "core/settingsstore.h"
+#include "platform/registryfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using nomix::kRootKeyMessage;
+using nomix::RegistryFile;
+using nomix::StoredSettings;
+
+namespace {
+
+const QByteArray kOptionsKey = "HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Options";
+const QByteArray kSearchKey = "HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Search";
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QByteArray settingsData(const char* name) {
+    return readBytes(QStringLiteral(NOMIX_TEST_DATA_DIR "/settings/") + name);
+}
+
+// The holders as the window fills them before a load.
+StoredSettings windowDefaults() {
+    StoredSettings settings;
+    settings.dataPath = "/usr/share/nomix95";
+    settings.dataName = "NOMIX.DAT";
+    settings.configName = "NOMIX.CFG";
+    return settings;
+}
+
+bool sameName(const std::string& a, const QByteArray& b) {
+    return QByteArray::fromStdString(a).compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// What a save of the settings writes: every value of the Options key that
+// the store knows, and Count and the string# values of the Search key.
+bool ownedBySettings(const std::string& key, const std::string& name) {
+    static const QByteArrayList options = {
+        "DataPath",           "DataName",          "ConfigName",     "ShowNumericOnly",
+        "ShowBitmaps",        "UpdateItemCounter", "StringMatch",    "ShowOtherProducts",
+        "SearchInBackground", "AlarmDisabled",     "SoundsDisabled", "LoadSelProducts",
+        "SaveSelectedOnly",   "MinimizeInTaskbar", "ListDetails",    "LastSelection",
+        "LastSelectionEx"};
+    const QByteArray value = QByteArray::fromStdString(name);
+    if (sameName(key, kOptionsKey)) {
+        for (const QByteArray& option : options) {
+            if (option.compare(value, Qt::CaseInsensitive) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return sameName(key, kSearchKey) && (value.compare("Count", Qt::CaseInsensitive) == 0 ||
+                                         value.toLower().startsWith("string#"));
+}
+
+} // namespace
+
+class TestSettingsDamage : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir configHome_;
+    QString filePath() const { return configHome_.filePath("Talvora/Nomix95.reg"); }
+
+    void writeSettingsFile(const QByteArray& bytes) {
+        QDir().mkpath(configHome_.filePath("Talvora"));
+        QFile file(filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+
+  private slots:
+    void init() {
+        QVERIFY(configHome_.isValid());
+        qputenv("XDG_CONFIG_HOME", configHome_.path().toLocal8Bit());
+        QFile::remove(filePath());
+    }
+
+    void damagedFile_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message"); // what the load reports
+        QTest::addColumn<bool>("unreadable"); // cannot be parsed: never written
+        QTest::addColumn<int>("historyLoaded");
+
+        const QString cannotOpen = kRootKeyMessage;
+        auto file = [&](const char* name, const QString& message, int history) {
+            QTest::newRow(name) << settingsData(name) << message << (message == cannotOpen)
+                                << history;
+        };
+        // Truncated.
+        file("empty.reg", cannotOpen, 0);
+        file("truncated-in-header.reg", cannotOpen, 0);
+        file("truncated-in-value.reg", cannotOpen, 0);
+        file("truncated-in-hex-list.reg", cannotOpen, 0);
+        file("truncated-at-line-end.reg", "Failed to get data for 'StringMatch'", 0);
+        // Binary garbage and foreign encodings.
+        file("binary-garbage.reg", cannotOpen, 0);
+        file("png-picture.reg", cannotOpen, 0);
+        file("utf16-export.reg", cannotOpen, 0);
+        file("bom-before-header.reg", cannotOpen, 0);
+        file("old-mac-line-ends.reg", cannotOpen, 0);
+        file("nul-in-header.reg", cannotOpen, 0);
+        // Not the text of a stored registry.
+        file("unescaped-backslash.reg", cannotOpen, 0);
+        file("value-outside-key.reg", cannotOpen, 0);
+        file("key-deletion.reg", cannotOpen, 0);
+        file("dword-too-long.reg", cannotOpen, 0);
+        // Wrong types.
+        file("path-as-number.reg", "Invalid data type for 'DataPath'", 0);
+        file("flag-as-text.reg", "Invalid data type for 'ShowBitmaps'", 0);
+        file("flag-as-long-text.reg", "Failed to get data for 'ShowBitmaps'", 0);
+        file("selection-as-eight-bytes.reg", "Failed to get data for 'LastSelection'", 0);
+        file("count-as-text.reg", "Invalid data type for 'Count'", 0);
+        file("history-entry-as-binary.reg", "Invalid data type for 'string#2'", 1);
+        // Huge values.
+        file("huge-count.reg", "", int(nomix::kMaxLoadedHistory));
+        file("negative-count.reg", "", 0);
+        file("huge-type-number.reg", "", 2);
+        QTest::newRow("megabyte path")
+            << settingsData("unknown-keys-and-values.reg")
+                   .replace("\"/srv/av data\"", "\"/" + QByteArray(1 << 20, 'd') + "\"")
+            << QString() << false << 2;
+        // Unknown keys and values.
+        file("unknown-keys-and-values.reg", "", 2);
+    }
+
+    void damagedFile() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        QFETCH(bool, unreadable);
+        QFETCH(int, historyLoaded);
+        writeSettingsFile(content);
+
+        StoredSettings loaded = windowDefaults();
+        {
+            RegistryFile registry;
+            QCOMPARE(QString::fromStdString(nomix::LoadSettings(registry, loaded)), message);
+        }
+        QCOMPARE(readBytes(filePath()), content);
+        QCOMPARE(int(loaded.history.size()), historyLoaded);
+        if (unreadable) {
+            QCOMPARE(QString::fromStdString(windowDefaults().dataPath),
+                     QString::fromStdString(loaded.dataPath));
+        }
+
+        // The close of a run that loaded a database saves.
+        {
+            RegistryFile registry;
+            const std::string saved = nomix::SaveSettings(registry, loaded, true);
+            QCOMPARE(QString::fromStdString(saved), unreadable ? QString(kRootKeyMessage) : "");
+        }
+        if (unreadable) {
+            QCOMPARE(readBytes(filePath()), content);
+            QCOMPARE(QDir(configHome_.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{"Nomix95.reg"});
+            return;
+        }
+        StoredSettings reloaded = windowDefaults();
+        {
+            RegistryFile registry;
+            QCOMPARE(nomix::LoadSettings(registry, reloaded), std::string());
+        }
+        QVERIFY(reloaded == loaded);
+
+        const auto before = RegistryFile::ParseText(content.toStdString());
+        const auto after = RegistryFile::ParseText(readBytes(filePath()).toStdString());
+        QVERIFY(before.has_value() && after.has_value());
+        for (const RegistryFile::Key& key : *before) {
+            for (const RegistryFile::Value& value : key.values) {
+                if (ownedBySettings(key.path, value.name)) {
+                    continue;
+                }
+                bool kept = false;
+                for (const RegistryFile::Key& savedKey : *after) {
+                    for (const RegistryFile::Value& savedValue : savedKey.values) {
+                        kept = kept || (savedKey.path == key.path && savedValue == value);
+                    }
+                }
+                QVERIFY2(kept, (key.path + " / " + value.name).c_str());
+            }
+        }
+    }
+
+    void notAPlainFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a FIFO") << "fifo";
+        QTest::newRow("a link to /dev/zero") << "/dev/zero";
+        QTest::newRow("a link to /dev/null") << "/dev/null";
+        QTest::newRow("a directory") << "directory";
+    }
+
+    // Neither a hang nor a read without end: reported like a damaged file,
+    // and left as it is.
+    void notAPlainFile() {
+        QFETCH(QString, kind);
+        QDir().mkpath(configHome_.filePath("Talvora"));
+        const QByteArray path = QFile::encodeName(filePath());
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        } else if (kind == "directory") {
+            QVERIFY(QDir().mkpath(filePath()));
+        } else {
+            QCOMPARE(::symlink(kind.toLocal8Bit().constData(), path.constData()), 0);
+        }
+        StoredSettings settings = windowDefaults();
+        {
+            RegistryFile registry;
+            QCOMPARE(QString::fromStdString(nomix::LoadSettings(registry, settings)),
+                     QString(kRootKeyMessage));
+        }
+        QVERIFY(settings == windowDefaults());
+        {
+            RegistryFile registry;
+            QCOMPARE(QString::fromStdString(nomix::SaveSettings(registry, settings, true)),
+                     QString(kRootKeyMessage));
+        }
+        const QFileInfo info(filePath());
+        QVERIFY(kind == "fifo" || kind == "directory" ? !info.isSymLink() : info.isSymLink());
+        QCOMPARE(info.isDir(), kind == "directory");
+        QCOMPARE(QDir(configHome_.filePath("Talvora"))
+                     .entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs |
+                                QDir::NoDotAndDotDot),
+                 QStringList{"Nomix95.reg"});
+        if (kind == "directory") {
+            QDir(filePath()).removeRecursively();
+        }
+    }
+
+    void oddNamesSurvive_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("blanks") << QByteArray("  my data  ");
+        QTest::newRow("quotes") << QByteArray("it's \"quoted\" \\\"");
+        QTest::newRow("line breaks") << QByteArray("line\nbreak\r\nend\r");
+        QTest::newRow("Latin-1 bytes, not UTF-8") << QByteArray("d\xe9j\xe0 \xff\x80");
+        QTest::newRow("UTF-8") << QByteArray("donn\xc3\xa9"
+                                             "es \xe2\x98\xa3");
+        QTest::newRow("format and shell characters") << QByteArray("%s%n%x $(id) `id` ;|&");
+        QTest::newRow("registry syntax") << QByteArray("]\n[HKEY_CURRENT_USER\\x]\n\"a\"=dword:1");
+        QTest::newRow("100,000 characters") << QByteArray(100000, 'v');
+    }
+
+    // In the settings file's own folder name and in every text it keeps.
+    void oddNamesSurvive() {
+        QFETCH(QByteArray, text);
+        QByteArray folder = text.left(200);
+        folder.replace('/', '_');
+        const QByteArray home = QFile::encodeName(configHome_.path()) + "/" + folder;
+        qputenv("XDG_CONFIG_HOME", home);
+        const std::string bytes = text.toStdString();
+        StoredSettings settings = windowDefaults();
+        settings.dataPath = "/" + bytes;
+        settings.dataName = bytes + ".DAT";
+        settings.configName = bytes + ".CFG";
+        settings.history = {bytes, "plain", bytes};
+        {
+            RegistryFile registry;
+            QCOMPARE(registry.filePath(), home.toStdString() + "/Talvora/Nomix95.reg");
+            QCOMPARE(nomix::SaveSettings(registry, settings, true), std::string());
+        }
+        StoredSettings loaded = windowDefaults();
+        {
+            RegistryFile registry;
+            QCOMPARE(nomix::LoadSettings(registry, loaded), std::string());
+        }
+        QVERIFY(loaded == settings);
+        std::error_code ignored;
+        std::filesystem::remove_all(home.toStdString(), ignored);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSettingsDamage)
+#include "tst_settingsdamage.moc"
