@@ -252,33 +252,25 @@ void TLEDGadget::drawSegment(QPainter& painter, int segment, bool lit, int x, in
 }
 
 void TLEDGadget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
+    if (!clicks_.press(event)) {
         QWidget::mousePressEvent(event);
-        return;
     }
-    leftButtonDown_ = true;
 }
 
-// The second press of a double click reports the double click only; its
-// release is no further click.
 void TLEDGadget::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
+    if (!clicks_.doubleClick(event)) {
         QWidget::mouseDoubleClickEvent(event);
         return;
     }
-    leftButtonDown_ = false;
     emit doubleClicked();
 }
 
 void TLEDGadget::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = leftButtonDown_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton) {
-        leftButtonDown_ = false;
-    }
-    if (click) {
+    if (clicks_.release(event, rect())) {
         emit clicked();
+        return;
     }
+    QWidget::mouseReleaseEvent(event);
 }
 
 } // namespace nomix

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/leftclicktracker.h"
+
 #include "controls/ledgeometry.h"
 
 #include <QBrush>
@@ -115,7 +117,7 @@ class TLEDGadget : public QWidget {
     QPen unlitPen_;
     bool litVisible_ = true;
     bool unlitVisible_ = true;
-    bool leftButtonDown_ = false;
+    LeftClickTracker clicks_;
 };
 
 } // namespace nomix

@@ -148,31 +148,21 @@ void TrhLabel3D::drawCopy(QPainter& painter, const QString& text, int dx, int dy
 }
 
 void TrhLabel3D::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
+    if (!clicks_.press(event)) {
         QLabel::mousePressEvent(event);
-        return;
     }
-    leftButtonDown_ = true;
 }
 
-// The second press of a double click reports the double click only; its
-// release is no further click.
 void TrhLabel3D::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
+    if (!clicks_.doubleClick(event)) {
         QLabel::mouseDoubleClickEvent(event);
         return;
     }
-    leftButtonDown_ = false;
     emit doubleClicked();
 }
 
 void TrhLabel3D::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = leftButtonDown_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton) {
-        leftButtonDown_ = false;
-    }
-    if (click) {
+    if (clicks_.release(event, rect())) {
         emit clicked();
         return;
     }

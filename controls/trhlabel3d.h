@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/leftclicktracker.h"
+
 #include <QColor>
 #include <QLabel>
 #include <QString>
@@ -97,7 +99,7 @@ class TrhLabel3D : public QLabel {
     QColor color3DHilight_; // invalid: the palette's button highlight
     bool transparent_ = false;
     int tag_ = 0;
-    bool leftButtonDown_ = false;
+    LeftClickTracker clicks_;
 };
 
 } // namespace nomix

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QMouseEvent>
+#include <QRect>
+
+namespace nomix {
+
+// Turns a windowless control's mouse events into clicks and double clicks
+// the way classic controls report them: a click is a left press and release
+// inside the control; the second press of a double click reports the double
+// click only, and its release is no further click. Shared by the LED display
+// and the 3D label; costs one flag.
+class LeftClickTracker {
+  public:
+    // True when the event was the left button's (and is consumed).
+    bool press(const QMouseEvent* event) {
+        if (event->button() != Qt::LeftButton) {
+            return false;
+        }
+        down_ = true;
+        return true;
+    }
+    bool doubleClick(const QMouseEvent* event) {
+        if (event->button() != Qt::LeftButton) {
+            return false;
+        }
+        down_ = false;
+        return true;
+    }
+    // True when the release completes a click inside `area`.
+    bool release(const QMouseEvent* event, const QRect& area) {
+        const bool click = down_ && event->button() == Qt::LeftButton &&
+                           area.contains(event->position().toPoint());
+        if (event->button() == Qt::LeftButton) {
+            down_ = false;
+        }
+        return click;
+    }
+
+  private:
+    bool down_ = false;
+};
+
+} // namespace nomix
