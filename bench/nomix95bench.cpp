@@ -13,6 +13,8 @@
 // for a core on a machine that others are using. Output: one "key value"
 // line per figure.
 
+#include "benchclock.h"
+
 #include "core/databaselines.h"
 #include "core/searchengine.h"
 
@@ -42,23 +44,9 @@ constexpr const char* kUsage =
     "       nomix95-bench [--runs N] --db FILE load\n"
     "       nomix95-bench [--runs N] run NAME COMMAND ARG... [-- NAME COMMAND ARG...]...\n";
 
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double secondsOf(const std::function<void()>& work) {
-    const double start = cpuSeconds();
-    work();
-    return cpuSeconds() - start;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using bench::cpuSeconds;
+using bench::median;
+using bench::secondsOf;
 
 // Runs every named piece of work once per round, in the same order each
 // round, after one round that only warms up, and reports the median time of

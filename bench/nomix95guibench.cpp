@@ -18,6 +18,8 @@
 // Times are CPU seconds of the process, as in nomix95-bench: waiting for an
 // event or for a core that others use costs none. Output: "key value" lines.
 
+#include "benchclock.h"
+
 #include "core/database.h"
 #include "core/reportfile.h"
 #include "core/reportwriter.h"
@@ -71,23 +73,9 @@ constexpr size_t kReportHits = 100000;
 constexpr int kBackgroundPosition = 1;
 constexpr int kForegroundPosition = 2;
 
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double secondsOf(const std::function<void()>& work) {
-    const double start = cpuSeconds();
-    work();
-    return cpuSeconds() - start;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using bench::cpuSeconds;
+using bench::median;
+using bench::secondsOf;
 
 // Each timer runs its piece of work once and returns the seconds it took;
 // all of them run once per round, in the same order.
