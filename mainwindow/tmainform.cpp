@@ -690,6 +690,9 @@ void TMainForm::FormCreate() {
     OptionForm = new TOptionForm(this);
     OptionForm->setObjectName(QStringLiteral("OptionForm"));
 
+    // Hints of the dialogs' controls show on this window's status bar too.
+    qApp->installEventFilter(this);
+
     auto splash = std::make_unique<TSplashForm>();
     splash->show();
     splash->repaint();
@@ -1469,6 +1472,11 @@ void TMainForm::ShowStatusHint(const QString& hint) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::StatusTip && watched != this && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return false;
+    }
     if (StatusPanel0 && watched == StatusPanel0->parentWidget() &&
         event->type() == QEvent::Resize) {
         layoutStatusPanels();

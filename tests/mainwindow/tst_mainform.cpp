@@ -24,6 +24,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +76,7 @@ class TestMainForm : public QObject {
     void preferencesTakeFileNamesOnly();
     void selectionLimitsSearchAndColumns();
     void controlsWaitWhileSearching();
+    void hintsShowOnTheStatusBar();
 
   private:
     void search(const QString& text);
@@ -434,6 +436,20 @@ void TestMainForm::controlsWaitWhileSearching() {
     search(QStringLiteral("trojan"));
     QVERIFY(disabled);
     QVERIFY(form_->StringPanel->isEnabled() && form_->PrefSheet->isEnabled());
+}
+
+void TestMainForm::hintsShowOnTheStatusBar() {
+    QStatusTipEvent own(form_->SearchButton->statusTip());
+    QCoreApplication::sendEvent(form_->SearchButton, &own);
+    QCOMPARE(form_->StatusPanel0->text(),
+             QStringLiteral("Press the button to start/stop a search"));
+    // A dialog's control reports its hint to the same place.
+    QStatusTipEvent dialogs(QStringLiteral("from a dialog"));
+    QCoreApplication::sendEvent(form_->OptionForm->ResultCheck, &dialogs);
+    QCOMPARE(form_->StatusPanel0->text(), QStringLiteral("from a dialog"));
+    QStatusTipEvent none{QString()};
+    QCoreApplication::sendEvent(form_->SearchButton, &none);
+    QCOMPARE(form_->StatusPanel0->text(), QStringLiteral("Welcome to Nomix95!"));
 }
 
 QTEST_MAIN(TestMainForm)
