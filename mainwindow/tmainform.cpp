@@ -245,6 +245,7 @@ void TMainForm::buildSearchSheet() {
     rhLabel3D2 = new TrhLabel3D(QStringLiteral("S&earch string"), StringPanel);
     rhLabel3D2->setObjectName(QStringLiteral("rhLabel3D2"));
     rhLabel3D2->setStyle3D(tsRaised);
+    rhLabel3D2->setTransparent(true);
     rhLabel3D2->setFocusControl(SearchBox);
     rhLabel3D2->setTag(7);
     rhLabel3D2->setGeometry(8, 6, 200, 20);
@@ -368,6 +369,7 @@ void TMainForm::buildPrefSheet() {
         font.setPixelSize(13);
         label->setFont(font);
         label->setStyle3D(tsRaised);
+        label->setTransparent(true);
         label->setFocusControl(buddy);
         label->setTag(tag);
         setHelpTopic(label, tag);

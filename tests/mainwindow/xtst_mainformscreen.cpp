@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace nomix;
@@ -49,6 +50,11 @@ void TestMainFormScreen::searchResultsOnScreen() {
         }
     }
     QVERIFY(ink);
+
+    // The Preferences page, for a look by eye.
+    form.PageControl->setCurrentWidget(form.PrefSheet);
+    QTest::qWait(20);
+    form.grab().save(QStringLiteral("/tmp/preferences.png"));
 }
 
 QTEST_MAIN(TestMainFormScreen)
