@@ -5,8 +5,10 @@
 // while CPU time equals wall time for this single-threaded work when idle.
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace nomix::bench {
@@ -28,5 +30,40 @@ inline double median(std::vector<double> values) {
     const size_t n = values.size();
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
+
+// Runs every named piece of work once per round, in the same order each
+// round, after one round that only warms up, and prints the median time of
+// each. A Timer runs its piece once and returns the seconds it took.
+class Rounds {
+  public:
+    using Timer = std::function<double()>;
+    void add(std::string key, std::function<void()> work) {
+        addTimed(std::move(key), [work] { return secondsOf(work); });
+    }
+    void addTimed(std::string key, Timer time) {
+        entries_.push_back({std::move(key), std::move(time), {}});
+    }
+    void run(int rounds) {
+        for (int r = 0; r <= rounds; ++r) {
+            for (Entry& e : entries_) {
+                const double seconds = e.time();
+                if (r > 0) {
+                    e.times.push_back(seconds);
+                }
+            }
+        }
+        for (const Entry& e : entries_) {
+            std::printf("%s %.6f\n", e.key.c_str(), median(e.times));
+        }
+    }
+
+  private:
+    struct Entry {
+        std::string key;
+        Timer time;
+        std::vector<double> times;
+    };
+    std::vector<Entry> entries_;
+};
 
 } // namespace nomix::bench

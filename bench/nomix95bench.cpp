@@ -46,42 +46,8 @@ constexpr const char* kUsage =
 
 using bench::cpuSeconds;
 using bench::median;
+using bench::Rounds;
 using bench::secondsOf;
-
-// Runs every named piece of work once per round, in the same order each
-// round, after one round that only warms up, and reports the median time of
-// each. A Timer runs its piece once and returns the seconds it took.
-class Rounds {
-  public:
-    using Timer = std::function<double()>;
-    void add(std::string key, std::function<void()> work) {
-        addTimed(std::move(key), [work] { return secondsOf(work); });
-    }
-    void addTimed(std::string key, Timer time) {
-        entries_.push_back({std::move(key), std::move(time), {}});
-    }
-    void run(int rounds) {
-        for (int r = 0; r <= rounds; ++r) {
-            for (Entry& e : entries_) {
-                const double seconds = e.time();
-                if (r > 0) {
-                    e.times.push_back(seconds);
-                }
-            }
-        }
-        for (const Entry& e : entries_) {
-            std::printf("%s %.6f\n", e.key.c_str(), median(e.times));
-        }
-    }
-
-  private:
-    struct Entry {
-        std::string key;
-        Timer time;
-        std::vector<double> times;
-    };
-    std::vector<Entry> entries_;
-};
 
 // Stands in for the desktop program's observer, so the engine pays for its
 // progress calls as it will there.

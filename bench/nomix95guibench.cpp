@@ -75,38 +75,8 @@ constexpr int kForegroundPosition = 2;
 
 using bench::cpuSeconds;
 using bench::median;
+using bench::Rounds;
 using bench::secondsOf;
-
-// Each timer runs its piece of work once and returns the seconds it took;
-// all of them run once per round, in the same order.
-class Rounds {
-  public:
-    using Timer = std::function<double()>;
-    void add(std::string key, Timer time) {
-        entries_.push_back({std::move(key), std::move(time), {}});
-    }
-    void run(int rounds) {
-        for (int r = 0; r <= rounds; ++r) {
-            for (Entry& e : entries_) {
-                const double seconds = e.time();
-                if (r > 0) {
-                    e.times.push_back(seconds);
-                }
-            }
-        }
-        for (const Entry& e : entries_) {
-            std::printf("%s %.6f\n", e.key.c_str(), median(e.times));
-        }
-    }
-
-  private:
-    struct Entry {
-        std::string key;
-        Timer time;
-        std::vector<double> times;
-    };
-    std::vector<Entry> entries_;
-};
 
 // Lets the event loop finish what earlier work left pending (paints,
 // deferred layouts), so it is not charged to the next timing.
@@ -217,8 +187,8 @@ void benchBackground(const QString& dbDir, const QString& text, int runs) {
         return seconds;
     };
     Rounds rounds;
-    rounds.add("background", [&searchAt] { return searchAt(kBackgroundPosition); });
-    rounds.add("foreground", [&searchAt] { return searchAt(kForegroundPosition); });
+    rounds.addTimed("background", [&searchAt] { return searchAt(kBackgroundPosition); });
+    rounds.addTimed("foreground", [&searchAt] { return searchAt(kForegroundPosition); });
     rounds.run(runs);
     std::printf("hits %d\n", form.HitCount);
 }
@@ -279,13 +249,13 @@ void benchGrid(const QString& dbDir, const QString& text, int runs) {
 
     int rows = 0;
     Rounds rounds;
-    rounds.add("grid", [&] {
+    rounds.addTimed("grid", [&] {
         settle();
         form.SearchButtonClick();
         rows = grid->model()->rowCount();
         return cpuSecondsAtPaint(gridWatch) - resetAt;
     });
-    rounds.add("bare", [&] {
+    rounds.addTimed("bare", [&] {
         bareModel.setRows(1);
         settle();
         const double start = cpuSeconds();
@@ -378,12 +348,12 @@ void benchReport(const std::string& dbDir, const std::string& outDir, const std:
 
     // Removing a file of this size takes time of its own; it is left out.
     Rounds rounds;
-    rounds.add("report", [&] {
+    rounds.addTimed("report", [&] {
         const double seconds = secondsOf([&] { writeReport(reportPath, header, rows); });
         ::unlink(reportPath.c_str());
         return seconds;
     });
-    rounds.add("write", [&] {
+    rounds.addTimed("write", [&] {
         const double seconds = secondsOf([&] { writePlain(plainPath, block, bytes); });
         ::unlink(plainPath.c_str());
         return seconds;
