@@ -13,37 +13,56 @@ namespace nomix {
 // The name database held in memory: the file's bytes in one buffer and, per
 // line, the span of its text without the first and last character. No
 // allocation per line and no copy of the text, so a file of millions of lines
-// loads at about the speed of reading it and costs little more memory than
-// its size. Line k (0-based) is how a virus is referred to everywhere else.
+// loads at about the speed of reading it. The spans cost 8 bytes a line (16
+// for a buffer of 4 GiB or more), which only a file of very short lines
+// notices. Line k (0-based) is how a virus is referred to everywhere else.
 class DatabaseLines {
   public:
     DatabaseLines() = default;
     // Splits `bytes` (of which `size` are valid) into lines: a CR ends a line,
     // a LF right after that CR goes with it, any other LF is an ordinary
-    // byte, and a byte 26 ends the file.
+    // byte, and a byte 26 ends the file. A file without any CR (as Unix
+    // tools write it) has its lines ended by LF instead. Throws
+    // std::bad_alloc when the spans would not fit in memory beside the bytes.
     DatabaseLines(std::unique_ptr<char[]> bytes, size_t size,
                   const std::function<void()>& onProgress = {});
 
-    size_t count() const { return begins_.size(); }
+    size_t count() const { return wide_ ? wideBegins_.size() : begins_.size(); }
     std::string_view at(size_t index) const {
-        return std::string_view(buffer_.get() + begins_[index], ends_[index] - begins_[index]);
+        return std::string_view(buffer_.get() + beginOf(index), endOf(index) - beginOf(index));
     }
 
     // The buffer itself and the spans, for the search engine's scan.
     const char* data() const { return buffer_.get(); }
     size_t dataSize() const { return size_; }
-    size_t beginOf(size_t index) const { return begins_[index]; }
-    size_t endOf(size_t index) const { return ends_[index]; }
+    size_t beginOf(size_t index) const {
+        return wide_ ? static_cast<size_t>(wideBegins_[index]) : begins_[index];
+    }
+    size_t endOf(size_t index) const {
+        return wide_ ? static_cast<size_t>(wideEnds_[index]) : ends_[index];
+    }
     // The line whose text begins at or before `offset` (the last such line).
     size_t lineAtOrBefore(size_t offset) const;
 
   private:
+    struct LineEnds {
+        char terminator;     // the byte that ends a line: CR, or LF in a file without CR
+        size_t maximumLines; // the lines there can be at most
+    };
+
+    LineEnds surveyLineEnds();
+    void reserveSpans(size_t lines, size_t bufferBytes);
+    void splitLines(char terminator, const std::function<void()>& onProgress);
     void addLine(size_t rawBegin, size_t rawEnd);
 
     std::unique_ptr<char[]> buffer_;
     size_t size_ = 0;
-    std::vector<uint64_t> begins_;
-    std::vector<uint64_t> ends_;
+    // Only one pair is in use: 32-bit offsets unless the buffer needs more.
+    bool wide_ = false;
+    std::vector<uint32_t> begins_;
+    std::vector<uint32_t> ends_;
+    std::vector<uint64_t> wideBegins_;
+    std::vector<uint64_t> wideEnds_;
 };
 
 // The file's modification time as a day number counted from 30 December
@@ -60,7 +79,8 @@ struct NameDatabase {
 };
 
 // Reads the name database at `path`. `onProgress` (may be empty) runs now
-// and then during a long load.
+// and then during a long load. A file that does not fit in memory with its
+// lines fails with "Out of memory" naming the file.
 NameDatabase ReadNameDatabase(const std::string& path,
                               const std::function<void()>& onProgress = {});
 

@@ -36,20 +36,6 @@ void preferHugePages(char* buffer, size_t size) {
     }
 }
 
-// Memory the system could give us at most: RAM and swap. A data file
-// larger than that cannot be held, however it is read; a sparse file can
-// claim terabytes without using any disk, and would otherwise end in a
-// failed allocation or in the system killing the program half way.
-unsigned long long MemoryLimitBytes() {
-    struct sysinfo info {};
-    if (::sysinfo(&info) != 0) {
-        return ~0ull;
-    }
-    return (static_cast<unsigned long long>(info.totalram) +
-            static_cast<unsigned long long>(info.totalswap)) *
-           info.mem_unit;
-}
-
 class FileDescriptor {
   public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -67,6 +53,16 @@ class FileDescriptor {
 };
 
 } // namespace
+
+unsigned long long MemoryLimitBytes() {
+    struct sysinfo info {};
+    if (::sysinfo(&info) != 0) {
+        return ~0ull;
+    }
+    return (static_cast<unsigned long long>(info.totalram) +
+            static_cast<unsigned long long>(info.totalswap)) *
+           info.mem_unit;
+}
 
 std::string JoinDataPath(const std::string& directory, const std::string& fileName) {
     return directory + "/" + fileName;
@@ -91,6 +87,8 @@ FileBytes ReadFileBytes(const std::string& path, const std::function<void()>& on
     if (!S_ISREG(st.st_mode)) {
         ThrowInOutError(S_ISDIR(st.st_mode) ? EISDIR : EACCES, path);
     }
+    // A sparse file can claim terabytes without using any disk; reading it
+    // would end in a failed allocation or in the system killing the program.
     if (static_cast<unsigned long long>(st.st_size) >= MemoryLimitBytes()) {
         ThrowInOutError(ENOMEM, path);
     }

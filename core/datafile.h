@@ -14,6 +14,10 @@ std::string JoinDataPath(const std::string& directory, const std::string& fileNa
 // True when `path` names something that exists and is not a directory.
 bool FileExists(const std::string& path);
 
+// Memory the system could give us at most: RAM and swap. Data larger than
+// that cannot be held, however it is read.
+unsigned long long MemoryLimitBytes();
+
 // The whole of a regular file read into memory. Directories, FIFOs and
 // devices are refused up front ("File access denied"), so a data file that
 // is not a file fails at once instead of hanging or reading forever.

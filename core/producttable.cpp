@@ -4,6 +4,7 @@
 #include "fields.h"
 #include "inouterror.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -32,6 +33,15 @@ template <typename Visit> void ForEachField(std::string_view text, char delim, V
     }
 }
 
+// The line end that closes the file: CR LF, or a lone LF or CR as other
+// systems write it; none when the file just stops.
+size_t LineEndLength(std::string_view file) {
+    if (file.ends_with("\r\n")) {
+        return 2;
+    }
+    return file.ends_with('\n') || file.ends_with('\r') ? 1 : 0;
+}
+
 } // namespace
 
 ProductTable ParseProductTable(std::string_view bytes, size_t fileSize) {
@@ -42,14 +52,13 @@ ProductTable ParseProductTable(std::string_view bytes, size_t fileSize) {
     table.label = FieldAt(1, text, kBarSet);
 
     // The product area runs from the character after the first '|' (from the
-    // first character when there is none) to byte fileSize - 2, 1-based.
+    // first character when there is none) to the line end closing the file.
+    const std::string_view file = bytes.substr(0, std::min(fileSize, bytes.size()));
     const size_t bar = text.find('|');
-    const size_t first = bar == std::string_view::npos ? 0 : bar + 1; // 0-based
-    const size_t lastExclusive = fileSize >= 2 ? fileSize - 2 : 0;
-    std::string_view area;
-    if (first < lastExclusive && first < text.size()) {
-        area = text.substr(first, std::min(lastExclusive, text.size()) - first);
-    }
+    const size_t first = bar == std::string_view::npos ? 0 : bar + 1;
+    const size_t lastExclusive = std::min(file.size() - LineEndLength(file), text.size());
+    const std::string_view area =
+        first < lastExclusive ? text.substr(first, lastExclusive - first) : std::string_view();
 
     table.entries.reserve(static_cast<size_t>(CountFields(area, kBarSet)));
     ForEachField(area, '|', [&](std::string_view entry) { table.entries.emplace_back(entry); });

@@ -7,15 +7,17 @@
 namespace nomix {
 
 // The product table: one line naming the database edition and the products,
-// "label|entry|entry|...", followed by two bytes (normally CR LF) that belong
-// to no entry. Product i (1-based in the file) is column i - 1 everywhere.
+// "label|entry|entry|...", followed by its line end (CR LF, LF or CR, or
+// none), which belongs to no entry. Product i (1-based in the file) is
+// column i - 1 everywhere.
 struct ProductTable {
     std::string label;                // DatabaseLabel, shown on the status bar
     std::vector<std::string> entries; // ProductEntry texts, unsplit (grid headers)
 };
 
-// Parses the bytes of a product table file: the text ends at the first NUL
-// byte, and the last two bytes of `fileSize` are cut off the product area.
+// Parses the first `fileSize` bytes of a product table file: the text ends
+// at the first NUL byte, and the line end closing the file is cut off the
+// product area.
 ProductTable ParseProductTable(std::string_view bytes, size_t fileSize);
 
 // Reads the table at `path`. A short read fails with the message

@@ -31,21 +31,23 @@ constexpr size_t kHeaderBytes = 2;
 constexpr size_t kUnseparatedNeedle = 8;
 
 // A CR ends a line, a LF right after it goes with it, a byte 26 ends the
-// file; each line loses its first and last character.
+// file; in a file without any CR, a LF ends a line instead. Each line loses
+// its first and last character.
 std::vector<std::string> referenceLines(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\x1a'));
+    const char terminator = bytes.find('\r') == std::string_view::npos ? '\n' : '\r';
     std::vector<std::string> lines;
     size_t pos = 0;
     while (pos < bytes.size()) {
-        const size_t cr = bytes.find('\r', pos);
-        const size_t end = cr == std::string_view::npos ? bytes.size() : cr;
+        const size_t found = bytes.find(terminator, pos);
+        const size_t end = found == std::string_view::npos ? bytes.size() : found;
         const std::string_view raw = bytes.substr(pos, end - pos);
         lines.emplace_back(raw.size() <= 2 ? std::string_view() : raw.substr(1, raw.size() - 2));
-        if (cr == std::string_view::npos) {
+        if (found == std::string_view::npos) {
             break;
         }
-        pos = cr + 1;
-        if (pos < bytes.size() && bytes[pos] == '\n') {
+        pos = found + 1;
+        if (terminator == '\r' && pos < bytes.size() && bytes[pos] == '\n') {
             ++pos;
         }
     }

@@ -83,10 +83,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(table.label == FieldAt(1, text, kBarSet));
 
     // The entries as the rules put them: field i of the product area, which
-    // runs from after the first '|' to the byte before the last two.
+    // runs from after the first '|' to the line end closing the file (CR LF,
+    // LF, CR or none).
+    size_t lineEnd = 0;
+    if (size >= 2 && bytes.substr(size - 2) == "\r\n") {
+        lineEnd = 2;
+    } else if (size >= 1 && (bytes.back() == '\n' || bytes.back() == '\r')) {
+        lineEnd = 1;
+    }
     const size_t bar = text.find('|');
     const size_t first = bar == std::string_view::npos ? 0 : bar + 1;
-    const size_t end = std::min(size >= 2 ? size - 2 : 0, text.size());
+    const size_t end = std::min(size - lineEnd, text.size());
     const std::string_view area = first < end ? text.substr(first, end - first) : "";
     const int32_t count = CountFields(area, kBarSet);
     FUZZ_CHECK(table.entries.size() == static_cast<size_t>(count));
@@ -106,8 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         from = at + entry.size();
         checkSplit(entry);
     }
-    // The two bytes before the end belong to no entry.
-    FUZZ_CHECK(size < 2 || from <= size - 2 || table.entries.empty());
+    // The line end belongs to no entry.
+    FUZZ_CHECK(from <= size - lineEnd || table.entries.empty());
 
     checkFieldRule(text, '|');
     checkFieldRule(text, ' ');

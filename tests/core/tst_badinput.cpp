@@ -15,6 +15,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <malloc.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -96,6 +98,55 @@ QString outcomeAsOrdinaryUser(const std::function<void()>& load) {
     return QString::fromUtf8(message);
 }
 
+// Address space the process holds now, from /proc/self/statm.
+rlim_t addressSpaceBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    return static_cast<rlim_t>(statm.readLine().split(' ').first().toULongLong()) *
+           static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// What reading the name database gives in a child process that may take
+// `budget` bytes of address space more than it holds: "loaded", or the
+// message and the path of the failure.
+QString outcomeWithinMemory(const std::string& path, rlim_t budget) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) {
+        return QStringLiteral("pipe failed");
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        // Large blocks then come from new mappings, which the limit counts,
+        // not from heap that earlier tests freed.
+        ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
+        const rlimit limit{addressSpaceBytes() + budget, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_AS, &limit);
+        QByteArray outcome = "loaded";
+        try {
+            (void)ReadNameDatabase(path);
+        } catch (const EInOutError& error) {
+            outcome = QByteArray(error.what()) + " " + QByteArray::fromStdString(error.path());
+        } catch (const std::exception& error) {
+            outcome = QByteArray("unexpected: ") + error.what();
+        }
+        const bool written = ::write(pipeEnds[1], outcome.data(), outcome.size()) == outcome.size();
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(pipeEnds[1]);
+    QByteArray outcome;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+        outcome.append(buffer, got);
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return QString::fromUtf8(outcome);
+}
+
 // A folder with a good table and a good database, to spoil one of them.
 struct DataFolder {
     QTemporaryDir dir;
@@ -145,6 +196,8 @@ class TestBadInput : public QObject {
     void fileLargerThanMemory();
     void oddFileNames_data();
     void oddFileNames();
+    void emptyLinesUnderMemoryLimit_data();
+    void emptyLinesUnderMemoryLimit();
 };
 
 void TestBadInput::productTableFiles_data() {
@@ -160,9 +213,10 @@ void TestBadInput::productTableFiles_data() {
     // only product; the line end belongs to no entry.
     row("no-bar.cfg", "Alpha Scan 2.31 05/97\r\n", {"Alpha Scan 2.31 05/97"});
     row("only-bars.cfg", "\r\n", {});
-    row("one-byte.cfg", "X", {});
+    // Only a line end that is there is cut off.
+    row("one-byte.cfg", "X", {"X"});
     row("line-end-only.cfg", "\r\n", {});
-    row("no-line-end.cfg", "Label", {"Alpha 1.0 05/"});
+    row("no-line-end.cfg", "Label", {"Alpha 1.0 05/97"});
     row("nul-middle.cfg", "Label", {"Alpha 1.0 05/97", "Be"});
     row("eof-mark-middle.cfg", "Label",
         {"Alpha 1.0 05/97",
@@ -212,7 +266,7 @@ void TestBadInput::nameDatabaseFiles_data() {
     row("high-bytes.dat", {"\xc9T\xc9|Caf\xe9", "\xe9t\xe9|\xff\xfe"}, "\xe9t\xe9", {1});
     row("invalid-utf8.dat", {"\xc3\x28|W32.\xa0\xa1", "\xf0\x28\x8c\xbc|\xed\xa0\x80"}, "w32.\xa0",
         {0});
-    row("lf-only.dat", {"A.1|B.1|\n|A.2|B.2|"}, "b.1", {0});
+    row("lf-only.dat", {"A.1|B.1", "A.2|B.2"}, "b.2", {1});
     row("cr-only.dat", {"A.1|B.1", "A.2|B.2"}, "b.2", {1});
     row("short-lines.dat", {"", "", "", "A"}, "a", {3});
 }
@@ -425,6 +479,30 @@ void TestBadInput::oddFileNames() {
         QCOMPARE(QString::fromStdString(error.what()), QStringLiteral("File not found"));
         QCOMPARE(error.path(), folder.location.tablePath());
     }
+}
+
+void TestBadInput::emptyLinesUnderMemoryLimit_data() {
+    QTest::addColumn<int>("budgetMegabytes"); // beyond what the process holds
+    QTest::addColumn<bool>("fits");
+    // 16 MiB of CR bytes: 16 Mi lines, whose spans take 128 MiB at 8 bytes a
+    // line, far more than any heap that earlier tests left free.
+    QTest::newRow("file and spans within the limit") << 200 << true;
+    QTest::newRow("spans beyond the limit") << 64 << false;
+}
+
+// A file of empty lines costs far more for its lines than for its bytes;
+// when that is more than the process may have, the user learns which file.
+void TestBadInput::emptyLinesUnderMemoryLimit() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address sanitizer needs more address space than any limit here allows");
+#endif
+    QFETCH(int, budgetMegabytes);
+    QFETCH(bool, fits);
+    DataFolder folder;
+    const std::string path = folder.location.databasePath();
+    writeFile(path, std::string(16u << 20, '\r'));
+    const QString outcome = outcomeWithinMemory(path, rlim_t(budgetMegabytes) << 20);
+    QCOMPARE(outcome, fits ? QString("loaded") : "Out of memory " + QString::fromStdString(path));
 }
 
 QTEST_APPLESS_MAIN(TestBadInput)

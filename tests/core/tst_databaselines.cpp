@@ -64,6 +64,14 @@ void TestDatabaseLines::lineRules_data() {
     QTest::newRow("cr cr lf") << QByteArray("|A|\r\r\n") << QStringList{"A", ""};
     QTest::newRow("lf cr") << QByteArray("|A|\n\r") << QStringList{"A|"};
     QTest::newRow("three characters") << QByteArray("abc\r\n") << QStringList{"b"};
+    QTest::newRow("without any cr, lf ends a line")
+        << QByteArray("|A|\n|B|\n") << QStringList{"A", "B"};
+    QTest::newRow("lf only: short lines keep their index")
+        << QByteArray("\n\nab\n|C|") << QStringList{"", "", "", "C"};
+    QTest::newRow("lf only: lf lf is an empty line")
+        << QByteArray("|A|\n\n|B|") << QStringList{"A", "", "B"};
+    QTest::newRow("a cr after byte 26 does not count")
+        << QByteArray("|A|\n|B|\x1a\r") << QStringList{"A", "B"};
     QTest::newRow("nul is a character")
         << QByteArray("|A\0B|\r\n", 7) << QStringList{QString::fromLatin1("A\0B", 3)};
 }

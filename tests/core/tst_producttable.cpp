@@ -29,8 +29,15 @@ void TestProductTable::parse_data() {
 
     QTest::newRow("normal") << QByteArray("DB 1|Alpha 1.0 05/97|Beta 2 06/97\r\n")
                             << QByteArray("DB 1") << QStringList{"Alpha 1.0 05/97", "Beta 2 06/97"};
-    QTest::newRow("no line end loses two characters")
-        << QByteArray("DB|Alpha 1.0 05/97") << QByteArray("DB") << QStringList{"Alpha 1.0 05/"};
+    QTest::newRow("no line end: nothing cut")
+        << QByteArray("DB|Alpha 1.0 05/97") << QByteArray("DB") << QStringList{"Alpha 1.0 05/97"};
+    QTest::newRow("lf line end") << QByteArray("DB|A 1 x|Zillya 2015.09 09/15\n")
+                                 << QByteArray("DB")
+                                 << QStringList{"A 1 x", "Zillya 2015.09 09/15"};
+    QTest::newRow("cr line end") << QByteArray("DB|Zillya 2015.09 09/15\r") << QByteArray("DB")
+                                 << QStringList{"Zillya 2015.09 09/15"};
+    QTest::newRow("only the last line end is cut")
+        << QByteArray("DB|A 1 x\r\n\r\n") << QByteArray("DB") << QStringList{"A 1 x\r\n"};
     QTest::newRow("empty entries skipped") << QByteArray("DB||A 1 x|||B 2 y|\r\n")
                                            << QByteArray("DB") << QStringList{"A 1 x", "B 2 y"};
     QTest::newRow("no bar: label is also the first product")
