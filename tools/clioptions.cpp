@@ -1,7 +1,5 @@
 #include "clioptions.h"
 
-#include "core/inouterror.h"
-
 #include <charconv>
 
 namespace nomix {
@@ -22,8 +20,13 @@ const char* const kCliUsage =
     "  --products LIST  comma-separated product numbers (1-based) to search\n"
     "  --count          print the number of hits\n"
     "  --indices        print the 0-based line index of each hit\n"
-    "  --tsv            print the products' names for each hit (default)\n"
+    "  --tsv            print the products' names for each hit (default); a tab,\n"
+    "                   line feed, carriage return or backslash in a name is\n"
+    "                   written as \\t, \\n, \\r or \\\\\n"
     "  --help, --version\n"
+    "\n"
+    "STRING is read as UTF-8 and encoded like the database (UTF-8, else\n"
+    "Windows-1252); names are printed in UTF-8.\n"
     "\n"
     "Exit status: 0 with hits, 1 without, 2 on an error.\n";
 
@@ -49,12 +52,36 @@ std::vector<int> parseProductList(const std::string& list) {
     return products;
 }
 
+const char* OutputOptionName(CliOutput output) {
+    switch (output) {
+    case CliOutput::Count:
+        return "--count";
+    case CliOutput::Indices:
+        return "--indices";
+    case CliOutput::Tsv:
+        break;
+    }
+    return "--tsv";
+}
+
+// Each output option wants the whole standard output: asking for two is a
+// mistake, not a choice of the last one.
+void chooseOutput(CliOptions& options, bool& outputGiven, CliOutput output) {
+    if (outputGiven && options.output != output) {
+        throw ENomixError(std::string(OutputOptionName(options.output)) + " and " +
+                          OutputOptionName(output) + " cannot be used together");
+    }
+    options.output = output;
+    outputGiven = true;
+}
+
 } // namespace
 
 CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults) {
     CliOptions options;
     options.location = defaults;
     bool textGiven = false;
+    bool outputGiven = false;
     auto valueOf = [&](size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) {
             throw ENomixError("option " + args[i] + " needs a value");
@@ -83,17 +110,17 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocat
                 options.productsGiven = true;
                 options.products = parseProductList(valueOf(i));
             } else if (arg == "--count") {
-                options.output = CliOutput::Count;
+                chooseOutput(options, outputGiven, CliOutput::Count);
             } else if (arg == "--indices") {
-                options.output = CliOutput::Indices;
+                chooseOutput(options, outputGiven, CliOutput::Indices);
             } else if (arg == "--tsv") {
-                options.output = CliOutput::Tsv;
+                chooseOutput(options, outputGiven, CliOutput::Tsv);
             } else if (arg == "--help" || arg == "-h") {
                 options.help = true;
             } else if (arg == "--version") {
                 options.version = true;
             } else {
-                throw ENomixError("unknown option " + arg);
+                throw ECliUsageError("unknown option " + arg);
             }
             continue;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/database.h"
+#include "core/inouterror.h"
 #include "core/searchengine.h"
 
 #include <string>
@@ -23,8 +24,16 @@ struct CliOptions {
     bool version = false;
 };
 
+// A command line that asks for something the program does not offer: the
+// usage is shown after the message.
+class ECliUsageError : public ENomixError {
+  public:
+    using ENomixError::ENomixError;
+};
+
 // Parses the command line (without the program name). Throws ENomixError
-// with a one-line message for anything it cannot use.
+// with a one-line message for anything it cannot use, ECliUsageError for an
+// unknown option.
 CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults);
 
 extern const char* const kCliUsage;

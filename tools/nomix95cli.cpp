@@ -6,9 +6,13 @@
 #include "core/fields.h"
 #include "core/inouterror.h"
 #include "core/productselection.h"
+#include "core/utf8.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace nomix;
@@ -59,6 +63,44 @@ ProductSelection selectionFor(const CliOptions& options, size_t productCount) {
     return selection;
 }
 
+// A name is bytes in which a tab or a line feed may stand (a lone LF is an
+// ordinary byte of a line): escaped, they cannot split a row or a column.
+const char* TsvEscape(char c) {
+    switch (c) {
+    case '\t':
+        return "\\t";
+    case '\n':
+        return "\\n";
+    case '\r':
+        return "\\r";
+    case '\\':
+        return "\\\\";
+    default:
+        return nullptr;
+    }
+}
+
+void putEscaped(Output& out, std::string_view text) {
+    size_t run = 0; // start of the bytes not yet written
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (const char* escape = TsvEscape(text[i])) {
+            out.put(text.substr(run, i - run));
+            out.put(escape);
+            run = i + 1;
+        }
+    }
+    out.put(text.substr(run));
+}
+
+// Printed in UTF-8, as the desktop program shows the name.
+void putTsvField(Output& out, std::string_view bytes) {
+    if (IsValidUtf8Bytes(bytes.data(), bytes.size())) {
+        putEscaped(out, bytes);
+    } else {
+        putEscaped(out, DisplayUtf8(bytes));
+    }
+}
+
 void printTsv(const Database& db, const ProductSelection& selection, const SearchOutcome& outcome) {
     Output out;
     const size_t n = db.table.entries.size();
@@ -66,7 +108,7 @@ void printTsv(const Database& db, const ProductSelection& selection, const Searc
     for (size_t c = 0; c < n; ++c) {
         if (selection.isSelected(c)) {
             out.put(first ? "" : "\t");
-            out.put(db.table.entries[c]);
+            putTsvField(out, db.table.entries[c]);
             first = false;
         }
     }
@@ -77,7 +119,7 @@ void printTsv(const Database& db, const ProductSelection& selection, const Searc
         for (size_t c = 0; c < n; ++c) {
             if (selection.isSelected(c)) {
                 out.put(first ? "" : "\t");
-                out.put(FieldViewByChar(static_cast<int32_t>(c + 1), line, '|'));
+                putTsvField(out, FieldViewByChar(static_cast<int32_t>(c + 1), line, '|'));
                 first = false;
             }
         }
@@ -93,21 +135,48 @@ void printIndices(const SearchOutcome& outcome) {
     }
 }
 
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string WhyNotAFile(const std::string& path) {
+    return path + (IsFolder(path) ? " is a folder" : " does not exist");
+}
+
+std::string NoDatabaseMessage(const DataLocation& location) {
+    const std::string database = location.databasePath();
+    const std::string table = location.tablePath();
+    if (!IsFolder(database) && !IsFolder(table)) {
+        return "Could not open the database: neither " + database + " nor " + table + " exists";
+    }
+    return "Could not open the database: " + WhyNotAFile(database) + ", and " + WhyNotAFile(table);
+}
+
+// The terminal gives UTF-8; the database may be Windows-1252. Only a string
+// beyond ASCII depends on which, and finding out reads the whole database.
+std::string SearchBytes(const std::string& typed, const DatabaseLines& lines) {
+    const bool ascii = std::all_of(typed.begin(), typed.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        return typed;
+    }
+    return DataBytesFromUtf8(typed, IsValidUtf8Bytes(lines.data(), lines.dataSize()));
+}
+
 int run(const CliOptions& options) {
     if (options.text.empty()) {
         throw ENomixError("Please, set a search string");
     }
     std::optional<Database> db = LoadDatabaseFiles(options.location);
     if (!db) {
-        throw ENomixError("Could not open the database: neither " +
-                          options.location.databasePath() + " nor " + options.location.tablePath() +
-                          " exists");
+        throw ENomixError(NoDatabaseMessage(options.location));
     }
     const size_t productCount = db->table.entries.size();
     const ProductSelection selection = selectionFor(options, productCount);
 
     SearchRequest request;
-    request.text = options.text;
+    request.text = SearchBytes(options.text, db->names.lines);
     request.mode = DecideMatchMode(options.complete, options.begins, options.ends);
     request.numericOnly = options.output == CliOutput::Count;
     request.allProductsSelected = selection.allSelected();
@@ -145,8 +214,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         return run(options);
+    } catch (const ECliUsageError& e) {
+        std::fprintf(stderr, "nomix95-cli: %s\n%s", e.what(), kCliUsage);
     } catch (const EInOutError& e) {
         std::fprintf(stderr, "nomix95-cli: %s: %s\n", e.path().c_str(), e.what());
+    } catch (const std::bad_alloc&) {
+        std::fputs("nomix95-cli: Out of memory\n", stderr);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "nomix95-cli: %s\n", e.what());
     }

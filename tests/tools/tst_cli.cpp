@@ -55,6 +55,25 @@ QList<int> indicesContaining(const QByteArray& upperNeedle) {
     return indices;
 }
 
+// A data folder holding the two files with the given bytes.
+struct DataFolder {
+    QTemporaryDir dir;
+    DataFolder(const QByteArray& table, const QByteArray& database) {
+        write("NOMIX.CFG", table);
+        write("NOMIX.DAT", database);
+    }
+    void write(const char* name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    QStringList args(const QStringList& more) const {
+        return QStringList{"--dir", dir.path()} + more;
+    }
+};
+
+const QByteArray kTwoProducts = "DB|Alpha 1.0 05/97|Beta 2.0 06/98\r\n";
+
 } // namespace
 
 class TestCli : public QObject {
@@ -69,6 +88,14 @@ class TestCli : public QObject {
     void exitCodes_data();
     void exitCodes();
     void missingDatabaseNamesTheFile();
+    void lfOnlySampleReadsAsTheOriginal_data();
+    void lfOnlySampleReadsAsTheOriginal();
+    void encodings_data();
+    void encodings();
+    void tsvEscapes_data();
+    void tsvEscapes();
+    void mistakes_data();
+    void mistakes();
 };
 
 void TestCli::countsLikeAPlainScan_data() {
@@ -146,8 +173,10 @@ void TestCli::exitCodes() {
     const Run run = runCli(args);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(message), run.err.constData());
-    if (exitCode == 2) {
-        QCOMPARE(run.err.count('\n'), 1);
+    if (exitCode == 2) { // a one-line message, with the usage only after an unknown option
+        const QByteArray afterMessage = run.err.mid(run.err.indexOf('\n') + 1);
+        QVERIFY(afterMessage.isEmpty() ||
+                (message.startsWith("--") && afterMessage == runCli({"--help"}).out));
     }
 }
 
@@ -163,6 +192,131 @@ void TestCli::missingDatabaseNamesTheFile() {
     QCOMPARE(missing.exitCode, 2);
     QVERIFY2(missing.err.contains("File not found") && missing.err.contains("NOMIX.DAT"),
              missing.err.constData());
+}
+
+void TestCli::lfOnlySampleReadsAsTheOriginal_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("count") << QStringList{"--count", "trojan"};
+    QTest::newRow("indices") << QStringList{"--indices", "backdoor"};
+    QTest::newRow("tsv with the last product") << QStringList{"--products", "1,74", "zbot"};
+}
+
+// The sample as Unix tools leave it after removing the CRs.
+void TestCli::lfOnlySampleReadsAsTheOriginal() {
+    QFETCH(QStringList, args);
+    QByteArray files[2];
+    const char* names[2] = {"/NOMIX.CFG", "/NOMIX.DAT"};
+    for (int i = 0; i < 2; ++i) {
+        QFile file(QStringLiteral(NOMIX_SAMPLE_DIR) + names[i]);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        files[i] = file.readAll().replace("\r\n", "\n");
+    }
+    const DataFolder lfOnly(files[0], files[1]);
+    const Run original = runCli(args);
+    const Run converted = runCli(lfOnly.args(args));
+    QCOMPARE(converted.err, QByteArray());
+    QCOMPARE(converted.out, original.out);
+    QVERIFY(!original.out.isEmpty());
+}
+
+void TestCli::encodings_data() {
+    QTest::addColumn<QByteArray>("database");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("out");
+
+    const QByteArray windows1252 = "|Caf\xe9|X|\r\n|Cafe|Y|\r\n|Price\x80|Z|\r\n";
+    const QByteArray utf8 = "|Caf\xc3\xa9|X|\r\n|Cafe|Y|\r\n|Price\xe2\x82\xac|Z|\r\n";
+    const QString cafe = QString::fromUtf8("Caf\xc3\xa9");
+    const QString euro = QString::fromUtf8("\xe2\x82\xac");
+    QTest::newRow("typed UTF-8, Windows-1252 data")
+        << windows1252 << QStringList{"--indices", cafe} << QByteArray("0\n");
+    QTest::newRow("euro sign into Windows-1252")
+        << windows1252 << QStringList{"--indices", euro} << QByteArray("2\n");
+    QTest::newRow("typed UTF-8, UTF-8 data")
+        << utf8 << QStringList{"--indices", cafe} << QByteArray("0\n");
+    QTest::newRow("Windows-1252 names printed as UTF-8")
+        << windows1252 << QStringList{"--products", "1", "caf"}
+        << QByteArray("Alpha 1.0 05/97\nCaf\xc3\xa9\nCafe\n");
+    QTest::newRow("UTF-8 names printed as they are")
+        << utf8 << QStringList{"--products", "1", euro}
+        << QByteArray("Alpha 1.0 05/97\nPrice\xe2\x82\xac\n");
+}
+
+void TestCli::encodings() {
+    QFETCH(QByteArray, database);
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, out);
+    const DataFolder data(kTwoProducts, database);
+    const Run run = runCli(data.args(args));
+    QCOMPARE(run.out, out);
+}
+
+void TestCli::tsvEscapes_data() {
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QByteArray>("database");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("tab") << kTwoProducts << QByteArray("|Tab\tName|B|\r\n")
+                         << QByteArray("Alpha 1.0 05/97\tBeta 2.0 06/98\nTab\\tName\tB\n");
+    QTest::newRow("lone line feed")
+        << kTwoProducts << QByteArray("|Line\nName|B|\r\n")
+        << QByteArray("Alpha 1.0 05/97\tBeta 2.0 06/98\nLine\\nName\tB\n");
+    QTest::newRow("backslash") << kTwoProducts << QByteArray("|W32\\Name|B|\r\n")
+                               << QByteArray("Alpha 1.0 05/97\tBeta 2.0 06/98\nW32\\\\Name\tB\n");
+    QTest::newRow("carriage return in a product")
+        << QByteArray("DB|A 1 x|B 2 y\r\n\r\n") << QByteArray("|Name|B|\r\n")
+        << QByteArray("A 1 x\tB 2 y\\r\\n\nName\tB\n");
+}
+
+void TestCli::tsvEscapes() {
+    QFETCH(QByteArray, table);
+    QFETCH(QByteArray, database);
+    QFETCH(QByteArray, out);
+    const DataFolder data(table, database);
+    const Run run = runCli(data.args({"--tsv", "name"}));
+    QCOMPARE(run.out, out);
+    QVERIFY(runCli({"--help"}).out.contains("\\t, \\n, \\r or \\\\"));
+}
+
+void TestCli::mistakes_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<bool>("usage");
+    QTest::newRow("unknown option")
+        << QStringList{"--frobnicate", "x"} << QByteArray("unknown option --frobnicate") << true;
+    QTest::newRow("count with indices")
+        << QStringList{"--count", "--indices", "x"}
+        << QByteArray("--count and --indices cannot be used together") << false;
+    QTest::newRow("tsv with count")
+        << QStringList{"--tsv", "--count", "x"}
+        << QByteArray("--tsv and --count cannot be used together") << false;
+    QTest::newRow("both files are folders")
+        << QStringList{"NOMIX.DAT", "NOMIX.CFG"}
+        << QByteArray("/NOMIX.DAT is a folder, and %1/NOMIX.CFG is a folder") << false;
+    QTest::newRow("a folder and a missing file")
+        << QStringList{"NOMIX.CFG"}
+        << QByteArray("/NOMIX.DAT does not exist, and %1/NOMIX.CFG is a folder") << false;
+}
+
+// Arguments naming NOMIX.DAT or NOMIX.CFG make them folders of an empty
+// common directory, which `%1` in the message stands for.
+void TestCli::mistakes() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, message);
+    QFETCH(bool, usage);
+    QTemporaryDir dir;
+    if (args.first().startsWith("NOMIX")) {
+        for (const QString& folder : args) {
+            QVERIFY(QDir(dir.path()).mkdir(folder));
+        }
+        args = QStringList{"--dir", dir.path(), "x"};
+        message.replace("%1", QFile::encodeName(dir.path()));
+    }
+    const Run run = runCli(args);
+    QCOMPARE(run.exitCode, 2);
+    const QByteArray firstLine = run.err.left(run.err.indexOf('\n'));
+    QVERIFY2(firstLine.contains(message), run.err.constData());
+    const QByteArray usageText = runCli({"--help"}).out;
+    QCOMPARE(run.err.mid(firstLine.size() + 1), usage ? usageText : QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestCli)
