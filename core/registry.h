@@ -7,6 +7,8 @@
 
 namespace nomix {
 
+inline constexpr const char* kRootKeyMessage = "Could not open the root key HKEY_CURRENT_USER";
+
 // The few registry calls the settings store makes, so the store stays plain
 // core code and tests can hand it any registry. One key is open at a time;
 // value names are those of the current key. Reads and writes of a value that
@@ -18,6 +20,12 @@ class Registry {
         koFailed,   // the key can neither be opened nor created
         koExisting, // the key was there before it was opened
         koCreated,  // the key did not exist and was created by this call
+    };
+
+    // What a key that cannot be opened stops.
+    enum Purpose {
+        puLoad, // reading the settings
+        puSave, // writing them back
     };
 
     virtual ~Registry() = default;
@@ -40,6 +48,17 @@ class Registry {
     // Ends the work on the current key; a store that keeps its data
     // elsewhere may commit the key's writes here and throw when it cannot.
     virtual void closeKey() = 0;
+
+    // The message the user sees after openKey failed while doing `purpose`.
+    // A registry that refuses access has nothing to add to the root key.
+    virtual std::string openFailureMessage(Purpose /*purpose*/) const { return kRootKeyMessage; }
+
+    // Between these two, a store that commits key by key may hold the
+    // writes of every closed key back and commit them all at the end, so a
+    // save cut short leaves all keys old or all new. endWrites may throw as
+    // closeKey does.
+    virtual void beginWrites() {}
+    virtual void endWrites() {}
 };
 
 } // namespace nomix

@@ -123,10 +123,10 @@ bool WriteKey(Registry& registry, const char* key, WriteValues write) {
 std::string LoadSettings(Registry& registry, StoredSettings& settings) {
     try {
         if (!ReadKey(registry, kOptionsKey, [&] { ReadOptionValues(registry, settings); })) {
-            return kRootKeyMessage;
+            return registry.openFailureMessage(Registry::puLoad);
         }
         if (!ReadKey(registry, kSearchKey, [&] { ReadHistory(registry, settings.history); })) {
-            return kRootKeyMessage;
+            return registry.openFailureMessage(Registry::puLoad);
         }
     } catch (const ERegistryError& error) {
         return error.what();
@@ -138,13 +138,24 @@ std::string SaveSettings(Registry& registry, const StoredSettings& settings, boo
     if (!databaseLoaded) {
         return {};
     }
-    if (!WriteKey(registry, kOptionsKey, [&] { WriteOptionValues(registry, settings); })) {
-        return kRootKeyMessage;
+    std::string message;
+    registry.beginWrites();
+    try {
+        if (!WriteKey(registry, kOptionsKey, [&] { WriteOptionValues(registry, settings); }) ||
+            !WriteKey(registry, kSearchKey, [&] { WriteHistory(registry, settings.history); })) {
+            message = registry.openFailureMessage(Registry::puSave);
+        }
+    } catch (...) {
+        // What was written before the failure is kept, as a registry would.
+        try {
+            registry.endWrites();
+        } catch (...) {
+            // the first failure is the one to report
+        }
+        throw;
     }
-    if (!WriteKey(registry, kSearchKey, [&] { WriteHistory(registry, settings.history); })) {
-        return kRootKeyMessage;
-    }
-    return {};
+    registry.endWrites();
+    return message;
 }
 
 } // namespace nomix

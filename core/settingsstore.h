@@ -11,7 +11,6 @@ namespace nomix {
 
 inline constexpr const char* kOptionsKey = "Software\\Talvora\\Nomix\\1.1\\Options";
 inline constexpr const char* kSearchKey = "Software\\Talvora\\Nomix\\1.1\\Search";
-inline constexpr const char* kRootKeyMessage = "Could not open the root key HKEY_CURRENT_USER";
 
 // A stored history longer than this is read only this far: a damaged Count
 // must not make the start-up append entries until memory runs out.
@@ -57,9 +56,10 @@ struct StoredSettings {
 // start (the first run) is skipped silently, leaving its holders as they were.
 std::string LoadSettings(Registry& registry, StoredSettings& settings);
 
-// Writes everything back, but only in a run in which a database was loaded.
-// Returns the message the user must see when a key cannot be opened; a
-// value that cannot be written throws ERegistryError, ending the save there.
+// Writes everything back, but only in a run in which a database was loaded,
+// both keys as one change where the registry allows. Returns the message
+// the user must see when a key cannot be opened; a value that cannot be
+// written throws ERegistryError, ending the save there.
 std::string SaveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded);
 
 } // namespace nomix

@@ -135,14 +135,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         RegistryFile registry(settingsPath());
         message = LoadSettings(registry, loaded);
     }
-    if (!document) {
-        // Unreadable: reported, and neither a load nor a save touches it.
-        FUZZ_CHECK(message == kRootKeyMessage);
+    if (!document && !text.empty()) {
+        // Unreadable: reported with the file and the line, and neither a
+        // load nor a save touches it.
+        size_t failedLine = 0;
+        RegistryFile::ParseText(text, failedLine);
+        FUZZ_CHECK(failedLine >= 1 &&
+                   failedLine <= 1 + size_t(std::count(text.begin(), text.end(), '\n')));
+        const std::string unreadable = "Could not read the settings file \"" + settingsPath() +
+                                       "\": line " + std::to_string(failedLine) +
+                                       " is not in REGEDIT4 format. The file was left unchanged; ";
+        FUZZ_CHECK(message == unreadable + "default settings are used.");
         RegistryFile registry(settingsPath());
-        FUZZ_CHECK(SaveSettings(registry, loaded, true) == kRootKeyMessage);
+        FUZZ_CHECK(SaveSettings(registry, loaded, true) ==
+                   unreadable + "the settings were not saved.");
         FUZZ_CHECK(readFile(settingsPath()) == text);
         return 0;
     }
+    // An empty file holds nothing: no settings yet.
+    const RegistryFile::Document original = document ? *document : RegistryFile::Document();
     FUZZ_CHECK(readFile(settingsPath()) == text);
     if (!message.empty()) {
         return 0;
@@ -163,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::optional<RegistryFile::Document> saved =
         RegistryFile::ParseText(readFile(settingsPath()));
     FUZZ_CHECK(saved.has_value());
-    for (const RegistryFile::Key& key : *document) {
+    for (const RegistryFile::Key& key : original) {
         const RegistryFile::Key* savedKey = findKey(*saved, key.path);
         FUZZ_CHECK(savedKey != nullptr);
         for (const RegistryFile::Value& value : key.values) {

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -394,6 +396,11 @@ std::string FileNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
+// Hidden, and named after the file it will replace: ".Nomix95.reg.".
+std::string TemporaryNamePrefix(const std::string& target) {
+    return "." + FileNameOf(target) + ".";
+}
+
 // A settings file that is a link (dotfile managers do this) stays a link:
 // the new text replaces the file it points to.
 std::string ResolveLinks(const std::string& path) {
@@ -457,26 +464,94 @@ void KeepPermissions(int fd, const std::string& oldPath) {
     }
 }
 
-// Writes and flushes a new file beside `target`; returns its path.
-// Returns 0 or an errno value; on failure nothing is left behind.
-int WriteTemporaryFile(const std::string& target, std::string_view text, std::string& path) {
-    path = FolderOf(target) + "/." + FileNameOf(target) + ".XXXXXX";
-    int fd = mkostemp(path.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
+// The new text's file beside the settings file. It stays locked until it is
+// closed, after it has been put in place, so another save can tell the
+// file of a save still under way from one a killed save left behind.
+class TemporaryFile {
+  public:
+    TemporaryFile() = default;
+    ~TemporaryFile() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
     }
-    KeepPermissions(fd, target);
-    int error = WriteWholeFile(fd, text);
-    if (error == 0 && fsync(fd) != 0) {
-        error = errno;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    // Creates and locks the file. Returns 0 or an errno value.
+    int create(const std::string& target) {
+        for (;;) {
+            path_ = FolderOf(target) + "/" + TemporaryNamePrefix(target) + "XXXXXX";
+            fd_ = mkostemp(path_.data(), O_CLOEXEC);
+            if (fd_ < 0) {
+                return errno;
+            }
+            // Between its creation and the lock, another save may have taken
+            // it for a leftover and removed it: then it is made anew.
+            const bool locked = flock(fd_, LOCK_EX) == 0;
+            struct stat status {};
+            if (!locked || (fstat(fd_, &status) == 0 && status.st_nlink > 0)) {
+                KeepPermissions(fd_, target);
+                return 0;
+            }
+            close(fd_);
+            fd_ = -1;
+        }
     }
-    if (close(fd) != 0 && error == 0) {
-        error = errno;
+
+    // Writes and flushes `text`. Returns 0 or an errno value; on failure the
+    // file is removed.
+    int write(std::string_view text) {
+        int error = WriteWholeFile(fd_, text);
+        if (error == 0 && fsync(fd_) != 0) {
+            error = errno;
+        }
+        if (error != 0) {
+            remove();
+        }
+        return error;
     }
-    if (error != 0) {
-        unlink(path.c_str());
+
+    void remove() { unlink(path_.c_str()); }
+
+  private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+bool IsTemporaryFileName(std::string_view name, std::string_view prefix) {
+    constexpr size_t kRandomPart = 6; // the XXXXXX of mkostemp
+    return name.size() == prefix.size() + kRandomPart && name.starts_with(prefix);
+}
+
+// Removes what saves that were killed (or lost their power) left beside
+// `target`: a temporary file that nobody holds locked.
+void RemoveLeftoverTemporaryFiles(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const std::string prefix = TemporaryNamePrefix(target);
+    DIR* directory = opendir(folder.c_str());
+    if (!directory) {
+        return;
     }
-    return error;
+    while (const dirent* entry = readdir(directory)) {
+        if (!IsTemporaryFileName(entry->d_name, prefix)) {
+            continue;
+        }
+        const std::string path = folder + "/" + entry->d_name;
+        int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat status {};
+        if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+            flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            unlink(path.c_str());
+        }
+        close(fd);
+    }
+    closedir(directory);
 }
 
 // So the rename itself survives a power cut.
@@ -504,7 +579,7 @@ RegistryFile::RegistryFile(std::string filePath) : filePath_(std::move(filePath)
 // have kept them; a failure here has nobody left to tell.
 RegistryFile::~RegistryFile() {
     try {
-        closeKey();
+        endWrites();
     } catch (...) {
     }
 }
@@ -517,6 +592,7 @@ std::string RegistryFile::DefaultFilePath() {
 
 Registry::KeyOpening RegistryFile::openKey(const std::string& path) {
     closeKey();
+    readFailure_.clear();
     if (path.empty() || HasLineBreak(path)) {
         return koFailed;
     }
@@ -576,9 +652,33 @@ void RegistryFile::closeKey() {
     }
     keyOpen_ = false;
     snapshot_.clear();
-    if (!pendingWrites_.empty()) {
-        commitPendingWrites();
+    if (pendingWrites_.empty()) {
+        return;
     }
+    heldWrites_.push_back(Key{openPath_, std::move(pendingWrites_)});
+    pendingWrites_.clear();
+    if (!holdingWrites_) {
+        commitHeldWrites();
+    }
+}
+
+std::string RegistryFile::openFailureMessage(Purpose purpose) const {
+    if (readFailure_.empty()) {
+        return kRootKeyMessage;
+    }
+    return "Could not read the settings file \"" + filePath_ + "\": " + readFailure_ +
+           ". The file was left unchanged; " +
+           (purpose == puLoad ? "default settings are used." : "the settings were not saved.");
+}
+
+void RegistryFile::beginWrites() {
+    holdingWrites_ = true;
+}
+
+void RegistryFile::endWrites() {
+    closeKey();
+    holdingWrites_ = false;
+    commitHeldWrites();
 }
 
 void RegistryFile::storeValue(const std::string& name, uint32_t type, std::string data) {
@@ -604,42 +704,58 @@ const RegistryFile::Value* RegistryFile::findOpenValue(const std::string& name) 
     return nullptr;
 }
 
-// Applies this key's writes to the file as it is now, not as it was when
-// the key was opened.
-void RegistryFile::commitPendingWrites() {
-    std::vector<Value> writes = std::move(pendingWrites_);
-    pendingWrites_.clear();
+// Applies the writes to the file as it is now, not as it was when their
+// keys were opened.
+void RegistryFile::commitHeldWrites() {
+    std::vector<Key> writes = std::move(heldWrites_);
+    heldWrites_.clear();
+    if (writes.empty()) {
+        return;
+    }
     Document document;
     if (loadDocument(document) == fsUnusable) {
-        throwSaveError("the file can no longer be read as a registry export");
+        throwSaveError(readFailure_);
     }
-    Key& key = FindOrAddKey(document, openPath_);
-    for (Value& value : writes) {
-        SetValue(key, std::move(value));
+    for (Key& written : writes) {
+        Key& key = FindOrAddKey(document, written.path);
+        for (Value& value : written.values) {
+            SetValue(key, std::move(value));
+        }
     }
     saveDocument(document);
 }
 
-RegistryFile::FileState RegistryFile::loadDocument(Document& document) const {
+RegistryFile::FileState RegistryFile::loadDocument(Document& document) {
     // A FIFO would block the open until someone writes to it, and a device
     // such as /dev/zero never ends: only a plain file can hold settings.
     int fd = open(filePath_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return errno == ENOENT ? fsMissing : fsUnusable;
+        if (errno == ENOENT) {
+            return fsMissing;
+        }
+        readFailure_ = SystemMessage(errno);
+        return fsUnusable;
     }
     struct stat status {};
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(fd);
+        readFailure_ = "it is not a plain file";
         return fsUnusable;
     }
     std::string bytes;
     int error = ReadWholeFile(fd, bytes);
     close(fd);
     if (error != 0) {
+        readFailure_ = SystemMessage(error);
         return fsUnusable;
     }
-    std::optional<Document> parsed = ParseText(bytes);
+    if (bytes.empty()) {
+        return fsMissing; // nothing in it to keep
+    }
+    size_t failedLine = 0;
+    std::optional<Document> parsed = ParseText(bytes, failedLine);
     if (!parsed) {
+        readFailure_ = "line " + std::to_string(failedLine) + " is not in REGEDIT4 format";
         return fsUnusable;
     }
     document = std::move(*parsed);
@@ -651,14 +767,18 @@ void RegistryFile::saveDocument(const Document& document) {
     if (int error = CreateFolders(FolderOf(target)); error != 0) {
         throwSaveError(SystemMessage(error));
     }
-    std::string temporaryPath;
-    if (int error = WriteTemporaryFile(target, FormatText(document), temporaryPath); error != 0) {
+    RemoveLeftoverTemporaryFiles(target);
+    TemporaryFile temporary;
+    if (int error = temporary.create(target); error != 0) {
+        throwSaveError(SystemMessage(error));
+    }
+    if (int error = temporary.write(FormatText(document)); error != 0) {
         throwSaveError(SystemMessage(error));
     }
     try {
-        commitTemporaryFile(temporaryPath, target);
+        commitTemporaryFile(temporary.path(), target);
     } catch (...) {
-        unlink(temporaryPath.c_str());
+        temporary.remove();
         throw;
     }
 }
@@ -676,13 +796,21 @@ void RegistryFile::throwSaveError(const std::string& reason) const {
 }
 
 std::optional<RegistryFile::Document> RegistryFile::ParseText(std::string_view text) {
+    size_t failedLine = 0;
+    return ParseText(text, failedLine);
+}
+
+std::optional<RegistryFile::Document> RegistryFile::ParseText(std::string_view text,
+                                                              size_t& failedLine) {
     std::vector<std::string_view> lines = SplitLines(text);
+    failedLine = 1;
     if (lines.empty() || TrimRight(lines[0]) != kHeader) {
         return std::nullopt;
     }
     Document document;
     Key* key = nullptr; // points into `document`: renewed after every key line
     for (size_t index = 1; index < lines.size(); ++index) {
+        failedLine = index + 1; // a value that goes on in later lines counts from its first
         std::string_view line = lines[index];
         if (TrimLeft(line).empty() || line.front() == ';') {
             continue;

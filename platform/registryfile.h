@@ -23,11 +23,14 @@ namespace nomix {
 //   with one NUL terminator; reading removes exactly that one.
 // - A file that exists but cannot be read or parsed is never written: its
 //   keys cannot be opened. Keys and values we do not know are kept.
-// - A key's writes are committed when the key is closed: the file is read
-//   again (so a change made meanwhile by another copy of the program
+// - A key's writes are committed when the key is closed, or, between
+//   beginWrites and endWrites, those of all keys at the end: the file is
+//   read again (so a change made meanwhile by another copy of the program
 //   survives), the writes are applied, and the whole text goes to a
 //   temporary file in the same folder that is flushed to disk and renamed
-//   over the old one. A crash or a full disk leaves the old file whole.
+//   over the old one. A crash or a full disk leaves the old file whole; the
+//   temporary file a killed save leaves behind is removed by the next save.
+// - An empty (zero-byte) file holds nothing to lose and counts as no file.
 // - A key that is opened but never written to is not added to the file, so
 //   a start that only reads leaves the file as it was.
 //
@@ -75,15 +78,23 @@ class RegistryFile : public Registry {
     int32_t readInteger(const std::string& name) override;
     void writeString(const std::string& name, const std::string& value) override;
     void writeInteger(const std::string& name, int32_t value) override;
-    // Commits the key's writes, if any; throws ERegistryError when the file
-    // cannot be saved (the old file is then left as it was).
+    // Commits the key's writes, if any, unless writes are held; throws
+    // ERegistryError when the file cannot be saved (the old file is then
+    // left as it was).
     void closeKey() override;
+    // Names the file and what in it could not be read.
+    std::string openFailureMessage(Purpose purpose) const override;
+    void beginWrites() override;
+    void endWrites() override;
 
     // The text form on its own. ParseText gives nothing for a text that is
     // not a registry export as described above; FormatText writes a text
     // that ParseText reads back as the same document (names and key paths
     // must hold no line break).
     static std::optional<Document> ParseText(std::string_view text);
+    // The same, telling the line (1-based) at which a text that is not an
+    // export stops being one.
+    static std::optional<Document> ParseText(std::string_view text, size_t& failedLine);
     static std::string FormatText(const Document& document);
 
   protected:
@@ -95,9 +106,9 @@ class RegistryFile : public Registry {
   private:
     enum FileState { fsMissing, fsLoaded, fsUnusable };
 
-    FileState loadDocument(Document& document) const;
+    FileState loadDocument(Document& document);
     void saveDocument(const Document& document);
-    void commitPendingWrites();
+    void commitHeldWrites();
     const Value* findOpenValue(const std::string& name) const;
     void storeValue(const std::string& name, uint32_t type, std::string data);
     [[noreturn]] void throwSaveError(const std::string& reason) const;
@@ -107,6 +118,9 @@ class RegistryFile : public Registry {
     std::string openPath_;
     Document snapshot_; // the file as read by openKey, with this key's writes
     std::vector<Value> pendingWrites_;
+    bool holdingWrites_ = false;
+    std::vector<Key> heldWrites_; // closed keys' writes, waiting for endWrites
+    std::string readFailure_;     // why the file last could not be used
 };
 
 } // namespace nomix

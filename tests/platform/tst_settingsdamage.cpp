@@ -16,7 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using nomix::kRootKeyMessage;
 using nomix::RegistryFile;
 using nomix::StoredSettings;
 
@@ -41,6 +40,13 @@ StoredSettings windowDefaults() {
     settings.dataName = "NOMIX.DAT";
     settings.configName = "NOMIX.CFG";
     return settings;
+}
+
+// What a load or a save reports about a settings file it cannot read.
+QString unreadableMessage(const QString& path, const QString& reason, bool saving) {
+    return "Could not read the settings file \"" + path + "\": " + reason +
+           ". The file was left unchanged; " +
+           (saving ? "the settings were not saved." : "default settings are used.");
 }
 
 bool sameName(const std::string& a, const QByteArray& b) {
@@ -95,32 +101,38 @@ class TestSettingsDamage : public QObject {
     void damagedFile_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message"); // what the load reports
-        QTest::addColumn<bool>("unreadable"); // cannot be parsed: never written
+        QTest::addColumn<int>("failedLine");  // cannot be parsed from this line on: never written
         QTest::addColumn<int>("historyLoaded");
 
-        const QString cannotOpen = kRootKeyMessage;
         auto file = [&](const char* name, const QString& message, int history) {
-            QTest::newRow(name) << settingsData(name) << message << (message == cannotOpen)
-                                << history;
+            QTest::newRow(name) << settingsData(name) << message << 0 << history;
         };
-        // Truncated.
-        file("empty.reg", cannotOpen, 0);
-        file("truncated-in-header.reg", cannotOpen, 0);
-        file("truncated-in-value.reg", cannotOpen, 0);
-        file("truncated-in-hex-list.reg", cannotOpen, 0);
+        auto unreadable = [&](const char* name, int line) {
+            QTest::newRow(name) << settingsData(name)
+                                << unreadableMessage(
+                                       filePath(),
+                                       QString("line %1 is not in REGEDIT4 format").arg(line),
+                                       false)
+                                << line << 0;
+        };
+        // Truncated. A file cut to nothing holds nothing to lose.
+        file("empty.reg", "", 0);
+        unreadable("truncated-in-header.reg", 1);
+        unreadable("truncated-in-value.reg", 5);
+        unreadable("truncated-in-hex-list.reg", 4);
         file("truncated-at-line-end.reg", "Failed to get data for 'StringMatch'", 0);
         // Binary garbage and foreign encodings.
-        file("binary-garbage.reg", cannotOpen, 0);
-        file("png-picture.reg", cannotOpen, 0);
-        file("utf16-export.reg", cannotOpen, 0);
-        file("bom-before-header.reg", cannotOpen, 0);
-        file("old-mac-line-ends.reg", cannotOpen, 0);
-        file("nul-in-header.reg", cannotOpen, 0);
+        unreadable("binary-garbage.reg", 1);
+        unreadable("png-picture.reg", 1);
+        unreadable("utf16-export.reg", 1);
+        unreadable("bom-before-header.reg", 1);
+        unreadable("old-mac-line-ends.reg", 1);
+        unreadable("nul-in-header.reg", 1);
         // Not the text of a stored registry.
-        file("unescaped-backslash.reg", cannotOpen, 0);
-        file("value-outside-key.reg", cannotOpen, 0);
-        file("key-deletion.reg", cannotOpen, 0);
-        file("dword-too-long.reg", cannotOpen, 0);
+        unreadable("unescaped-backslash.reg", 4);
+        unreadable("value-outside-key.reg", 2);
+        unreadable("key-deletion.reg", 3);
+        unreadable("dword-too-long.reg", 19);
         // Wrong types.
         file("path-as-number.reg", "Invalid data type for 'DataPath'", 0);
         file("flag-as-text.reg", "Invalid data type for 'ShowBitmaps'", 0);
@@ -135,7 +147,7 @@ class TestSettingsDamage : public QObject {
         QTest::newRow("megabyte path")
             << settingsData("unknown-keys-and-values.reg")
                    .replace("\"/srv/av data\"", "\"/" + QByteArray(1 << 20, 'd') + "\"")
-            << QString() << false << 2;
+            << QString() << 0 << 2;
         // Unknown keys and values.
         file("unknown-keys-and-values.reg", "", 2);
     }
@@ -143,8 +155,9 @@ class TestSettingsDamage : public QObject {
     void damagedFile() {
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
-        QFETCH(bool, unreadable);
+        QFETCH(int, failedLine);
         QFETCH(int, historyLoaded);
+        const bool unreadable = failedLine > 0;
         writeSettingsFile(content);
 
         StoredSettings loaded = windowDefaults();
@@ -163,7 +176,9 @@ class TestSettingsDamage : public QObject {
         {
             RegistryFile registry;
             const std::string saved = nomix::SaveSettings(registry, loaded, true);
-            QCOMPARE(QString::fromStdString(saved), unreadable ? QString(kRootKeyMessage) : "");
+            const QString reason = QString("line %1 is not in REGEDIT4 format").arg(failedLine);
+            QCOMPARE(QString::fromStdString(saved),
+                     unreadable ? unreadableMessage(filePath(), reason, true) : "");
         }
         if (unreadable) {
             QCOMPARE(readBytes(filePath()), content);
@@ -178,7 +193,8 @@ class TestSettingsDamage : public QObject {
         }
         QVERIFY(reloaded == loaded);
 
-        const auto before = RegistryFile::ParseText(content.toStdString());
+        const auto before = content.isEmpty() ? RegistryFile::Document()
+                                              : RegistryFile::ParseText(content.toStdString());
         const auto after = RegistryFile::ParseText(readBytes(filePath()).toStdString());
         QVERIFY(before.has_value() && after.has_value());
         for (const RegistryFile::Key& key : *before) {
@@ -219,16 +235,17 @@ class TestSettingsDamage : public QObject {
             QCOMPARE(::symlink(kind.toLocal8Bit().constData(), path.constData()), 0);
         }
         StoredSettings settings = windowDefaults();
+        const QString reason = "it is not a plain file";
         {
             RegistryFile registry;
             QCOMPARE(QString::fromStdString(nomix::LoadSettings(registry, settings)),
-                     QString(kRootKeyMessage));
+                     unreadableMessage(filePath(), reason, false));
         }
         QVERIFY(settings == windowDefaults());
         {
             RegistryFile registry;
             QCOMPARE(QString::fromStdString(nomix::SaveSettings(registry, settings, true)),
-                     QString(kRootKeyMessage));
+                     unreadableMessage(filePath(), reason, true));
         }
         const QFileInfo info(filePath());
         QVERIFY(kind == "fifo" || kind == "directory" ? !info.isSymLink() : info.isSymLink());

@@ -11,7 +11,6 @@
 #include <iterator>
 #include <vector>
 
-using nomix::kRootKeyMessage;
 using nomix::RegistryFile;
 using nomix::StoredSettings;
 
@@ -241,8 +240,12 @@ class TestSettingsStore : public QObject {
         writeFile(corrupt);
         QString message;
         QCOMPARE(Describe(load(&message)), Describe(Before()));
-        QCOMPARE(message, QString(kRootKeyMessage));
-        QCOMPARE(save(ReadUpTo(17)), std::string(kRootKeyMessage));
+        const QString unreadable = "Could not read the settings file \"" + filePath() +
+                                   "\": line 4 is not in REGEDIT4 format. The file was left "
+                                   "unchanged; ";
+        QCOMPARE(message, unreadable + "default settings are used.");
+        QCOMPARE(QString::fromStdString(save(ReadUpTo(17))),
+                 unreadable + "the settings were not saved.");
         QCOMPARE(fileBytes(), corrupt);
     }
 
