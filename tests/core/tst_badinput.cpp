@@ -60,12 +60,9 @@ QString outcomeOf(const std::function<void()>& load) {
     }
 }
 
-// Root reads whatever the permission bits say, and CI runs as root: there
-// the check runs in a child process that has become an ordinary user.
-QString outcomeAsOrdinaryUser(const std::function<void()>& load) {
-    if (::geteuid() != 0) {
-        return outcomeOf(load);
-    }
+// The outcome of `load` in a child process that first runs `prepare` (which
+// may end the child with its own exit status).
+QString outcomeInChild(const std::function<void()>& prepare, const std::function<void()>& load) {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0) {
         return QStringLiteral("pipe failed");
@@ -73,9 +70,7 @@ QString outcomeAsOrdinaryUser(const std::function<void()>& load) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeEnds[0]);
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-            ::_exit(kCannotSwitchUser);
-        }
+        prepare();
         const QByteArray message = outcomeOf(load).toUtf8();
         const bool written = ::write(pipeEnds[1], message.data(), message.size()) == message.size();
         ::_exit(written ? 0 : 3);
@@ -98,6 +93,20 @@ QString outcomeAsOrdinaryUser(const std::function<void()>& load) {
     return QString::fromUtf8(message);
 }
 
+// Root reads whatever the permission bits say, and CI runs as root: there
+// the check runs in a child process that has become an ordinary user.
+QString outcomeAsOrdinaryUser(const std::function<void()>& load) {
+    if (::geteuid() != 0) {
+        return outcomeOf(load);
+    }
+    const auto becomeNobody = [] {
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(kCannotSwitchUser);
+        }
+    };
+    return outcomeInChild(becomeNobody, load);
+}
+
 // Address space the process holds now, from /proc/self/statm.
 rlim_t addressSpaceBytes() {
     QFile statm(QStringLiteral("/proc/self/statm"));
@@ -108,43 +117,17 @@ rlim_t addressSpaceBytes() {
            static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
 }
 
-// What reading the name database gives in a child process that may take
-// `budget` bytes of address space more than it holds: "loaded", or the
-// message and the path of the failure.
-QString outcomeWithinMemory(const std::string& path, rlim_t budget) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) {
-        return QStringLiteral("pipe failed");
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeEnds[0]);
+// The outcome of `load` in a child process that may take `budget` bytes of
+// address space more than it holds.
+QString outcomeWithinMemory(rlim_t budget, const std::function<void()>& load) {
+    const auto limitMemory = [budget] {
         // Large blocks then come from new mappings, which the limit counts,
         // not from heap that earlier tests freed.
         ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
         const rlimit limit{addressSpaceBytes() + budget, RLIM_INFINITY};
         ::setrlimit(RLIMIT_AS, &limit);
-        QByteArray outcome = "loaded";
-        try {
-            (void)ReadNameDatabase(path);
-        } catch (const EInOutError& error) {
-            outcome = QByteArray(error.what()) + " " + QByteArray::fromStdString(error.path());
-        } catch (const std::exception& error) {
-            outcome = QByteArray("unexpected: ") + error.what();
-        }
-        const bool written = ::write(pipeEnds[1], outcome.data(), outcome.size()) == outcome.size();
-        ::_exit(written ? 0 : 3);
-    }
-    ::close(pipeEnds[1]);
-    QByteArray outcome;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
-        outcome.append(buffer, got);
-    }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return QString::fromUtf8(outcome);
+    };
+    return outcomeInChild(limitMemory, load);
 }
 
 // A folder with a good table and a good database, to spoil one of them.
@@ -501,8 +484,15 @@ void TestBadInput::emptyLinesUnderMemoryLimit() {
     DataFolder folder;
     const std::string path = folder.location.databasePath();
     writeFile(path, std::string(16u << 20, '\r'));
-    const QString outcome = outcomeWithinMemory(path, rlim_t(budgetMegabytes) << 20);
-    QCOMPARE(outcome, fits ? QString("loaded") : "Out of memory " + QString::fromStdString(path));
+    // The message names the file as the command line shows it.
+    const QString outcome = outcomeWithinMemory(rlim_t(budgetMegabytes) << 20, [&] {
+        try {
+            (void)ReadNameDatabase(path);
+        } catch (const EInOutError& error) {
+            throw EInOutError(error.path() + ": " + error.what(), error.path());
+        }
+    });
+    QCOMPARE(outcome, fits ? "loaded" : QString::fromStdString(path + ": Out of memory"));
 }
 
 QTEST_APPLESS_MAIN(TestBadInput)
