@@ -55,8 +55,12 @@ void TNotifyIcon::SetHideTask(bool hide) {
     }
     hideTask_ = hide;
     if (hide) {
+        positionBeforeHiding_ = owner_->pos();
         owner_->hide();
     } else {
+        // A window mapped again is placed anew by the window manager unless
+        // the program names its position: bring it back where the user left it.
+        owner_->move(positionBeforeHiding_);
         owner_->show();
     }
 }

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
@@ -80,6 +81,7 @@ class TNotifyIcon : public QObject {
     QPointer<QMenu> popupMenu_;
     quint32 iconId_;
     bool hideTask_ = false;
+    QPoint positionBeforeHiding_;
     bool iconVisible_ = false;
 };
 

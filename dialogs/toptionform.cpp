@@ -3,6 +3,7 @@
 #include "dialoghelp.h"
 #include "optionschanged.h"
 #include "platform/messagebox.h"
+#include "platform/staynormalfilter.h"
 #include "tcontexthelpmenu.h"
 
 #include <QApplication>
@@ -53,6 +54,10 @@ TOptionForm::TOptionForm(QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFont(DialogFont());
+    // Modal to the main window only: the help it opens is a window of its own
+    // that the user must be able to read and scroll while this one is open.
+    setWindowModality(Qt::WindowModal);
+    nomix::StayNormalFilter::install(this);
 
     buildDisplayGroup();
     buildEnvironmentGroup();

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTreeView>
@@ -26,6 +27,7 @@ constexpr int kButtonTop = 10;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 25;
 
+constexpr int kCellPadding = 8;
 constexpr int kHelpTopic = 47;
 constexpr int kListHelpContext = 48;
 constexpr int kMenuHelpContext = 57;
@@ -70,6 +72,9 @@ TSelectForm::TSelectForm(QWidget* parent)
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(DialogFont());
     setFixedSize(kClientWidth, kClientHeight);
+    // Modal to the main window only: the help it opens is a window of its own
+    // that the user must be able to read and scroll while this one is open.
+    setWindowModality(Qt::WindowModal);
 
     buildList();
     buildButtons();
@@ -202,10 +207,10 @@ QString TSelectForm::productName(int index) const {
 void TSelectForm::ApplyColumnWidths() {
     ColumnWidths widths = Longlist1->isChecked() ? kDetailsWidths : kShortListWidths;
     // The designed widths assume a narrower font than most desktops have: the
-    // Status column takes what "Not selected" needs from the Products column.
-    const int extra = qMax(0, statusTextWidth() - widths.status);
-    widths.status += extra;
-    widths.products -= extra;
+    // Status column takes what "Not selected" needs, and the Products column
+    // what is left of the list's width, so no horizontal scroll bar shows.
+    widths.status = qMax(widths.status, statusTextWidth());
+    widths.products = qMax(0, listWidth() - widths.version - widths.date - widths.status);
     QHeaderView* header = ProductListView->header();
     header->resizeSection(TProductListModel::ProductsColumn, widths.products);
     header->resizeSection(TProductListModel::VersionColumn, widths.version);
@@ -214,9 +219,17 @@ void TSelectForm::ApplyColumnWidths() {
 }
 
 int TSelectForm::statusTextWidth() const {
+    // The text plus the padding the style puts on both sides of a cell.
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ProductListView);
     return ProductListView->fontMetrics().horizontalAdvance(QStringLiteral("Not selected")) +
-           4 * (margin + 1);
+           4 * (margin + 1) + kCellPadding;
+}
+
+// The width the columns may share: the list less its frame and its vertical
+// scroll bar, which the full product table always needs.
+int TSelectForm::listWidth() const {
+    return ProductListView->width() - 2 * ProductListView->frameWidth() -
+           ProductListView->verticalScrollBar()->sizeHint().width();
 }
 
 void TSelectForm::showEvent(QShowEvent* event) {
@@ -225,6 +238,7 @@ void TSelectForm::showEvent(QShowEvent* event) {
         return;
     }
     snapshot_ = model_->selection();
+    ApplyColumnWidths();
     OkButton->setFocus();
 }
 

@@ -75,6 +75,7 @@ class TSelectForm : public QDialog {
     void Whatsthis1Click();
 
     int statusTextWidth() const;
+    int listWidth() const;
     void toggleHighlightedItem();
     bool closeWithOkAllowed();
     void restoreSnapshot();

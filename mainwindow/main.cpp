@@ -12,7 +12,7 @@ int main(int argc, char* argv[]) {
     std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nomix95"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Nomix95 - by the Nomix95 developers"));
+    // No display name: X11 would append it to every window's caption.
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
     nomix::TMainForm form;
     form.FormCreate();

@@ -59,7 +59,7 @@ ReportGridDelegate::Marker ReportGridDelegate::MarkerFor(std::string_view field)
 
 void ReportGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
-    if (headerOnlyRepaint_ || !host_->gridDatabaseLoaded()) {
+    if (!host_->gridDatabaseLoaded()) {
         return;
     }
     const QRect rect = option.rect;

@@ -22,7 +22,6 @@ class ReportGridDelegate : public QStyledItemDelegate {
                        QObject* parent = nullptr);
 
     void setMarkerPictures(const QPixmap& noVirus, const QPixmap& magnifier, const QPixmap& help);
-    void setHeaderOnlyRepaint(bool on) { headerOnlyRepaint_ = on; }
 
     static Marker MarkerFor(std::string_view field);
 
@@ -35,7 +34,6 @@ class ReportGridDelegate : public QStyledItemDelegate {
     QPixmap noVirus_;
     QPixmap magnifier_;
     QPixmap help_;
-    bool headerOnlyRepaint_ = false;
 };
 
 } // namespace nomix

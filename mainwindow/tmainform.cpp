@@ -33,6 +33,7 @@
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
 #include "platform/registryfile.h"
+#include "platform/staynormalfilter.h"
 #include "platform/windowplacement.h"
 
 #include <QAction>
@@ -55,12 +56,15 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QThread>
 #include <QToolButton>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -72,19 +76,27 @@ constexpr int kDesignWidth = 630;
 constexpr int kDesignHeight = 476;
 constexpr int kHistoryLimit = 30;
 constexpr int kEventSliceMs = 10;
+constexpr int kPlacementWaitMs = 2000;
 constexpr int kMinColumnWidth = 50;
 constexpr int kMaxColumnWidth = 3000;
 const QColor kTopPanelColour(0xFE, 0xFB, 0xE7);    // colour 15203838
 const QColor kBitmapPanelColour(0xFF, 0xFF, 0xE1); // colour 14811135
+const QString kApplicationTitle =
+    QStringLiteral("Nomix95 - the virus name cross-reference, by its developers");
+const QString kCounterHint = QStringLiteral("Display items found after a search");
 const QString kWelcome = QStringLiteral("Welcome to Nomix95!");
 const QString kNoDatabaseStatus = QStringLiteral(" Error : no database found");
 const QString kNoDatabaseMessage = QStringLiteral(
     "Could not open the database.\rPlease, set a right path and file names in the Preferences tab");
 const char* const kTopicProperty = "helpTopic";
 
+constexpr int32_t kLedMaximum = 99999;
+
+// The counter has five digits: a larger count shows as 99999, never as its
+// first five digits; the exact count goes to the counter's hint.
 QString ledText(int32_t count) {
     char text[16];
-    std::snprintf(text, sizeof text, "%.5d", count);
+    std::snprintf(text, sizeof text, "%.5d", qMin(count, kLedMaximum));
     return QString::fromLatin1(text);
 }
 
@@ -144,7 +156,7 @@ class MainFormSearchObserver : public SearchObserver {
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Nomix95 - the virus name cross-reference, by its developers"));
+    setWindowTitle(kApplicationTitle);
     setWindowIcon(Pictures::ApplicationIcon());
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPixelSize(13);
@@ -237,9 +249,14 @@ void TMainForm::buildSearchSheet() {
     SearchBox->setObjectName(QStringLiteral("SearchBox"));
     SearchBox->setEditable(true);
     SearchBox->setInsertPolicy(QComboBox::NoInsert);
+    // No inline completion from the history: typing "no_vir" must search for
+    // "no_vir", not for a longer string the history happens to hold.
+    SearchBox->setCompleter(nullptr);
     SearchBox->setMaxVisibleItems(kHistoryLimit);
     SearchBox->setGeometry(8, 30, 252, 24);
-    SearchBox->lineEdit()->installEventFilter(this);
+    // Keys reach the combo box, the focus widget; it hands them to its line
+    // edit by a direct call that no filter on the line edit would see.
+    SearchBox->installEventFilter(this);
     setHint(SearchBox, QStringLiteral("Insert a search string"));
 
     rhLabel3D2 = new TrhLabel3D(QStringLiteral("S&earch string"), StringPanel);
@@ -461,9 +478,11 @@ void TMainForm::buildTrackPanel() {
     LEDLabel->setObjectName(QStringLiteral("LEDLabel"));
     LEDLabel->setColumns(5);
     LEDLabel->setText(QStringLiteral("00000"));
-    LEDLabel->setGeometry(104, 28, 96, 40);
+    // The counter sizes itself from its columns and segment size; it is
+    // centred in the space beside the track bar.
+    LEDLabel->move(104 + (96 - LEDLabel->width()) / 2, 30);
     LEDLabel->setProperty("Tag", 14);
-    setHint(LEDLabel, QStringLiteral("Display items found after a search"));
+    setHint(LEDLabel, kCounterHint);
     setHelpTopic(LEDLabel, 14);
 
     BitmapPanel = new QFrame(OuterTrackPanel);
@@ -616,7 +635,7 @@ void TMainForm::buildTray() {
     NotifyIcon = new TNotifyIcon(this);
     NotifyIcon->setObjectName(QStringLiteral("NotifyIcon"));
     NotifyIcon->SetIcon(Pictures::ApplicationIcon());
-    NotifyIcon->SetHint(QApplication::applicationDisplayName());
+    NotifyIcon->SetHint(kApplicationTitle);
     NotifyIcon->SetPopupMenu(NotifyPopupMenu);
     connect(NotifyIcon, &TNotifyIcon::OnClick, this, &TMainForm::NotifyIconClick);
 }
@@ -723,14 +742,33 @@ void TMainForm::FormCreate() {
         AllProductsSelected = true;
         ProductMask = 0xFFFFFFFFu;
     }
-    show();
-    repaint();
+    showCentredOnScreen();
     splash.reset();
     if (DatabaseLoaded) {
         runUpdateAlarm();
     } else {
         PageControl->setCurrentWidget(PrefSheet);
         MessageBox::error(this, kNoDatabaseMessage);
+    }
+}
+
+// The window names its own position, centred on the screen, and waits until
+// the window manager has mapped it: the boxes that may follow at once are
+// centred on where the window really is, not on the screen's origin.
+void TMainForm::showCentredOnScreen() {
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.left() + (area.width() - width()) / 2,
+             area.top() + (area.height() - height()) / 2);
+    }
+    show();
+    repaint();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(windowHandle() && windowHandle()->isExposed()) &&
+           waited.elapsed() < kPlacementWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kEventSliceMs);
+        QThread::msleep(5);
     }
 }
 
@@ -859,6 +897,7 @@ bool TMainForm::LoadDatabase() {
         throw;
     }
     StatusPanel1->setText(QStringLiteral(" Database ") + DisplayText(Products.label));
+    layoutStatusPanels();
     QStringList headers;
     for (const std::string& entry : Products.entries) {
         headers << DisplayText(entry);
@@ -990,6 +1029,7 @@ void TMainForm::SearchButtonClick() {
     SearchFinished = false;
     ClearResults();
     EnableSearchControls(false);
+    setWindowSizeLocked(true);
     addToHistory(SearchBox->currentText());
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -1051,7 +1091,8 @@ void TMainForm::StopButtonClick() {
         SearchButton->setEnabled(true);
     }
     EnableSearchControls(true);
-    LEDLabel->setText(ledText(HitCount));
+    setWindowSizeLocked(false);
+    showHitCount();
     SearchFinished = true;
     if (HitCount == 0) {
         PlaySoundEffect(NoItemWave);
@@ -1060,6 +1101,27 @@ void TMainForm::StopButtonClick() {
         PlaySoundEffect(SchwingWave);
         ReportGrid->setFocus();
         ReportGrid->viewport()->update();
+    }
+}
+
+void TMainForm::showHitCount() {
+    LEDLabel->setText(ledText(HitCount));
+    QString hint = kCounterHint;
+    if (HitCount > kLedMaximum) {
+        const QString exact = QStringLiteral("%L1 items found").arg(HitCount);
+        hint += QStringLiteral(" (%1)").arg(exact);
+        StatusPanel0->setText(exact);
+    }
+    setHint(LEDLabel, hint);
+}
+
+// The window keeps its size while a search runs; it may still be moved.
+void TMainForm::setWindowSizeLocked(bool locked) {
+    if (locked) {
+        setFixedSize(size());
+    } else {
+        setMinimumSize(kDesignWidth, kDesignHeight);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
 }
 
@@ -1393,10 +1455,14 @@ void TMainForm::FormResize() {
     ConfigFileLabel->setGeometry(ConfigFileEdit->x(), DataFileLabel->y(), 170, 18);
 }
 
+// The first panel takes the window's width less 200 pixels, but never so much
+// that the database label in the second panel is cut.
 void TMainForm::layoutStatusPanels() {
     QWidget* panels = StatusPanel0->parentWidget();
     const int panelHeight = qMax(18, panels->height());
-    const int firstWidth = qMax(10, frameGeometry().width() - 200);
+    const int secondNeeds = StatusPanel1->sizeHint().width() + 4;
+    const int firstWidth =
+        qMax(10, qMin(frameGeometry().width() - 200, panels->width() - secondNeeds - 2));
     StatusPanel0->setGeometry(0, 0, firstWidth, panelHeight);
     StatusPanel1->setGeometry(firstWidth + 2, 0, qMax(15, panels->width() - firstWidth - 2),
                               panelHeight);
@@ -1409,6 +1475,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     QMainWindow::closeEvent(event);
+    // Closing a window hidden in the tray does not count as the last window
+    // closing, so the program ends here explicitly.
+    QCoreApplication::quit();
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -1432,10 +1501,17 @@ void TMainForm::changeEvent(QEvent* event) {
     if (event->type() != QEvent::WindowStateChange) {
         return;
     }
-    if (Searching && (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-        // The title bar's commands wait until the search ends.
+    // The title bar's commands wait until the search ends. While a dialog or
+    // the report writer holds the window, the window manager may iconify the
+    // window along with its dialog; that is undone too.
+    const bool held = Searching || !isEnabled() || QApplication::activeModalWidget();
+    if (held && (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-        setWindowState(change->oldState());
+        if (Searching) {
+            setWindowState(change->oldState());
+        } else {
+            RestoreNormalState(this);
+        }
         return;
     }
     if (windowState() & Qt::WindowMinimized) {
@@ -1484,7 +1560,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         layoutStatusPanels();
         return false;
     }
-    if (SearchBox && watched == SearchBox->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (SearchBox && watched == SearchBox && event->type() == QEvent::KeyPress) {
         return SearchBoxKeyPress(static_cast<QKeyEvent*>(event));
     }
     if (FindDocImage && watched == FindDocImage && event->type() == QEvent::MouseButtonRelease &&

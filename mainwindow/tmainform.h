@@ -205,6 +205,7 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     void saveSettings();
     void setSpeedFromOptions();
     void runUpdateAlarm();
+    void showCentredOnScreen();
     void MinimizeToTray();
     void NotifyIconClick();
     void ShowStatusHint(const QString& hint);
@@ -213,6 +214,8 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     void RunSearch();
     void searchButtonClicked();
     void setSearchButtonAsStop(bool stop);
+    void showHitCount();
+    void setWindowSizeLocked(bool locked);
     void addToHistory(const QString& text);
     void SpeedTrackBarChange();
     void moveSpeedTrackBar(bool boxChecked);

@@ -67,11 +67,11 @@ void TReportGrid::focusOutEvent(QFocusEvent* event) {
     ReportGridEnter();
 }
 
-// Focus changes redraw the header row only; the data cells keep what they show.
+// Focus changes redraw the header row. A data cell that the toolkit asks to
+// repaint at the same time is drawn as usual: skipping it would leave the
+// row blank on screen until the next resize.
 void TReportGrid::ReportGridEnter() {
-    delegate_->setHeaderOnlyRepaint(true);
-    header_->viewport()->repaint();
-    delegate_->setHeaderOnlyRepaint(false);
+    header_->viewport()->update();
 }
 
 } // namespace nomix

@@ -1,6 +1,7 @@
 #include "tsaveform.h"
 
 #include "controls/trhlabel3d.h"
+#include "platform/staynormalfilter.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -19,6 +20,7 @@ TSaveForm::TSaveForm(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("TSaveForm"));
     setWindowTitle(QStringLiteral("Save report"));
+    StayNormalFilter::install(this);
 
     SavePanel = new QFrame(this);
     SavePanel->setObjectName(QStringLiteral("SavePanel"));

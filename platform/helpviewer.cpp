@@ -2,8 +2,10 @@
 
 #include "messagebox.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -15,6 +17,8 @@
 namespace nomix {
 
 namespace {
+
+const QSize kViewerSize(640, 560);
 
 const QString AnchorPrefix = QStringLiteral("topic-");
 
@@ -48,6 +52,9 @@ bool HelpViewer::showTopic(int topic) {
         return false;
     }
     QTextBrowser* browser = ensureViewer();
+    if (!browser->isVisible()) {
+        placeOnScreen(browser);
+    }
     browser->show();
     browser->raise();
     browser->activateWindow();
@@ -171,9 +178,27 @@ QTextBrowser* HelpViewer::ensureViewer() {
         // The main window may be hidden in the tray: closing the help must
         // not be taken for the end of the program.
         viewer_->setAttribute(Qt::WA_QuitOnClose, false);
-        viewer_->resize(640, 560);
     }
     return viewer_.get();
+}
+
+// The viewer opens at its usual size where the screen has room for it, and
+// always whole on the screen of the window that asked for help, centred there.
+void HelpViewer::placeOnScreen(QWidget* viewer) const {
+    const QWidget* anchor =
+        QApplication::activeWindow() ? QApplication::activeWindow() : owner_.data();
+    const QScreen* screen = anchor ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        viewer->resize(kViewerSize);
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    // Room for the window manager's frame around the viewer.
+    const QSize room(area.width() * 9 / 10, area.height() * 9 / 10);
+    const QSize size = kViewerSize.boundedTo(room);
+    viewer->resize(size);
+    viewer->move(area.left() + (area.width() - size.width()) / 2,
+                 area.top() + (area.height() - size.height()) / 2);
 }
 
 } // namespace nomix

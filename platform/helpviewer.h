@@ -61,6 +61,7 @@ class HelpViewer {
     void reportMissingFile();
     bool findTopic(int topic, int* start, int* end) const;
     QTextBrowser* ensureViewer();
+    void placeOnScreen(QWidget* viewer) const;
 
     QString helpFile_;
     QPointer<QWidget> owner_;

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTreeView>
 #include <QtTest>
@@ -83,15 +84,19 @@ void ChooseFromMenu(TSelectForm& form, QAction* item) {
     dialogtest::ClickMenuItem(menu, item);
 }
 
-// The designed widths, except that Status always shows "Not selected" whole,
-// taking the room from Products.
+// The designed widths of Version and Date; Status shows "Not selected" whole
+// with the cell's padding, and Products takes what is left of the list, so
+// no horizontal scroll bar shows.
 bool HasDesignedWidths(const TSelectForm& form, const QList<int>& designed) {
-    const QHeaderView* header = form.ProductListView->header();
+    const QTreeView* list = form.ProductListView;
+    const QHeaderView* header = list->header();
     const int status = header->sectionSize(3);
-    const int text = form.ProductListView->fontMetrics().horizontalAdvance("Not selected");
+    const int text = list->fontMetrics().horizontalAdvance("Not selected");
+    const int used =
+        header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2) + status;
     return header->sectionSize(1) == designed[1] && header->sectionSize(2) == designed[2] &&
-           status >= designed[3] && status > text &&
-           header->sectionSize(0) + status == designed[0] + designed[3];
+           status >= designed[3] && status >= text + 12 && used <= list->viewport()->width() &&
+           !list->horizontalScrollBar()->isVisible();
 }
 
 } // namespace

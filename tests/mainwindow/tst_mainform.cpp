@@ -1,4 +1,5 @@
 #include "shared_mainformfixture.h"
+#include "shared_userinput.h"
 
 #include "controls/tledlabel.h"
 #include "core/database.h"
@@ -13,6 +14,7 @@
 #include "platform/messagebox.h"
 
 #include <QAbstractItemModelTester>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,9 +22,13 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -30,10 +36,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include <memory>
 
 using namespace nomix;
+using namespace userinput;
 
 namespace {
 
@@ -77,8 +85,15 @@ class TestMainForm : public QObject {
     void selectionLimitsSearchAndColumns();
     void controlsWaitWhileSearching();
     void hintsShowOnTheStatusBar();
+    void gridKeepsItsRowsWhenFocusMoves();
+    void helpFromAModalDialogTakesInput();
+    void statusLabelAndCounterShowWhole();
+    void countAboveFiveDigitsIsGivenExactly();
+    void terminateInTheTrayEndsTheProgram();
 
   private:
+    void startForm();
+    template <typename T> T* find(const char* name) const;
     void search(const QString& text);
 
     std::unique_ptr<MainFormFixture> fixture_;
@@ -94,9 +109,19 @@ void TestMainForm::init() {
     MessageBox::clearShown();
     MessageBox::setAutoAnswer(true);
     fixture_->writeSettings(fixture_->dataDir());
+    startForm();
+    QVERIFY(form_->DatabaseLoaded);
+}
+
+void TestMainForm::startForm() {
     form_ = std::make_unique<TMainForm>();
     form_->FormCreate();
-    QVERIFY(form_->DatabaseLoaded);
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+template <typename T> T* TestMainForm::find(const char* name) const {
+    return form_->findChild<T*>(QLatin1String(name));
 }
 
 void TestMainForm::cleanup() {
@@ -105,10 +130,14 @@ void TestMainForm::cleanup() {
     MessageBox::presetAnswers({});
 }
 
+// Alt+E, the label's accelerator, puts the keyboard in the search box.
 void TestMainForm::search(const QString& text) {
-    form_->SearchBox->setFocus();
-    form_->SearchBox->setEditText(text);
-    QTest::keyClick(form_->SearchBox->lineEdit(), Qt::Key_Return);
+    pressKey(Qt::Key_E, Qt::AltModifier);
+    QCOMPARE(focusTarget(), find<QWidget>("SearchBox"));
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    pressKey(Qt::Key_Delete);
+    typeText(text);
+    pressKey(Qt::Key_Return);
 }
 
 void TestMainForm::startsOnTheSampleDatabase() {
@@ -192,7 +221,7 @@ void TestMainForm::stopKeepsWhatWasFound() {
     bool sawStop = false;
     QTimer::singleShot(0, this, [&] {
         sawStop = form_->SearchButton->text() == QStringLiteral("&Stop");
-        form_->SearchButton->click();
+        clickAt(find<QWidget>("SearchButton"));
     });
     search(QStringLiteral("trojan"));
     QTRY_VERIFY(form_->SearchFinished);
@@ -208,7 +237,7 @@ void TestMainForm::escapeStopsASearch() {
     bool searchingWhenPressed = false;
     QTimer::singleShot(0, this, [&] {
         searchingWhenPressed = form_->Searching;
-        QTest::keyClick(form_.get(), Qt::Key_Escape);
+        pressKey(Qt::Key_Escape);
     });
     search(QStringLiteral("trojan"));
     QVERIFY(searchingWhenPressed);
@@ -233,8 +262,6 @@ void TestMainForm::speedTrackBarAndOptions() {
     QVERIFY(counter->isChecked());
     // With the search in the foreground there is no Stop button.
     background->setChecked(false);
-    bool enabledDuringSearch = true;
-    QTimer::singleShot(0, this, [&] { enabledDuringSearch = form_->SearchButton->isEnabled(); });
     search(QStringLiteral("trojan"));
     QVERIFY(form_->HitCount > 0);
     QVERIFY(form_->SearchButton->isEnabled());
@@ -257,29 +284,28 @@ void TestMainForm::completeMatchDisablesModifiers() {
 }
 
 void TestMainForm::columnWidthDialogClamps() {
-    QAction* setWidth = form_->SetColumnWidth;
-    auto answer = [](const QString& text) {
-        QTimer::singleShot(0, [text] {
-            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->setTextValue(text);
-            dialog->accept();
+    QWidget* cells = form_->ReportGrid->viewport();
+    auto setWidth = [&](const QString& text) {
+        whenModalShows([text](QWidget* dialog) {
+            QVERIFY(qobject_cast<QInputDialog*>(dialog));
+            typeText(text);
+            pressKey(Qt::Key_Return);
         });
+        openContextMenu(cells, QPoint(20, 10));
+        chooseInPopup(Qt::Key_E); // "S&et width of columns..."
     };
     form_->ReportGrid->setColWidth(3, -1);
-    answer(QStringLiteral("10"));
-    setWidth->trigger();
+    setWidth(QStringLiteral("10"));
     QCOMPARE(form_->ReportGrid->colWidth(0), 50);
     QCOMPARE(form_->ReportGrid->colWidth(3), -1);
-    answer(QStringLiteral("5000"));
-    setWidth->trigger();
+    setWidth(QStringLiteral("5000"));
     QCOMPARE(form_->ReportGrid->colWidth(0), 3000);
-    answer(QStringLiteral("wide"));
-    setWidth->trigger();
+    setWidth(QStringLiteral("wide"));
     QCOMPARE(form_->ReportGrid->colWidth(0), 3000);
     QCOMPARE(MessageBox::shown().last().text,
              QStringLiteral("'wide' is not a valid integer value."));
-    form_->RestoreColum->trigger();
+    openContextMenu(cells, QPoint(20, 10));
+    chooseInPopup(Qt::Key_R); // "&Restore default width of columns"
     QCOMPARE(form_->ReportGrid->colWidth(0), 200);
 }
 
@@ -305,8 +331,7 @@ void TestMainForm::missingDatabaseShowsPreferences() {
     QTemporaryDir empty;
     fixture_->writeSettings(empty.path());
     MessageBox::clearShown();
-    form_ = std::make_unique<TMainForm>();
-    form_->FormCreate();
+    startForm();
     QVERIFY(!form_->DatabaseLoaded);
     QCOMPARE(form_->PageControl->currentWidget(), form_->PrefSheet);
     QCOMPARE(MessageBox::shown().size(), 1);
@@ -318,7 +343,12 @@ void TestMainForm::missingDatabaseShowsPreferences() {
 
     // The retry loads once the path is right.
     MessageBox::presetAnswers({MessageBox::Yes});
-    form_->DataEdit->setText(fixture_->dataDir());
+    pressKey(Qt::Key_M, Qt::AltModifier); // "Co&mmon directory"
+    QCOMPARE(focusTarget(), find<QWidget>("DataEdit"));
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    typeText(fixture_->dataDir());
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_S); // "&Search"
     search(QStringLiteral("zbot"));
     QVERIFY(form_->DatabaseLoaded);
     QVERIFY(form_->HitCount > 0);
@@ -328,10 +358,9 @@ void TestMainForm::localMenuNeedsADatabase() {
     form_.reset();
     QTemporaryDir empty;
     fixture_->writeSettings(empty.path());
-    form_ = std::make_unique<TMainForm>();
-    form_->FormCreate();
+    startForm();
     MessageBox::clearShown();
-    emit form_->ReportGrid->customContextMenuRequested(QPoint(10, 10));
+    openContextMenu(form_->ReportGrid->viewport(), QPoint(10, 10));
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::shown().first().text, QStringLiteral("Local menu disabled."));
     QVERIFY(!form_->ReportMenu->isVisible());
@@ -347,14 +376,11 @@ void TestMainForm::modelPassesTheTester() {
 
 void TestMainForm::savesAReportFromTheLocalMenu() {
     search(QStringLiteral("zbot"));
-    form_->ReportMenu->aboutToShow(); // enable the items as opening the menu does
-    emit form_->ReportGrid->customContextMenuRequested(QPoint(5, 5));
-    QVERIFY(form_->SaveResult->isEnabled());
-    form_->ReportMenu->hide();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("zbot report.nrp"));
     FileDialog::presetAnswers({path});
-    form_->SaveResult->trigger();
+    openContextMenu(form_->ReportGrid->viewport(), QPoint(5, 5));
+    chooseInPopup(Qt::Key_S); // "&Save results..."
     QFile report(path);
     QVERIFY(report.open(QIODevice::ReadOnly));
     const QByteArray bytes = report.readAll();
@@ -367,10 +393,13 @@ void TestMainForm::savesAReportFromTheLocalMenu() {
 
 void TestMainForm::preferencesTakeFileNamesOnly() {
     const QString directory = form_->DataEdit->text();
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_P); // "&Preferences"
+    QVERIFY(find<QWidget>("DataNameButton")->isVisible());
     FileDialog::presetAnswers(
         {QStringLiteral("/somewhere/else/OTHER.DAT"), QStringLiteral("/x/y/TABLE.CFG")});
-    form_->DataNameButton->click();
-    form_->ConfigNamebutton->click();
+    clickAt(find<QWidget>("DataNameButton"));
+    clickAt(find<QWidget>("ConfigNamebutton"));
     QCOMPARE(form_->DataFileEdit->text(), QStringLiteral("OTHER.DAT"));
     QCOMPARE(form_->ConfigFileEdit->text(), QStringLiteral("TABLE.CFG"));
     QCOMPARE(form_->DataEdit->text(), directory);
@@ -379,13 +408,15 @@ void TestMainForm::preferencesTakeFileNamesOnly() {
 
     QTemporaryDir chosen;
     FileDialog::presetAnswers({chosen.path()});
-    form_->BrowseButton->click();
+    clickAt(find<QWidget>("BrowseButton"));
     QCOMPARE(form_->DataEdit->text(), chosen.path());
     // Cancelling changes nothing.
     FileDialog::presetAnswers({QString()});
-    form_->DataNameButton->click();
+    clickAt(find<QWidget>("DataNameButton"));
     QCOMPARE(form_->DataFileEdit->text(), QStringLiteral("OTHER.DAT"));
     // The loaded data stays until the next start.
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_S); // "&Search"
     search(QStringLiteral("zbot"));
     QVERIFY(form_->HitCount > 0);
 }
@@ -430,12 +461,16 @@ void TestMainForm::controlsWaitWhileSearching() {
     QTimer::singleShot(0, this, [&] {
         disabled = !form_->StringPanel->isEnabled() && !form_->PrefSheet->isEnabled() &&
                    !form_->ExitButton->isEnabled() && !form_->SpeedTrackBar->isEnabled() &&
-                   !form_->Options->isEnabled() && form_->SearchButton->isEnabled();
-        form_->SearchButton->click();
+                   !form_->Options->isEnabled() && form_->SearchButton->isEnabled() &&
+                   form_->minimumSize() == form_->maximumSize(); // no resizing
+
+        clickAt(find<QWidget>("SearchButton"));
     });
     search(QStringLiteral("trojan"));
     QVERIFY(disabled);
     QVERIFY(form_->StringPanel->isEnabled() && form_->PrefSheet->isEnabled());
+    QCOMPARE(form_->minimumSize(), QSize(630, 476));
+    QCOMPARE(form_->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 void TestMainForm::hintsShowOnTheStatusBar() {
@@ -450,6 +485,134 @@ void TestMainForm::hintsShowOnTheStatusBar() {
     QStatusTipEvent none{QString()};
     QCoreApplication::sendEvent(form_->SearchButton, &none);
     QCOMPARE(form_->StatusPanel0->text(), QStringLiteral("Welcome to Nomix95!"));
+}
+
+// What the screen shows of the grid's first data rows: each must hold text.
+bool rowsArePainted(QWidget* window, QWidget* cells, int rows) {
+    QCoreApplication::processEvents(); // paints what is pending, as the screen would
+    const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+    const QPoint origin = cells->mapTo(window, QPoint(0, 0));
+    for (int row = 0; row < rows; ++row) {
+        int dark = 0;
+        for (int y = row * 20 + 4; y < row * 20 + 16; ++y) {
+            for (int x = 0; x < qMin(cells->width(), 400); ++x) {
+                dark += qGray(shown.pixel(origin + QPoint(x, y))) < 96;
+            }
+        }
+        if (dark < 20) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TestMainForm::gridKeepsItsRowsWhenFocusMoves() {
+    search(QStringLiteral("virut"));
+    QCOMPARE(form_->HitCount, 16);
+    QWidget* grid = find<QWidget>("ReportGrid");
+    QWidget* cells = form_->ReportGrid->viewport();
+    QWidget* box = find<QWidget>("SearchBox");
+    const int rows = qMin(16, cells->height() / 20);
+    QVERIFY(rows >= 3);
+    for (int round = 0; round < 5; ++round) {
+        clickAt(box);
+        QTRY_COMPARE(focusTarget(), box);
+        QVERIFY2(rowsArePainted(form_.get(), cells, rows), "blank rows after leaving the grid");
+        clickAt(cells, QPoint(30, 10 + 20 * (round % rows)));
+        QTRY_COMPARE(focusTarget(), grid);
+        QVERIFY2(rowsArePainted(form_.get(), cells, rows), "blank rows after entering the grid");
+    }
+}
+
+QWidget* visibleWindow(const char* name) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String(name) && window->isVisible()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// A modal dialog's Help opens a window the user can use while the dialog stays.
+void TestMainForm::helpFromAModalDialogTakesInput() {
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_P); // "&Preferences"
+    int scrolledBy = -1;
+    bool dialogStayed = false;
+    whenModalShows([&](QWidget* dialog) {
+        auto closeDialog = qScopeGuard([dialog] { QTest::keyClick(dialog, Qt::Key_Escape); });
+        QTRY_COMPARE(QApplication::activeWindow(), dialog);
+        pressKey(Qt::Key_H, Qt::AltModifier); // the dialog's "&Help"
+        QWidget* viewer = nullptr;
+        QTRY_VERIFY((viewer = visibleWindow("HelpViewer")));
+        auto* area = qobject_cast<QAbstractScrollArea*>(viewer);
+        QVERIFY(area);
+        QScrollBar* bar = area->verticalScrollBar();
+        QVERIFY(bar->isVisible());
+        const int before = bar->value();
+        // A click on the scroll bar's track below its handle pages down,
+        // unless the dialog blocks the viewer.
+        const QPoint track = bar->mapTo(viewer, QPoint(bar->width() / 2, bar->height() - 30));
+        QTest::mouseClick(viewer->windowHandle(), Qt::LeftButton, Qt::NoModifier, track);
+        scrolledBy = bar->value() - before;
+        dialogStayed = dialog->isVisible();
+    });
+    pressKey(Qt::Key_O, Qt::AltModifier); // "&Options", clicked the way a button animates it
+    QTRY_VERIFY(dialogStayed);
+    QVERIFY2(scrolledBy > 0, "the help viewer took no input while the dialog was open");
+}
+
+void TestMainForm::statusLabelAndCounterShowWhole() {
+    const QLabel* database = find<QLabel>("StatusPanel1");
+    QVERIFY(database->width() >= database->sizeHint().width());
+    QVERIFY(database->geometry().right() <= database->parentWidget()->width());
+    const QWidget* counter = find<QWidget>("LEDLabel");
+    QCOMPARE(counter->size(), QSize(85, 30)); // five cells at segment size 2
+}
+
+// The counter has five digits; a larger count must not show its first five.
+void TestMainForm::countAboveFiveDigitsIsGivenExactly() {
+    form_.reset();
+    QTemporaryDir dir;
+    QFile table(dir.filePath(QStringLiteral("NOMIX.CFG")));
+    QVERIFY(table.open(QIODevice::WriteOnly));
+    table.write("Many|Alpha 1.0 01/01|Beta 2.0 02/02\r\n");
+    table.close();
+    QFile names(dir.filePath(QStringLiteral("NOMIX.DAT")));
+    QVERIFY(names.open(QIODevice::WriteOnly));
+    constexpr int kLines = 123456;
+    for (int i = 0; i < kLines; ++i) {
+        names.write("|Trojan.Many|NO_VIRUS|\r\n");
+    }
+    names.close();
+    fixture_->writeSettings(dir.path());
+    startForm();
+    form_->OptionForm->ResultCheck->setChecked(true); // counting is enough here
+    search(QStringLiteral("trojan"));
+    QCOMPARE(form_->HitCount, kLines);
+    const QWidget* counter = find<QWidget>("LEDLabel");
+    QCOMPARE(form_->LEDLabel->text(), QStringLiteral("99999"));
+    const QString exact = QLocale().toString(kLines);
+    QVERIFY2(counter->toolTip().contains(exact), qPrintable(counter->toolTip()));
+    QVERIFY(find<QLabel>("StatusPanel0")->text().contains(exact));
+}
+
+// Minimised to the tray the window is hidden; Terminate must still end the
+// program, not only save the settings.
+void TestMainForm::terminateInTheTrayEndsTheProgram() {
+    form_->OptionForm->MinimizeCheck->setChecked(true);
+    form_->setWindowState(Qt::WindowMinimized); // as the window manager reports it
+    QTRY_VERIFY(!form_->isVisible());
+    QTimer::singleShot(0, this, [this] {
+        auto* menu = find<QMenu>("NotifyPopupMenu");
+        menu->popup(QPoint(10, 10));
+        chooseInPopup(Qt::Key_T); // "&Terminate"
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QFile file(fixture_->settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("\"MinimizeInTaskbar\"=dword:00000001"));
 }
 
 QTEST_MAIN(TestMainForm)
