@@ -2,6 +2,8 @@
 
 #include "tmainform.h"
 
+#include "platform/terminationsignals.h"
+
 #include <QApplication>
 
 #include <csignal>
@@ -16,5 +18,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
     nomix::TMainForm form;
     form.FormCreate();
+    // A logout, a service manager or Ctrl+C closes the program as Exit does.
+    nomix::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &nomix::TerminationSignals::received, &form,
+                     &nomix::TMainForm::endSession);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     &nomix::TMainForm::commitSessionData);
     return app.exec();
 }

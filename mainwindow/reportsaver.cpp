@@ -83,7 +83,7 @@ void ReportSaver::run() {
     try {
         save(path, *mode);
     } catch (const std::exception& error) {
-        failure = QString::fromLocal8Bit(error.what());
+        failure = MessageBox::errorText(error);
     }
     if (!failure.isEmpty()) {
         MessageBox::reportException(mainWindow_, failure);

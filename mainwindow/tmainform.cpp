@@ -841,17 +841,30 @@ void TMainForm::loadSettings() {
     }
 }
 
-void TMainForm::saveSettings() {
+// Returns whether the settings were saved; a failure is shown to the user,
+// or, when nobody may be there to answer, written to the standard error.
+bool TMainForm::saveSettings() {
     StoredSettings settings = heldSettings();
     // The product list's own menu item holds the latest list-details state.
     if (SelectForm) {
         settings.listDetails = SelectForm->Longlist1->isChecked();
     }
-    RegistryFile registry(RegistryFile::DefaultFilePath());
-    const std::string message = SaveSettings(registry, settings, DatabaseLoaded);
-    if (!message.empty()) {
-        MessageBox::error(this, textOf(message));
+    QString failure;
+    try {
+        RegistryFile registry(RegistryFile::DefaultFilePath());
+        failure = textOf(SaveSettings(registry, settings, DatabaseLoaded));
+    } catch (const std::exception& error) {
+        failure = MessageBox::errorText(error) + QLatin1Char('.');
     }
+    if (failure.isEmpty()) {
+        return true;
+    }
+    if (closingUnattended_) {
+        std::fprintf(stderr, "nomix95: %s\n", failure.toLocal8Bit().constData());
+    } else {
+        MessageBox::error(this, failure);
+    }
+    return false;
 }
 
 void TMainForm::setSpeedFromOptions() {
@@ -1484,16 +1497,45 @@ bool TMainForm::FormCloseQuery() {
     if (Searching) {
         return false;
     }
-    try {
-        saveSettings();
-    } catch (const std::exception& error) {
-        reportException(error);
+    if (!saveSettings() && !closingUnattended_ && !confirmCloseWithoutSaving()) {
         return false;
     }
     if (helpViewer_) {
         helpViewer_->quit();
     }
     return true;
+}
+
+// A settings file that cannot be written must not keep the user from leaving.
+bool TMainForm::confirmCloseWithoutSaving() {
+    return MessageBox::show(this, MessageBox::Warning, QStringLiteral("Warning"),
+                            QStringLiteral("The settings could not be saved.\r"
+                                           "Close Nomix95 without saving them?"),
+                            MessageBox::Yes | MessageBox::No) == MessageBox::Yes;
+}
+
+// The session ends or the program is told to terminate: close as Exit does,
+// stopping a running search first, and ask nothing, since nobody may be
+// there to answer.
+void TMainForm::endSession() {
+    if (Searching) {
+        StopButtonClick();
+    }
+    closingUnattended_ = true;
+    if (!close()) {
+        closingUnattended_ = false;
+    }
+}
+
+// The desktop session is ending: the session manager ends the program
+// itself afterwards, so only what would be lost is saved here.
+void TMainForm::commitSessionData() {
+    if (Searching) {
+        StopButtonClick();
+    }
+    closingUnattended_ = true;
+    saveSettings();
+    closingUnattended_ = false;
 }
 
 void TMainForm::changeEvent(QEvent* event) {
@@ -1572,7 +1614,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::reportException(const std::exception& error) {
-    MessageBox::reportException(this, textOf(error.what()));
+    MessageBox::reportError(this, error);
 }
 
 } // namespace nomix

@@ -85,6 +85,11 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     void SearchButtonClick();
     void StopButtonClick();
     QString helpFilePath() const;
+    // Closes as Exit does, without questions: the session ends or the
+    // program was told to terminate.
+    void endSession();
+    // Saves the settings without questions, for a session that is ending.
+    void commitSessionData();
     // The search string as the bytes the database is compared in.
     std::string searchBytes() const;
 
@@ -202,7 +207,8 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     StoredSettings heldSettings() const;
     void holdSettings(const StoredSettings& settings);
     void loadSettings();
-    void saveSettings();
+    bool saveSettings();
+    bool confirmCloseWithoutSaving();
     void setSpeedFromOptions();
     void runUpdateAlarm();
     void showCentredOnScreen();
@@ -261,6 +267,7 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     bool settingSpeedTrackBar_ = false;
     bool dataIsUtf8_ = false;
     bool firstResizeDone_ = false;
+    bool closingUnattended_ = false;
     qint64 lastEventSlice_ = 0;
 };
 

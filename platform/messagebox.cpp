@@ -1,6 +1,9 @@
 #include "messagebox.h"
 
+#include "core/inouterror.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
 namespace nomix {
@@ -105,6 +108,20 @@ MessageBox::Button MessageBox::information(QWidget* parent, const QString& text)
 
 void MessageBox::reportException(QWidget* parent, const QString& message) {
     show(parent, Error, QApplication::applicationDisplayName(), message + QLatin1Char('.'), Ok);
+}
+
+void MessageBox::reportError(QWidget* parent, const std::exception& error) {
+    reportException(parent, errorText(error));
+}
+
+// "File not found" alone does not say which of the program's files is meant.
+QString MessageBox::errorText(const std::exception& error) {
+    const QString text = QString::fromLocal8Bit(error.what());
+    const auto* fileError = dynamic_cast<const EInOutError*>(&error);
+    if (!fileError || fileError->path().empty()) {
+        return text;
+    }
+    return QFile::decodeName(fileError->path().c_str()) + QStringLiteral(": ") + text;
 }
 
 void MessageBox::presetAnswers(const QList<Button>& answers) {

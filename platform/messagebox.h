@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <exception>
+
 class QWidget;
 
 namespace nomix {
@@ -26,6 +28,9 @@ class MessageBox {
     // The standard error report: the message followed by "." under the
     // application's title, with an error icon and an OK button.
     static void reportException(QWidget* parent, const QString& message);
+    // The same report for an exception; a file error names its file.
+    static void reportError(QWidget* parent, const std::exception& error);
+    static QString errorText(const std::exception& error);
 
     // For tests: answer the next boxes with these buttons (in order) instead
     // of showing them. With the queue empty, boxes are shown as usual, unless

@@ -12,12 +12,14 @@
 #include "mainwindow/treportgrid.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
+#include "platform/terminationsignals.h"
 
 #include <QAbstractItemModelTester>
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
@@ -38,6 +40,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <csignal>
 #include <memory>
 
 using namespace nomix;
@@ -90,6 +93,11 @@ class TestMainForm : public QObject {
     void statusLabelAndCounterShowWhole();
     void countAboveFiveDigitsIsGivenExactly();
     void terminateInTheTrayEndsTheProgram();
+    void fileErrorsNameTheFile_data();
+    void fileErrorsNameTheFile();
+    void unsavableSettingsLetTheUserLeave_data();
+    void unsavableSettingsLetTheUserLeave();
+    void terminationSignalClosesAndSaves();
 
   private:
     void startForm();
@@ -613,6 +621,81 @@ void TestMainForm::terminateInTheTrayEndsTheProgram() {
     QFile file(fixture_->settingsFile());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("\"MinimizeInTaskbar\"=dword:00000001"));
+}
+
+void TestMainForm::fileErrorsNameTheFile_data() {
+    QTest::addColumn<QString>("missing");
+    QTest::addColumn<QString>("folderInstead");
+    QTest::newRow("name database missing") << "NOMIX.DAT" << QString();
+    QTest::newRow("name database is a folder") << QString() << "NOMIX.DAT";
+    QTest::newRow("product table is a folder") << QString() << "NOMIX.CFG";
+}
+
+// "File not found" alone leaves the user guessing which of two files is meant.
+void TestMainForm::fileErrorsNameTheFile() {
+    QFETCH(QString, missing);
+    QFETCH(QString, folderInstead);
+    form_.reset();
+    QTemporaryDir dir;
+    for (const char* name : {"NOMIX.CFG", "NOMIX.DAT"}) {
+        QFile::copy(fixture_->dataDir() + QLatin1Char('/') + QLatin1String(name),
+                    dir.filePath(QLatin1String(name)));
+    }
+    const QString broken = missing.isEmpty() ? folderInstead : missing;
+    QVERIFY(QFile::remove(dir.filePath(broken)));
+    if (!folderInstead.isEmpty()) {
+        QVERIFY(QDir(dir.path()).mkdir(folderInstead));
+    }
+    fixture_->writeSettings(dir.path());
+    MessageBox::clearShown();
+    startForm();
+    QVERIFY(!form_->DatabaseLoaded);
+    QVERIFY(!MessageBox::shown().isEmpty());
+    const QString shown = MessageBox::shown().first().text;
+    QVERIFY2(shown.startsWith(dir.filePath(broken) + QStringLiteral(": ")), qPrintable(shown));
+}
+
+void TestMainForm::unsavableSettingsLetTheUserLeave_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("close without saving") << int(MessageBox::Yes) << true;
+    QTest::newRow("stay") << int(MessageBox::No) << false;
+}
+
+// A settings file that cannot be written once trapped the user in the program.
+void TestMainForm::unsavableSettingsLetTheUserLeave() {
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    search(QStringLiteral("zbot"));
+    QVERIFY(QFile::remove(fixture_->settingsFile()));
+    QVERIFY(QDir().mkdir(fixture_->settingsFile())); // nothing can be written there
+    MessageBox::clearShown();
+    MessageBox::presetAnswers({MessageBox::Ok, MessageBox::Button(answer)});
+    QCOMPARE(form_->close(), closes);
+    QCOMPARE(MessageBox::shown().size(), 2);
+    QCOMPARE(MessageBox::shown().first().caption, QStringLiteral("Error"));
+    QVERIFY(MessageBox::shown().last().text.contains(QStringLiteral("without saving")));
+    QVERIFY(QDir().rmdir(fixture_->settingsFile()));
+    fixture_->writeSettings(fixture_->dataDir());
+}
+
+// SIGTERM (a logout, a service manager) closes as Exit does: the history of
+// the session is saved, and no box waits for an answer.
+void TestMainForm::terminationSignalClosesAndSaves() {
+    TerminationSignals signalsToClose;
+    connect(&signalsToClose, &TerminationSignals::received, form_.get(), &TMainForm::endSession);
+    MessageBox::setAutoAnswer(false);
+    MessageBox::clearShown();
+    QTimer::singleShot(0, this, [this] {
+        search(QStringLiteral("zbot"));
+        std::raise(SIGTERM);
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(MessageBox::shown().isEmpty());
+    QFile file(fixture_->settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("\"string#1\"=\"zbot\""));
 }
 
 QTEST_MAIN(TestMainForm)

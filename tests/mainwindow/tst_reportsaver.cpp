@@ -318,10 +318,10 @@ void TestReportSaver::errorsLeaveTheWindowUsable_data() {
 
     QTest::newRow("full device, overwrite") << "/dev/full"
                                             << "Button2"
-                                            << "Disk full.";
+                                            << "/dev/full: Disk full.";
     QTest::newRow("full device, append") << "/dev/full"
                                          << "Button1"
-                                         << "Disk full.";
+                                         << "/dev/full: Disk full.";
     QTest::newRow("missing folder") << "no such folder/report.nrp"
                                     << ""
                                     << "";
