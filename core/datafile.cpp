@@ -47,6 +47,11 @@ class FileDescriptor {
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
   private:
     int fd_;
@@ -73,20 +78,25 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-FileBytes ReadFileBytes(const std::string& path, const std::function<void()>& onChunk) {
+int OpenRegularFile(const std::string& path, struct stat& st) {
     // O_NONBLOCK keeps the open of a FIFO without a writer from blocking;
     // anything that is not a regular file is refused right after.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         ThrowInOutError(errno, path);
     }
-    struct stat st {};
     if (::fstat(fd.get(), &st) != 0) {
         ThrowInOutError(errno, path);
     }
     if (!S_ISREG(st.st_mode)) {
         ThrowInOutError(S_ISDIR(st.st_mode) ? EISDIR : EACCES, path);
     }
+    return fd.release();
+}
+
+FileBytes ReadFileBytes(const std::string& path, const std::function<void()>& onChunk) {
+    struct stat st {};
+    FileDescriptor fd(OpenRegularFile(path, st));
     // A sparse file can claim terabytes without using any disk; reading it
     // would end in a failed allocation or in the system killing the program.
     if (static_cast<unsigned long long>(st.st_size) >= MemoryLimitBytes()) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 namespace nomix {
 
@@ -17,6 +18,12 @@ bool FileExists(const std::string& path);
 // Memory the system could give us at most: RAM and swap. Data larger than
 // that cannot be held, however it is read.
 unsigned long long MemoryLimitBytes();
+
+// Opens `path` for reading and returns the descriptor, with `st` filled in.
+// Directories, FIFOs and devices are refused ("File access denied"), so a
+// data file that is not a file fails at once instead of hanging or reading
+// forever. Throws EInOutError naming the file.
+int OpenRegularFile(const std::string& path, struct stat& st);
 
 // The whole of a regular file read into memory. Directories, FIFOs and
 // devices are refused up front ("File access denied"), so a data file that

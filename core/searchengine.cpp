@@ -1,8 +1,6 @@
 #include "searchengine.h"
 
-#include "asciifinder.h"
-
-#include <cstring>
+#include "linematcher.h"
 
 namespace nomix {
 
@@ -16,12 +14,11 @@ constexpr size_t kSliceBytes = 256 * 1024;
 class LineSearch {
   public:
     LineSearch(const DatabaseLines& lines, const SearchRequest& request, SearchObserver* observer)
-        : lines_(lines), request_(request), observer_(observer),
-          finder_(UpperCaseAscii(request.text)) {}
+        : lines_(lines), request_(request), observer_(observer), matcher_(request) {}
 
     SearchOutcome run() {
         const size_t n = lines_.count();
-        if (finder_.size() == 0 || n == 0) {
+        if (matcher_.finder().size() == 0 || n == 0) {
             reportFinalProgress(n);
             return std::move(outcome_);
         }
@@ -58,12 +55,13 @@ class LineSearch {
     // that hold it somewhere inside their own text are split into fields.
     void searchSlice(size_t first, size_t last) {
         const char* const data = lines_.data();
-        const size_t m = finder_.size();
+        const AsciiFinder& finder = matcher_.finder();
+        const size_t m = finder.size();
         const size_t regionEnd = lines_.endOf(last - 1);
         size_t pos = lines_.beginOf(first);
         size_t line = first; // the line that holds pos
         while (pos < regionEnd) {
-            const size_t offset = finder_.find(data + pos, regionEnd - pos);
+            const size_t offset = finder.find(data + pos, regionEnd - pos);
             if (offset == AsciiFinder::npos) {
                 return;
             }
@@ -73,7 +71,7 @@ class LineSearch {
                 pos = at + 1; // ran over the end of the line's text
                 continue;
             }
-            if (lineMatches(lines_.at(line))) {
+            if (matcher_.matches(lines_.at(line))) {
                 recordHit(line);
             }
             if (line + 1 >= last) {
@@ -106,59 +104,6 @@ class LineSearch {
         return low;
     }
 
-    bool lineMatches(std::string_view line) const {
-        if (request_.allProductsSelected && request_.mode == MatchMode::Substring) {
-            return true;
-        }
-        // The fields in order, each the same as FieldAtByChar(c + 1, line, '|').
-        const char* p = line.data();
-        const char* const end = p + line.size();
-        for (size_t column = 0; column < request_.columnCount; ++column) {
-            while (p < end && *p == '|') {
-                ++p;
-            }
-            if (p == end) {
-                return false; // no field left: the later columns are empty
-            }
-            const void* bar = std::memchr(p, '|', static_cast<size_t>(end - p));
-            const char* fieldEnd = bar ? static_cast<const char*>(bar) : end;
-            if (isSelected(column) &&
-                fieldMatches(std::string_view(p, static_cast<size_t>(fieldEnd - p)))) {
-                return true;
-            }
-            p = fieldEnd;
-        }
-        return false;
-    }
-
-    bool isSelected(size_t column) const {
-        return column < request_.selected.size() && request_.selected[column];
-    }
-
-    // The mode's test on the first occurrence of the string in the field,
-    // answered without searching the whole field where the mode allows:
-    // the first occurrence is at the start exactly when the field begins
-    // with the string, and it can end the field only if the field ends
-    // with it.
-    bool fieldMatches(std::string_view field) const {
-        const size_t m = finder_.size();
-        if (field.size() < m) {
-            return false;
-        }
-        const size_t tail = field.size() - m;
-        switch (request_.mode) {
-        case MatchMode::Substring:
-            return finder_.find(field) != AsciiFinder::npos;
-        case MatchMode::BeginsWith:
-            return finder_.matchesAt(field.data());
-        case MatchMode::EndsWith:
-            return finder_.matchesAt(field.data() + tail) && finder_.find(field) == tail;
-        case MatchMode::CompleteMatch:
-            return tail == 0 && finder_.matchesAt(field.data());
-        }
-        return false;
-    }
-
     void recordHit(size_t line) {
         ++outcome_.hitCount;
         if (request_.updateCounter && observer_ && outcome_.hitCount % 10 == 0) {
@@ -172,7 +117,7 @@ class LineSearch {
     const DatabaseLines& lines_;
     const SearchRequest& request_;
     SearchObserver* observer_;
-    AsciiFinder finder_;
+    LineMatcher matcher_;
     SearchOutcome outcome_;
 };
 

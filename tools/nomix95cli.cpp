@@ -6,6 +6,8 @@
 #include "core/fields.h"
 #include "core/inouterror.h"
 #include "core/productselection.h"
+#include "core/producttable.h"
+#include "core/streamsearch.h"
 #include "core/utf8.h"
 
 #include <algorithm>
@@ -101,39 +103,41 @@ void putTsvField(Output& out, std::string_view bytes) {
     }
 }
 
-void printTsv(const Database& db, const ProductSelection& selection, const SearchOutcome& outcome) {
-    Output out;
-    const size_t n = db.table.entries.size();
-    bool first = true;
-    for (size_t c = 0; c < n; ++c) {
-        if (selection.isSelected(c)) {
-            out.put(first ? "" : "\t");
-            putTsvField(out, db.table.entries[c]);
-            first = false;
-        }
-    }
-    out.put('\n');
-    for (uint32_t hit : outcome.hits) {
-        const std::string_view line = db.names.lines.at(hit);
-        first = true;
-        for (size_t c = 0; c < n; ++c) {
-            if (selection.isSelected(c)) {
-                out.put(first ? "" : "\t");
-                putTsvField(out, FieldViewByChar(static_cast<int32_t>(c + 1), line, '|'));
+// One TSV row per hit as it is found: the database is never held whole.
+class TsvPrinter {
+  public:
+    TsvPrinter(const ProductTable& table, const ProductSelection& selection)
+        : table_(table), selection_(selection) {}
+
+    void header() {
+        bool first = true;
+        for (size_t c = 0; c < table_.entries.size(); ++c) {
+            if (selection_.isSelected(c)) {
+                out_.put(first ? "" : "\t");
+                putTsvField(out_, table_.entries[c]);
                 first = false;
             }
         }
-        out.put('\n');
+        out_.put('\n');
     }
-}
 
-void printIndices(const SearchOutcome& outcome) {
-    Output out;
-    for (uint32_t hit : outcome.hits) {
-        out.put(std::to_string(hit));
-        out.put('\n');
+    void row(std::string_view line) {
+        bool first = true;
+        for (size_t c = 0; c < table_.entries.size(); ++c) {
+            if (selection_.isSelected(c)) {
+                out_.put(first ? "" : "\t");
+                putTsvField(out_, FieldViewByChar(static_cast<int32_t>(c + 1), line, '|'));
+                first = false;
+            }
+        }
+        out_.put('\n');
     }
-}
+
+  private:
+    const ProductTable& table_;
+    const ProductSelection& selection_;
+    Output out_;
+};
 
 bool IsFolder(const std::string& path) {
     struct stat st {};
@@ -155,47 +159,62 @@ std::string NoDatabaseMessage(const DataLocation& location) {
 
 // The terminal gives UTF-8; the database may be Windows-1252. Only a string
 // beyond ASCII depends on which, and finding out reads the whole database.
-std::string SearchBytes(const std::string& typed, const DatabaseLines& lines) {
+std::string SearchBytes(const std::string& typed, ByteSource& database) {
     const bool ascii = std::all_of(typed.begin(), typed.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) {
         return typed;
     }
-    return DataBytesFromUtf8(typed, IsValidUtf8Bytes(lines.data(), lines.dataSize()));
+    return DataBytesFromUtf8(typed, StreamIsUtf8(database));
 }
 
+// The database is searched straight from the file, a block at a time, so
+// the memory used does not grow with it; the answers are the loaded
+// database's.
 int run(const CliOptions& options) {
     if (options.text.empty()) {
         throw ENomixError("Please, set a search string");
     }
-    std::optional<Database> db = LoadDatabaseFiles(options.location);
-    if (!db) {
-        throw ENomixError(NoDatabaseMessage(options.location));
+    const DataLocation& location = options.location;
+    if (!DatabaseFilesPresent(location)) {
+        throw ENomixError(NoDatabaseMessage(location));
     }
-    const size_t productCount = db->table.entries.size();
+    const ProductTable table = ReadProductTable(location.tablePath(), location.tableName);
+    FileByteSource database(location.databasePath());
+    const size_t productCount = table.entries.size();
     const ProductSelection selection = selectionFor(options, productCount);
 
     SearchRequest request;
-    request.text = SearchBytes(options.text, db->names.lines);
+    request.text = SearchBytes(options.text, database);
     request.mode = DecideMatchMode(options.complete, options.begins, options.ends);
     request.numericOnly = options.output == CliOutput::Count;
     request.allProductsSelected = selection.allSelected();
     request.selected = selection.states();
     request.columnCount = productCount;
-    const SearchOutcome outcome = RunSearch(db->names.lines, request);
 
+    int32_t hitCount = 0;
     switch (options.output) {
     case CliOutput::Count:
-        std::printf("%d\n", outcome.hitCount);
+        hitCount = StreamSearch(database, request);
+        std::printf("%d\n", hitCount);
         break;
-    case CliOutput::Indices:
-        printIndices(outcome);
-        break;
-    case CliOutput::Tsv:
-        printTsv(*db, selection, outcome);
+    case CliOutput::Indices: {
+        Output out;
+        hitCount = StreamSearch(database, request, [&out](uint32_t index, std::string_view) {
+            out.put(std::to_string(index));
+            out.put('\n');
+        });
         break;
     }
-    return outcome.hitCount > 0 ? kExitHits : kExitNoHits;
+    case CliOutput::Tsv: {
+        TsvPrinter printer(table, selection);
+        printer.header();
+        hitCount = StreamSearch(database, request,
+                                [&printer](uint32_t, std::string_view line) { printer.row(line); });
+        break;
+    }
+    }
+    return hitCount > 0 ? kExitHits : kExitNoHits;
 }
 
 } // namespace

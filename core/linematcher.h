@@ -1,0 +1,33 @@
+#pragma once
+
+#include "asciifinder.h"
+#include "searchengine.h"
+
+#include <string_view>
+
+namespace nomix {
+
+// The test a search applies to one line, shared by the search of the loaded
+// database and the search straight from the file, so both give the same
+// answers by construction.
+class LineMatcher {
+  public:
+    explicit LineMatcher(const SearchRequest& request);
+
+    // The upper-cased search string's finder; an empty string occurs nowhere.
+    const AsciiFinder& finder() const { return finder_; }
+
+    // True when `text`, the text of a line that holds the string somewhere,
+    // is a hit: the string stands in a selected product's field under the
+    // request's mode.
+    bool matches(std::string_view text) const;
+
+  private:
+    bool isSelected(size_t column) const;
+    bool fieldMatches(std::string_view field) const;
+
+    const SearchRequest& request_;
+    AsciiFinder finder_;
+};
+
+} // namespace nomix

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "searchengine.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace nomix {
+
+// A file's bytes in order, from the start again whenever asked.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Up to `capacity` (at least 1) bytes into `into`; 0 only at the end.
+    virtual size_t read(char* into, size_t capacity) = 0;
+    virtual void rewind() = 0;
+    // The file named in error messages.
+    virtual const std::string& name() const = 0;
+};
+
+// A regular file, refused up front like ReadFileBytes refuses it. Throws
+// EInOutError naming the file on any failure.
+class FileByteSource final : public ByteSource {
+  public:
+    explicit FileByteSource(std::string path);
+    ~FileByteSource() override;
+    FileByteSource(const FileByteSource&) = delete;
+    FileByteSource& operator=(const FileByteSource&) = delete;
+
+    size_t read(char* into, size_t capacity) override;
+    void rewind() override;
+    const std::string& name() const override { return path_; }
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+// Bytes in memory, handed out at most `readLimit` at a time, as a file may.
+class MemoryByteSource final : public ByteSource {
+  public:
+    explicit MemoryByteSource(std::string_view bytes, size_t readLimit = SIZE_MAX,
+                              std::string name = "memory")
+        : bytes_(bytes), readLimit_(readLimit), name_(std::move(name)) {}
+
+    size_t read(char* into, size_t capacity) override;
+    void rewind() override { position_ = 0; }
+    const std::string& name() const override { return name_; }
+
+  private:
+    std::string_view bytes_;
+    size_t readLimit_;
+    std::string name_;
+    size_t position_ = 0;
+};
+
+// Large enough that the read calls cost little, small enough that a block
+// is still in the cache when it is searched.
+inline constexpr size_t kStreamBlockBytes = 256u << 10;
+
+// Line index and text of one hit; the text lives only during the call.
+using StreamHitHandler = std::function<void(uint32_t index, std::string_view text)>;
+
+// RunSearch's answer for the name database that `source` holds, read block
+// by block through one reused buffer of `blockBytes` (grown only for a line
+// longer than that) instead of being loaded: returns the hit count and, when
+// `onHit` is given, hands it each hit in line order. The request's
+// numericOnly, updateCounter and background flags are not used. A line too
+// long for memory fails with "Out of memory" naming the file.
+int32_t StreamSearch(ByteSource& source, const SearchRequest& request,
+                     const StreamHitHandler& onHit = {}, size_t blockBytes = kStreamBlockBytes);
+
+// IsValidUtf8Bytes for the bytes the loaded database would hold (those before
+// the end-of-file mark), read the same way. Leaves the source rewound.
+bool StreamIsUtf8(ByteSource& source, size_t blockBytes = kStreamBlockBytes);
+
+} // namespace nomix
