@@ -1,5 +1,7 @@
 // The name database split into lines, then searched in every match mode,
-// each result compared with a plain reading of the line and match rules.
+// each result compared with a plain reading of the line and match rules,
+// and with the search straight from the bytes in blocks so small that most
+// lines straddle two.
 //
 // Input: byte 0 holds the request's flags and column count, byte 1 which of
 // the first eight columns are selected (column c uses bit c mod 8), then the
@@ -13,6 +15,8 @@
 #include "core/databaselines.h"
 #include "core/fields.h"
 #include "core/searchengine.h"
+#include "core/streamsearch.h"
+#include "core/utf8.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -149,6 +153,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(lines.at(k) == expectedLines[k]);
     }
 
+    MemoryByteSource utf8Source(database, 1 + flags % 5);
+    FUZZ_CHECK(StreamIsUtf8(utf8Source, 1 + selection % 11) ==
+               IsValidUtf8Bytes(lines.data(), lines.dataSize()));
+
     SearchRequest request;
     request.text = std::string(needle);
     request.columnCount = flags & 0x0f;
@@ -168,6 +176,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(!outcome.stopped);
         FUZZ_CHECK(outcome.hitCount == static_cast<int32_t>(expected.size()));
         FUZZ_CHECK(outcome.hits == (request.numericOnly ? std::vector<uint32_t>() : expected));
+
+        MemoryByteSource source(database, 1 + flags % 7);
+        const size_t blockBytes = 1 + selection % 13;
+        std::vector<uint32_t> streamed;
+        const int32_t listed = StreamSearch(
+            source, request,
+            [&](uint32_t k, std::string_view text) {
+                FUZZ_CHECK(k < expectedLines.size() && text == expectedLines[k]);
+                streamed.push_back(k);
+            },
+            blockBytes);
+        FUZZ_CHECK(listed == static_cast<int32_t>(expected.size()) && streamed == expected);
+        source.rewind();
+        FUZZ_CHECK(StreamSearch(source, request, {}, blockBytes) == listed);
 
         // A stop keeps the hits found so far: a leading part of the whole.
         CheckingObserver stopping(selection & 3);
