@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
@@ -167,9 +168,14 @@ void benchLoad(const std::string& path, int runs) {
     rounds.run(runs);
 }
 
-// CPU seconds of one run of `args` (a program and its arguments), output
-// thrown away, taken from the kernel's account of the finished child.
-double processSeconds(const std::vector<std::string>& args) {
+struct ProcessCost {
+    double seconds = 0;          // CPU, user and system
+    long peakResidentKbytes = 0; // the most memory it held at once
+};
+
+// The cost of one run of `args` (a program and its arguments), output thrown
+// away, taken from the kernel's account of the finished child.
+ProcessCost processCost(const std::vector<std::string>& args) {
     const pid_t child = ::fork();
     if (child < 0) {
         throw std::runtime_error("cannot start " + args[0]);
@@ -195,12 +201,14 @@ double processSeconds(const std::vector<std::string>& args) {
     const auto seconds = [](const timeval& t) {
         return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
     };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return {seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss};
 }
 
-// Arguments "NAME COMMAND ARG... -- NAME COMMAND ARG...".
+// Arguments "NAME COMMAND ARG... -- NAME COMMAND ARG...". Besides the
+// median times, prints "rss:NAME KBYTES", the largest peak of any run.
 void benchProcesses(const std::vector<std::string>& words, int runs) {
     Rounds rounds;
+    std::deque<std::pair<std::string, long>> peaks; // stays in place as it grows
     size_t i = 0;
     while (i < words.size()) {
         size_t end = i;
@@ -212,10 +220,19 @@ void benchProcesses(const std::vector<std::string>& words, int runs) {
         }
         const std::vector<std::string> args(words.begin() + static_cast<long>(i) + 1,
                                             words.begin() + static_cast<long>(end));
-        rounds.addTimed(words[i], [args] { return processSeconds(args); });
+        peaks.emplace_back(words[i], 0);
+        long* peak = &peaks.back().second;
+        rounds.addTimed(words[i], [args, peak] {
+            const ProcessCost cost = processCost(args);
+            *peak = std::max(*peak, cost.peakResidentKbytes);
+            return cost.seconds;
+        });
         i = end + 1;
     }
     rounds.run(runs);
+    for (const auto& [name, kbytes] : peaks) {
+        std::printf("rss:%s %ld\n", name.c_str(), kbytes);
+    }
 }
 
 int run(int argc, char** argv) {
