@@ -19,6 +19,7 @@ constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 constexpr char kEndOfFileMark = 26;
 constexpr size_t kLinesPerProgress = 1u << 16;
+constexpr size_t kBytesPerProgress = 8u << 20;
 constexpr size_t kSurveyBlock = 64u << 10;
 
 // The last of `begins` (ascending) that is at or before `offset`, or 0.
@@ -41,34 +42,49 @@ const long long kDay1899_12_30 = daysFromCivil(1899, 12, 30);
 
 } // namespace
 
-DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t size,
-                             const std::function<void()>& onProgress)
-    : buffer_(std::move(bytes)), size_(size) {
-    const LineEnds lineEnds = surveyLineEnds();
-    reserveSpans(lineEnds.maximumLines, size);
-    splitLines(lineEnds.terminator, onProgress);
+bool LineSurvey::add(const char* piece, size_t size) {
+    if (ended_) {
+        return false;
+    }
+    if (const void* mark = std::memchr(piece, kEndOfFileMark, size)) {
+        size = static_cast<size_t>(static_cast<const char*>(mark) - piece);
+        ended_ = true;
+    }
+    dataSize_ += size;
+    carriageReturns_ += CountByte(piece, size, kCR);
+    if (carriageReturns_ == 0) {
+        lineFeeds_ += CountByte(piece, size, kLF);
+    }
+    return !ended_;
 }
 
-// Cuts the file at its end-of-file mark and counts the line ends, so the
-// spans are allocated once, at their final size: growing them on the way
-// would cost copies and, for a while, half as much memory again.
-DatabaseLines::LineEnds DatabaseLines::surveyLineEnds() {
-    const char* const data = buffer_.get();
-    size_t carriageReturns = 0;
-    // The mark is looked for block by block, so the count reads each block
-    // from the cache instead of making a second trip through memory.
-    for (size_t block = 0; block < size_; block += kSurveyBlock) {
-        size_t blockEnd = std::min(size_, block + kSurveyBlock);
-        if (const void* eof = std::memchr(data + block, kEndOfFileMark, blockEnd - block)) {
-            size_ = static_cast<size_t>(static_cast<const char*>(eof) - data);
-            blockEnd = size_;
+DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t size,
+                             const std::function<void()>& onProgress)
+    : buffer_(std::move(bytes)) {
+    // Block by block, so the counts read each block from the cache.
+    LineSurvey survey;
+    for (size_t block = 0; block < size; block += kSurveyBlock) {
+        if (!survey.add(buffer_.get() + block, std::min(kSurveyBlock, size - block))) {
+            break;
         }
-        carriageReturns += CountByte(data + block, blockEnd - block, kCR);
     }
-    if (carriageReturns > 0) {
-        return {kCR, carriageReturns + 1};
-    }
-    return {kLF, CountByte(data, size_, kLF) + 1};
+    split(survey, size, onProgress);
+}
+
+DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t bufferBytes,
+                             const LineSurvey& survey, const std::function<void()>& onProgress)
+    : buffer_(std::move(bytes)) {
+    split(survey, bufferBytes, onProgress);
+}
+
+// The survey comes first so the spans are allocated once, at their final
+// size: growing them on the way would cost copies and, for a while, half as
+// much memory again.
+void DatabaseLines::split(const LineSurvey& survey, size_t bufferBytes,
+                          const std::function<void()>& onProgress) {
+    size_ = survey.dataSize();
+    reserveSpans(survey.maximumLines(), bufferBytes);
+    splitLines(survey.terminator(), onProgress);
 }
 
 void DatabaseLines::reserveSpans(size_t lines, size_t bufferBytes) {
@@ -144,11 +160,19 @@ double DayNumberFromFileTime(long long unixSeconds) {
 }
 
 NameDatabase ReadNameDatabase(const std::string& path, const std::function<void()>& onProgress) {
-    FileBytes file = ReadFileBytes(path, onProgress);
+    LineSurvey survey;
+    size_t sinceProgress = 0;
+    FileBytes file = ReadFileBytes(path, [&](const char* piece, size_t size) {
+        if (onProgress && (sinceProgress += size) >= kBytesPerProgress) {
+            onProgress();
+            sinceProgress = 0;
+        }
+        return survey.add(piece, size);
+    });
     NameDatabase db;
     db.date = DayNumberFromFileTime(file.modifiedSeconds);
     try {
-        db.lines = DatabaseLines(std::move(file.data), file.size, onProgress);
+        db.lines = DatabaseLines(std::move(file.data), file.expectedSize + 1, survey, onProgress);
     } catch (const std::bad_alloc&) {
         ThrowInOutError(ENOMEM, path);
     }

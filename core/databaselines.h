@@ -10,6 +10,29 @@
 
 namespace nomix {
 
+// The line ends of a name database and where its data ends, learned piece
+// by piece: fed each piece as the file is read, it counts the piece while
+// the piece is still in the cache, instead of a second trip through memory.
+class LineSurvey {
+  public:
+    // Takes the next `size` bytes. False once the end-of-file mark has been
+    // among them: the bytes after it are not wanted.
+    bool add(const char* piece, size_t size);
+
+    size_t dataSize() const { return dataSize_; } // the bytes before the mark
+    // CR, or LF for data without any CR.
+    char terminator() const { return carriageReturns_ > 0 ? '\r' : '\n'; }
+    size_t maximumLines() const {
+        return (carriageReturns_ > 0 ? carriageReturns_ : lineFeeds_) + 1;
+    }
+
+  private:
+    size_t dataSize_ = 0;
+    size_t carriageReturns_ = 0;
+    size_t lineFeeds_ = 0; // counted only while no CR has turned up
+    bool ended_ = false;
+};
+
 // The name database held in memory: the file's bytes in one buffer and, per
 // line, the span of its text without the first and last character. No
 // allocation per line and no copy of the text, so a file of millions of lines
@@ -25,6 +48,10 @@ class DatabaseLines {
     // tools write it) has its lines ended by LF instead. Throws
     // std::bad_alloc when the spans would not fit in memory beside the bytes.
     DatabaseLines(std::unique_ptr<char[]> bytes, size_t size,
+                  const std::function<void()>& onProgress = {});
+    // The same for a buffer of `bufferBytes` whose survey was taken as it was
+    // read.
+    DatabaseLines(std::unique_ptr<char[]> bytes, size_t bufferBytes, const LineSurvey& survey,
                   const std::function<void()>& onProgress = {});
 
     size_t count() const { return wide_ ? wideBegins_.size() : begins_.size(); }
@@ -45,12 +72,8 @@ class DatabaseLines {
     size_t lineAtOrBefore(size_t offset) const;
 
   private:
-    struct LineEnds {
-        char terminator;     // the byte that ends a line: CR, or LF in a file without CR
-        size_t maximumLines; // the lines there can be at most
-    };
-
-    LineEnds surveyLineEnds();
+    void split(const LineSurvey& survey, size_t bufferBytes,
+               const std::function<void()>& onProgress);
     void reserveSpans(size_t lines, size_t bufferBytes);
     void splitLines(char terminator, const std::function<void()>& onProgress);
     void addLine(size_t rawBegin, size_t rawEnd);

@@ -35,8 +35,11 @@ struct FileBytes {
     long long modifiedSeconds = 0;
 };
 
-// `onChunk` (may be empty) runs between large reads, so a caller can keep a
-// window painting while a big file comes in.
-FileBytes ReadFileBytes(const std::string& path, const std::function<void()>& onChunk = {});
+// `onPiece` (may be empty) sees each piece of the file as soon as it has
+// been read, while it is still in the cache, and returns false when the rest
+// is not wanted. Between pieces a caller can also keep a window painting
+// while a big file comes in.
+using PieceHandler = std::function<bool(const char* piece, size_t size)>;
+FileBytes ReadFileBytes(const std::string& path, const PieceHandler& onPiece = {});
 
 } // namespace nomix

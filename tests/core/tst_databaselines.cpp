@@ -19,6 +19,16 @@ DatabaseLines linesOf(const QByteArray& bytes) {
     return DatabaseLines(std::move(buffer), static_cast<size_t>(bytes.size()));
 }
 
+NameDatabase readFromFile(const QByteArray& bytes) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("NOMIX.DAT"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        return {};
+    }
+    file.close();
+    return ReadNameDatabase(file.fileName().toStdString());
+}
+
 QStringList textsOf(const DatabaseLines& lines) {
     QStringList texts;
     for (size_t i = 0; i < lines.count(); ++i) {
@@ -36,6 +46,8 @@ class TestDatabaseLines : public QObject {
   private slots:
     void lineRules_data();
     void lineRules();
+    void surveyAcrossPieces_data();
+    void surveyAcrossPieces();
     void longLineHasNoLimit();
     void readsSampleDatabase();
     void missingFile();
@@ -80,6 +92,37 @@ void TestDatabaseLines::lineRules() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
     QCOMPARE(textsOf(linesOf(bytes)), lines);
+    // Read from a file, the line ends are counted piece by piece as they come.
+    QCOMPARE(textsOf(readFromFile(bytes).lines), lines);
+}
+
+// Files larger than one piece of a read: the line end and the mark are
+// decided by what comes after the first piece, as for the bytes in memory.
+void TestDatabaseLines::surveyAcrossPieces_data() {
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<int>("count");
+
+    const int lfLines = 600000; // 3.6 MB of "|AAA|\n"
+    QTest::newRow("no cr: lf ends the lines") << QByteArray("|B|\n|C|") << lfLines + 2;
+    QTest::newRow("a late cr makes every lf a character") << QByteArray("|B|\r\n|C|") << 2;
+    QTest::newRow("a late mark ends the data") << QByteArray("|B|\x1a\r|C|") << lfLines + 1;
+}
+
+void TestDatabaseLines::surveyAcrossPieces() {
+    QFETCH(QByteArray, tail);
+    QFETCH(int, count);
+    QByteArray bytes;
+    for (int i = 0; i < 600000; ++i) {
+        bytes += "|AAA|\n";
+    }
+    bytes += tail;
+    const NameDatabase db = readFromFile(bytes);
+    const DatabaseLines inMemory = linesOf(bytes);
+    QCOMPARE(db.lines.count(), size_t(count));
+    QCOMPARE(inMemory.count(), size_t(count));
+    for (size_t k = 0; k < inMemory.count(); ++k) {
+        QVERIFY(db.lines.at(k) == inMemory.at(k));
+    }
 }
 
 void TestDatabaseLines::longLineHasNoLimit() {
