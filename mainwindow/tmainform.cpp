@@ -67,6 +67,7 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <optional>
 
 namespace nomix {
 
@@ -728,12 +729,14 @@ void TMainForm::FormCreate() {
     connect(OptionForm, &TOptionForm::OptionsChanged, this, &TMainForm::OptionsChanged,
             Qt::DirectConnection);
 
+    // A load error is reported once the window is up, so its box is centred
+    // on the window rather than on the screen's corner.
+    std::optional<QString> loadError;
     try {
         DatabaseLoaded = LoadDatabase();
     } catch (const std::exception& error) {
         DatabaseLoaded = false;
-        splash->hide();
-        reportException(error);
+        loadError = MessageBox::errorText(error);
     }
     splash->hide();
     if (DatabaseLoaded) {
@@ -744,6 +747,9 @@ void TMainForm::FormCreate() {
     }
     showCentredOnScreen();
     splash.reset();
+    if (loadError) {
+        MessageBox::reportException(this, *loadError);
+    }
     if (DatabaseLoaded) {
         runUpdateAlarm();
     } else {
