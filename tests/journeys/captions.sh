@@ -128,15 +128,7 @@ jr_wait_until 5 "Cancel to close the file-exists question" jr_unmapped "$warning
 SLOW="$JR_TMP/slow.nrp"
 mkfifo "$SLOW"
 exec 3<>"$SLOW"
-jr_click 100 $(($(jr_grid_top) + 50)) 3
-jr_wait_menu
-jr_park_pointer
-xdotool key s
-dialog=$(jr_wait_window '^Save a log of search results' 5) || jr_fail "Save results... opened no save dialog"
-jr_wait_until 5 "the save dialog to take the focus" jr_is_active "$dialog"
-xdotool key ctrl+a
-xdotool type --delay 10 "$SLOW"
-xdotool key Return
+jr_save_results_as "$SLOW"
 warning=$(jr_wait_window '^ Warning' 5) || jr_fail "saving into an existing pipe asked nothing"
 xdotool key alt+o
 progress=$(jr_wait_window '^Save report' 10) || jr_fail "no progress window while the report is written"

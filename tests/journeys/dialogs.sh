@@ -6,11 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 PROGRAM=${1:?usage: dialogs.sh PROGRAM}
 
-jr_start_x
-jr_copy_sample
-jr_write_settings
-jr_start_program "$PROGRAM"
-jr_find_menu_height
+jr_start_on_sample "$PROGRAM"
 
 SELECT_RE='^Select antiviral products'
 header_y=$(($(jr_grid_top) + 4)) # above the title text

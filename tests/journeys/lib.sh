@@ -217,6 +217,32 @@ JR_MAIN=""     # the main window's id
 JR_X=0 JR_Y=0  # its client area's upper-left corner on the screen
 JR_W=0 JR_H=0
 
+# jr_save_results_as PATH: "Save results..." from the grid's local menu,
+# and PATH typed into the save dialog, whose id is left in JR_SAVE_DIALOG.
+JR_SAVE_DIALOG=""
+jr_save_results_as() {
+    jr_click 100 $(($(jr_grid_top) + 50)) 3
+    jr_wait_menu
+    jr_park_pointer
+    xdotool key s
+    JR_SAVE_DIALOG=$(jr_wait_window '^Save a log of search results' 5) ||
+        jr_fail "the grid's Save results... opened no save dialog"
+    jr_wait_until 5 "the save dialog to take the focus" jr_is_active "$JR_SAVE_DIALOG"
+    xdotool key ctrl+a
+    xdotool type --delay 10 "$1"
+    xdotool key Return
+}
+
+# jr_start_on_sample PROGRAM: an X server, a copy of the sample database,
+# settings naming it, and the program up with its menu bar measured.
+jr_start_on_sample() {
+    jr_start_x
+    jr_copy_sample
+    jr_write_settings
+    jr_start_program "$1"
+    jr_find_menu_height
+}
+
 # jr_start_program PROGRAM: starts it and waits for its main window.
 jr_start_program() {
     JR_PROG=$1

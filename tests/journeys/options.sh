@@ -7,11 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 PROGRAM=${1:?usage: options.sh PROGRAM}
 
-jr_start_x
-jr_copy_sample
-jr_write_settings
-jr_start_program "$PROGRAM"
-jr_find_menu_height
+jr_start_on_sample "$PROGRAM"
 full=$(jr_grid_visible_rows)
 
 jr_type_search virut

@@ -11,11 +11,7 @@ SEARCH=virut
 REPORT="$JR_TMP/reports/virut.nrp"
 mkdir -p "$JR_TMP/reports"
 
-jr_start_x
-jr_copy_sample
-jr_write_settings
-jr_start_program "$PROGRAM"
-jr_find_menu_height
+jr_start_on_sample "$PROGRAM"
 full=$(jr_grid_visible_rows)
 
 # The report after its banner line, worked out from the data files: every
@@ -88,18 +84,8 @@ jr_poll_until 10 jr_grid_rows_at_least "$full" || jr_fail "searching '$SEARCH' f
 # The grid's local menu, "Save results...", the save dialog with a typed path.
 save_to_report() {
     jr_activate "$JR_MAIN"
-    jr_click 100 $(($(jr_grid_top) + 50)) 3
-    jr_wait_menu
-    jr_park_pointer
-    xdotool key s
-    local dialog
-    dialog=$(jr_wait_window '^Save a log of search results' 5) ||
-        jr_fail "the grid's Save results... opened no save dialog"
-    jr_wait_until 5 "the save dialog to take the focus" jr_is_active "$dialog"
-    xdotool key ctrl+a
-    xdotool type --delay 10 "$REPORT"
-    xdotool key Return
-    jr_wait_until 5 "the save dialog to close" jr_unmapped "$dialog"
+    jr_save_results_as "$REPORT"
+    jr_wait_until 5 "the save dialog to close" jr_unmapped "$JR_SAVE_DIALOG"
 }
 WARNING=""
 wait_file_exists_question() {

@@ -6,11 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 PROGRAM=${1:?usage: search.sh PROGRAM}
 
-jr_start_x
-jr_copy_sample
-jr_write_settings
-jr_start_program "$PROGRAM"
-jr_find_menu_height
+jr_start_on_sample "$PROGRAM"
 full=$(jr_grid_visible_rows)
 
 # "virut" has 16 hits in the sample: more than the grid shows at once.

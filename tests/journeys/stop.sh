@@ -44,16 +44,8 @@ progress_still || jr_fail "the progress bar moved after the stop: the search wen
 
 # Saving the hits: the progress window shows while the rows are written.
 REPORT="$JR_TMP/stopped.nrp"
-jr_click 100 $(($(jr_grid_top) + 50)) 3
-jr_wait_menu
-jr_park_pointer
-xdotool key s
-dialog=$(jr_wait_window '^Save a log of search results' 5) || jr_fail "Save results... opened no save dialog"
-jr_wait_until 5 "the save dialog to take the focus" jr_is_active "$dialog"
-xdotool key ctrl+a
-xdotool type --delay 10 "$REPORT"
-xdotool key Return
-jr_wait_until 5 "the save dialog to close" jr_unmapped "$dialog"
+jr_save_results_as "$REPORT"
+jr_wait_until 5 "the save dialog to close" jr_unmapped "$JR_SAVE_DIALOG"
 # The report holds every hit counted at the stop: its count line says N,
 # and N blocks of 24 product lines and an empty line follow the header.
 report_complete() {
