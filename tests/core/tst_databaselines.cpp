@@ -1,3 +1,4 @@
+#include "core/bytecount.h"
 #include "core/databaselines.h"
 #include "core/inouterror.h"
 
@@ -46,6 +47,8 @@ class TestDatabaseLines : public QObject {
   private slots:
     void lineRules_data();
     void lineRules();
+    void countByte_data();
+    void countByte();
     void surveyAcrossPieces_data();
     void surveyAcrossPieces();
     void longLineHasNoLimit();
@@ -94,6 +97,30 @@ void TestDatabaseLines::lineRules() {
     QCOMPARE(textsOf(linesOf(bytes)), lines);
     // Read from a file, the line ends are counted piece by piece as they come.
     QCOMPARE(textsOf(readFromFile(bytes).lines), lines);
+}
+
+// Line ends are counted in wide lanes whose counters are emptied now and
+// then: runs long enough to fill them, and every length around a lane.
+void TestDatabaseLines::countByte_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("every"); // the counted byte stands at every n-th position
+
+    for (int size : {0, 1, 7, 8, 15, 16, 17, 31, 33, 4079, 4080, 4081, 70001}) {
+        for (int every : {1, 3}) {
+            QTest::addRow("%d bytes, every %d", size, every) << size << every;
+        }
+    }
+}
+
+void TestDatabaseLines::countByte() {
+    QFETCH(int, size);
+    QFETCH(int, every);
+    std::string bytes(size_t(size) + 1, 'x');
+    for (int i = 0; i < size; i += every) {
+        bytes[size_t(i)] = '\r';
+    }
+    bytes[size_t(size)] = '\r'; // just past the end: not counted
+    QCOMPARE(CountByte(bytes.data(), size_t(size), '\r'), size_t((size + every - 1) / every));
 }
 
 // Files larger than one piece of a read: the line end and the mark are
