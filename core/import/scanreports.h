@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace nomix {
+
+// One engine's verdict on one sample, as the name database will hold it.
+struct EngineVerdict {
+    std::string engine; // the report's key for the engine
+    std::string version;
+    std::string update;
+    std::string field; // the name, NO_VIRUS, UNKNOWN_VIRUS or '~' and a reason
+};
+
+// One multi-engine scan report of one sample.
+struct ScanReport {
+    std::string sha256;       // lower-case hex
+    int64_t analysisDate = 0; // seconds since 1970; the newest analysis wins
+    std::vector<EngineVerdict> verdicts;
+};
+
+// Reads the scan reports of one input: JSON Lines (one report a line), or a
+// JSON document holding one report or an array of reports. Both public
+// layouts are told apart per report: API v3 file objects, with or without
+// their "data" wrapper, and API v2 file reports. The input comes a chunk at
+// a time, so JSON Lines are read in bounded memory; a whole document is kept
+// until its end.
+class ScanReportReader {
+  public:
+    using ReportHandler = std::function<void(ScanReport&& report)>;
+    // `line` is 1-based; a whole document's problem is given at line 1.
+    using SkipHandler = std::function<void(size_t line, const std::string& reason)>;
+
+    ScanReportReader(ReportHandler onReport, SkipHandler onSkip);
+    ~ScanReportReader();
+
+    void feed(std::string_view bytes);
+    void finish();
+
+    size_t reportsRead() const { return reports_; }
+
+  private:
+    enum class Layout { Undecided, Lines, Document };
+
+    void takeLine(std::string_view line);
+    void parseDocument(std::string_view text, size_t line);
+
+    struct Parser;
+    std::unique_ptr<Parser> parser_;
+    ReportHandler onReport_;
+    SkipHandler onSkip_;
+    Layout layout_ = Layout::Undecided;
+    std::string pending_; // a line not yet ended, or the whole document
+    size_t line_ = 0;
+    size_t reports_ = 0;
+};
+
+// Gathers reports into the program's product table and name database. The
+// first product, "SHA-256", holds each sample's hash so a hash is searchable;
+// then one product per engine, sorted by name without regard to case, with
+// the version and update date of the newest report that named it. One line
+// per sample, in order of first appearance, with its newest analysis.
+class NameDatabaseBuilder {
+  public:
+    void add(ScanReport&& report);
+
+    size_t sampleCount() const { return samples_.size(); }
+    size_t productCount() const { return engines_.size() + 1; }
+    // Names that held '|', a line break, byte 26 or NUL, written with '_'.
+    size_t changedNames() const { return changedNames_; }
+
+    // The product table's bytes: label, entries, CR LF.
+    std::string productTable(const std::string& label) const;
+    // Writes the name database's lines, each ended by CR LF, in pieces.
+    void writeNameDatabase(const std::function<void(std::string_view)>& write) const;
+
+  private:
+    struct Engine {
+        std::string name;
+        std::string version;
+        std::string update;
+        int64_t newestDate = INT64_MIN;
+    };
+    struct Sample {
+        std::string sha256;
+        int64_t analysisDate = 0;
+        std::vector<uint32_t> engines; // engine ids, in the order of `fields`
+        std::string fields;            // the fields, each followed by '|'
+    };
+
+    uint32_t engineId(const EngineVerdict& verdict, int64_t date);
+    void fillSample(Sample& sample, ScanReport&& report);
+    std::vector<uint32_t> enginesInTableOrder() const;
+
+    std::vector<Engine> engines_;
+    std::unordered_map<std::string, uint32_t> engineIds_;
+    std::vector<Sample> samples_;
+    std::unordered_map<std::string, size_t> sampleIndex_;
+    size_t changedNames_ = 0;
+};
+
+// The date part of a product entry, and the label's default.
+std::string ImportDateText(int64_t secondsSince1970);
+
+} // namespace nomix

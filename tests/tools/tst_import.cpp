@@ -1,0 +1,234 @@
+#include "core/producttable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QByteArray kShaA(64, 'a');
+const QByteArray kShaB(64, 'b');
+
+struct Run {
+    int exitCode = -1;
+    QByteArray err;
+};
+
+Run runProgram(const QString& program, const QStringList& args, QByteArray* out = nullptr) {
+    QProcess process;
+    process.start(program, args);
+    Run run;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.err = process.readAllStandardError();
+    if (out) {
+        *out = process.readAllStandardOutput();
+    }
+    return run;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray v3(const QByteArray& sha, qint64 date, const QByteArray& results) {
+    return "{\"data\": {\"attributes\": {\"sha256\": \"" + sha +
+           "\", \"last_analysis_date\": " + QByteArray::number(date) +
+           ", \"last_analysis_results\": {" + results + "}}}}";
+}
+
+QByteArray v3Result(const QByteArray& engine, const QByteArray& category, const QByteArray& result,
+                    const QByteArray& version = "1.0") {
+    return "\"" + engine + "\": {\"category\": \"" + category + "\", \"engine_name\": \"" + engine +
+           "\", \"engine_version\": \"" + version +
+           "\", \"engine_update\": \"20240102\", \"result\": " + result + "}";
+}
+
+} // namespace
+
+class TestImport : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void fieldRules_data();
+    void fieldRules();
+    void samplesAndEnginesMerge();
+    void badInputs_data();
+    void badInputs();
+
+  private:
+    Run import(const QStringList& files, const QString& out, QStringList extra = {}) {
+        return runProgram(QStringLiteral(NOMIX_IMPORT_PATH),
+                          QStringList{QStringLiteral("--out"), out} + extra + files);
+    }
+};
+
+void TestImport::fieldRules_data() {
+    QTest::addColumn<QByteArray>("report");
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<bool>("changed");
+
+    QTest::newRow("v3 detection") << v3(kShaA, 1, v3Result("E", "malicious", "\"Trojan.X\""))
+                                  << QByteArray("Trojan.X") << false;
+    QTest::newRow("v3 detection without a name")
+        << v3(kShaA, 1, v3Result("E", "suspicious", "null")) << QByteArray("UNKNOWN_VIRUS")
+        << false;
+    QTest::newRow("v3 undetected")
+        << v3(kShaA, 1, v3Result("E", "undetected", "null")) << QByteArray("NO_VIRUS") << false;
+    QTest::newRow("v3 not scanned") << v3(kShaA, 1, v3Result("E", "type-unsupported", "null"))
+                                    << QByteArray("~type-unsupported") << false;
+    QTest::newRow("v3 timeout") << v3(kShaA, 1, v3Result("E", "timeout", "null"))
+                                << QByteArray("~timeout") << false;
+    QTest::newRow("v3 without the data wrapper")
+        << QByteArray("{\"attributes\": {\"sha256\": \"" + kShaA +
+                      "\", \"last_analysis_results\": {" + v3Result("E", "malicious", "\"W32/Y\"") +
+                      "}}}")
+        << QByteArray("W32/Y") << false;
+    QTest::newRow("v3 upper-case hash") << v3(kShaA.toUpper(), 1, v3Result("E", "harmless", "null"))
+                                        << QByteArray("NO_VIRUS") << false;
+    QTest::newRow("v2 detection")
+        << QByteArray(
+               "{\"sha256\": \"" + kShaA +
+               "\", \"scan_date\": \"2016-01-02 03:04:05\", \"scans\": {\"E\": {\"detected\": "
+               "true, \"version\": \"2\", \"result\": \"Worm.Z\", \"update\": \"20160101\"}}}")
+        << QByteArray("Worm.Z") << false;
+    QTest::newRow("v2 detection without a name")
+        << QByteArray("{\"sha256\": \"" + kShaA +
+                      "\", \"scans\": {\"E\": {\"detected\": true, \"result\": null}}}")
+        << QByteArray("UNKNOWN_VIRUS") << false;
+    QTest::newRow("v2 clean") << QByteArray("{\"sha256\": \"" + kShaA +
+                                            "\", \"scans\": {\"E\": {\"detected\": false}}}")
+                              << QByteArray("NO_VIRUS") << false;
+    QTest::newRow("bar and line break in a name")
+        << v3(kShaA, 1, v3Result("E", "malicious", "\"A|B\\r\\nC\\u001aD\""))
+        << QByteArray("A_B__C_D") << true;
+}
+
+void TestImport::fieldRules() {
+    QFETCH(QByteArray, report);
+    QFETCH(QByteArray, field);
+    QFETCH(bool, changed);
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("reports.jsonl"));
+    QVERIFY(writeFile(input, report + "\n"));
+    const Run run = import({input}, dir.path());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("NOMIX.DAT"))),
+             "|" + kShaA + "|" + field + "|\r\n");
+    QCOMPARE(run.err.contains("written with '_'"), changed);
+}
+
+// A sample seen twice keeps its newest analysis and its first place; every
+// product entry reads back as the engine's name; the result is searchable.
+void TestImport::samplesAndEnginesMerge() {
+    QTemporaryDir dir;
+    const QByteArray lines =
+        v3(kShaA, 100,
+           v3Result("beta", "malicious", "\"Old.Name\"", "1.0") + "," +
+               v3Result("Alpha Engine", "undetected", "null", "7.1")) +
+        "\n\n" + v3(kShaB, 150, v3Result("Gamma", "malicious", "\"Gamma.Name\"", "v3")) + "\n" +
+        v3(kShaA, 200, v3Result("beta", "malicious", "\"New.Name\"", "2.0")) + "\n";
+    const QString input = dir.filePath(QStringLiteral("reports.jsonl"));
+    QVERIFY(writeFile(input, lines));
+    const Run run =
+        import({input}, dir.path(), {QStringLiteral("--label"), QStringLiteral("Mine")});
+    QCOMPARE(run.exitCode, 0);
+
+    const QByteArray table = readFile(dir.filePath(QStringLiteral("NOMIX.CFG")));
+    QVERIFY2(table.endsWith("\r\n"), table.constData());
+    QList<QByteArray> entries = table.chopped(2).split('|');
+    QCOMPARE(entries.takeFirst(), QByteArray("Mine"));
+    QStringList names;
+    for (const QByteArray& entry : entries) {
+        const nomix::ProductItem item = nomix::SplitProductEntry(entry.toStdString());
+        names << QString::fromStdString(item.name).trimmed();
+    }
+    QCOMPARE(names, QStringList({"SHA-256", "Alpha Engine", "beta", "Gamma"}));
+    QVERIFY(entries.contains("beta 2.0 20240102"));   // the newest report's version
+    QVERIFY(entries.contains("Gamma 0-v3 20240102")); // a version word begins with a digit
+
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("NOMIX.DAT"))),
+             "|" + kShaA + "|~not in report|New.Name|~not in report|\r\n" + "|" + kShaB +
+                 "|~not in report|~not in report|Gamma.Name|\r\n");
+
+    QByteArray out;
+    const Run search = runProgram(QStringLiteral(NOMIX_CLI_PATH),
+                                  {QStringLiteral("--dir"), dir.path(), QStringLiteral("--count"),
+                                   QStringLiteral("new.name")},
+                                  &out);
+    QCOMPARE(search.exitCode, 0);
+    QCOMPARE(out.trimmed(), QByteArray("1"));
+}
+
+void TestImport::badInputs_data() {
+    QTest::addColumn<QByteArray>("input"); // "(none)": the file does not exist
+    QTest::addColumn<bool>("outIsAFile");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("message");
+
+    const QByteArray good = v3(kShaA, 1, v3Result("E", "malicious", "\"X\""));
+    QTest::newRow("broken line in the middle")
+        << good + "\n{\"data\": broken\n" + v3(kShaB, 1, v3Result("E", "harmless", "null")) + "\n"
+        << false << 1 << QByteArray("reports:2: not valid JSON");
+    QTest::newRow("a line that is no report")
+        << good + "\n{\"sha256\": \"x\"}\n"
+        << false << 1
+        << QByteArray("reports:2: neither an API v3 file object nor an API v2 file report");
+    QTest::newRow("array of reports")
+        << "[" + good + ",\n" + good + "]" << false << 0 << QByteArray();
+    QTest::newRow("one report over many lines")
+        << "{\n\"data\":\n" + good.mid(9) << false << 0 << QByteArray();
+    QTest::newRow("empty file") << QByteArray() << false << 2 << QByteArray("no scan report found");
+    QTest::newRow("missing file") << QByteArray("(none)") << false << 2
+                                  << QByteArray("No such file");
+    QTest::newRow("output folder is a file")
+        << good << true << 2 << QByteArray("cannot write there");
+}
+
+// Whatever goes wrong, the files already in the output folder stay as they
+// were unless a new pair is written whole.
+void TestImport::badInputs() {
+    QFETCH(QByteArray, input);
+    QFETCH(bool, outIsAFile);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, message);
+    QTemporaryDir dir;
+    const QString reports = dir.filePath(QStringLiteral("reports"));
+    if (input != "(none)") {
+        QVERIFY(writeFile(reports, input));
+    }
+    QString out = dir.filePath(QStringLiteral("out"));
+    if (outIsAFile) {
+        QVERIFY(writeFile(out, "a file"));
+    } else {
+        QVERIFY(QDir().mkdir(out));
+        QVERIFY(writeFile(out + QStringLiteral("/NOMIX.DAT"), "old names"));
+        QVERIFY(writeFile(out + QStringLiteral("/NOMIX.CFG"), "old table"));
+    }
+    const Run run = import({reports}, out);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(message), run.err.constData());
+    if (outIsAFile) {
+        QCOMPARE(readFile(out), QByteArray("a file"));
+    } else if (exitCode == 2) {
+        QCOMPARE(readFile(out + QStringLiteral("/NOMIX.DAT")), QByteArray("old names"));
+        QCOMPARE(readFile(out + QStringLiteral("/NOMIX.CFG")), QByteArray("old table"));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2); // no leftovers
+    } else {
+        QVERIFY(readFile(out + QStringLiteral("/NOMIX.DAT")).startsWith("|" + kShaA + "|X|"));
+    }
+}
+
+QTEST_MAIN(TestImport)
+#include "tst_import.moc"

@@ -1,0 +1,252 @@
+// nomix95-import: builds the program's product table and name database from
+// multi-engine scan reports, so analysts can search their own labels.
+
+#include "core/import/scanreports.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using nomix::NameDatabaseBuilder;
+using nomix::ScanReport;
+using nomix::ScanReportReader;
+
+constexpr int kAllRead = 0;
+constexpr int kSomeSkipped = 1;
+constexpr int kNothingWritten = 2;
+constexpr size_t kChunk = 1 << 20;
+
+const char* const kUsage =
+    "Usage: nomix95-import --out DIR [--label TEXT] FILE...\n"
+    "Builds DIR/NOMIX.CFG and DIR/NOMIX.DAT from multi-engine scan reports.\n"
+    "\n"
+    "FILE holds JSON Lines (one report a line) or one JSON document (a report\n"
+    "or an array of reports); - reads standard input. Reports may be API v3\n"
+    "file objects (with or without their \"data\" wrapper) or API v2 file\n"
+    "reports. The first product is SHA-256, holding each sample's hash; then\n"
+    "one product per engine, sorted by name. Fields: the detection's name,\n"
+    "UNKNOWN_VIRUS (detected without a name), NO_VIRUS, ~REASON (the engine did\n"
+    "not scan the file), ~not in report.\n"
+    "\n"
+    "  --out DIR     the folder to write; files already there are replaced only\n"
+    "                once both new ones are complete\n"
+    "  --label TEXT  the database's label (default: \"Imported N samples on DATE\")\n"
+    "  --help        this text\n"
+    "\n"
+    "Exit status: 0 every line read; 1 written, but lines were skipped (each\n"
+    "named on standard error as FILE:LINE: reason); 2 nothing written.\n";
+
+struct Options {
+    std::string out;
+    std::string label;
+    bool labelGiven = false;
+    std::vector<std::string> files;
+};
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "nomix95-import: %s\n%s", message.c_str(), kUsage);
+    return kNothingWritten;
+}
+
+// Shows how far a long import is, when a person watches the terminal.
+class Progress {
+  public:
+    Progress() : shown_(isatty(STDERR_FILENO) != 0) {}
+    void update(size_t reports, size_t bytes) {
+        if (!shown_ || std::time(nullptr) == last_) {
+            return;
+        }
+        last_ = std::time(nullptr);
+        std::fprintf(stderr, "\r%zu reports, %zu MB read", reports, bytes >> 20);
+        drawn_ = true;
+    }
+    void clear() {
+        if (drawn_) {
+            std::fprintf(stderr, "\r\033[K");
+        }
+    }
+
+  private:
+    bool shown_;
+    bool drawn_ = false;
+    std::time_t last_ = 0;
+};
+
+// Reads every input; false when one cannot be read at all.
+bool ReadInputs(const Options& options, NameDatabaseBuilder& builder, size_t& skipped) {
+    Progress progress;
+    size_t bytesRead = 0;
+    std::vector<char> buffer(kChunk);
+    for (const std::string& name : options.files) {
+        const bool standardInput = name == "-";
+        const int fd = standardInput ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat info = {};
+        if (fd < 0 || fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+            const int err = fd < 0 ? errno : EISDIR;
+            std::fprintf(stderr, "nomix95-import: %s: %s\n", name.c_str(), std::strerror(err));
+            if (fd >= 0) {
+                close(fd);
+            }
+            progress.clear();
+            return false;
+        }
+        ScanReportReader reader([&](ScanReport&& report) { builder.add(std::move(report)); },
+                                [&](size_t line, const std::string& reason) {
+                                    progress.clear();
+                                    std::fprintf(stderr, "%s:%zu: %s\n", name.c_str(), line,
+                                                 reason.c_str());
+                                    ++skipped;
+                                });
+        ssize_t got = 0;
+        while ((got = read(fd, buffer.data(), buffer.size())) > 0) {
+            reader.feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
+            bytesRead += static_cast<size_t>(got);
+            progress.update(builder.sampleCount(), bytesRead);
+        }
+        const int readError = got < 0 ? errno : 0;
+        if (!standardInput) {
+            close(fd);
+        }
+        if (readError != 0) {
+            progress.clear();
+            std::fprintf(stderr, "nomix95-import: %s: %s\n", name.c_str(),
+                         std::strerror(readError));
+            return false;
+        }
+        reader.finish();
+    }
+    progress.clear();
+    return true;
+}
+
+// A file written beside its final name and renamed over it only once both
+// files are complete, so a failed import leaves what was there before.
+class PendingFile {
+  public:
+    PendingFile(const std::string& dir, const std::string& name)
+        : final_(dir + "/" + name), temporary_(dir + "/." + name + ".XXXXXX") {
+        fd_ = mkostemp(temporary_.data(), O_CLOEXEC);
+    }
+    ~PendingFile() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+        if (!renamed_) {
+            unlink(temporary_.c_str());
+        }
+    }
+    bool opened() const { return fd_ >= 0; }
+    bool write(std::string_view bytes) {
+        while (!bytes.empty() && ok_) {
+            const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
+            if (done < 0 && errno == EINTR) {
+                continue;
+            }
+            ok_ = done > 0;
+            if (ok_) {
+                bytes.remove_prefix(static_cast<size_t>(done));
+            }
+        }
+        return ok_;
+    }
+    bool complete() {
+        ok_ = ok_ && fsync(fd_) == 0 && fchmod(fd_, 0644) == 0;
+        return ok_;
+    }
+    bool commit() {
+        renamed_ = ok_ && rename(temporary_.c_str(), final_.c_str()) == 0;
+        return renamed_;
+    }
+    const std::string& path() const { return final_; }
+
+  private:
+    std::string final_;
+    std::string temporary_;
+    int fd_ = -1;
+    bool ok_ = true;
+    bool renamed_ = false;
+};
+
+bool WriteDatabase(const Options& options, const NameDatabaseBuilder& builder) {
+    PendingFile table(options.out, "NOMIX.CFG");
+    PendingFile names(options.out, "NOMIX.DAT");
+    if (!table.opened() || !names.opened()) {
+        std::fprintf(stderr, "nomix95-import: %s: cannot write there: %s\n", options.out.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    const std::string label = options.labelGiven
+                                  ? options.label
+                                  : "Imported " + std::to_string(builder.sampleCount()) +
+                                        " samples on " + nomix::ImportDateText(std::time(nullptr));
+    bool ok = table.write(builder.productTable(label));
+    builder.writeNameDatabase([&](std::string_view line) { ok = names.write(line) && ok; });
+    ok = ok && table.complete() && names.complete() && names.commit() && table.commit();
+    if (!ok) {
+        std::fprintf(stderr, "nomix95-import: %s: cannot write there: %s\n", options.out.c_str(),
+                     std::strerror(errno));
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return kAllRead;
+        }
+        if ((arg == "--out" || arg == "--label") && i + 1 >= argc) {
+            return UsageError(arg + " needs a value");
+        }
+        if (arg == "--out") {
+            options.out = argv[++i];
+        } else if (arg == "--label") {
+            options.label = argv[++i];
+            options.labelGiven = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+            return UsageError("unknown option " + arg);
+        } else {
+            options.files.push_back(arg);
+        }
+    }
+    if (options.out.empty()) {
+        return UsageError("--out DIR is missing");
+    }
+    if (options.files.empty()) {
+        return UsageError("no report file given");
+    }
+    NameDatabaseBuilder builder;
+    size_t skipped = 0;
+    if (!ReadInputs(options, builder, skipped)) {
+        return kNothingWritten;
+    }
+    if (builder.sampleCount() == 0) {
+        std::fprintf(stderr, "nomix95-import: no scan report found; nothing written\n");
+        return kNothingWritten;
+    }
+    if (!WriteDatabase(options, builder)) {
+        return kNothingWritten;
+    }
+    if (builder.changedNames() > 0) {
+        std::fprintf(stderr,
+                     "nomix95-import: %zu names held '|', a line break or byte 26; "
+                     "written with '_' in their place\n",
+                     builder.changedNames());
+    }
+    std::fprintf(stderr, "nomix95-import: %zu samples, %zu products written to %s\n",
+                 builder.sampleCount(), builder.productCount(), options.out.c_str());
+    return skipped > 0 ? kSomeSkipped : kAllRead;
+}
