@@ -1,0 +1,90 @@
+// The scan-report reader on any bytes: fed in pieces it must find what it
+// finds in one piece, and what it builds must stay within the file formats.
+
+#include "fuzzcheck.h"
+
+#include "core/import/scanreports.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace nomix;
+
+namespace {
+
+struct Seen {
+    std::vector<std::string> events; // reports and skips, in order
+    std::vector<ScanReport> reports;
+};
+
+Seen read(std::string_view input, size_t piece) {
+    Seen seen;
+    ScanReportReader reader(
+        [&](ScanReport&& report) {
+            std::string event = "report " + report.sha256;
+            for (const EngineVerdict& verdict : report.verdicts) {
+                event += '\n' + verdict.engine + '\n' + verdict.field;
+            }
+            seen.events.push_back(std::move(event));
+            seen.reports.push_back(std::move(report));
+        },
+        [&](size_t line, const std::string& reason) {
+            seen.events.push_back("skip " + std::to_string(line) + " " + reason);
+        });
+    for (size_t start = 0; start < input.size(); start += piece) {
+        reader.feed(input.substr(start, piece));
+    }
+    reader.finish();
+    return seen;
+}
+
+bool HoldsLineBreaker(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\x1a\0", 4)) != std::string_view::npos;
+}
+
+void checkDatabase(std::vector<ScanReport>& reports) {
+    NameDatabaseBuilder builder;
+    for (ScanReport& report : reports) {
+        builder.add(std::move(report));
+    }
+    const std::string table = builder.productTable("label");
+    FUZZ_CHECK(table.size() >= 2 && table.substr(table.size() - 2) == "\r\n");
+    FUZZ_CHECK(!HoldsLineBreaker(std::string_view(table).substr(0, table.size() - 2)));
+    size_t lines = 0;
+    builder.writeNameDatabase([&](std::string_view line) {
+        ++lines;
+        FUZZ_CHECK(line.size() >= 3 && line.front() == '|');
+        FUZZ_CHECK(line.substr(line.size() - 3) == "|\r\n");
+        const std::string_view fields = line.substr(1, line.size() - 4);
+        FUZZ_CHECK(!HoldsLineBreaker(fields));
+        // Every product has a field and no field is empty, or the columns
+        // after it would shift.
+        size_t count = 1;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (fields[i] == '|') {
+                FUZZ_CHECK(i > 0 && fields[i - 1] != '|');
+                ++count;
+            }
+        }
+        FUZZ_CHECK(count == builder.productCount());
+    });
+    FUZZ_CHECK(lines == builder.sampleCount());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const size_t piece = data[0] % 61 + 1;
+    const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+    Seen whole = read(input, input.size() + 1);
+    const Seen pieces = read(input, piece);
+    FUZZ_CHECK(whole.events == pieces.events);
+    checkDatabase(whole.reports);
+    return 0;
+}
