@@ -1,9 +1,7 @@
 #include "dialoghelp.h"
 
 #include "platform/helpviewer.h"
-
-#include <QCoreApplication>
-#include <QDir>
+#include "platform/programdata.h"
 
 namespace nomix {
 
@@ -20,7 +18,7 @@ HelpViewer*& SharedViewer() {
 // top-level windows, and deleting the viewer after that would do it twice.
 HelpViewer& OwnViewer() {
     static HelpViewer* viewer = new HelpViewer(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(HelpViewer::FileName)));
+        ProgramDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::FileName)));
     return *viewer;
 }
 

@@ -7,6 +7,7 @@
 #include "controls/ttiledbitmap.h"
 #include "platform/esounderror.h"
 #include "platform/messagebox.h"
+#include "platform/programdata.h"
 #include "platform/soundplayer.h"
 #include "platform/windowplacement.h"
 
@@ -179,7 +180,7 @@ void TAboutForm::buildCaptions() {
 }
 
 QString TAboutForm::DefaultMusicPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/ABOUT.MID");
+    return nomix::ProgramDataPath(QStringLiteral("music/ABOUT.MID"));
 }
 
 void TAboutForm::ShowAbout(QWidget* mainWindow, bool soundsDisabled) {

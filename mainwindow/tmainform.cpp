@@ -28,10 +28,12 @@
 #include "dialogs/talarmform.h"
 #include "dialogs/toptionform.h"
 #include "dialogs/tselectform.h"
+#include "platform/datafolder.h"
 #include "platform/displaytext.h"
 #include "platform/filedialog.h"
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
+#include "platform/programdata.h"
 #include "platform/registryfile.h"
 #include "platform/staynormalfilter.h"
 #include "platform/windowplacement.h"
@@ -106,14 +108,10 @@ QString fileNamePart(const QString& path) {
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
-// The default common directory: the sample database beside the installed
-// program, or the one in the source tree for a build that is not installed.
+// The default common directory: the bundled sample of the installed program,
+// or the source tree's for a program run from its build tree.
 QString defaultDataDirectory() {
-    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/sample");
-    if (QFileInfo::exists(installed + QStringLiteral("/NOMIX.DAT"))) {
-        return installed;
-    }
-    return QStringLiteral(NOMIX_DEFAULT_DATA_DIR);
+    return ProgramDataPath(QStringLiteral("sample"));
 }
 
 std::string bytesOf(const QString& text) {
@@ -779,8 +777,7 @@ void TMainForm::showCentredOnScreen() {
 }
 
 QString TMainForm::helpFilePath() const {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-           QLatin1String(HelpViewer::FileName);
+    return ProgramDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::FileName));
 }
 
 // The settings as the window holds them now: edit boxes, option boxes,
@@ -841,6 +838,12 @@ void TMainForm::loadSettings() {
     StoredSettings settings = heldSettings();
     RegistryFile registry(RegistryFile::DefaultFilePath());
     const std::string message = LoadSettings(registry, settings);
+    // A sample folder of an earlier installation or build that is gone (the
+    // program was moved or reinstalled) gives way to this one's, silently:
+    // the user never chose it, so their database is not missing.
+    if (IsStaleDefaultDirectory(settings.dataPath)) {
+        settings.dataPath = bytesOf(defaultDataDirectory());
+    }
     holdSettings(settings);
     if (!message.empty()) {
         MessageBox::error(this, textOf(message));

@@ -9,6 +9,7 @@
 #include "core/producttable.h"
 #include "core/streamsearch.h"
 #include "core/utf8.h"
+#include "platform/datafolder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -220,7 +221,8 @@ int run(const CliOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const DataLocation defaults{NOMIX_DEFAULT_DATA_DIR, "NOMIX.DAT", "NOMIX.CFG"};
+    const DataLocation defaults{DefaultCommonDirectory(RunningProgramDir()), "NOMIX.DAT",
+                                "NOMIX.CFG"};
     try {
         const CliOptions options =
             ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), defaults);

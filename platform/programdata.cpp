@@ -1,0 +1,17 @@
+#include "programdata.h"
+
+#include "datafolder.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace nomix {
+
+QString ProgramDataPath(const QString& relativePath) {
+    const std::string programDir =
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    const QString folder = QFile::decodeName(ProgramDataFolder(programDir).c_str());
+    return relativePath.isEmpty() ? folder : folder + QLatin1Char('/') + relativePath;
+}
+
+} // namespace nomix

@@ -1,0 +1,109 @@
+// Where the programs look for their data, and which stored common
+// directories count as defaults of an installation or build that is gone.
+
+#include "platform/datafolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace nomix;
+
+namespace {
+
+std::string local(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+class TestDataFolder : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Each case in a folder of its own.
+    void init() {
+        QVERIFY(tmp_.isValid());
+        const QString name = QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char('-') +
+                             QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_');
+        QVERIFY(QDir(tmp_.path()).mkpath(name));
+        root_ = QDir(tmp_.filePath(name));
+    }
+
+    // Installed under any prefix, moved or not: share/nomix95 beside bin/,
+    // named without "..", and preferred to a build tree around it.
+    void installedFolderBesideTheProgram() {
+        QVERIFY(root_.mkpath("prefix/bin") && root_.mkpath("prefix/share/nomix95"));
+        writeMarker("", root_.filePath("prefix"));
+        const std::string expected = local(root_.filePath("prefix/share/nomix95"));
+        QCOMPARE(ProgramDataFolder(local(root_.filePath("prefix/bin"))), expected);
+        QCOMPARE(ProgramDataFolder(local(root_.filePath("prefix/bin/"))), expected);
+        QCOMPARE(DefaultCommonDirectory(local(root_.filePath("prefix/bin"))), expected + "/sample");
+    }
+
+    // In a build tree, programs and test programs alike find the resources
+    // the marker names; a marker too far up, or naming a folder that is
+    // gone, leaves the installed path, which the user then sees named.
+    void buildTreeThroughItsMarker() {
+        QVERIFY(root_.mkpath("src/resources") && root_.mkpath("build/tests/platform"));
+        writeMarker("build", root_.filePath("src/resources"));
+        const std::string resources = local(root_.filePath("src/resources"));
+        QCOMPARE(ProgramDataFolder(local(root_.filePath("build/tools"))), resources);
+        QCOMPARE(ProgramDataFolder(local(root_.filePath("build/tests/platform"))), resources);
+
+        QVERIFY(root_.mkpath("build/a/b/c"));
+        QCOMPARE(ProgramDataFolder(local(root_.filePath("build/a/b/c"))),
+                 local(root_.filePath("build/a/b/share/nomix95")));
+
+        QVERIFY(QDir(root_.filePath("src/resources")).removeRecursively());
+        QCOMPARE(ProgramDataFolder(local(root_.filePath("build/tools"))),
+                 local(root_.filePath("build/share/nomix95")));
+    }
+
+    void theRunningProgram() {
+        QCOMPARE(QString::fromStdString(RunningProgramDir()),
+                 QCoreApplication::applicationDirPath());
+    }
+
+    void staleDefaults_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<bool>("stale");
+        QTest::newRow("installed sample, gone") << "old/usr/share/nomix95/sample" << false << true;
+        QTest::newRow("with a final slash") << "old/share/nomix95/sample/" << false << true;
+        QTest::newRow("source sample, gone") << "oldsrc/resources/sample" << false << true;
+        QTest::newRow("installed sample, there") << "usr/share/nomix95/sample" << true << false;
+        QTest::newRow("the user's own folder") << "home/me/viruses" << false << false;
+        QTest::newRow("a sample of the user's") << "home/me/sample" << false << false;
+        QTest::newRow("a longer name") << "old/share/nomix95/samples" << false << false;
+    }
+    void staleDefaults() {
+        QFETCH(QString, path);
+        QFETCH(bool, create);
+        QFETCH(bool, stale);
+        if (create) {
+            QVERIFY(root_.mkpath(path));
+        }
+        QCOMPARE(IsStaleDefaultDirectory(local(root_.filePath(path))), stale);
+    }
+
+    void rootAndEmptyNeverStale() {
+        QVERIFY(!IsStaleDefaultDirectory(""));
+        QVERIFY(!IsStaleDefaultDirectory("/"));
+    }
+
+  private:
+    void writeMarker(const QString& dir, const QString& resources) {
+        QFile marker(root_.filePath(dir + QLatin1Char('/') + QLatin1String(kBuildTreeMarker)));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+        marker.write(QFile::encodeName(resources) + '\n');
+    }
+
+    QTemporaryDir tmp_;
+    QDir root_;
+};
+
+QTEST_GUILESS_MAIN(TestDataFolder)
+#include "tst_datafolder.moc"
