@@ -18,7 +18,9 @@
 #include "controls/twavefile.h"
 #include "core/database.h"
 #include "core/datafile.h"
+#include "core/fields.h"
 #include "core/inouterror.h"
+#include "core/resultwriter.h"
 #include "core/searchengine.h"
 #include "core/settingsstore.h"
 #include "core/utf8.h"
@@ -42,6 +44,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
@@ -58,6 +61,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QShortcut>
 #include <QSlider>
@@ -70,6 +74,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <set>
 
 namespace nomix {
 
@@ -503,6 +508,12 @@ void TMainForm::buildTrackPanel() {
 
 void TMainForm::buildGrid() {
     ReportGrid = new TReportGrid(this, centralWidget());
+    auto* copy = new QAction(ReportGrid);
+    copy->setObjectName(QStringLiteral("CopyCells"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &TMainForm::copySelectedCells);
+    ReportGrid->addAction(copy);
     ReportGrid->gridModel()->setSources(&DatabaseLines, &ResultList);
     ReportGrid->setStatusTip(
         QStringLiteral("Hint: click the right  button of the mouse to display a local menu"));
@@ -588,12 +599,18 @@ void TMainForm::buildLocalMenus() {
     Wathsthis1 = addItem("Wathsthis1", QStringLiteral("What's this?"), QStringLiteral("Get help"),
                          &TMainForm::Wathsthis1Click);
     ReportMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
+    SearchForName =
+        addItem("SearchForName", QStringLiteral("Search for this &name"),
+                QStringLiteral("Search for the name in this cell"), &TMainForm::searchForCellName);
     ClearResult =
         addItem("ClearResult", QStringLiteral("&Clear results"),
                 QStringLiteral("Blank  the grid of results"), &TMainForm::ClearResultClick);
     SaveResult =
         addItem("SaveResult", QStringLiteral("&Save results..."),
                 QStringLiteral("Save search results in a file"), &TMainForm::SaveResultClick);
+    ExportResult = addItem("ExportResult", QStringLiteral("E&xport results..."),
+                           QStringLiteral("Export search results as CSV or JSON Lines"),
+                           &TMainForm::exportResults);
     ReportMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
     SetColumnWidth = addItem("SetColumnWidth", QStringLiteral("S&et width of columns..."),
                              QStringLiteral("Set width of columns  within the grid"),
@@ -1310,6 +1327,7 @@ void TMainForm::PlaySoundEffect(TWaveFile* wave) {
 // ---------------------------------------------------------------- grid menu
 
 void TMainForm::ReportGridContextMenu(const QPoint& position) {
+    menuCell_ = ReportGrid->indexAt(position);
     try {
         ReportMenuPopup();
     } catch (const std::exception& error) {
@@ -1325,6 +1343,8 @@ void TMainForm::ReportMenuPopup() {
     }
     ClearResult->setEnabled(!ResultList.empty());
     SaveResult->setEnabled(ClearResult->isEnabled());
+    ExportResult->setEnabled(ClearResult->isEnabled());
+    SearchForName->setEnabled(!cellName(menuCell_).isEmpty());
 }
 
 void TMainForm::ClearResultClick() {
@@ -1343,6 +1363,108 @@ void TMainForm::SaveResultClick() {
     input.commonDirectory = DataEdit->text();
     input.showStatus = [this](const QString& text) { StatusPanel0->setText(text); };
     SaveResults(this, input);
+}
+
+// The products whose columns a search and an export take part in.
+std::vector<size_t> TMainForm::takingPartColumns() const {
+    std::vector<size_t> columns;
+    for (size_t c = 0; c < Products.entries.size(); ++c) {
+        if (AllProductsSelected || Selection.isSelected(c)) {
+            columns.push_back(c);
+        }
+    }
+    return columns;
+}
+
+void TMainForm::writeResults(ResultWriter& writer, const std::vector<size_t>& columns,
+                             const std::vector<uint32_t>& lines) const {
+    writer.header();
+    std::vector<std::string_view> names(columns.size());
+    for (uint32_t index : lines) {
+        const std::string_view line = DatabaseLines.at(index);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            names[i] = FieldViewByChar(static_cast<int32_t>(columns[i] + 1), line, '|');
+        }
+        writer.row(index, names);
+    }
+}
+
+std::vector<std::string> TMainForm::productTitles(const std::vector<size_t>& columns) const {
+    std::vector<std::string> titles;
+    for (size_t c : columns) {
+        titles.push_back(Products.entries[c]);
+    }
+    return titles;
+}
+
+// The hits as CSV or JSON Lines, by the chosen name's extension.
+void TMainForm::exportResults() {
+    const QString fileName = FileDialog::getSaveFileName(
+        this, QStringLiteral("Export search results"), DataEdit->text(),
+        QStringLiteral("CSV (*.csv);;JSON Lines (*.jsonl *.json);;All files (*)"));
+    if (fileName.isEmpty()) {
+        return;
+    }
+    QSaveFile file(fileName);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        const std::vector<size_t> columns = takingPartColumns();
+        ResultWriter writer(ResultFormatForFileName(fileName.toStdString()), productTitles(columns),
+                            [&file, &written](std::string_view bytes) {
+                                written =
+                                    written && file.write(bytes.data(), qint64(bytes.size())) ==
+                                                   qint64(bytes.size());
+                            });
+        writeResults(writer, columns, ResultList);
+        written = written && file.commit();
+    }
+    if (!written) {
+        MessageBox::reportException(this, fileName + QStringLiteral(": ") + file.errorString());
+    }
+}
+
+// Ctrl+C: the selected cells as tab-separated text under their products' titles.
+void TMainForm::copySelectedCells() {
+    const QModelIndexList selected = ReportGrid->selectionModel()->selectedIndexes();
+    std::set<size_t> columnSet;
+    std::set<int> rowSet;
+    for (const QModelIndex& index : selected) {
+        if (!ReportGrid->isColumnHidden(index.column()) &&
+            static_cast<size_t>(index.row()) < ResultList.size()) {
+            columnSet.insert(static_cast<size_t>(index.column()));
+            rowSet.insert(index.row());
+        }
+    }
+    if (columnSet.empty()) {
+        return;
+    }
+    std::vector<uint32_t> lines;
+    for (int row : rowSet) {
+        lines.push_back(ResultList[static_cast<size_t>(row)]);
+    }
+    const std::vector<size_t> columns(columnSet.begin(), columnSet.end());
+    std::string text;
+    ResultWriter writer(ResultFormat::Tsv, productTitles(columns),
+                        [&text](std::string_view bytes) { text.append(bytes); });
+    writeResults(writer, columns, lines);
+    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+QString TMainForm::cellName(const QModelIndex& cell) const {
+    if (!cell.isValid() || static_cast<size_t>(cell.row()) >= ResultList.size()) {
+        return {};
+    }
+    const std::string_view line = DatabaseLines.at(ResultList[static_cast<size_t>(cell.row())]);
+    return DisplayText(FieldViewByChar(cell.column() + 1, line, '|'));
+}
+
+void TMainForm::searchForCellName() {
+    const QString name = cellName(menuCell_);
+    if (name.isEmpty()) {
+        return;
+    }
+    SearchBox->setEditText(name);
+    SearchButtonClick();
 }
 
 void TMainForm::SetColumnWidthClick() {

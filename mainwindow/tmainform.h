@@ -8,6 +8,7 @@
 #include "core/settingsstore.h"
 
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPointer>
 
 #include <cstdint>
@@ -33,6 +34,7 @@ class TSelectForm;
 namespace nomix {
 
 class HelpViewer;
+class ResultWriter;
 class TBalloonHint;
 class TNotifyIcon;
 class TLEDLabel;
@@ -156,6 +158,8 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     QAction* Wathsthis1 = nullptr;
     QAction* ClearResult = nullptr;
     QAction* SaveResult = nullptr;
+    QAction* ExportResult = nullptr;
+    QAction* SearchForName = nullptr;
     QAction* SetColumnWidth = nullptr;
     QAction* RestoreColum = nullptr;
     QMenu* NotifyPopupMenu = nullptr;
@@ -244,6 +248,14 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     void SaveResultClick();
     void SetColumnWidthClick();
     void RestoreColumClick();
+    void exportResults();
+    void copySelectedCells();
+    void searchForCellName();
+    QString cellName(const QModelIndex& cell) const;
+    std::vector<size_t> takingPartColumns() const;
+    std::vector<std::string> productTitles(const std::vector<size_t>& columns) const;
+    void writeResults(ResultWriter& writer, const std::vector<size_t>& columns,
+                      const std::vector<uint32_t>& lines) const;
 
     // Preferences page
     void BrowseButtonClick();
@@ -261,6 +273,7 @@ class TMainForm : public QMainWindow, public ReportGridHost {
 
     std::unique_ptr<HelpViewer> helpViewer_;
     QPointer<QWidget> helpPopupControl_;
+    QPersistentModelIndex menuCell_;
     QPoint helpPopupPosition_;
     bool helpPopupEnabled_ = true;
     bool searchButtonIsStop_ = false;

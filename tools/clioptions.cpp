@@ -7,7 +7,7 @@ namespace nomix {
 const char* const kCliUsage =
     "Usage: nomix95-cli [--dir DIR] [--db FILE] [--config FILE]\n"
     "                   [--begins] [--ends] [--complete] [--products LIST]\n"
-    "                   [--count | --indices | --tsv] STRING\n"
+    "                   [--count | --indices | --tsv | --csv | --json] STRING\n"
     "\n"
     "Looks up STRING in the names every antivirus product gives a virus.\n"
     "\n"
@@ -23,6 +23,11 @@ const char* const kCliUsage =
     "  --tsv            print the products' names for each hit (default); a tab,\n"
     "                   line feed, carriage return or backslash in a name is\n"
     "                   written as \\t, \\n, \\r or \\\\\n"
+    "  --csv            the same as CSV (RFC 4180): a row of product titles, then\n"
+    "                   one row per hit\n"
+    "  --json           the same as JSON Lines, one object per hit:\n"
+    "                   {\"line\": N, \"names\": {\"PRODUCT\": \"NAME\", ...}}, N being\n"
+    "                   the hit's 1-based line in the name database\n"
     "  --help, --version\n"
     "\n"
     "STRING is read as UTF-8 and encoded like the database (UTF-8, else\n"
@@ -58,6 +63,10 @@ const char* OutputOptionName(CliOutput output) {
         return "--count";
     case CliOutput::Indices:
         return "--indices";
+    case CliOutput::Csv:
+        return "--csv";
+    case CliOutput::Json:
+        return "--json";
     case CliOutput::Tsv:
         break;
     }
@@ -115,6 +124,10 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocat
                 chooseOutput(options, outputGiven, CliOutput::Indices);
             } else if (arg == "--tsv") {
                 chooseOutput(options, outputGiven, CliOutput::Tsv);
+            } else if (arg == "--csv") {
+                chooseOutput(options, outputGiven, CliOutput::Csv);
+            } else if (arg == "--json") {
+                chooseOutput(options, outputGiven, CliOutput::Json);
             } else if (arg == "--help" || arg == "-h") {
                 options.help = true;
             } else if (arg == "--version") {

@@ -9,7 +9,7 @@
 
 namespace nomix {
 
-enum class CliOutput { Tsv, Count, Indices };
+enum class CliOutput { Tsv, Csv, Json, Count, Indices };
 
 struct CliOptions {
     DataLocation location;

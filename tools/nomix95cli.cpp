@@ -7,6 +7,7 @@
 #include "core/inouterror.h"
 #include "core/productselection.h"
 #include "core/producttable.h"
+#include "core/resultwriter.h"
 #include "core/streamsearch.h"
 #include "core/utf8.h"
 #include "platform/datafolder.h"
@@ -66,79 +67,53 @@ ProductSelection selectionFor(const CliOptions& options, size_t productCount) {
     return selection;
 }
 
-// A name is bytes in which a tab or a line feed may stand (a lone LF is an
-// ordinary byte of a line): escaped, they cannot split a row or a column.
-const char* TsvEscape(char c) {
-    switch (c) {
-    case '\t':
-        return "\\t";
-    case '\n':
-        return "\\n";
-    case '\r':
-        return "\\r";
-    case '\\':
-        return "\\\\";
-    default:
-        return nullptr;
-    }
-}
-
-void putEscaped(Output& out, std::string_view text) {
-    size_t run = 0; // start of the bytes not yet written
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (const char* escape = TsvEscape(text[i])) {
-            out.put(text.substr(run, i - run));
-            out.put(escape);
-            run = i + 1;
-        }
-    }
-    out.put(text.substr(run));
-}
-
-// Printed in UTF-8, as the desktop program shows the name.
-void putTsvField(Output& out, std::string_view bytes) {
-    if (IsValidUtf8Bytes(bytes.data(), bytes.size())) {
-        putEscaped(out, bytes);
-    } else {
-        putEscaped(out, DisplayUtf8(bytes));
-    }
-}
-
-// One TSV row per hit as it is found: the database is never held whole.
-class TsvPrinter {
+// One row per hit as it is found: the database is never held whole.
+class HitPrinter {
   public:
-    TsvPrinter(const ProductTable& table, const ProductSelection& selection)
-        : table_(table), selection_(selection) {}
-
-    void header() {
-        bool first = true;
-        for (size_t c = 0; c < table_.entries.size(); ++c) {
-            if (selection_.isSelected(c)) {
-                out_.put(first ? "" : "\t");
-                putTsvField(out_, table_.entries[c]);
-                first = false;
-            }
-        }
-        out_.put('\n');
+    HitPrinter(ResultFormat format, const ProductTable& table, const ProductSelection& selection)
+        : writer_(format, titlesOf(table, selection, columns_),
+                  [this](std::string_view bytes) { out_.put(bytes); }) {
+        writer_.header();
     }
 
-    void row(std::string_view line) {
-        bool first = true;
-        for (size_t c = 0; c < table_.entries.size(); ++c) {
-            if (selection_.isSelected(c)) {
-                out_.put(first ? "" : "\t");
-                putTsvField(out_, FieldViewByChar(static_cast<int32_t>(c + 1), line, '|'));
-                first = false;
-            }
+    void row(uint32_t index, std::string_view line) {
+        names_.resize(columns_.size());
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            names_[i] = FieldViewByChar(static_cast<int32_t>(columns_[i] + 1), line, '|');
         }
-        out_.put('\n');
+        writer_.row(index, names_);
     }
 
   private:
-    const ProductTable& table_;
-    const ProductSelection& selection_;
+    static std::vector<std::string> titlesOf(const ProductTable& table,
+                                             const ProductSelection& selection,
+                                             std::vector<size_t>& columns) {
+        std::vector<std::string> titles;
+        for (size_t c = 0; c < table.entries.size(); ++c) {
+            if (selection.isSelected(c)) {
+                columns.push_back(c);
+                titles.push_back(table.entries[c]);
+            }
+        }
+        return titles;
+    }
+
+    std::vector<size_t> columns_;
+    std::vector<std::string_view> names_;
     Output out_;
+    ResultWriter writer_;
 };
+
+ResultFormat FormatOf(CliOutput output) {
+    switch (output) {
+    case CliOutput::Csv:
+        return ResultFormat::Csv;
+    case CliOutput::Json:
+        return ResultFormat::JsonLines;
+    default:
+        return ResultFormat::Tsv;
+    }
+}
 
 bool IsFolder(const std::string& path) {
     struct stat st {};
@@ -207,11 +182,14 @@ int run(const CliOptions& options) {
         });
         break;
     }
-    case CliOutput::Tsv: {
-        TsvPrinter printer(table, selection);
-        printer.header();
-        hitCount = StreamSearch(database, request,
-                                [&printer](uint32_t, std::string_view line) { printer.row(line); });
+    case CliOutput::Tsv:
+    case CliOutput::Csv:
+    case CliOutput::Json: {
+        HitPrinter printer(FormatOf(options.output), table, selection);
+        hitCount =
+            StreamSearch(database, request, [&printer](uint32_t index, std::string_view line) {
+                printer.row(index, line);
+            });
         break;
     }
     }

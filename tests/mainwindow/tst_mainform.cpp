@@ -18,6 +18,7 @@
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,7 @@ class TestMainForm : public QObject {
     void unsavableSettingsLetTheUserLeave_data();
     void unsavableSettingsLetTheUserLeave();
     void terminationSignalClosesAndSaves();
+    void resultsLeaveTheGrid();
 
   private:
     void startForm();
@@ -696,6 +698,45 @@ void TestMainForm::terminationSignalClosesAndSaves() {
     QFile file(fixture_->settingsFile());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("\"string#1\"=\"zbot\""));
+}
+
+// Ctrl+C, "Export results..." and "Search for this name" take what the grid
+// shows to the clipboard, a file and the next search.
+void TestMainForm::resultsLeaveTheGrid() {
+    search(QStringLiteral("zbot"));
+    const int hits = form_->HitCount;
+    QVERIFY(hits > 1);
+    QCOMPARE(focusTarget(), find<QWidget>("ReportGrid"));
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    pressKey(Qt::Key_C, Qt::ControlModifier);
+    const QStringList copied =
+        QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(copied.size(), hits + 1);
+    QCOMPARE(copied.first().split(QLatin1Char('\t')).size(), 74);
+    QVERIFY(copied.first().startsWith(QStringLiteral("a-squared 2009.12 12/09\tAd-Aware")));
+
+    QWidget* cells = form_->ReportGrid->viewport();
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("hits.csv"), QStringLiteral("hits.jsonl")}) {
+        FileDialog::presetAnswers({dir.filePath(name)});
+        openContextMenu(cells, QPoint(30, 10));
+        chooseInPopup(Qt::Key_X); // "E&xport results..."
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const bool csv = name.endsWith(QLatin1String(".csv"));
+        QCOMPARE(bytes.count(csv ? "\r\n" : "\n"), hits + (csv ? 1 : 0));
+        QCOMPARE(bytes.startsWith("{\"line\": "), !csv);
+    }
+
+    // The second column's name of the first hit becomes the search string.
+    const QModelIndex cell = form_->ReportGrid->model()->index(0, 1);
+    const QString name = cell.data().toString();
+    QVERIFY(!name.isEmpty());
+    openContextMenu(cells, form_->ReportGrid->visualRect(cell).center());
+    chooseInPopup(Qt::Key_N); // "Search for this &name"
+    QCOMPARE(form_->SearchBox->currentText(), name);
+    QVERIFY(form_->HitCount > 0);
 }
 
 QTEST_MAIN(TestMainForm)

@@ -1,5 +1,8 @@
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +77,104 @@ struct DataFolder {
 
 const QByteArray kTwoProducts = "DB|Alpha 1.0 05/97|Beta 2.0 06/98\r\n";
 
+// TSV, with the escapes undone.
+QList<QStringList> parseTsv(const QByteArray& text) {
+    QList<QStringList> rows;
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.isEmpty()) {
+            continue;
+        }
+        QStringList row;
+        for (const QByteArray& field : line.split('\t')) {
+            QByteArray value;
+            for (qsizetype i = 0; i < field.size(); ++i) {
+                if (field[i] == '\\' && i + 1 < field.size()) {
+                    const char next = field[++i];
+                    value += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
+                } else {
+                    value += field[i];
+                }
+            }
+            row << QString::fromUtf8(value);
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+// RFC 4180, read by the letter: quoted fields, doubled quotes, CR LF rows.
+QList<QStringList> parseCsv(const QByteArray& bytes) {
+    const QString text = QString::fromUtf8(bytes);
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row << field;
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            row << field;
+            rows << row;
+            row.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+// JSON Lines: the product titles, in the order the text gives them, then the
+// names of each hit.
+QList<QStringList> parseJsonLines(const QByteArray& text, QList<int>* lineNumbers) {
+    QList<QStringList> rows;
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.isEmpty()) {
+            continue;
+        }
+        QJsonParseError error;
+        const QJsonObject hit = QJsonDocument::fromJson(line, &error).object();
+        if (error.error != QJsonParseError::NoError) {
+            return {{QStringLiteral("bad JSON: ") + QString::fromUtf8(line)}};
+        }
+        lineNumbers->append(hit.value("line").toInt());
+        // QJsonObject sorts its keys; the order of the columns is the text's.
+        const QJsonObject names = hit.value("names").toObject();
+        QList<std::pair<qsizetype, QString>> keys;
+        for (auto it = names.begin(); it != names.end(); ++it) {
+            const QByteArray key =
+                QJsonDocument(QJsonArray{it.key()}).toJson(QJsonDocument::Compact);
+            keys.append({line.indexOf(key.mid(1, key.size() - 2) + ": "), it.key()});
+        }
+        std::sort(keys.begin(), keys.end());
+        QStringList titles;
+        QStringList row;
+        for (const auto& [position, key] : keys) {
+            titles << key;
+            row << names.value(key).toString();
+        }
+        if (rows.isEmpty()) {
+            rows << titles;
+        }
+        rows << row;
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestCli : public QObject {
@@ -96,6 +197,8 @@ class TestCli : public QObject {
     void tsvEscapes();
     void mistakes_data();
     void mistakes();
+    void csvAndJsonHoldWhatTsvHolds_data();
+    void csvAndJsonHoldWhatTsvHolds();
 };
 
 void TestCli::countsLikeAPlainScan_data() {
@@ -317,6 +420,41 @@ void TestCli::mistakes() {
     QVERIFY2(firstLine.contains(message), run.err.constData());
     const QByteArray usageText = runCli({"--help"}).out;
     QCOMPARE(run.err.mid(firstLine.size() + 1), usage ? usageText : QByteArray());
+}
+
+void TestCli::csvAndJsonHoldWhatTsvHolds_data() {
+    QTest::addColumn<QByteArray>("database");
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("sample, two products")
+        << QByteArray() << QStringList{"--products", "1,5", "zbot"};
+    QTest::newRow("sample, every product") << QByteArray() << QStringList{"w32/"};
+    QTest::newRow("names with commas, quotes, tabs and backslashes")
+        << QByteArray("|a,b \"c\"|x\ty\\z|\r\n|plain|caf\xe9|\r\n") << QStringList{"a"};
+}
+
+// The three formats carry the same hits with the same fields.
+void TestCli::csvAndJsonHoldWhatTsvHolds() {
+    QFETCH(QByteArray, database);
+    QFETCH(QStringList, args);
+    DataFolder data(kTwoProducts, database);
+    auto runIn = [&](const QString& format) {
+        return database.isEmpty() ? runCli(QStringList{format} + args)
+                                  : runCli(data.args(QStringList{format} + args));
+    };
+    const Run tsv = runIn("--tsv");
+    QCOMPARE(tsv.exitCode, 0);
+    const QList<QStringList> expected = parseTsv(tsv.out);
+    QVERIFY(expected.size() > 1);
+    QCOMPARE(parseCsv(runIn("--csv").out), expected);
+    QList<int> lineNumbers;
+    QCOMPARE(parseJsonLines(runIn("--json").out, &lineNumbers), expected);
+    QList<int> expectedLines;
+    for (const QByteArray& index : runIn("--indices").out.split('\n')) {
+        if (!index.isEmpty()) {
+            expectedLines << index.toInt() + 1;
+        }
+    }
+    QCOMPARE(lineNumbers, expectedLines);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
