@@ -6,6 +6,7 @@
 #include "reportgridheader.h"
 #include "reportgridmodel.h"
 #include "reportsaver.h"
+#include "scanreportimporter.h"
 #include "treportgrid.h"
 #include "tsplashform.h"
 
@@ -566,6 +567,11 @@ void TMainForm::buildMenus() {
         pages->addAction(action);
     }
     Search1->setChecked(true);
+    Options->addSeparator();
+    ImportReports = Options->addAction(QStringLiteral("&Import scan reports..."), this,
+                                       &TMainForm::importScanReports);
+    ImportReports->setObjectName(QStringLiteral("ImportReports"));
+    ImportReports->setStatusTip(QStringLiteral("Build a database from multi-engine scan reports"));
     Options->addSeparator();
     Exit1 = Options->addAction(QStringLiteral("&Exit"), this, &QWidget::close);
     Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -1363,6 +1369,46 @@ void TMainForm::SaveResultClick() {
     input.commonDirectory = DataEdit->text();
     input.showStatus = [this](const QString& text) { StatusPanel0->setText(text); };
     SaveResults(this, input);
+}
+
+// Builds a database from scan reports the user chooses, then offers to open
+// it the way the retry of a failed start opens one.
+void TMainForm::importScanReports() {
+    const QStringList files = FileDialog::getOpenFileNames(
+        this, QStringLiteral("Import scan reports"), DataEdit->text(),
+        QStringLiteral("Scan reports (*.json *.jsonl *.ndjson);;All files (*)"));
+    if (files.isEmpty()) {
+        return;
+    }
+    const QString folder = FileDialog::getExistingDirectory(
+        this, QStringLiteral("Folder for the new database"), DataEdit->text());
+    if (folder.isEmpty()) {
+        return;
+    }
+    ScanReportImporter importer(this);
+    if (importer.run(files, folder) != ScanReportImporter::Outcome::Written) {
+        return;
+    }
+    const QString question = QStringLiteral("The database in %1 holds %2 samples.\rUse it now?")
+                                 .arg(folder)
+                                 .arg(importer.sampleCount());
+    if (MessageBox::show(this, MessageBox::Information, QStringLiteral("Information"), question,
+                         MessageBox::Yes | MessageBox::No) != MessageBox::Yes) {
+        return;
+    }
+    DataEdit->setText(folder);
+    DataFileEdit->setText(QStringLiteral("NOMIX.DAT"));
+    ConfigFileEdit->setText(QStringLiteral("NOMIX.CFG"));
+    try {
+        DatabaseLoaded = LoadDatabase();
+    } catch (const std::exception& error) {
+        reportException(error);
+        return;
+    }
+    if (DatabaseLoaded) {
+        ApplyProductSelection();
+        ClearResults();
+    }
 }
 
 // The products whose columns a search and an export take part in.

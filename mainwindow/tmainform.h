@@ -148,6 +148,7 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     QAction* S1 = nullptr;
     QAction* Search1 = nullptr;
     QAction* Preferences1 = nullptr;
+    QAction* ImportReports = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Help = nullptr;
     QAction* N3 = nullptr;
@@ -249,6 +250,7 @@ class TMainForm : public QMainWindow, public ReportGridHost {
     void SetColumnWidthClick();
     void RestoreColumClick();
     void exportResults();
+    void importScanReports();
     void copySelectedCells();
     void searchForCellName();
     QString cellName(const QModelIndex& cell) const;

@@ -37,6 +37,15 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
+QStringList FileDialog::getOpenFileNames(QWidget* parent, const QString& caption,
+                                         const QString& dir, const QString& filter) {
+    QString answer;
+    if (takePreset(caption, dir, filter, &answer)) {
+        return answer.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    return QFileDialog::getOpenFileNames(parent, caption, dir, filter);
+}
+
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter) {
     QString answer;

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -13,6 +14,9 @@ class FileDialog {
   public:
     static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                    const QString& filter);
+    // Several files; a preset answer holds them one a line.
+    static QStringList getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                        const QString& filter);
     static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                    const QString& filter);
     static QString getExistingDirectory(QWidget* parent, const QString& caption,

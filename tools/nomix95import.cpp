@@ -128,74 +128,16 @@ bool ReadInputs(const Options& options, NameDatabaseBuilder& builder, size_t& sk
     return true;
 }
 
-// A file written beside its final name and renamed over it only once both
-// files are complete, so a failed import leaves what was there before.
-class PendingFile {
-  public:
-    PendingFile(const std::string& dir, const std::string& name)
-        : final_(dir + "/" + name), temporary_(dir + "/." + name + ".XXXXXX") {
-        fd_ = mkostemp(temporary_.data(), O_CLOEXEC);
-    }
-    ~PendingFile() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-        if (!renamed_) {
-            unlink(temporary_.c_str());
-        }
-    }
-    bool opened() const { return fd_ >= 0; }
-    bool write(std::string_view bytes) {
-        while (!bytes.empty() && ok_) {
-            const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
-            if (done < 0 && errno == EINTR) {
-                continue;
-            }
-            ok_ = done > 0;
-            if (ok_) {
-                bytes.remove_prefix(static_cast<size_t>(done));
-            }
-        }
-        return ok_;
-    }
-    bool complete() {
-        ok_ = ok_ && fsync(fd_) == 0 && fchmod(fd_, 0644) == 0;
-        return ok_;
-    }
-    bool commit() {
-        renamed_ = ok_ && rename(temporary_.c_str(), final_.c_str()) == 0;
-        return renamed_;
-    }
-    const std::string& path() const { return final_; }
-
-  private:
-    std::string final_;
-    std::string temporary_;
-    int fd_ = -1;
-    bool ok_ = true;
-    bool renamed_ = false;
-};
-
 bool WriteDatabase(const Options& options, const NameDatabaseBuilder& builder) {
-    PendingFile table(options.out, "NOMIX.CFG");
-    PendingFile names(options.out, "NOMIX.DAT");
-    if (!table.opened() || !names.opened()) {
-        std::fprintf(stderr, "nomix95-import: %s: cannot write there: %s\n", options.out.c_str(),
-                     std::strerror(errno));
+    const std::string label =
+        options.labelGiven ? options.label
+                           : nomix::DefaultImportLabel(builder.sampleCount(), std::time(nullptr));
+    std::string error;
+    if (!nomix::WriteImportedDatabase(options.out, builder, label, error)) {
+        std::fprintf(stderr, "nomix95-import: %s\n", error.c_str());
         return false;
     }
-    const std::string label = options.labelGiven
-                                  ? options.label
-                                  : "Imported " + std::to_string(builder.sampleCount()) +
-                                        " samples on " + nomix::ImportDateText(std::time(nullptr));
-    bool ok = table.write(builder.productTable(label));
-    builder.writeNameDatabase([&](std::string_view line) { ok = names.write(line) && ok; });
-    ok = ok && table.complete() && names.complete() && names.commit() && table.commit();
-    if (!ok) {
-        std::fprintf(stderr, "nomix95-import: %s: cannot write there: %s\n", options.out.c_str(),
-                     std::strerror(errno));
-    }
-    return ok;
+    return true;
 }
 
 } // namespace

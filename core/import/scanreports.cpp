@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace nomix {
 
@@ -405,13 +410,93 @@ void NameDatabaseBuilder::writeNameDatabase(
     }
 }
 
-std::string ImportDateText(int64_t secondsSince1970) {
+std::string DefaultImportLabel(size_t sampleCount, int64_t secondsSince1970) {
     const std::time_t time = static_cast<std::time_t>(secondsSince1970);
     std::tm local = {};
     localtime_r(&time, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
+    char date[16];
+    std::strftime(date, sizeof date, "%Y-%m-%d", &local);
+    return "Imported " + std::to_string(sampleCount) + " samples on " + date;
+}
+
+namespace {
+
+// A file written beside its final name, renamed over it on commit().
+class PendingFile {
+  public:
+    PendingFile(const std::string& dir, const std::string& name)
+        : final_(dir + "/" + name), temporary_(dir + "/." + name + ".XXXXXX") {
+        fd_ = mkostemp(temporary_.data(), O_CLOEXEC);
+        ok_ = fd_ >= 0;
+        error_ = ok_ ? 0 : errno;
+    }
+    ~PendingFile() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+        if (fd_ >= 0 && !renamed_) {
+            unlink(temporary_.c_str());
+        }
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    void write(std::string_view bytes) {
+        while (!bytes.empty() && ok_) {
+            const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
+            if (done < 0 && errno == EINTR) {
+                continue;
+            }
+            check(done > 0);
+            if (ok_) {
+                bytes.remove_prefix(static_cast<size_t>(done));
+            }
+        }
+    }
+    void complete() { check(ok_ && fsync(fd_) == 0 && fchmod(fd_, 0644) == 0); }
+    void commit() {
+        check(ok_ && rename(temporary_.c_str(), final_.c_str()) == 0);
+        renamed_ = ok_;
+    }
+    bool ok() const { return ok_; }
+    int error() const { return error_; }
+
+  private:
+    void check(bool fine) {
+        if (ok_ && !fine) {
+            ok_ = false;
+            error_ = errno != 0 ? errno : EIO;
+        }
+    }
+
+    std::string final_;
+    std::string temporary_;
+    int fd_ = -1;
+    bool ok_ = true;
+    int error_ = 0;
+    bool renamed_ = false;
+};
+
+} // namespace
+
+bool WriteImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
+                           const std::string& label, std::string& error) {
+    PendingFile table(dir, "NOMIX.CFG");
+    PendingFile names(dir, "NOMIX.DAT");
+    table.write(builder.productTable(label));
+    builder.writeNameDatabase([&names](std::string_view line) { names.write(line); });
+    table.complete();
+    names.complete();
+    if (table.ok() && names.ok()) {
+        names.commit();
+        table.commit();
+    }
+    if (table.ok() && names.ok()) {
+        return true;
+    }
+    error =
+        dir + ": cannot write there: " + std::strerror(!table.ok() ? table.error() : names.error());
+    return false;
 }
 
 } // namespace nomix

@@ -107,7 +107,13 @@ class NameDatabaseBuilder {
     size_t changedNames_ = 0;
 };
 
-// The date part of a product entry, and the label's default.
-std::string ImportDateText(int64_t secondsSince1970);
+// The label a database gets unless the user names one.
+std::string DefaultImportLabel(size_t sampleCount, int64_t secondsSince1970);
+
+// Writes DIR/NOMIX.CFG and DIR/NOMIX.DAT, each beside its final name first
+// and renamed only once both are complete, so a failure leaves what was
+// there before. False, with the reason in `error`, when it could not.
+bool WriteImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
+                           const std::string& label, std::string& error);
 
 } // namespace nomix

@@ -100,6 +100,8 @@ class TestMainForm : public QObject {
     void unsavableSettingsLetTheUserLeave();
     void terminationSignalClosesAndSaves();
     void resultsLeaveTheGrid();
+    void importFromTheFileMenu_data();
+    void importFromTheFileMenu();
 
   private:
     void startForm();
@@ -737,6 +739,61 @@ void TestMainForm::resultsLeaveTheGrid() {
     chooseInPopup(Qt::Key_N); // "Search for this &name"
     QCOMPARE(form_->SearchBox->currentText(), name);
     QVERIFY(form_->HitCount > 0);
+}
+
+void TestMainForm::importFromTheFileMenu_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("imported and opened") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+// File > Import scan reports...: a progress window with Cancel, then the new
+// database opened at once; a cancelled import leaves the folder as it was.
+void TestMainForm::importFromTheFileMenu() {
+    QFETCH(bool, cancel);
+    QTemporaryDir dir;
+    const QString reportsPath = dir.filePath(QStringLiteral("reports.jsonl"));
+    QFile reports(reportsPath);
+    QVERIFY(reports.open(QIODevice::WriteOnly));
+    const int count = cancel ? 100000 : 3;
+    for (int i = 0; i < count; ++i) {
+        reports.write("{\"sha256\": \"" + QByteArray::number(i).rightJustified(64, '0') +
+                      "\", \"scans\": {\"Alpha\": {\"detected\": true, \"result\": "
+                      "\"Trojan.Imported\"}, \"Beta\": {\"detected\": false}}}\n");
+    }
+    reports.close();
+    const QString database = dir.filePath(QStringLiteral("db"));
+    QVERIFY(QDir().mkdir(database));
+    QFile old(database + QStringLiteral("/NOMIX.DAT"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+
+    FileDialog::presetAnswers({reportsPath, database});
+    MessageBox::presetAnswers({MessageBox::Yes});
+    bool cancelled = false;
+    if (cancel) {
+        whenModalShows([&cancelled](QWidget* progress) {
+            clickAt(progress->findChild<QPushButton*>()); // its Cancel button
+            cancelled = true;
+        });
+    }
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_I); // "&Import scan reports..."
+    QVERIFY(!QApplication::activeModalWidget());
+    if (cancel) {
+        QVERIFY(cancelled);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(database).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(form_->DataEdit->text(), fixture_->dataDir());
+        return;
+    }
+    QCOMPARE(form_->DataEdit->text(), database);
+    QVERIFY2(find<QLabel>("StatusPanel1")->text().startsWith(" Database Imported 3 samples"),
+             qPrintable(find<QLabel>("StatusPanel1")->text()));
+    QCOMPARE(form_->ReportGrid->model()->columnCount(), 3);
+    search(QStringLiteral("trojan.imported"));
+    QCOMPARE(form_->HitCount, 3);
 }
 
 QTEST_MAIN(TestMainForm)
