@@ -1,3 +1,5 @@
+#include "shared_linesof.h"
+
 #include "core/databaselines.h"
 #include "core/inouterror.h"
 #include "core/searchengine.h"
@@ -14,12 +16,6 @@
 using namespace nomix;
 
 namespace {
-
-DatabaseLines linesOf(const QByteArray& bytes) {
-    std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(bytes.size()) + 1]);
-    std::memcpy(buffer.get(), bytes.constData(), static_cast<size_t>(bytes.size()));
-    return DatabaseLines(std::move(buffer), static_cast<size_t>(bytes.size()));
-}
 
 struct Hit {
     uint32_t index;

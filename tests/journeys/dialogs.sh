@@ -92,12 +92,8 @@ check_help_over() {
     jr_wait_until 5 "the $what to get the focus back" jr_is_active "$dialog"
 }
 
-xdotool key alt+f
-jr_wait_menu
-xdotool key p
-xdotool key alt+o
-options=$(jr_wait_window '^Options' 5) || jr_fail "Alt+O on the Preferences page opened no options dialog"
-jr_wait_until 5 "the options dialog to take the focus" jr_is_active "$options"
+jr_open_options
+options=$JR_OPTIONS
 check_help_over "$options" "options dialog"
 xdotool key Escape
 jr_wait_until 5 "Esc to close the options dialog" jr_unmapped "$options"

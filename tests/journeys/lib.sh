@@ -217,6 +217,20 @@ JR_MAIN=""     # the main window's id
 JR_X=0 JR_Y=0  # its client area's upper-left corner on the screen
 JR_W=0 JR_H=0
 
+# jr_open_options: the options dialog through File > Preferences and the
+# page's Alt+O; its id in JR_OPTIONS, with the focus.
+JR_OPTIONS=""
+jr_open_options() {
+    jr_activate "$JR_MAIN"
+    xdotool key alt+f
+    jr_wait_menu
+    xdotool key p
+    xdotool key alt+o
+    JR_OPTIONS=$(jr_wait_window '^Options' 5) ||
+        jr_fail "Alt+O on the Preferences page opened no options dialog"
+    jr_wait_until 5 "the options dialog to take the focus" jr_is_active "$JR_OPTIONS"
+}
+
 # jr_save_results_as PATH: "Save results..." from the grid's local menu,
 # and PATH typed into the save dialog, whose id is left in JR_SAVE_DIALOG.
 JR_SAVE_DIALOG=""

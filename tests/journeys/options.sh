@@ -16,13 +16,8 @@ jr_poll_until 10 jr_grid_rows_at_least "$full" || jr_fail "searching 'virut' fil
 
 OPTIONS=""
 open_options() {
-    jr_activate "$JR_MAIN"
-    xdotool key alt+f
-    jr_wait_menu
-    xdotool key p
-    xdotool key alt+o
-    OPTIONS=$(jr_wait_window '^Options' 5) || jr_fail "Alt+O on the Preferences page opened no options dialog"
-    jr_wait_until 5 "the options dialog to take the focus" jr_is_active "$OPTIONS"
+    jr_open_options
+    OPTIONS=$JR_OPTIONS
 }
 # tick KEY: Alt+KEY on a box of the options dialog, then waits until the
 # dialog shows the box changed and has settled (an access key presses the

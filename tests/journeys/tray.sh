@@ -12,12 +12,8 @@ jr_write_settings MinimizeInTaskbar=0
 jr_start_program "$PROGRAM"
 
 # Tick "Minimize in tray area" in the options dialog.
-xdotool key alt+f
-jr_wait_menu
-xdotool key p
-xdotool key alt+o
-options=$(jr_wait_window '^Options' 5) || jr_fail "Alt+O on the Preferences page opened no options dialog"
-jr_wait_until 5 "the options dialog to take the focus" jr_is_active "$options"
+jr_open_options
+options=$JR_OPTIONS
 before=$(import -window "$options" rgb:- | md5sum)
 xdotool key alt+m
 options_changed() { [ "$(import -window "$options" rgb:- | md5sum)" != "$before" ]; }
