@@ -24,10 +24,10 @@
 #include "core/reportfile.h"
 #include "core/reportwriter.h"
 #include "core/searchengine.h"
-#include "dialogs/toptionform.h"
-#include "mainwindow/reportgridmodel.h"
-#include "mainwindow/tmainform.h"
-#include "mainwindow/treportgrid.h"
+#include "dialogs/optionsdialog.h"
+#include "mainwindow/resultsmodel.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/resultsview.h"
 #include "platform/messagebox.h"
 
 #include <QAbstractTableModel>
@@ -148,7 +148,7 @@ class Window {
         }
     }
 
-    TMainForm& form() { return form_; }
+    MainWindow& form() { return form_; }
 
   private:
     void writeSettings(const QString& dbDir) const {
@@ -171,12 +171,12 @@ class Window {
     }
 
     QTemporaryDir config_; // made before the window, removed after it
-    TMainForm form_;
+    MainWindow form_;
 };
 
 void benchBackground(const QString& dbDir, const QString& text, int runs) {
     Window window(dbDir);
-    TMainForm& form = window.form();
+    MainWindow& form = window.form();
     const auto searchAt = [&window, &form, &text](int speedPosition) {
         window.setSearch(text, speedPosition);
         settle();
@@ -222,9 +222,9 @@ class BareModel : public QAbstractTableModel {
 
 void benchGrid(const QString& dbDir, const QString& text, int runs) {
     Window window(dbDir);
-    TMainForm& form = window.form();
+    MainWindow& form = window.form();
     window.setSearch(text, kForegroundPosition);
-    TReportGrid* grid = form.ReportGrid;
+    ResultsView* grid = form.ReportGrid;
 
     // The grid's rows change last of all in a search: the result list is
     // complete when its model starts to reset.
@@ -240,7 +240,7 @@ void benchGrid(const QString& dbDir, const QString& text, int runs) {
     bare.setModel(&bareModel);
     bare.verticalHeader()->hide();
     bare.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    bare.verticalHeader()->setDefaultSectionSize(TReportGrid::kDefaultRowHeight);
+    bare.verticalHeader()->setDefaultSectionSize(ResultsView::kDefaultRowHeight);
     bare.horizontalHeader()->setDefaultSectionSize(grid->columnWidth(0));
     bare.resize(grid->size());
     bare.show();

@@ -20,19 +20,19 @@ constexpr int PointerHeight = 19;
 constexpr int TextMargin = 9;
 constexpr int CornerRadius = 9;
 
-bool IsBelow(TBalloonPosition position) {
+bool IsBelow(BalloonPosition position) {
     return (position & 0x2) != 0;
 }
 
-bool IsRight(TBalloonPosition position) {
+bool IsRight(BalloonPosition position) {
     return (position & 0x1) != 0;
 }
 
-TBalloonPosition MakePosition(bool below, bool right) {
-    return static_cast<TBalloonPosition>((below ? 0x2 : 0) | (right ? 0x1 : 0));
+BalloonPosition MakePosition(bool below, bool right) {
+    return static_cast<BalloonPosition>((below ? 0x2 : 0) | (right ? 0x1 : 0));
 }
 
-QRegion BodyRegion(const QRect& body, TBalloonShape shape) {
+QRegion BodyRegion(const QRect& body, BalloonShape shape) {
     if (shape == bsRectangle) {
         return QRegion(body);
     }
@@ -74,7 +74,7 @@ QSize FitToText(const QString& caption, const QFontMetrics& metrics, int cursorX
     return QSize(width, measured.height() + shadowDepth + VerticalChrome);
 }
 
-BalloonOutline ComputeShape(const QSize& client, int shadowDepth, TBalloonPosition position) {
+BalloonOutline ComputeShape(const QSize& client, int shadowDepth, BalloonPosition position) {
     const int w = client.width();
     const int h = client.height();
     const int sd = shadowDepth;
@@ -92,14 +92,14 @@ BalloonOutline ComputeShape(const QSize& client, int shadowDepth, TBalloonPositi
     return outline;
 }
 
-QRegion MakeBalloonRegion(const BalloonOutline& outline, TBalloonShape shape, int offset) {
+QRegion MakeBalloonRegion(const BalloonOutline& outline, BalloonShape shape, int offset) {
     const QPoint shift = offset > 0 ? QPoint(offset, offset) : QPoint(0, 0);
     const QPolygon pointer{outline.tip + shift, outline.second + shift, outline.third + shift};
     return BodyRegion(outline.body.translated(shift), shape)
         .united(QRegion(pointer, Qt::OddEvenFill));
 }
 
-QRegion BalloonWindowRegion(const BalloonOutline& outline, TBalloonShape shape, int shadowDepth) {
+QRegion BalloonWindowRegion(const BalloonOutline& outline, BalloonShape shape, int shadowDepth) {
     const QRegion balloon = MakeBalloonRegion(outline, shape, 0);
     if (shadowDepth <= 0) {
         return balloon;
@@ -115,7 +115,7 @@ QRegion RegionFrame(const QRegion& region) {
     return region.subtracted(inner);
 }
 
-QRect PlaceAtPoint(const QSize& size, const QPoint& cursor, TBalloonPosition position) {
+QRect PlaceAtPoint(const QSize& size, const QPoint& cursor, BalloonPosition position) {
     switch (position) {
     case bpAboveLeft:
         return QRect(QPoint(cursor.x() - size.width(), cursor.y() - size.height()), size);
@@ -129,7 +129,7 @@ QRect PlaceAtPoint(const QSize& size, const QPoint& cursor, TBalloonPosition pos
     return QRect(cursor + QPoint(1, 1), size);
 }
 
-TBalloonPosition FlipToFit(const QRect& placed, const QRect& screen, TBalloonPosition position) {
+BalloonPosition FlipToFit(const QRect& placed, const QRect& screen, BalloonPosition position) {
     bool below = IsBelow(position);
     bool right = IsRight(position);
     if (placed.top() + placed.height() > screen.top() + screen.height()) {
@@ -147,10 +147,10 @@ TBalloonPosition FlipToFit(const QRect& placed, const QRect& screen, TBalloonPos
     return MakePosition(below, right);
 }
 
-BalloonPlacement PlaceOnScreen(const QSize& size, const QPoint& cursor, TBalloonPosition preferred,
+BalloonPlacement PlaceOnScreen(const QSize& size, const QPoint& cursor, BalloonPosition preferred,
                                const QRect& screen) {
     const QRect placed = PlaceAtPoint(size, cursor, preferred);
-    const TBalloonPosition position = FlipToFit(placed, screen, preferred);
+    const BalloonPosition position = FlipToFit(placed, screen, preferred);
     if (position == preferred) {
         return {placed, preferred};
     }

@@ -16,32 +16,32 @@ namespace nomix {
 
 // Bit 1 set means below the cursor, bit 0 set means right of it; the flips at
 // the screen edges work on those two bits.
-enum TBalloonPosition : uint8_t {
+enum BalloonPosition : uint8_t {
     bpAboveLeft = 0,
     bpAboveRight = 1,
     bpBelowLeft = 2,
     bpBelowRight = 3,
 };
 
-enum TBalloonShape : uint8_t {
+enum BalloonShape : uint8_t {
     bsRoundRect = 0,
     bsRectangle = 1,
 };
 
-enum TBalloonBehavior : uint8_t {
+enum BalloonBehavior : uint8_t {
     bbNoShowMouseDown = 0x1,
     bbUseRegions = 0x2,
     bbHideOnPaint = 0x4,
 };
-Q_DECLARE_FLAGS(TBalloonBehaviors, TBalloonBehavior)
+Q_DECLARE_FLAGS(TBalloonBehaviors, BalloonBehavior)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TBalloonBehaviors)
 
-enum TBalloonShadowStyle : uint8_t {
+enum BalloonShadowStyle : uint8_t {
     ssShaded = 0,
     ssSolid = 1,
 };
 
-enum THintStyle : uint8_t {
+enum HintStyle : uint8_t {
     hsDefault = 0,
     hsCustom = 1,
     hsSystem = 2,
@@ -59,7 +59,7 @@ struct BalloonOutline {
 
 struct BalloonPlacement {
     QRect rect; // screen rectangle of the whole window, shadow included
-    TBalloonPosition position;
+    BalloonPosition position;
 };
 
 inline constexpr int MaxShadowDepth = 16;
@@ -78,26 +78,26 @@ QString BalloonCaption(const QString& caption);
 QSize FitToText(const QString& caption, const QFontMetrics& metrics, int cursorX,
                 const QRect& screen, int maxPixelWidth, int shadowDepth);
 
-BalloonOutline ComputeShape(const QSize& client, int shadowDepth, TBalloonPosition position);
+BalloonOutline ComputeShape(const QSize& client, int shadowDepth, BalloonPosition position);
 
 // The balloon's area moved right and down by `offset` (the shadow's copy).
-QRegion MakeBalloonRegion(const BalloonOutline& outline, TBalloonShape shape, int offset);
+QRegion MakeBalloonRegion(const BalloonOutline& outline, BalloonShape shape, int offset);
 
 // The window's shape: the balloon and, when there is one, its shadow.
-QRegion BalloonWindowRegion(const BalloonOutline& outline, TBalloonShape shape, int shadowDepth);
+QRegion BalloonWindowRegion(const BalloonOutline& outline, BalloonShape shape, int shadowDepth);
 
 // The one-pixel rim just inside `region`, where the frame colour goes.
 QRegion RegionFrame(const QRegion& region);
 
 // The window rectangle for `size` with its pointer corner at `cursor`.
-QRect PlaceAtPoint(const QSize& size, const QPoint& cursor, TBalloonPosition position);
+QRect PlaceAtPoint(const QSize& size, const QPoint& cursor, BalloonPosition position);
 
 // The side to use for a balloon placed at `placed` for `position`: the
 // vertical and horizontal halves flip independently when the window passes
 // an edge of `screen`; of each pair of tests the second wins.
-TBalloonPosition FlipToFit(const QRect& placed, const QRect& screen, TBalloonPosition position);
+BalloonPosition FlipToFit(const QRect& placed, const QRect& screen, BalloonPosition position);
 
-BalloonPlacement PlaceOnScreen(const QSize& size, const QPoint& cursor, TBalloonPosition preferred,
+BalloonPlacement PlaceOnScreen(const QSize& size, const QPoint& cursor, BalloonPosition preferred,
                                const QRect& screen);
 
 // Turns every pixel of `area` with an even x + y black: a 50 % dither of what

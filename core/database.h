@@ -30,7 +30,7 @@ struct Database {
 };
 
 // Both files read, the product table first. Empty when neither file exists;
-// throws EInOutError or ENomixError on any other failure.
+// throws FileError or NomixError on any other failure.
 std::optional<Database> LoadDatabaseFiles(const DataLocation& location,
                                           const std::function<void()>& onProgress = {});
 

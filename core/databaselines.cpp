@@ -2,7 +2,7 @@
 
 #include "bytecount.h"
 #include "datafile.h"
-#include "inouterror.h"
+#include "fileerror.h"
 
 #include <algorithm>
 #include <cerrno>

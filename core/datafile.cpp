@@ -1,6 +1,6 @@
 #include "datafile.h"
 
-#include "inouterror.h"
+#include "fileerror.h"
 
 #include <algorithm>
 #include <cerrno>

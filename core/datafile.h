@@ -22,7 +22,7 @@ unsigned long long MemoryLimitBytes();
 // Opens `path` for reading and returns the descriptor, with `st` filled in.
 // Directories, FIFOs and devices are refused ("File access denied"), so a
 // data file that is not a file fails at once instead of hanging or reading
-// forever. Throws EInOutError naming the file.
+// forever. Throws FileError naming the file.
 int OpenRegularFile(const std::string& path, struct stat& st);
 
 // The whole of a regular file read into memory. Directories, FIFOs and

@@ -2,7 +2,7 @@
 
 #include "datafile.h"
 #include "fields.h"
-#include "inouterror.h"
+#include "fileerror.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,7 +68,7 @@ ProductTable ParseProductTable(std::string_view bytes, size_t fileSize) {
 ProductTable ReadProductTable(const std::string& path, const std::string& nameAsTyped) {
     FileBytes file = ReadFileBytes(path);
     if (file.size < file.expectedSize) {
-        throw EShortReadError("Could not read file \"" + nameAsTyped + "\"");
+        throw ShortReadError("Could not read file \"" + nameAsTyped + "\"");
     }
     return ParseProductTable(std::string_view(file.data.get(), file.size), file.expectedSize);
 }

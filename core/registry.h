@@ -12,7 +12,7 @@ inline constexpr const char* kRootKeyMessage = "Could not open the root key HKEY
 // The few registry calls the settings store makes, so the store stays plain
 // core code and tests can hand it any registry. One key is open at a time;
 // value names are those of the current key. Reads and writes of a value that
-// cannot be served throw ERegistryError with the registry's own wording.
+// cannot be served throw RegistryError with the registry's own wording.
 // Costs one virtual call per value, a few dozen per run.
 class Registry {
   public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "inouterror.h"
+#include "fileerror.h"
 
 #include <string>
 
@@ -11,18 +11,18 @@ namespace nomix {
 // and stops, on saving it lets them reach the user's error report. Header
 // only, so the settings file reader needs nothing else from the core; costs
 // no more than its message.
-class ERegistryError : public ENomixError {
+class RegistryError : public NomixError {
   public:
-    using ENomixError::ENomixError;
+    using NomixError::NomixError;
 
-    static ERegistryError InvalidDataType(const std::string& name) {
-        return ERegistryError("Invalid data type for '" + name + "'");
+    static RegistryError InvalidDataType(const std::string& name) {
+        return RegistryError("Invalid data type for '" + name + "'");
     }
-    static ERegistryError GetDataFailed(const std::string& name) {
-        return ERegistryError("Failed to get data for '" + name + "'");
+    static RegistryError GetDataFailed(const std::string& name) {
+        return RegistryError("Failed to get data for '" + name + "'");
     }
-    static ERegistryError SetDataFailed(const std::string& name) {
-        return ERegistryError("Failed to set data for '" + name + "'");
+    static RegistryError SetDataFailed(const std::string& name) {
+        return RegistryError("Failed to set data for '" + name + "'");
     }
 };
 

@@ -1,6 +1,6 @@
 #include "reportfile.h"
 
-#include "inouterror.h"
+#include "fileerror.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -22,7 +22,7 @@ int OpenOrThrow(const std::string& path, int flags) {
         // Creating a file that appeared since the user was asked would
         // replace it unasked.
         if (errno == EEXIST) {
-            throw EInOutError(InOutErrorMessage(EACCES), path, EEXIST);
+            throw FileError(InOutErrorMessage(EACCES), path, EEXIST);
         }
         ThrowInOutError(errno, path);
     }

@@ -24,7 +24,7 @@ enum class ReportOpenMode {
 // is overwritten in place. Opening never blocks, even on a FIFO.
 class ReportFile final : public ReportSink {
   public:
-    // Opens `path` (bytes as the file system takes them); throws EInOutError.
+    // Opens `path` (bytes as the file system takes them); throws FileError.
     ReportFile(std::string path, ReportOpenMode mode);
     // Without commit(), the save counts as failed: an append is undone, a
     // replacement is thrown away, and the file is closed.
@@ -33,7 +33,7 @@ class ReportFile final : public ReportSink {
     ReportFile& operator=(const ReportFile&) = delete;
 
     void write(std::string_view bytes) override;
-    // Makes the report final and closes the file; throws EInOutError.
+    // Makes the report final and closes the file; throws FileError.
     void commit();
 
   private:

@@ -10,7 +10,7 @@ namespace nomix {
 class ReportSink {
   public:
     virtual ~ReportSink() = default;
-    // Takes all of `bytes`, or throws EInOutError.
+    // Takes all of `bytes`, or throws FileError.
     virtual void write(std::string_view bytes) = 0;
 };
 

@@ -128,7 +128,7 @@ std::string LoadSettings(Registry& registry, StoredSettings& settings) {
         if (!ReadKey(registry, kSearchKey, [&] { ReadHistory(registry, settings.history); })) {
             return registry.openFailureMessage(Registry::puLoad);
         }
-    } catch (const ERegistryError& error) {
+    } catch (const RegistryError& error) {
         return error.what();
     }
     return {};

@@ -59,7 +59,7 @@ std::string LoadSettings(Registry& registry, StoredSettings& settings);
 // Writes everything back, but only in a run in which a database was loaded,
 // both keys as one change where the registry allows. Returns the message
 // the user must see when a key cannot be opened; a value that cannot be
-// written throws ERegistryError, ending the save there.
+// written throws RegistryError, ending the save there.
 std::string SaveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded);
 
 } // namespace nomix

@@ -23,7 +23,7 @@ class ByteSource {
 };
 
 // A regular file, refused up front like ReadFileBytes refuses it. Throws
-// EInOutError naming the file on any failure.
+// FileError naming the file on any failure.
 class FileByteSource final : public ByteSource {
   public:
     explicit FileByteSource(std::string path);

@@ -1,6 +1,6 @@
 // Nomix95: what every antivirus product calls the same virus.
 
-#include "tmainform.h"
+#include "mainwindow.h"
 
 #include "platform/terminationsignals.h"
 
@@ -16,13 +16,13 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Nomix95"));
     // No display name: X11 would append it to every window's caption.
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
-    nomix::TMainForm form;
+    nomix::MainWindow form;
     form.FormCreate();
     // A logout, a service manager or Ctrl+C closes the program as Exit does.
     nomix::TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &nomix::TerminationSignals::received, &form,
-                     &nomix::TMainForm::endSession);
+                     &nomix::MainWindow::endSession);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
-                     &nomix::TMainForm::commitSessionData);
+                     &nomix::MainWindow::commitSessionData);
     return app.exec();
 }

@@ -1,7 +1,7 @@
 #include "reportsaver.h"
 
-#include "tlogform.h"
-#include "tsaveform.h"
+#include "existingreportdialog.h"
+#include "saveprogresswindow.h"
 
 #include "core/datafile.h"
 #include "platform/displaytext.h"
@@ -117,12 +117,12 @@ std::optional<ReportOpenMode> ReportSaver::askOpenMode(const std::string& path) 
     if (!FileExists(path)) {
         return ReportOpenMode::omCreate;
     }
-    TLogForm form(mainWindow_);
+    ExistingReportDialog form(mainWindow_);
     CenterOnMainWindow(&form, mainWindow_);
     switch (form.exec()) {
-    case TLogForm::mrAppend:
+    case ExistingReportDialog::mrAppend:
         return ReportOpenMode::omAppend;
-    case TLogForm::mrOverwrite:
+    case ExistingReportDialog::mrOverwrite:
         return ReportOpenMode::omOverwrite;
     default:
         return std::nullopt;
@@ -160,7 +160,7 @@ void ReportSaver::writeRowsWithProgress(ReportWriter& writer) {
 void ReportSaver::writeRows(ReportWriter& writer) {
     // Created after the main window is disabled, so it is not disabled along
     // with it.
-    auto form = std::make_unique<TSaveForm>(mainWindow_);
+    auto form = std::make_unique<SaveProgressWindow>(mainWindow_);
     CenterOnMainWindow(form.get(), mainWindow_);
     form->show();
     QCoreApplication::processEvents();

@@ -1,6 +1,6 @@
 #include "messagebox.h"
 
-#include "core/inouterror.h"
+#include "core/fileerror.h"
 
 #include <QApplication>
 #include <QFile>
@@ -117,7 +117,7 @@ void MessageBox::reportError(QWidget* parent, const std::exception& error) {
 // "File not found" alone does not say which of the program's files is meant.
 QString MessageBox::errorText(const std::exception& error) {
     const QString text = QString::fromLocal8Bit(error.what());
-    const auto* fileError = dynamic_cast<const EInOutError*>(&error);
+    const auto* fileError = dynamic_cast<const FileError*>(&error);
     if (!fileError || fileError->path().empty()) {
         return text;
     }

@@ -611,14 +611,14 @@ Registry::KeyOpening RegistryFile::openKey(const std::string& path) {
 
 std::string RegistryFile::readString(const std::string& name) {
     if (!keyOpen_) {
-        throw ERegistryError::GetDataFailed(name);
+        throw RegistryError::GetDataFailed(name);
     }
     const Value* value = findOpenValue(name);
     if (!value || value->data.empty()) {
         return {};
     }
     if (value->type != vtString && value->type != vtExpandString) {
-        throw ERegistryError::InvalidDataType(name);
+        throw RegistryError::InvalidDataType(name);
     }
     std::string text = value->data;
     if (text.back() == '\0') {
@@ -630,10 +630,10 @@ std::string RegistryFile::readString(const std::string& name) {
 int32_t RegistryFile::readInteger(const std::string& name) {
     const Value* value = keyOpen_ ? findOpenValue(name) : nullptr;
     if (!value || value->data.size() > kMaxIntegerSize) {
-        throw ERegistryError::GetDataFailed(name);
+        throw RegistryError::GetDataFailed(name);
     }
     if (value->type != vtDword) {
-        throw ERegistryError::InvalidDataType(name);
+        throw RegistryError::InvalidDataType(name);
     }
     return static_cast<int32_t>(FromLittleEndian(value->data));
 }
@@ -683,7 +683,7 @@ void RegistryFile::endWrites() {
 
 void RegistryFile::storeValue(const std::string& name, uint32_t type, std::string data) {
     if (!keyOpen_ || HasLineBreak(name)) {
-        throw ERegistryError::SetDataFailed(name);
+        throw RegistryError::SetDataFailed(name);
     }
     Value value{name, type, std::move(data)};
     SetValue(*FindKey(snapshot_, openPath_), value);
@@ -792,7 +792,7 @@ void RegistryFile::commitTemporaryFile(const std::string& temporaryPath,
 }
 
 void RegistryFile::throwSaveError(const std::string& reason) const {
-    throw ERegistryError("Could not save the settings file \"" + filePath_ + "\": " + reason);
+    throw RegistryError("Could not save the settings file \"" + filePath_ + "\": " + reason);
 }
 
 std::optional<RegistryFile::Document> RegistryFile::ParseText(std::string_view text) {

@@ -79,7 +79,7 @@ class RegistryFile : public Registry {
     void writeString(const std::string& name, const std::string& value) override;
     void writeInteger(const std::string& name, int32_t value) override;
     // Commits the key's writes, if any, unless writes are held; throws
-    // ERegistryError when the file cannot be saved (the old file is then
+    // RegistryError when the file cannot be saved (the old file is then
     // left as it was).
     void closeKey() override;
     // Names the file and what in it could not be read.

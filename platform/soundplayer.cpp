@@ -1,6 +1,6 @@
 #include "soundplayer.h"
 
-#include "esounderror.h"
+#include "sounderror.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -176,7 +176,7 @@ void SoundPlayer::ensureOpen() {
     }
     try {
         openDevice();
-    } catch (const ESoundError&) {
+    } catch (const SoundError&) {
         openError_ = lastError_;
         throw;
     }
@@ -211,7 +211,7 @@ void SoundPlayer::failWithMixerError() {
 
 void SoundPlayer::failWith(const QString& message) {
     lastError_ = message;
-    throw ESoundError(message.toStdString());
+    throw SoundError(message.toStdString());
 }
 
 Mix_Chunk* SoundPlayer::decodeWave(const QByteArray& image) {

@@ -35,14 +35,14 @@ class SoundPlayer : public QObject {
     // own copy, so `image` may change or go away as soon as this returns.
     // WaitUntilEnd blocks until the clip has played; a repeating clip never
     // ends, so with RepeatUntilReplaced the call returns at once instead of
-    // hanging the program. Throws ESoundError when the device cannot be
+    // hanging the program. Throws SoundError when the device cannot be
     // opened or the image is not a wave the mixer can decode.
     void playWave(const QByteArray& image, Wait wait = NoWait, Repeat repeat = PlayOnce);
     void stopWave();
     bool isWavePlaying() const;
 
     // Loads a MIDI file in place of any piece loaded before. Throws
-    // ESoundError with the mixer's text when the device or the file cannot
+    // SoundError with the mixer's text when the device or the file cannot
     // be opened.
     void openMusic(const QString& midiPath);
     // Plays the loaded piece from its start. False, with the reason in

@@ -49,7 +49,7 @@ std::vector<int> parseProductList(const std::string& list) {
         int value = 0;
         const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
         if (item.empty() || ec != std::errc() || end != item.data() + item.size() || value < 1) {
-            throw ENomixError("'" + item + "' is not a valid product number");
+            throw NomixError("'" + item + "' is not a valid product number");
         }
         products.push_back(value);
         start = comma + 1;
@@ -77,7 +77,7 @@ const char* OutputOptionName(CliOutput output) {
 // mistake, not a choice of the last one.
 void chooseOutput(CliOptions& options, bool& outputGiven, CliOutput output) {
     if (outputGiven && options.output != output) {
-        throw ENomixError(std::string(OutputOptionName(options.output)) + " and " +
+        throw NomixError(std::string(OutputOptionName(options.output)) + " and " +
                           OutputOptionName(output) + " cannot be used together");
     }
     options.output = output;
@@ -93,7 +93,7 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocat
     bool outputGiven = false;
     auto valueOf = [&](size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) {
-            throw ENomixError("option " + args[i] + " needs a value");
+            throw NomixError("option " + args[i] + " needs a value");
         }
         return args[++i];
     };
@@ -133,18 +133,18 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocat
             } else if (arg == "--version") {
                 options.version = true;
             } else {
-                throw ECliUsageError("unknown option " + arg);
+                throw CliUsageError("unknown option " + arg);
             }
             continue;
         }
         if (textGiven) {
-            throw ENomixError("only one search string may be given");
+            throw NomixError("only one search string may be given");
         }
         options.text = arg;
         textGiven = true;
     }
     if (!options.help && !options.version && !textGiven) {
-        throw ENomixError("no search string given (see --help)");
+        throw NomixError("no search string given (see --help)");
     }
     return options;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/database.h"
-#include "core/inouterror.h"
+#include "core/fileerror.h"
 #include "core/searchengine.h"
 
 #include <string>
@@ -26,13 +26,13 @@ struct CliOptions {
 
 // A command line that asks for something the program does not offer: the
 // usage is shown after the message.
-class ECliUsageError : public ENomixError {
+class CliUsageError : public NomixError {
   public:
-    using ENomixError::ENomixError;
+    using NomixError::NomixError;
 };
 
-// Parses the command line (without the program name). Throws ENomixError
-// with a one-line message for anything it cannot use, ECliUsageError for an
+// Parses the command line (without the program name). Throws NomixError
+// with a one-line message for anything it cannot use, CliUsageError for an
 // unknown option.
 CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults);
 

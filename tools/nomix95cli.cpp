@@ -4,7 +4,7 @@
 #include "clioptions.h"
 
 #include "core/fields.h"
-#include "core/inouterror.h"
+#include "core/fileerror.h"
 #include "core/productselection.h"
 #include "core/producttable.h"
 #include "core/resultwriter.h"
@@ -59,7 +59,7 @@ ProductSelection selectionFor(const CliOptions& options, size_t productCount) {
     }
     for (int product : options.products) {
         if (static_cast<size_t>(product) > productCount) {
-            throw ENomixError("there is no product " + std::to_string(product) +
+            throw NomixError("there is no product " + std::to_string(product) +
                               " (the table has " + std::to_string(productCount) + ")");
         }
         selection.setSelected(static_cast<size_t>(product - 1), true);
@@ -149,11 +149,11 @@ std::string SearchBytes(const std::string& typed, ByteSource& database) {
 // database's.
 int run(const CliOptions& options) {
     if (options.text.empty()) {
-        throw ENomixError("Please, set a search string");
+        throw NomixError("Please, set a search string");
     }
     const DataLocation& location = options.location;
     if (!DatabaseFilesPresent(location)) {
-        throw ENomixError(NoDatabaseMessage(location));
+        throw NomixError(NoDatabaseMessage(location));
     }
     const ProductTable table = ReadProductTable(location.tablePath(), location.tableName);
     FileByteSource database(location.databasePath());
@@ -213,9 +213,9 @@ int main(int argc, char** argv) {
             return 0;
         }
         return run(options);
-    } catch (const ECliUsageError& e) {
+    } catch (const CliUsageError& e) {
         std::fprintf(stderr, "nomix95-cli: %s\n%s", e.what(), kCliUsage);
-    } catch (const EInOutError& e) {
+    } catch (const FileError& e) {
         std::fprintf(stderr, "nomix95-cli: %s: %s\n", e.path().c_str(), e.what());
     } catch (const std::bad_alloc&) {
         std::fputs("nomix95-cli: Out of memory\n", stderr);

@@ -5,8 +5,8 @@
 
 using namespace nomix;
 
-Q_DECLARE_METATYPE(nomix::TBalloonPosition)
-Q_DECLARE_METATYPE(nomix::TBalloonShape)
+Q_DECLARE_METATYPE(nomix::BalloonPosition)
+Q_DECLARE_METATYPE(nomix::BalloonShape)
 
 namespace {
 
@@ -129,7 +129,7 @@ void TestBalloonGeometry::thirdOfScreenLimitsWidth() {
 }
 
 void TestBalloonGeometry::computeShape_data() {
-    QTest::addColumn<TBalloonPosition>("position");
+    QTest::addColumn<BalloonPosition>("position");
     QTest::addColumn<QRect>("body");
     QTest::addColumn<QPoint>("tip");
     QTest::addColumn<QPoint>("second");
@@ -146,7 +146,7 @@ void TestBalloonGeometry::computeShape_data() {
 }
 
 void TestBalloonGeometry::computeShape() {
-    QFETCH(TBalloonPosition, position);
+    QFETCH(BalloonPosition, position);
     QFETCH(QRect, body);
     QFETCH(QPoint, tip);
     QFETCH(QPoint, second);
@@ -160,14 +160,14 @@ void TestBalloonGeometry::computeShape() {
 }
 
 void TestBalloonGeometry::regionStaysInWindow_data() {
-    QTest::addColumn<TBalloonPosition>("position");
-    QTest::addColumn<TBalloonShape>("shape");
+    QTest::addColumn<BalloonPosition>("position");
+    QTest::addColumn<BalloonShape>("shape");
     QTest::addColumn<int>("shadowDepth");
     for (int p = bpAboveLeft; p <= bpBelowRight; ++p) {
         for (int s = bsRoundRect; s <= bsRectangle; ++s) {
             for (int depth : {0, 8, 16}) {
                 QTest::addRow("position %d shape %d shadow %d", p, s, depth)
-                    << static_cast<TBalloonPosition>(p) << static_cast<TBalloonShape>(s) << depth;
+                    << static_cast<BalloonPosition>(p) << static_cast<BalloonShape>(s) << depth;
             }
         }
     }
@@ -176,8 +176,8 @@ void TestBalloonGeometry::regionStaysInWindow_data() {
 // The shape and its shadow fill the window out to its edges but never
 // beyond, and the pointer reaches the corner the cursor is at.
 void TestBalloonGeometry::regionStaysInWindow() {
-    QFETCH(TBalloonPosition, position);
-    QFETCH(TBalloonShape, shape);
+    QFETCH(BalloonPosition, position);
+    QFETCH(BalloonShape, shape);
     QFETCH(int, shadowDepth);
     const QSize size(160, 90);
     const BalloonOutline outline = ComputeShape(size, shadowDepth, position);
@@ -218,7 +218,7 @@ void TestBalloonGeometry::roundCornersAreCut() {
 }
 
 void TestBalloonGeometry::placeAtPoint_data() {
-    QTest::addColumn<TBalloonPosition>("position");
+    QTest::addColumn<BalloonPosition>("position");
     QTest::addColumn<QPoint>("topLeft");
     // A 100 x 60 window for a cursor at (500, 400); the cursor's own pixel
     // stays uncovered above and beside it.
@@ -229,7 +229,7 @@ void TestBalloonGeometry::placeAtPoint_data() {
 }
 
 void TestBalloonGeometry::placeAtPoint() {
-    QFETCH(TBalloonPosition, position);
+    QFETCH(BalloonPosition, position);
     QFETCH(QPoint, topLeft);
     const QRect placed = PlaceAtPoint(QSize(100, 60), QPoint(500, 400), position);
     QCOMPARE(placed, QRect(topLeft, QSize(100, 60)));
@@ -238,8 +238,8 @@ void TestBalloonGeometry::placeAtPoint() {
 void TestBalloonGeometry::flips_data() {
     QTest::addColumn<QRect>("screen");
     QTest::addColumn<QPoint>("cursor");
-    QTest::addColumn<TBalloonPosition>("preferred");
-    QTest::addColumn<TBalloonPosition>("expected");
+    QTest::addColumn<BalloonPosition>("preferred");
+    QTest::addColumn<BalloonPosition>("expected");
     QTest::newRow("room everywhere")
         << Screen1024 << QPoint(500, 400) << bpAboveRight << bpAboveRight;
     QTest::newRow("right edge") << Screen1024 << QPoint(1000, 400) << bpAboveRight << bpAboveLeft;
@@ -261,8 +261,8 @@ void TestBalloonGeometry::flips_data() {
 void TestBalloonGeometry::flips() {
     QFETCH(QRect, screen);
     QFETCH(QPoint, cursor);
-    QFETCH(TBalloonPosition, preferred);
-    QFETCH(TBalloonPosition, expected);
+    QFETCH(BalloonPosition, preferred);
+    QFETCH(BalloonPosition, expected);
     const QSize size(200, 80);
     const BalloonPlacement placement = PlaceOnScreen(size, cursor, preferred, screen);
     QCOMPARE(placement.position, expected);

@@ -1,5 +1,5 @@
-#include "controls/emarqueeerror.h"
-#include "controls/tmarquee.h"
+#include "controls/marqueeerror.h"
+#include "controls/marquee.h"
 
 #include <QImage>
 #include <QSignalSpy>
@@ -9,7 +9,7 @@
 
 using namespace nomix;
 
-Q_DECLARE_METATYPE(nomix::TJustification)
+Q_DECLARE_METATYPE(nomix::Justification)
 
 namespace {
 
@@ -22,7 +22,7 @@ QStringList Lines(int count) {
 }
 
 // Ticks until the marquee stops, at most `limit` times; returns the ticks.
-int TickUntilStopped(TMarquee& marquee, int limit) {
+int TickUntilStopped(Marquee& marquee, int limit) {
     int ticks = 0;
     while (marquee.Scrolling() && ticks < limit) {
         marquee.Tick();
@@ -76,10 +76,10 @@ void TestMarquee::stepsScrollingUp_data() {
 void TestMarquee::stepsScrollingUp() {
     QFETCH(int, height);
     QFETCH(int, lines);
-    TMarquee marquee;
+    Marquee marquee;
     marquee.resize(382, height);
     marquee.SetItems(Lines(lines));
-    QSignalSpy done(&marquee, &TMarquee::OnDone);
+    QSignalSpy done(&marquee, &Marquee::OnDone);
     marquee.StartScrolling();
     QVERIFY(marquee.Scrolling());
     QCOMPARE(marquee.ScrollOffset(), 0);
@@ -94,7 +94,7 @@ void TestMarquee::stepsScrollingUp() {
 }
 
 void TestMarquee::scrollingDownStartsAtTheEnd() {
-    TMarquee marquee;
+    Marquee marquee;
     marquee.resize(200, 60);
     marquee.SetItems(Lines(4));
     marquee.SetScrollDown(true);
@@ -108,11 +108,11 @@ void TestMarquee::scrollingDownStartsAtTheEnd() {
 }
 
 void TestMarquee::loopRestartsFromEmptySpace() {
-    TMarquee marquee;
+    Marquee marquee;
     marquee.resize(200, 45);
     marquee.SetItems(Lines(2));
     marquee.SetLoop(true);
-    QSignalSpy done(&marquee, &TMarquee::OnDone);
+    QSignalSpy done(&marquee, &Marquee::OnDone);
     marquee.StartScrolling();
     const int steps = (45 + 2 * marquee.LineHeight() - 3) / 3 + 1;
     for (int i = 0; i < steps; ++i) {
@@ -130,8 +130,8 @@ void TestMarquee::loopRestartsFromEmptySpace() {
 }
 
 void TestMarquee::noLinesDoNothing() {
-    auto marquee = std::make_unique<TMarquee>();
-    QSignalSpy done(marquee.get(), &TMarquee::OnDone);
+    auto marquee = std::make_unique<Marquee>();
+    QSignalSpy done(marquee.get(), &Marquee::OnDone);
     marquee->StartScrolling();
     QVERIFY(!marquee->Scrolling());
     marquee->Tick();
@@ -140,23 +140,23 @@ void TestMarquee::noLinesDoNothing() {
 }
 
 void TestMarquee::onDoneOnDestruction() {
-    auto marquee = std::make_unique<TMarquee>();
+    auto marquee = std::make_unique<Marquee>();
     marquee->SetItems(Lines(3));
-    QSignalSpy done(marquee.get(), &TMarquee::OnDone);
+    QSignalSpy done(marquee.get(), &Marquee::OnDone);
     marquee->StartScrolling();
     marquee.reset();
     QCOMPARE(done.count(), 1);
 }
 
 void TestMarquee::renderErrorLeavesMarqueeIdle() {
-    TMarquee marquee;
+    Marquee marquee;
     marquee.SetItems(Lines(3));
     marquee.resize(0, 50); // nothing to render into
-    QSignalSpy done(&marquee, &TMarquee::OnDone);
+    QSignalSpy done(&marquee, &Marquee::OnDone);
     QString message;
     try {
         marquee.StartScrolling();
-    } catch (const EMarqueeError& error) {
+    } catch (const MarqueeError& error) {
         message = QString::fromStdString(error.what());
     }
     QCOMPARE(message, QStringLiteral("Failed to render text(Line: #0)"));
@@ -170,12 +170,12 @@ void TestMarquee::renderErrorLeavesMarqueeIdle() {
 }
 
 void TestMarquee::timerDrivesTheSteps() {
-    TMarquee marquee;
+    Marquee marquee;
     QCOMPARE(marquee.TimerInterval(), 50u);
     marquee.resize(100, 9);
     marquee.SetItems({QStringLiteral("x")});
     marquee.SetTimerInterval(1);
-    QSignalSpy done(&marquee, &TMarquee::OnDone);
+    QSignalSpy done(&marquee, &Marquee::OnDone);
     marquee.StartScrolling();
     QVERIFY(done.wait(5000));
     QCOMPARE(done.count(), 1);
@@ -183,15 +183,15 @@ void TestMarquee::timerDrivesTheSteps() {
 }
 
 void TestMarquee::justify_data() {
-    QTest::addColumn<TJustification>("justify");
+    QTest::addColumn<Justification>("justify");
     QTest::newRow("left") << tjLeft;
     QTest::newRow("centre") << tjCenter;
     QTest::newRow("right") << tjRight;
 }
 
 void TestMarquee::justify() {
-    QFETCH(TJustification, justify);
-    TMarquee marquee;
+    QFETCH(Justification, justify);
+    Marquee marquee;
     marquee.resize(300, 60);
     marquee.SetColor(Qt::white);
     marquee.SetJustify(justify);

@@ -1,5 +1,5 @@
-#include "controls/tballoonhint.h"
-#include "controls/tballoonhintwindow.h"
+#include "controls/balloontooltips.h"
+#include "controls/balloontooltipwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,7 +12,7 @@
 
 using namespace nomix;
 
-Q_DECLARE_METATYPE(nomix::TBalloonShadowStyle)
+Q_DECLARE_METATYPE(nomix::BalloonShadowStyle)
 
 namespace {
 
@@ -24,7 +24,7 @@ QImage GrabScreen() {
 }
 
 // Set up like the main window's balloon.
-void ConfigureLikeMainWindow(TBalloonHint& hint) {
+void ConfigureLikeMainWindow(BalloonToolTips& hint) {
     hint.SetBorderColor(Qt::black);
     hint.SetColor(Qt::white);
     hint.SetMaxWidth(-3);
@@ -47,7 +47,7 @@ class TestBalloonScreen : public QObject {
 };
 
 void TestBalloonScreen::shadowOverRealBackdrop_data() {
-    QTest::addColumn<TBalloonShadowStyle>("shadowStyle");
+    QTest::addColumn<BalloonShadowStyle>("shadowStyle");
     QTest::addColumn<bool>("useRegions");
     QTest::newRow("shaded, shaped window") << ssShaded << true;
     QTest::newRow("solid, shaped window") << ssSolid << true;
@@ -55,7 +55,7 @@ void TestBalloonScreen::shadowOverRealBackdrop_data() {
 }
 
 void TestBalloonScreen::shadowOverRealBackdrop() {
-    QFETCH(TBalloonShadowStyle, shadowStyle);
+    QFETCH(BalloonShadowStyle, shadowStyle);
     QFETCH(bool, useRegions);
 
     QWidget backdrop;
@@ -75,7 +75,7 @@ void TestBalloonScreen::shadowOverRealBackdrop() {
     QVERIFY(QTest::qWaitForWindowExposed(&backdrop));
     QTRY_COMPARE(GrabScreen().pixel(backdrop.geometry().center()), Backdrop);
 
-    TBalloonHint hint;
+    BalloonToolTips hint;
     ConfigureLikeMainWindow(hint);
     hint.SetShadowStyle(shadowStyle);
     TBalloonBehaviors behavior = bbNoShowMouseDown | bbHideOnPaint;
@@ -86,7 +86,7 @@ void TestBalloonScreen::shadowOverRealBackdrop() {
     const QPoint cursor(60, 14);
     QHelpEvent event(QEvent::ToolTip, cursor, button->mapToGlobal(cursor));
     QApplication::sendEvent(button, &event);
-    TBalloonHintWindow* balloon = hint.HintWindow();
+    BalloonToolTipWindow* balloon = hint.HintWindow();
     QVERIFY(balloon && balloon->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(balloon));
 

@@ -4,7 +4,7 @@
 
 #include "core/database.h"
 #include "core/databaselines.h"
-#include "core/inouterror.h"
+#include "core/fileerror.h"
 #include "core/producttable.h"
 #include "core/searchengine.h"
 
@@ -53,7 +53,7 @@ QString outcomeOf(const std::function<void()>& load) {
     try {
         load();
         return QStringLiteral("loaded");
-    } catch (const EInOutError& error) {
+    } catch (const FileError& error) {
         return QString::fromStdString(error.what());
     } catch (const std::exception& error) {
         return QStringLiteral("unexpected: ") + QString::fromStdString(error.what());
@@ -330,7 +330,7 @@ void TestBadInput::notARegularFile() {
     const QString outcome = outcomeOf([&] {
         try {
             db = LoadDatabaseFiles(folder.location);
-        } catch (const EInOutError& error) {
+        } catch (const FileError& error) {
             failedPath = error.path();
             throw;
         }
@@ -458,7 +458,7 @@ void TestBadInput::oddFileNames() {
     try {
         LoadDatabaseFiles(folder.location);
         QFAIL("a missing table must fail");
-    } catch (const EInOutError& error) {
+    } catch (const FileError& error) {
         QCOMPARE(QString::fromStdString(error.what()), QStringLiteral("File not found"));
         QCOMPARE(error.path(), folder.location.tablePath());
     }
@@ -488,8 +488,8 @@ void TestBadInput::emptyLinesUnderMemoryLimit() {
     const QString outcome = outcomeWithinMemory(rlim_t(budgetMegabytes) << 20, [&] {
         try {
             (void)ReadNameDatabase(path);
-        } catch (const EInOutError& error) {
-            throw EInOutError(error.path() + ": " + error.what(), error.path());
+        } catch (const FileError& error) {
+            throw FileError(error.path() + ": " + error.what(), error.path());
         }
     });
     QCOMPARE(outcome, fits ? "loaded" : QString::fromStdString(path + ": Out of memory"));

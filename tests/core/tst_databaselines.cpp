@@ -2,7 +2,7 @@
 
 #include "core/bytecount.h"
 #include "core/databaselines.h"
-#include "core/inouterror.h"
+#include "core/fileerror.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -168,7 +168,7 @@ void TestDatabaseLines::readsSampleDatabase() {
 
 void TestDatabaseLines::missingFile() {
     QTemporaryDir dir;
-    QVERIFY_THROWS_EXCEPTION(EInOutError, ReadNameDatabase(dir.filePath("none").toStdString()));
+    QVERIFY_THROWS_EXCEPTION(FileError, ReadNameDatabase(dir.filePath("none").toStdString()));
 }
 
 void TestDatabaseLines::dayNumbers_data() {

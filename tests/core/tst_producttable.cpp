@@ -1,5 +1,5 @@
 #include "core/datafile.h"
-#include "core/inouterror.h"
+#include "core/fileerror.h"
 #include "core/producttable.h"
 
 #include <QTemporaryDir>
@@ -128,7 +128,7 @@ void TestProductTable::missingFileFails() {
     try {
         ReadProductTable(JoinDataPath(dir.path().toStdString(), "NOPE.CFG"), "NOPE.CFG");
         QFAIL("no exception");
-    } catch (const EInOutError& e) {
+    } catch (const FileError& e) {
         QCOMPARE(std::string(e.what()), std::string("File not found"));
         QVERIFY(e.path().find("NOPE.CFG") != std::string::npos);
     }
@@ -136,7 +136,7 @@ void TestProductTable::missingFileFails() {
 
 void TestProductTable::directoryIsRefused() {
     QTemporaryDir dir;
-    QVERIFY_THROWS_EXCEPTION(EInOutError, ReadProductTable(dir.path().toStdString(), "x"));
+    QVERIFY_THROWS_EXCEPTION(FileError, ReadProductTable(dir.path().toStdString(), "x"));
 }
 
 QTEST_APPLESS_MAIN(TestProductTable)

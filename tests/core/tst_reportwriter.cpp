@@ -1,6 +1,6 @@
 #include "core/database.h"
 #include "core/fields.h"
-#include "core/inouterror.h"
+#include "core/fileerror.h"
 #include "core/reportfile.h"
 #include "core/reportwriter.h"
 #include "core/searchengine.h"
@@ -141,7 +141,7 @@ QString SaveReport(const std::string& path, ReportOpenMode mode, size_t rows) {
         WriteReport(file, {"d", "t", "x", int32_t(rows)},
                     {Sample().names.lines, hits, Names(), ProductSelection(Names().size())});
         file.commit();
-    } catch (const EInOutError& e) {
+    } catch (const FileError& e) {
         return e.what();
     }
     return {};

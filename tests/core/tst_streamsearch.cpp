@@ -1,7 +1,7 @@
 #include "shared_linesof.h"
 
 #include "core/databaselines.h"
-#include "core/inouterror.h"
+#include "core/fileerror.h"
 #include "core/searchengine.h"
 #include "core/streamsearch.h"
 #include "core/utf8.h"
@@ -219,7 +219,7 @@ void TestStreamSearch::readsFilesAndNamesThemOnFailure() {
         try {
             FileByteSource missing(bad.toStdString());
             QFAIL("opened");
-        } catch (const EInOutError& e) {
+        } catch (const FileError& e) {
             QCOMPARE(QString::fromStdString(e.path()), bad);
         }
     }

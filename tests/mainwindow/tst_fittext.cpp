@@ -1,5 +1,5 @@
 #include "mainwindow/fittext.h"
-#include "mainwindow/reportgriddelegate.h"
+#include "mainwindow/resultsdelegate.h"
 
 #include <QFontMetrics>
 #include <QTest>
@@ -56,7 +56,7 @@ void TestFitText::exactWidthIsCut() {
 void TestFitText::markers_data() {
     QTest::addColumn<QByteArray>("field");
     QTest::addColumn<int>("marker");
-    using M = ReportGridDelegate::Marker;
+    using M = ResultsDelegate::Marker;
     QTest::newRow("no virus") << QByteArray("NO_VIRUS") << int(M::NoVirus);
     QTest::newRow("lower case") << QByteArray("no_virus") << int(M::NoVirus);
     QTest::newRow("longer") << QByteArray("NO_VIRUS.A") << int(M::None);
@@ -69,7 +69,7 @@ void TestFitText::markers_data() {
 void TestFitText::markers() {
     QFETCH(QByteArray, field);
     QFETCH(int, marker);
-    QCOMPARE(int(ReportGridDelegate::MarkerFor(field.toStdString())), marker);
+    QCOMPARE(int(ResultsDelegate::MarkerFor(field.toStdString())), marker);
 }
 
 QTEST_MAIN(TestFitText)

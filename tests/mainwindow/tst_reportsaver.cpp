@@ -4,7 +4,7 @@
 #include "core/reportwriter.h"
 #include "core/searchengine.h"
 #include "mainwindow/reportsaver.h"
-#include "mainwindow/tsaveform.h"
+#include "mainwindow/saveprogresswindow.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
 
@@ -128,7 +128,7 @@ void TestReportSaver::initTestCase() {
 
 void TestReportSaver::init() {
     mainWindow_ = std::make_unique<QWidget>();
-    mainWindow_->setObjectName(QStringLiteral("TMainForm"));
+    mainWindow_->setObjectName(QStringLiteral("MainWindow"));
     mainWindow_->resize(630, 476);
     mainWindow_->show();
     dir_ = std::make_unique<QTemporaryDir>();
@@ -221,7 +221,7 @@ void TestReportSaver::existingFile() {
     const QString path = dir_->filePath(QStringLiteral("existing.nrp"));
     WriteAll(path, kOldReport);
     FileDialog::presetAnswers({path});
-    ModalDriver driver(QStringLiteral("TLogForm"), button);
+    ModalDriver driver(QStringLiteral("ExistingReportDialog"), button);
 
     const QDateTime before = QDateTime::currentDateTime();
     SaveResults(mainWindow_.get(), input(hits_));
@@ -278,7 +278,7 @@ void TestReportSaver::progressWindowWhileWriting() {
     bool mainWindowClosed = false;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        auto* form = mainWindow_->findChild<TSaveForm*>();
+        auto* form = mainWindow_->findChild<SaveProgressWindow*>();
         if (!form || !form->isVisible()) {
             return;
         }
@@ -304,7 +304,7 @@ void TestReportSaver::progressWindowWhileWriting() {
     QVERIFY(progress.last() > progress.first());
     QVERIFY(progress.last() < 100);
 
-    QVERIFY(!mainWindow_->findChild<TSaveForm*>());
+    QVERIFY(!mainWindow_->findChild<SaveProgressWindow*>());
     QVERIFY(mainWindow_->isEnabled());
     QVERIFY(mainWindow_->isVisible());
     QVERIFY(!QApplication::overrideCursor());
@@ -334,7 +334,7 @@ void TestReportSaver::errorsLeaveTheWindowUsable() {
     const QString fullPath = path.startsWith('/') ? path : dir_->filePath(path);
     FileDialog::presetAnswers({fullPath});
     MessageBox::presetAnswers({MessageBox::Ok});
-    ModalDriver driver(button.isEmpty() ? QString() : QStringLiteral("TLogForm"), button);
+    ModalDriver driver(button.isEmpty() ? QString() : QStringLiteral("ExistingReportDialog"), button);
     const qsizetype openBefore = OpenDescriptorCount();
 
     SaveResults(mainWindow_.get(), input(hits_));
@@ -347,7 +347,7 @@ void TestReportSaver::errorsLeaveTheWindowUsable() {
         QCOMPARE(MessageBox::shown().first().text, message);
     }
     QVERIFY(mainWindow_->isEnabled());
-    QVERIFY(!mainWindow_->findChild<TSaveForm*>());
+    QVERIFY(!mainWindow_->findChild<SaveProgressWindow*>());
     QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(OpenDescriptorCount(), openBefore);
 }

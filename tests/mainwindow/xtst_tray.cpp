@@ -1,8 +1,8 @@
-#include "shared_mainformfixture.h"
+#include "shared_mainwindowfixture.h"
 
-#include "controls/tnotifyicon.h"
-#include "dialogs/toptionform.h"
-#include "mainwindow/tmainform.h"
+#include "controls/trayicon.h"
+#include "dialogs/optionsdialog.h"
+#include "mainwindow/mainwindow.h"
 #include "platform/messagebox.h"
 
 #include <QCheckBox>
@@ -37,11 +37,11 @@ void TestTray::cleanupTestCase() {
 }
 
 void TestTray::minimisingFollowsTheOption() {
-    MainFormFixture fixture;
+    MainWindowFixture fixture;
     QVERIFY(fixture.isValid());
     fixture.writeSettings(fixture.dataDir());
     MessageBox::setAutoAnswer(true);
-    TMainForm form;
+    MainWindow form;
     form.FormCreate();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 

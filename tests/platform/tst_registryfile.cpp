@@ -8,7 +8,7 @@
 
 #include <limits>
 
-using nomix::ERegistryError;
+using nomix::RegistryError;
 using nomix::Registry;
 using nomix::RegistryFile;
 
@@ -39,7 +39,7 @@ QString ReadV(RegistryFile& registry, bool asInteger) {
     try {
         return asInteger ? QString::number(registry.readInteger("V"))
                          : QString::fromStdString(registry.readString("V"));
-    } catch (const ERegistryError& error) {
+    } catch (const RegistryError& error) {
         return QString::fromUtf8(error.what());
     }
 }
@@ -56,7 +56,7 @@ class InterruptedRegistryFile : public RegistryFile {
     void commitTemporaryFile(const std::string& temporary, const std::string&) override {
         temporaryPath = QString::fromStdString(temporary);
         if (renameFails_) {
-            throw ERegistryError("rename refused");
+            throw RegistryError("rename refused");
         }
     }
 
@@ -227,9 +227,9 @@ class TestRegistryFile : public QObject {
         if (spoiledAfterOpen) {
             registry.writeString("DataPath", "/");
             WriteBytes(filePath(), content);
-            QVERIFY_THROWS_EXCEPTION(ERegistryError, registry.closeKey());
+            QVERIFY_THROWS_EXCEPTION(RegistryError, registry.closeKey());
         } else {
-            QVERIFY_THROWS_EXCEPTION(ERegistryError, registry.writeString("DataPath", "/"));
+            QVERIFY_THROWS_EXCEPTION(RegistryError, registry.writeString("DataPath", "/"));
         }
         QCOMPARE(ReadBytes(filePath()), content);
         QCOMPARE(QDir(configHome_.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
@@ -250,7 +250,7 @@ class TestRegistryFile : public QObject {
         registry.openKey(kKey);
         registry.writeString("Keep", "new");
         if (renameFails) {
-            QVERIFY_THROWS_EXCEPTION(ERegistryError, registry.closeKey());
+            QVERIFY_THROWS_EXCEPTION(RegistryError, registry.closeKey());
             QVERIFY(!QFile::exists(registry.temporaryPath));
         } else {
             registry.closeKey();

@@ -88,7 +88,7 @@ class KilledRegistryFile : public RegistryFile {
   protected:
     void commitTemporaryFile(const std::string& temporary, const std::string& target) override {
         if (++replacements_ == killedAt_) {
-            throw nomix::ERegistryError("killed");
+            throw nomix::RegistryError("killed");
         }
         RegistryFile::commitTemporaryFile(temporary, target);
     }
@@ -200,7 +200,7 @@ class TestSettingsSave : public QObject {
         try {
             KilledRegistryFile registry(path, killedAt);
             nomix::SaveSettings(registry, version('B'), true);
-        } catch (const nomix::ERegistryError&) {
+        } catch (const nomix::RegistryError&) {
         }
         StoredSettings loaded;
         RegistryFile registry(path);
@@ -274,7 +274,7 @@ class TestSettingsSave : public QObject {
             try {
                 RegistryFile registry(path);
                 nomix::SaveSettings(registry, version('B'), true);
-            } catch (const nomix::ERegistryError& error) {
+            } catch (const nomix::RegistryError& error) {
                 message = error.what();
             }
             const bool written = ::write(pipeEnds[1], message.data(), message.size()) ==

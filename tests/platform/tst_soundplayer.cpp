@@ -1,4 +1,4 @@
-#include "platform/esounderror.h"
+#include "platform/sounderror.h"
 #include "platform/soundplayer.h"
 #include "soundplayer_audio.h"
 
@@ -86,7 +86,7 @@ void TestSoundPlayer::refusesWhatIsNotAPlayableWave_data() {
 
 void TestSoundPlayer::refusesWhatIsNotAPlayableWave() {
     QFETCH(QByteArray, image);
-    QVERIFY_THROWS_EXCEPTION(ESoundError, player_.playWave(image));
+    QVERIFY_THROWS_EXCEPTION(SoundError, player_.playWave(image));
     QVERIFY(!player_.lastError().isEmpty());
     // A refused clip leaves the device usable.
     player_.playWave(sineWave(100));
@@ -191,7 +191,7 @@ void TestSoundPlayer::unloadableMusicIsReported() {
     if (fileName != "ABOUT.MID") {
         QVERIFY(writeFile(path, content));
     }
-    QVERIFY_THROWS_EXCEPTION(ESoundError, player_.openMusic(path));
+    QVERIFY_THROWS_EXCEPTION(SoundError, player_.openMusic(path));
     QVERIFY(!player_.lastError().isEmpty());
     QVERIFY(!player_.playMusic());
     QVERIFY(!player_.isMusicPlaying());
@@ -200,10 +200,10 @@ void TestSoundPlayer::unloadableMusicIsReported() {
 void TestSoundPlayer::missingDeviceFailsCatchably() {
     qputenv("SDL_AUDIODRIVER", "no-such-audio-driver");
     player_.shutdown();
-    QVERIFY_THROWS_EXCEPTION(ESoundError, player_.playWave(sineWave(100)));
+    QVERIFY_THROWS_EXCEPTION(SoundError, player_.playWave(sineWave(100)));
     const QString reason = player_.lastError();
     QVERIFY(!reason.isEmpty());
-    QVERIFY_THROWS_EXCEPTION(ESoundError, player_.openMusic(writeMidi(100)));
+    QVERIFY_THROWS_EXCEPTION(SoundError, player_.openMusic(writeMidi(100)));
     QCOMPARE(player_.lastError(), reason);
     QVERIFY(!player_.isWavePlaying());
     QVERIFY(!player_.isMusicPlaying());

@@ -1,0 +1,7 @@
+#include "ledcounter.h"
+
+namespace nomix {
+
+LedCounter::LedCounter(QWidget* parent) : LedDisplay(parent) {}
+
+} // namespace nomix

@@ -1,7 +1,0 @@
-#include "tledlabel.h"
-
-namespace nomix {
-
-TLEDLabel::TLEDLabel(QWidget* parent) : TLEDGadget(parent) {}
-
-} // namespace nomix

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QString>
+#include <QTimer>
+
+class QFrame;
+class QPushButton;
+
+namespace nomix {
+class Marquee;
+class EmbossedLabel;
+class TiledBackground;
+} // namespace nomix
+
+// "About Nomix95": scrolls the banner and the credits, shows the program's
+// name on a paper texture and, unless sounds are disabled, plays the music
+// file in a loop while it is open. Made for one showing and destroyed after
+// it. Costs a small window, a marquee bitmap of all credit lines (about
+// 400 x 700 pixels) while shown and, with music, the MIDI synthesiser of the
+// sound player with its sound font until the box closes.
+class AboutDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // A play that ends sooner than this is not started again: an empty or
+    // broken piece would otherwise restart without pause.
+    static constexpr int kShortestRepeatedPlayMs = 1000;
+
+    // `musicPath` is the MIDI file to play while the box is shown; a missing
+    // file means no music and no message. With `soundsDisabled` the sound
+    // player is never touched.
+    AboutDialog(QWidget* parent, const QString& musicPath, bool soundsDisabled);
+    ~AboutDialog() override;
+
+    // The music file beside the program.
+    static QString DefaultMusicPath();
+
+    // Opens the box modally, centred over `mainWindow`, with the music beside
+    // the program, and destroys it when it closes. `soundsDisabled` is the
+    // options dialog's "D&isable sounds".
+    static void ShowAbout(QWidget* mainWindow, bool soundsDisabled);
+
+    // True from a successful start of the piece until it ends without being
+    // restarted, or the box closes.
+    bool MusicPlaying() const { return musicPlaying_; }
+
+    // The synthesiser takes about two seconds to end even an empty piece, so
+    // tests raise the limit to see a too-short play left unrepeated.
+    void SetShortestRepeatedPlayMs(int milliseconds) { shortestRepeatedPlayMs_ = milliseconds; }
+
+    QFrame* Panel1;
+    QFrame* Panel2;
+    nomix::Marquee* Marquee1;
+    nomix::TiledBackground* TiledBitmap1;
+    nomix::EmbossedLabel* rhLabel3D1;
+    nomix::EmbossedLabel* rhLabel3D2;
+    QPushButton* CloseButton;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    void buildPanels();
+    void buildMarquee();
+    void buildCaptions();
+    void FormActivate();
+    void MediaPlayer1Notify();
+    void StartMusic();
+    void PlayMusic();
+    void StopMusic();
+
+    QString musicPath_;
+    bool soundsDisabled_;
+    // Starts the box's show-time work once the box is on screen, at most once
+    // per showing, whatever activations follow.
+    QTimer activation_;
+    bool musicLoaded_ = false;
+    bool musicPlaying_ = false;
+    int shortestRepeatedPlayMs_ = kShortestRepeatedPlayMs;
+    QElapsedTimer playClock_;
+    QMetaObject::Connection musicFinished_;
+};

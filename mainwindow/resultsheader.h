@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QHeaderView>
+
+namespace nomix {
+
+class ResultsViewState;
+
+// The grid's header row: the products' entries, selected products in white
+// bold on red, others in black on the button colour, each title cut to fit.
+// A title that does not fit shows in full in a plain tool tip above the grid.
+class ResultsHeader : public QHeaderView {
+    Q_OBJECT
+
+  public:
+    ResultsHeader(const ResultsViewState* host, QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    // The full title to show for a header hint at `pos` (viewport
+    // coordinates), or an empty text when the title fits with room to spare.
+    // `cellRect` receives the header cell the hint belongs to.
+    QString hintTitleAt(const QPoint& pos, QRect* cellRect) const;
+
+  protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    bool viewportEvent(QEvent* event) override;
+
+  private:
+    const ResultsViewState* host_;
+};
+
+} // namespace nomix

@@ -1,0 +1,94 @@
+#include "splashscreen.h"
+
+#include "pictures.h"
+
+#include "controls/embossedlabel.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+namespace nomix {
+
+namespace {
+const QColor kPictureBackground(0xFF, 0xFF, 0xE1); // colour 14811135
+}
+
+SplashScreen::SplashScreen(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("SplashForm"));
+    setFixedSize(387, 219);
+
+    auto* outer = new QFrame(this);
+    outer->setObjectName(QStringLiteral("OuterPanel"));
+    outer->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    outer->setLineWidth(2);
+    outer->setGeometry(0, 0, 387, 219);
+    auto* inner = new QFrame(outer);
+    inner->setObjectName(QStringLiteral("InnerPanel"));
+    inner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    inner->setGeometry(8, 8, 371, 203);
+
+    auto* title = new EmbossedLabel(QStringLiteral("Nomix95 1.1"), inner);
+    title->setObjectName(QStringLiteral("TitleLabel"));
+    title->setStyle3D(tsShadowed);
+    title->setShadowOffset(3);
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPixelSize(40);
+    titleFont.setBold(true);
+    titleFont.setItalic(true);
+    title->setFont(titleFont);
+    title->setGeometry(12, 10, 260, 56);
+
+    auto* platformLine = new QLabel(QStringLiteral("  for Windows 95/NT 4.0 "), inner);
+    platformLine->setObjectName(QStringLiteral("PlatformLabel"));
+    platformLine->setAutoFillBackground(true);
+    QPalette pal = platformLine->palette();
+    pal.setColor(QPalette::Window, QColor(0, 0, 128));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    platformLine->setPalette(pal);
+    platformLine->setGeometry(14, 72, 230, 20);
+
+    auto* author = new QLabel(QStringLiteral("Written by the Nomix95 developers"), inner);
+    author->setObjectName(QStringLiteral("AuthorLabel"));
+    author->setGeometry(14, 110, 250, 18);
+    auto* maker = new QLabel(QStringLiteral("A free tool for malware analysts\n"
+                                            "Comments and data: see the README"),
+                             inner);
+    maker->setObjectName(QStringLiteral("MakerLabel"));
+    maker->setGeometry(14, 140, 250, 40);
+
+    auto* picturePanel = new QFrame(inner);
+    picturePanel->setObjectName(QStringLiteral("PicturePanel"));
+    picturePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picturePanel->setAutoFillBackground(true);
+    QPalette panelPalette = picturePanel->palette();
+    panelPalette.setColor(QPalette::Window, kPictureBackground);
+    picturePanel->setPalette(panelPalette);
+    picturePanel->setGeometry(280, 40, 80, 80);
+    picture_ = new QLabel(picturePanel);
+    picture_->setObjectName(QStringLiteral("SplashImage"));
+    picture_->setGeometry(8, 8, 64, 64);
+    recolourPicture();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->geometry().center() - rect().center());
+    }
+}
+
+bool SplashScreen::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        recolourPicture();
+    }
+    return QWidget::event(event);
+}
+
+void SplashScreen::recolourPicture() {
+    QImage image = Pictures::FindDocument();
+    ReplaceImageColor(image, kPictureBackground, Pictures::kWhite);
+    picture_->setPixmap(QPixmap::fromImage(image));
+}
+
+} // namespace nomix

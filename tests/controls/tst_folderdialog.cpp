@@ -1,0 +1,314 @@
+#include "controls/folderdialogerror.h"
+#include "controls/folderdialog.h"
+#include "platform/filedialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+using nomix::FolderDialogError;
+using nomix::FileDialog;
+using nomix::TBrowseFlags;
+using nomix::BrowseMessage;
+using nomix::OpenFlags;
+using nomix::RootFlags;
+using nomix::FolderDialog;
+
+namespace {
+
+// Runs `whileOpen` on the real folder dialog once it is on screen and
+// rejects it if `whileOpen` left it open. If no dialog turns up, the guard
+// closes whatever modal window there is, so the test fails instead of
+// hanging.
+class LiveDialog {
+  public:
+    explicit LiveDialog(std::function<void(QFileDialog*)> whileOpen)
+        : whileOpen_(std::move(whileOpen)) {
+        poll_.setInterval(20);
+        QObject::connect(&poll_, &QTimer::timeout, [this] { look(); });
+        poll_.start();
+        guard_.setSingleShot(true);
+        QObject::connect(&guard_, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+        });
+        guard_.start(10000);
+    }
+
+    bool seen() const { return seen_; }
+
+  private:
+    void look() {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) {
+            return;
+        }
+        poll_.stop();
+        seen_ = true;
+        whileOpen_(dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    }
+
+    std::function<void(QFileDialog*)> whileOpen_;
+    QTimer poll_;
+    QTimer guard_;
+    bool seen_ = false;
+};
+
+} // namespace
+
+class TestFolderDialog : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+
+    void pickedFolderIsKept_data();
+    void pickedFolderIsKept();
+    void cancelEmptiesEarlierResults();
+    void dialogIsAskedFor_data();
+    void dialogIsAskedFor();
+    void missingSpecialFolderFails_data();
+    void missingSpecialFolderFails();
+    void missingSpecialFolderGoesToOnError();
+
+    void liveDialogShowsStatusAndCentres();
+    void liveDialogKeepsInsideRoot();
+    void liveDialogReturnsChosenFolder();
+
+  private:
+    QTemporaryDir home_;
+    QString documents_;
+};
+
+// A home of our own, so the special folders are known and exist.
+void TestFolderDialog::initTestCase() {
+    QVERIFY(home_.isValid());
+    qputenv("HOME", home_.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home_.filePath(QStringLiteral(".config")).toLocal8Bit());
+    documents_ = home_.filePath(QStringLiteral("Documents"));
+    QVERIFY(QDir().mkpath(documents_ + QStringLiteral("/Samples/2015")));
+    QVERIFY(QDir().mkpath(home_.filePath(QStringLiteral("Elsewhere"))));
+    QCOMPARE(FolderDialog::SpecialFolderPath(nomix::rfPersonal), documents_);
+}
+
+void TestFolderDialog::init() {
+    FileDialog::presetAnswers({});
+    FileDialog::clearAsked();
+}
+
+void TestFolderDialog::pickedFolderIsKept_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("displayName");
+    QTest::newRow("folder") << "/srv/nomix/data"
+                            << "data";
+    QTest::newRow("trailing slash") << "/srv/nomix/data/"
+                                    << "data";
+    QTest::newRow("file-system root") << "/"
+                                      << "/";
+}
+
+void TestFolderDialog::pickedFolderIsKept() {
+    QFETCH(QString, answer);
+    QFETCH(QString, displayName);
+    FolderDialog browse;
+    QSignalSpy returned(&browse, &FolderDialog::OnReturn);
+    FileDialog::presetAnswers({answer});
+    QVERIFY(browse.Execute());
+    QCOMPARE(browse.SelectedPath(), answer);
+    QCOMPARE(browse.DisplayName(), displayName);
+    QCOMPARE(returned.count(), 1);
+    QCOMPARE(returned.first().first().toString(), answer);
+}
+
+void TestFolderDialog::cancelEmptiesEarlierResults() {
+    FolderDialog browse;
+    QSignalSpy returned(&browse, &FolderDialog::OnReturn);
+    FileDialog::presetAnswers({QStringLiteral("/srv/nomix"), QString()});
+    QVERIFY(browse.Execute());
+    QVERIFY(!browse.Execute());
+    QVERIFY(browse.SelectedPath().isEmpty());
+    QVERIFY(browse.DisplayName().isEmpty());
+    QCOMPARE(returned.count(), 1);
+}
+
+void TestFolderDialog::dialogIsAskedFor_data() {
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("openFolder");
+    QTest::addColumn<QString>("openPath");
+    QTest::addColumn<int>("root");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("startFolder");
+
+    const int preferences = nomix::bfReturnOnlyFSDirs | nomix::bfStatusText;
+    const QString status = QStringLiteral("Please, select a folder");
+    const QString samples = QStringLiteral("Documents/Samples");
+    QTest::newRow("preferences page, existing path")
+        << preferences << "" << status << int(nomix::ofPath) << samples << int(nomix::rfDesktop)
+        << status << samples;
+    QTest::newRow("path that does not exist")
+        << preferences << "" << status << int(nomix::ofPath) << "Documents/Gone"
+        << int(nomix::rfDesktop) << status << "";
+    QTest::newRow("status without its flag")
+        << int(nomix::bfReturnOnlyFSDirs) << "" << status << int(nomix::ofNone) << ""
+        << int(nomix::rfDesktop) << ""
+        << "";
+    QTest::newRow("title and status")
+        << preferences << "Database folder" << status << int(nomix::ofNone) << ""
+        << int(nomix::rfDesktop) << "Database folder - Please, select a folder"
+        << "";
+    QTest::newRow("path outside the root")
+        << 0 << ""
+        << "" << int(nomix::ofPath) << "Elsewhere" << int(nomix::rfPersonal) << ""
+        << "Documents";
+}
+
+// Paths in the table are relative to the test's home folder.
+void TestFolderDialog::dialogIsAskedFor() {
+    QFETCH(int, flags);
+    QFETCH(QString, title);
+    QFETCH(QString, status);
+    QFETCH(int, openFolder);
+    QFETCH(QString, openPath);
+    QFETCH(int, root);
+    QFETCH(QString, caption);
+    QFETCH(QString, startFolder);
+
+    FolderDialog browse;
+    browse.SetBrowseFlags(TBrowseFlags(flags));
+    browse.SetTitle(title);
+    browse.SetStatusText(status);
+    browse.SetOpenFolder(static_cast<OpenFlags>(openFolder));
+    browse.SetOpenFolderPath(openPath.isEmpty() ? QString() : home_.filePath(openPath));
+    browse.SetRootFolder(static_cast<RootFlags>(root));
+    FileDialog::presetAnswers({QString()});
+    QVERIFY(!browse.Execute());
+
+    QCOMPARE(FileDialog::asked().size(), 1);
+    QCOMPARE(FileDialog::asked().first().caption, caption);
+    QCOMPARE(FileDialog::asked().first().dir,
+             startFolder.isEmpty() ? QString() : home_.filePath(startFolder));
+}
+
+void TestFolderDialog::missingSpecialFolderFails_data() {
+    QTest::addColumn<int>("root");
+    QTest::addColumn<int>("openFolder");
+    QTest::newRow("root the desktop does not have") << int(nomix::rfPrinters) << int(nomix::ofNone);
+    QTest::newRow("open folder the desktop does not have")
+        << int(nomix::rfDesktop) << int(nomix::ofNetwork);
+}
+
+void TestFolderDialog::missingSpecialFolderFails() {
+    QFETCH(int, root);
+    QFETCH(int, openFolder);
+    FolderDialog browse;
+    browse.SetRootFolder(static_cast<RootFlags>(root));
+    browse.SetOpenFolder(static_cast<OpenFlags>(openFolder));
+    FileDialog::presetAnswers({QStringLiteral("/srv")});
+    try {
+        browse.Execute();
+        QFAIL("a missing special folder was not reported");
+    } catch (const FolderDialogError& error) {
+        QCOMPARE(error.Code(), 1);
+        QCOMPARE(QString::fromStdString(error.what()),
+                 QStringLiteral("OLE function call failed. HResult is 0x80004005. "
+                                "GetLastError is 0x2"));
+    }
+    QVERIFY(FileDialog::asked().isEmpty());
+}
+
+void TestFolderDialog::missingSpecialFolderGoesToOnError() {
+    FolderDialog browse;
+    FileDialog::presetAnswers({QStringLiteral("/srv"), QString()});
+    QVERIFY(browse.Execute());
+    QSignalSpy errors(&browse, &FolderDialog::OnError);
+    browse.SetRootFolder(nomix::rfNetwork);
+    QVERIFY(!browse.Execute());
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.first().first().toInt(), 1);
+    // Nothing was asked, so the earlier answer stays.
+    QCOMPARE(browse.SelectedPath(), QStringLiteral("/srv"));
+    QCOMPARE(FileDialog::asked().size(), 1);
+}
+
+void TestFolderDialog::liveDialogShowsStatusAndCentres() {
+    FolderDialog browse;
+    browse.SetBrowseFlags(nomix::bfReturnOnlyFSDirs | nomix::bfStatusText);
+    browse.SetStatusText(QStringLiteral("Please, select a folder"));
+    browse.SetOpenFolder(nomix::ofPath);
+    browse.SetOpenFolderPath(documents_);
+    // The dialog lives only while it is open: look at it during the event.
+    QList<int> createdMessages;
+    bool createdForDialog = false;
+    connect(&browse, &FolderDialog::OnCreate, this, [&](const BrowseMessage& message) {
+        createdMessages.append(message.Msg);
+        createdForDialog = qobject_cast<QFileDialog*>(message.Wnd) != nullptr;
+    });
+
+    QString title;
+    QString directory;
+    QPoint centreOffset;
+    LiveDialog live([&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        directory = dialog->directory().absolutePath();
+        const QRect screen = dialog->screen()->geometry();
+        centreOffset = dialog->frameGeometry().center() - screen.center();
+    });
+    QVERIFY(!browse.Execute());
+    QVERIFY(live.seen());
+    QCOMPARE(title, QStringLiteral("Please, select a folder"));
+    QCOMPARE(directory, documents_);
+    QVERIFY2(qAbs(centreOffset.x()) <= 1 && qAbs(centreOffset.y()) <= 1,
+             qPrintable(QStringLiteral("%1,%2").arg(centreOffset.x()).arg(centreOffset.y())));
+    QCOMPARE(createdMessages, QList<int>{BrowseMessage::Initialized});
+    QVERIFY(createdForDialog);
+}
+
+void TestFolderDialog::liveDialogKeepsInsideRoot() {
+    FolderDialog browse;
+    browse.SetRootFolder(nomix::rfPersonal);
+    QString directory;
+    QString startDirectory;
+    LiveDialog live([&](QFileDialog* dialog) {
+        startDirectory = dialog->directory().absolutePath();
+        auto* up = dialog->findChild<QToolButton*>(QStringLiteral("toParentButton"));
+        QVERIFY(up);
+        up->click(); // the user tries to climb out of the root
+        directory = dialog->directory().absolutePath();
+    });
+    browse.Execute();
+    QVERIFY(live.seen());
+    QCOMPARE(startDirectory, documents_);
+    QCOMPARE(directory, documents_);
+}
+
+void TestFolderDialog::liveDialogReturnsChosenFolder() {
+    FolderDialog browse;
+    const QString chosen = documents_ + QStringLiteral("/Samples");
+    LiveDialog live([&](QFileDialog* dialog) {
+        dialog->setDirectory(chosen);
+        // The user presses the dialog's Choose button.
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QVERIFY(browse.Execute());
+    QVERIFY(live.seen());
+    QCOMPARE(QDir::cleanPath(browse.SelectedPath()), chosen);
+    QCOMPARE(browse.DisplayName(), QStringLiteral("Samples"));
+}
+
+QTEST_MAIN(TestFolderDialog)
+#include "tst_folderdialog.moc"
