@@ -24,7 +24,8 @@
 #include "core/reportfile.h"
 #include "core/reportwriter.h"
 #include "core/searchengine.h"
-#include "dialogs/optionsdialog.h"
+#include "mainwindow/searchcontroller.h"
+#include "platform/settings.h"
 #include "mainwindow/resultsmodel.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/resultsview.h"
@@ -131,19 +132,23 @@ class Window {
         qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
         writeSettings(dbDir);
         MessageBox::setAutoAnswer(true);
-        form_.FormCreate();
-        if (!form_.DatabaseLoaded) {
+        form_.start();
+        if (!results()->databaseLoaded()) {
             throw std::runtime_error("the main window did not load " + dbDir.toStdString());
         }
         settle();
     }
 
+    ResultsView* grid() const { return form_.findChild<ResultsView*>("resultsView"); }
+    ResultsModel* results() const { return grid()->resultsModel(); }
+    int hitCount() const { return form_.findChild<SearchController*>()->hitCount(); }
+
     void setSearch(const QString& text, int speedPosition) {
-        form_.SearchBox->setEditText(text);
-        form_.SpeedTrackBar->setValue(speedPosition);
+        form_.findChild<QComboBox*>("searchBox")->setEditText(text);
+        form_.findChild<QSlider*>("speedTrackBar")->setValue(speedPosition);
         const bool background = speedPosition <= 1;
-        if (form_.OptionForm->BackgroundCheck->isChecked() != background ||
-            form_.OptionForm->CounterCheck->isChecked()) {
+        const Settings* settings = form_.findChild<Settings*>();
+        if (settings->searchInBackground() != background || settings->updateItemCounter()) {
             throw std::runtime_error("the speed bar did not set the search options");
         }
     }
@@ -180,8 +185,8 @@ void benchBackground(const QString& dbDir, const QString& text, int runs) {
     const auto searchAt = [&window, &form, &text](int speedPosition) {
         window.setSearch(text, speedPosition);
         settle();
-        const double seconds = secondsOf([&form] { form.SearchButtonClick(); });
-        if (!form.SearchFinished || form.HitCount == 0) {
+        const double seconds = secondsOf([&form] { form.startSearch(); });
+        if (window.results()->searchRunning() || window.hitCount() == 0) {
             throw std::runtime_error("the search did not finish with hits");
         }
         return seconds;
@@ -190,7 +195,7 @@ void benchBackground(const QString& dbDir, const QString& text, int runs) {
     rounds.addTimed("background", [&searchAt] { return searchAt(kBackgroundPosition); });
     rounds.addTimed("foreground", [&searchAt] { return searchAt(kForegroundPosition); });
     rounds.run(runs);
-    std::printf("hits %d\n", form.HitCount);
+    std::printf("hits %d\n", window.hitCount());
 }
 
 // What a bare table needs: a row count, a column count and a text per cell.
@@ -224,23 +229,23 @@ void benchGrid(const QString& dbDir, const QString& text, int runs) {
     Window window(dbDir);
     MainWindow& form = window.form();
     window.setSearch(text, kForegroundPosition);
-    ResultsView* grid = form.ReportGrid;
+    ResultsView* grid = window.grid();
 
     // The grid's rows change last of all in a search: the result list is
     // complete when its model starts to reset.
     double resetAt = 0;
     PaintWatch gridWatch(grid->viewport());
-    QObject::connect(grid->gridModel(), &QAbstractItemModel::modelAboutToBeReset, [&] {
+    QObject::connect(grid->resultsModel(), &QAbstractItemModel::modelAboutToBeReset, [&] {
         resetAt = cpuSeconds();
         gridWatch.painted = false;
     });
 
-    BareModel bareModel(grid->gridModel()->columnCount());
+    BareModel bareModel(grid->resultsModel()->columnCount());
     QTableView bare;
     bare.setModel(&bareModel);
     bare.verticalHeader()->hide();
     bare.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    bare.verticalHeader()->setDefaultSectionSize(ResultsView::kDefaultRowHeight);
+    bare.verticalHeader()->setDefaultSectionSize(ResultsView::kRowHeight);
     bare.horizontalHeader()->setDefaultSectionSize(grid->columnWidth(0));
     bare.resize(grid->size());
     bare.show();
@@ -251,7 +256,7 @@ void benchGrid(const QString& dbDir, const QString& text, int runs) {
     Rounds rounds;
     rounds.addTimed("grid", [&] {
         settle();
-        form.SearchButtonClick();
+        form.startSearch();
         rows = grid->model()->rowCount();
         return cpuSecondsAtPaint(gridWatch) - resetAt;
     });
@@ -265,7 +270,7 @@ void benchGrid(const QString& dbDir, const QString& text, int runs) {
     });
     rounds.run(runs);
     std::printf("rows %d\n", rows);
-    std::printf("hits %d\n", form.HitCount);
+    std::printf("hits %d\n", window.hitCount());
 }
 
 // Every step-th hit, so the report's rows spread over the whole database.

@@ -1,10 +1,10 @@
 #include "optionsdialog.h"
 
-#include "dialoghelp.h"
-#include "optionschanged.h"
-#include "platform/messagebox.h"
-#include "platform/staynormalfilter.h"
 #include "contexthelpmenu.h"
+#include "dialoghelp.h"
+#include "platform/messagebox.h"
+#include "platform/settings.h"
+#include "platform/staynormalfilter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace nomix {
+
 namespace {
 
 constexpr int kClientWidth = 432;
@@ -27,14 +29,14 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kHelpTopic = 34;
 
-QFont DialogFont() {
+QFont dialogFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(13);
     return font;
 }
 
 // Two columns of check boxes; the right one takes any room to spare.
-QGridLayout* CheckBoxGrid(QGroupBox* group) {
+QGridLayout* checkBoxGrid(QGroupBox* group) {
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(12, 4, 12, 6);
     grid->setVerticalSpacing(6);
@@ -45,279 +47,269 @@ QGridLayout* CheckBoxGrid(QGroupBox* group) {
 
 } // namespace
 
-OptionsDialog::OptionsDialog(QWidget* parent)
-    : QDialog(parent), helpPopup_(new ContextHelpMenu(this)) {
-    setObjectName(QStringLiteral("OptionForm"));
+OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_helpMenu(new ContextHelpMenu(this)) {
+    setObjectName(QStringLiteral("optionsDialog"));
     setWindowTitle(QStringLiteral("Options"));
     // A title bar without buttons: the dialog closes only through its own
     // buttons and Esc.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFont(DialogFont());
+    setFont(dialogFont());
     // Modal to the main window only: the help it opens is a window of its own
     // that the user must be able to read and scroll while this one is open.
     setWindowModality(Qt::WindowModal);
-    nomix::StayNormalFilter::install(this);
+    StayNormalFilter::install(this);
 
     buildDisplayGroup();
     buildEnvironmentGroup();
     buildSearchGroup();
-    buildPage();
-    buildButtons();
-    connectNotifications();
+    buildButtons(buildPage());
     alignRightColumns();
 
     const QSize needed = sizeHint();
     setFixedSize(qMax(kClientWidth, needed.width()), qMax(kClientHeight, needed.height()));
 }
 
-QCheckBox* OptionsDialog::addCheckBox(QWidget* group, const char* name, const QString& caption,
-                                    const QString& hint, int helpContext, bool designState) {
+QCheckBox* OptionsDialog::addOptionBox(QWidget* group, const char* name, const QString& caption,
+                                       const QString& hint, int helpTopic, bool checked,
+                                       Setter setter, ChangedSignal changed) {
     auto* box = new QCheckBox(caption, group);
     box->setObjectName(QLatin1String(name));
     box->setStatusTip(hint);
-    box->setChecked(designState);
+    box->setChecked(checked);
     box->setFocusPolicy(Qt::ClickFocus);
-    helpPopup_->attach(box, helpContext);
+    m_helpMenu->attach(box, helpTopic);
+    connect(box, &QCheckBox::toggled, m_settings, setter);
+    connect(m_settings, changed, box, &QCheckBox::setChecked);
     return box;
 }
 
 void OptionsDialog::buildDisplayGroup() {
-    GroupBox1 = new QGroupBox(QStringLiteral("Display preferences"));
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    ResultCheck = addCheckBox(
-        GroupBox1, "ResultCheck", QStringLiteral("Show &numeric result only"),
-        QStringLiteral("After a search, display only the number of items found"), 35, false);
-    BitmapCheck =
-        addCheckBox(GroupBox1, "BitmapCheck", QStringLiteral("Show &bitmaps"),
-                    QStringLiteral("Show or hide the bitmaps in the grid of results"), 36, true);
-    CounterCheck =
-        addCheckBox(GroupBox1, "CounterCheck", QStringLiteral("&Update items counter"),
-                    QStringLiteral("Update the items counter during the search"), 37, false);
-    BackgroundCheck =
-        addCheckBox(GroupBox1, "BackgroundCheck", QStringLiteral("Search in bac&kground"),
-                    QStringLiteral("Allow to stop the search"), 27, true);
-    ProductCheck = addCheckBox(GroupBox1, "ProductCheck", QStringLiteral("Show &all products"),
-                               QStringLiteral("Show unselected products also"), 25, true);
-    ResultCheck->setFocusPolicy(Qt::StrongFocus);
+    m_displayGroup = new QGroupBox(QStringLiteral("Display preferences"));
+    m_displayGroup->setObjectName(QStringLiteral("displayGroup"));
+    Settings* s = m_settings;
+    QCheckBox* numericOnly = addOptionBox(
+        m_displayGroup, "showNumericResultOnlyBox", QStringLiteral("Show &numeric result only"),
+        QStringLiteral("After a search, display only the number of items found"), 35,
+        s->showNumericResultOnly(), &Settings::setShowNumericResultOnly,
+        &Settings::showNumericResultOnlyChanged);
+    QCheckBox* bitmaps = addOptionBox(
+        m_displayGroup, "showBitmapsBox", QStringLiteral("Show &bitmaps"),
+        QStringLiteral("Show or hide the bitmaps in the grid of results"), 36, s->showBitmaps(),
+        &Settings::setShowBitmaps, &Settings::showBitmapsChanged);
+    QCheckBox* counter = addOptionBox(
+        m_displayGroup, "updateItemCounterBox", QStringLiteral("&Update items counter"),
+        QStringLiteral("Update the items counter during the search"), 37, s->updateItemCounter(),
+        &Settings::setUpdateItemCounter, &Settings::updateItemCounterChanged);
+    QCheckBox* background = addOptionBox(
+        m_displayGroup, "searchInBackgroundBox", QStringLiteral("Search in bac&kground"),
+        QStringLiteral("Allow to stop the search"), 27, s->searchInBackground(),
+        &Settings::setSearchInBackground, &Settings::searchInBackgroundChanged);
+    QCheckBox* allProducts = addOptionBox(
+        m_displayGroup, "showAllProductsBox", QStringLiteral("Show &all products"),
+        QStringLiteral("Show unselected products also"), 25, s->showAllProducts(),
+        &Settings::setShowAllProducts, &Settings::showAllProductsChanged);
+    numericOnly->setFocusPolicy(Qt::StrongFocus);
 
-    QGridLayout* grid = CheckBoxGrid(GroupBox1);
-    grid->addWidget(ResultCheck, 0, 0);
-    grid->addWidget(BitmapCheck, 1, 0);
-    grid->addWidget(CounterCheck, 2, 0);
-    grid->addWidget(BackgroundCheck, 0, 1);
-    grid->addWidget(ProductCheck, 1, 1);
+    QGridLayout* grid = checkBoxGrid(m_displayGroup);
+    grid->addWidget(numericOnly, 0, 0);
+    grid->addWidget(bitmaps, 1, 0);
+    grid->addWidget(counter, 2, 0);
+    grid->addWidget(background, 0, 1);
+    grid->addWidget(allProducts, 1, 1);
 }
 
 void OptionsDialog::buildEnvironmentGroup() {
-    GroupBox2 = new QGroupBox(QStringLiteral("Environment preferences"));
-    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    CheckAlarm = addCheckBox(GroupBox2, "CheckAlarm", QStringLiteral("&Disable update alarm"),
-                             QStringLiteral("Disable the alarm about the update of the database"),
-                             42, false);
-    CheckSounds = addCheckBox(GroupBox2, "CheckSounds", QStringLiteral("D&isable sounds"),
-                              QStringLiteral("Disable sounds effects"), 43, false);
-    CheckSelProds = addCheckBox(
-        GroupBox2, "CheckSelProds", QStringLiteral("&Load last selection"),
+    m_environmentGroup = new QGroupBox(QStringLiteral("Environment preferences"));
+    m_environmentGroup->setObjectName(QStringLiteral("environmentGroup"));
+    Settings* s = m_settings;
+    QCheckBox* alarm = addOptionBox(
+        m_environmentGroup, "disableUpdateAlarmBox", QStringLiteral("&Disable update alarm"),
+        QStringLiteral("Disable the alarm about the update of the database"), 42,
+        s->updateAlarmDisabled(), &Settings::setUpdateAlarmDisabled,
+        &Settings::updateAlarmDisabledChanged);
+    QCheckBox* sounds = addOptionBox(
+        m_environmentGroup, "disableSoundsBox", QStringLiteral("D&isable sounds"),
+        QStringLiteral("Disable sounds effects"), 43, s->soundsDisabled(),
+        &Settings::setSoundsDisabled, &Settings::soundsDisabledChanged);
+    QCheckBox* lastSelection = addOptionBox(
+        m_environmentGroup, "loadLastSelectionBox", QStringLiteral("&Load last selection"),
         QStringLiteral("At program startup, display only the items selected on the last session"),
-        44, false);
-    SaveSelCheck = addCheckBox(
-        GroupBox2, "SaveSelCheck", QStringLiteral("Sa&ve selected items only"),
+        44, s->loadLastSelection(), &Settings::setLoadLastSelection,
+        &Settings::loadLastSelectionChanged);
+    QCheckBox* selectedOnly = addOptionBox(
+        m_environmentGroup, "saveSelectedOnlyBox", QStringLiteral("Sa&ve selected items only"),
         QStringLiteral("Save only the search results obtained about the selected products"), 45,
-        false);
-    MinimizeCheck =
-        addCheckBox(GroupBox2, "MinimizeCheck", QStringLiteral("&Minimize in tray area"),
-                    QStringLiteral("Put the program  in the tray area when minimized"), 58, false);
-    CheckAlarm->setFocusPolicy(Qt::StrongFocus);
+        s->saveSelectedOnly(), &Settings::setSaveSelectedOnly, &Settings::saveSelectedOnlyChanged);
+    QCheckBox* tray = addOptionBox(
+        m_environmentGroup, "minimizeToTrayBox", QStringLiteral("&Minimize in tray area"),
+        QStringLiteral("Put the program  in the tray area when minimized"), 58,
+        s->minimizeToTray(), &Settings::setMinimizeToTray, &Settings::minimizeToTrayChanged);
+    alarm->setFocusPolicy(Qt::StrongFocus);
 
-    QGridLayout* grid = CheckBoxGrid(GroupBox2);
-    grid->addWidget(CheckAlarm, 0, 0);
-    grid->addWidget(CheckSounds, 1, 0);
-    grid->addWidget(CheckSelProds, 2, 0);
-    grid->addWidget(SaveSelCheck, 0, 1);
-    grid->addWidget(MinimizeCheck, 1, 1);
+    QGridLayout* grid = checkBoxGrid(m_environmentGroup);
+    grid->addWidget(alarm, 0, 0);
+    grid->addWidget(sounds, 1, 0);
+    grid->addWidget(lastSelection, 2, 0);
+    grid->addWidget(selectedOnly, 0, 1);
+    grid->addWidget(tray, 1, 1);
 }
 
+void OptionsDialog::buildSearchGroup() {
+    m_searchGroup = new QGroupBox(QStringLiteral("Search preferences"));
+    m_searchGroup->setObjectName(QStringLiteral("searchGroup"));
+    QCheckBox* match = addOptionBox(
+        m_searchGroup, "completeStringMatchBox", QStringLiteral("&Complete string match"),
+        QStringLiteral("Perform a search using a complete string match"), 23,
+        m_settings->completeStringMatch(), &Settings::setCompleteStringMatch,
+        &Settings::completeStringMatchChanged);
+    match->setFocusPolicy(Qt::StrongFocus);
+    auto* layout = new QVBoxLayout(m_searchGroup);
+    layout->setContentsMargins(12, 4, 12, 6);
+    layout->addWidget(match);
+}
+
+// Both groups start their right column at the same x.
 void OptionsDialog::alignRightColumns() {
-    // Both groups start their right column at the same x, as designed.
     int leftWidth = 0;
-    for (QCheckBox* box :
-         {ResultCheck, BitmapCheck, CounterCheck, CheckAlarm, CheckSounds, CheckSelProds}) {
-        leftWidth = qMax(leftWidth, box->sizeHint().width());
+    for (QGroupBox* group : {m_displayGroup, m_environmentGroup}) {
+        auto* grid = static_cast<QGridLayout*>(group->layout());
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            if (QLayoutItem* item = grid->itemAtPosition(row, 0)) {
+                leftWidth = qMax(leftWidth, item->widget()->sizeHint().width());
+            }
+        }
     }
-    for (QGroupBox* group : {GroupBox1, GroupBox2}) {
+    for (QGroupBox* group : {m_displayGroup, m_environmentGroup}) {
         static_cast<QGridLayout*>(group->layout())->setColumnMinimumWidth(0, leftWidth);
     }
 }
 
-void OptionsDialog::buildSearchGroup() {
-    GroupBox3 = new QGroupBox(QStringLiteral("Search preferences"));
-    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
-    MatchCheck =
-        addCheckBox(GroupBox3, "MatchCheck", QStringLiteral("&Complete string match"),
-                    QStringLiteral("Perform a search using a complete string match"), 23, false);
-    MatchCheck->setFocusPolicy(Qt::StrongFocus);
-    auto* layout = new QVBoxLayout(GroupBox3);
-    layout->setContentsMargins(12, 4, 12, 6);
-    layout->addWidget(MatchCheck);
-}
+QWidget* OptionsDialog::buildPage() {
+    auto* eraseHistory = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
+                                         QStringLiteral("Cl&ear string history"));
+    eraseHistory->setObjectName(QStringLiteral("clearHistoryButton"));
+    eraseHistory->setStatusTip(QStringLiteral("Clear the history of search strings"));
+    eraseHistory->setMinimumSize(168, kButtonHeight);
+    m_helpMenu->attach(eraseHistory, 46);
+    connect(eraseHistory, &QPushButton::clicked, this, &OptionsDialog::confirmHistoryErase);
 
-void OptionsDialog::buildPage() {
-    EraseHistoryBtn = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
-                                      QStringLiteral("Cl&ear string history"));
-    EraseHistoryBtn->setObjectName(QStringLiteral("EraseHistoryBtn"));
-    EraseHistoryBtn->setStatusTip(QStringLiteral("Clear the history of search strings"));
-    EraseHistoryBtn->setMinimumSize(168, kButtonHeight);
-    helpPopup_->attach(EraseHistoryBtn, 46);
-    connect(EraseHistoryBtn, &QPushButton::clicked, this, &OptionsDialog::EraseHistoryBtnClick);
-
-    PrefSheet = new QWidget;
-    PrefSheet->setObjectName(QStringLiteral("PrefSheet"));
-    auto* grid = new QGridLayout(PrefSheet);
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("optionsPage"));
+    auto* grid = new QGridLayout(page);
     grid->setContentsMargins(14, 8, 14, 8);
     grid->setVerticalSpacing(6);
     grid->setHorizontalSpacing(40);
-    grid->addWidget(GroupBox1, 0, 0, 1, 2);
-    grid->addWidget(GroupBox2, 1, 0, 1, 2);
-    grid->addWidget(GroupBox3, 2, 0);
-    grid->addWidget(EraseHistoryBtn, 2, 1, Qt::AlignRight | Qt::AlignBottom);
+    grid->addWidget(m_displayGroup, 0, 0, 1, 2);
+    grid->addWidget(m_environmentGroup, 1, 0, 1, 2);
+    grid->addWidget(m_searchGroup, 2, 0);
+    grid->addWidget(eraseHistory, 2, 1, Qt::AlignRight | Qt::AlignBottom);
 
-    PageControl = new QTabWidget;
-    PageControl->setObjectName(QStringLiteral("PageControl"));
-    PageControl->setFocusPolicy(Qt::NoFocus);
-    PageControl->addTab(PrefSheet, QString());
-    PageControl->tabBar()->hide();
+    // A single page in a tab frame without its tab, for the frame's look.
+    auto* frame = new QTabWidget;
+    frame->setObjectName(QStringLiteral("pageFrame"));
+    frame->setFocusPolicy(Qt::NoFocus);
+    frame->addTab(page, QString());
+    frame->tabBar()->hide();
+    return frame;
 }
 
-QPushButton* OptionsDialog::addButton(const char* name, const QString& caption, const QString& hint,
-                                    int helpContext) {
+QPushButton* OptionsDialog::addButton(const char* name, const QString& caption,
+                                      const QString& hint, int helpTopic) {
     auto* button = new QPushButton(caption);
     button->setObjectName(QLatin1String(name));
     button->setStatusTip(hint);
     button->setMinimumSize(kButtonWidth, kButtonHeight);
-    helpPopup_->attach(button, helpContext);
+    m_helpMenu->attach(button, helpTopic);
     return button;
 }
 
-void OptionsDialog::buildButtons() {
-    OkButton =
-        addButton("OkButton", QStringLiteral("OK"), QStringLiteral("Accept the settings"), 49);
-    OkButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    OkButton->setDefault(true);
-    CancelButton = addButton("CancelButton", QStringLiteral("Cancel"), QString(), 50);
-    CancelButton->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    HelpButton = addButton("HelpButton", QStringLiteral("&Help"), QStringLiteral("Get help"), 52);
-    HelpButton->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(HelpButton, &QPushButton::clicked, this, &OptionsDialog::HelpButtonClick);
+void OptionsDialog::buildButtons(QWidget* page) {
+    m_okButton =
+        addButton("okButton", QStringLiteral("OK"), QStringLiteral("Accept the settings"), 49);
+    m_okButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    m_okButton->setDefault(true);
+    QPushButton* cancel = addButton("cancelButton", QStringLiteral("Cancel"), QString(), 50);
+    cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    QPushButton* help =
+        addButton("helpButton", QStringLiteral("&Help"), QStringLiteral("Get help"), 52);
+    help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, &OptionsDialog::showHelp);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(16);
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
-    buttons->addWidget(HelpButton);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(cancel);
+    buttons->addWidget(help);
     buttons->addStretch();
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto* panelLayout = new QVBoxLayout(Panel1);
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("panel"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(8, 5, 8, 8);
     panelLayout->setSpacing(8);
-    panelLayout->addWidget(PageControl);
+    panelLayout->addWidget(page);
     panelLayout->addLayout(buttons);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Panel1);
+    layout->addWidget(panel);
 
-    setTabOrder(OkButton, CancelButton);
-    setTabOrder(CancelButton, HelpButton);
-    setTabOrder(HelpButton, ResultCheck);
-    setTabOrder(ResultCheck, CheckAlarm);
-    setTabOrder(CheckAlarm, MatchCheck);
-    setTabOrder(MatchCheck, EraseHistoryBtn);
-}
-
-void OptionsDialog::notifyOnToggle(QCheckBox* box, int code) {
-    // toggled fires for every change of state, whether a click, the snapshot
-    // restore, the settings store or the speed track bar made it.
-    connect(box, &QCheckBox::toggled, this, [this, code] { emit OptionsChanged(code); });
-}
-
-void OptionsDialog::connectNotifications() {
-    notifyOnToggle(BitmapCheck, kBitmapsChanged);
-    notifyOnToggle(ProductCheck, kShowProductsChanged);
-    notifyOnToggle(CounterCheck, kCounterChanged);
-    notifyOnToggle(MatchCheck, kStringMatchChanged);
-    notifyOnToggle(BackgroundCheck, kBackgroundChanged);
-}
-
-std::array<QCheckBox*, OptionsDialog::kBoxCount> OptionsDialog::snapshotOrder() const {
-    return {ResultCheck, BitmapCheck,   CounterCheck, BackgroundCheck, ProductCheck, CheckAlarm,
-            CheckSounds, CheckSelProds, SaveSelCheck, MinimizeCheck,   MatchCheck};
-}
-
-OptionsDialog::BoxStates OptionsDialog::currentStates() const {
-    BoxStates states{};
-    const auto boxes = snapshotOrder();
-    for (size_t i = 0; i < kBoxCount; ++i) {
-        states[i] = boxes[i]->isChecked();
+    // Tab goes through the buttons first, then to the first box of each group.
+    QWidget* order[] = {m_okButton,
+                        cancel,
+                        help,
+                        findChild<QCheckBox*>(QStringLiteral("showNumericResultOnlyBox")),
+                        findChild<QCheckBox*>(QStringLiteral("disableUpdateAlarmBox")),
+                        findChild<QCheckBox*>(QStringLiteral("completeStringMatchBox")),
+                        findChild<QPushButton*>(QStringLiteral("clearHistoryButton"))};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
     }
-    return states;
 }
 
 void OptionsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
-        FormActivate();
+        m_okButton->setFocus();
+        m_historyEraseRequested = false;
+        StoredSettings options;
+        m_settings->copyTo(options);
+        m_optionsWhenShown = options;
     }
-}
-
-void OptionsDialog::FormActivate() {
-    OkButton->setFocus();
-    eraseRequested_ = false;
-    snapshot_ = currentStates();
 }
 
 void OptionsDialog::done(int result) {
     if (result != QDialog::Accepted) {
-        CancelButtonClick();
+        m_historyEraseRequested = false;
+        if (m_optionsWhenShown) {
+            m_settings->restore(*m_optionsWhenShown);
+        }
     }
-    FormCloseQuery();
+    if (m_historyEraseRequested) {
+        emit historyEraseConfirmed();
+    }
     QDialog::done(result);
 }
 
-void OptionsDialog::EraseHistoryBtnClick() {
+void OptionsDialog::confirmHistoryErase() {
     QApplication::beep();
-    const auto answer = nomix::MessageBox::show(
-        this, nomix::MessageBox::Warning, QStringLiteral("Warning"),
+    const auto answer = MessageBox::show(
+        this, MessageBox::Warning, QStringLiteral("Warning"),
         QStringLiteral(
             "You are going to erase the history list of the search strings.\rAre you sure?"),
-        nomix::MessageBox::Ok | nomix::MessageBox::Cancel);
-    if (answer == nomix::MessageBox::Ok) {
-        eraseRequested_ = true;
+        MessageBox::Ok | MessageBox::Cancel);
+    if (answer == MessageBox::Ok) {
+        m_historyEraseRequested = true;
     }
 }
 
-void OptionsDialog::CancelButtonClick() {
-    eraseRequested_ = false;
-    if (!snapshot_) {
-        return;
-    }
-    const auto boxes = snapshotOrder();
-    for (size_t i = 0; i < kBoxCount; ++i) {
-        boxes[i]->setChecked((*snapshot_)[i]);
-    }
+void OptionsDialog::showHelp() {
+    OpenHelpTopic(this, kHelpTopic);
 }
 
-void OptionsDialog::FormCloseQuery() {
-    if (eraseRequested_) {
-        emit OptionsChanged(kHistoryEraseConfirmed);
-    }
-}
-
-void OptionsDialog::HelpButtonClick() {
-    nomix::OpenHelpTopic(this, kHelpTopic);
-}
+} // namespace nomix

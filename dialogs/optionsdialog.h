@@ -1,95 +1,69 @@
 #pragma once
 
+#include "core/settingsstore.h"
+
 #include <QDialog>
 
-#include <array>
 #include <optional>
 
 class QCheckBox;
-class QFrame;
 class QGroupBox;
 class QPushButton;
-class QTabWidget;
 class ContextHelpMenu;
 
-// "Options": its eleven check boxes are the program's option flags, the only
-// copy of them, read by every part at the moment it needs an option. It is
-// created once at start-up and hidden between showings. Five boxes act at
-// once through OptionsChanged; Cancel puts all eleven back through the same
-// notifications. Costs one small window for the whole run.
+namespace nomix {
+
+class Settings;
+
+// "Options": edits the program's settings in place. A ticked or cleared box
+// changes its option at once, so the windows show the change while the
+// dialog is still open; Cancel and Esc put back the options as they were
+// when the dialog was shown. The boxes also follow changes made elsewhere
+// (the settings file, the search speed track bar). Created once at start-up
+// and hidden between showings.
 class OptionsDialog : public QDialog {
     Q_OBJECT
 
   public:
-    explicit OptionsDialog(QWidget* parent = nullptr);
-
-    // True once the user confirmed "Cl&ear string history" in this showing.
-    bool eraseRequested() const { return eraseRequested_; }
-
-    // Display preferences
-    QCheckBox* ResultCheck;
-    QCheckBox* BitmapCheck;
-    QCheckBox* CounterCheck;
-    QCheckBox* BackgroundCheck;
-    QCheckBox* ProductCheck;
-    // Environment preferences
-    QCheckBox* CheckAlarm;
-    QCheckBox* CheckSounds;
-    QCheckBox* CheckSelProds;
-    QCheckBox* SaveSelCheck;
-    QCheckBox* MinimizeCheck;
-    // Search preferences
-    QCheckBox* MatchCheck;
-
-    QFrame* Panel1;
-    QTabWidget* PageControl;
-    QWidget* PrefSheet;
-    QGroupBox* GroupBox1;
-    QGroupBox* GroupBox2;
-    QGroupBox* GroupBox3;
-    QPushButton* EraseHistoryBtn;
-    QPushButton* OkButton;
-    QPushButton* CancelButton;
-    QPushButton* HelpButton;
+    OptionsDialog(Settings* settings, QWidget* parent = nullptr);
 
   signals:
-    // Sent synchronously with one of the codes of optionschanged.h; connect
-    // it with Qt::DirectConnection so the reaction is done before the dialog
-    // goes on.
-    void OptionsChanged(int code);
+    // The dialog closed after the user confirmed "Cl&ear string history".
+    void historyEraseConfirmed();
 
   protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
   private:
-    static constexpr size_t kBoxCount = 11;
-    using BoxStates = std::array<bool, kBoxCount>;
+    // One box per option: its setter on the settings, and the settings'
+    // signal the box follows.
+    using Setter = void (Settings::*)(bool);
+    using ChangedSignal = void (Settings::*)(bool);
 
-    QCheckBox* addCheckBox(QWidget* group, const char* name, const QString& caption,
-                           const QString& hint, int helpContext, bool designState);
+    QCheckBox* addOptionBox(QWidget* group, const char* name, const QString& caption,
+                            const QString& hint, int helpTopic, bool checked, Setter setter,
+                            ChangedSignal changed);
     QPushButton* addButton(const char* name, const QString& caption, const QString& hint,
-                           int helpContext);
+                           int helpTopic);
     void buildDisplayGroup();
     void buildEnvironmentGroup();
     void buildSearchGroup();
     void alignRightColumns();
-    void buildPage();
-    void buildButtons();
-    void connectNotifications();
-    void notifyOnToggle(QCheckBox* box, int code);
+    QWidget* buildPage();
+    void buildButtons(QWidget* page);
 
-    // The boxes in the order in which the snapshot is taken and restored.
-    std::array<QCheckBox*, kBoxCount> snapshotOrder() const;
-    BoxStates currentStates() const;
+    void confirmHistoryErase();
+    void showHelp();
 
-    void FormActivate();
-    void EraseHistoryBtnClick();
-    void CancelButtonClick();
-    void FormCloseQuery();
-    void HelpButtonClick();
-
-    ContextHelpMenu* helpPopup_;
-    std::optional<BoxStates> snapshot_;
-    bool eraseRequested_ = false;
+    Settings* m_settings;
+    ContextHelpMenu* m_helpMenu;
+    QGroupBox* m_displayGroup = nullptr;
+    QGroupBox* m_environmentGroup = nullptr;
+    QGroupBox* m_searchGroup = nullptr;
+    QPushButton* m_okButton = nullptr;
+    std::optional<StoredSettings> m_optionsWhenShown;
+    bool m_historyEraseRequested = false;
 };
+
+} // namespace nomix

@@ -138,9 +138,9 @@ void StaleDatabaseDialog::FormActivate() {
     Image->setPixmap(QPixmap::fromImage(picture_));
 }
 
-bool StaleDatabaseDialog::RunAgeTest(QWidget* mainWindow, QCheckBox* optionAlarm, double databaseDate,
+bool StaleDatabaseDialog::RunAgeTest(QWidget* mainWindow, bool* alarmDisabled, double databaseDate,
                             double now) {
-    if (optionAlarm && optionAlarm->isChecked()) {
+    if (alarmDisabled && *alarmDisabled) {
         return false;
     }
     if (!DatabaseIsOutdated(databaseDate, now)) {
@@ -150,8 +150,8 @@ bool StaleDatabaseDialog::RunAgeTest(QWidget* mainWindow, QCheckBox* optionAlarm
     StaleDatabaseDialog form(mainWindow);
     nomix::CenterOnMainWindow(&form, mainWindow);
     form.exec();
-    if (optionAlarm) {
-        optionAlarm->setChecked(form.CheckAlarm->isChecked());
+    if (alarmDisabled) {
+        *alarmDisabled = form.CheckAlarm->isChecked();
     }
     return true;
 }

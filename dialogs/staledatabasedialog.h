@@ -32,12 +32,11 @@ class StaleDatabaseDialog : public QDialog {
   public:
     explicit StaleDatabaseDialog(QWidget* parent = nullptr);
 
-    // The age test at the end of start-up: unless `optionAlarm` (the options
-    // dialog's "&Disable update alarm") is ticked and when the database is
-    // outdated, beeps, shows the dialog centred over `mainWindow` and, when it
-    // closes, copies its "&Disable alarm" into `optionAlarm`. True when the
-    // dialog was shown.
-    static bool RunAgeTest(QWidget* mainWindow, QCheckBox* optionAlarm, double databaseDate,
+    // The age test at the end of start-up: unless the alarm is disabled and
+    // when the database is outdated, beeps, shows the dialog centred over
+    // `mainWindow` and, when it closes, stores its "&Disable alarm" in
+    // `alarmDisabled`. True when the dialog was shown.
+    static bool RunAgeTest(QWidget* mainWindow, bool* alarmDisabled, double databaseDate,
                            double now);
 
     QLabel* Image;

@@ -37,7 +37,7 @@ QImage WarningPicture() {
 // The picture's background, taken from its lower-left pixel, becomes the
 // colour of the dialog it sits on.
 QPixmap OnWindowColour(QImage image, const QColor& windowColour) {
-    ReplaceImageColor(image, windowColour, image.pixelColor(0, image.height() - 1));
+    replaceImageColor(image, windowColour, image.pixelColor(0, image.height() - 1));
     return QPixmap::fromImage(image);
 }
 

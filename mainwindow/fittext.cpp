@@ -4,7 +4,7 @@
 
 namespace nomix {
 
-QString FitText(const QString& text, int width, const QFontMetrics& metrics) {
+QString fitText(const QString& text, int width, const QFontMetrics& metrics) {
     if (width <= 0) {
         return QString();
     }

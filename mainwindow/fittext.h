@@ -9,6 +9,6 @@ namespace nomix {
 // The text as it fits in `width` pixels: unchanged when strictly narrower,
 // otherwise cut from the end with "..." appended; never shorter than "...".
 // Measures once, then once per removed character.
-QString FitText(const QString& text, int width, const QFontMetrics& metrics);
+QString fitText(const QString& text, int width, const QFontMetrics& metrics);
 
 } // namespace nomix

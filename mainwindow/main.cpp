@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
     // No display name: X11 would append it to every window's caption.
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
     nomix::MainWindow form;
-    form.FormCreate();
+    form.start();
     // A logout, a service manager or Ctrl+C closes the program as Exit does.
     nomix::TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &nomix::TerminationSignals::received, &form,

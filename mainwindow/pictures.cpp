@@ -33,7 +33,7 @@ void drawLens(QPainter& p, const QPointF& center, qreal radius, const QColor& ri
 
 } // namespace
 
-void ReplaceImageColor(QImage& image, const QColor& newColor, const QColor& oldColor) {
+void replaceImageColor(QImage& image, const QColor& newColor, const QColor& oldColor) {
     const QRgb from = oldColor.rgb();
     const QRgb to = newColor.rgb();
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
@@ -51,7 +51,7 @@ void ReplaceImageColor(QImage& image, const QColor& newColor, const QColor& oldC
 
 namespace Pictures {
 
-QImage NoVirus() {
+QImage noVirus() {
     QImage image = canvas(13, 13, kOlive);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -64,7 +64,7 @@ QImage NoVirus() {
     return image;
 }
 
-QImage Magnifier() {
+QImage magnifier() {
     QImage image = canvas(14, 16, kOlive);
     QPainter p(&image);
     p.setPen(QPen(Qt::black, 1));
@@ -75,7 +75,7 @@ QImage Magnifier() {
     return image;
 }
 
-QImage HelpMarker() {
+QImage helpMarker() {
     QImage image = canvas(15, 17, kOlive);
     QPainter p(&image);
     p.setPen(QColor(120, 100, 0));
@@ -90,7 +90,7 @@ QImage HelpMarker() {
     return image;
 }
 
-QImage FindDocument() {
+QImage findDocument() {
     QImage image = canvas(64, 64, kWhite);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -112,7 +112,7 @@ QImage FindDocument() {
     return image;
 }
 
-QPixmap SearchGlyph() {
+QPixmap searchGlyph() {
     QPixmap pixmap = transparentCanvas(20);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -120,7 +120,7 @@ QPixmap SearchGlyph() {
     return pixmap;
 }
 
-QPixmap StopGlyph() {
+QPixmap stopGlyph() {
     QPixmap pixmap = transparentCanvas(20);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -137,7 +137,7 @@ QPixmap StopGlyph() {
     return pixmap;
 }
 
-QPixmap HelpGlyph() {
+QPixmap helpGlyph() {
     QPixmap pixmap = transparentCanvas(20);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -153,7 +153,7 @@ QPixmap HelpGlyph() {
     return pixmap;
 }
 
-QPixmap ExitGlyph() {
+QPixmap exitGlyph() {
     QPixmap pixmap = transparentCanvas(20);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -167,7 +167,7 @@ QPixmap ExitGlyph() {
     return pixmap;
 }
 
-QPixmap ProductGlyph() {
+QPixmap productGlyph() {
     QPixmap pixmap = transparentCanvas(20);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -201,15 +201,15 @@ QPixmap modifierGlyph(bool down, bool atBegin) {
 
 } // namespace
 
-QPixmap BeginsGlyph(bool down) {
+QPixmap beginsGlyph(bool down) {
     return modifierGlyph(down, true);
 }
 
-QPixmap EndsGlyph(bool down) {
+QPixmap endsGlyph(bool down) {
     return modifierGlyph(down, false);
 }
 
-QPixmap FolderGlyph() {
+QPixmap folderGlyph() {
     QPixmap pixmap = transparentCanvas(18);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -222,8 +222,8 @@ QPixmap FolderGlyph() {
     return pixmap;
 }
 
-QPixmap OpenGlyph() {
-    QPixmap pixmap = FolderGlyph();
+QPixmap openGlyph() {
+    QPixmap pixmap = folderGlyph();
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QColor(120, 90, 10));
@@ -234,7 +234,7 @@ QPixmap OpenGlyph() {
     return pixmap;
 }
 
-QPixmap OptionsGlyph() {
+QPixmap optionsGlyph() {
     QPixmap pixmap = transparentCanvas(20);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -246,7 +246,7 @@ QPixmap OptionsGlyph() {
     return pixmap;
 }
 
-QIcon ApplicationIcon() {
+QIcon applicationIcon() {
     QPixmap pixmap = transparentCanvas(32);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);

@@ -1,7 +1,6 @@
 #include "resultsdelegate.h"
 
 #include "fittext.h"
-#include "resultsviewstate.h"
 #include "resultsmodel.h"
 
 #include "platform/displaytext.h"
@@ -33,18 +32,17 @@ bool equalsUpper(std::string_view field, std::string_view upper) {
 
 } // namespace
 
-ResultsDelegate::ResultsDelegate(const ResultsViewState* host, const ResultsModel* model,
-                                       QObject* parent)
-    : QStyledItemDelegate(parent), host_(host), model_(model) {}
+ResultsDelegate::ResultsDelegate(const ResultsModel* model, QObject* parent)
+    : QStyledItemDelegate(parent), m_model(model) {}
 
 void ResultsDelegate::setMarkerPictures(const QPixmap& noVirus, const QPixmap& magnifier,
                                            const QPixmap& help) {
-    noVirus_ = noVirus;
-    magnifier_ = magnifier;
-    help_ = help;
+    m_noVirus = noVirus;
+    m_magnifier = magnifier;
+    m_help = help;
 }
 
-ResultsDelegate::Marker ResultsDelegate::MarkerFor(std::string_view field) {
+ResultsDelegate::Marker ResultsDelegate::markerFor(std::string_view field) {
     if (equalsUpper(field, "NO_VIRUS")) {
         return Marker::NoVirus;
     }
@@ -59,51 +57,48 @@ ResultsDelegate::Marker ResultsDelegate::MarkerFor(std::string_view field) {
 
 void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
-    if (!host_->gridDatabaseLoaded()) {
+    if (!m_model->databaseLoaded()) {
         return;
     }
     const QRect rect = option.rect;
     painter->fillRect(rect, option.palette.color(QPalette::Base));
     const int row = index.row();
     const int column = index.column();
-    const bool columnShown = host_->gridShowAllProducts() || host_->gridAllProductsSelected() ||
-                             host_->gridProductSelected(column);
-    if (rect.width() <= kNoTextWidth || !host_->gridSearchFinished() || !model_->hasResult(row) ||
-        !columnShown) {
+    if (rect.width() <= kNoTextWidth || m_model->searchRunning() || !m_model->namesShownIn(column)) {
         return;
     }
-    const std::string_view field = model_->fieldAt(row, column);
+    const std::string_view field = m_model->fieldAt(row, column);
     const QString text = DisplayText(field);
     const QFontMetrics metrics(option.font);
     painter->setFont(option.font);
     painter->setPen(Qt::black);
 
-    const Marker marker = MarkerFor(field);
+    const Marker marker = markerFor(field);
     const QPixmap* picture = nullptr;
     int pictureTop = 0;
     switch (marker) {
     case Marker::NoVirus:
-        picture = &noVirus_;
+        picture = &m_noVirus;
         pictureTop = 6;
         break;
     case Marker::UnknownVirus:
-        picture = &magnifier_;
+        picture = &m_magnifier;
         pictureTop = 4;
         break;
     case Marker::Tilde:
-        picture = &help_;
+        picture = &m_help;
         pictureTop = 5;
         break;
     case Marker::None:
         break;
     }
-    if (host_->gridShowBitmaps() && picture && rect.width() >= kMarkerMinWidth) {
+    if (m_model->showBitmaps() && picture && rect.width() >= kMarkerMinWidth) {
         painter->drawPixmap(rect.left() + 2, rect.top() + pictureTop, *picture);
         painter->drawText(rect.adjusted(20, 4, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                          FitText(text, rect.width() - 20, metrics));
+                          fitText(text, rect.width() - 20, metrics));
     } else {
         painter->drawText(rect.adjusted(2, 4, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                          FitText(text, rect.width() - 2, metrics));
+                          fitText(text, rect.width() - 2, metrics));
     }
 }
 

@@ -5,7 +5,6 @@
 
 namespace nomix {
 
-class ResultsViewState;
 class ResultsModel;
 
 // Draws one data cell of the results grid straight from the model's field:
@@ -18,22 +17,20 @@ class ResultsDelegate : public QStyledItemDelegate {
   public:
     enum class Marker { None, NoVirus, UnknownVirus, Tilde };
 
-    ResultsDelegate(const ResultsViewState* host, const ResultsModel* model,
-                       QObject* parent = nullptr);
+    explicit ResultsDelegate(const ResultsModel* model, QObject* parent = nullptr);
 
     void setMarkerPictures(const QPixmap& noVirus, const QPixmap& magnifier, const QPixmap& help);
 
-    static Marker MarkerFor(std::string_view field);
+    static Marker markerFor(std::string_view field);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
   private:
-    const ResultsViewState* host_;
-    const ResultsModel* model_;
-    QPixmap noVirus_;
-    QPixmap magnifier_;
-    QPixmap help_;
+    const ResultsModel* m_model;
+    QPixmap m_noVirus;
+    QPixmap m_magnifier;
+    QPixmap m_help;
 };
 
 } // namespace nomix

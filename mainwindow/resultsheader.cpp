@@ -1,7 +1,8 @@
 #include "resultsheader.h"
 
+#include "resultsmodel.h"
+
 #include "fittext.h"
-#include "resultsviewstate.h"
 
 #include <QHelpEvent>
 #include <QPainter>
@@ -17,8 +18,7 @@ constexpr int kHintSpareRoom = 35; // a title that fits with this to spare needs
 constexpr int kHintLeftOffset = 210;
 } // namespace
 
-ResultsHeader::ResultsHeader(const ResultsViewState* host, QWidget* parent)
-    : QHeaderView(Qt::Horizontal, parent), host_(host) {
+ResultsHeader::ResultsHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setObjectName(QStringLiteral("ResultsHeader"));
     setSectionsClickable(false);
     setHighlightSections(false);
@@ -26,6 +26,11 @@ ResultsHeader::ResultsHeader(const ResultsViewState* host, QWidget* parent)
     setMinimumSectionSize(1);
     setSectionResizeMode(QHeaderView::Interactive);
     setStretchLastSection(false);
+}
+
+bool ResultsHeader::productSelected(int column) const {
+    const auto* results = qobject_cast<const ResultsModel*>(model());
+    return results && results->productSelected(column);
 }
 
 // The header row has a fixed height, so there is nothing to measure: asking
@@ -39,7 +44,7 @@ void ResultsHeader::paintSection(QPainter* painter, const QRect& rect, int logic
         return;
     }
     painter->save();
-    const bool selected = host_ && host_->gridProductSelected(logicalIndex);
+    const bool selected = productSelected(logicalIndex);
     QFont font = painter->font();
     font.setBold(selected);
     painter->setFont(font);
@@ -48,7 +53,7 @@ void ResultsHeader::paintSection(QPainter* painter, const QRect& rect, int logic
     if (rect.width() > kNoTextWidth) {
         const QString title =
             model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
-        const QString fitted = FitText(title, rect.width() - 2, QFontMetrics(font));
+        const QString fitted = fitText(title, rect.width() - 2, QFontMetrics(font));
         painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, fitted);
     }
     // A raised inner edge, as the classic grid header draws it.
@@ -70,8 +75,8 @@ QString ResultsHeader::hintTitleAt(const QPoint& pos, QRect* cellRect) const {
     const int right = qMin(left + sectionSize(column), viewport()->width());
     const QString title = model()->headerData(column, Qt::Horizontal).toString();
     QFont font = this->font();
-    font.setBold(host_ && host_->gridProductSelected(column));
-    if (FitText(title, right - left - kHintSpareRoom, QFontMetrics(font)) == title) {
+    font.setBold(productSelected(column));
+    if (fitText(title, right - left - kHintSpareRoom, QFontMetrics(font)) == title) {
         return QString();
     }
     if (cellRect) {

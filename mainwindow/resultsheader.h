@@ -4,8 +4,6 @@
 
 namespace nomix {
 
-class ResultsViewState;
-
 // The grid's header row: the products' entries, selected products in white
 // bold on red, others in black on the button colour, each title cut to fit.
 // A title that does not fit shows in full in a plain tool tip above the grid.
@@ -13,7 +11,7 @@ class ResultsHeader : public QHeaderView {
     Q_OBJECT
 
   public:
-    ResultsHeader(const ResultsViewState* host, QWidget* parent = nullptr);
+    explicit ResultsHeader(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
     // The full title to show for a header hint at `pos` (viewport
@@ -26,7 +24,7 @@ class ResultsHeader : public QHeaderView {
     bool viewportEvent(QEvent* event) override;
 
   private:
-    const ResultsViewState* host_;
+    bool productSelected(int column) const;
 };
 
 } // namespace nomix

@@ -3,6 +3,8 @@
 #include "core/fields.h"
 #include "platform/displaytext.h"
 
+#include <algorithm>
+
 namespace nomix {
 
 namespace {
@@ -12,61 +14,87 @@ constexpr int kColumnsBeforeLoad = 10;
 
 ResultsModel::ResultsModel(QObject* parent) : QAbstractTableModel(parent) {
     for (int i = 0; i < kColumnsBeforeLoad; ++i) {
-        headers_ << QString();
+        m_titles << QString();
     }
 }
 
-void ResultsModel::setSources(const DatabaseLines* lines, const std::vector<uint32_t>* results) {
+void ResultsModel::setDatabase(const DatabaseLines* lines, const QStringList& productTitles) {
     beginResetModel();
-    lines_ = lines;
-    results_ = results;
-    endResetModel();
-}
-
-void ResultsModel::setHeaders(const QStringList& headers) {
-    beginResetModel();
-    headers_ = headers;
+    m_lines = lines;
+    m_hits.clear();
+    m_titles = productTitles;
     // A grid keeps one column at least.
-    if (headers_.isEmpty()) {
-        headers_ << QString();
+    if (m_titles.isEmpty()) {
+        m_titles << QString();
     }
     endResetModel();
 }
 
-void ResultsModel::setDataRowCount(int rows) {
-    rows = qMax(1, rows);
-    if (rows == rows_) {
-        refreshAll();
-        return;
-    }
+void ResultsModel::setHits(std::vector<uint32_t> hits) {
     beginResetModel();
-    rows_ = rows;
+    m_hits = std::move(hits);
     endResetModel();
 }
 
-bool ResultsModel::hasResult(int row) const {
-    return results_ && lines_ && row >= 0 && static_cast<size_t>(row) < results_->size() &&
-           (*results_)[static_cast<size_t>(row)] < lines_->count();
+void ResultsModel::clearHits() {
+    setHits({});
 }
 
 std::string_view ResultsModel::fieldAt(int row, int column) const {
-    if (!hasResult(row)) {
+    if (!m_lines || row < 0 || static_cast<size_t>(row) >= m_hits.size()) {
         return {};
     }
-    const std::string_view line = lines_->at((*results_)[static_cast<size_t>(row)]);
-    return FieldViewByChar(column + 1, line, '|');
+    const uint32_t line = m_hits[static_cast<size_t>(row)];
+    if (line >= m_lines->count()) {
+        return {};
+    }
+    return FieldViewByChar(column + 1, m_lines->at(line), '|');
+}
+
+void ResultsModel::setDatabaseLoaded(bool loaded) {
+    m_databaseLoaded = loaded;
+    repaintCells();
+}
+
+void ResultsModel::setSearchRunning(bool running) {
+    m_searchRunning = running;
+    repaintCells();
+}
+
+void ResultsModel::setShowBitmaps(bool show) {
+    m_showBitmaps = show;
+    repaintCells();
+}
+
+void ResultsModel::setProductSelection(const std::vector<bool>& selected, bool showAllProducts) {
+    m_selected = selected;
+    m_allSelected = std::all_of(selected.begin(), selected.end(), [](bool on) { return on; });
+    m_showAllProducts = showAllProducts;
+    repaintHeader();
+    repaintCells();
+}
+
+bool ResultsModel::productSelected(int column) const {
+    if (column < 0 || static_cast<size_t>(column) >= m_selected.size()) {
+        return !m_databaseLoaded;
+    }
+    return m_selected[static_cast<size_t>(column)];
+}
+
+bool ResultsModel::namesShownIn(int column) const {
+    return m_showAllProducts || m_allSelected || productSelected(column);
 }
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
+    return parent.isValid() ? 0 : static_cast<int>(m_hits.size());
 }
 
 int ResultsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(headers_.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_titles.size());
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole || !hasResult(index.row())) {
+    if (!index.isValid() || role != Qt::DisplayRole) {
         return QVariant();
     }
     return DisplayText(fieldAt(index.row(), index.column()));
@@ -74,16 +102,20 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= headers_.size()) {
+        section >= m_titles.size()) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    return headers_.at(section);
+    return m_titles.at(section);
 }
 
-void ResultsModel::refreshAll() {
-    if (rows_ > 0 && !headers_.isEmpty()) {
-        emit dataChanged(index(0, 0), index(rows_ - 1, static_cast<int>(headers_.size()) - 1));
+void ResultsModel::repaintCells() {
+    if (!m_hits.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     }
+}
+
+void ResultsModel::repaintHeader() {
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 } // namespace nomix

@@ -11,26 +11,42 @@
 
 namespace nomix {
 
-// The results grid's model. It holds no copy of the results: a cell is field
-// column + 1 of the database line named by the result list's entry for its
-// row, looked up when the view asks. The table's rows are the grid's rows
-// under its header: the result rows and one empty row after them.
+// The results grid's model: one row per hit, one column per product. It owns
+// the hit list (indices of database lines) but no copy of the names: a cell
+// is the product's field of its hit's line, looked up when the view asks.
+// It also holds what the grid's drawing depends on (whether a database is
+// loaded, whether a search runs, the bitmaps option, which products are
+// selected), so the delegate and the header need nothing else.
 class ResultsModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
     explicit ResultsModel(QObject* parent = nullptr);
 
-    // The data the cells are drawn from; both live in the main window.
-    void setSources(const DatabaseLines* lines, const std::vector<uint32_t>* results);
-    void setHeaders(const QStringList& headers);
-    // The grid's row count under the header (RowCount - 1).
-    void setDataRowCount(int rows);
-    int dataRowCount() const { return rows_; }
+    // The lines the hits index; they must outlive the hits. Clears the hits.
+    void setDatabase(const DatabaseLines* lines, const QStringList& productTitles);
+    void setHits(std::vector<uint32_t> hits);
+    void clearHits();
+    const std::vector<uint32_t>& hits() const { return m_hits; }
+    const DatabaseLines* database() const { return m_lines; }
 
-    // Whether row `row` has a result behind it, and its field for `column`.
-    bool hasResult(int row) const;
+    // The field of `column`'s product in row `row`'s hit, or empty.
     std::string_view fieldAt(int row, int column) const;
+
+    // Drawing state. Each change repaints what it affects.
+    void setDatabaseLoaded(bool loaded);
+    bool databaseLoaded() const { return m_databaseLoaded; }
+    void setSearchRunning(bool running);
+    bool searchRunning() const { return m_searchRunning; }
+    void setShowBitmaps(bool show);
+    bool showBitmaps() const { return m_showBitmaps; }
+    // Which products are selected, and whether unselected ones show their
+    // names anyway ("Show all products").
+    void setProductSelection(const std::vector<bool>& selected, bool showAllProducts);
+    bool productSelected(int column) const;
+    bool allProductsSelected() const { return m_allSelected; }
+    // Whether names are drawn in this product's column.
+    bool namesShownIn(int column) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -38,14 +54,19 @@ class ResultsModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Every cell may have changed (options that change the drawing).
-    void refreshAll();
-
   private:
-    const DatabaseLines* lines_ = nullptr;
-    const std::vector<uint32_t>* results_ = nullptr;
-    QStringList headers_;
-    int rows_ = 1;
+    void repaintCells();
+    void repaintHeader();
+
+    const DatabaseLines* m_lines = nullptr;
+    std::vector<uint32_t> m_hits;
+    QStringList m_titles;
+    std::vector<bool> m_selected;
+    bool m_allSelected = true;
+    bool m_showAllProducts = true;
+    bool m_databaseLoaded = false;
+    bool m_searchRunning = false;
+    bool m_showBitmaps = true;
 };
 
 } // namespace nomix

@@ -8,14 +8,13 @@
 
 namespace nomix {
 
-ResultsView::ResultsView(const ResultsViewState* host, QWidget* parent)
-    : QTableView(parent), model_(new ResultsModel(this)),
-      delegate_(new ResultsDelegate(host, model_, this)),
-      header_(new ResultsHeader(host, this)) {
-    setObjectName(QStringLiteral("ReportGrid"));
-    setModel(model_);
-    setHorizontalHeader(header_);
-    setItemDelegate(delegate_);
+ResultsView::ResultsView(QWidget* parent)
+    : QTableView(parent), m_model(new ResultsModel(this)),
+      m_delegate(new ResultsDelegate(m_model, this)), m_header(new ResultsHeader(this)) {
+    setObjectName(QStringLiteral("resultsView"));
+    setModel(m_model);
+    setHorizontalHeader(m_header);
+    setItemDelegate(m_delegate);
     setShowGrid(false);
     setWordWrap(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -26,7 +25,7 @@ ResultsView::ResultsView(const ResultsViewState* host, QWidget* parent)
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(kDefaultRowHeight);
+    verticalHeader()->setDefaultSectionSize(kRowHeight);
     QFont gridFont(QStringLiteral("Arial"));
     gridFont.setPixelSize(13);
     setFont(gridFont);
@@ -36,42 +35,32 @@ ResultsView::ResultsView(const ResultsViewState* host, QWidget* parent)
     setPalette(pal);
 }
 
-void ResultsView::setColWidth(int column, int width) {
-    if (width < 0) {
-        setColumnHidden(column, true);
-        return;
-    }
-    setColumnHidden(column, false);
-    setColumnWidth(column, width);
-}
-
-int ResultsView::colWidth(int column) const {
-    return isColumnHidden(column) ? -1 : columnWidth(column);
-}
-
-void ResultsView::SetAllColumnWidths(int width) {
-    for (int c = 0; c < model_->columnCount(); ++c) {
+void ResultsView::setAllColumnWidths(int width) {
+    for (int c = 0; c < m_model->columnCount(); ++c) {
         if (!isColumnHidden(c)) {
             setColumnWidth(c, width);
         }
     }
 }
 
-void ResultsView::focusInEvent(QFocusEvent* event) {
-    QTableView::focusInEvent(event);
-    ReportGridEnter();
-}
-
-void ResultsView::focusOutEvent(QFocusEvent* event) {
-    QTableView::focusOutEvent(event);
-    ReportGridEnter();
+void ResultsView::showColumn(int column) {
+    if (isColumnHidden(column)) {
+        setColumnHidden(column, false);
+        setColumnWidth(column, kDefaultColumnWidth);
+    }
 }
 
 // Focus changes redraw the header row. A data cell that the toolkit asks to
 // repaint at the same time is drawn as usual: skipping it would leave the
 // row blank on screen until the next resize.
-void ResultsView::ReportGridEnter() {
-    header_->viewport()->update();
+void ResultsView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    m_header->viewport()->update();
+}
+
+void ResultsView::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    m_header->viewport()->update();
 }
 
 } // namespace nomix

@@ -6,41 +6,37 @@ namespace nomix {
 
 class ResultsDelegate;
 class ResultsHeader;
-class ResultsViewState;
 class ResultsModel;
 
 // The results grid: one column per product, one row per hit, drawn on demand
-// from the main window's result list and database lines. Row height is
-// fixed and nothing is sized to contents, so a million rows show at once.
+// from its model's hit list and the database lines. Row height is fixed and
+// nothing is sized to contents, so a million rows show at once.
 class ResultsView : public QTableView {
     Q_OBJECT
 
   public:
-    static constexpr int kDefaultColWidth = 200;
-    static constexpr int kDefaultRowHeight = 20;
+    static constexpr int kDefaultColumnWidth = 200;
+    static constexpr int kRowHeight = 20;
 
-    ResultsView(const ResultsViewState* host, QWidget* parent = nullptr);
+    explicit ResultsView(QWidget* parent = nullptr);
 
-    ResultsModel* gridModel() const { return model_; }
-    ResultsDelegate* gridDelegate() const { return delegate_; }
-    ResultsHeader* gridHeader() const { return header_; }
+    ResultsModel* resultsModel() const { return m_model; }
+    ResultsDelegate* resultsDelegate() const { return m_delegate; }
+    ResultsHeader* resultsHeader() const { return m_header; }
 
-    // A width of -1 hides the column, any other shows it with that width.
-    void setColWidth(int column, int width);
-    int colWidth(int column) const;
     // Every shown column gets `width`; hidden ones stay hidden.
-    void SetAllColumnWidths(int width);
+    void setAllColumnWidths(int width);
+    // Shows the column at its default width unless it is shown already.
+    void showColumn(int column);
 
   protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
-    void ReportGridEnter();
-
-    ResultsModel* model_;
-    ResultsDelegate* delegate_;
-    ResultsHeader* header_;
+    ResultsModel* m_model;
+    ResultsDelegate* m_delegate;
+    ResultsHeader* m_header;
 };
 
 } // namespace nomix

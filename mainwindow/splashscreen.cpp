@@ -86,8 +86,8 @@ bool SplashScreen::event(QEvent* event) {
 }
 
 void SplashScreen::recolourPicture() {
-    QImage image = Pictures::FindDocument();
-    ReplaceImageColor(image, kPictureBackground, Pictures::kWhite);
+    QImage image = Pictures::findDocument();
+    replaceImageColor(image, kPictureBackground, Pictures::kWhite);
     picture_->setPixmap(QPixmap::fromImage(image));
 }
 

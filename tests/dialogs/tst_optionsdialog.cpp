@@ -1,33 +1,47 @@
 #include "dialogdriver.h"
 
-#include "dialogs/optionschanged.h"
 #include "dialogs/optionsdialog.h"
 #include "platform/messagebox.h"
+#include "platform/settings.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QtTest>
 
 using nomix::MessageBox;
+using nomix::OptionsDialog;
+using nomix::Settings;
 
 namespace {
 
-// In the order in which the dialog takes and restores its snapshot.
+// In the order in which the dialog restores the options on Cancel.
 const QStringList kBoxNames = {
-    "ResultCheck", "BitmapCheck",   "CounterCheck", "BackgroundCheck", "ProductCheck", "CheckAlarm",
-    "CheckSounds", "CheckSelProds", "SaveSelCheck", "MinimizeCheck",   "MatchCheck",
+    "showNumericResultOnlyBox", "showBitmapsBox",       "updateItemCounterBox",
+    "searchInBackgroundBox",    "showAllProductsBox",   "disableUpdateAlarmBox",
+    "disableSoundsBox",         "loadLastSelectionBox", "saveSelectedOnlyBox",
+    "minimizeToTrayBox",        "completeStringMatchBox",
 };
 
-// Stands in for the main window: records the codes it is sent.
+// Stands in for the windows: records which options changed, by box name,
+// and the confirmed history erases.
 class MainWindowStandIn : public QObject {
   public:
-    explicit MainWindowStandIn(OptionsDialog* form) {
-        connect(
-            form, &OptionsDialog::OptionsChanged, this, [this](int code) { codes.append(code); },
-            Qt::DirectConnection);
+    MainWindowStandIn(Settings* settings, OptionsDialog* form) {
+        const QList<void (Settings::*)(bool)> signals_{
+            &Settings::showNumericResultOnlyChanged, &Settings::showBitmapsChanged,
+            &Settings::updateItemCounterChanged,     &Settings::searchInBackgroundChanged,
+            &Settings::showAllProductsChanged,       &Settings::updateAlarmDisabledChanged,
+            &Settings::soundsDisabledChanged,        &Settings::loadLastSelectionChanged,
+            &Settings::saveSelectedOnlyChanged,      &Settings::minimizeToTrayChanged,
+            &Settings::completeStringMatchChanged};
+        for (qsizetype i = 0; i < signals_.size(); ++i) {
+            connect(settings, signals_[i], this, [this, i] { changed.append(kBoxNames[i]); });
+        }
+        connect(form, &OptionsDialog::historyEraseConfirmed, this, [this] { ++erases; });
     }
 
-    QList<int> codes;
+    QStringList changed;
+    int erases = 0;
 };
 
 QList<bool> States(OptionsDialog& form) {
@@ -36,6 +50,14 @@ QList<bool> States(OptionsDialog& form) {
         states.append(form.findChild<QCheckBox*>(name)->isChecked());
     }
     return states;
+}
+
+QCheckBox* Box(OptionsDialog& form, const char* name) {
+    return form.findChild<QCheckBox*>(QLatin1String(name));
+}
+
+QPushButton* Button(QWidget* form, const char* name) {
+    return form->findChild<QPushButton*>(QLatin1String(name));
 }
 
 void ClickBox(QCheckBox* box) {
@@ -58,10 +80,10 @@ class TestOptionsDialog : public QObject {
     void init() { MessageBox::clearShown(); }
 
     void designStates();
-    void clickNotifies_data();
-    void clickNotifies();
-    void cancelRestoresThroughSameNotifications_data();
-    void cancelRestoresThroughSameNotifications();
+    void clickChangesTheOption_data();
+    void clickChangesTheOption();
+    void cancelRestoresTheOptions_data();
+    void cancelRestoresTheOptions();
     void snapshotIsTakenAtEachShowing();
     void historyErase_data();
     void historyErase();
@@ -70,104 +92,104 @@ class TestOptionsDialog : public QObject {
 };
 
 void TestOptionsDialog::designStates() {
-    OptionsDialog form;
+    Settings settings;
+    OptionsDialog form(&settings);
     // Before the settings are read only bitmaps, background search and all
     // products are on.
     QCOMPARE(States(form), QList<bool>({false, true, false, true, true, false, false, false, false,
                                         false, false}));
 }
 
-void TestOptionsDialog::clickNotifies_data() {
+void TestOptionsDialog::clickChangesTheOption_data() {
     QTest::addColumn<QString>("box");
-    QTest::addColumn<int>("code"); // 0: none
-    const QList<int> codes{0,
-                           kBitmapsChanged,
-                           kCounterChanged,
-                           kBackgroundChanged,
-                           kShowProductsChanged,
-                           0,
-                           0,
-                           0,
-                           0,
-                           0,
-                           kStringMatchChanged};
-    for (qsizetype i = 0; i < kBoxNames.size(); ++i) {
-        QTest::newRow(qPrintable(kBoxNames[i])) << kBoxNames[i] << codes[i];
+    for (const QString& name : kBoxNames) {
+        QTest::newRow(qPrintable(name)) << name;
     }
 }
 
-void TestOptionsDialog::clickNotifies() {
+// A click changes the option at once; a change made elsewhere (the settings
+// file, the speed track bar) shows in the box.
+void TestOptionsDialog::clickChangesTheOption() {
     QFETCH(QString, box);
-    QFETCH(int, code);
-    OptionsDialog form;
+    Settings settings;
+    OptionsDialog form(&settings);
     ShowAndWait(form);
     QCheckBox* checkBox = form.findChild<QCheckBox*>(box);
     const bool before = checkBox->isChecked();
-    QList<bool> statesSeen;
-    connect(
-        &form, &OptionsDialog::OptionsChanged, this,
-        [&](int) { statesSeen.append(checkBox->isChecked()); }, Qt::DirectConnection);
-    MainWindowStandIn main(&form);
+    MainWindowStandIn main(&settings, &form);
 
     ClickBox(checkBox);
     ClickBox(checkBox);
-    // The settings store and the speed track bar set the boxes directly.
-    checkBox->setChecked(!before);
-    checkBox->setChecked(!before);
-    if (code == 0) {
-        QVERIFY(main.codes.isEmpty());
-    } else {
-        QCOMPARE(main.codes, QList<int>({code, code, code}));
-        QCOMPARE(statesSeen, QList<bool>({!before, before, !before}));
-    }
+    QCOMPARE(main.changed, QStringList({box, box}));
+    const qsizetype index = kBoxNames.indexOf(box);
+    QList<bool> flipped = States(form);
+    flipped[index] = !before;
+    nomix::StoredSettings changed;
+    settings.copyTo(changed);
+    bool* fields[] = {&changed.showNumericOnly,  &changed.showBitmaps,
+                      &changed.updateItemCounter, &changed.searchInBackground,
+                      &changed.showOtherProducts, &changed.alarmDisabled,
+                      &changed.soundsDisabled,    &changed.loadSelProducts,
+                      &changed.saveSelectedOnly,  &changed.minimizeInTaskbar,
+                      &changed.stringMatch};
+    *fields[index] = !before;
+    settings.restore(changed);
+    QCOMPARE(checkBox->isChecked(), !before);
+    QCOMPARE(States(form), flipped);
+    QCOMPARE(main.changed.size(), 3);
 }
 
-void TestOptionsDialog::cancelRestoresThroughSameNotifications_data() {
+void TestOptionsDialog::cancelRestoresTheOptions_data() {
     QTest::addColumn<bool>("byEsc");
     QTest::newRow("Cancel button") << false;
     QTest::newRow("Esc") << true;
 }
 
-void TestOptionsDialog::cancelRestoresThroughSameNotifications() {
+void TestOptionsDialog::cancelRestoresTheOptions() {
     QFETCH(bool, byEsc);
-    OptionsDialog form;
-    form.ResultCheck->setChecked(true); // as the settings store may have set them
-    form.MatchCheck->setChecked(true);
+    Settings settings;
+    settings.setShowNumericResultOnly(true); // as the settings store may have set them
+    settings.setCompleteStringMatch(true);
+    OptionsDialog form(&settings);
     ShowAndWait(form);
     const QList<bool> shownStates = States(form);
-    MainWindowStandIn main(&form);
+    MainWindowStandIn main(&settings, &form);
     for (const QString& name : kBoxNames) {
         ClickBox(form.findChild<QCheckBox*>(name));
     }
-    ClickBox(form.ProductCheck); // back as it was: no notification on Cancel
-    main.codes.clear();
+    ClickBox(Box(form, "showAllProductsBox")); // back as it was: no change on Cancel
+    main.changed.clear();
 
     if (byEsc) {
         QTest::keyClick(&form, Qt::Key_Escape);
     } else {
-        QTest::mouseClick(form.CancelButton, Qt::LeftButton);
+        QTest::mouseClick(Button(&form, "cancelButton"), Qt::LeftButton);
     }
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Rejected));
     QCOMPARE(States(form), shownStates);
-    QCOMPARE(main.codes, QList<int>({kBitmapsChanged, kCounterChanged, kBackgroundChanged,
-                                     kStringMatchChanged}));
+    QStringList restored = kBoxNames;
+    restored.removeOne(QStringLiteral("showAllProductsBox"));
+    QCOMPARE(main.changed, restored);
+    QVERIFY(settings.showNumericResultOnly() && settings.completeStringMatch());
 }
 
 void TestOptionsDialog::snapshotIsTakenAtEachShowing() {
-    OptionsDialog form;
+    Settings settings;
+    OptionsDialog form(&settings);
     ShowAndWait(form);
-    ClickBox(form.CheckSounds);
-    QTest::mouseClick(form.OkButton, Qt::LeftButton);
+    ClickBox(Box(form, "disableSoundsBox"));
+    QTest::mouseClick(Button(&form, "okButton"), Qt::LeftButton);
     QCOMPARE(form.result(), int(QDialog::Accepted));
 
-    form.MinimizeCheck->setChecked(true); // changed between showings
+    settings.setMinimizeToTray(true); // changed between showings
     ShowAndWait(form);
-    ClickBox(form.CheckSounds);
-    ClickBox(form.MinimizeCheck);
-    QTest::mouseClick(form.CancelButton, Qt::LeftButton);
-    QVERIFY(form.CheckSounds->isChecked());
-    QVERIFY(form.MinimizeCheck->isChecked());
+    ClickBox(Box(form, "disableSoundsBox"));
+    ClickBox(Box(form, "minimizeToTrayBox"));
+    QTest::mouseClick(Button(&form, "cancelButton"), Qt::LeftButton);
+    QVERIFY(settings.soundsDisabled());
+    QVERIFY(settings.minimizeToTray());
+    QVERIFY(Box(form, "minimizeToTrayBox")->isChecked());
 }
 
 void TestOptionsDialog::historyErase_data() {
@@ -185,12 +207,13 @@ void TestOptionsDialog::historyErase() {
     QFETCH(QList<MessageBox::Button>, answers);
     QFETCH(bool, closeWithOk);
     QFETCH(bool, erased);
-    OptionsDialog form;
-    MainWindowStandIn main(&form);
+    Settings settings;
+    OptionsDialog form(&settings);
+    MainWindowStandIn main(&settings, &form);
     ShowAndWait(form);
     MessageBox::presetAnswers(answers);
     for (qsizetype i = 0; i < answers.size(); ++i) {
-        QTest::mouseClick(form.EraseHistoryBtn, Qt::LeftButton);
+        QTest::mouseClick(Button(&form, "clearHistoryButton"), Qt::LeftButton);
     }
     QCOMPARE(MessageBox::shown().size(), answers.size());
     QCOMPARE(MessageBox::shown().first().kind, MessageBox::Warning);
@@ -198,44 +221,47 @@ void TestOptionsDialog::historyErase() {
     QCOMPARE(MessageBox::shown().first().text,
              QStringLiteral(
                  "You are going to erase the history list of the search strings.\nAre you sure?"));
-    QVERIFY(main.codes.isEmpty()); // nothing is erased before the dialog closes
+    QCOMPARE(main.erases, 0); // nothing is erased before the dialog closes
 
-    QTest::mouseClick(closeWithOk ? form.OkButton : form.CancelButton, Qt::LeftButton);
-    QCOMPARE(main.codes, erased ? QList<int>({kHistoryEraseConfirmed}) : QList<int>());
+    QTest::mouseClick(Button(&form, closeWithOk ? "okButton" : "cancelButton"), Qt::LeftButton);
+    QCOMPARE(main.erases, erased ? 1 : 0);
 
     // The request lasts one showing.
     ShowAndWait(form);
-    QTest::mouseClick(form.OkButton, Qt::LeftButton);
-    QCOMPARE(main.codes.count(kHistoryEraseConfirmed), erased ? 1 : 0);
+    QTest::mouseClick(Button(&form, "okButton"), Qt::LeftButton);
+    QCOMPARE(main.erases, erased ? 1 : 0);
 }
 
 void TestOptionsDialog::execFromMainWindow() {
-    OptionsDialog form;
-    MainWindowStandIn main(&form);
+    Settings settings;
+    OptionsDialog form(&settings);
+    MainWindowStandIn main(&settings, &form);
     dialogtest::ModalOutcome outcome;
     dialogtest::WhenModalShown(&outcome, [](QDialog* dialog) {
         auto* options = qobject_cast<OptionsDialog*>(dialog);
         QVERIFY(options);
-        QCOMPARE(options->focusWidget(), options->OkButton);
+        QCOMPARE(options->focusWidget(), Button(options, "okButton"));
         QVERIFY(QTest::qWaitForWindowActive(options));
         QTest::keyClick(options, Qt::Key_C, Qt::AltModifier); // "&Complete string match"
-        QTRY_VERIFY(options->MatchCheck->isChecked()); // a mnemonic clicks after a short delay
+        QTRY_VERIFY(options->findChild<QCheckBox*>("completeStringMatchBox")->isChecked()); // a mnemonic clicks after a short delay
         QTest::keyClick(options, Qt::Key_Return);
     });
     form.exec();
     QVERIFY(outcome.appeared && outcome.closedByAction);
     QCOMPARE(form.result(), int(QDialog::Accepted));
-    QCOMPARE(main.codes, QList<int>({kStringMatchChanged}));
+    QCOMPARE(main.changed, QStringList({"completeStringMatchBox"}));
 }
 
 void TestOptionsDialog::helpRequests() {
     dialogtest::HelpRecorder help;
-    OptionsDialog form;
+    Settings settings;
+    OptionsDialog form(&settings);
     ShowAndWait(form);
-    QTest::mouseClick(form.HelpButton, Qt::LeftButton);
+    QTest::mouseClick(Button(&form, "helpButton"), Qt::LeftButton);
     for (QWidget* control : std::initializer_list<QWidget*>{
-             form.ResultCheck, form.BackgroundCheck, form.MinimizeCheck, form.MatchCheck,
-             form.EraseHistoryBtn, form.CancelButton}) {
+             Box(form, "showNumericResultOnlyBox"), Box(form, "searchInBackgroundBox"),
+             Box(form, "minimizeToTrayBox"), Box(form, "completeStringMatchBox"),
+             Button(&form, "clearHistoryButton"), Button(&form, "cancelButton")}) {
         QMenu* menu = dialogtest::OpenLocalMenu(control);
         QVERIFY(menu);
         dialogtest::ClickMenuItem(menu, menu->actions().first());

@@ -32,7 +32,7 @@ void TestFitText::fitting() {
     QFETCH(bool, unchanged);
     const QFontMetrics metrics(QFont(QStringLiteral("Arial")));
     const int width = metrics.horizontalAdvance(text) + extra;
-    const QString fitted = FitText(text, width, metrics);
+    const QString fitted = fitText(text, width, metrics);
     if (unchanged) {
         QCOMPARE(fitted, text);
         return;
@@ -46,11 +46,11 @@ void TestFitText::fitting() {
 void TestFitText::exactWidthIsCut() {
     const QFontMetrics metrics(QFont(QStringLiteral("Arial")));
     const QString title = QStringLiteral("Avira 2015.09 09/15");
-    QVERIFY(FitText(title, metrics.horizontalAdvance(title), metrics) != title);
-    QCOMPARE(FitText(QStringLiteral("AB"), 1, metrics), QStringLiteral("..."));
-    QCOMPARE(FitText(QStringLiteral("ABCDEFGH"), 1, metrics), QStringLiteral("..."));
-    QCOMPARE(FitText(QStringLiteral("AB"), 0, metrics), QString());
-    QCOMPARE(FitText(QStringLiteral("AB"), -5, metrics), QString());
+    QVERIFY(fitText(title, metrics.horizontalAdvance(title), metrics) != title);
+    QCOMPARE(fitText(QStringLiteral("AB"), 1, metrics), QStringLiteral("..."));
+    QCOMPARE(fitText(QStringLiteral("ABCDEFGH"), 1, metrics), QStringLiteral("..."));
+    QCOMPARE(fitText(QStringLiteral("AB"), 0, metrics), QString());
+    QCOMPARE(fitText(QStringLiteral("AB"), -5, metrics), QString());
 }
 
 void TestFitText::markers_data() {
@@ -69,7 +69,7 @@ void TestFitText::markers_data() {
 void TestFitText::markers() {
     QFETCH(QByteArray, field);
     QFETCH(int, marker);
-    QCOMPARE(int(ResultsDelegate::MarkerFor(field.toStdString())), marker);
+    QCOMPARE(int(ResultsDelegate::markerFor(field.toStdString())), marker);
 }
 
 QTEST_MAIN(TestFitText)

@@ -10,6 +10,9 @@
 #include "mainwindow/resultsmodel.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/resultsview.h"
+#include "mainwindow/searchcontroller.h"
+#include "platform/settings.h"
+#include "core/producttable.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/terminationsignals.h"
@@ -73,7 +76,7 @@ class TestMainWindow : public QObject {
     void emptyStringIsRefused();
     void noHitLeavesTheCounterAtZero();
     void historyKeepsThirtyDistinctStrings();
-    void numericOnlyKeepsTwoRows();
+    void numericOnlyListsNoRows();
     void stopKeepsWhatWasFound();
     void escapeStopsASearch();
     void speedTrackBarAndOptions();
@@ -106,6 +109,14 @@ class TestMainWindow : public QObject {
   private:
     void startForm();
     template <typename T> T* find(const char* name) const;
+    SearchController* controller() const;
+    int hitCount() const;
+    ResultsView* grid() const;
+    ResultsModel* results() const;
+    Settings* settings() const;
+    bool databaseLoaded() const;
+    QString ledText() const;
+    int colWidth(int column) const;
     void search(const QString& text);
 
     std::unique_ptr<MainWindowFixture> fixture_;
@@ -122,12 +133,12 @@ void TestMainWindow::init() {
     MessageBox::setAutoAnswer(true);
     fixture_->writeSettings(fixture_->dataDir());
     startForm();
-    QVERIFY(form_->DatabaseLoaded);
+    QVERIFY(databaseLoaded());
 }
 
 void TestMainWindow::startForm() {
     form_ = std::make_unique<MainWindow>();
-    form_->FormCreate();
+    form_->start();
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
 }
@@ -136,8 +147,39 @@ template <typename T> T* TestMainWindow::find(const char* name) const {
     return form_->findChild<T*>(QLatin1String(name));
 }
 
+SearchController* TestMainWindow::controller() const {
+    return find<SearchController>("searchController");
+}
+
+int TestMainWindow::hitCount() const {
+    return controller()->hitCount();
+}
+
+ResultsView* TestMainWindow::grid() const {
+    return find<ResultsView>("resultsView");
+}
+
+ResultsModel* TestMainWindow::results() const {
+    return grid()->resultsModel();
+}
+
+Settings* TestMainWindow::settings() const {
+    return form_->findChild<Settings*>();
+}
+
+bool TestMainWindow::databaseLoaded() const {
+    return results()->databaseLoaded();
+}
+
+QString TestMainWindow::ledText() const {
+    return find<LedCounter>("itemsCounter")->text();
+}
+
+int TestMainWindow::colWidth(int column) const {
+    return grid()->isColumnHidden(column) ? -1 : grid()->columnWidth(column);
+}
+
 void TestMainWindow::cleanup() {
-    form_->Searching = false;
     form_.reset();
     MessageBox::presetAnswers({});
 }
@@ -145,7 +187,7 @@ void TestMainWindow::cleanup() {
 // Alt+E, the label's accelerator, puts the keyboard in the search box.
 void TestMainWindow::search(const QString& text) {
     pressKey(Qt::Key_E, Qt::AltModifier);
-    QCOMPARE(focusTarget(), find<QWidget>("SearchBox"));
+    QCOMPARE(focusTarget(), find<QWidget>("searchBox"));
     pressKey(Qt::Key_A, Qt::ControlModifier);
     pressKey(Qt::Key_Delete);
     typeText(text);
@@ -153,14 +195,14 @@ void TestMainWindow::search(const QString& text) {
 }
 
 void TestMainWindow::startsOnTheSampleDatabase() {
-    QCOMPARE(form_->StatusPanel1->text(), QStringLiteral(" Database Real labels, 500 samples"));
-    QCOMPARE(form_->StatusPanel1->textFormat(), Qt::PlainText); // data, never markup
-    QCOMPARE(form_->ReportGrid->model()->columnCount(), 74);
-    QCOMPARE(form_->ReportGrid->model()->rowCount(), 1);
-    QVERIFY(form_->ProductButton->isEnabled());
-    QVERIFY(form_->OptionButton->isEnabled());
-    QCOMPARE(form_->LEDLabel->text(), QStringLiteral("00000"));
-    QCOMPARE(form_->PageControl->currentWidget(), form_->SearchSheet);
+    QCOMPARE(find<QLabel>("databasePanel")->text(), QStringLiteral(" Database Real labels, 500 samples"));
+    QCOMPARE(find<QLabel>("databasePanel")->textFormat(), Qt::PlainText); // data, never markup
+    QCOMPARE(results()->columnCount(), 74);
+    QCOMPARE(results()->rowCount(), 0);
+    QVERIFY(find<QPushButton>("productButton")->isEnabled());
+    QVERIFY(find<QPushButton>("optionsButton")->isEnabled());
+    QCOMPARE(ledText(), QStringLiteral("00000"));
+    QCOMPARE(find<QTabWidget>("pages")->currentWidget(), find<QWidget>("searchPage"));
     QVERIFY(MessageBox::shown().isEmpty());
     QCOMPARE(form_->minimumSize(), QSize(630, 476));
 }
@@ -169,17 +211,17 @@ void TestMainWindow::enterSearchesAndFillsTheGrid() {
     const int expected = engineCount(fixture_->dataDir(), QStringLiteral("zbot"));
     QVERIFY(expected > 0);
     search(QStringLiteral("zbot"));
-    QCOMPARE(form_->HitCount, expected);
-    QCOMPARE(form_->ReportGrid->model()->rowCount(), expected + 1);
-    QCOMPARE(form_->LEDLabel->text(), QStringLiteral("%1").arg(expected, 5, 10, QLatin1Char('0')));
-    QCOMPARE(form_->SearchButton->text(), QStringLiteral("&Search"));
-    QVERIFY(form_->SearchFinished);
-    QVERIFY(!form_->Searching);
-    QVERIFY(form_->StringPanel->isEnabled());
-    QCOMPARE(form_->SearchBox->count(), 1);
-    QCOMPARE(form_->SearchBox->itemText(0), QStringLiteral("zbot"));
+    QCOMPARE(hitCount(), expected);
+    QCOMPARE(results()->rowCount(), expected);
+    QCOMPARE(ledText(), QStringLiteral("%1").arg(expected, 5, 10, QLatin1Char('0')));
+    QCOMPARE(find<QPushButton>("searchButton")->text(), QStringLiteral("&Search"));
+    QVERIFY(!results()->searchRunning());
+    QVERIFY(!(controller()->state() == SearchController::State::Searching));
+    QVERIFY(find<QWidget>("stringPanel")->isEnabled());
+    QCOMPARE(find<QComboBox>("searchBox")->count(), 1);
+    QCOMPARE(find<QComboBox>("searchBox")->itemText(0), QStringLiteral("zbot"));
     // Every row shows a line holding the string; the empty last row shows nothing.
-    const QAbstractItemModel* model = form_->ReportGrid->model();
+    const QAbstractItemModel* model = results();
     for (int row = 0; row < expected; ++row) {
         QString line;
         for (int column = 0; column < model->columnCount(); ++column) {
@@ -195,108 +237,108 @@ void TestMainWindow::emptyStringIsRefused() {
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::shown().first().caption, QStringLiteral("Information"));
     QCOMPARE(MessageBox::shown().first().text, QStringLiteral("Please, set a search string"));
-    QCOMPARE(form_->SearchBox->count(), 0);
+    QCOMPARE(find<QComboBox>("searchBox")->count(), 0);
     // A text of blanks is not empty.
     search(QStringLiteral("  "));
     QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(form_->SearchBox->count(), 1);
+    QCOMPARE(find<QComboBox>("searchBox")->count(), 1);
 }
 
 void TestMainWindow::noHitLeavesTheCounterAtZero() {
     search(QStringLiteral("no such virus name at all"));
-    QCOMPARE(form_->HitCount, 0);
-    QCOMPARE(form_->LEDLabel->text(), QStringLiteral("00000"));
-    QCOMPARE(form_->ReportGrid->model()->rowCount(), 1);
+    QCOMPARE(hitCount(), 0);
+    QCOMPARE(ledText(), QStringLiteral("00000"));
+    QCOMPARE(results()->rowCount(), 0);
 }
 
 void TestMainWindow::historyKeepsThirtyDistinctStrings() {
-    form_->OptionForm->ResultCheck->setChecked(true); // counting is enough here
+    settings()->setShowNumericResultOnly(true); // counting is enough here
     for (int i = 1; i <= 31; ++i) {
         search(QStringLiteral("name%1").arg(i));
     }
     search(QStringLiteral("NAME31"));
-    QCOMPARE(form_->SearchBox->count(), 30);
-    QCOMPARE(form_->SearchBox->itemText(0), QStringLiteral("name2"));
-    QCOMPARE(form_->SearchBox->itemText(29), QStringLiteral("name31"));
+    QCOMPARE(find<QComboBox>("searchBox")->count(), 30);
+    QCOMPARE(find<QComboBox>("searchBox")->itemText(0), QStringLiteral("name2"));
+    QCOMPARE(find<QComboBox>("searchBox")->itemText(29), QStringLiteral("name31"));
 }
 
-void TestMainWindow::numericOnlyKeepsTwoRows() {
-    form_->OptionForm->ResultCheck->setChecked(true);
+void TestMainWindow::numericOnlyListsNoRows() {
+    settings()->setShowNumericResultOnly(true);
     search(QStringLiteral("trojan"));
-    QVERIFY(form_->HitCount > 0);
-    QCOMPARE(form_->ReportGrid->model()->rowCount(), 1);
-    QVERIFY(form_->ResultList.empty());
+    QVERIFY(hitCount() > 0);
+    QCOMPARE(results()->rowCount(), 0);
+    QVERIFY(results()->hits().empty());
 }
 
 void TestMainWindow::stopKeepsWhatWasFound() {
-    QVERIFY(form_->OptionForm->BackgroundCheck->isChecked());
+    QVERIFY(settings()->searchInBackground());
     bool sawStop = false;
     QTimer::singleShot(0, this, [&] {
-        sawStop = form_->SearchButton->text() == QStringLiteral("&Stop");
-        clickAt(find<QWidget>("SearchButton"));
+        sawStop = find<QPushButton>("searchButton")->text() == QStringLiteral("&Stop");
+        clickAt(find<QWidget>("searchButton"));
     });
     search(QStringLiteral("trojan"));
-    QTRY_VERIFY(form_->SearchFinished);
+    QTRY_VERIFY(!results()->searchRunning());
     QVERIFY(sawStop);
-    QVERIFY(!form_->Searching);
-    QCOMPARE(form_->SearchButton->text(), QStringLiteral("&Search"));
-    QCOMPARE(form_->LEDLabel->text(),
-             QStringLiteral("%1").arg(form_->HitCount, 5, 10, QLatin1Char('0')));
-    QCOMPARE(size_t(form_->HitCount), form_->ResultList.size());
+    QVERIFY(!(controller()->state() == SearchController::State::Searching));
+    QCOMPARE(find<QPushButton>("searchButton")->text(), QStringLiteral("&Search"));
+    QCOMPARE(ledText(),
+             QStringLiteral("%1").arg(hitCount(), 5, 10, QLatin1Char('0')));
+    QCOMPARE(size_t(hitCount()), results()->hits().size());
 }
 
 void TestMainWindow::escapeStopsASearch() {
     bool searchingWhenPressed = false;
     QTimer::singleShot(0, this, [&] {
-        searchingWhenPressed = form_->Searching;
+        searchingWhenPressed = (controller()->state() == SearchController::State::Searching);
         pressKey(Qt::Key_Escape);
     });
     search(QStringLiteral("trojan"));
     QVERIFY(searchingWhenPressed);
-    QVERIFY(form_->SearchFinished);
-    QVERIFY(form_->SearchButton->isEnabled());
+    QVERIFY(!results()->searchRunning());
+    QVERIFY(find<QPushButton>("searchButton")->isEnabled());
 }
 
 void TestMainWindow::speedTrackBarAndOptions() {
-    QCheckBox* background = form_->OptionForm->BackgroundCheck;
-    QCheckBox* counter = form_->OptionForm->CounterCheck;
-    QCOMPARE(form_->SpeedTrackBar->value(), 1);
-    form_->SpeedTrackBar->setValue(2);
+    QCheckBox* background = find<QCheckBox>("searchInBackgroundBox");
+    QCheckBox* counter = find<QCheckBox>("updateItemCounterBox");
+    QCOMPARE(find<QSlider>("speedTrackBar")->value(), 1);
+    find<QSlider>("speedTrackBar")->setValue(2);
     QVERIFY(!background->isChecked() && !counter->isChecked());
-    form_->SpeedTrackBar->setValue(0);
+    find<QSlider>("speedTrackBar")->setValue(0);
     QVERIFY(background->isChecked() && counter->isChecked());
-    form_->SpeedTrackBar->setValue(2);
+    find<QSlider>("speedTrackBar")->setValue(2);
     // Ticking the counter in the options while at Max moves the bar to Med.
     // and leaves the background option as it was.
     counter->setChecked(true); // the options dialog reports it at once
-    QCOMPARE(form_->SpeedTrackBar->value(), 1);
+    QCOMPARE(find<QSlider>("speedTrackBar")->value(), 1);
     QVERIFY(!background->isChecked());
     QVERIFY(counter->isChecked());
     // With the search in the foreground there is no Stop button.
     background->setChecked(false);
     search(QStringLiteral("trojan"));
-    QVERIFY(form_->HitCount > 0);
-    QVERIFY(form_->SearchButton->isEnabled());
+    QVERIFY(hitCount() > 0);
+    QVERIFY(find<QPushButton>("searchButton")->isEnabled());
 }
 
 void TestMainWindow::completeMatchDisablesModifiers() {
-    form_->OptionForm->MatchCheck->setChecked(true);
-    QVERIFY(!form_->FirstButton->isEnabled());
-    QVERIFY(!form_->LastButton->isEnabled());
+    settings()->setCompleteStringMatch(true);
+    QVERIFY(!find<QToolButton>("beginsWithButton")->isEnabled());
+    QVERIFY(!find<QToolButton>("endsWithButton")->isEnabled());
     search(QStringLiteral("no_virus"));
-    QCOMPARE(form_->HitCount, 500);
-    form_->OptionForm->MatchCheck->setChecked(false);
-    QVERIFY(form_->FirstButton->isEnabled());
-    form_->FirstButton->setChecked(true);
+    QCOMPARE(hitCount(), 500);
+    settings()->setCompleteStringMatch(false);
+    QVERIFY(find<QToolButton>("beginsWithButton")->isEnabled());
+    find<QToolButton>("beginsWithButton")->setChecked(true);
     search(QStringLiteral("no_vir"));
-    QCOMPARE(form_->HitCount, 500);
-    form_->LastButton->setChecked(true);
+    QCOMPARE(hitCount(), 500);
+    find<QToolButton>("endsWithButton")->setChecked(true);
     search(QStringLiteral("no_vir"));
-    QCOMPARE(form_->HitCount, 0);
+    QCOMPARE(hitCount(), 0);
 }
 
 void TestMainWindow::columnWidthDialogClamps() {
-    QWidget* cells = form_->ReportGrid->viewport();
+    QWidget* cells = grid()->viewport();
     auto setWidth = [&](const QString& text) {
         whenModalShows([text](QWidget* dialog) {
             QVERIFY(qobject_cast<QInputDialog*>(dialog));
@@ -306,19 +348,19 @@ void TestMainWindow::columnWidthDialogClamps() {
         openContextMenu(cells, QPoint(20, 10));
         chooseInPopup(Qt::Key_E); // "S&et width of columns..."
     };
-    form_->ReportGrid->setColWidth(3, -1);
+    grid()->setColumnHidden(3, true);
     setWidth(QStringLiteral("10"));
-    QCOMPARE(form_->ReportGrid->colWidth(0), 50);
-    QCOMPARE(form_->ReportGrid->colWidth(3), -1);
+    QCOMPARE(colWidth(0), 50);
+    QCOMPARE(colWidth(3), -1);
     setWidth(QStringLiteral("5000"));
-    QCOMPARE(form_->ReportGrid->colWidth(0), 3000);
+    QCOMPARE(colWidth(0), 3000);
     setWidth(QStringLiteral("wide"));
-    QCOMPARE(form_->ReportGrid->colWidth(0), 3000);
+    QCOMPARE(colWidth(0), 3000);
     QCOMPARE(MessageBox::shown().last().text,
              QStringLiteral("'wide' is not a valid integer value."));
     openContextMenu(cells, QPoint(20, 10));
     chooseInPopup(Qt::Key_R); // "&Restore default width of columns"
-    QCOMPARE(form_->ReportGrid->colWidth(0), 200);
+    QCOMPARE(colWidth(0), 200);
 }
 
 void TestMainWindow::closingSavesTheHistory() {
@@ -332,9 +374,14 @@ void TestMainWindow::closingSavesTheHistory() {
 }
 
 void TestMainWindow::closeIsRefusedWhileSearching() {
-    form_->Searching = true;
-    QVERIFY(!form_->close());
-    form_->Searching = false;
+    bool closedWhileSearching = true;
+    QTimer::singleShot(0, this, [&] {
+        QVERIFY(controller()->state() == SearchController::State::Searching);
+        closedWhileSearching = form_->close();
+        pressKey(Qt::Key_Escape);
+    });
+    search(QStringLiteral("zbot"));
+    QVERIFY(!closedWhileSearching);
     QVERIFY(form_->close());
 }
 
@@ -344,26 +391,26 @@ void TestMainWindow::missingDatabaseShowsPreferences() {
     fixture_->writeSettings(empty.path());
     MessageBox::clearShown();
     startForm();
-    QVERIFY(!form_->DatabaseLoaded);
-    QCOMPARE(form_->PageControl->currentWidget(), form_->PrefSheet);
+    QVERIFY(!databaseLoaded());
+    QCOMPARE(find<QTabWidget>("pages")->currentWidget(), find<QWidget>("preferencesPage"));
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::shown().first().text,
              QStringLiteral("Could not open the database.\nPlease, set a right path and file "
                             "names in the Preferences tab"));
-    QVERIFY(!form_->ProductButton->isEnabled());
-    QCOMPARE(form_->StatusPanel1->text(), QStringLiteral(" Error : no database found"));
+    QVERIFY(!find<QPushButton>("productButton")->isEnabled());
+    QCOMPARE(find<QLabel>("databasePanel")->text(), QStringLiteral(" Error : no database found"));
 
     // The retry loads once the path is right.
     MessageBox::presetAnswers({MessageBox::Yes});
     pressKey(Qt::Key_M, Qt::AltModifier); // "Co&mmon directory"
-    QCOMPARE(focusTarget(), find<QWidget>("DataEdit"));
+    QCOMPARE(focusTarget(), find<QWidget>("directoryEdit"));
     pressKey(Qt::Key_A, Qt::ControlModifier);
     typeText(fixture_->dataDir());
     pressKey(Qt::Key_F, Qt::AltModifier);
     chooseInPopup(Qt::Key_S); // "&Search"
     search(QStringLiteral("zbot"));
-    QVERIFY(form_->DatabaseLoaded);
-    QVERIFY(form_->HitCount > 0);
+    QVERIFY(databaseLoaded());
+    QVERIFY(hitCount() > 0);
 }
 
 void TestMainWindow::localMenuNeedsADatabase() {
@@ -372,17 +419,17 @@ void TestMainWindow::localMenuNeedsADatabase() {
     fixture_->writeSettings(empty.path());
     startForm();
     MessageBox::clearShown();
-    openContextMenu(form_->ReportGrid->viewport(), QPoint(10, 10));
+    openContextMenu(grid()->viewport(), QPoint(10, 10));
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::shown().first().text, QStringLiteral("Local menu disabled."));
-    QVERIFY(!form_->ReportMenu->isVisible());
+    QVERIFY(!find<QMenu>("resultsMenu")->isVisible());
 }
 
 void TestMainWindow::modelPassesTheTester() {
-    QAbstractItemModelTester tester(form_->ReportGrid->model(),
+    QAbstractItemModelTester tester(results(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     search(QStringLiteral("trojan"));
-    form_->ClearResults();
+    find<QAction>("clearResults")->trigger();
     search(QStringLiteral("zbot"));
 }
 
@@ -391,7 +438,7 @@ void TestMainWindow::savesAReportFromTheLocalMenu() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("zbot report.nrp"));
     FileDialog::presetAnswers({path});
-    openContextMenu(form_->ReportGrid->viewport(), QPoint(5, 5));
+    openContextMenu(grid()->viewport(), QPoint(5, 5));
     chooseInPopup(Qt::Key_S); // "&Save results..."
     QFile report(path);
     QVERIFY(report.open(QIODevice::ReadOnly));
@@ -399,55 +446,56 @@ void TestMainWindow::savesAReportFromTheLocalMenu() {
     QVERIFY(bytes.contains("zbot"));
     QVERIFY(bytes.endsWith("\r\n"));
     QVERIFY(form_->isEnabled());
-    QCOMPARE(FileDialog::asked().last().dir.left(form_->DataEdit->text().size()),
-             form_->DataEdit->text());
+    QCOMPARE(FileDialog::asked().last().dir.left(find<QLineEdit>("directoryEdit")->text().size()),
+             find<QLineEdit>("directoryEdit")->text());
 }
 
 void TestMainWindow::preferencesTakeFileNamesOnly() {
-    const QString directory = form_->DataEdit->text();
+    const QString directory = find<QLineEdit>("directoryEdit")->text();
     pressKey(Qt::Key_F, Qt::AltModifier);
     chooseInPopup(Qt::Key_P); // "&Preferences"
-    QVERIFY(find<QWidget>("DataNameButton")->isVisible());
+    QVERIFY(find<QWidget>("databaseButton")->isVisible());
     FileDialog::presetAnswers(
         {QStringLiteral("/somewhere/else/OTHER.DAT"), QStringLiteral("/x/y/TABLE.CFG")});
-    clickAt(find<QWidget>("DataNameButton"));
-    clickAt(find<QWidget>("ConfigNamebutton"));
-    QCOMPARE(form_->DataFileEdit->text(), QStringLiteral("OTHER.DAT"));
-    QCOMPARE(form_->ConfigFileEdit->text(), QStringLiteral("TABLE.CFG"));
-    QCOMPARE(form_->DataEdit->text(), directory);
+    clickAt(find<QWidget>("databaseButton"));
+    clickAt(find<QWidget>("tableButton"));
+    QCOMPARE(find<QLineEdit>("databaseEdit")->text(), QStringLiteral("OTHER.DAT"));
+    QCOMPARE(find<QLineEdit>("tableEdit")->text(), QStringLiteral("TABLE.CFG"));
+    QCOMPARE(find<QLineEdit>("directoryEdit")->text(), directory);
     QCOMPARE(FileDialog::asked().last().caption, QStringLiteral("Please, select a file"));
     QCOMPARE(FileDialog::asked().last().dir, directory);
 
     QTemporaryDir chosen;
     FileDialog::presetAnswers({chosen.path()});
-    clickAt(find<QWidget>("BrowseButton"));
-    QCOMPARE(form_->DataEdit->text(), chosen.path());
+    clickAt(find<QWidget>("browseButton"));
+    QCOMPARE(find<QLineEdit>("directoryEdit")->text(), chosen.path());
     // Cancelling changes nothing.
     FileDialog::presetAnswers({QString()});
-    clickAt(find<QWidget>("DataNameButton"));
-    QCOMPARE(form_->DataFileEdit->text(), QStringLiteral("OTHER.DAT"));
+    clickAt(find<QWidget>("databaseButton"));
+    QCOMPARE(find<QLineEdit>("databaseEdit")->text(), QStringLiteral("OTHER.DAT"));
     // The loaded data stays until the next start.
     pressKey(Qt::Key_F, Qt::AltModifier);
     chooseInPopup(Qt::Key_S); // "&Search"
     search(QStringLiteral("zbot"));
-    QVERIFY(form_->HitCount > 0);
+    QVERIFY(hitCount() > 0);
 }
 
 void TestMainWindow::selectionLimitsSearchAndColumns() {
-    const size_t count = form_->Products.entries.size();
+    const size_t count = size_t(results()->columnCount());
     ProductSelection only(count);
     for (size_t i = 0; i < count; ++i) {
         only.setSelected(i, i == 1 || i == 40);
     }
-    form_->SelectForm->FillProductList(form_->Products.entries, only);
-    form_->OptionForm->ProductCheck->setChecked(false); // hides unselected columns at once
-    form_->ApplyProductSelection();
-    QCOMPARE(form_->ProductMask, 0x2u);
-    QVERIFY(!form_->AllProductsSelected);
-    QCOMPARE(form_->ReportGrid->colWidth(0), -1);
-    QCOMPARE(form_->ReportGrid->colWidth(1), 200);
-    QCOMPARE(form_->ReportGrid->colWidth(40), 200);
-    QCOMPARE(form_->ReportGrid->colWidth(8), -1); // column 40 shares no state with column 8
+    const auto table =
+        ReadProductTable(QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
+    form_->findChild<ProductFilterDialog*>()->FillProductList(table.entries, only);
+    settings()->setShowAllProducts(false); // hides unselected columns at once
+    QVERIFY(!results()->productSelected(0) && results()->productSelected(1));
+    QVERIFY(!results()->allProductsSelected());
+    QCOMPARE(colWidth(0), -1);
+    QCOMPARE(colWidth(1), 200);
+    QCOMPARE(colWidth(40), 200);
+    QCOMPARE(colWidth(8), -1); // column 40 shares no state with column 8
 
     // Only products 2 and 41 are searched.
     const auto db =
@@ -460,43 +508,43 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
     request.allProductsSelected = false;
     const int expected = RunSearch(db->names.lines, request).hitCount;
     QVERIFY(expected > 0 && expected < 500);
-    form_->OptionForm->MatchCheck->setChecked(true);
+    settings()->setCompleteStringMatch(true);
     search(QStringLiteral("no_virus"));
-    QCOMPARE(form_->HitCount, expected);
+    QCOMPARE(hitCount(), expected);
 
-    form_->OptionForm->ProductCheck->setChecked(true); // shows them again
-    QCOMPARE(form_->ReportGrid->colWidth(0), 200);
+    settings()->setShowAllProducts(true); // shows them again
+    QCOMPARE(colWidth(0), 200);
 }
 
 void TestMainWindow::controlsWaitWhileSearching() {
     bool disabled = false;
     QTimer::singleShot(0, this, [&] {
-        disabled = !form_->StringPanel->isEnabled() && !form_->PrefSheet->isEnabled() &&
-                   !form_->ExitButton->isEnabled() && !form_->SpeedTrackBar->isEnabled() &&
-                   !form_->Options->isEnabled() && form_->SearchButton->isEnabled() &&
+        disabled = !find<QWidget>("stringPanel")->isEnabled() && !find<QWidget>("preferencesPage")->isEnabled() &&
+                   !find<QPushButton>("exitButton")->isEnabled() && !find<QSlider>("speedTrackBar")->isEnabled() &&
+                   !find<QMenu>("fileMenu")->isEnabled() && find<QPushButton>("searchButton")->isEnabled() &&
                    form_->minimumSize() == form_->maximumSize(); // no resizing
 
-        clickAt(find<QWidget>("SearchButton"));
+        clickAt(find<QWidget>("searchButton"));
     });
     search(QStringLiteral("trojan"));
     QVERIFY(disabled);
-    QVERIFY(form_->StringPanel->isEnabled() && form_->PrefSheet->isEnabled());
+    QVERIFY(find<QWidget>("stringPanel")->isEnabled() && find<QWidget>("preferencesPage")->isEnabled());
     QCOMPARE(form_->minimumSize(), QSize(630, 476));
     QCOMPARE(form_->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 void TestMainWindow::hintsShowOnTheStatusBar() {
-    QStatusTipEvent own(form_->SearchButton->statusTip());
-    QCoreApplication::sendEvent(form_->SearchButton, &own);
-    QCOMPARE(form_->StatusPanel0->text(),
+    QStatusTipEvent own(find<QPushButton>("searchButton")->statusTip());
+    QCoreApplication::sendEvent(find<QPushButton>("searchButton"), &own);
+    QCOMPARE(find<QLabel>("hintPanel")->text(),
              QStringLiteral("Press the button to start/stop a search"));
     // A dialog's control reports its hint to the same place.
     QStatusTipEvent dialogs(QStringLiteral("from a dialog"));
-    QCoreApplication::sendEvent(form_->OptionForm->ResultCheck, &dialogs);
-    QCOMPARE(form_->StatusPanel0->text(), QStringLiteral("from a dialog"));
+    QCoreApplication::sendEvent(find<QCheckBox>("showNumericResultOnlyBox"), &dialogs);
+    QCOMPARE(find<QLabel>("hintPanel")->text(), QStringLiteral("from a dialog"));
     QStatusTipEvent none{QString()};
-    QCoreApplication::sendEvent(form_->SearchButton, &none);
-    QCOMPARE(form_->StatusPanel0->text(), QStringLiteral("Welcome to Nomix95!"));
+    QCoreApplication::sendEvent(find<QPushButton>("searchButton"), &none);
+    QCOMPARE(find<QLabel>("hintPanel")->text(), QStringLiteral("Welcome to Nomix95!"));
 }
 
 // What the screen shows of the grid's first data rows: each must hold text.
@@ -520,10 +568,10 @@ bool rowsArePainted(QWidget* window, QWidget* cells, int rows) {
 
 void TestMainWindow::gridKeepsItsRowsWhenFocusMoves() {
     search(QStringLiteral("virut"));
-    QCOMPARE(form_->HitCount, 16);
-    QWidget* grid = find<QWidget>("ReportGrid");
-    QWidget* cells = form_->ReportGrid->viewport();
-    QWidget* box = find<QWidget>("SearchBox");
+    QCOMPARE(hitCount(), 16);
+    QWidget* view = grid();
+    QWidget* cells = grid()->viewport();
+    QWidget* box = find<QWidget>("searchBox");
     const int rows = qMin(16, cells->height() / 20);
     QVERIFY(rows >= 3);
     for (int round = 0; round < 5; ++round) {
@@ -531,7 +579,7 @@ void TestMainWindow::gridKeepsItsRowsWhenFocusMoves() {
         QTRY_COMPARE(focusTarget(), box);
         QVERIFY2(rowsArePainted(form_.get(), cells, rows), "blank rows after leaving the grid");
         clickAt(cells, QPoint(30, 10 + 20 * (round % rows)));
-        QTRY_COMPARE(focusTarget(), grid);
+        QTRY_COMPARE(focusTarget(), view);
         QVERIFY2(rowsArePainted(form_.get(), cells, rows), "blank rows after entering the grid");
     }
 }
@@ -575,10 +623,10 @@ void TestMainWindow::helpFromAModalDialogTakesInput() {
 }
 
 void TestMainWindow::statusLabelAndCounterShowWhole() {
-    const QLabel* database = find<QLabel>("StatusPanel1");
+    const QLabel* database = find<QLabel>("databasePanel");
     QVERIFY(database->width() >= database->sizeHint().width());
     QVERIFY(database->geometry().right() <= database->parentWidget()->width());
-    const QWidget* counter = find<QWidget>("LEDLabel");
+    const QWidget* counter = find<QWidget>("itemsCounter");
     QCOMPARE(counter->size(), QSize(85, 30)); // five cells at segment size 2
 }
 
@@ -599,24 +647,24 @@ void TestMainWindow::countAboveFiveDigitsIsGivenExactly() {
     names.close();
     fixture_->writeSettings(dir.path());
     startForm();
-    form_->OptionForm->ResultCheck->setChecked(true); // counting is enough here
+    settings()->setShowNumericResultOnly(true); // counting is enough here
     search(QStringLiteral("trojan"));
-    QCOMPARE(form_->HitCount, kLines);
-    const QWidget* counter = find<QWidget>("LEDLabel");
-    QCOMPARE(form_->LEDLabel->text(), QStringLiteral("99999"));
+    QCOMPARE(hitCount(), kLines);
+    const QWidget* counter = find<QWidget>("itemsCounter");
+    QCOMPARE(ledText(), QStringLiteral("99999"));
     const QString exact = QLocale().toString(kLines);
     QVERIFY2(counter->toolTip().contains(exact), qPrintable(counter->toolTip()));
-    QVERIFY(find<QLabel>("StatusPanel0")->text().contains(exact));
+    QVERIFY(find<QLabel>("hintPanel")->text().contains(exact));
 }
 
 // Minimised to the tray the window is hidden; Terminate must still end the
 // program, not only save the settings.
 void TestMainWindow::terminateInTheTrayEndsTheProgram() {
-    form_->OptionForm->MinimizeCheck->setChecked(true);
+    settings()->setMinimizeToTray(true);
     form_->setWindowState(Qt::WindowMinimized); // as the window manager reports it
     QTRY_VERIFY(!form_->isVisible());
     QTimer::singleShot(0, this, [this] {
-        auto* menu = find<QMenu>("NotifyPopupMenu");
+        auto* menu = find<QMenu>("trayMenu");
         menu->popup(QPoint(10, 10));
         chooseInPopup(Qt::Key_T); // "&Terminate"
     });
@@ -653,7 +701,7 @@ void TestMainWindow::fileErrorsNameTheFile() {
     fixture_->writeSettings(dir.path());
     MessageBox::clearShown();
     startForm();
-    QVERIFY(!form_->DatabaseLoaded);
+    QVERIFY(!databaseLoaded());
     QVERIFY(!MessageBox::shown().isEmpty());
     const QString shown = MessageBox::shown().first().text;
     QVERIFY2(shown.startsWith(dir.filePath(broken) + QStringLiteral(": ")), qPrintable(shown));
@@ -706,9 +754,9 @@ void TestMainWindow::terminationSignalClosesAndSaves() {
 // shows to the clipboard, a file and the next search.
 void TestMainWindow::resultsLeaveTheGrid() {
     search(QStringLiteral("zbot"));
-    const int hits = form_->HitCount;
+    const int hits = hitCount();
     QVERIFY(hits > 1);
-    QCOMPARE(focusTarget(), find<QWidget>("ReportGrid"));
+    QCOMPARE(focusTarget(), find<QWidget>("resultsView"));
     pressKey(Qt::Key_A, Qt::ControlModifier);
     pressKey(Qt::Key_C, Qt::ControlModifier);
     const QStringList copied =
@@ -717,7 +765,7 @@ void TestMainWindow::resultsLeaveTheGrid() {
     QCOMPARE(copied.first().split(QLatin1Char('\t')).size(), 74);
     QVERIFY(copied.first().startsWith(QStringLiteral("a-squared 2009.12 12/09\tAd-Aware")));
 
-    QWidget* cells = form_->ReportGrid->viewport();
+    QWidget* cells = grid()->viewport();
     QTemporaryDir dir;
     for (const QString& name : {QStringLiteral("hits.csv"), QStringLiteral("hits.jsonl")}) {
         FileDialog::presetAnswers({dir.filePath(name)});
@@ -732,13 +780,13 @@ void TestMainWindow::resultsLeaveTheGrid() {
     }
 
     // The second column's name of the first hit becomes the search string.
-    const QModelIndex cell = form_->ReportGrid->model()->index(0, 1);
+    const QModelIndex cell = results()->index(0, 1);
     const QString name = cell.data().toString();
     QVERIFY(!name.isEmpty());
-    openContextMenu(cells, form_->ReportGrid->visualRect(cell).center());
+    openContextMenu(cells, grid()->visualRect(cell).center());
     chooseInPopup(Qt::Key_N); // "Search for this &name"
-    QCOMPARE(form_->SearchBox->currentText(), name);
-    QVERIFY(form_->HitCount > 0);
+    QCOMPARE(find<QComboBox>("searchBox")->currentText(), name);
+    QVERIFY(hitCount() > 0);
 }
 
 void TestMainWindow::importFromTheFileMenu_data() {
@@ -785,15 +833,15 @@ void TestMainWindow::importFromTheFileMenu() {
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old"));
         QCOMPARE(QDir(database).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        QCOMPARE(form_->DataEdit->text(), fixture_->dataDir());
+        QCOMPARE(find<QLineEdit>("directoryEdit")->text(), fixture_->dataDir());
         return;
     }
-    QCOMPARE(form_->DataEdit->text(), database);
-    QVERIFY2(find<QLabel>("StatusPanel1")->text().startsWith(" Database Imported 3 samples"),
-             qPrintable(find<QLabel>("StatusPanel1")->text()));
-    QCOMPARE(form_->ReportGrid->model()->columnCount(), 3);
+    QCOMPARE(find<QLineEdit>("directoryEdit")->text(), database);
+    QVERIFY2(find<QLabel>("databasePanel")->text().startsWith(" Database Imported 3 samples"),
+             qPrintable(find<QLabel>("databasePanel")->text()));
+    QCOMPARE(results()->columnCount(), 3);
     search(QStringLiteral("trojan.imported"));
-    QCOMPARE(form_->HitCount, 3);
+    QCOMPARE(hitCount(), 3);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -2,6 +2,7 @@
 
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/resultsview.h"
+#include "mainwindow/searchcontroller.h"
 #include "platform/messagebox.h"
 
 #include <QComboBox>
@@ -29,20 +30,21 @@ void TestMainWindowScreen::searchResultsOnScreen() {
     fixture.writeSettings(fixture.dataDir());
     MessageBox::setAutoAnswer(true);
     MainWindow form;
-    form.FormCreate();
+    form.start();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.SearchBox->setEditText(QStringLiteral("zbot"));
-    QTest::keyClick(form.SearchBox->lineEdit(), Qt::Key_Return);
-    QVERIFY(form.HitCount > 0);
+    auto* searchBox = form.findChild<QComboBox*>(QStringLiteral("searchBox"));
+    searchBox->setEditText(QStringLiteral("zbot"));
+    QTest::keyClick(searchBox, Qt::Key_Return);
+    QVERIFY(form.findChild<SearchController*>()->hitCount() > 0);
     QTest::qWait(50); // let the grid paint its rows once
     const QImage shot = form.grab().toImage();
     shot.save(QStringLiteral("/tmp/mainform.png"));
 
     // A selected product's title cell is red.
-    const QPoint header = form.ReportGrid->horizontalHeader()->mapTo(&form, QPoint(100, 10));
+    const QPoint header = form.findChild<ResultsView*>()->horizontalHeader()->mapTo(&form, QPoint(100, 10));
     QCOMPARE(shot.pixelColor(header), QColor(255, 0, 0));
     // The first result row holds dark text pixels somewhere in its first cell.
-    const QPoint cellTopLeft = form.ReportGrid->viewport()->mapTo(&form, QPoint(0, 0));
+    const QPoint cellTopLeft = form.findChild<ResultsView*>()->viewport()->mapTo(&form, QPoint(0, 0));
     bool ink = false;
     for (int x = 2; x < 190 && !ink; ++x) {
         for (int y = 2; y < 18 && !ink; ++y) {
@@ -52,7 +54,7 @@ void TestMainWindowScreen::searchResultsOnScreen() {
     QVERIFY(ink);
 
     // The Preferences page, for a look by eye.
-    form.PageControl->setCurrentWidget(form.PrefSheet);
+    form.findChild<QTabWidget*>(QStringLiteral("pages"))->setCurrentIndex(1);
     QTest::qWait(20);
     form.grab().save(QStringLiteral("/tmp/preferences.png"));
 }

@@ -1,7 +1,7 @@
 #include "shared_mainwindowfixture.h"
 
 #include "controls/trayicon.h"
-#include "dialogs/optionsdialog.h"
+#include "platform/settings.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/messagebox.h"
 
@@ -42,27 +42,28 @@ void TestTray::minimisingFollowsTheOption() {
     fixture.writeSettings(fixture.dataDir());
     MessageBox::setAutoAnswer(true);
     MainWindow form;
-    form.FormCreate();
+    form.start();
+    auto* trayIcon = form.findChild<TrayIcon*>();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     // Without the option, minimising shows no icon.
     form.showMinimized();
     QTRY_VERIFY(form.windowState() & Qt::WindowMinimized);
-    QVERIFY(!form.NotifyIcon->IconVisible());
+    QVERIFY(!trayIcon->IconVisible());
     form.showNormal();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     // With it, the window leaves the task bar and the icon appears.
-    form.OptionForm->MinimizeCheck->setChecked(true);
+    form.findChild<Settings*>()->setMinimizeToTray(true);
     form.showMinimized();
-    QTRY_VERIFY(form.NotifyIcon->IconVisible());
-    QVERIFY(form.NotifyIcon->HideTask());
+    QTRY_VERIFY(trayIcon->IconVisible());
+    QVERIFY(trayIcon->HideTask());
 
     // A click on the icon brings the window back and removes the icon.
-    emit form.NotifyIcon->OnClick();
+    emit trayIcon->OnClick();
     QTRY_VERIFY(form.isVisible() && !(form.windowState() & Qt::WindowMinimized));
-    QVERIFY(!form.NotifyIcon->IconVisible());
-    QVERIFY(!form.NotifyIcon->HideTask());
+    QVERIFY(!trayIcon->IconVisible());
+    QVERIFY(!trayIcon->HideTask());
 }
 
 // The tray is found the bus-less X11 way, the one trayer serves.

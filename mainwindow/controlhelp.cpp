@@ -1,0 +1,75 @@
+#include "controlhelp.h"
+
+#include "widgethelp.h"
+
+#include "dialogs/dialoghelp.h"
+#include "platform/helpviewer.h"
+
+#include <QMenu>
+#include <QWidget>
+
+namespace nomix {
+
+namespace {
+constexpr int kContentsTopic = 40;
+} // namespace
+
+ControlHelp::ControlHelp(const QString& helpFile, QWidget* window)
+    : QObject(window), m_viewer(std::make_unique<HelpViewer>(helpFile, window)),
+      m_menu(new QMenu(window)) {
+    setObjectName(QStringLiteral("controlHelp"));
+    UseHelpViewer(m_viewer.get());
+    m_menu->setObjectName(QStringLiteral("controlHelpMenu"));
+    m_menu->addAction(QStringLiteral("What's this?"), this, &ControlHelp::showControlTopic)
+        ->setObjectName(QStringLiteral("whatsThisAction"));
+}
+
+ControlHelp::~ControlHelp() {
+    UseHelpViewer(nullptr);
+    m_viewer->quit();
+}
+
+void ControlHelp::attachControls(QWidget* window, const QWidget* excluded) {
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (control != excluded && hasHelpTopic(control)) {
+            connect(control, &QWidget::customContextMenuRequested, this,
+                    [this, control](const QPoint& pos) {
+                        openMenu(control, control->mapToGlobal(pos));
+                    });
+        }
+    }
+}
+
+void ControlHelp::setEnabled(bool enabled) {
+    m_enabled = enabled;
+}
+
+void ControlHelp::showContents() {
+    m_viewer->showTopic(kContentsTopic);
+}
+
+void ControlHelp::showPopup(int topic, const QPoint& globalPosition) {
+    m_viewer->showPopup(topic, globalPosition);
+}
+
+void ControlHelp::quit() {
+    m_viewer->quit();
+}
+
+void ControlHelp::openMenu(QWidget* control, const QPoint& globalPosition) {
+    if (!m_enabled) {
+        return;
+    }
+    m_control = control;
+    m_position = globalPosition;
+    m_menu->popup(globalPosition);
+}
+
+void ControlHelp::showControlTopic() {
+    if (!m_control) {
+        return;
+    }
+    m_viewer->showPopup(helpTopic(m_control), m_position);
+}
+
+} // namespace nomix

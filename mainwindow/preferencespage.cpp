@@ -1,0 +1,194 @@
+#include "preferencespage.h"
+
+#include "pictures.h"
+#include "widgethelp.h"
+
+#include "controls/embossedlabel.h"
+#include "controls/folderdialog.h"
+#include "platform/filedialog.h"
+#include "platform/programdata.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace nomix {
+
+namespace {
+
+QString fileNamePart(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+} // namespace
+
+PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("preferencesPage"));
+    m_group = new QGroupBox(this);
+    m_group->setObjectName(QStringLiteral("dataGroup"));
+    m_group->setGeometry(6, 4, 364, 118);
+
+    m_directoryEdit = addEdit("directoryEdit", QStringLiteral("Edit database & configuration path"));
+    m_directoryEdit->setText(ProgramDataPath(QStringLiteral("sample")));
+    m_databaseEdit = addEdit("databaseEdit", QStringLiteral("Edit database file name"));
+    m_databaseEdit->setText(QStringLiteral("NOMIX.DAT"));
+    m_tableEdit = addEdit("tableEdit", QStringLiteral("Edit configuration file name"));
+    m_tableEdit->setText(QStringLiteral("NOMIX.CFG"));
+
+    m_browseButton = addSmallButton("browseButton", Pictures::folderGlyph(),
+                                    QStringLiteral("Browse|Browse directories"));
+    setHelpTopic(m_browseButton, 30);
+    m_databaseButton = addSmallButton("databaseButton", Pictures::openGlyph(),
+                                      QStringLiteral("Open|Set  database file"));
+    m_tableButton = addSmallButton("tableButton", Pictures::openGlyph(),
+                                   QStringLiteral("Open|Set  configuration file"));
+    for (QToolButton* button : {m_databaseButton, m_tableButton}) {
+        setHelpTopic(button, 32);
+    }
+    connect(m_browseButton, &QToolButton::clicked, this, &PreferencesPage::chooseDirectory);
+    connect(m_databaseButton, &QToolButton::clicked, this, &PreferencesPage::chooseDatabaseFile);
+    connect(m_tableButton, &QToolButton::clicked, this, &PreferencesPage::chooseTableFile);
+
+    m_optionsButton =
+        new QPushButton(QIcon(Pictures::optionsGlyph()), QStringLiteral("&Options"), m_group);
+    m_optionsButton->setObjectName(QStringLiteral("optionsButton"));
+    m_optionsButton->setEnabled(false);
+    setHint(m_optionsButton, QStringLiteral("Display options"), false);
+    setHelpTopic(m_optionsButton, 59);
+    connect(m_optionsButton, &QPushButton::clicked, this, &PreferencesPage::optionsClicked);
+
+    EmbossedLabel* directoryLabel =
+        addLabel("directoryLabel", QStringLiteral("Co&mmon directory"), m_directoryEdit, 29);
+    m_databaseLabel =
+        addLabel("databaseLabel", QStringLiteral("&Database file name"), m_databaseEdit, 31);
+    m_tableLabel =
+        addLabel("tableLabel", QStringLiteral("&Configuration file name"), m_tableEdit, 33);
+
+    // Tab goes down the left column, then to the options and the table.
+    QWidget::setTabOrder(m_directoryEdit, m_browseButton);
+    QWidget::setTabOrder(m_browseButton, m_optionsButton);
+    QWidget::setTabOrder(m_optionsButton, m_databaseEdit);
+    QWidget::setTabOrder(m_databaseEdit, m_databaseButton);
+    QWidget::setTabOrder(m_databaseButton, m_tableEdit);
+    QWidget::setTabOrder(m_tableEdit, m_tableButton);
+
+    directoryLabel->setGeometry(10, 10, 160, 18);
+    m_directoryEdit->setGeometry(10, 30, 136, 24);
+    m_databaseLabel->setGeometry(10, 62, 160, 18);
+    m_databaseEdit->setGeometry(10, 82, 136, 24);
+    m_tableEdit->setGeometry(190, 82, 136, 24);
+
+    m_folderDialog = new FolderDialog(this);
+    m_folderDialog->setObjectName(QStringLiteral("folderDialog"));
+    m_folderDialog->SetBrowseFlags(bfReturnOnlyFSDirs | bfStatusText);
+    m_folderDialog->SetOpenFolder(ofPath);
+    m_folderDialog->SetStatusText(QStringLiteral("Please, select a folder"));
+    m_folderDialog->SetCenter(false);
+}
+
+QLineEdit* PreferencesPage::addEdit(const char* name, const QString& hint) {
+    auto* edit = new QLineEdit(m_group);
+    edit->setObjectName(QLatin1String(name));
+    setHint(edit, hint, false);
+    return edit;
+}
+
+QToolButton* PreferencesPage::addSmallButton(const char* name, const QPixmap& glyph,
+                                             const QString& hint) {
+    auto* button = new QToolButton(m_group);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(QIcon(glyph));
+    button->setFixedSize(25, 24);
+    setHint(button, hint);
+    return button;
+}
+
+EmbossedLabel* PreferencesPage::addLabel(const char* name, const QString& caption,
+                                         QWidget* buddy, int topic) {
+    auto* label = new EmbossedLabel(caption, m_group);
+    label->setObjectName(QLatin1String(name));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    label->setFont(font);
+    label->setStyle3D(tsRaised);
+    label->setTransparent(true);
+    label->setFocusControl(buddy);
+    label->setTag(topic);
+    setHelpTopic(label, topic);
+    return label;
+}
+
+QString PreferencesPage::directory() const {
+    return m_directoryEdit->text();
+}
+
+QString PreferencesPage::databaseName() const {
+    return m_databaseEdit->text();
+}
+
+QString PreferencesPage::tableName() const {
+    return m_tableEdit->text();
+}
+
+void PreferencesPage::setDirectory(const QString& directory) {
+    m_directoryEdit->setText(directory);
+}
+
+void PreferencesPage::setDatabaseName(const QString& name) {
+    m_databaseEdit->setText(name);
+}
+
+void PreferencesPage::setTableName(const QString& name) {
+    m_tableEdit->setText(name);
+}
+
+void PreferencesPage::setOptionsButtonEnabled(bool enabled) {
+    m_optionsButton->setEnabled(enabled);
+}
+
+void PreferencesPage::layOut(int pageWidth) {
+    m_group->resize(pageWidth - 25, m_group->height());
+    const int editWidth = pageWidth / 2 - 59;
+    m_directoryEdit->resize(editWidth, m_directoryEdit->height());
+    m_browseButton->move(m_directoryEdit->geometry().right() + 3, m_directoryEdit->y());
+    m_databaseEdit->resize(editWidth, m_databaseEdit->height());
+    m_databaseButton->move(m_browseButton->x(), m_databaseEdit->y());
+    m_optionsButton->setGeometry(m_browseButton->x() + 44, m_directoryEdit->y(),
+                                 editWidth + m_browseButton->width() + 2, 26);
+    m_tableEdit->setGeometry(m_optionsButton->x(), m_databaseEdit->y(),
+                             m_optionsButton->width() - m_browseButton->width() - 1,
+                             m_tableEdit->height());
+    m_tableButton->move(m_tableEdit->geometry().right() + 3, m_tableEdit->y());
+    m_tableLabel->setGeometry(m_tableEdit->x(), m_databaseLabel->y(), 170, 18);
+}
+
+void PreferencesPage::chooseDirectory() {
+    if (!directory().isEmpty()) {
+        m_folderDialog->SetOpenFolderPath(directory());
+    }
+    if (m_folderDialog->Execute()) {
+        setDirectory(m_folderDialog->SelectedPath());
+    }
+}
+
+void PreferencesPage::chooseDatabaseFile() {
+    const QString chosen =
+        FileDialog::getOpenFileName(this, QStringLiteral("Please, select a file"), directory(),
+                                    QStringLiteral("Nomix databases (*.dat);;All files (*)"));
+    if (!chosen.isEmpty()) {
+        setDatabaseName(fileNamePart(chosen));
+    }
+}
+
+void PreferencesPage::chooseTableFile() {
+    const QString chosen =
+        FileDialog::getOpenFileName(this, QStringLiteral("Please, select a file"), directory(),
+                                    QStringLiteral("Nomix configuration  (*.cfg);;All files (*)"));
+    if (!chosen.isEmpty()) {
+        setTableName(fileNamePart(chosen));
+    }
+}
+
+} // namespace nomix

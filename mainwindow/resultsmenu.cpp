@@ -1,0 +1,205 @@
+#include "resultsmenu.h"
+
+#include "resultsmodel.h"
+#include "resultsview.h"
+
+#include "core/fields.h"
+#include "core/producttable.h"
+#include "core/resultwriter.h"
+#include "platform/displaytext.h"
+#include "platform/filedialog.h"
+#include "platform/messagebox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSaveFile>
+
+#include <set>
+
+namespace nomix {
+
+namespace {
+constexpr int kMenuHelpTopic = 39;
+constexpr int kMinColumnWidth = 50;
+constexpr int kMaxColumnWidth = 3000;
+} // namespace
+
+ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObject* parent)
+    : QObject(parent), m_view(view), m_products(products), m_menu(new QMenu(view)) {
+    setObjectName(QStringLiteral("resultsMenu"));
+    m_menu->setObjectName(QStringLiteral("resultsMenu"));
+    connect(addItem("whatsThis", QStringLiteral("What's this?"), QStringLiteral("Get help")),
+            &QAction::triggered, this, &ResultsMenu::whatsThisTriggered);
+    m_menu->addSeparator();
+    m_searchForName = addItem("searchForName", QStringLiteral("Search for this &name"),
+                              QStringLiteral("Search for the name in this cell"));
+    connect(m_searchForName, &QAction::triggered, this,
+            [this] { emit searchForNameTriggered(cellName(m_menuCell)); });
+    m_clear = addItem("clearResults", QStringLiteral("&Clear results"),
+                      QStringLiteral("Blank  the grid of results"));
+    connect(m_clear, &QAction::triggered, this, &ResultsMenu::clearTriggered);
+    m_save = addItem("saveResults", QStringLiteral("&Save results..."),
+                     QStringLiteral("Save search results in a file"));
+    connect(m_save, &QAction::triggered, this, &ResultsMenu::saveTriggered);
+    m_export = addItem("exportResults", QStringLiteral("E&xport results..."),
+                       QStringLiteral("Export search results as CSV or JSON Lines"));
+    connect(m_export, &QAction::triggered, this, &ResultsMenu::exportResults);
+    m_menu->addSeparator();
+    connect(addItem("setColumnWidth", QStringLiteral("S&et width of columns..."),
+                    QStringLiteral("Set width of columns  within the grid")),
+            &QAction::triggered, this, &ResultsMenu::askColumnWidth);
+    connect(addItem("restoreColumnWidths", QStringLiteral("&Restore default width of columns"),
+                    QStringLiteral("Restore default width of columns within the grid")),
+            &QAction::triggered, this, &ResultsMenu::restoreColumnWidths);
+
+    auto* copy = new QAction(view);
+    copy->setObjectName(QStringLiteral("copyCells"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &ResultsMenu::copySelectedCells);
+    view->addAction(copy);
+}
+
+QAction* ResultsMenu::addItem(const char* name, const QString& caption, const QString& hint) {
+    QAction* action = m_menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setStatusTip(hint);
+    action->setProperty("helpTopic", kMenuHelpTopic);
+    return action;
+}
+
+void ResultsMenu::popup(const QPoint& position, const QString& directory) {
+    m_menuCell = m_view->indexAt(position);
+    m_directory = directory;
+    const bool haveHits = !m_view->resultsModel()->hits().empty();
+    m_clear->setEnabled(haveHits);
+    m_save->setEnabled(haveHits);
+    m_export->setEnabled(haveHits);
+    m_searchForName->setEnabled(!cellName(m_menuCell).isEmpty());
+    m_menu->popup(m_view->viewport()->mapToGlobal(position));
+}
+
+QString ResultsMenu::cellName(const QModelIndex& cell) const {
+    if (!cell.isValid()) {
+        return {};
+    }
+    return DisplayText(m_view->resultsModel()->fieldAt(cell.row(), cell.column()));
+}
+
+// The products whose columns a search and an export take part in.
+std::vector<size_t> ResultsMenu::columnsTakingPart() const {
+    const ResultsModel* model = m_view->resultsModel();
+    std::vector<size_t> columns;
+    for (size_t c = 0; c < m_products->entries.size(); ++c) {
+        if (model->allProductsSelected() || model->productSelected(static_cast<int>(c))) {
+            columns.push_back(c);
+        }
+    }
+    return columns;
+}
+
+std::vector<std::string> ResultsMenu::productTitles(const std::vector<size_t>& columns) const {
+    std::vector<std::string> titles;
+    for (size_t c : columns) {
+        titles.push_back(m_products->entries[c]);
+    }
+    return titles;
+}
+
+void ResultsMenu::writeResults(ResultWriter& writer, const std::vector<size_t>& columns,
+                               const std::vector<uint32_t>& lines) const {
+    const DatabaseLines& database = *m_view->resultsModel()->database();
+    writer.header();
+    std::vector<std::string_view> names(columns.size());
+    for (uint32_t index : lines) {
+        const std::string_view line = database.at(index);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            names[i] = FieldViewByChar(static_cast<int32_t>(columns[i] + 1), line, '|');
+        }
+        writer.row(index, names);
+    }
+}
+
+// The hits as CSV or JSON Lines, by the chosen name's extension.
+void ResultsMenu::exportResults() {
+    QWidget* window = m_view->window();
+    const QString fileName = FileDialog::getSaveFileName(
+        window, QStringLiteral("Export search results"), m_directory,
+        QStringLiteral("CSV (*.csv);;JSON Lines (*.jsonl *.json);;All files (*)"));
+    if (fileName.isEmpty()) {
+        return;
+    }
+    QSaveFile file(fileName);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        const std::vector<size_t> columns = columnsTakingPart();
+        ResultWriter writer(ResultFormatForFileName(fileName.toStdString()), productTitles(columns),
+                            [&file, &written](std::string_view bytes) {
+                                written =
+                                    written && file.write(bytes.data(), qint64(bytes.size())) ==
+                                                   qint64(bytes.size());
+                            });
+        writeResults(writer, columns, m_view->resultsModel()->hits());
+        written = written && file.commit();
+    }
+    if (!written) {
+        MessageBox::reportException(window, fileName + QStringLiteral(": ") + file.errorString());
+    }
+}
+
+// Ctrl+C: the selected cells as tab-separated text under their products' titles.
+void ResultsMenu::copySelectedCells() {
+    const std::vector<uint32_t>& hits = m_view->resultsModel()->hits();
+    std::set<size_t> columnSet;
+    std::set<int> rowSet;
+    for (const QModelIndex& index : m_view->selectionModel()->selectedIndexes()) {
+        if (!m_view->isColumnHidden(index.column()) &&
+            static_cast<size_t>(index.row()) < hits.size()) {
+            columnSet.insert(static_cast<size_t>(index.column()));
+            rowSet.insert(index.row());
+        }
+    }
+    if (columnSet.empty()) {
+        return;
+    }
+    std::vector<uint32_t> lines;
+    for (int row : rowSet) {
+        lines.push_back(hits[static_cast<size_t>(row)]);
+    }
+    const std::vector<size_t> columns(columnSet.begin(), columnSet.end());
+    std::string text;
+    ResultWriter writer(ResultFormat::Tsv, productTitles(columns),
+                        [&text](std::string_view bytes) { text.append(bytes); });
+    writeResults(writer, columns, lines);
+    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+void ResultsMenu::askColumnWidth() {
+    QWidget* window = m_view->window();
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(window, QStringLiteral("Set width of columns within the grid"),
+                              QStringLiteral("Insert a value"), QLineEdit::Normal, QString(), &ok);
+    if (!ok || text.isEmpty()) {
+        return;
+    }
+    bool isNumber = false;
+    const qlonglong value = text.trimmed().toLongLong(&isNumber);
+    if (!isNumber) {
+        MessageBox::reportException(window,
+                                    QStringLiteral("'%1' is not a valid integer value").arg(text));
+        return;
+    }
+    m_view->setAllColumnWidths(
+        static_cast<int>(qBound(qlonglong(kMinColumnWidth), value, qlonglong(kMaxColumnWidth))));
+}
+
+void ResultsMenu::restoreColumnWidths() {
+    m_view->setAllColumnWidths(ResultsView::kDefaultColumnWidth);
+}
+
+} // namespace nomix
