@@ -128,7 +128,7 @@ void AboutDialog::buildPanels() {
     TiledBitmap1 = new nomix::TiledBackground(Panel1);
     TiledBitmap1->setObjectName(QStringLiteral("TiledBitmap1"));
     TiledBitmap1->setGeometry(2, 123, 401, 98);
-    TiledBitmap1->SetBitmap(QPixmap::fromImage(nomix::AboutPaperTexture()));
+    TiledBitmap1->SetBitmap(QPixmap::fromImage(nomix::aboutPaperTexture()));
 }
 
 void AboutDialog::buildMarquee() {

@@ -31,5 +31,5 @@ void ContextHelpMenu::WhatsthisClick() {
     if (!subject_) {
         return;
     }
-    nomix::OpenHelpPopup(subject_->window(), subject_->property(kHelpContextProperty).toInt());
+    nomix::openHelpPopup(subject_->window(), subject_->property(kHelpContextProperty).toInt());
 }

@@ -320,9 +320,9 @@ void ProductFilterDialog::Longlist1Click() {
 }
 
 void ProductFilterDialog::HelpButtonClick() {
-    nomix::OpenHelpTopic(this, kHelpTopic);
+    nomix::openHelpTopic(this, kHelpTopic);
 }
 
 void ProductFilterDialog::Whatsthis1Click() {
-    nomix::OpenHelpPopup(this, kListHelpContext);
+    nomix::openHelpPopup(this, kListHelpContext);
 }

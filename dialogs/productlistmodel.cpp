@@ -14,8 +14,8 @@ const QString kNotSelected = QStringLiteral("Not selected");
 } // namespace
 
 ProductListModel::ProductListModel(QObject* parent)
-    : QAbstractTableModel(parent), selectedImage_(nomix::SelectedProductImage()),
-      notSelectedImage_(nomix::NotSelectedProductImage()) {}
+    : QAbstractTableModel(parent), selectedImage_(nomix::selectedProductImage()),
+      notSelectedImage_(nomix::notSelectedProductImage()) {}
 
 void ProductListModel::fill(const std::vector<std::string>& entries,
                              const nomix::ProductSelection& selection) {

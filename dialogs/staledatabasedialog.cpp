@@ -56,7 +56,7 @@ bool DatabaseIsOutdated(double databaseDate, double now) {
     return today - databaseDate > kAlarmAgeDays;
 }
 
-StaleDatabaseDialog::StaleDatabaseDialog(QWidget* parent) : QDialog(parent), picture_(nomix::UpdateAlarmPicture()) {
+StaleDatabaseDialog::StaleDatabaseDialog(QWidget* parent) : QDialog(parent), picture_(nomix::updateAlarmPicture()) {
     setObjectName(QStringLiteral("AlarmForm"));
     setWindowTitle(QStringLiteral("Update alarm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -134,7 +134,7 @@ void StaleDatabaseDialog::changeEvent(QEvent* event) {
 }
 
 void StaleDatabaseDialog::FormActivate() {
-    nomix::ReplaceColor(picture_, nomix::kPictureBackground, palette().color(QPalette::Window));
+    nomix::replaceColor(picture_, nomix::kPictureBackground, palette().color(QPalette::Window));
     Image->setPixmap(QPixmap::fromImage(picture_));
 }
 

@@ -267,7 +267,7 @@ void TestAboutDialog::showAboutIsModalAndCentred() {
     QRect placed;
     QString title;
     dialogtest::ModalOutcome outcome;
-    dialogtest::WhenModalShown(&outcome, [&](QDialog* dialog) {
+    dialogtest::whenModalShown(&outcome, [&](QDialog* dialog) {
         auto* about = qobject_cast<AboutDialog*>(dialog);
         QVERIFY(about);
         title = about->windowTitle();
@@ -336,12 +336,12 @@ void TestAboutDialog::captionsAndCreditsFitTheirRoom() {
 }
 
 void TestAboutDialog::paperIsALightTileOfAtMost256Colours() {
-    const QImage paper = nomix::AboutPaperTexture();
+    const QImage paper = nomix::aboutPaperTexture();
     QCOMPARE(paper.size(), QSize(80, 80));
     QVERIFY(paper.colorCount() > 1);
     QVERIFY(paper.colorCount() <= 256);
     // Drawn from a fixed seed: the same picture on every run.
-    QCOMPARE(nomix::AboutPaperTexture(), paper);
+    QCOMPARE(nomix::aboutPaperTexture(), paper);
     int darkest = 255;
     for (int y = 0; y < paper.height(); ++y) {
         for (int x = 0; x < paper.width(); ++x) {

@@ -79,9 +79,9 @@ void ClickHeader(ProductFilterDialog& form, int column) {
 }
 
 void ChooseFromMenu(ProductFilterDialog& form, QAction* item) {
-    QMenu* menu = dialogtest::OpenLocalMenu(form.ProductListView->viewport());
+    QMenu* menu = dialogtest::openLocalMenu(form.ProductListView->viewport());
     QVERIFY(menu == form.ProductMenu);
-    dialogtest::ClickMenuItem(menu, item);
+    dialogtest::clickMenuItem(menu, item);
 }
 
 // The designed widths of Version and Date; Status shows "Not selected" whole
@@ -270,7 +270,7 @@ void TestProductFilterDialog::execReturnsAcceptedOnOk() {
     ProductFilterDialog form;
     form.FillProductList({"A 1 01/99", "B 2 02/99"}, ProductSelection(2));
     dialogtest::ModalOutcome outcome;
-    dialogtest::WhenModalShown(&outcome, [](QDialog* dialog) {
+    dialogtest::whenModalShown(&outcome, [](QDialog* dialog) {
         auto* shown = qobject_cast<ProductFilterDialog*>(dialog);
         QVERIFY(shown);
         QCOMPARE(shown->focusWidget(), shown->OkButton);
@@ -312,10 +312,10 @@ void TestProductFilterDialog::helpRequests() {
     QTest::mouseClick(form->HelpButton, Qt::LeftButton);
     ChooseFromMenu(*form, form->Whatsthis1);
     for (QPushButton* button : {form->OkButton, form->CancelButton, form->HelpButton}) {
-        QMenu* menu = dialogtest::OpenLocalMenu(button);
+        QMenu* menu = dialogtest::openLocalMenu(button);
         QVERIFY(menu);
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("What's this?"));
-        dialogtest::ClickMenuItem(menu, menu->actions().first());
+        dialogtest::clickMenuItem(menu, menu->actions().first());
     }
     QCOMPARE(help.requests,
              QStringList({"topic 47", "popup 48", "popup 49", "popup 50", "popup 52"}));

@@ -80,7 +80,7 @@ void TestStaleDatabaseDialog::alarmCopiesItsBoxIntoTheOption() {
     QCheckBox optionAlarm;
     bool startedClear = false;
     dialogtest::ModalOutcome outcome;
-    dialogtest::WhenModalShown(&outcome, [&](QDialog* dialog) {
+    dialogtest::whenModalShown(&outcome, [&](QDialog* dialog) {
         auto* alarm = qobject_cast<StaleDatabaseDialog*>(dialog);
         QVERIFY(alarm);
         startedClear = !alarm->CheckAlarm->isChecked();
@@ -108,7 +108,7 @@ void TestStaleDatabaseDialog::noAlarmWhenSwitchedOff() {
     QCheckBox optionAlarm;
     optionAlarm.setChecked(true);
     dialogtest::ModalOutcome outcome;
-    dialogtest::WhenModalShown(&outcome, [](QDialog*) {});
+    dialogtest::whenModalShown(&outcome, [](QDialog*) {});
     QVERIFY(!StaleDatabaseDialog::RunAgeTest(&mainWindow, &optionAlarm, Day(2020, 1, 1), Day(2024, 2, 1)));
     QCoreApplication::processEvents();
     QVERIFY(!outcome.appeared);
@@ -116,7 +116,7 @@ void TestStaleDatabaseDialog::noAlarmWhenSwitchedOff() {
 }
 
 void TestStaleDatabaseDialog::pictureTakesDialogColour() {
-    const QImage original = nomix::UpdateAlarmPicture();
+    const QImage original = nomix::updateAlarmPicture();
     const int background = CountPixels(original, nomix::kPictureBackground);
     QVERIFY(background > 100);
 
