@@ -319,5 +319,5 @@ void OptionsDialog::FormCloseQuery() {
 }
 
 void OptionsDialog::HelpButtonClick() {
-    nomix::OpenHelpTopic(this, kHelpTopic);
+    nomix::openHelpTopic(this, kHelpTopic);
 }

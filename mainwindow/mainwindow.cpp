@@ -728,7 +728,7 @@ void MainWindow::FormCreate() {
     ProductMask = 0xFFFFFFFFu;
     RunningOnNT = false;
     helpViewer_ = std::make_unique<HelpViewer>(helpFilePath(), this);
-    UseHelpViewer(helpViewer_.get());
+    useHelpViewer(helpViewer_.get());
 
     OptionForm = new OptionsDialog(this);
     OptionForm->setObjectName(QStringLiteral("OptionForm"));
@@ -879,7 +879,7 @@ bool MainWindow::saveSettings() {
     StoredSettings settings = heldSettings();
     // The product list's own menu item holds the latest list-details state.
     if (SelectForm) {
-        settings.listDetails = SelectForm->Longlist1->isChecked();
+        settings.listDetails = SelectForm->listDetails();
     }
     QString failure;
     try {
@@ -912,7 +912,7 @@ void MainWindow::runUpdateAlarm() {
     const double nowNumber = DayNumberFromDate(today.year(), today.month(), today.day()) +
                              time.msecsSinceStartOfDay() / 86400000.0;
     if (!OptionForm->CheckAlarm->isChecked()) {
-        StaleDatabaseDialog::RunAgeTest(this, OptionForm->CheckAlarm, DatabaseDate, nowNumber);
+        StaleDatabaseDialog::runAgeTest(this, OptionForm->CheckAlarm, DatabaseDate, nowNumber);
     }
 }
 
@@ -954,9 +954,8 @@ bool MainWindow::LoadDatabase() {
     if (!Selection.allSelected()) {
         AllProductsSelected = false;
     }
-    SelectForm->FillProductList(Products.entries, Selection);
-    SelectForm->Longlist1->setChecked(ListDetails);
-    SelectForm->ApplyColumnWidths();
+    SelectForm->setProducts(Products.entries, Selection);
+    SelectForm->setListDetails(ListDetails);
 
     QElapsedTimer slice;
     slice.start();
@@ -980,7 +979,7 @@ void MainWindow::ApplyProductSelection() {
         return;
     }
     if (SelectForm) {
-        Selection = SelectForm->CurrentSelection();
+        Selection = SelectForm->selection();
     }
     ProductMask = Selection.mask();
     AllProductsSelected = true;
@@ -1309,7 +1308,7 @@ void MainWindow::OptionButtonClick() {
 }
 
 void MainWindow::FindDocImageClick() {
-    AboutDialog::ShowAbout(this, OptionForm->CheckSounds->isChecked());
+    AboutDialog::showAbout(this, OptionForm->CheckSounds->isChecked());
 }
 
 void MainWindow::rhLabel3D3Click() {

@@ -213,7 +213,7 @@ void TestOptionsDialog::execFromMainWindow() {
     OptionsDialog form;
     MainWindowStandIn main(&form);
     dialogtest::ModalOutcome outcome;
-    dialogtest::WhenModalShown(&outcome, [](QDialog* dialog) {
+    dialogtest::whenModalShown(&outcome, [](QDialog* dialog) {
         auto* options = qobject_cast<OptionsDialog*>(dialog);
         QVERIFY(options);
         QCOMPARE(options->focusWidget(), options->OkButton);
@@ -236,9 +236,9 @@ void TestOptionsDialog::helpRequests() {
     for (QWidget* control : std::initializer_list<QWidget*>{
              form.ResultCheck, form.BackgroundCheck, form.MinimizeCheck, form.MatchCheck,
              form.EraseHistoryBtn, form.CancelButton}) {
-        QMenu* menu = dialogtest::OpenLocalMenu(control);
+        QMenu* menu = dialogtest::openLocalMenu(control);
         QVERIFY(menu);
-        dialogtest::ClickMenuItem(menu, menu->actions().first());
+        dialogtest::clickMenuItem(menu, menu->actions().first());
     }
     QCOMPARE(help.requests, QStringList({"topic 34", "popup 35", "popup 27", "popup 58", "popup 23",
                                          "popup 46", "popup 50"}));

@@ -439,7 +439,7 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
     for (size_t i = 0; i < count; ++i) {
         only.setSelected(i, i == 1 || i == 40);
     }
-    form_->SelectForm->FillProductList(form_->Products.entries, only);
+    form_->SelectForm->setProducts(form_->Products.entries, only);
     form_->OptionForm->ProductCheck->setChecked(false); // hides unselected columns at once
     form_->ApplyProductSelection();
     QCOMPARE(form_->ProductMask, 0x2u);
