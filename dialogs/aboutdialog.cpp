@@ -1,13 +1,13 @@
 #include "aboutdialog.h"
 
 #include "aboutpaper.h"
-#include "controls/marqueeerror.h"
-#include "controls/marquee.h"
 #include "controls/embossedlabel.h"
+#include "controls/marquee.h"
+#include "controls/marqueeerror.h"
 #include "controls/tiledbackground.h"
-#include "platform/sounderror.h"
 #include "platform/messagebox.h"
 #include "platform/programdata.h"
+#include "platform/sounderror.h"
 #include "platform/soundplayer.h"
 #include "platform/windowplacement.h"
 
@@ -32,7 +32,7 @@ const QColor kNavy(0, 0, 128);
 
 const QString kAuthorNotice = QStringLiteral("\u00a9 2026 Nomix95 developers");
 
-QStringList MarqueeLines() {
+QStringList marqueeLines() {
     return {
         QStringLiteral("Nomix95 1.1 for Windows 95 / NT 4.0"),
         kAuthorNotice,
@@ -65,7 +65,7 @@ QStringList MarqueeLines() {
     };
 }
 
-QFont PixelFont(const QString& family, int pixelSize, bool bold, bool italic) {
+QFont pixelFont(const QString& family, int pixelSize, bool bold, bool italic) {
     QFont font(family);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
@@ -73,7 +73,7 @@ QFont PixelFont(const QString& family, int pixelSize, bool bold, bool italic) {
     return font;
 }
 
-void SetTextColour(QWidget* widget, const QColor& colour) {
+void setTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     widget->setPalette(palette);
@@ -82,111 +82,114 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 // Places `widget` at the designed spot with at least the designed size, and
 // wider where a substitute font needs it: a 3D label wraps a caption that
 // does not fit, and the second line would be cut off.
-void PlaceAt(QWidget* widget, int left, int top, int width, int height) {
+void placeAt(QWidget* widget, int left, int top, int width, int height) {
     const QSize hint = widget->sizeHint();
     widget->setGeometry(left, top, qMax(width, hint.width()), qMax(height, hint.height()));
+}
+
+// The music file beside the program.
+QString defaultMusicPath() {
+    return nomix::ProgramDataPath(QStringLiteral("music/ABOUT.MID"));
 }
 
 } // namespace
 
 AboutDialog::AboutDialog(QWidget* parent, const QString& musicPath, bool soundsDisabled)
-    : QDialog(parent), musicPath_(musicPath), soundsDisabled_(soundsDisabled) {
-    setObjectName(QStringLiteral("AboutForm"));
+    : QDialog(parent), m_musicPath(musicPath), m_soundsDisabled(soundsDisabled) {
+    setObjectName(QStringLiteral("aboutDialog"));
     setWindowTitle(QStringLiteral("About Nomix95"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 13, false, false));
+    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13, false, false));
     setFixedSize(kClientWidth, kClientHeight);
 
-    buildPanels();
-    buildMarquee();
-    buildCaptions();
+    buildCaptions(buildFrames());
 
-    activation_.setSingleShot(true);
-    activation_.setInterval(0);
-    connect(&activation_, &QTimer::timeout, this, &AboutDialog::FormActivate);
+    m_showTimer.setSingleShot(true);
+    m_showTimer.setInterval(0);
+    connect(&m_showTimer, &QTimer::timeout, this, &AboutDialog::startShowing);
 }
 
 AboutDialog::~AboutDialog() {
     // A box destroyed while shown gets no hide event of its own.
-    StopMusic();
+    stopMusic();
 }
 
-void AboutDialog::buildPanels() {
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(2);
-    Panel1->setGeometry(0, 0, kClientWidth, kClientHeight);
+// Returns the outer frame, which the captions go on.
+QFrame* AboutDialog::buildFrames() {
+    auto* outerFrame = new QFrame(this);
+    outerFrame->setObjectName(QStringLiteral("outerFrame"));
+    outerFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    outerFrame->setLineWidth(2);
+    outerFrame->setGeometry(0, 0, kClientWidth, kClientHeight);
 
-    Panel2 = new QFrame(Panel1);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2->setLineWidth(1);
-    Panel2->setGeometry(2, 2, 401, 121);
+    auto* creditsFrame = new QFrame(outerFrame);
+    creditsFrame->setObjectName(QStringLiteral("creditsFrame"));
+    creditsFrame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    creditsFrame->setLineWidth(1);
+    creditsFrame->setGeometry(2, 2, 401, 121);
 
-    TiledBitmap1 = new nomix::TiledBackground(Panel1);
-    TiledBitmap1->setObjectName(QStringLiteral("TiledBitmap1"));
-    TiledBitmap1->setGeometry(2, 123, 401, 98);
-    TiledBitmap1->SetBitmap(QPixmap::fromImage(nomix::AboutPaperTexture()));
+    auto* paper = new nomix::TiledBackground(outerFrame);
+    paper->setObjectName(QStringLiteral("paper"));
+    paper->setGeometry(2, 123, 401, 98);
+    paper->SetBitmap(QPixmap::fromImage(nomix::aboutPaperTexture()));
+
+    buildMarquee(creditsFrame);
+    return outerFrame;
 }
 
-void AboutDialog::buildMarquee() {
-    Marquee1 = new nomix::Marquee(Panel2);
-    Marquee1->setObjectName(QStringLiteral("Marquee1"));
-    Marquee1->setGeometry(9, 8, 382, 105);
-    Marquee1->SetTimerInterval(kMarqueeStepMs);
-    Marquee1->SetLoop(true);
-    Marquee1->SetScrollDown(false);
-    Marquee1->SetJustify(nomix::tjCenter);
-    Marquee1->SetBevelWidth(3);
-    Marquee1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Marquee1->setLineWidth(1);
-    Marquee1->SetColor(kMarqueeBackground);
-    Marquee1->setFont(PixelFont(QStringLiteral("Arial"), 15, true, false));
-    SetTextColour(Marquee1, Qt::blue);
-    Marquee1->SetItems(MarqueeLines());
+void AboutDialog::buildMarquee(QFrame* creditsFrame) {
+    m_marquee = new nomix::Marquee(creditsFrame);
+    m_marquee->setObjectName(QStringLiteral("credits"));
+    m_marquee->setGeometry(9, 8, 382, 105);
+    m_marquee->SetTimerInterval(kMarqueeStepMs);
+    m_marquee->SetLoop(true);
+    m_marquee->SetScrollDown(false);
+    m_marquee->SetJustify(nomix::tjCenter);
+    m_marquee->SetBevelWidth(3);
+    m_marquee->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_marquee->setLineWidth(1);
+    m_marquee->SetColor(kMarqueeBackground);
+    m_marquee->setFont(pixelFont(QStringLiteral("Arial"), 15, true, false));
+    setTextColour(m_marquee, Qt::blue);
+    m_marquee->SetItems(marqueeLines());
 }
 
-void AboutDialog::buildCaptions() {
-    // Children of Panel1 created after the texture, so they lie on top of it.
-    rhLabel3D1 = new nomix::EmbossedLabel(QStringLiteral("Nomix95 ver. 1.1"), Panel1);
-    rhLabel3D1->setObjectName(QStringLiteral("rhLabel3D1"));
-    QFont nameFont = PixelFont(QStringLiteral("Matura MT Script Capitals"), 30, true, true);
+void AboutDialog::buildCaptions(QFrame* outerFrame) {
+    // Created after the paper, so they lie on top of it.
+    auto* nameLabel = new nomix::EmbossedLabel(QStringLiteral("Nomix95 ver. 1.1"), outerFrame);
+    nameLabel->setObjectName(QStringLiteral("nameLabel"));
+    QFont nameFont = pixelFont(QStringLiteral("Matura MT Script Capitals"), 30, true, true);
     nameFont.setStyleHint(QFont::Cursive);
-    rhLabel3D1->setFont(nameFont);
-    rhLabel3D1->setTransparent(true);
-    rhLabel3D1->setStyle3D(nomix::tsShadowed);
-    rhLabel3D1->setShadowOffset(2);
-    SetTextColour(rhLabel3D1, kMaroon);
-    PlaceAt(rhLabel3D1, 8, 141, 265, 40);
+    nameLabel->setFont(nameFont);
+    nameLabel->setTransparent(true);
+    nameLabel->setStyle3D(nomix::tsShadowed);
+    nameLabel->setShadowOffset(2);
+    setTextColour(nameLabel, kMaroon);
+    placeAt(nameLabel, 8, 141, 265, 40);
 
-    rhLabel3D2 = new nomix::EmbossedLabel(kAuthorNotice, Panel1);
-    rhLabel3D2->setObjectName(QStringLiteral("rhLabel3D2"));
-    rhLabel3D2->setFont(PixelFont(QStringLiteral("Arial"), 17, true, true));
-    rhLabel3D2->setTransparent(true);
-    rhLabel3D2->setStyle3D(nomix::tsRecessed);
-    SetTextColour(rhLabel3D2, kNavy);
-    PlaceAt(rhLabel3D2, 18, 184, 279, 19);
+    auto* noticeLabel = new nomix::EmbossedLabel(kAuthorNotice, outerFrame);
+    noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
+    noticeLabel->setFont(pixelFont(QStringLiteral("Arial"), 17, true, true));
+    noticeLabel->setTransparent(true);
+    noticeLabel->setStyle3D(nomix::tsRecessed);
+    setTextColour(noticeLabel, kNavy);
+    placeAt(noticeLabel, 18, 184, 279, 19);
 
-    CloseButton = new QPushButton(QStringLiteral("OK"), Panel1);
-    CloseButton->setObjectName(QStringLiteral("CloseButton"));
-    CloseButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    CloseButton->setToolTip(QStringLiteral("Close"));
-    CloseButton->setStatusTip(QStringLiteral("Close the window"));
-    CloseButton->setDefault(true);
-    CloseButton->setGeometry(312, 181, 75, 25);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+    auto* closeButton = new QPushButton(QStringLiteral("OK"), outerFrame);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    closeButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    closeButton->setToolTip(QStringLiteral("Close"));
+    closeButton->setStatusTip(QStringLiteral("Close the window"));
+    closeButton->setDefault(true);
+    closeButton->setGeometry(312, 181, 75, 25);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QString AboutDialog::DefaultMusicPath() {
-    return nomix::ProgramDataPath(QStringLiteral("music/ABOUT.MID"));
-}
-
-void AboutDialog::ShowAbout(QWidget* mainWindow, bool soundsDisabled) {
-    AboutDialog form(mainWindow, DefaultMusicPath(), soundsDisabled);
-    nomix::CenterOnMainWindow(&form, mainWindow);
-    form.exec();
+void AboutDialog::showAbout(QWidget* mainWindow, bool soundsDisabled) {
+    AboutDialog dialog(mainWindow, defaultMusicPath(), soundsDisabled);
+    nomix::CenterOnMainWindow(&dialog, mainWindow);
+    dialog.exec();
 }
 
 // The window system's own shows and hides (minimising, restoring) leave the
@@ -194,7 +197,7 @@ void AboutDialog::ShowAbout(QWidget* mainWindow, bool soundsDisabled) {
 void AboutDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
-        activation_.start();
+        m_showTimer.start();
     }
 }
 
@@ -203,69 +206,69 @@ void AboutDialog::hideEvent(QHideEvent* event) {
     if (event->spontaneous()) {
         return;
     }
-    activation_.stop();
-    StopMusic();
-    Marquee1->StopScrolling();
+    m_showTimer.stop();
+    stopMusic();
+    m_marquee->StopScrolling();
 }
 
 // Runs once per showing rather than on every activation: coming back from
 // the error box or from another window would otherwise report the same
 // error again without end, or start the piece over.
-void AboutDialog::FormActivate() {
+void AboutDialog::startShowing() {
     if (!isVisible()) {
         return;
     }
     repaint();
     try {
-        Marquee1->StartScrolling();
+        m_marquee->StartScrolling();
     } catch (const nomix::MarqueeError& error) {
         nomix::MessageBox::reportException(this, QString::fromStdString(error.what()));
     }
-    if (!soundsDisabled_ && isVisible()) {
-        StartMusic();
+    if (!m_soundsDisabled && isVisible()) {
+        startMusic();
     }
 }
 
-void AboutDialog::StartMusic() {
-    if (!QFileInfo(musicPath_).isFile()) {
+void AboutDialog::startMusic() {
+    if (!QFileInfo(m_musicPath).isFile()) {
         return;
     }
     nomix::SoundPlayer& player = nomix::SoundPlayer::instance();
     try {
-        player.openMusic(musicPath_);
+        player.openMusic(m_musicPath);
     } catch (const nomix::SoundError& error) {
         nomix::MessageBox::reportException(this, QString::fromStdString(error.what()));
         return;
     }
-    musicLoaded_ = true;
-    musicFinished_ =
-        connect(&player, &nomix::SoundPlayer::musicFinished, this, &AboutDialog::MediaPlayer1Notify);
-    PlayMusic();
+    m_musicLoaded = true;
+    m_musicFinished =
+        connect(&player, &nomix::SoundPlayer::musicFinished, this, &AboutDialog::replayAfterEnd);
+    playMusic();
 }
 
 // A refused play ends the music quietly: the box still shows its credits.
-void AboutDialog::PlayMusic() {
-    musicPlaying_ = nomix::SoundPlayer::instance().playMusic();
-    if (musicPlaying_) {
-        playClock_.start();
+void AboutDialog::playMusic() {
+    m_musicPlaying = nomix::SoundPlayer::instance().playMusic();
+    if (m_musicPlaying) {
+        m_playClock.start();
     }
 }
 
-void AboutDialog::MediaPlayer1Notify() {
-    if (!musicPlaying_) {
+void AboutDialog::replayAfterEnd() {
+    if (!m_musicPlaying) {
         return;
     }
-    musicPlaying_ = false;
-    if (playClock_.elapsed() >= shortestRepeatedPlayMs_) {
-        PlayMusic();
+    m_musicPlaying = false;
+    if (m_playClock.elapsed() >= m_shortestRepeatedPlayMs) {
+        playMusic();
     }
 }
 
-void AboutDialog::StopMusic() {
-    musicPlaying_ = false;
-    disconnect(musicFinished_);
-    if (musicLoaded_) {
-        musicLoaded_ = false;
+void AboutDialog::stopMusic() {
+    m_musicPlaying = false;
+    disconnect(m_musicFinished);
+    if (m_musicLoaded) {
+        m_musicLoaded = false;
         nomix::SoundPlayer::instance().closeMusic();
     }
 }

@@ -7,12 +7,9 @@
 #include <QTimer>
 
 class QFrame;
-class QPushButton;
 
 namespace nomix {
 class Marquee;
-class EmbossedLabel;
-class TiledBackground;
 } // namespace nomix
 
 // "About Nomix95": scrolls the banner and the credits, shows the program's
@@ -25,62 +22,52 @@ class AboutDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // A play that ends sooner than this is not started again: an empty or
-    // broken piece would otherwise restart without pause.
-    static constexpr int kShortestRepeatedPlayMs = 1000;
-
     // `musicPath` is the MIDI file to play while the box is shown; a missing
     // file means no music and no message. With `soundsDisabled` the sound
     // player is never touched.
     AboutDialog(QWidget* parent, const QString& musicPath, bool soundsDisabled);
     ~AboutDialog() override;
 
-    // The music file beside the program.
-    static QString DefaultMusicPath();
-
     // Opens the box modally, centred over `mainWindow`, with the music beside
     // the program, and destroys it when it closes. `soundsDisabled` is the
     // options dialog's "D&isable sounds".
-    static void ShowAbout(QWidget* mainWindow, bool soundsDisabled);
+    static void showAbout(QWidget* mainWindow, bool soundsDisabled);
 
     // True from a successful start of the piece until it ends without being
     // restarted, or the box closes.
-    bool MusicPlaying() const { return musicPlaying_; }
+    bool isMusicPlaying() const { return m_musicPlaying; }
 
     // The synthesiser takes about two seconds to end even an empty piece, so
     // tests raise the limit to see a too-short play left unrepeated.
-    void SetShortestRepeatedPlayMs(int milliseconds) { shortestRepeatedPlayMs_ = milliseconds; }
-
-    QFrame* Panel1;
-    QFrame* Panel2;
-    nomix::Marquee* Marquee1;
-    nomix::TiledBackground* TiledBitmap1;
-    nomix::EmbossedLabel* rhLabel3D1;
-    nomix::EmbossedLabel* rhLabel3D2;
-    QPushButton* CloseButton;
+    void setShortestRepeatedPlayMs(int milliseconds) { m_shortestRepeatedPlayMs = milliseconds; }
 
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
-    void buildPanels();
-    void buildMarquee();
-    void buildCaptions();
-    void FormActivate();
-    void MediaPlayer1Notify();
-    void StartMusic();
-    void PlayMusic();
-    void StopMusic();
+    // A play that ends sooner than this is not started again: an empty or
+    // broken piece would otherwise restart without pause.
+    static constexpr int kShortestRepeatedPlayMs = 1000;
 
-    QString musicPath_;
-    bool soundsDisabled_;
+    QFrame* buildFrames();
+    void buildMarquee(QFrame* creditsFrame);
+    void buildCaptions(QFrame* outerFrame);
+    void startShowing();
+    void replayAfterEnd();
+    void startMusic();
+    void playMusic();
+    void stopMusic();
+
+    QString m_musicPath;
+    bool m_soundsDisabled;
+    nomix::Marquee* m_marquee = nullptr;
     // Starts the box's show-time work once the box is on screen, at most once
     // per showing, whatever activations follow.
-    QTimer activation_;
-    bool musicLoaded_ = false;
-    bool musicPlaying_ = false;
-    int shortestRepeatedPlayMs_ = kShortestRepeatedPlayMs;
-    QElapsedTimer playClock_;
-    QMetaObject::Connection musicFinished_;
+    QTimer m_showTimer;
+    bool m_musicLoaded = false;
+    bool m_musicPlaying = false;
+    int m_shortestRepeatedPlayMs = kShortestRepeatedPlayMs;
+    QElapsedTimer m_playClock;
+    QMetaObject::Connection m_musicFinished;
 };

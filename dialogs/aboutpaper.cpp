@@ -10,19 +10,22 @@ namespace nomix {
 
 namespace {
 
+// Side of the texture tile, in pixels.
+constexpr int kAboutPaperSide = 80;
+
 // A small generator of our own rather than std::minstd_rand with a
 // distribution: the standard distributions may differ between libraries,
 // and the picture must not.
 class Grain {
   public:
-    explicit Grain(uint32_t seed) : state_(seed) {}
+    explicit Grain(uint32_t seed) : m_state(seed) {}
     int below(int limit) {
-        state_ = state_ * 1664525u + 1013904223u;
-        return int((state_ >> 8) % uint32_t(limit));
+        m_state = m_state * 1664525u + 1013904223u;
+        return int((m_state >> 8) % uint32_t(limit));
     }
 
   private:
-    uint32_t state_;
+    uint32_t m_state;
 };
 
 constexpr std::array<QRgb, 6> kGreys = {
@@ -43,7 +46,7 @@ constexpr int kFibres = 70;
 
 // Fibres are drawn once for every neighbouring copy of the tile, so one that
 // leaves an edge comes back in at the opposite edge.
-void DrawWrapped(QPainter& painter, QPoint from, QPoint to) {
+void drawWrapped(QPainter& painter, QPoint from, QPoint to) {
     for (int dy = -kAboutPaperSide; dy <= kAboutPaperSide; dy += kAboutPaperSide) {
         for (int dx = -kAboutPaperSide; dx <= kAboutPaperSide; dx += kAboutPaperSide) {
             painter.drawLine(from + QPoint(dx, dy), to + QPoint(dx, dy));
@@ -53,7 +56,7 @@ void DrawWrapped(QPainter& painter, QPoint from, QPoint to) {
 
 } // namespace
 
-QImage AboutPaperTexture() {
+QImage aboutPaperTexture() {
     QImage paper(kAboutPaperSide, kAboutPaperSide, QImage::Format_RGB32);
     Grain grain(0x9E3779B9u);
     for (int y = 0; y < kAboutPaperSide; ++y) {
@@ -71,7 +74,7 @@ QImage AboutPaperTexture() {
         painter.setPen(QColor(kPastels[std::size_t(grain.below(int(kPastels.size())))]));
         const QPoint from(grain.below(kAboutPaperSide), grain.below(kAboutPaperSide));
         const QPoint reach(grain.below(15) - 7, grain.below(15) - 7);
-        DrawWrapped(painter, from, from + reach);
+        drawWrapped(painter, from, from + reach);
     }
     painter.end();
     return paper.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);

@@ -6,13 +6,11 @@
 #include <QMenu>
 #include <QWidget>
 
-ContextHelpMenu::ContextHelpMenu(QWidget* window)
-    : QObject(window), HelpPopup(new QMenu(window)),
-      Whatsthis(new QAction(QStringLiteral("What's this?"), HelpPopup)) {
-    HelpPopup->setObjectName(QStringLiteral("HelpPopup"));
-    Whatsthis->setObjectName(QStringLiteral("Whatsthis"));
-    HelpPopup->addAction(Whatsthis);
-    connect(Whatsthis, &QAction::triggered, this, &ContextHelpMenu::WhatsthisClick);
+ContextHelpMenu::ContextHelpMenu(QWidget* window) : QObject(window), m_menu(new QMenu(window)) {
+    m_menu->setObjectName(QStringLiteral("contextHelpMenu"));
+    QAction* whatsThis = m_menu->addAction(QStringLiteral("What's this?"));
+    whatsThis->setObjectName(QStringLiteral("contextHelpAction"));
+    connect(whatsThis, &QAction::triggered, this, &ContextHelpMenu::showSubjectHelp);
 }
 
 void ContextHelpMenu::attach(QWidget* control, int helpContext) {
@@ -23,13 +21,13 @@ void ContextHelpMenu::attach(QWidget* control, int helpContext) {
 }
 
 void ContextHelpMenu::popupFor(QWidget* control, const QPoint& position) {
-    subject_ = control;
-    HelpPopup->popup(control->mapToGlobal(position));
+    m_subject = control;
+    m_menu->popup(control->mapToGlobal(position));
 }
 
-void ContextHelpMenu::WhatsthisClick() {
-    if (!subject_) {
+void ContextHelpMenu::showSubjectHelp() {
+    if (!m_subject) {
         return;
     }
-    nomix::OpenHelpPopup(subject_->window(), subject_->property(kHelpContextProperty).toInt());
+    nomix::openHelpPopup(m_subject->window(), m_subject->property(kHelpContextProperty).toInt());
 }

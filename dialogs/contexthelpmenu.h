@@ -24,12 +24,10 @@ class ContextHelpMenu : public QObject {
     // Gives `control` the local menu and the help context `helpContext`.
     void attach(QWidget* control, int helpContext);
 
-    QMenu* HelpPopup;
-    QAction* Whatsthis;
-
   private:
     void popupFor(QWidget* control, const QPoint& position);
-    void WhatsthisClick();
+    void showSubjectHelp();
 
-    QPointer<QWidget> subject_;
+    QMenu* m_menu;
+    QPointer<QWidget> m_subject;
 };

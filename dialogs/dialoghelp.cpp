@@ -7,7 +7,7 @@ namespace nomix {
 
 namespace {
 
-HelpViewer*& SharedViewer() {
+HelpViewer*& sharedViewer() {
     static HelpViewer* viewer = nullptr;
     return viewer;
 }
@@ -16,47 +16,47 @@ HelpViewer*& SharedViewer() {
 // own); made on first use, so a run that never asks for help pays nothing.
 // Never deleted: the application deletes the viewer's window with its other
 // top-level windows, and deleting the viewer after that would do it twice.
-HelpViewer& OwnViewer() {
+HelpViewer& ownViewer() {
     static HelpViewer* viewer = new HelpViewer(
         ProgramDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::FileName)));
     return *viewer;
 }
 
-HelpViewer& CurrentViewer() {
-    return SharedViewer() ? *SharedViewer() : OwnViewer();
+HelpViewer& currentViewer() {
+    return sharedViewer() ? *sharedViewer() : ownViewer();
 }
 
-HelpHandler& TestHandler() {
+HelpHandler& testHandler() {
     static HelpHandler handler;
     return handler;
 }
 
-void Dispatch(QWidget* owner, HelpCommand command, int topic) {
-    if (TestHandler()) {
-        TestHandler()(owner, command, topic);
+void dispatch(QWidget* owner, HelpCommand command, int topic) {
+    if (testHandler()) {
+        testHandler()(owner, command, topic);
     } else if (command == HelpCommand::Topic) {
-        CurrentViewer().showTopic(topic);
+        currentViewer().showTopic(topic);
     } else {
-        CurrentViewer().showPopup(topic);
+        currentViewer().showPopup(topic);
     }
 }
 
 } // namespace
 
-void OpenHelpTopic(QWidget* owner, int topic) {
-    Dispatch(owner, HelpCommand::Topic, topic);
+void openHelpTopic(QWidget* owner, int topic) {
+    dispatch(owner, HelpCommand::Topic, topic);
 }
 
-void OpenHelpPopup(QWidget* owner, int topic) {
-    Dispatch(owner, HelpCommand::Popup, topic);
+void openHelpPopup(QWidget* owner, int topic) {
+    dispatch(owner, HelpCommand::Popup, topic);
 }
 
-void UseHelpViewer(HelpViewer* viewer) {
-    SharedViewer() = viewer;
+void useHelpViewer(HelpViewer* viewer) {
+    sharedViewer() = viewer;
 }
 
-void SetDialogHelpHandler(HelpHandler handler) {
-    TestHandler() = std::move(handler);
+void setDialogHelpHandler(HelpHandler handler) {
+    testHandler() = std::move(handler);
 }
 
 } // namespace nomix

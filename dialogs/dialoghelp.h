@@ -12,21 +12,21 @@ class HelpViewer;
 // help goes is decided in one place: the main window's help viewer, or a
 // test that records the requests.
 enum class HelpCommand {
-    Topic, // a topic in the help viewer window (HELP_CONTEXT)
-    Popup, // the context-help popup of a control (HELP_CONTEXTPOPUP)
+    Topic, // a topic in the help viewer window
+    Popup, // the context-help popup of a control
 };
 
-void OpenHelpTopic(QWidget* owner, int topic);
-void OpenHelpPopup(QWidget* owner, int topic);
+void openHelpTopic(QWidget* owner, int topic);
+void openHelpPopup(QWidget* owner, int topic);
 
 // Sends both calls to `viewer` (owned by the caller, which must call this
 // again with nullptr before destroying it). Until then the dialogs use a
 // viewer of their own on the help file beside the program.
-void UseHelpViewer(HelpViewer* viewer);
+void useHelpViewer(HelpViewer* viewer);
 
 // For tests: replaces the destination of both calls; an empty handler
 // restores the viewer.
 using HelpHandler = std::function<void(QWidget* owner, HelpCommand command, int topic)>;
-void SetDialogHelpHandler(HelpHandler handler);
+void setDialogHelpHandler(HelpHandler handler);
 
 } // namespace nomix

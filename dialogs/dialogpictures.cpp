@@ -11,17 +11,17 @@ namespace {
 constexpr int kStatusImageSize = 16;
 constexpr int kAlarmPictureSize = 32;
 
-QPixmap TransparentPixmap(int size) {
+QPixmap transparentPixmap(int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
 
-QPen RoundPen(const QColor& colour, qreal width) {
+QPen roundPen(const QColor& colour, qreal width) {
     return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-void DrawBalloon(QPainter& painter) {
+void drawBalloon(QPainter& painter) {
     painter.setPen(Qt::black);
     painter.setBrush(Qt::white);
     painter.drawEllipse(QRect(2, 1, 27, 21));
@@ -35,7 +35,7 @@ void DrawBalloon(QPainter& painter) {
     painter.drawLine(tip, QPoint(13, 22));
 }
 
-void DrawLetterI(QPainter& painter) {
+void drawLetterI(QPainter& painter) {
     const QColor blue(0, 0, 255);
     painter.setPen(Qt::NoPen);
     painter.setBrush(blue);
@@ -47,11 +47,11 @@ void DrawLetterI(QPainter& painter) {
 
 } // namespace
 
-QPixmap SelectedProductImage() {
-    QPixmap pixmap = TransparentPixmap(kStatusImageSize);
+QPixmap selectedProductImage() {
+    QPixmap pixmap = transparentPixmap(kStatusImageSize);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(RoundPen(QColor(0, 0, 200), 2.6));
+    painter.setPen(roundPen(QColor(0, 0, 200), 2.6));
     QPainterPath tick;
     tick.moveTo(3, 8.5);
     tick.lineTo(6.5, 12.5);
@@ -60,27 +60,27 @@ QPixmap SelectedProductImage() {
     return pixmap;
 }
 
-QPixmap NotSelectedProductImage() {
-    QPixmap pixmap = TransparentPixmap(kStatusImageSize);
+QPixmap notSelectedProductImage() {
+    QPixmap pixmap = transparentPixmap(kStatusImageSize);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(RoundPen(QColor(220, 0, 0), 2.2));
+    painter.setPen(roundPen(QColor(220, 0, 0), 2.2));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(QPointF(8, 8), 6, 6);
     painter.drawLine(QPointF(3.8, 3.8), QPointF(12.2, 12.2));
     return pixmap;
 }
 
-QImage UpdateAlarmPicture() {
+QImage updateAlarmPicture() {
     QImage image(kAlarmPictureSize, kAlarmPictureSize, QImage::Format_RGB32);
     image.fill(kPictureBackground);
     QPainter painter(&image);
-    DrawBalloon(painter);
-    DrawLetterI(painter);
+    drawBalloon(painter);
+    drawLetterI(painter);
     return image;
 }
 
-void ReplaceColor(QImage& image, const QColor& from, const QColor& to) {
+void replaceColor(QImage& image, const QColor& from, const QColor& to) {
     const QRgb oldPixel = from.rgb();
     const QRgb newPixel = to.rgb();
     for (int y = 0; y < image.height(); ++y) {

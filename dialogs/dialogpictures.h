@@ -11,8 +11,8 @@ namespace nomix {
 
 // 16 x 16 status images of the product list: a blue tick for a selected
 // product, a red prohibition sign for an unselected one.
-QPixmap SelectedProductImage();
-QPixmap NotSelectedProductImage();
+QPixmap selectedProductImage();
+QPixmap notSelectedProductImage();
 
 // The olive that marks the background of the update alarm's picture, to be
 // replaced by the colour of the window that shows it.
@@ -21,9 +21,9 @@ inline const QColor kPictureBackground{128, 128, 0};
 // 32 x 32, in the colours of a 16-colour bitmap and without smoothing, so the
 // background is exactly kPictureBackground and nothing else is: a white
 // speech balloon holding a blue letter i.
-QImage UpdateAlarmPicture();
+QImage updateAlarmPicture();
 
 // Every pixel of `from` becomes `to`; running it again changes nothing more.
-void ReplaceColor(QImage& image, const QColor& from, const QColor& to);
+void replaceColor(QImage& image, const QColor& from, const QColor& to);
 
 } // namespace nomix

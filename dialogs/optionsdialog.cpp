@@ -309,7 +309,7 @@ void OptionsDialog::confirmHistoryErase() {
 }
 
 void OptionsDialog::showHelp() {
-    OpenHelpTopic(this, kHelpTopic);
+    openHelpTopic(this, kHelpTopic);
 }
 
 } // namespace nomix

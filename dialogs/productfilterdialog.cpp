@@ -1,8 +1,8 @@
 #include "productfilterdialog.h"
 
+#include "contexthelpmenu.h"
 #include "dialoghelp.h"
 #include "platform/messagebox.h"
-#include "contexthelpmenu.h"
 #include "productlistmodel.h"
 
 #include <QAction>
@@ -41,7 +41,7 @@ struct ColumnWidths {
 constexpr ColumnWidths kShortListWidths{370, 0, 0, 120};
 constexpr ColumnWidths kDetailsWidths{200, 120, 80, 90};
 
-QFont DialogFont() {
+QFont dialogFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(13);
     return font;
@@ -51,108 +51,113 @@ QFont DialogFont() {
 // items is drawn once.
 class UpdatesSuspended {
   public:
-    explicit UpdatesSuspended(QWidget* widget) : widget_(widget) {
-        widget_->setUpdatesEnabled(false);
+    explicit UpdatesSuspended(QWidget* widget) : m_widget(widget) {
+        m_widget->setUpdatesEnabled(false);
     }
-    ~UpdatesSuspended() { widget_->setUpdatesEnabled(true); }
+    ~UpdatesSuspended() { m_widget->setUpdatesEnabled(true); }
     UpdatesSuspended(const UpdatesSuspended&) = delete;
     UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
 
   private:
-    QWidget* widget_;
+    QWidget* m_widget;
 };
 
 } // namespace
 
 ProductFilterDialog::ProductFilterDialog(QWidget* parent)
-    : QDialog(parent), model_(new ProductListModel(this)), helpPopup_(new ContextHelpMenu(this)) {
-    setObjectName(QStringLiteral("SelectForm"));
+    : QDialog(parent), m_model(new ProductListModel(this)), m_helpMenu(new ContextHelpMenu(this)) {
+    setObjectName(QStringLiteral("productFilterDialog"));
     setWindowTitle(QStringLiteral("Select antiviral products"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(DialogFont());
+    setFont(dialogFont());
     setFixedSize(kClientWidth, kClientHeight);
     // Modal to the main window only: the help it opens is a window of its own
     // that the user must be able to read and scroll while this one is open.
     setWindowModality(Qt::WindowModal);
 
     buildList();
-    buildButtons();
+    QWidget* buttonPanel = buildButtons();
     buildMenu();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(ProductListView);
-    layout->addWidget(Panel1);
-    setTabOrder(OkButton, CancelButton);
-    setTabOrder(CancelButton, HelpButton);
-    setTabOrder(HelpButton, ProductListView);
-    ApplyColumnWidths();
+    layout->addWidget(m_list);
+    layout->addWidget(buttonPanel);
+    applyColumnWidths();
 }
 
 void ProductFilterDialog::buildList() {
-    ProductListView = new QTreeView(this);
-    ProductListView->setObjectName(QStringLiteral("ProductListView"));
-    ProductListView->setModel(model_);
-    ProductListView->setRootIsDecorated(false);
-    ProductListView->setItemsExpandable(false);
-    ProductListView->setUniformRowHeights(true);
-    ProductListView->setAllColumnsShowFocus(true);
-    ProductListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    ProductListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ProductListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ProductListView->setExpandsOnDoubleClick(false);
-    ProductListView->setStatusTip(
+    m_list = new QTreeView(this);
+    m_list->setObjectName(QStringLiteral("productList"));
+    m_list->setModel(m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setExpandsOnDoubleClick(false);
+    m_list->setStatusTip(
         QStringLiteral("Hint: click the right button of the mouse to display a local menu"));
-    ProductListView->setProperty(ContextHelpMenu::kHelpContextProperty, kListHelpContext);
-    ProductListView->setContextMenuPolicy(Qt::CustomContextMenu);
-    ProductListView->installEventFilter(this);
+    m_list->setProperty(ContextHelpMenu::kHelpContextProperty, kListHelpContext);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->installEventFilter(this);
 
-    QHeaderView* header = ProductListView->header();
+    QHeaderView* header = m_list->header();
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
     header->setMinimumSectionSize(0);
 
-    connect(ProductListView, &QAbstractItemView::doubleClicked, this,
-            &ProductFilterDialog::ProductListViewDblClick);
-    connect(header, &QHeaderView::sectionClicked, this, &ProductFilterDialog::Invertselection1Click);
-    connect(ProductListView, &QWidget::customContextMenuRequested, this,
-            &ProductFilterDialog::ProductListViewContextMenu);
+    connect(m_list, &QAbstractItemView::doubleClicked, this,
+            &ProductFilterDialog::toggleHighlightedItem);
+    connect(header, &QHeaderView::sectionClicked, this, &ProductFilterDialog::invertSelection);
+    connect(m_list, &QWidget::customContextMenuRequested, this,
+            &ProductFilterDialog::showProductMenu);
 }
 
-void ProductFilterDialog::buildButtons() {
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setFixedHeight(kPanelHeight);
+QWidget* ProductFilterDialog::buildButtons() {
+    auto* buttonPanel = new QFrame(this);
+    buttonPanel->setObjectName(QStringLiteral("buttonPanel"));
+    buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    buttonPanel->setFixedHeight(kPanelHeight);
 
-    auto makeButton = [this](const char* name, const QString& caption, QStyle::StandardPixmap glyph,
-                             const QString& hint, int left, int helpContext) {
-        auto* button = new QPushButton(style()->standardIcon(glyph), caption, Panel1);
+    auto makeButton = [this, buttonPanel](const char* name, const QString& caption,
+                                          QStyle::StandardPixmap glyph, const QString& hint,
+                                          int left, int helpContext) {
+        auto* button = new QPushButton(style()->standardIcon(glyph), caption, buttonPanel);
         button->setObjectName(QLatin1String(name));
         button->setStatusTip(hint);
         button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
-        helpPopup_->attach(button, helpContext);
+        m_helpMenu->attach(button, helpContext);
         return button;
     };
-    OkButton = makeButton("OkButton", QStringLiteral("&OK"), QStyle::SP_DialogOkButton,
-                          QStringLiteral("Accept the settings"), 61, 49);
-    CancelButton =
-        makeButton("CancelButton", QStringLiteral("&Cancel"), QStyle::SP_DialogCancelButton,
+    m_okButton = makeButton("okButton", QStringLiteral("&OK"), QStyle::SP_DialogOkButton,
+                            QStringLiteral("Accept the settings"), 61, 49);
+    QPushButton* cancelButton =
+        makeButton("cancelButton", QStringLiteral("&Cancel"), QStyle::SP_DialogCancelButton,
                    QStringLiteral("Close the window without changes"), 203, 50);
-    HelpButton = makeButton("HelpButton", QStringLiteral("&Help"), QStyle::SP_DialogHelpButton,
-                            QStringLiteral("Get help"), 344, 52);
-    OkButton->setDefault(true);
+    QPushButton* helpButton =
+        makeButton("helpButton", QStringLiteral("&Help"), QStyle::SP_DialogHelpButton,
+                   QStringLiteral("Get help"), 344, 52);
+    m_okButton->setDefault(true);
 
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(HelpButton, &QPushButton::clicked, this, &ProductFilterDialog::HelpButtonClick);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(helpButton, &QPushButton::clicked, this, &ProductFilterDialog::showHelpTopic);
+
+    setTabOrder(m_okButton, cancelButton);
+    setTabOrder(cancelButton, helpButton);
+    setTabOrder(helpButton, m_list);
+    return buttonPanel;
 }
 
-QAction* ProductFilterDialog::addMenuItem(const char* name, const QString& caption, const QString& hint) {
-    QAction* action = ProductMenu->addAction(caption);
+QAction* ProductFilterDialog::addMenuItem(const char* name, const QString& caption,
+                                          const QString& hint) {
+    QAction* action = m_productMenu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     action->setStatusTip(hint);
     action->setProperty(ContextHelpMenu::kHelpContextProperty, kMenuHelpContext);
@@ -160,76 +165,83 @@ QAction* ProductFilterDialog::addMenuItem(const char* name, const QString& capti
 }
 
 void ProductFilterDialog::buildMenu() {
-    ProductMenu = new QMenu(this);
-    ProductMenu->setObjectName(QStringLiteral("ProductMenu"));
-    Whatsthis1 =
-        addMenuItem("Whatsthis1", QStringLiteral("&What's this?"), QStringLiteral("Get help"));
-    ProductMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    Selectall1 = addMenuItem("Selectall1", QStringLiteral("&Select  all"),
-                             QStringLiteral("Select all products"));
-    Unselectall1 = addMenuItem("Unselectall1", QStringLiteral("&Unselect all"),
-                               QStringLiteral("Unselect all produtcs"));
-    Invertselection1 = addMenuItem("Invertselection1", QStringLiteral("&Invert selection"),
-                                   QStringLiteral("Invert the values of the current selection"));
-    ProductMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
-    Longlist1 = addMenuItem("Longlist1", QStringLiteral("&List details"),
-                            QStringLiteral("Display or hide details  of the product list"));
-    Longlist1->setCheckable(true);
+    m_productMenu = new QMenu(this);
+    m_productMenu->setObjectName(QStringLiteral("productMenu"));
+    QAction* whatsThis =
+        addMenuItem("whatsThisAction", QStringLiteral("&What's this?"), QStringLiteral("Get help"));
+    m_productMenu->addSeparator();
+    QAction* selectAll = addMenuItem("selectAllAction", QStringLiteral("&Select  all"),
+                                     QStringLiteral("Select all products"));
+    QAction* unselectAll = addMenuItem("unselectAllAction", QStringLiteral("&Unselect all"),
+                                       QStringLiteral("Unselect all produtcs"));
+    QAction* invertSelection =
+        addMenuItem("invertSelectionAction", QStringLiteral("&Invert selection"),
+                    QStringLiteral("Invert the values of the current selection"));
+    m_productMenu->addSeparator();
+    m_listDetailsAction =
+        addMenuItem("listDetailsAction", QStringLiteral("&List details"),
+                    QStringLiteral("Display or hide details  of the product list"));
+    m_listDetailsAction->setCheckable(true);
 
-    connect(Whatsthis1, &QAction::triggered, this, &ProductFilterDialog::Whatsthis1Click);
-    connect(Selectall1, &QAction::triggered, this, &ProductFilterDialog::Selectall1Click);
-    connect(Unselectall1, &QAction::triggered, this, &ProductFilterDialog::Unselectall1Click);
-    connect(Invertselection1, &QAction::triggered, this, &ProductFilterDialog::Invertselection1Click);
-    // Whoever ticks the item (the user, or the main window from the stored
-    // setting) gets the matching widths.
-    connect(Longlist1, &QAction::toggled, this, &ProductFilterDialog::Longlist1Click);
+    connect(whatsThis, &QAction::triggered, this, &ProductFilterDialog::showListHelp);
+    connect(selectAll, &QAction::triggered, this, &ProductFilterDialog::selectAll);
+    connect(unselectAll, &QAction::triggered, this, &ProductFilterDialog::unselectAll);
+    connect(invertSelection, &QAction::triggered, this, &ProductFilterDialog::invertSelection);
+    connect(m_listDetailsAction, &QAction::toggled, this,
+            &ProductFilterDialog::refreshColumnWidths);
 }
 
-void ProductFilterDialog::FillProductList(const std::vector<std::string>& entries,
-                                  const nomix::ProductSelection& selection) {
-    model_->fill(entries, selection);
+void ProductFilterDialog::setProducts(const std::vector<std::string>& entries,
+                                      const nomix::ProductSelection& selection) {
+    m_model->setProducts(entries, selection);
     // A model reset gives the header its default widths back.
-    ApplyColumnWidths();
+    applyColumnWidths();
 }
 
-nomix::ProductSelection ProductFilterDialog::CurrentSelection() const {
-    return model_->selection();
+nomix::ProductSelection ProductFilterDialog::selection() const {
+    return m_model->selection();
 }
 
-int ProductFilterDialog::productCount() const {
-    return model_->rowCount();
+bool ProductFilterDialog::listDetails() const {
+    return m_listDetailsAction->isChecked();
 }
 
-QString ProductFilterDialog::productName(int index) const {
-    return model_->productName(index);
+void ProductFilterDialog::setListDetails(bool on) {
+    m_listDetailsAction->setChecked(on);
 }
 
-void ProductFilterDialog::ApplyColumnWidths() {
-    ColumnWidths widths = Longlist1->isChecked() ? kDetailsWidths : kShortListWidths;
+void ProductFilterDialog::applyColumnWidths() {
+    ColumnWidths widths = m_listDetailsAction->isChecked() ? kDetailsWidths : kShortListWidths;
     // The designed widths assume a narrower font than most desktops have: the
     // Status column takes what "Not selected" needs, and the Products column
     // what is left of the list's width, so no horizontal scroll bar shows.
     widths.status = qMax(widths.status, statusTextWidth());
     widths.products = qMax(0, listWidth() - widths.version - widths.date - widths.status);
-    QHeaderView* header = ProductListView->header();
-    header->resizeSection(ProductListModel::ProductsColumn, widths.products);
-    header->resizeSection(ProductListModel::VersionColumn, widths.version);
-    header->resizeSection(ProductListModel::DateColumn, widths.date);
-    header->resizeSection(ProductListModel::StatusColumn, widths.status);
+    using Column = ProductListModel::Column;
+    QHeaderView* header = m_list->header();
+    header->resizeSection(int(Column::Products), widths.products);
+    header->resizeSection(int(Column::Version), widths.version);
+    header->resizeSection(int(Column::Date), widths.date);
+    header->resizeSection(int(Column::Status), widths.status);
+}
+
+void ProductFilterDialog::refreshColumnWidths() {
+    UpdatesSuspended suspended(this);
+    applyColumnWidths();
 }
 
 int ProductFilterDialog::statusTextWidth() const {
     // The text plus the padding the style puts on both sides of a cell.
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ProductListView);
-    return ProductListView->fontMetrics().horizontalAdvance(QStringLiteral("Not selected")) +
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list);
+    return m_list->fontMetrics().horizontalAdvance(QStringLiteral("Not selected")) +
            4 * (margin + 1) + kCellPadding;
 }
 
 // The width the columns may share: the list less its frame and its vertical
 // scroll bar, which the full product table always needs.
 int ProductFilterDialog::listWidth() const {
-    return ProductListView->width() - 2 * ProductListView->frameWidth() -
-           ProductListView->verticalScrollBar()->sizeHint().width();
+    return m_list->width() - 2 * m_list->frameWidth() -
+           m_list->verticalScrollBar()->sizeHint().width();
 }
 
 void ProductFilterDialog::showEvent(QShowEvent* event) {
@@ -237,24 +249,25 @@ void ProductFilterDialog::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;
     }
-    snapshot_ = model_->selection();
-    ApplyColumnWidths();
-    OkButton->setFocus();
+    m_snapshot = m_model->selection();
+    applyColumnWidths();
+    m_okButton->setFocus();
 }
 
 void ProductFilterDialog::done(int result) {
-    if (result == QDialog::Accepted && !closeWithOkAllowed()) {
+    if (result == QDialog::Accepted && !acceptAllowed()) {
         return;
     }
     if (result != QDialog::Accepted) {
         restoreSnapshot();
     }
-    snapshot_.reset();
+    m_snapshot.reset();
     QDialog::done(result);
 }
 
-bool ProductFilterDialog::closeWithOkAllowed() {
-    if (model_->anySelected()) {
+// OK needs at least one product: a search over none would find nothing.
+bool ProductFilterDialog::acceptAllowed() {
+    if (m_model->anySelected()) {
         return true;
     }
     QApplication::beep();
@@ -264,65 +277,54 @@ bool ProductFilterDialog::closeWithOkAllowed() {
 }
 
 void ProductFilterDialog::restoreSnapshot() {
-    if (snapshot_) {
-        model_->setSelection(*snapshot_);
+    if (m_snapshot) {
+        m_model->setSelection(*m_snapshot);
     }
 }
 
+// The space bar toggles the highlighted product; every other key keeps its
+// meaning in the list.
 bool ProductFilterDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ProductListView && event->type() == QEvent::KeyPress) {
-        return ProductListViewKeyPress(static_cast<QKeyEvent*>(event)->text());
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->text() != QStringLiteral(" ")) {
+            return false;
+        }
+        toggleHighlightedItem();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
-bool ProductFilterDialog::ProductListViewKeyPress(const QString& key) {
-    if (key != QStringLiteral(" ")) {
-        return false;
-    }
-    toggleHighlightedItem();
-    return true;
-}
-
-void ProductFilterDialog::ProductListViewDblClick() {
-    toggleHighlightedItem();
-}
-
 void ProductFilterDialog::toggleHighlightedItem() {
-    const QModelIndexList highlighted = ProductListView->selectionModel()->selectedRows();
+    const QModelIndexList highlighted = m_list->selectionModel()->selectedRows();
     if (!highlighted.isEmpty()) {
-        model_->toggle(highlighted.first().row());
+        m_model->toggle(highlighted.first().row());
     }
 }
 
-void ProductFilterDialog::ProductListViewContextMenu(const QPoint& position) {
-    ProductMenu->popup(ProductListView->viewport()->mapToGlobal(position));
+void ProductFilterDialog::showProductMenu(const QPoint& position) {
+    m_productMenu->popup(m_list->viewport()->mapToGlobal(position));
 }
 
-void ProductFilterDialog::Invertselection1Click() {
-    UpdatesSuspended suspended(ProductListView);
-    model_->invertAll();
+void ProductFilterDialog::invertSelection() {
+    UpdatesSuspended suspended(m_list);
+    m_model->invertAll();
 }
 
-void ProductFilterDialog::Selectall1Click() {
-    UpdatesSuspended suspended(ProductListView);
-    model_->selectAll();
+void ProductFilterDialog::selectAll() {
+    UpdatesSuspended suspended(m_list);
+    m_model->selectAll();
 }
 
-void ProductFilterDialog::Unselectall1Click() {
-    UpdatesSuspended suspended(ProductListView);
-    model_->unselectAll();
+void ProductFilterDialog::unselectAll() {
+    UpdatesSuspended suspended(m_list);
+    m_model->unselectAll();
 }
 
-void ProductFilterDialog::Longlist1Click() {
-    UpdatesSuspended suspended(this);
-    ApplyColumnWidths();
+void ProductFilterDialog::showHelpTopic() {
+    nomix::openHelpTopic(this, kHelpTopic);
 }
 
-void ProductFilterDialog::HelpButtonClick() {
-    nomix::OpenHelpTopic(this, kHelpTopic);
-}
-
-void ProductFilterDialog::Whatsthis1Click() {
-    nomix::OpenHelpPopup(this, kListHelpContext);
+void ProductFilterDialog::showListHelp() {
+    nomix::openHelpPopup(this, kListHelpContext);
 }

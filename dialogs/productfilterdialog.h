@@ -9,7 +9,6 @@
 #include <vector>
 
 class QAction;
-class QFrame;
 class QMenu;
 class QPushButton;
 class QTreeView;
@@ -27,31 +26,18 @@ class ProductFilterDialog : public QDialog {
     explicit ProductFilterDialog(QWidget* parent = nullptr);
 
     // One item per product table entry, in order, each starting with its
-    // state in `selection`. The column widths follow Longlist1.
-    void FillProductList(const std::vector<std::string>& entries,
-                         const nomix::ProductSelection& selection);
+    // state in `selection`.
+    void setProducts(const std::vector<std::string>& entries,
+                     const nomix::ProductSelection& selection);
 
     // The states of the Status column, item by item.
-    nomix::ProductSelection CurrentSelection() const;
+    nomix::ProductSelection selection() const;
 
-    int productCount() const;
-    // The caption of item `index` (the product's name as the list shows it).
-    QString productName(int index) const;
-
-    // Sets the four column widths for the check mark of Longlist1.
-    void ApplyColumnWidths();
-
-    QTreeView* ProductListView;
-    QFrame* Panel1;
-    QPushButton* OkButton;
-    QPushButton* CancelButton;
-    QPushButton* HelpButton;
-    QMenu* ProductMenu;
-    QAction* Whatsthis1;
-    QAction* Selectall1;
-    QAction* Unselectall1;
-    QAction* Invertselection1;
-    QAction* Longlist1;
+    // The "&List details" item of the list's local menu: the Version and
+    // Date columns shown. Whoever ticks it (the user, or the main window from
+    // the stored setting) gets the matching column widths.
+    bool listDetails() const;
+    void setListDetails(bool on);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -60,27 +46,31 @@ class ProductFilterDialog : public QDialog {
 
   private:
     void buildList();
-    void buildButtons();
+    QWidget* buildButtons();
     void buildMenu();
     QAction* addMenuItem(const char* name, const QString& caption, const QString& hint);
 
-    void ProductListViewDblClick();
-    bool ProductListViewKeyPress(const QString& key);
-    void ProductListViewContextMenu(const QPoint& position);
-    void Invertselection1Click();
-    void Selectall1Click();
-    void Unselectall1Click();
-    void Longlist1Click();
-    void HelpButtonClick();
-    void Whatsthis1Click();
-
+    void applyColumnWidths();
+    void refreshColumnWidths();
     int statusTextWidth() const;
     int listWidth() const;
+
+    void showProductMenu(const QPoint& position);
     void toggleHighlightedItem();
-    bool closeWithOkAllowed();
+    void invertSelection();
+    void selectAll();
+    void unselectAll();
+    void showHelpTopic();
+    void showListHelp();
+
+    bool acceptAllowed();
     void restoreSnapshot();
 
-    ProductListModel* model_;
-    ContextHelpMenu* helpPopup_;
-    std::optional<nomix::ProductSelection> snapshot_;
+    ProductListModel* m_model;
+    ContextHelpMenu* m_helpMenu;
+    QTreeView* m_list = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QMenu* m_productMenu = nullptr;
+    QAction* m_listDetailsAction = nullptr;
+    std::optional<nomix::ProductSelection> m_snapshot;
 };

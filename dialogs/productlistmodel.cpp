@@ -14,30 +14,30 @@ const QString kNotSelected = QStringLiteral("Not selected");
 } // namespace
 
 ProductListModel::ProductListModel(QObject* parent)
-    : QAbstractTableModel(parent), selectedImage_(nomix::SelectedProductImage()),
-      notSelectedImage_(nomix::NotSelectedProductImage()) {}
+    : QAbstractTableModel(parent), m_selectedImage(nomix::selectedProductImage()),
+      m_notSelectedImage(nomix::notSelectedProductImage()) {}
 
-void ProductListModel::fill(const std::vector<std::string>& entries,
-                             const nomix::ProductSelection& selection) {
+void ProductListModel::setProducts(const std::vector<std::string>& entries,
+                                   const nomix::ProductSelection& selection) {
     beginResetModel();
-    items_.clear();
-    items_.reserve(entries.size());
-    selected_.assign(entries.size(), true);
+    m_items.clear();
+    m_items.reserve(entries.size());
+    m_selected.assign(entries.size(), true);
     for (size_t i = 0; i < entries.size(); ++i) {
         const nomix::ProductItem split = nomix::SplitProductEntry(entries[i]);
-        items_.push_back({nomix::DisplayText(split.name), nomix::DisplayText(split.version),
-                          nomix::DisplayText(split.date)});
+        m_items.push_back({nomix::DisplayText(split.name), nomix::DisplayText(split.version),
+                           nomix::DisplayText(split.date)});
         if (i < selection.count()) {
-            selected_[i] = selection.isSelected(i);
+            m_selected[i] = selection.isSelected(i);
         }
     }
     endResetModel();
 }
 
 nomix::ProductSelection ProductListModel::selection() const {
-    nomix::ProductSelection result(selected_.size());
-    for (size_t i = 0; i < selected_.size(); ++i) {
-        result.setSelected(i, selected_[i]);
+    nomix::ProductSelection result(m_selected.size());
+    for (size_t i = 0; i < m_selected.size(); ++i) {
+        result.setSelected(i, m_selected[i]);
     }
     return result;
 }
@@ -45,9 +45,9 @@ nomix::ProductSelection ProductListModel::selection() const {
 void ProductListModel::setSelection(const nomix::ProductSelection& selection) {
     int first = -1;
     int last = -1;
-    for (size_t i = 0; i < selected_.size() && i < selection.count(); ++i) {
-        if (selected_[i] != selection.isSelected(i)) {
-            selected_[i] = selection.isSelected(i);
+    for (size_t i = 0; i < m_selected.size() && i < selection.count(); ++i) {
+        if (m_selected[i] != selection.isSelected(i)) {
+            m_selected[i] = selection.isSelected(i);
             first = first < 0 ? static_cast<int>(i) : first;
             last = static_cast<int>(i);
         }
@@ -56,19 +56,19 @@ void ProductListModel::setSelection(const nomix::ProductSelection& selection) {
 }
 
 bool ProductListModel::anySelected() const {
-    return std::find(selected_.begin(), selected_.end(), true) != selected_.end();
+    return std::find(m_selected.begin(), m_selected.end(), true) != m_selected.end();
 }
 
 void ProductListModel::toggle(int row) {
     if (row < 0 || row >= rowCount()) {
         return;
     }
-    selected_[static_cast<size_t>(row)] = !selected_[static_cast<size_t>(row)];
+    m_selected[static_cast<size_t>(row)] = !m_selected[static_cast<size_t>(row)];
     rowsChanged(row, row);
 }
 
 void ProductListModel::invertAll() {
-    selected_.flip();
+    m_selected.flip();
     rowsChanged(0, rowCount() - 1);
 }
 
@@ -85,9 +85,9 @@ void ProductListModel::setAll(bool selected) {
     // already all selected is not even redrawn.
     int first = -1;
     int last = -1;
-    for (size_t i = 0; i < selected_.size(); ++i) {
-        if (selected_[i] != selected) {
-            selected_[i] = selected;
+    for (size_t i = 0; i < m_selected.size(); ++i) {
+        if (m_selected[i] != selected) {
+            m_selected[i] = selected;
             first = first < 0 ? static_cast<int>(i) : first;
             last = static_cast<int>(i);
         }
@@ -99,16 +99,16 @@ void ProductListModel::rowsChanged(int first, int last) {
     if (first < 0 || last < first) {
         return;
     }
-    emit dataChanged(index(first, ProductsColumn), index(last, StatusColumn),
+    emit dataChanged(index(first, int(Column::Products)), index(last, int(Column::Status)),
                      {Qt::DisplayRole, Qt::DecorationRole, ImageIndexRole});
 }
 
 int ProductListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_items.size());
 }
 
 int ProductListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : kColumnCount;
 }
 
 QVariant ProductListModel::data(const QModelIndex& index, int role) const {
@@ -116,24 +116,24 @@ QVariant ProductListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const auto row = static_cast<size_t>(index.row());
-    const bool selected = selected_[row];
+    const bool selected = m_selected[row];
     if (role == ImageIndexRole) {
         return selected ? 0 : 1;
     }
-    if (role == Qt::DecorationRole && index.column() == ProductsColumn) {
-        return selected ? selectedImage_ : notSelectedImage_;
+    if (role == Qt::DecorationRole && index.column() == int(Column::Products)) {
+        return selected ? m_selectedImage : m_notSelectedImage;
     }
     if (role != Qt::DisplayRole) {
         return {};
     }
-    switch (index.column()) {
-    case ProductsColumn:
-        return items_[row].name;
-    case VersionColumn:
-        return items_[row].version;
-    case DateColumn:
-        return items_[row].date;
-    case StatusColumn:
+    switch (static_cast<Column>(index.column())) {
+    case Column::Products:
+        return m_items[row].name;
+    case Column::Version:
+        return m_items[row].version;
+    case Column::Date:
+        return m_items[row].date;
+    case Column::Status:
         return selected ? kSelected : kNotSelected;
     default:
         return {};
@@ -144,14 +144,14 @@ QVariant ProductListModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    switch (section) {
-    case ProductsColumn:
+    switch (static_cast<Column>(section)) {
+    case Column::Products:
         return QStringLiteral("Products");
-    case VersionColumn:
+    case Column::Version:
         return QStringLiteral("Version");
-    case DateColumn:
+    case Column::Date:
         return QStringLiteral("Date");
-    case StatusColumn:
+    case Column::Status:
         return QStringLiteral("Status");
     default:
         return {};

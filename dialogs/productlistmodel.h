@@ -18,7 +18,8 @@ class ProductListModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
-    enum Column { ProductsColumn, VersionColumn, DateColumn, StatusColumn, ColumnCount };
+    enum class Column { Products, Version, Date, Status };
+    static constexpr int kColumnCount = 4;
     // The status image's index: 0 for "Selected", 1 for "Not selected".
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
 
@@ -26,15 +27,14 @@ class ProductListModel : public QAbstractTableModel {
 
     // One item per product table entry, in order, with the states of `selection`
     // (products that `selection` does not cover start selected).
-    void fill(const std::vector<std::string>& entries, const nomix::ProductSelection& selection);
+    void setProducts(const std::vector<std::string>& entries,
+                     const nomix::ProductSelection& selection);
 
     nomix::ProductSelection selection() const;
     // Gives every item the state of `selection`; only changed items are redrawn.
     void setSelection(const nomix::ProductSelection& selection);
 
-    bool isSelected(int row) const { return selected_.at(static_cast<size_t>(row)); }
     bool anySelected() const;
-    QString productName(int row) const { return items_.at(static_cast<size_t>(row)).name; }
 
     void toggle(int row);
     void invertAll();
@@ -58,8 +58,8 @@ class ProductListModel : public QAbstractTableModel {
     void setAll(bool selected);
     void rowsChanged(int first, int last);
 
-    std::vector<Item> items_;
-    std::vector<bool> selected_;
-    QPixmap selectedImage_;
-    QPixmap notSelectedImage_;
+    std::vector<Item> m_items;
+    std::vector<bool> m_selected;
+    QPixmap m_selectedImage;
+    QPixmap m_notSelectedImage;
 };

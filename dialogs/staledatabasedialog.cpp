@@ -23,19 +23,19 @@ const QString kPublisherSite = QStringLiteral("www.talvora.example");
 
 const QColor kMaroon(128, 0, 0);
 
-QFont DialogFont() {
+QFont dialogFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(13);
     return font;
 }
 
-QFont AddressFont() {
+QFont addressFont() {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(18);
     return font;
 }
 
-void SetTextColour(QWidget* widget, const QColor& colour) {
+void setTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::Text, colour);
@@ -44,114 +44,117 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 
 // Places `widget` at the designed spot with at least the designed size, and
 // more where the font needs it.
-void PlaceAt(QWidget* widget, int left, int top, int width, int height) {
+void placeAt(QWidget* widget, int left, int top, int width, int height) {
     const QSize hint = widget->sizeHint();
     widget->setGeometry(left, top, qMax(width, hint.width()), qMax(height, hint.height()));
 }
 
 } // namespace
 
-bool DatabaseIsOutdated(double databaseDate, double now) {
+bool databaseIsOutdated(double databaseDate, double now) {
     const double today = std::floor(now);
     return today - databaseDate > kAlarmAgeDays;
 }
 
-StaleDatabaseDialog::StaleDatabaseDialog(QWidget* parent) : QDialog(parent), picture_(nomix::UpdateAlarmPicture()) {
-    setObjectName(QStringLiteral("AlarmForm"));
+StaleDatabaseDialog::StaleDatabaseDialog(QWidget* parent)
+    : QDialog(parent), m_picture(nomix::updateAlarmPicture()) {
+    setObjectName(QStringLiteral("staleDatabaseDialog"));
     setWindowTitle(QStringLiteral("Update alarm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(DialogFont());
-    SetTextColour(this, kMaroon);
+    setFont(dialogFont());
+    setTextColour(this, kMaroon);
     setFixedSize(kClientWidth, kClientHeight);
     buildTexts();
     buildControls();
 }
 
 void StaleDatabaseDialog::buildTexts() {
-    Image = new QLabel(this);
-    Image->setObjectName(QStringLiteral("Image"));
-    Image->setAlignment(Qt::AlignCenter);
-    Image->setPixmap(QPixmap::fromImage(picture_));
-    Image->setGeometry(16, 16, picture_.width(), picture_.height());
+    m_pictureLabel = new QLabel(this);
+    m_pictureLabel->setObjectName(QStringLiteral("pictureLabel"));
+    m_pictureLabel->setAlignment(Qt::AlignCenter);
+    m_pictureLabel->setPixmap(QPixmap::fromImage(m_picture));
+    m_pictureLabel->setGeometry(16, 16, m_picture.width(), m_picture.height());
 
-    Label1 = new QLabel(QStringLiteral("Your database of virus names is getting old. A new, "
-                                       "up-to-date database can be found and downloaded on the "
-                                       "web site of its publisher:"),
-                        this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetTextColour(Label1, Qt::black);
-    Label1->setGeometry(60, 16, 345, 45);
+    auto* ageLabel =
+        new QLabel(QStringLiteral("Your database of virus names is getting old. A new, "
+                                  "up-to-date database can be found and downloaded "
+                                  "on the web site of its publisher:"),
+                   this);
+    ageLabel->setObjectName(QStringLiteral("ageLabel"));
+    ageLabel->setWordWrap(true);
+    ageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextColour(ageLabel, Qt::black);
+    ageLabel->setGeometry(60, 16, 345, 45);
 
-    rhLabel3D1 = new nomix::EmbossedLabel(kPublisherSite, this);
-    rhLabel3D1->setObjectName(QStringLiteral("rhLabel3D1"));
-    rhLabel3D1->setFont(AddressFont());
-    rhLabel3D1->setAlignment(Qt::AlignHCenter);
-    SetTextColour(rhLabel3D1, kMaroon);
-    PlaceAt(rhLabel3D1, 120, 64, 190, 21);
+    auto* siteLabel = new nomix::EmbossedLabel(kPublisherSite, this);
+    siteLabel->setObjectName(QStringLiteral("siteLabel"));
+    siteLabel->setFont(addressFont());
+    siteLabel->setAlignment(Qt::AlignHCenter);
+    setTextColour(siteLabel, kMaroon);
+    placeAt(siteLabel, 120, 64, 190, 21);
 
-    Label2 = new QLabel(
+    auto* linkLabel = new QLabel(
         QStringLiteral(
             "that is the homepage of the Web site, follow the link about the Project Nomix."),
         this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setWordWrap(true);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetTextColour(Label2, Qt::black);
-    Label2->setGeometry(60, 104, 337, 33);
+    linkLabel->setObjectName(QStringLiteral("linkLabel"));
+    linkLabel->setWordWrap(true);
+    linkLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextColour(linkLabel, Qt::black);
+    linkLabel->setGeometry(60, 104, 337, 33);
 }
 
 void StaleDatabaseDialog::buildControls() {
-    CheckAlarm = new QCheckBox(QStringLiteral("&Disable alarm"), this);
-    CheckAlarm->setObjectName(QStringLiteral("CheckAlarm"));
-    CheckAlarm->setStatusTip(
+    m_disableAlarmCheck = new QCheckBox(QStringLiteral("&Disable alarm"), this);
+    m_disableAlarmCheck->setObjectName(QStringLiteral("disableAlarmCheck"));
+    m_disableAlarmCheck->setStatusTip(
         QStringLiteral("Disable alarm. It can be enabled again in the Preferences page"));
-    SetTextColour(CheckAlarm, Qt::black);
-    PlaceAt(CheckAlarm, 16, 168, 105, 17);
+    setTextColour(m_disableAlarmCheck, Qt::black);
+    placeAt(m_disableAlarmCheck, 16, 168, 105, 17);
 
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setStatusTip(QStringLiteral("Close the window"));
-    Button1->setDefault(true);
-    Button1->setGeometry(328, 160, 75, 25);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    auto* okButton = new QPushButton(QStringLiteral("&OK"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setStatusTip(QStringLiteral("Close the window"));
+    okButton->setDefault(true);
+    okButton->setGeometry(328, 160, 75, 25);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    setTabOrder(CheckAlarm, Button1);
+    setTabOrder(m_disableAlarmCheck, okButton);
 }
 
 void StaleDatabaseDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormActivate();
+    matchPictureToWindow();
 }
 
 void StaleDatabaseDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        FormActivate();
+        matchPictureToWindow();
     }
 }
 
-void StaleDatabaseDialog::FormActivate() {
-    nomix::ReplaceColor(picture_, nomix::kPictureBackground, palette().color(QPalette::Window));
-    Image->setPixmap(QPixmap::fromImage(picture_));
+// The picture's olive background becomes the colour of the window.
+void StaleDatabaseDialog::matchPictureToWindow() {
+    nomix::replaceColor(m_picture, nomix::kPictureBackground, palette().color(QPalette::Window));
+    m_pictureLabel->setPixmap(QPixmap::fromImage(m_picture));
 }
 
-bool StaleDatabaseDialog::RunAgeTest(QWidget* mainWindow, bool* alarmDisabled, double databaseDate,
-                            double now) {
+bool StaleDatabaseDialog::runAgeTest(QWidget* mainWindow, bool* alarmDisabled,
+                                     double databaseDate, double now) {
     if (alarmDisabled && *alarmDisabled) {
         return false;
     }
-    if (!DatabaseIsOutdated(databaseDate, now)) {
+    if (!databaseIsOutdated(databaseDate, now)) {
         return false;
     }
     QApplication::beep();
-    StaleDatabaseDialog form(mainWindow);
-    nomix::CenterOnMainWindow(&form, mainWindow);
-    form.exec();
+    StaleDatabaseDialog dialog(mainWindow);
+    nomix::CenterOnMainWindow(&dialog, mainWindow);
+    dialog.exec();
     if (alarmDisabled) {
-        *alarmDisabled = form.CheckAlarm->isChecked();
+        *alarmDisabled = dialog.m_disableAlarmCheck->isChecked();
     }
     return true;
 }

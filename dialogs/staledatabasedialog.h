@@ -5,11 +5,6 @@
 
 class QCheckBox;
 class QLabel;
-class QPushButton;
-
-namespace nomix {
-class EmbossedLabel;
-}
 
 // Age of the name database, in whole days, above which start-up raises the
 // update alarm. The fraction is the margin the comparison has always had.
@@ -20,7 +15,7 @@ inline constexpr double kAlarmAgeDays = 30.000000000000014;
 // 1899 with the time of day as fraction; only the date of `now` counts, so
 // the alarm comes from the 31st day after the file's date on, whatever the
 // time of day, and never for a file dated in the future.
-bool DatabaseIsOutdated(double databaseDate, double now);
+bool databaseIsOutdated(double databaseDate, double now);
 
 // "Update alarm": tells the user that the name database is getting old and
 // where a newer one can be found, and offers to switch the alarm off for
@@ -32,19 +27,13 @@ class StaleDatabaseDialog : public QDialog {
   public:
     explicit StaleDatabaseDialog(QWidget* parent = nullptr);
 
-    // The age test at the end of start-up: unless the alarm is disabled and
-    // when the database is outdated, beeps, shows the dialog centred over
-    // `mainWindow` and, when it closes, stores its "&Disable alarm" in
-    // `alarmDisabled`. True when the dialog was shown.
-    static bool RunAgeTest(QWidget* mainWindow, bool* alarmDisabled, double databaseDate,
+    // The age test at the end of start-up: unless `alarmOption` (the options
+    // dialog's "&Disable update alarm") is ticked and when the database is
+    // outdated, beeps, shows the dialog centred over `mainWindow` and, when it
+    // closes, copies its "&Disable alarm" into `alarmOption`. True when the
+    // dialog was shown.
+    static bool runAgeTest(QWidget* mainWindow, bool* alarmDisabled, double databaseDate,
                            double now);
-
-    QLabel* Image;
-    QLabel* Label1;
-    nomix::EmbossedLabel* rhLabel3D1;
-    QLabel* Label2;
-    QCheckBox* CheckAlarm;
-    QPushButton* Button1;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -53,7 +42,9 @@ class StaleDatabaseDialog : public QDialog {
   private:
     void buildTexts();
     void buildControls();
-    void FormActivate();
+    void matchPictureToWindow();
 
-    QImage picture_;
+    QImage m_picture;
+    QLabel* m_pictureLabel = nullptr;
+    QCheckBox* m_disableAlarmCheck = nullptr;
 };

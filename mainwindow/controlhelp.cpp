@@ -18,14 +18,14 @@ ControlHelp::ControlHelp(const QString& helpFile, QWidget* window)
     : QObject(window), m_viewer(std::make_unique<HelpViewer>(helpFile, window)),
       m_menu(new QMenu(window)) {
     setObjectName(QStringLiteral("controlHelp"));
-    UseHelpViewer(m_viewer.get());
+    useHelpViewer(m_viewer.get());
     m_menu->setObjectName(QStringLiteral("controlHelpMenu"));
     m_menu->addAction(QStringLiteral("What's this?"), this, &ControlHelp::showControlTopic)
         ->setObjectName(QStringLiteral("whatsThisAction"));
 }
 
 ControlHelp::~ControlHelp() {
-    UseHelpViewer(nullptr);
+    useHelpViewer(nullptr);
     m_viewer->quit();
 }
 

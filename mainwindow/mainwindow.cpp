@@ -411,7 +411,7 @@ StoredSettings MainWindow::currentSettings() const {
     settings.configName = bytesOf(m_preferencesPage->tableName());
     m_settings->copyTo(settings);
     // The product list's own menu item holds the latest list-details state.
-    settings.listDetails = m_productDialog ? m_productDialog->Longlist1->isChecked() : m_listDetails;
+    settings.listDetails = m_productDialog ? m_productDialog->listDetails() : m_listDetails;
     settings.productMask = m_productMask;
     settings.lastSelectionEx = m_databaseLoaded ? m_selection.extraStates() : m_lastSelectionEx;
     for (const QString& entry : m_searchPage->history()) {
@@ -480,7 +480,7 @@ void MainWindow::runUpdateAlarm() {
     const double nowNumber = DayNumberFromDate(today.year(), today.month(), today.day()) +
                              now.time().msecsSinceStartOfDay() / 86400000.0;
     bool alarmDisabled = m_settings->updateAlarmDisabled();
-    StaleDatabaseDialog::RunAgeTest(this, &alarmDisabled, m_databaseDate, nowNumber);
+    StaleDatabaseDialog::runAgeTest(this, &alarmDisabled, m_databaseDate, nowNumber);
     m_settings->setUpdateAlarmDisabled(alarmDisabled);
 }
 
@@ -514,9 +514,8 @@ bool MainWindow::loadDatabase() {
     }
     m_selection = ProductSelection::FromStored(
         m_products.entries.size(), m_settings->loadLastSelection(), m_productMask, m_lastSelectionEx);
-    m_productDialog->FillProductList(m_products.entries, m_selection);
-    m_productDialog->Longlist1->setChecked(m_listDetails);
-    m_productDialog->ApplyColumnWidths();
+    m_productDialog->setProducts(m_products.entries, m_selection);
+    m_productDialog->setListDetails(m_listDetails);
 
     QElapsedTimer slice;
     slice.start();
@@ -553,7 +552,7 @@ void MainWindow::applyProductSelection() {
         return;
     }
     if (m_productDialog) {
-        m_selection = m_productDialog->CurrentSelection();
+        m_selection = m_productDialog->selection();
     }
     m_productMask = m_selection.mask();
     const bool showAll = m_settings->showAllProducts();
@@ -743,7 +742,7 @@ void MainWindow::showOptions() {
 }
 
 void MainWindow::showAbout() {
-    AboutDialog::ShowAbout(this, m_settings->soundsDisabled());
+    AboutDialog::showAbout(this, m_settings->soundsDisabled());
 }
 
 void MainWindow::playWelcome() {

@@ -26,7 +26,7 @@ struct ModalOutcome {
 
 // Runs `action` on the modal dialog once its exec() loop runs. A dialog the
 // action left open is rejected, so a test fails instead of hanging.
-inline void WhenModalShown(ModalOutcome* outcome, std::function<void(QDialog*)> action) {
+inline void whenModalShown(ModalOutcome* outcome, std::function<void(QDialog*)> action) {
     QTimer::singleShot(0, [outcome, action = std::move(action)] {
         QPointer<QDialog> dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog) {
@@ -42,13 +42,13 @@ inline void WhenModalShown(ModalOutcome* outcome, std::function<void(QDialog*)> 
 }
 
 // Right-clicks `target` and returns the local menu that opened.
-inline QMenu* OpenLocalMenu(QWidget* target, QPoint position = QPoint(4, 4)) {
+inline QMenu* openLocalMenu(QWidget* target, QPoint position = QPoint(4, 4)) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, position, target->mapToGlobal(position));
     QApplication::sendEvent(target, &event);
     return qobject_cast<QMenu*>(QApplication::activePopupWidget());
 }
 
-inline void ClickMenuItem(QMenu* menu, QAction* item) {
+inline void clickMenuItem(QMenu* menu, QAction* item) {
     QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(item).center());
 }
 
@@ -56,12 +56,12 @@ inline void ClickMenuItem(QMenu* menu, QAction* item) {
 class HelpRecorder {
   public:
     HelpRecorder() {
-        nomix::SetDialogHelpHandler([this](QWidget*, nomix::HelpCommand command, int topic) {
+        nomix::setDialogHelpHandler([this](QWidget*, nomix::HelpCommand command, int topic) {
             const char* kind = command == nomix::HelpCommand::Topic ? "topic" : "popup";
             requests.append(QStringLiteral("%1 %2").arg(QLatin1String(kind)).arg(topic));
         });
     }
-    ~HelpRecorder() { nomix::SetDialogHelpHandler({}); }
+    ~HelpRecorder() { nomix::setDialogHelpHandler({}); }
     HelpRecorder(const HelpRecorder&) = delete;
     HelpRecorder& operator=(const HelpRecorder&) = delete;
 

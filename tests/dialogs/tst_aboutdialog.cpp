@@ -1,11 +1,11 @@
 #include "dialogdriver.h"
 #include "platform/soundplayer_audio.h"
 
-#include "controls/marquee.h"
 #include "controls/embossedlabel.h"
+#include "controls/marquee.h"
 #include "controls/tiledbackground.h"
-#include "dialogs/aboutpaper.h"
 #include "dialogs/aboutdialog.h"
+#include "dialogs/aboutpaper.h"
 #include "platform/messagebox.h"
 #include "platform/soundplayer.h"
 
@@ -25,20 +25,28 @@ using namespace nomix::testaudio;
 namespace {
 
 // The piece the program ships.
-QString ShippedMusic() {
+QString shippedMusic() {
     return QDir::cleanPath(QStringLiteral(NOMIX_TEST_DATA_DIR "/../../resources/music/ABOUT.MID"));
 }
 
 // A valid MIDI file without a single note.
-QByteArray EmptyMidi() {
+QByteArray emptyMidi() {
     return QByteArray::fromHex("4d546864000000060000000101e0"
                                "4d54726b00000004"
                                "00ff2f00");
 }
 
 // Ensures the device has not been left failing by an earlier test.
-void UseDummyDevice() {
+void useDummyDevice() {
     DiskCapture::restoreDummyDevice();
+}
+
+nomix::Marquee* credits(const AboutDialog& form) {
+    return form.findChild<nomix::Marquee*>("credits");
+}
+
+QPushButton* closeButton(const AboutDialog& form) {
+    return form.findChild<QPushButton*>("closeButton");
 }
 
 } // namespace
@@ -75,9 +83,9 @@ class TestAboutDialog : public QObject {
 void TestAboutDialog::initTestCase() {
     // No test may ever wait on a message box.
     MessageBox::setAutoAnswer(true);
-    UseDummyDevice();
+    useDummyDevice();
     QVERIFY(dir_.isValid());
-    QVERIFY2(QFileInfo(ShippedMusic()).isFile(), qPrintable(ShippedMusic()));
+    QVERIFY2(QFileInfo(shippedMusic()).isFile(), qPrintable(shippedMusic()));
 }
 
 void TestAboutDialog::cleanup() {
@@ -91,10 +99,10 @@ QString TestAboutDialog::writeTemp(const QString& name, const QByteArray& conten
 }
 
 void TestAboutDialog::silentWhenSoundsAreDisabled() {
-    AboutDialog form(nullptr, ShippedMusic(), true);
+    AboutDialog form(nullptr, shippedMusic(), true);
     form.show();
-    QTRY_VERIFY(form.Marquee1->Scrolling());
-    QVERIFY(!form.MusicPlaying());
+    QTRY_VERIFY(credits(form)->Scrolling());
+    QVERIFY(!form.isMusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
 }
@@ -110,17 +118,17 @@ void TestAboutDialog::musicAndCreditsStopWhenTheBoxCloses_data() {
 
 void TestAboutDialog::musicAndCreditsStopWhenTheBoxCloses() {
     QFETCH(QString, closeBy);
-    auto form = std::make_unique<AboutDialog>(nullptr, ShippedMusic(), false);
+    auto form = std::make_unique<AboutDialog>(nullptr, shippedMusic(), false);
     form->show();
-    QTRY_VERIFY(form->MusicPlaying());
+    QTRY_VERIFY(form->isMusicPlaying());
     QVERIFY(player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
     // The credits move by the marquee's own timer.
-    QTRY_VERIFY(form->Marquee1->ScrollOffset() >= 6);
+    QTRY_VERIFY(credits(*form)->ScrollOffset() >= 6);
 
-    QPointer<nomix::Marquee> marquee = form->Marquee1;
+    QPointer<nomix::Marquee> marquee = credits(*form);
     if (closeBy == QLatin1String("ok")) {
-        QTest::mouseClick(form->CloseButton, Qt::LeftButton);
+        QTest::mouseClick(closeButton(*form), Qt::LeftButton);
     } else if (closeBy == QLatin1String("enter")) {
         QTest::keyClick(form.get(), Qt::Key_Return);
     } else if (closeBy == QLatin1String("escape")) {
@@ -134,7 +142,7 @@ void TestAboutDialog::musicAndCreditsStopWhenTheBoxCloses() {
     QVERIFY(!player_.isMusicPlaying());
     if (form) {
         QVERIFY(!form->isVisible());
-        QVERIFY(!form->MusicPlaying());
+        QVERIFY(!form->isMusicPlaying());
         QVERIFY(!marquee->Scrolling());
     } else {
         QVERIFY(!marquee);
@@ -147,46 +155,46 @@ void TestAboutDialog::musicStartsOverAfterACompletePlay() {
     const QString shortPiece = writeTemp(QStringLiteral("note.mid"), oneNoteMidi(100));
     AboutDialog form(nullptr, shortPiece, false);
     form.show();
-    QTRY_VERIFY(form.MusicPlaying());
+    QTRY_VERIFY(form.isMusicPlaying());
     // Created after the box's own connection, so the box has reacted when
     // the spy sees the end.
     QSignalSpy finished(&player_, &SoundPlayer::musicFinished);
     QVERIFY(finished.wait(20000));
-    QVERIFY(form.MusicPlaying());
+    QVERIFY(form.isMusicPlaying());
     QVERIFY(player_.isMusicPlaying());
     form.accept();
     QVERIFY(!player_.isMusicPlaying());
 }
 
 void TestAboutDialog::aTooShortPlayIsNotRepeated() {
-    const QString emptyPiece = writeTemp(QStringLiteral("empty.mid"), EmptyMidi());
+    const QString emptyPiece = writeTemp(QStringLiteral("empty.mid"), emptyMidi());
     AboutDialog form(nullptr, emptyPiece, false);
     // The synthesiser takes about two seconds even for this, so the limit
     // goes above that.
-    form.SetShortestRepeatedPlayMs(10000);
+    form.setShortestRepeatedPlayMs(10000);
     form.show();
-    QTRY_VERIFY(form.MusicPlaying());
+    QTRY_VERIFY(form.isMusicPlaying());
     QSignalSpy finished(&player_, &SoundPlayer::musicFinished);
     QVERIFY(finished.wait(10000));
-    QVERIFY(!form.MusicPlaying());
+    QVERIFY(!form.isMusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
-    QVERIFY(form.Marquee1->Scrolling());
+    QVERIFY(credits(form)->Scrolling());
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
 void TestAboutDialog::reopeningStartsOver() {
-    AboutDialog form(nullptr, ShippedMusic(), false);
+    AboutDialog form(nullptr, shippedMusic(), false);
     form.show();
-    QTRY_VERIFY(form.MusicPlaying());
-    QTRY_VERIFY(form.Marquee1->ScrollOffset() >= 30);
-    const int reached = form.Marquee1->ScrollOffset();
+    QTRY_VERIFY(form.isMusicPlaying());
+    QTRY_VERIFY(credits(form)->ScrollOffset() >= 30);
+    const int reached = credits(form)->ScrollOffset();
     form.hide();
     QVERIFY(!player_.isMusicPlaying());
 
     form.show();
-    QTRY_VERIFY(form.Marquee1->Scrolling());
-    QVERIFY(form.Marquee1->ScrollOffset() < reached);
-    QVERIFY(form.MusicPlaying());
+    QTRY_VERIFY(credits(form)->Scrolling());
+    QVERIFY(credits(form)->ScrollOffset() < reached);
+    QVERIFY(form.isMusicPlaying());
     QVERIFY(player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
 }
@@ -202,9 +210,9 @@ void TestAboutDialog::silentWithoutMessageWhenTheFileIsMissing() {
     QFETCH(QString, musicPath);
     AboutDialog form(nullptr, musicPath, false);
     form.show();
-    QTRY_VERIFY(form.Marquee1->Scrolling());
+    QTRY_VERIFY(credits(form)->Scrolling());
     QCoreApplication::processEvents();
-    QVERIFY(!form.MusicPlaying());
+    QVERIFY(!form.isMusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
 }
@@ -231,7 +239,7 @@ void TestAboutDialog::unplayableMusicIsReportedOnce() {
     QTRY_COMPARE(MessageBox::shown().size(), 1);
     const QString reason = player_.lastError();
     if (deviceFails) {
-        UseDummyDevice();
+        useDummyDevice();
     }
     const MessageBox::Shown report = MessageBox::shown().first();
     QCOMPARE(report.kind, MessageBox::Error);
@@ -244,8 +252,8 @@ void TestAboutDialog::unplayableMusicIsReportedOnce() {
 
     // The box stays open and scrolling, without music.
     QVERIFY(form.isVisible());
-    QVERIFY(form.Marquee1->Scrolling());
-    QVERIFY(!form.MusicPlaying());
+    QVERIFY(credits(form)->Scrolling());
+    QVERIFY(!form.isMusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
 
     // Coming back to the box from the error box, or from another window,
@@ -267,12 +275,12 @@ void TestAboutDialog::showAboutIsModalAndCentred() {
     QRect placed;
     QString title;
     dialogtest::ModalOutcome outcome;
-    dialogtest::WhenModalShown(&outcome, [&](QDialog* dialog) {
+    dialogtest::whenModalShown(&outcome, [&](QDialog* dialog) {
         auto* about = qobject_cast<AboutDialog*>(dialog);
         QVERIFY(about);
         title = about->windowTitle();
         placed = about->frameGeometry();
-        QTest::mouseClick(about->CloseButton, Qt::LeftButton);
+        QTest::mouseClick(closeButton(*about), Qt::LeftButton);
     });
     // Should the driver miss the box, this closes it and the test fails
     // instead of waiting for ever.
@@ -286,7 +294,7 @@ void TestAboutDialog::showAboutIsModalAndCentred() {
         }
     });
     watchdog.start(10000);
-    AboutDialog::ShowAbout(&mainWindow, true);
+    AboutDialog::showAbout(&mainWindow, true);
     QVERIFY(outcome.appeared);
     QVERIFY(outcome.closedByAction);
     QCOMPARE(title, QStringLiteral("About Nomix95"));
@@ -306,42 +314,44 @@ void TestAboutDialog::captionsAndCreditsFitTheirRoom() {
     AboutDialog form(nullptr, QString(), true);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTRY_VERIFY(form.Marquee1->Scrolling());
+    QTRY_VERIFY(credits(form)->Scrolling());
     QCOMPARE(form.size(), QSize(405, 223));
 
-    const QRect paper = form.TiledBitmap1->geometry();
-    for (nomix::EmbossedLabel* label : {form.rhLabel3D1, form.rhLabel3D2}) {
+    const QRect paper = form.findChild<nomix::TiledBackground*>("paper")->geometry();
+    for (const char* name : {"nameLabel", "noticeLabel"}) {
+        const auto* label = form.findChild<nomix::EmbossedLabel*>(name);
+        QVERIFY2(label, name);
         const QFontMetrics metrics(label->font());
         const QRect text = metrics.boundingRect(label->text());
         QVERIFY2(text.width() <= label->width(), qPrintable(label->objectName()));
         QVERIFY2(metrics.height() <= label->height(), qPrintable(label->objectName()));
         QVERIFY2(paper.contains(label->geometry()), qPrintable(label->objectName()));
-        QVERIFY2(!label->geometry().intersects(form.CloseButton->geometry()),
+        QVERIFY2(!label->geometry().intersects(closeButton(form)->geometry()),
                  qPrintable(label->objectName()));
     }
-    QVERIFY(paper.contains(form.CloseButton->geometry()));
+    QVERIFY(paper.contains(closeButton(form)->geometry()));
 
-    const QStringList lines = form.Marquee1->Items();
+    const QStringList lines = credits(form)->Items();
     QCOMPARE(lines.first(), QStringLiteral("Nomix95 1.1 for Windows 95 / NT 4.0"));
-    const QFontMetrics metrics(form.Marquee1->font());
+    const QFontMetrics metrics(credits(form)->font());
     // Lines are laid out between the bevel and twice the bevel short of the
     // right edge.
-    const int room = form.Marquee1->width() - 3 * form.Marquee1->BevelWidth();
+    const int room = credits(form)->width() - 3 * credits(form)->BevelWidth();
     for (const QString& line : lines) {
         QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
     }
 
-    QTRY_VERIFY(form.Marquee1->ScrollOffset() >= 150);
+    QTRY_VERIFY(credits(form)->ScrollOffset() >= 150);
     QVERIFY(form.grab().save(QStringLiteral("/tmp/about.png")));
 }
 
 void TestAboutDialog::paperIsALightTileOfAtMost256Colours() {
-    const QImage paper = nomix::AboutPaperTexture();
+    const QImage paper = nomix::aboutPaperTexture();
     QCOMPARE(paper.size(), QSize(80, 80));
     QVERIFY(paper.colorCount() > 1);
     QVERIFY(paper.colorCount() <= 256);
     // Drawn from a fixed seed: the same picture on every run.
-    QCOMPARE(nomix::AboutPaperTexture(), paper);
+    QCOMPARE(nomix::aboutPaperTexture(), paper);
     int darkest = 255;
     for (int y = 0; y < paper.height(); ++y) {
         for (int x = 0; x < paper.width(); ++x) {

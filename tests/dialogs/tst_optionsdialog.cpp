@@ -237,7 +237,7 @@ void TestOptionsDialog::execFromMainWindow() {
     OptionsDialog form(&settings);
     MainWindowStandIn main(&settings, &form);
     dialogtest::ModalOutcome outcome;
-    dialogtest::WhenModalShown(&outcome, [](QDialog* dialog) {
+    dialogtest::whenModalShown(&outcome, [](QDialog* dialog) {
         auto* options = qobject_cast<OptionsDialog*>(dialog);
         QVERIFY(options);
         QCOMPARE(options->focusWidget(), Button(options, "okButton"));
@@ -262,9 +262,9 @@ void TestOptionsDialog::helpRequests() {
              Box(form, "showNumericResultOnlyBox"), Box(form, "searchInBackgroundBox"),
              Box(form, "minimizeToTrayBox"), Box(form, "completeStringMatchBox"),
              Button(&form, "clearHistoryButton"), Button(&form, "cancelButton")}) {
-        QMenu* menu = dialogtest::OpenLocalMenu(control);
+        QMenu* menu = dialogtest::openLocalMenu(control);
         QVERIFY(menu);
-        dialogtest::ClickMenuItem(menu, menu->actions().first());
+        dialogtest::clickMenuItem(menu, menu->actions().first());
     }
     QCOMPARE(help.requests, QStringList({"topic 34", "popup 35", "popup 27", "popup 58", "popup 23",
                                          "popup 46", "popup 50"}));

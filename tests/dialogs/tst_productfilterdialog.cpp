@@ -1,8 +1,8 @@
 #include "dialogdriver.h"
 
 #include "core/producttable.h"
-#include "dialogs/productlistmodel.h"
 #include "dialogs/productfilterdialog.h"
+#include "dialogs/productlistmodel.h"
 #include "platform/messagebox.h"
 
 #include <QElapsedTimer>
@@ -19,7 +19,7 @@ using States = QList<bool>;
 
 namespace {
 
-ProductSelection SelectionOf(const States& states) {
+ProductSelection selectionOf(const States& states) {
     ProductSelection selection(static_cast<size_t>(states.size()));
     for (qsizetype i = 0; i < states.size(); ++i) {
         selection.setSelected(static_cast<size_t>(i), states[i]);
@@ -27,13 +27,25 @@ ProductSelection SelectionOf(const States& states) {
     return selection;
 }
 
-States StatesOf(const ProductSelection& selection) {
+States statesOf(const ProductSelection& selection) {
     return States(selection.states().begin(), selection.states().end());
 }
 
+QTreeView* productList(const ProductFilterDialog& form) {
+    return form.findChild<QTreeView*>("productList");
+}
+
+QPushButton* button(const ProductFilterDialog& form, const char* name) {
+    return form.findChild<QPushButton*>(name);
+}
+
+QAction* menuItem(const ProductFilterDialog& form, const char* name) {
+    return form.findChild<QAction*>(name);
+}
+
 // What the user sees: each item's status text, checked against its image.
-States ShownStates(const ProductFilterDialog& form) {
-    const QAbstractItemModel* model = form.ProductListView->model();
+States shownStates(const ProductFilterDialog& form) {
+    const QAbstractItemModel* model = productList(form)->model();
     States states;
     for (int row = 0; row < model->rowCount(); ++row) {
         const QString status = model->index(row, 3).data().toString();
@@ -48,10 +60,10 @@ States ShownStates(const ProductFilterDialog& form) {
     return states;
 }
 
-std::unique_ptr<ProductFilterDialog> ShownForm(const States& states) {
+std::unique_ptr<ProductFilterDialog> shownForm(const States& states) {
     auto form = std::make_unique<ProductFilterDialog>();
-    form->FillProductList(std::vector<std::string>(states.size(), "Alpha Scan 2.31 beta 05/97"),
-                          SelectionOf(states));
+    form->setProducts(std::vector<std::string>(states.size(), "Alpha Scan 2.31 beta 05/97"),
+                      selectionOf(states));
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get())) {
         qWarning("the dialog was not exposed");
@@ -59,36 +71,39 @@ std::unique_ptr<ProductFilterDialog> ShownForm(const States& states) {
     return form;
 }
 
-QPoint RowCentre(const ProductFilterDialog& form, int row) {
-    return form.ProductListView->visualRect(form.ProductListView->model()->index(row, 0)).center();
+QPoint rowCentre(const ProductFilterDialog& form, int row) {
+    const QTreeView* list = productList(form);
+    return list->visualRect(list->model()->index(row, 0)).center();
 }
 
-void ClickRow(ProductFilterDialog& form, int row) {
-    QTest::mouseClick(form.ProductListView->viewport(), Qt::LeftButton, {}, RowCentre(form, row));
+void clickRow(ProductFilterDialog& form, int row) {
+    QTest::mouseClick(productList(form)->viewport(), Qt::LeftButton, {}, rowCentre(form, row));
 }
 
-void DoubleClickRow(ProductFilterDialog& form, int row) {
-    ClickRow(form, row);
-    QTest::mouseDClick(form.ProductListView->viewport(), Qt::LeftButton, {}, RowCentre(form, row));
+void doubleClickRow(ProductFilterDialog& form, int row) {
+    clickRow(form, row);
+    QTest::mouseDClick(productList(form)->viewport(), Qt::LeftButton, {}, rowCentre(form, row));
 }
 
-void ClickHeader(ProductFilterDialog& form, int column) {
-    QHeaderView* header = form.ProductListView->header();
+void clickHeader(ProductFilterDialog& form, int column) {
+    QHeaderView* header = productList(form)->header();
     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
 }
 
-void ChooseFromMenu(ProductFilterDialog& form, QAction* item) {
-    QMenu* menu = dialogtest::OpenLocalMenu(form.ProductListView->viewport());
-    QVERIFY(menu == form.ProductMenu);
-    dialogtest::ClickMenuItem(menu, item);
+void chooseFromMenu(ProductFilterDialog& form, const char* item) {
+    QMenu* menu = dialogtest::openLocalMenu(productList(form)->viewport());
+    QVERIFY(menu);
+    QCOMPARE(menu->objectName(), QStringLiteral("productMenu"));
+    QVERIFY(menuItem(form, item));
+    dialogtest::clickMenuItem(menu, menuItem(form, item));
 }
 
 // The designed widths of Version and Date; Status shows "Not selected" whole
 // with the cell's padding, and Products takes what is left of the list, so
 // no horizontal scroll bar shows.
-bool HasDesignedWidths(const ProductFilterDialog& form, const QList<int>& designed) {
-    const QTreeView* list = form.ProductListView;
+bool hasDesignedWidths(const ProductFilterDialog& form, const QList<int>& designed) {
+    const QTreeView* list = productList(form);
     const QHeaderView* header = list->header();
     const int status = header->sectionSize(3);
     const int text = list->fontMetrics().horizontalAdvance("Not selected");
@@ -135,14 +150,15 @@ void TestProductFilterDialog::sampleTableKeepsEveryProductApart() {
         selection.setSelected(i, false);
     }
     ProductFilterDialog form;
-    form.FillProductList(table.entries, selection);
-    QCOMPARE(StatesOf(form.CurrentSelection()), StatesOf(selection));
-    QCOMPARE(form.productName(0), QStringLiteral(" a-squared"));
+    form.setProducts(table.entries, selection);
+    QCOMPARE(statesOf(form.selection()), statesOf(selection));
+    QTreeView* list = productList(form);
+    QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral(" a-squared"));
     // Product 33 shares a mask bit with product 1, but not its state.
-    form.ProductListView->setCurrentIndex(form.ProductListView->model()->index(32, 0));
-    QTest::keyClick(form.ProductListView, Qt::Key_Space);
-    QVERIFY(form.CurrentSelection().isSelected(32) != selection.isSelected(32));
-    QCOMPARE(form.CurrentSelection().isSelected(0), selection.isSelected(0));
+    list->setCurrentIndex(list->model()->index(32, 0));
+    QTest::keyClick(list, Qt::Key_Space);
+    QVERIFY(form.selection().isSelected(32) != selection.isSelected(32));
+    QCOMPARE(form.selection().isSelected(0), selection.isSelected(0));
 }
 
 void TestProductFilterDialog::toggle_data() {
@@ -158,20 +174,20 @@ void TestProductFilterDialog::toggle_data() {
 void TestProductFilterDialog::toggle() {
     QFETCH(QString, how);
     QFETCH(States, expected);
-    auto form = ShownForm({true, false, true});
-    ClickRow(*form, 0);
+    auto form = shownForm({true, false, true});
+    clickRow(*form, 0);
     if (how.endsWith(QLatin1String("none"))) {
-        form->ProductListView->clearSelection();
+        productList(*form)->clearSelection();
     }
     if (how.startsWith(QLatin1String("double click"))) {
         const QPoint at =
-            how.endsWith(QLatin1String("none")) ? QPoint(20, 150) : RowCentre(*form, 0);
-        QTest::mouseDClick(form->ProductListView->viewport(), Qt::LeftButton, {}, at);
+            how.endsWith(QLatin1String("none")) ? QPoint(20, 150) : rowCentre(*form, 0);
+        QTest::mouseDClick(productList(*form)->viewport(), Qt::LeftButton, {}, at);
     } else {
-        QTest::keyClick(form->ProductListView,
+        QTest::keyClick(productList(*form),
                         how.startsWith(QLatin1String("blank")) ? Qt::Key_Space : Qt::Key_S);
     }
-    QCOMPARE(ShownStates(*form), expected);
+    QCOMPARE(shownStates(*form), expected);
 }
 
 void TestProductFilterDialog::headerClickInverts_data() {
@@ -183,56 +199,56 @@ void TestProductFilterDialog::headerClickInverts_data() {
 
 void TestProductFilterDialog::headerClickInverts() {
     QFETCH(int, column);
-    auto form = ShownForm({true, false, false, true});
-    form->Longlist1->setChecked(true); // every column visible
-    ClickHeader(*form, column);
-    QCOMPARE(ShownStates(*form), States({false, true, true, false}));
-    ClickHeader(*form, column);
-    QCOMPARE(ShownStates(*form), States({true, false, false, true}));
+    auto form = shownForm({true, false, false, true});
+    form->setListDetails(true); // every column visible
+    clickHeader(*form, column);
+    QCOMPARE(shownStates(*form), States({false, true, true, false}));
+    clickHeader(*form, column);
+    QCOMPARE(shownStates(*form), States({true, false, false, true}));
 }
 
 void TestProductFilterDialog::menuChangesAllItems_data() {
     QTest::addColumn<QString>("item");
     QTest::addColumn<States>("expected");
-    QTest::newRow("select all") << "Selectall1" << States{true, true, true, true};
-    QTest::newRow("unselect all") << "Unselectall1" << States{false, false, false, false};
-    QTest::newRow("invert") << "Invertselection1" << States{false, true, false, true};
+    QTest::newRow("select all") << "selectAllAction" << States{true, true, true, true};
+    QTest::newRow("unselect all") << "unselectAllAction" << States{false, false, false, false};
+    QTest::newRow("invert") << "invertSelectionAction" << States{false, true, false, true};
 }
 
 void TestProductFilterDialog::menuChangesAllItems() {
     QFETCH(QString, item);
     QFETCH(States, expected);
-    auto form = ShownForm({true, false, true, false});
-    ChooseFromMenu(*form, form->findChild<QAction*>(item));
-    QCOMPARE(ShownStates(*form), expected);
+    auto form = shownForm({true, false, true, false});
+    chooseFromMenu(*form, qPrintable(item));
+    QCOMPARE(shownStates(*form), expected);
 }
 
 void TestProductFilterDialog::selectAllOnSelectedListRewritesNothing() {
-    auto form = ShownForm({true, true, true});
-    QSignalSpy changes(form->ProductListView->model(), &QAbstractItemModel::dataChanged);
-    form->Selectall1->trigger();
+    auto form = shownForm({true, true, true});
+    QSignalSpy changes(productList(*form)->model(), &QAbstractItemModel::dataChanged);
+    chooseFromMenu(*form, "selectAllAction");
     QCOMPARE(changes.count(), 0);
-    form->Unselectall1->trigger();
-    form->Unselectall1->trigger();
+    chooseFromMenu(*form, "unselectAllAction");
+    chooseFromMenu(*form, "unselectAllAction");
     QCOMPARE(changes.count(), 1);
 }
 
 void TestProductFilterDialog::okWithNoProductIsRefused() {
-    auto form = ShownForm({true, false, true});
-    form->Unselectall1->trigger();
+    auto form = shownForm({true, false, true});
+    chooseFromMenu(*form, "unselectAllAction");
     MessageBox::presetAnswers({MessageBox::Ok});
-    QTest::mouseClick(form->OkButton, Qt::LeftButton);
+    QTest::mouseClick(button(*form, "okButton"), Qt::LeftButton);
     QVERIFY(form->isVisible());
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::shown().first().kind, MessageBox::Error);
     QCOMPARE(MessageBox::shown().first().caption, QStringLiteral("Error"));
     QCOMPARE(MessageBox::shown().first().text,
              QStringLiteral("No product selected.\nYou must select one product at least."));
-    QCOMPARE(ShownStates(*form), States({false, false, false}));
+    QCOMPARE(shownStates(*form), States({false, false, false}));
 
-    QTest::mouseClick(form->CancelButton, Qt::LeftButton);
+    QTest::mouseClick(button(*form, "cancelButton"), Qt::LeftButton);
     QCOMPARE(form->result(), int(QDialog::Rejected));
-    QCOMPARE(ShownStates(*form), States({true, false, true}));
+    QCOMPARE(shownStates(*form), States({true, false, true}));
 }
 
 void TestProductFilterDialog::cancelRestoresSnapshot_data() {
@@ -245,77 +261,77 @@ void TestProductFilterDialog::cancelRestoresSnapshot_data() {
 void TestProductFilterDialog::cancelRestoresSnapshot() {
     QFETCH(QString, way);
     const States initial{true, false, true, true, false};
-    auto form = ShownForm(initial);
-    DoubleClickRow(*form, 0);
-    form->Invertselection1->trigger();
-    ClickRow(*form, 4);
-    QTest::keyClick(form->ProductListView, Qt::Key_Space);
-    form->Selectall1->trigger();
-    ClickHeader(*form, 0);
-    QCOMPARE(ShownStates(*form), States({false, false, false, false, false}));
+    auto form = shownForm(initial);
+    doubleClickRow(*form, 0);
+    chooseFromMenu(*form, "invertSelectionAction");
+    clickRow(*form, 4);
+    QTest::keyClick(productList(*form), Qt::Key_Space);
+    chooseFromMenu(*form, "selectAllAction");
+    clickHeader(*form, 0);
+    QCOMPARE(shownStates(*form), States({false, false, false, false, false}));
 
     if (way == QLatin1String("button")) {
-        QTest::mouseClick(form->CancelButton, Qt::LeftButton);
+        QTest::mouseClick(button(*form, "cancelButton"), Qt::LeftButton);
     } else if (way == QLatin1String("esc")) {
-        QTest::keyClick(form->ProductListView, Qt::Key_Escape);
+        QTest::keyClick(productList(*form), Qt::Key_Escape);
     } else {
         form->close();
     }
     QVERIFY(!form->isVisible());
     QCOMPARE(form->result(), int(QDialog::Rejected));
-    QCOMPARE(ShownStates(*form), initial);
+    QCOMPARE(shownStates(*form), initial);
 }
 
 void TestProductFilterDialog::execReturnsAcceptedOnOk() {
     ProductFilterDialog form;
-    form.FillProductList({"A 1 01/99", "B 2 02/99"}, ProductSelection(2));
+    form.setProducts({"A 1 01/99", "B 2 02/99"}, ProductSelection(2));
     dialogtest::ModalOutcome outcome;
-    dialogtest::WhenModalShown(&outcome, [](QDialog* dialog) {
+    dialogtest::whenModalShown(&outcome, [](QDialog* dialog) {
         auto* shown = qobject_cast<ProductFilterDialog*>(dialog);
         QVERIFY(shown);
-        QCOMPARE(shown->focusWidget(), shown->OkButton);
-        QTest::keyClick(shown->ProductListView, Qt::Key_Down);
-        QTest::keyClick(shown->ProductListView, Qt::Key_Space);
-        QTest::mouseClick(shown->OkButton, Qt::LeftButton);
+        QCOMPARE(shown->focusWidget(), button(*shown, "okButton"));
+        QTest::keyClick(productList(*shown), Qt::Key_Down);
+        QTest::keyClick(productList(*shown), Qt::Key_Space);
+        QTest::mouseClick(button(*shown, "okButton"), Qt::LeftButton);
     });
     QCOMPARE(form.exec(), int(QDialog::Accepted));
     QVERIFY(outcome.appeared && outcome.closedByAction);
-    QCOMPARE(StatesOf(form.CurrentSelection()), States({false, true}));
+    QCOMPARE(statesOf(form.selection()), States({false, true}));
 }
 
 void TestProductFilterDialog::detailsSwitchChangesOnlyWidths() {
     const QList<int> shortList{370, 0, 0, 120};
     const QList<int> details{200, 120, 80, 90};
-    auto form = ShownForm({true, false, true, true, false});
-    QVERIFY(HasDesignedWidths(*form, shortList));
+    auto form = shownForm({true, false, true, true, false});
+    QVERIFY(hasDesignedWidths(*form, shortList));
     QVERIFY(form->grab().save(QStringLiteral("/tmp/selectform.png")));
-    ChooseFromMenu(*form, form->Longlist1);
-    QVERIFY(form->Longlist1->isChecked());
-    QVERIFY(HasDesignedWidths(*form, details));
-    QCOMPARE(ShownStates(*form), States({true, false, true, true, false}));
-    ChooseFromMenu(*form, form->Longlist1);
-    QVERIFY(HasDesignedWidths(*form, shortList));
+    chooseFromMenu(*form, "listDetailsAction");
+    QVERIFY(form->listDetails());
+    QVERIFY(hasDesignedWidths(*form, details));
+    QCOMPARE(shownStates(*form), States({true, false, true, true, false}));
+    chooseFromMenu(*form, "listDetailsAction");
+    QVERIFY(hasDesignedWidths(*form, shortList));
 
     // The stored setting ticks it from outside; a new fill keeps the widths;
     // Cancel gives back items, not the switch.
-    form->Longlist1->setChecked(true);
-    form->FillProductList({"A 1 01/99"}, ProductSelection(1));
-    QVERIFY(HasDesignedWidths(*form, details));
+    form->setListDetails(true);
+    form->setProducts({"A 1 01/99"}, ProductSelection(1));
+    QVERIFY(hasDesignedWidths(*form, details));
     QVERIFY(form->grab().save(QStringLiteral("/tmp/selectform-details.png")));
     form->reject();
-    QVERIFY(form->Longlist1->isChecked());
+    QVERIFY(form->listDetails());
 }
 
 void TestProductFilterDialog::helpRequests() {
     dialogtest::HelpRecorder help;
-    auto form = ShownForm({true});
-    QTest::mouseClick(form->HelpButton, Qt::LeftButton);
-    ChooseFromMenu(*form, form->Whatsthis1);
-    for (QPushButton* button : {form->OkButton, form->CancelButton, form->HelpButton}) {
-        QMenu* menu = dialogtest::OpenLocalMenu(button);
+    auto form = shownForm({true});
+    QTest::mouseClick(button(*form, "helpButton"), Qt::LeftButton);
+    chooseFromMenu(*form, "whatsThisAction");
+    for (const char* name : {"okButton", "cancelButton", "helpButton"}) {
+        QMenu* menu = dialogtest::openLocalMenu(button(*form, name));
         QVERIFY(menu);
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("What's this?"));
-        dialogtest::ClickMenuItem(menu, menu->actions().first());
+        dialogtest::clickMenuItem(menu, menu->actions().first());
     }
     QCOMPARE(help.requests,
              QStringList({"topic 47", "popup 48", "popup 49", "popup 50", "popup 52"}));
@@ -330,18 +346,18 @@ void TestProductFilterDialog::tenThousandProductsStayQuick() {
     ProductFilterDialog form;
     QElapsedTimer timer;
     timer.start();
-    form.FillProductList(std::vector<std::string>(kCount, "Product 1.2 09/15"), selection);
+    form.setProducts(std::vector<std::string>(kCount, "Product 1.2 09/15"), selection);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.Invertselection1->trigger();
-    form.Selectall1->trigger();
-    form.Unselectall1->trigger();
-    form.ProductListView->scrollToBottom();
+    chooseFromMenu(form, "invertSelectionAction");
+    chooseFromMenu(form, "selectAllAction");
+    chooseFromMenu(form, "unselectAllAction");
+    productList(form)->scrollToBottom();
     QCoreApplication::processEvents();
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
-    QVERIFY(!form.CurrentSelection().isSelected(kCount - 1));
+    QVERIFY(!form.selection().isSelected(kCount - 1));
     form.reject();
-    QCOMPARE(StatesOf(form.CurrentSelection()), StatesOf(selection));
+    QCOMPARE(statesOf(form.selection()), statesOf(selection));
 }
 
 QTEST_MAIN(TestProductFilterDialog)

@@ -488,7 +488,7 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
     }
     const auto table =
         ReadProductTable(QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
-    form_->findChild<ProductFilterDialog*>()->FillProductList(table.entries, only);
+    form_->findChild<ProductFilterDialog*>()->setProducts(table.entries, only);
     settings()->setShowAllProducts(false); // hides unselected columns at once
     QVERIFY(!results()->productSelected(0) && results()->productSelected(1));
     QVERIFY(!results()->allProductsSelected());
