@@ -40,7 +40,7 @@ class EmbossedLabel : public QLabel {
     Q_PROPERTY(int shadowOffset READ shadowOffset WRITE setShadowOffset)
     Q_PROPERTY(QColor color3DShadow READ color3DShadow WRITE setColor3DShadow)
     Q_PROPERTY(QColor color3DHighlight READ color3DHighlight WRITE setColor3DHighlight)
-    Q_PROPERTY(bool transparent READ transparent WRITE setTransparent)
+    Q_PROPERTY(bool transparent READ isTransparent WRITE setTransparent)
 
   public:
     explicit EmbossedLabel(QWidget* parent = nullptr);
@@ -60,7 +60,7 @@ class EmbossedLabel : public QLabel {
     void setColor3DHighlight(const QColor& color);
 
     // When false the label first fills itself with its palette's window colour.
-    bool transparent() const { return m_transparent; }
+    bool isTransparent() const { return m_transparent; }
     void setTransparent(bool transparent);
 
     QSize sizeHint() const override;

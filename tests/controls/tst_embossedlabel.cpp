@@ -11,7 +11,7 @@ namespace {
 
 const QColor kText(0, 160, 0);
 const QColor kShadow(200, 0, 0);
-const QColor kHilight(0, 0, 220);
+const QColor kHighlight(0, 0, 220);
 const QColor kBack(255, 255, 255);
 
 // A label whose every copy has a colour of its own and no anti-aliasing, so
@@ -27,7 +27,7 @@ void paintDistinctly(EmbossedLabel& label) {
     palette.setColor(QPalette::Window, kBack);
     label.setPalette(palette);
     label.setColor3DShadow(kShadow);
-    label.setColor3DHighlight(kHilight);
+    label.setColor3DHighlight(kHighlight);
     label.resize(160, 60);
 }
 
@@ -138,7 +138,7 @@ void TestEmbossedLabel::copiesSitAtTheirOffsets() {
 
     const QRect text = boundsOf(image, kText);
     const QRect dark = boundsOf(image, kShadow);
-    const QRect light = boundsOf(image, kHilight);
+    const QRect light = boundsOf(image, kHighlight);
     QVERIFY(!text.isEmpty());
     if (darkOffset == 0) {
         QVERIFY(dark.isEmpty());
@@ -172,7 +172,7 @@ void TestEmbossedLabel::disabledGreysOnlyTheText() {
     QVERIFY(boundsOf(image, kText).isEmpty());
     QVERIFY(!boundsOf(image, grey).isEmpty());
     QVERIFY(!boundsOf(image, kShadow).isEmpty());
-    QVERIFY(!boundsOf(image, kHilight).isEmpty());
+    QVERIFY(!boundsOf(image, kHighlight).isEmpty());
 }
 
 void TestEmbossedLabel::transparency_data() {

@@ -81,7 +81,7 @@ class TestFolderDialog : public QObject {
     void dialogIsAskedFor();
     void missingSpecialFolderFails_data();
     void missingSpecialFolderFails();
-    void missingSpecialFolderGoesToOnError();
+    void missingSpecialFolderGoesToErrorSignal();
 
     void liveDialogShowsStatusAndCentres();
     void liveDialogKeepsInsideRoot();
@@ -230,7 +230,7 @@ void TestFolderDialog::missingSpecialFolderFails() {
     QVERIFY(FileDialog::asked().isEmpty());
 }
 
-void TestFolderDialog::missingSpecialFolderGoesToOnError() {
+void TestFolderDialog::missingSpecialFolderGoesToErrorSignal() {
     FolderDialog browse;
     FileDialog::presetAnswers({QStringLiteral("/srv"), QString()});
     QVERIFY(browse.exec());

@@ -57,7 +57,7 @@ class TestMarquee : public QObject {
     void scrollingDownStartsAtTheEnd();
     void loopRestartsFromEmptySpace();
     void noLinesDoNothing();
-    void onDoneOnDestruction();
+    void finishedOnDestruction();
     void renderErrorLeavesMarqueeIdle();
     void timerDrivesTheSteps();
     void justify_data();
@@ -139,7 +139,7 @@ void TestMarquee::noLinesDoNothing() {
     QCOMPARE(done.count(), 0);
 }
 
-void TestMarquee::onDoneOnDestruction() {
+void TestMarquee::finishedOnDestruction() {
     auto marquee = std::make_unique<Marquee>();
     marquee->setLines(Lines(3));
     QSignalSpy done(marquee.get(), &Marquee::finished);

@@ -80,7 +80,7 @@ class TestSoundClip : public QObject {
     void adpcmClipDecodesAtItsPitch();
 
     void emptyComponentRaisesNoWaveData();
-    void onPlayPrecedesEveryPlay();
+    void aboutToPlayPrecedesEveryPlay();
     void refusedClipRaisesErrorPlayingSound();
     void missingDeviceRaisesErrorPlayingSound();
 
@@ -183,17 +183,17 @@ void TestSoundClip::emptyComponentRaisesNoWaveData() {
     QCOMPARE(played.count(), 0);
 }
 
-void TestSoundClip::onPlayPrecedesEveryPlay() {
+void TestSoundClip::aboutToPlayPrecedesEveryPlay() {
     SoundClip wave;
     wave.loadFromFile(":/sounds/noitems.wav");
-    bool playingAtOnPlay = true;
+    bool playingAtAboutToPlay = true;
     connect(&wave, &SoundClip::aboutToPlay, this, [&](SoundClip* sender) {
         QCOMPARE(sender, &wave);
-        playingAtOnPlay = SoundPlayer::instance().isWavePlaying();
+        playingAtAboutToPlay = SoundPlayer::instance().isWavePlaying();
     });
     SoundPlayer::instance().stopWave();
     wave.play();
-    QVERIFY(!playingAtOnPlay);
+    QVERIFY(!playingAtAboutToPlay);
     QVERIFY(SoundPlayer::instance().isWavePlaying());
 }
 
