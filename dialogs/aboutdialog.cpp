@@ -128,24 +128,24 @@ void AboutDialog::buildPanels() {
     TiledBitmap1 = new nomix::TiledBackground(Panel1);
     TiledBitmap1->setObjectName(QStringLiteral("TiledBitmap1"));
     TiledBitmap1->setGeometry(2, 123, 401, 98);
-    TiledBitmap1->SetBitmap(QPixmap::fromImage(nomix::AboutPaperTexture()));
+    TiledBitmap1->setPixmap(QPixmap::fromImage(nomix::AboutPaperTexture()));
 }
 
 void AboutDialog::buildMarquee() {
     Marquee1 = new nomix::Marquee(Panel2);
     Marquee1->setObjectName(QStringLiteral("Marquee1"));
     Marquee1->setGeometry(9, 8, 382, 105);
-    Marquee1->SetTimerInterval(kMarqueeStepMs);
-    Marquee1->SetLoop(true);
-    Marquee1->SetScrollDown(false);
-    Marquee1->SetJustify(nomix::tjCenter);
-    Marquee1->SetBevelWidth(3);
+    Marquee1->setInterval(kMarqueeStepMs);
+    Marquee1->setLoop(true);
+    Marquee1->setScrollsDown(false);
+    Marquee1->setJustification(nomix::Justification::Center);
+    Marquee1->setBevelWidth(3);
     Marquee1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Marquee1->setLineWidth(1);
-    Marquee1->SetColor(kMarqueeBackground);
+    Marquee1->setColor(kMarqueeBackground);
     Marquee1->setFont(PixelFont(QStringLiteral("Arial"), 15, true, false));
     SetTextColour(Marquee1, Qt::blue);
-    Marquee1->SetItems(MarqueeLines());
+    Marquee1->setLines(MarqueeLines());
 }
 
 void AboutDialog::buildCaptions() {
@@ -156,7 +156,7 @@ void AboutDialog::buildCaptions() {
     nameFont.setStyleHint(QFont::Cursive);
     rhLabel3D1->setFont(nameFont);
     rhLabel3D1->setTransparent(true);
-    rhLabel3D1->setStyle3D(nomix::tsShadowed);
+    rhLabel3D1->setStyle3D(nomix::Style3D::Shadowed);
     rhLabel3D1->setShadowOffset(2);
     SetTextColour(rhLabel3D1, kMaroon);
     PlaceAt(rhLabel3D1, 8, 141, 265, 40);
@@ -165,7 +165,7 @@ void AboutDialog::buildCaptions() {
     rhLabel3D2->setObjectName(QStringLiteral("rhLabel3D2"));
     rhLabel3D2->setFont(PixelFont(QStringLiteral("Arial"), 17, true, true));
     rhLabel3D2->setTransparent(true);
-    rhLabel3D2->setStyle3D(nomix::tsRecessed);
+    rhLabel3D2->setStyle3D(nomix::Style3D::Recessed);
     SetTextColour(rhLabel3D2, kNavy);
     PlaceAt(rhLabel3D2, 18, 184, 279, 19);
 
@@ -205,7 +205,7 @@ void AboutDialog::hideEvent(QHideEvent* event) {
     }
     activation_.stop();
     StopMusic();
-    Marquee1->StopScrolling();
+    Marquee1->stopScrolling();
 }
 
 // Runs once per showing rather than on every activation: coming back from
@@ -217,7 +217,7 @@ void AboutDialog::FormActivate() {
     }
     repaint();
     try {
-        Marquee1->StartScrolling();
+        Marquee1->startScrolling();
     } catch (const nomix::MarqueeError& error) {
         nomix::MessageBox::reportException(this, QString::fromStdString(error.what()));
     }

@@ -194,10 +194,10 @@ void MainWindow::buildWindow() {
     buildBalloonHint();
     ShellBrowse = new FolderDialog(this);
     ShellBrowse->setObjectName(QStringLiteral("ShellBrowse"));
-    ShellBrowse->SetBrowseFlags(bfReturnOnlyFSDirs | bfStatusText);
-    ShellBrowse->SetOpenFolder(ofPath);
-    ShellBrowse->SetStatusText(QStringLiteral("Please, select a folder"));
-    ShellBrowse->SetCenter(false);
+    ShellBrowse->setStatusTextVisible(true);
+    ShellBrowse->setOpenFolder(OpenFolder::Path);
+    ShellBrowse->setStatusText(QStringLiteral("Please, select a folder"));
+    ShellBrowse->setCentered(false);
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WindowShortcut);
@@ -215,14 +215,13 @@ void MainWindow::buildTopPanel() {
     TopLabel = new EmbossedLabel(QStringLiteral("Nomix95 1.1 for Windows"), TopPanel);
     TopLabel->setObjectName(QStringLiteral("TopLabel"));
     TopLabel->setAlignment(Qt::AlignCenter);
-    TopLabel->setStyle3D(tsShadowed);
+    TopLabel->setStyle3D(Style3D::Shadowed);
     TopLabel->setShadowOffset(3);
     QFont titleFont(QStringLiteral("Matura MT Script Capitals"));
     titleFont.setPixelSize(30);
     titleFont.setBold(true);
     titleFont.setItalic(true);
     TopLabel->setFont(titleFont);
-    TopLabel->setTag(1);
     setHint(TopLabel, QStringLiteral("The great Nomix95! What else?"));
     setHelpTopic(TopLabel, 1);
     connect(TopLabel, &EmbossedLabel::clicked, this, &MainWindow::rhLabel3D3Click);
@@ -266,10 +265,9 @@ void MainWindow::buildSearchSheet() {
 
     rhLabel3D2 = new EmbossedLabel(QStringLiteral("S&earch string"), StringPanel);
     rhLabel3D2->setObjectName(QStringLiteral("rhLabel3D2"));
-    rhLabel3D2->setStyle3D(tsRaised);
+    rhLabel3D2->setStyle3D(Style3D::Raised);
     rhLabel3D2->setTransparent(true);
-    rhLabel3D2->setFocusControl(SearchBox);
-    rhLabel3D2->setTag(7);
+    rhLabel3D2->setBuddy(SearchBox);
     rhLabel3D2->setGeometry(8, 6, 200, 20);
     setHelpTopic(rhLabel3D2, 7);
 
@@ -390,10 +388,9 @@ void MainWindow::buildPrefSheet() {
         QFont font(QStringLiteral("Arial"));
         font.setPixelSize(13);
         label->setFont(font);
-        label->setStyle3D(tsRaised);
+        label->setStyle3D(Style3D::Raised);
         label->setTransparent(true);
-        label->setFocusControl(buddy);
-        label->setTag(tag);
+        label->setBuddy(buddy);
         setHelpTopic(label, tag);
         return label;
     };
@@ -643,7 +640,7 @@ void MainWindow::buildSounds() {
         wave->setObjectName(QLatin1String(name));
         QFile file(QStringLiteral(":/sounds/") + clip);
         if (file.open(QIODevice::ReadOnly)) {
-            wave->ReadStored(clip, file);
+            wave->readStored(clip, file);
         }
         return wave;
     };
@@ -656,10 +653,10 @@ void MainWindow::buildSounds() {
 void MainWindow::buildTray() {
     NotifyIcon = new TrayIcon(this);
     NotifyIcon->setObjectName(QStringLiteral("NotifyIcon"));
-    NotifyIcon->SetIcon(Pictures::ApplicationIcon());
-    NotifyIcon->SetHint(kApplicationTitle);
-    NotifyIcon->SetPopupMenu(NotifyPopupMenu);
-    connect(NotifyIcon, &TrayIcon::OnClick, this, &MainWindow::NotifyIconClick);
+    NotifyIcon->setIcon(Pictures::ApplicationIcon());
+    NotifyIcon->setToolTip(kApplicationTitle);
+    NotifyIcon->setContextMenu(NotifyPopupMenu);
+    connect(NotifyIcon, &TrayIcon::clicked, this, &MainWindow::NotifyIconClick);
 }
 
 // Every hint of the program shows as a balloon, except the grid's column
@@ -667,20 +664,21 @@ void MainWindow::buildTray() {
 void MainWindow::buildBalloonHint() {
     BalloonHint = new BalloonToolTips(this);
     BalloonHint->setObjectName(QStringLiteral("BalloonHint"));
-    BalloonHint->SetBorderColor(Qt::black);
-    BalloonHint->SetColor(Qt::white);
+    BalloonHint->setBorderColor(Qt::black);
+    BalloonHint->setColor(Qt::white);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(13);
-    BalloonHint->SetFont(font);
-    BalloonHint->SetMaxWidth(-3);
-    BalloonHint->SetBehavior(bbNoShowMouseDown | bbUseRegions | bbHideOnPaint);
-    BalloonHint->SetPosition(bpAboveRight);
-    BalloonHint->SetShadowDepth(8);
-    BalloonHint->SetShadowStyle(ssShaded);
-    BalloonHint->SetShape(bsRoundRect);
-    BalloonHint->SetStyle(hsSystem);
-    BalloonHint->SetActive(!RunningOnNT);
-    BalloonHint->SetPlainHintRule([this](QWidget* widget, const QPoint&) {
+    BalloonHint->setFont(font);
+    BalloonHint->setMaxWidth(-3);
+    BalloonHint->setBehavior(BalloonBehavior::NoShowMouseDown | BalloonBehavior::UseRegions |
+                             BalloonBehavior::HideOnPaint);
+    BalloonHint->setPosition(BalloonPosition::AboveRight);
+    BalloonHint->setShadowDepth(8);
+    BalloonHint->setShadowStyle(BalloonShadowStyle::Shaded);
+    BalloonHint->setShape(BalloonShape::RoundRect);
+    BalloonHint->setHintStyle(HintStyle::System);
+    BalloonHint->setActive(!RunningOnNT);
+    BalloonHint->setPlainHintRule([this](QWidget* widget, const QPoint&) {
         QHeaderView* header = ReportGrid->horizontalHeader();
         return widget == header || widget == header->viewport();
     });
@@ -1324,7 +1322,7 @@ void MainWindow::PlaySoundEffect(SoundClip* wave) {
         return;
     }
     try {
-        wave->Play();
+        wave->play();
     } catch (const SoundClipError&) {
         QApplication::beep();
     }
@@ -1540,10 +1538,10 @@ void MainWindow::RestoreColumClick() {
 
 void MainWindow::BrowseButtonClick() {
     if (!DataEdit->text().isEmpty()) {
-        ShellBrowse->SetOpenFolderPath(DataEdit->text());
+        ShellBrowse->setOpenFolderPath(DataEdit->text());
     }
-    if (ShellBrowse->Execute()) {
-        DataEdit->setText(ShellBrowse->SelectedPath());
+    if (ShellBrowse->exec()) {
+        DataEdit->setText(ShellBrowse->selectedPath());
     }
 }
 
@@ -1740,14 +1738,14 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::MinimizeToTray() {
     if (OptionForm && OptionForm->MinimizeCheck->isChecked()) {
-        NotifyIcon->SetHideTask(true);
-        NotifyIcon->SetIconVisible(true);
+        NotifyIcon->setTaskHidden(true);
+        NotifyIcon->setVisible(true);
     }
 }
 
 void MainWindow::NotifyIconClick() {
-    NotifyIcon->SetHideTask(false);
-    NotifyIcon->SetIconVisible(false);
+    NotifyIcon->setTaskHidden(false);
+    NotifyIcon->setVisible(false);
     if (windowState() & Qt::WindowMinimized) {
         showNormal();
     }

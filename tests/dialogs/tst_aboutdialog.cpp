@@ -93,7 +93,7 @@ QString TestAboutDialog::writeTemp(const QString& name, const QByteArray& conten
 void TestAboutDialog::silentWhenSoundsAreDisabled() {
     AboutDialog form(nullptr, ShippedMusic(), true);
     form.show();
-    QTRY_VERIFY(form.Marquee1->Scrolling());
+    QTRY_VERIFY(form.Marquee1->isScrolling());
     QVERIFY(!form.MusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
@@ -116,7 +116,7 @@ void TestAboutDialog::musicAndCreditsStopWhenTheBoxCloses() {
     QVERIFY(player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
     // The credits move by the marquee's own timer.
-    QTRY_VERIFY(form->Marquee1->ScrollOffset() >= 6);
+    QTRY_VERIFY(form->Marquee1->scrollOffset() >= 6);
 
     QPointer<nomix::Marquee> marquee = form->Marquee1;
     if (closeBy == QLatin1String("ok")) {
@@ -135,7 +135,7 @@ void TestAboutDialog::musicAndCreditsStopWhenTheBoxCloses() {
     if (form) {
         QVERIFY(!form->isVisible());
         QVERIFY(!form->MusicPlaying());
-        QVERIFY(!marquee->Scrolling());
+        QVERIFY(!marquee->isScrolling());
     } else {
         QVERIFY(!marquee);
     }
@@ -170,7 +170,7 @@ void TestAboutDialog::aTooShortPlayIsNotRepeated() {
     QVERIFY(finished.wait(10000));
     QVERIFY(!form.MusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
-    QVERIFY(form.Marquee1->Scrolling());
+    QVERIFY(form.Marquee1->isScrolling());
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
@@ -178,14 +178,14 @@ void TestAboutDialog::reopeningStartsOver() {
     AboutDialog form(nullptr, ShippedMusic(), false);
     form.show();
     QTRY_VERIFY(form.MusicPlaying());
-    QTRY_VERIFY(form.Marquee1->ScrollOffset() >= 30);
-    const int reached = form.Marquee1->ScrollOffset();
+    QTRY_VERIFY(form.Marquee1->scrollOffset() >= 30);
+    const int reached = form.Marquee1->scrollOffset();
     form.hide();
     QVERIFY(!player_.isMusicPlaying());
 
     form.show();
-    QTRY_VERIFY(form.Marquee1->Scrolling());
-    QVERIFY(form.Marquee1->ScrollOffset() < reached);
+    QTRY_VERIFY(form.Marquee1->isScrolling());
+    QVERIFY(form.Marquee1->scrollOffset() < reached);
     QVERIFY(form.MusicPlaying());
     QVERIFY(player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
@@ -202,7 +202,7 @@ void TestAboutDialog::silentWithoutMessageWhenTheFileIsMissing() {
     QFETCH(QString, musicPath);
     AboutDialog form(nullptr, musicPath, false);
     form.show();
-    QTRY_VERIFY(form.Marquee1->Scrolling());
+    QTRY_VERIFY(form.Marquee1->isScrolling());
     QCoreApplication::processEvents();
     QVERIFY(!form.MusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
@@ -244,7 +244,7 @@ void TestAboutDialog::unplayableMusicIsReportedOnce() {
 
     // The box stays open and scrolling, without music.
     QVERIFY(form.isVisible());
-    QVERIFY(form.Marquee1->Scrolling());
+    QVERIFY(form.Marquee1->isScrolling());
     QVERIFY(!form.MusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
 
@@ -306,7 +306,7 @@ void TestAboutDialog::captionsAndCreditsFitTheirRoom() {
     AboutDialog form(nullptr, QString(), true);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTRY_VERIFY(form.Marquee1->Scrolling());
+    QTRY_VERIFY(form.Marquee1->isScrolling());
     QCOMPARE(form.size(), QSize(405, 223));
 
     const QRect paper = form.TiledBitmap1->geometry();
@@ -321,17 +321,17 @@ void TestAboutDialog::captionsAndCreditsFitTheirRoom() {
     }
     QVERIFY(paper.contains(form.CloseButton->geometry()));
 
-    const QStringList lines = form.Marquee1->Items();
+    const QStringList lines = form.Marquee1->lines();
     QCOMPARE(lines.first(), QStringLiteral("Nomix95 1.1 for Windows 95 / NT 4.0"));
     const QFontMetrics metrics(form.Marquee1->font());
     // Lines are laid out between the bevel and twice the bevel short of the
     // right edge.
-    const int room = form.Marquee1->width() - 3 * form.Marquee1->BevelWidth();
+    const int room = form.Marquee1->width() - 3 * form.Marquee1->bevelWidth();
     for (const QString& line : lines) {
         QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
     }
 
-    QTRY_VERIFY(form.Marquee1->ScrollOffset() >= 150);
+    QTRY_VERIFY(form.Marquee1->scrollOffset() >= 150);
     QVERIFY(form.grab().save(QStringLiteral("/tmp/about.png")));
 }
 

@@ -48,21 +48,21 @@ void TestTray::minimisingFollowsTheOption() {
     // Without the option, minimising shows no icon.
     form.showMinimized();
     QTRY_VERIFY(form.windowState() & Qt::WindowMinimized);
-    QVERIFY(!form.NotifyIcon->IconVisible());
+    QVERIFY(!form.NotifyIcon->isVisible());
     form.showNormal();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     // With it, the window leaves the task bar and the icon appears.
     form.OptionForm->MinimizeCheck->setChecked(true);
     form.showMinimized();
-    QTRY_VERIFY(form.NotifyIcon->IconVisible());
-    QVERIFY(form.NotifyIcon->HideTask());
+    QTRY_VERIFY(form.NotifyIcon->isVisible());
+    QVERIFY(form.NotifyIcon->isTaskHidden());
 
     // A click on the icon brings the window back and removes the icon.
-    emit form.NotifyIcon->OnClick();
+    emit form.NotifyIcon->clicked();
     QTRY_VERIFY(form.isVisible() && !(form.windowState() & Qt::WindowMinimized));
-    QVERIFY(!form.NotifyIcon->IconVisible());
-    QVERIFY(!form.NotifyIcon->HideTask());
+    QVERIFY(!form.NotifyIcon->isVisible());
+    QVERIFY(!form.NotifyIcon->isTaskHidden());
 }
 
 // The tray is found the bus-less X11 way, the one trayer serves.
