@@ -13,37 +13,37 @@ namespace nomix {
 namespace {
 
 // Room the pointer and the margins take beside the text, in pixels.
-constexpr int HorizontalChrome = 33;
-constexpr int VerticalChrome = 38;
-constexpr int PointerWidth = 15;
-constexpr int PointerHeight = 19;
-constexpr int TextMargin = 9;
-constexpr int CornerRadius = 9;
+constexpr int kHorizontalChrome = 33;
+constexpr int kVerticalChrome = 38;
+constexpr int kPointerWidth = 15;
+constexpr int kPointerHeight = 19;
+constexpr int kTextMargin = 9;
+constexpr int kCornerRadius = 9;
 
-bool IsBelow(BalloonPosition position) {
-    return (position & 0x2) != 0;
+bool isBelow(BalloonPosition position) {
+    return (static_cast<int>(position) & 0x2) != 0;
 }
 
-bool IsRight(BalloonPosition position) {
-    return (position & 0x1) != 0;
+bool isRight(BalloonPosition position) {
+    return (static_cast<int>(position) & 0x1) != 0;
 }
 
-BalloonPosition MakePosition(bool below, bool right) {
+BalloonPosition makePosition(bool below, bool right) {
     return static_cast<BalloonPosition>((below ? 0x2 : 0) | (right ? 0x1 : 0));
 }
 
-QRegion BodyRegion(const QRect& body, BalloonShape shape) {
-    if (shape == bsRectangle) {
+QRegion bodyRegion(const QRect& body, BalloonShape shape) {
+    if (shape == BalloonShape::Rectangle) {
         return QRegion(body);
     }
     QPainterPath path;
-    path.addRoundedRect(QRectF(body), CornerRadius, CornerRadius);
+    path.addRoundedRect(QRectF(body), kCornerRadius, kCornerRadius);
     return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill);
 }
 
 } // namespace
 
-int MaxPixelWidth(int maxWidth, int screenWidth) {
+int maxPixelWidth(int maxWidth, int screenWidth) {
     if (maxWidth >= screenWidth) {
         return screenWidth;
     }
@@ -53,61 +53,62 @@ int MaxPixelWidth(int maxWidth, int screenWidth) {
     return maxWidth;
 }
 
-QString BalloonCaption(const QString& caption) {
-    if (caption.size() <= BalloonCaptionLimit) {
+QString balloonCaption(const QString& caption) {
+    if (caption.size() <= kBalloonCaptionLimit) {
         return caption;
     }
     // Never leave half of a surrogate pair at the end.
-    const bool splitsPair = caption.at(BalloonCaptionLimit - 1).isHighSurrogate();
-    return caption.left(splitsPair ? BalloonCaptionLimit - 1 : BalloonCaptionLimit);
+    const bool splitsPair = caption.at(kBalloonCaptionLimit - 1).isHighSurrogate();
+    return caption.left(splitsPair ? kBalloonCaptionLimit - 1 : kBalloonCaptionLimit);
 }
 
-QSize FitToText(const QString& caption, const QFontMetrics& metrics, int cursorX,
-                const QRect& screen, int maxPixelWidth, int shadowDepth) {
+QSize balloonSizeForText(const QString& caption, const QFontMetrics& metrics, int cursorX,
+                         const QRect& screen, int maxPixelWidth, int shadowDepth) {
     const int room = std::max(cursorX - screen.left(), screen.left() + screen.width() - cursorX);
     const int limit = std::min(room, maxPixelWidth);
     // A tiny limit still wraps one word per line rather than measuring nothing.
-    const int textWidth = std::max(1, limit - shadowDepth - HorizontalChrome);
+    const int textWidth = std::max(1, limit - shadowDepth - kHorizontalChrome);
     const QRect measured = metrics.boundingRect(QRect(0, 0, textWidth, INT_MAX / 4),
-                                                Qt::TextWordWrap, BalloonCaption(caption));
-    const int width = std::max(MinBalloonWidth, measured.width() + shadowDepth + HorizontalChrome);
-    return QSize(width, measured.height() + shadowDepth + VerticalChrome);
+                                                Qt::TextWordWrap, balloonCaption(caption));
+    const int width =
+        std::max(kMinBalloonWidth, measured.width() + shadowDepth + kHorizontalChrome);
+    return QSize(width, measured.height() + shadowDepth + kVerticalChrome);
 }
 
-BalloonOutline ComputeShape(const QSize& client, int shadowDepth, BalloonPosition position) {
+BalloonOutline balloonOutline(const QSize& client, int shadowDepth, BalloonPosition position) {
     const int w = client.width();
     const int h = client.height();
     const int sd = shadowDepth;
     BalloonOutline outline;
-    outline.body = QRect(0, 0, w - sd - PointerWidth, h - sd - PointerHeight);
-    const bool below = IsBelow(position);
-    const bool right = IsRight(position);
-    outline.body.translate(right ? PointerWidth : 0, below ? PointerHeight : 0);
+    outline.body = QRect(0, 0, w - sd - kPointerWidth, h - sd - kPointerHeight);
+    const bool below = isBelow(position);
+    const bool right = isRight(position);
+    outline.body.translate(right ? kPointerWidth : 0, below ? kPointerHeight : 0);
     outline.tip = QPoint(right ? 0 : w - sd, below ? 0 : h - sd);
     const int dx = right ? 1 : -1;
     const int dy = below ? 19 : -20;
     outline.second = outline.tip + QPoint(21 * dx, dy);
     outline.third = outline.tip + QPoint(41 * dx, dy);
-    outline.textRect = outline.body.adjusted(TextMargin, TextMargin, -TextMargin, -TextMargin);
+    outline.textRect = outline.body.adjusted(kTextMargin, kTextMargin, -kTextMargin, -kTextMargin);
     return outline;
 }
 
-QRegion MakeBalloonRegion(const BalloonOutline& outline, BalloonShape shape, int offset) {
+QRegion balloonRegion(const BalloonOutline& outline, BalloonShape shape, int offset) {
     const QPoint shift = offset > 0 ? QPoint(offset, offset) : QPoint(0, 0);
     const QPolygon pointer{outline.tip + shift, outline.second + shift, outline.third + shift};
-    return BodyRegion(outline.body.translated(shift), shape)
+    return bodyRegion(outline.body.translated(shift), shape)
         .united(QRegion(pointer, Qt::OddEvenFill));
 }
 
-QRegion BalloonWindowRegion(const BalloonOutline& outline, BalloonShape shape, int shadowDepth) {
-    const QRegion balloon = MakeBalloonRegion(outline, shape, 0);
+QRegion balloonWindowRegion(const BalloonOutline& outline, BalloonShape shape, int shadowDepth) {
+    const QRegion balloon = balloonRegion(outline, shape, 0);
     if (shadowDepth <= 0) {
         return balloon;
     }
-    return balloon.united(MakeBalloonRegion(outline, shape, shadowDepth));
+    return balloon.united(balloonRegion(outline, shape, shadowDepth));
 }
 
-QRegion RegionFrame(const QRegion& region) {
+QRegion regionFrame(const QRegion& region) {
     const QRegion inner = region.intersected(region.translated(1, 0))
                               .intersected(region.translated(-1, 0))
                               .intersected(region.translated(0, 1))
@@ -115,23 +116,23 @@ QRegion RegionFrame(const QRegion& region) {
     return region.subtracted(inner);
 }
 
-QRect PlaceAtPoint(const QSize& size, const QPoint& cursor, BalloonPosition position) {
+QRect placeAtPoint(const QSize& size, const QPoint& cursor, BalloonPosition position) {
     switch (position) {
-    case bpAboveLeft:
+    case BalloonPosition::AboveLeft:
         return QRect(QPoint(cursor.x() - size.width(), cursor.y() - size.height()), size);
-    case bpAboveRight:
+    case BalloonPosition::AboveRight:
         return QRect(QPoint(cursor.x(), cursor.y() - size.height()), size);
-    case bpBelowLeft:
+    case BalloonPosition::BelowLeft:
         return QRect(QPoint(cursor.x() - size.width(), cursor.y()), size);
-    case bpBelowRight:
+    case BalloonPosition::BelowRight:
         break;
     }
     return QRect(cursor + QPoint(1, 1), size);
 }
 
-BalloonPosition FlipToFit(const QRect& placed, const QRect& screen, BalloonPosition position) {
-    bool below = IsBelow(position);
-    bool right = IsRight(position);
+BalloonPosition flipToFit(const QRect& placed, const QRect& screen, BalloonPosition position) {
+    bool below = isBelow(position);
+    bool right = isRight(position);
     if (placed.top() + placed.height() > screen.top() + screen.height()) {
         below = false;
     }
@@ -144,20 +145,20 @@ BalloonPosition FlipToFit(const QRect& placed, const QRect& screen, BalloonPosit
     if (placed.left() < screen.left()) {
         right = true;
     }
-    return MakePosition(below, right);
+    return makePosition(below, right);
 }
 
-BalloonPlacement PlaceOnScreen(const QSize& size, const QPoint& cursor, BalloonPosition preferred,
+BalloonPlacement placeOnScreen(const QSize& size, const QPoint& cursor, BalloonPosition preferred,
                                const QRect& screen) {
-    const QRect placed = PlaceAtPoint(size, cursor, preferred);
-    const BalloonPosition position = FlipToFit(placed, screen, preferred);
+    const QRect placed = placeAtPoint(size, cursor, preferred);
+    const BalloonPosition position = flipToFit(placed, screen, preferred);
     if (position == preferred) {
         return {placed, preferred};
     }
-    return {PlaceAtPoint(size, cursor, position), position};
+    return {placeAtPoint(size, cursor, position), position};
 }
 
-void ShadeEveryOtherPixel(QImage& image, const QRegion& area) {
+void shadeEveryOtherPixel(QImage& image, const QRegion& area) {
     if (image.depth() != 32) {
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }

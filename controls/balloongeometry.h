@@ -16,35 +16,35 @@ namespace nomix {
 
 // Bit 1 set means below the cursor, bit 0 set means right of it; the flips at
 // the screen edges work on those two bits.
-enum BalloonPosition : uint8_t {
-    bpAboveLeft = 0,
-    bpAboveRight = 1,
-    bpBelowLeft = 2,
-    bpBelowRight = 3,
+enum class BalloonPosition : uint8_t {
+    AboveLeft = 0,
+    AboveRight = 1,
+    BelowLeft = 2,
+    BelowRight = 3,
 };
 
-enum BalloonShape : uint8_t {
-    bsRoundRect = 0,
-    bsRectangle = 1,
+enum class BalloonShape : uint8_t {
+    RoundRect = 0,
+    Rectangle = 1,
 };
 
-enum BalloonBehavior : uint8_t {
-    bbNoShowMouseDown = 0x1,
-    bbUseRegions = 0x2,
-    bbHideOnPaint = 0x4,
+enum class BalloonBehavior : uint8_t {
+    NoShowMouseDown = 0x1,
+    UseRegions = 0x2,
+    HideOnPaint = 0x4,
 };
-Q_DECLARE_FLAGS(TBalloonBehaviors, BalloonBehavior)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TBalloonBehaviors)
+Q_DECLARE_FLAGS(BalloonBehaviors, BalloonBehavior)
+Q_DECLARE_OPERATORS_FOR_FLAGS(BalloonBehaviors)
 
-enum BalloonShadowStyle : uint8_t {
-    ssShaded = 0,
-    ssSolid = 1,
+enum class BalloonShadowStyle : uint8_t {
+    Shaded = 0,
+    Solid = 1,
 };
 
-enum HintStyle : uint8_t {
-    hsDefault = 0,
-    hsCustom = 1,
-    hsSystem = 2,
+enum class HintStyle : uint8_t {
+    Default = 0,
+    Custom = 1,
+    System = 2,
 };
 
 // A balloon is drawn from a body rectangle and a three-point pointer whose tip
@@ -62,46 +62,46 @@ struct BalloonPlacement {
     BalloonPosition position;
 };
 
-inline constexpr int MaxShadowDepth = 16;
-inline constexpr int BalloonCaptionLimit = 255;
-inline constexpr int MinBalloonWidth = 59;
+inline constexpr int kMaxShadowDepth = 16;
+inline constexpr int kBalloonCaptionLimit = 255;
+inline constexpr int kMinBalloonWidth = 59;
 
 // Widest balloon in pixels: a positive `maxWidth` is pixels, a negative -n is
 // the screen width divided by n.
-int MaxPixelWidth(int maxWidth, int screenWidth);
+int maxPixelWidth(int maxWidth, int screenWidth);
 
 // The caption as the balloon shows it: its first 255 characters.
-QString BalloonCaption(const QString& caption);
+QString balloonCaption(const QString& caption);
 
 // Window size for `caption`, wrapped so that the balloon fits the room beside
 // the cursor on `screen` and `maxPixelWidth`.
-QSize FitToText(const QString& caption, const QFontMetrics& metrics, int cursorX,
-                const QRect& screen, int maxPixelWidth, int shadowDepth);
+QSize balloonSizeForText(const QString& caption, const QFontMetrics& metrics, int cursorX,
+                         const QRect& screen, int maxPixelWidth, int shadowDepth);
 
-BalloonOutline ComputeShape(const QSize& client, int shadowDepth, BalloonPosition position);
+BalloonOutline balloonOutline(const QSize& client, int shadowDepth, BalloonPosition position);
 
 // The balloon's area moved right and down by `offset` (the shadow's copy).
-QRegion MakeBalloonRegion(const BalloonOutline& outline, BalloonShape shape, int offset);
+QRegion balloonRegion(const BalloonOutline& outline, BalloonShape shape, int offset);
 
 // The window's shape: the balloon and, when there is one, its shadow.
-QRegion BalloonWindowRegion(const BalloonOutline& outline, BalloonShape shape, int shadowDepth);
+QRegion balloonWindowRegion(const BalloonOutline& outline, BalloonShape shape, int shadowDepth);
 
 // The one-pixel rim just inside `region`, where the frame colour goes.
-QRegion RegionFrame(const QRegion& region);
+QRegion regionFrame(const QRegion& region);
 
 // The window rectangle for `size` with its pointer corner at `cursor`.
-QRect PlaceAtPoint(const QSize& size, const QPoint& cursor, BalloonPosition position);
+QRect placeAtPoint(const QSize& size, const QPoint& cursor, BalloonPosition position);
 
 // The side to use for a balloon placed at `placed` for `position`: the
 // vertical and horizontal halves flip independently when the window passes
 // an edge of `screen`; of each pair of tests the second wins.
-BalloonPosition FlipToFit(const QRect& placed, const QRect& screen, BalloonPosition position);
+BalloonPosition flipToFit(const QRect& placed, const QRect& screen, BalloonPosition position);
 
-BalloonPlacement PlaceOnScreen(const QSize& size, const QPoint& cursor, BalloonPosition preferred,
+BalloonPlacement placeOnScreen(const QSize& size, const QPoint& cursor, BalloonPosition preferred,
                                const QRect& screen);
 
 // Turns every pixel of `area` with an even x + y black: a 50 % dither of what
 // the image held there.
-void ShadeEveryOtherPixel(QImage& image, const QRegion& area);
+void shadeEveryOtherPixel(QImage& image, const QRegion& area);
 
 } // namespace nomix

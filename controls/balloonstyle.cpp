@@ -8,55 +8,55 @@
 namespace nomix {
 
 BalloonStyle::BalloonStyle(QObject* owner)
-    : QObject(owner), color_(QToolTip::palette().color(QPalette::ToolTipBase)),
-      font_(QApplication::font()) {}
+    : QObject(owner), m_color(QToolTip::palette().color(QPalette::ToolTipBase)),
+      m_font(QApplication::font()) {}
 
-void BalloonStyle::SetBorderColor(const QColor& color) {
-    borderColor_ = color;
+void BalloonStyle::setBorderColor(const QColor& color) {
+    m_borderColor = color;
 }
 
-void BalloonStyle::SetColor(const QColor& color) {
-    color_ = color;
+void BalloonStyle::setColor(const QColor& color) {
+    m_color = color;
 }
 
-void BalloonStyle::SetFont(const QFont& font) {
-    font_ = font;
+void BalloonStyle::setFont(const QFont& font) {
+    m_font = font;
 }
 
-void BalloonStyle::SetFontColor(const QColor& color) {
-    fontColor_ = color;
+void BalloonStyle::setFontColor(const QColor& color) {
+    m_fontColor = color;
 }
 
-void BalloonStyle::SetMaxWidth(int maxWidth) {
-    maxWidth_ = maxWidth;
+void BalloonStyle::setMaxWidth(int maxWidth) {
+    m_maxWidth = maxWidth;
 }
 
-int BalloonStyle::MaxPixelWidthOn(int screenWidth) const {
-    return MaxPixelWidth(maxWidth_, screenWidth);
+int BalloonStyle::maxPixelWidthOn(int screenWidth) const {
+    return maxPixelWidth(m_maxWidth, screenWidth);
 }
 
-void BalloonStyle::SetBehavior(TBalloonBehaviors behavior) {
-    behavior_ = behavior;
+void BalloonStyle::setBehavior(BalloonBehaviors behavior) {
+    m_behavior = behavior;
 }
 
-void BalloonStyle::SetPosition(BalloonPosition position) {
-    position_ = position;
+void BalloonStyle::setPosition(BalloonPosition position) {
+    m_position = position;
 }
 
-void BalloonStyle::SetShadowDepth(int depth) {
-    shadowDepth_ = std::clamp(depth, 0, MaxShadowDepth);
+void BalloonStyle::setShadowDepth(int depth) {
+    m_shadowDepth = std::clamp(depth, 0, kMaxShadowDepth);
 }
 
-void BalloonStyle::SetShadowStyle(BalloonShadowStyle style) {
-    shadowStyle_ = style;
+void BalloonStyle::setShadowStyle(BalloonShadowStyle style) {
+    m_shadowStyle = style;
 }
 
-void BalloonStyle::SetShape(BalloonShape shape) {
-    shape_ = shape;
+void BalloonStyle::setShape(BalloonShape shape) {
+    m_shape = shape;
 }
 
-void BalloonStyle::SetStyle(HintStyle style) {
-    style_ = style;
+void BalloonStyle::setHintStyle(HintStyle style) {
+    m_style = style;
 }
 
 } // namespace nomix

@@ -17,57 +17,58 @@ class BalloonStyle : public QObject {
   public:
     explicit BalloonStyle(QObject* owner = nullptr);
 
-    QColor BorderColor() const { return borderColor_; }
-    void SetBorderColor(const QColor& color);
+    QColor borderColor() const { return m_borderColor; }
+    void setBorderColor(const QColor& color);
 
-    QColor Color() const { return color_; }
-    void SetColor(const QColor& color);
+    QColor color() const { return m_color; }
+    void setColor(const QColor& color);
 
-    // Font and FontColor are used with hsCustom only.
-    const QFont& Font() const { return font_; }
-    void SetFont(const QFont& font);
+    // font() and fontColor() are used with HintStyle::Custom only.
+    const QFont& font() const { return m_font; }
+    void setFont(const QFont& font);
 
-    QColor FontColor() const { return fontColor_; }
-    void SetFontColor(const QColor& color);
+    QColor fontColor() const { return m_fontColor; }
+    void setFontColor(const QColor& color);
 
     // Pixels when positive, a fraction of the screen width (-n: 1/n) when
     // negative.
-    int MaxWidth() const { return maxWidth_; }
-    void SetMaxWidth(int maxWidth);
+    int maxWidth() const { return m_maxWidth; }
+    void setMaxWidth(int maxWidth);
     // The widest balloon on a screen `screenWidth` pixels wide.
-    int MaxPixelWidthOn(int screenWidth) const;
+    int maxPixelWidthOn(int screenWidth) const;
 
-    TBalloonBehaviors Behavior() const { return behavior_; }
-    void SetBehavior(TBalloonBehaviors behavior);
+    BalloonBehaviors behavior() const { return m_behavior; }
+    void setBehavior(BalloonBehaviors behavior);
 
-    BalloonPosition Position() const { return position_; }
-    void SetPosition(BalloonPosition position);
+    BalloonPosition position() const { return m_position; }
+    void setPosition(BalloonPosition position);
 
-    // 0 means no shadow; values beyond MaxShadowDepth are cut to it.
-    int ShadowDepth() const { return shadowDepth_; }
-    void SetShadowDepth(int depth);
+    // 0 means no shadow; values beyond kMaxShadowDepth are cut to it.
+    int shadowDepth() const { return m_shadowDepth; }
+    void setShadowDepth(int depth);
 
-    BalloonShadowStyle ShadowStyle() const { return shadowStyle_; }
-    void SetShadowStyle(BalloonShadowStyle style);
+    BalloonShadowStyle shadowStyle() const { return m_shadowStyle; }
+    void setShadowStyle(BalloonShadowStyle style);
 
-    BalloonShape Shape() const { return shape_; }
-    void SetShape(BalloonShape shape);
+    BalloonShape shape() const { return m_shape; }
+    void setShape(BalloonShape shape);
 
-    HintStyle Style() const { return style_; }
-    void SetStyle(HintStyle style);
+    HintStyle hintStyle() const { return m_style; }
+    void setHintStyle(HintStyle style);
 
   private:
-    QColor borderColor_{Qt::black};
-    QColor color_;
-    QFont font_;
-    QColor fontColor_{Qt::black};
-    int maxWidth_ = -4;
-    TBalloonBehaviors behavior_{bbNoShowMouseDown | bbUseRegions | bbHideOnPaint};
-    BalloonPosition position_ = bpAboveRight;
-    int shadowDepth_ = 8;
-    BalloonShadowStyle shadowStyle_ = ssShaded;
-    BalloonShape shape_ = bsRoundRect;
-    HintStyle style_ = hsDefault;
+    QColor m_borderColor{Qt::black};
+    QColor m_color;
+    QFont m_font;
+    QColor m_fontColor{Qt::black};
+    int m_maxWidth = -4;
+    BalloonBehaviors m_behavior{BalloonBehavior::NoShowMouseDown | BalloonBehavior::UseRegions |
+                                BalloonBehavior::HideOnPaint};
+    BalloonPosition m_position = BalloonPosition::AboveRight;
+    int m_shadowDepth = 8;
+    BalloonShadowStyle m_shadowStyle = BalloonShadowStyle::Shaded;
+    BalloonShape m_shape = BalloonShape::RoundRect;
+    HintStyle m_style = HintStyle::Default;
 };
 
 } // namespace nomix

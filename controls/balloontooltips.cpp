@@ -14,120 +14,120 @@
 
 namespace nomix {
 
-BalloonToolTips* BalloonToolTips::activeBalloonSettings_ = nullptr;
-BalloonToolTips* BalloonToolTips::governing_ = nullptr;
+BalloonToolTips* BalloonToolTips::s_activeSettings = nullptr;
+BalloonToolTips* BalloonToolTips::s_governing = nullptr;
 
 BalloonToolTips::BalloonToolTips(QObject* owner) : BalloonStyle(owner) {
     setObjectName(QStringLiteral("BalloonHint"));
-    hideTimer_.setSingleShot(true);
-    connect(&hideTimer_, &QTimer::timeout, this, &BalloonToolTips::CancelHint);
-    activeBalloonSettings_ = this;
-    SetActive(true);
+    m_hideTimer.setSingleShot(true);
+    connect(&m_hideTimer, &QTimer::timeout, this, &BalloonToolTips::cancelHint);
+    s_activeSettings = this;
+    setActive(true);
 }
 
 BalloonToolTips::~BalloonToolTips() {
-    if (activeBalloonSettings_ == this) {
-        activeBalloonSettings_ = nullptr;
+    if (s_activeSettings == this) {
+        s_activeSettings = nullptr;
     }
-    SetActive(false);
+    setActive(false);
 }
 
-void BalloonToolTips::SetActive(bool active) {
-    active_ = active;
+void BalloonToolTips::setActive(bool active) {
+    m_active = active;
     if (!qApp || QCoreApplication::closingDown()) {
         return;
     }
     if (active) {
         QToolTip::hideText();
         qApp->installEventFilter(this);
-        governing_ = this;
+        s_governing = this;
         return;
     }
     qApp->removeEventFilter(this);
-    HideBalloon();
-    window_.reset();
-    if (governing_ == this) {
-        governing_ = nullptr;
+    hideBalloon();
+    m_window.reset();
+    if (s_governing == this) {
+        s_governing = nullptr;
     }
 }
 
-void BalloonToolTips::SetPlainHintRule(PlainHintRule rule) {
-    plainHintRule_ = std::move(rule);
+void BalloonToolTips::setPlainHintRule(PlainHintRule rule) {
+    m_plainHintRule = std::move(rule);
 }
 
-void BalloonToolTips::CancelHint() {
-    if (hintWidget_) {
-        cancelledWidget_ = hintWidget_;
+void BalloonToolTips::cancelHint() {
+    if (m_hintWidget) {
+        m_cancelledWidget = m_hintWidget;
     }
-    HideBalloon();
+    hideBalloon();
 }
 
 bool BalloonToolTips::eventFilter(QObject* watched, QEvent* event) {
-    if (governing_ != this) {
+    if (s_governing != this) {
         return false;
     }
     if (event->type() == QEvent::ToolTip) {
-        return HandleToolTip(qobject_cast<QWidget*>(watched), static_cast<QHelpEvent*>(event));
+        return handleToolTip(qobject_cast<QWidget*>(watched), static_cast<QHelpEvent*>(event));
     }
-    WatchForCancel(watched, event);
+    watchForCancel(watched, event);
     return false;
 }
 
 // A tool-tip event visits the widget under the mouse and then its parents
 // until one takes it; a widget without a text of its own is left alone so
 // that its parent's tip shows, as with ordinary tips.
-bool BalloonToolTips::HandleToolTip(QWidget* widget, QHelpEvent* event) {
-    if (!widget || (window_ && widget->window() == window_.get())) {
+bool BalloonToolTips::handleToolTip(QWidget* widget, QHelpEvent* event) {
+    if (!widget || (m_window && widget->window() == m_window.get())) {
         return false;
     }
-    if (plainHintRule_ && plainHintRule_(widget, event->globalPos())) {
-        HideBalloon();
+    if (m_plainHintRule && m_plainHintRule(widget, event->globalPos())) {
+        hideBalloon();
         return false;
     }
-    if (widget == cancelledWidget_) {
+    if (widget == m_cancelledWidget) {
         return true;
     }
-    const QString text = HintTextFor(widget, event->pos());
+    const QString text = hintTextFor(widget, event->pos());
     if (text.isEmpty()) {
         return false;
     }
-    if (!IsShowing(widget, text)) {
-        ShowBalloon(widget, text, event->globalPos());
+    if (!isShowing(widget, text)) {
+        showBalloon(widget, text, event->globalPos());
     }
     return true;
 }
 
 // The reasons Qt hides its own tips, applied to the balloon.
-void BalloonToolTips::WatchForCancel(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Leave && watched == cancelledWidget_) {
-        cancelledWidget_ = nullptr;
+void BalloonToolTips::watchForCancel(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Leave && watched == m_cancelledWidget) {
+        m_cancelledWidget = nullptr;
     }
-    if (!hintWidget_) {
+    if (!m_hintWidget) {
         return;
     }
     switch (event->type()) {
     case QEvent::Leave:
     case QEvent::Hide:
-        if (watched == hintWidget_) {
-            HideBalloon();
+        if (watched == m_hintWidget) {
+            hideBalloon();
         }
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::NonClientAreaMouseButtonPress:
     case QEvent::Wheel:
-        CancelHint();
+        cancelHint();
         break;
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key < Qt::Key_Shift || key > Qt::Key_ScrollLock) {
-            CancelHint();
+            cancelHint();
         }
         break;
     }
     case QEvent::ApplicationStateChange:
         if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
-            HideBalloon();
+            hideBalloon();
         }
         break;
     default:
@@ -135,7 +135,7 @@ void BalloonToolTips::WatchForCancel(QObject* watched, QEvent* event) {
     }
 }
 
-QString BalloonToolTips::HintTextFor(QWidget* widget, const QPoint& pos) const {
+QString BalloonToolTips::hintTextFor(QWidget* widget, const QPoint& pos) const {
     QString text = widget->toolTip();
     if (text.isEmpty()) {
         auto* view = qobject_cast<QAbstractItemView*>(widget->parentWidget());
@@ -151,36 +151,37 @@ QString BalloonToolTips::HintTextFor(QWidget* widget, const QPoint& pos) const {
     return text;
 }
 
-bool BalloonToolTips::IsShowing(QWidget* widget, const QString& text) const {
-    return window_ && window_->isVisible() && hintWidget_ == widget && window_->Caption() == text;
+bool BalloonToolTips::isShowing(QWidget* widget, const QString& text) const {
+    return m_window && m_window->isVisible() && m_hintWidget == widget &&
+           m_window->caption() == text;
 }
 
-void BalloonToolTips::ShowBalloon(QWidget* widget, const QString& text, const QPoint& globalPos) {
+void BalloonToolTips::showBalloon(QWidget* widget, const QString& text, const QPoint& globalPos) {
     QToolTip::hideText();
-    if (!window_) {
-        window_ = std::make_unique<BalloonToolTipWindow>();
-        connect(window_.get(), &BalloonToolTipWindow::CancelHintRequested, this,
-                &BalloonToolTips::CancelHint);
+    if (!m_window) {
+        m_window = std::make_unique<BalloonToolTipWindow>();
+        connect(m_window.get(), &BalloonToolTipWindow::cancelHintRequested, this,
+                &BalloonToolTips::cancelHint);
     }
-    hintWidget_ = widget;
-    hintWidgetGone_ = connect(widget, &QObject::destroyed, this, &BalloonToolTips::HideBalloon);
-    window_->ShowHintText(text, globalPos);
-    if (window_->isVisible()) {
-        hideTimer_.start(HideDelay(widget, text));
+    m_hintWidget = widget;
+    m_hintWidgetGone = connect(widget, &QObject::destroyed, this, &BalloonToolTips::hideBalloon);
+    m_window->showHintText(text, globalPos);
+    if (m_window->isVisible()) {
+        m_hideTimer.start(hideDelay(widget, text));
     }
 }
 
-void BalloonToolTips::HideBalloon() {
-    hideTimer_.stop();
-    disconnect(hintWidgetGone_);
-    hintWidget_ = nullptr;
-    if (window_) {
-        window_->hide();
+void BalloonToolTips::hideBalloon() {
+    m_hideTimer.stop();
+    disconnect(m_hintWidgetGone);
+    m_hintWidget = nullptr;
+    if (m_window) {
+        m_window->hide();
     }
 }
 
 // Qt's own rule for how long a tip stays.
-int BalloonToolTips::HideDelay(const QWidget* widget, const QString& text) {
+int BalloonToolTips::hideDelay(const QWidget* widget, const QString& text) {
     if (widget->toolTipDuration() > 0) {
         return widget->toolTipDuration();
     }

@@ -15,11 +15,11 @@ namespace nomix {
 class BalloonToolTipWindow;
 
 // Turns every tool tip of the application into a speech balloon while
-// Active. Qt has no replaceable hint-window class, so this object filters the
+// active. Qt has no replaceable hint-window class, so this object filters the
 // application's events: it answers tool-tip events with its own balloon
 // window instead of QToolTip and hides that window for the reasons Qt hides
 // its own tips (the mouse leaves the widget, a click, a key, a timeout). It
-// costs one event-filter call per application event while Active. The last
+// costs one event-filter call per application event while active. The last
 // one created governs the application.
 class BalloonToolTips : public BalloonStyle {
     Q_OBJECT
@@ -32,43 +32,43 @@ class BalloonToolTips : public BalloonStyle {
     explicit BalloonToolTips(QObject* owner = nullptr);
     ~BalloonToolTips() override;
 
-    bool Active() const { return active_; }
-    void SetActive(bool active);
+    bool isActive() const { return m_active; }
+    void setActive(bool active);
 
-    void SetPlainHintRule(PlainHintRule rule);
+    void setPlainHintRule(PlainHintRule rule);
 
     // Hides the balloon; it stays away until the mouse leaves its widget.
-    void CancelHint();
+    void cancelHint();
 
     // The balloon in use, or none before the first hint.
-    BalloonToolTipWindow* HintWindow() const { return window_.get(); }
+    BalloonToolTipWindow* hintWindow() const { return m_window.get(); }
 
     // The settings new balloon windows take: those of the last BalloonToolTips
     // created, or none.
-    static BalloonToolTips* ActiveBalloonSettings() { return activeBalloonSettings_; }
+    static BalloonToolTips* activeSettings() { return s_activeSettings; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    bool HandleToolTip(QWidget* widget, QHelpEvent* event);
-    void WatchForCancel(QObject* watched, QEvent* event);
-    QString HintTextFor(QWidget* widget, const QPoint& pos) const;
-    bool IsShowing(QWidget* widget, const QString& text) const;
-    void ShowBalloon(QWidget* widget, const QString& text, const QPoint& globalPos);
-    void HideBalloon();
-    static int HideDelay(const QWidget* widget, const QString& text);
+    bool handleToolTip(QWidget* widget, QHelpEvent* event);
+    void watchForCancel(QObject* watched, QEvent* event);
+    QString hintTextFor(QWidget* widget, const QPoint& pos) const;
+    bool isShowing(QWidget* widget, const QString& text) const;
+    void showBalloon(QWidget* widget, const QString& text, const QPoint& globalPos);
+    void hideBalloon();
+    static int hideDelay(const QWidget* widget, const QString& text);
 
-    static BalloonToolTips* activeBalloonSettings_;
-    static BalloonToolTips* governing_;
+    static BalloonToolTips* s_activeSettings;
+    static BalloonToolTips* s_governing;
 
-    bool active_ = false;
-    PlainHintRule plainHintRule_;
-    std::unique_ptr<BalloonToolTipWindow> window_;
-    QPointer<QWidget> hintWidget_;
-    QMetaObject::Connection hintWidgetGone_;
-    QPointer<QWidget> cancelledWidget_;
-    QTimer hideTimer_;
+    bool m_active = false;
+    PlainHintRule m_plainHintRule;
+    std::unique_ptr<BalloonToolTipWindow> m_window;
+    QPointer<QWidget> m_hintWidget;
+    QMetaObject::Connection m_hintWidgetGone;
+    QPointer<QWidget> m_cancelledWidget;
+    QTimer m_hideTimer;
 };
 
 } // namespace nomix

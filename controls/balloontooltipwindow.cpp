@@ -12,105 +12,105 @@
 namespace nomix {
 
 BalloonToolTipWindow::BalloonToolTipWindow()
-    : BalloonToolTipWindow(BalloonToolTips::ActiveBalloonSettings()) {}
+    : BalloonToolTipWindow(BalloonToolTips::activeSettings()) {}
 
 BalloonToolTipWindow::BalloonToolTipWindow(BalloonStyle* settings) : BalloonWindow(settings) {
     setObjectName(QStringLiteral("BalloonHintWindow"));
 }
 
-void BalloonToolTipWindow::ShowHintText(const QString& text, const QPoint& cursor) {
-    const BalloonStyle& settings = Settings();
-    if ((settings.Behavior() & bbNoShowMouseDown) && MouseButtonIsDown()) {
-        emit CancelHintRequested();
+void BalloonToolTipWindow::showHintText(const QString& text, const QPoint& cursor) {
+    const BalloonStyle& settings = balloonStyle();
+    if ((settings.behavior() & BalloonBehavior::NoShowMouseDown) && mouseButtonIsDown()) {
+        emit cancelHintRequested();
         return;
     }
     if (isVisible()) {
         hide(); // so that the grab below sees what lies behind, not us
     }
-    SetCaption(text);
-    ChooseLook();
-    FitToText(cursor);
+    setCaption(text);
+    chooseLook();
+    fitToText(cursor);
 
     const BalloonPlacement placement =
-        PlaceOnScreen(size(), cursor, settings.Position(), ScreenAreaAt(cursor));
-    SetCurrentPosition(placement.position);
-    SetBackdrop(GrabScreenBehind(placement.rect));
-    if (settings.Behavior() & bbUseRegions) {
+        placeOnScreen(size(), cursor, settings.position(), screenAreaAt(cursor));
+    setCurrentPosition(placement.position);
+    setBackdrop(grabScreenBehind(placement.rect));
+    if (settings.behavior() & BalloonBehavior::UseRegions) {
         const BalloonOutline outline =
-            ComputeShape(size(), settings.ShadowDepth(), placement.position);
-        setMask(BalloonWindowRegion(outline, settings.Shape(), settings.ShadowDepth()));
+            balloonOutline(size(), settings.shadowDepth(), placement.position);
+        setMask(balloonWindowRegion(outline, settings.shape(), settings.shadowDepth()));
     } else {
         clearMask();
     }
-    ShowAt(placement.rect.topLeft());
-    if (!(settings.Behavior() & bbUseRegions)) {
-        InstallHook();
+    showAt(placement.rect.topLeft());
+    if (!(settings.behavior() & BalloonBehavior::UseRegions)) {
+        installHook();
     }
 }
 
-void BalloonToolTipWindow::ChooseLook() {
-    const BalloonStyle& settings = Settings();
+void BalloonToolTipWindow::chooseLook() {
+    const BalloonStyle& settings = balloonStyle();
     const QPalette hintPalette = QToolTip::palette();
-    switch (settings.Style()) {
-    case hsCustom:
-        setFont(settings.Font());
-        SetColors(settings.Color(), settings.BorderColor(), settings.FontColor());
+    switch (settings.hintStyle()) {
+    case HintStyle::Custom:
+        setFont(settings.font());
+        setColors(settings.color(), settings.borderColor(), settings.fontColor());
         return;
-    case hsSystem:
+    case HintStyle::System:
         setFont(QToolTip::font());
-        SetColors(hintPalette.color(QPalette::ToolTipBase), SystemFrameColor(),
+        setColors(hintPalette.color(QPalette::ToolTipBase), systemFrameColor(),
                   hintPalette.color(QPalette::ToolTipText));
         return;
-    case hsDefault:
+    case HintStyle::Default:
         break;
     }
-    setFont(DefaultBalloonFont());
-    SetColors(hintPalette.color(QPalette::ToolTipBase), SystemFrameColor(),
+    setFont(defaultFont());
+    setColors(hintPalette.color(QPalette::ToolTipBase), systemFrameColor(),
               QGuiApplication::palette().color(QPalette::WindowText));
 }
 
-void BalloonToolTipWindow::ShowAt(const QPoint& topLeft) {
+void BalloonToolTipWindow::showAt(const QPoint& topLeft) {
     move(topLeft);
     show();
     update();
 }
 
-void BalloonToolTipWindow::InstallHook() {
-    firstMouseMoveSeen_ = false;
-    lastMousePos_ = QCursor::pos();
-    if (!hookInstalled_) {
+void BalloonToolTipWindow::installHook() {
+    m_firstMouseMoveSeen = false;
+    m_lastMousePos = QCursor::pos();
+    if (!m_hookInstalled) {
         qApp->installEventFilter(this);
-        hookInstalled_ = true;
+        m_hookInstalled = true;
     }
 }
 
-void BalloonToolTipWindow::RemoveHook() {
-    if (hookInstalled_) {
+void BalloonToolTipWindow::removeHook() {
+    if (m_hookInstalled) {
         qApp->removeEventFilter(this);
-        hookInstalled_ = false;
+        m_hookInstalled = false;
     }
 }
 
 void BalloonToolTipWindow::hideEvent(QHideEvent* event) {
     BalloonWindow::hideEvent(event);
-    RemoveHook();
+    removeHook();
 }
 
 bool BalloonToolTipWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseMove:
-        NoteMouseMove(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        noteMouseMove(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::NonClientAreaMouseButtonPress:
     case QEvent::NonClientAreaMouseButtonDblClick:
-        emit CancelHintRequested();
+        emit cancelHintRequested();
         break;
     case QEvent::Paint:
-        if ((Settings().Behavior() & bbHideOnPaint) &&
-            RepaintsUnderBalloon(watched, static_cast<QPaintEvent*>(event)->rect())) {
-            emit CancelHintRequested();
+        if ((balloonStyle().behavior() & BalloonBehavior::HideOnPaint) &&
+            repaintsUnderBalloon(watched, static_cast<QPaintEvent*>(event)->rect())) {
+            emit cancelHintRequested();
         }
         break;
     default:
@@ -122,19 +122,19 @@ bool BalloonToolTipWindow::eventFilter(QObject* watched, QEvent* event) {
 // One move of the mouse reaches the filter once per widget it is offered to,
 // and showing a window may report a move where the mouse already is; only a
 // change of position counts. The first one is forgiven.
-void BalloonToolTipWindow::NoteMouseMove(const QPoint& globalPos) {
-    if (globalPos == lastMousePos_) {
+void BalloonToolTipWindow::noteMouseMove(const QPoint& globalPos) {
+    if (globalPos == m_lastMousePos) {
         return;
     }
-    lastMousePos_ = globalPos;
-    if (!firstMouseMoveSeen_) {
-        firstMouseMoveSeen_ = true;
+    m_lastMousePos = globalPos;
+    if (!m_firstMouseMoveSeen) {
+        m_firstMouseMoveSeen = true;
         return;
     }
-    emit CancelHintRequested();
+    emit cancelHintRequested();
 }
 
-bool BalloonToolTipWindow::RepaintsUnderBalloon(QObject* watched, const QRect& updated) const {
+bool BalloonToolTipWindow::repaintsUnderBalloon(QObject* watched, const QRect& updated) const {
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() == this || !isVisible()) {
         return false;
@@ -143,20 +143,20 @@ bool BalloonToolTipWindow::RepaintsUnderBalloon(QObject* watched, const QRect& u
     return onScreen.intersects(geometry());
 }
 
-bool BalloonToolTipWindow::MouseButtonIsDown() {
+bool BalloonToolTipWindow::mouseButtonIsDown() {
     return (QGuiApplication::mouseButtons() &
             (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) != Qt::NoButton;
 }
 
 // Desktop styles frame their own tips in the tip's text colour.
-QColor BalloonToolTipWindow::SystemFrameColor() {
+QColor BalloonToolTipWindow::systemFrameColor() {
     return QToolTip::palette().color(QPalette::ToolTipText);
 }
 
 // Empty where the platform cannot read the screen (Wayland, or an area no
 // window of ours covers on the offscreen platform). Parts of `area` off the
 // screen stay transparent.
-QPixmap BalloonToolTipWindow::GrabScreenBehind(const QRect& area) {
+QPixmap BalloonToolTipWindow::grabScreenBehind(const QRect& area) {
     QScreen* screen = QGuiApplication::screenAt(area.center());
     if (!screen) {
         return {};

@@ -7,7 +7,7 @@ namespace nomix {
 // The balloon the hint machinery shows for a hint text: picks the font and
 // colours for the settings' style, places the balloon beside the cursor
 // (flipping it away from the screen edges) and gives it its shape. Without
-// bbUseRegions it watches the application's mouse and paint traffic while it
+// BalloonBehavior::UseRegions it watches the application's mouse and paint traffic while it
 // is shown, which costs one event-filter call per event during that time.
 class BalloonToolTipWindow : public BalloonWindow {
     Q_OBJECT
@@ -18,33 +18,33 @@ class BalloonToolTipWindow : public BalloonWindow {
     explicit BalloonToolTipWindow(BalloonStyle* settings);
 
     // Shows `text` as a balloon whose pointer touches `cursor` (global).
-    void ShowHintText(const QString& text, const QPoint& cursor);
+    void showHintText(const QString& text, const QPoint& cursor);
 
-    bool HookInstalled() const { return hookInstalled_; }
+    bool isHookInstalled() const { return m_hookInstalled; }
 
   signals:
     // The balloon has seen a reason to go: a second mouse move, a mouse
     // press, a repaint under it, or a button held down when it was due.
-    void CancelHintRequested();
+    void cancelHintRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
-    void ChooseLook();
-    void ShowAt(const QPoint& topLeft);
-    void InstallHook();
-    void RemoveHook();
-    void NoteMouseMove(const QPoint& globalPos);
-    bool RepaintsUnderBalloon(QObject* watched, const QRect& updated) const;
-    static bool MouseButtonIsDown();
-    static QColor SystemFrameColor();
-    static QPixmap GrabScreenBehind(const QRect& area);
+    void chooseLook();
+    void showAt(const QPoint& topLeft);
+    void installHook();
+    void removeHook();
+    void noteMouseMove(const QPoint& globalPos);
+    bool repaintsUnderBalloon(QObject* watched, const QRect& updated) const;
+    static bool mouseButtonIsDown();
+    static QColor systemFrameColor();
+    static QPixmap grabScreenBehind(const QRect& area);
 
-    bool hookInstalled_ = false;
-    bool firstMouseMoveSeen_ = false;
-    QPoint lastMousePos_;
+    bool m_hookInstalled = false;
+    bool m_firstMouseMoveSeen = false;
+    QPoint m_lastMousePos;
 };
 
 } // namespace nomix

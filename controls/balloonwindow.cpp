@@ -13,9 +13,9 @@ namespace nomix {
 BalloonWindow::BalloonWindow(BalloonStyle* settings)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                            Qt::WindowDoesNotAcceptFocus),
-      settings_(settings), fallbackSettings_(std::make_unique<BalloonStyle>()),
-      fillColor_(QToolTip::palette().color(QPalette::ToolTipBase)), frameColor_(Qt::black),
-      textColor_(Qt::black) {
+      m_settings(settings), m_fallbackSettings(std::make_unique<BalloonStyle>()),
+      m_fillColor(QToolTip::palette().color(QPalette::ToolTipBase)), m_frameColor(Qt::black),
+      m_textColor(Qt::black) {
     setObjectName(QStringLiteral("BalloonWindow"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -26,33 +26,34 @@ BalloonWindow::BalloonWindow(BalloonStyle* settings)
 
 BalloonWindow::~BalloonWindow() = default;
 
-void BalloonWindow::SetCaption(const QString& caption) {
-    caption_ = caption;
-    FitToText(QCursor::pos());
+void BalloonWindow::setCaption(const QString& caption) {
+    m_caption = caption;
+    fitToText(QCursor::pos());
 }
 
-void BalloonWindow::FitToText(const QPoint& cursor) {
-    const BalloonStyle& settings = Settings();
-    const QRect screen = ScreenAreaAt(cursor);
-    resize(nomix::FitToText(caption_, fontMetrics(), cursor.x(), screen,
-                            settings.MaxPixelWidthOn(screen.width()), settings.ShadowDepth()));
+void BalloonWindow::fitToText(const QPoint& cursor) {
+    const BalloonStyle& settings = balloonStyle();
+    const QRect screen = screenAreaAt(cursor);
+    resize(nomix::balloonSizeForText(m_caption, fontMetrics(), cursor.x(), screen,
+                                     settings.maxPixelWidthOn(screen.width()),
+                                     settings.shadowDepth()));
 }
 
-QFont BalloonWindow::DefaultBalloonFont() {
+QFont BalloonWindow::defaultFont() {
     return QFont(QStringLiteral("MS Sans Serif"), 8);
 }
 
-const BalloonStyle& BalloonWindow::Settings() const {
-    return settings_ ? *settings_ : *fallbackSettings_;
+const BalloonStyle& BalloonWindow::balloonStyle() const {
+    return m_settings ? *m_settings : *m_fallbackSettings;
 }
 
-void BalloonWindow::SetColors(const QColor& fill, const QColor& frame, const QColor& text) {
-    fillColor_ = fill;
-    frameColor_ = frame;
-    textColor_ = text;
+void BalloonWindow::setColors(const QColor& fill, const QColor& frame, const QColor& text) {
+    m_fillColor = fill;
+    m_frameColor = frame;
+    m_textColor = text;
 }
 
-QRect BalloonWindow::ScreenAreaAt(const QPoint& point) {
+QRect BalloonWindow::screenAreaAt(const QPoint& point) {
     QScreen* screen = QGuiApplication::screenAt(point);
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
@@ -63,45 +64,45 @@ QRect BalloonWindow::ScreenAreaAt(const QPoint& point) {
 void BalloonWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, ComposeBalloon());
+    painter.drawImage(0, 0, composeBalloon());
 }
 
 // Everything is composed off screen and copied in one go, so the balloon
 // never flickers and the shadow can be computed from the backdrop.
-QImage BalloonWindow::ComposeBalloon() const {
-    const BalloonStyle& settings = Settings();
-    const int shadowDepth = settings.ShadowDepth();
-    const BalloonOutline outline = ComputeShape(size(), shadowDepth, currentPosition_);
+QImage BalloonWindow::composeBalloon() const {
+    const BalloonStyle& settings = balloonStyle();
+    const int shadowDepth = settings.shadowDepth();
+    const BalloonOutline outline = balloonOutline(size(), shadowDepth, m_currentPosition);
 
     QImage picture(size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
-    if (!backdrop_.isNull()) {
+    if (!m_backdrop.isNull()) {
         QPainter painter(&picture);
-        painter.drawPixmap(picture.rect(), backdrop_);
+        painter.drawPixmap(picture.rect(), m_backdrop);
     }
-    if (shadowDepth > 0 && settings.ShadowStyle() == ssShaded) {
-        ShadeEveryOtherPixel(picture, MakeBalloonRegion(outline, settings.Shape(), shadowDepth));
+    if (shadowDepth > 0 && settings.shadowStyle() == BalloonShadowStyle::Shaded) {
+        shadeEveryOtherPixel(picture, balloonRegion(outline, settings.shape(), shadowDepth));
     }
-    if (shadowDepth > 0 && settings.ShadowStyle() == ssSolid) {
-        PaintBalloon(picture, outline, shadowDepth, Qt::black, Qt::black);
+    if (shadowDepth > 0 && settings.shadowStyle() == BalloonShadowStyle::Solid) {
+        paintBalloon(picture, outline, shadowDepth, Qt::black, Qt::black);
     }
-    PaintBalloon(picture, outline, 0, fillColor_, frameColor_);
+    paintBalloon(picture, outline, 0, m_fillColor, m_frameColor);
 
     QPainter painter(&picture);
     painter.setFont(font());
-    painter.setPen(textColor_);
-    painter.drawText(outline.textRect, Qt::TextWordWrap, BalloonCaption(caption_));
+    painter.setPen(m_textColor);
+    painter.drawText(outline.textRect, Qt::TextWordWrap, balloonCaption(m_caption));
     return picture;
 }
 
-void BalloonWindow::PaintBalloon(QImage& picture, const BalloonOutline& outline, int offset,
-                                  const QColor& fill, const QColor& frame) const {
-    const QRegion balloon = MakeBalloonRegion(outline, Settings().Shape(), offset);
+void BalloonWindow::paintBalloon(QImage& picture, const BalloonOutline& outline, int offset,
+                                 const QColor& fill, const QColor& frame) const {
+    const QRegion balloon = balloonRegion(outline, balloonStyle().shape(), offset);
     QPainter painter(&picture);
     for (const QRect& rect : balloon) {
         painter.fillRect(rect, fill);
     }
-    for (const QRect& rect : RegionFrame(balloon)) {
+    for (const QRect& rect : regionFrame(balloon)) {
         painter.fillRect(rect, frame);
     }
 }

@@ -28,45 +28,45 @@ class BalloonWindow : public QWidget {
     explicit BalloonWindow(BalloonStyle* settings);
     ~BalloonWindow() override;
 
-    const QString& Caption() const { return caption_; }
+    const QString& caption() const { return m_caption; }
     // Sets the caption and fits the window to it for the cursor's position.
-    void SetCaption(const QString& caption);
+    void setCaption(const QString& caption);
 
     // Resizes the window to the caption's size for a cursor at `cursor`.
-    void FitToText(const QPoint& cursor);
+    void fitToText(const QPoint& cursor);
 
-    BalloonPosition CurrentPosition() const { return currentPosition_; }
-    QColor FillColor() const { return fillColor_; }
-    QColor FrameColor() const { return frameColor_; }
-    QColor TextColor() const { return textColor_; }
+    BalloonPosition currentPosition() const { return m_currentPosition; }
+    QColor fillColor() const { return m_fillColor; }
+    QColor frameColor() const { return m_frameColor; }
+    QColor textColor() const { return m_textColor; }
 
-    // "MS Sans Serif" 8 points: the hsDefault font.
-    static QFont DefaultBalloonFont();
+    // "MS Sans Serif" 8 points: the HintStyle::Default font.
+    static QFont defaultFont();
 
   protected:
-    const BalloonStyle& Settings() const;
-    void SetCurrentPosition(BalloonPosition position) { currentPosition_ = position; }
-    void SetColors(const QColor& fill, const QColor& frame, const QColor& text);
+    const BalloonStyle& balloonStyle() const;
+    void setCurrentPosition(BalloonPosition position) { m_currentPosition = position; }
+    void setColors(const QColor& fill, const QColor& frame, const QColor& text);
     // What lies behind the window for the next paints; a null pixmap when
     // the platform cannot tell.
-    void SetBackdrop(const QPixmap& backdrop) { backdrop_ = backdrop; }
-    static QRect ScreenAreaAt(const QPoint& point);
+    void setBackdrop(const QPixmap& backdrop) { m_backdrop = backdrop; }
+    static QRect screenAreaAt(const QPoint& point);
 
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QImage ComposeBalloon() const;
-    void PaintBalloon(QImage& picture, const BalloonOutline& outline, int offset,
+    QImage composeBalloon() const;
+    void paintBalloon(QImage& picture, const BalloonOutline& outline, int offset,
                       const QColor& fill, const QColor& frame) const;
 
-    QPointer<BalloonStyle> settings_;
-    std::unique_ptr<BalloonStyle> fallbackSettings_;
-    QString caption_;
-    BalloonPosition currentPosition_ = bpAboveRight;
-    QColor fillColor_;
-    QColor frameColor_;
-    QColor textColor_;
-    QPixmap backdrop_;
+    QPointer<BalloonStyle> m_settings;
+    std::unique_ptr<BalloonStyle> m_fallbackSettings;
+    QString m_caption;
+    BalloonPosition m_currentPosition = BalloonPosition::AboveRight;
+    QColor m_fillColor;
+    QColor m_frameColor;
+    QColor m_textColor;
+    QPixmap m_backdrop;
 };
 
 } // namespace nomix

@@ -6,48 +6,48 @@
 
 namespace nomix {
 
-ClickSorter::ClickSorter(QObject* parent) : QObject(parent), clickTimer_(new QTimer(this)) {
-    clickTimer_->setObjectName(QStringLiteral("ClickTimer"));
-    clickTimer_->setSingleShot(true);
-    clickTimer_->setInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
-    connect(clickTimer_, &QTimer::timeout, this, &ClickSorter::ClickTimerFired);
+ClickSorter::ClickSorter(QObject* parent) : QObject(parent), m_clickTimer(new QTimer(this)) {
+    m_clickTimer->setObjectName(QStringLiteral("ClickTimer"));
+    m_clickTimer->setSingleShot(true);
+    m_clickTimer->setInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    connect(m_clickTimer, &QTimer::timeout, this, &ClickSorter::settleClick);
 }
 
-int ClickSorter::Interval() const {
-    return clickTimer_->interval();
+int ClickSorter::interval() const {
+    return m_clickTimer->interval();
 }
 
-void ClickSorter::SetInterval(int milliseconds) {
-    clickTimer_->setInterval(milliseconds);
+void ClickSorter::setInterval(int milliseconds) {
+    m_clickTimer->setInterval(milliseconds);
 }
 
-bool ClickSorter::Pending() const {
-    return clickTimer_->isActive();
+bool ClickSorter::isPending() const {
+    return m_clickTimer->isActive();
 }
 
 // A press while one is pending (the second half of a double click, or a
 // third click) must not restart the wait, or the decision would slide on.
-void ClickSorter::ButtonDown() {
-    if (!clickTimer_->isActive()) {
-        clickTimer_->start();
+void ClickSorter::notePress() {
+    if (!m_clickTimer->isActive()) {
+        m_clickTimer->start();
     }
 }
 
 // Only a pending press can be swallowed. A double click that comes after the
 // wait has run out (a busy program) must not leave the mark behind, or it
 // would swallow the next genuine single click.
-void ClickSorter::DoubleClick() {
-    if (clickTimer_->isActive()) {
-        doubleClickSeen_ = true;
+void ClickSorter::noteDoubleClick() {
+    if (m_clickTimer->isActive()) {
+        m_doubleClickSeen = true;
     }
-    emit DoubleClicked();
+    emit doubleClicked();
 }
 
-void ClickSorter::ClickTimerFired() {
-    const bool wasDoubleClick = doubleClickSeen_;
-    doubleClickSeen_ = false;
+void ClickSorter::settleClick() {
+    const bool wasDoubleClick = m_doubleClickSeen;
+    m_doubleClickSeen = false;
     if (!wasDoubleClick) {
-        emit Clicked();
+        emit clicked();
     }
 }
 

@@ -21,26 +21,26 @@ class ClickSorter : public QObject {
 
     // The wait after a button press; the desktop's double-click time unless
     // set otherwise.
-    int Interval() const;
-    void SetInterval(int milliseconds);
+    int interval() const;
+    void setInterval(int milliseconds);
 
     // True while a press waits to be told click or double click.
-    bool Pending() const;
+    bool isPending() const;
 
     // The left button went down on the icon.
-    void ButtonDown();
+    void notePress();
     // The left button was double-clicked on the icon.
-    void DoubleClick();
+    void noteDoubleClick();
 
   signals:
-    void Clicked();
-    void DoubleClicked();
+    void clicked();
+    void doubleClicked();
 
   private:
-    void ClickTimerFired();
+    void settleClick();
 
-    QTimer* clickTimer_;
-    bool doubleClickSeen_ = false;
+    QTimer* m_clickTimer;
+    bool m_doubleClickSeen = false;
 };
 
 } // namespace nomix

@@ -8,21 +8,21 @@
 
 namespace nomix {
 
-int Label3DOffset(T3dStyle style, int shadowOffset) {
+int label3DOffset(Style3D style, int shadowOffset) {
     switch (style) {
-    case tsRaised:
+    case Style3D::Raised:
         return 1;
-    case tsRecessed:
+    case Style3D::Recessed:
         return -1;
-    case tsShadowed:
+    case Style3D::Shadowed:
         return shadowOffset;
-    case tsNone:
+    case Style3D::None:
         break;
     }
     return 0;
 }
 
-QString Label3DShownText(const QString& caption) {
+QString label3DShownText(const QString& caption) {
     QString shown = caption.left(kLabel3DMaxCaption);
     if (!shown.isEmpty() && shown.back().isHighSurrogate()) {
         shown.chop(1);
@@ -30,7 +30,7 @@ QString Label3DShownText(const QString& caption) {
     return shown;
 }
 
-int Label3DTextFlags(Qt::Alignment alignment) {
+int label3DTextFlags(Qt::Alignment alignment) {
     int flags = Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs | Qt::TextShowMnemonic;
     if (alignment & Qt::AlignRight) {
         flags |= Qt::AlignRight;
@@ -51,52 +51,52 @@ EmbossedLabel::EmbossedLabel(const QString& caption, QWidget* parent) : QLabel(p
     setText(caption);
 }
 
-void EmbossedLabel::setStyle3D(T3dStyle style) {
-    if (style == style3D_) {
+void EmbossedLabel::setStyle3D(Style3D style) {
+    if (style == m_style3D) {
         return;
     }
-    style3D_ = style;
+    m_style3D = style;
     update();
 }
 
 void EmbossedLabel::setShadowOffset(int offset) {
     offset = std::clamp(offset, kMinShadowOffset, kMaxShadowOffset);
-    if (offset == shadowOffset_ || style3D_ != tsShadowed) {
+    if (offset == m_shadowOffset || m_style3D != Style3D::Shadowed) {
         return;
     }
-    shadowOffset_ = offset;
+    m_shadowOffset = offset;
     update();
 }
 
 QColor EmbossedLabel::color3DShadow() const {
-    return color3DShadow_.isValid() ? color3DShadow_ : palette().color(QPalette::Dark);
+    return m_color3DShadow.isValid() ? m_color3DShadow : palette().color(QPalette::Dark);
 }
 
 void EmbossedLabel::setColor3DShadow(const QColor& color) {
     if (color == color3DShadow()) {
         return;
     }
-    color3DShadow_ = color;
+    m_color3DShadow = color;
     update();
 }
 
-QColor EmbossedLabel::color3DHilight() const {
-    return color3DHilight_.isValid() ? color3DHilight_ : palette().color(QPalette::Light);
+QColor EmbossedLabel::color3DHighlight() const {
+    return m_color3DHighlight.isValid() ? m_color3DHighlight : palette().color(QPalette::Light);
 }
 
-void EmbossedLabel::setColor3DHilight(const QColor& color) {
-    if (color == color3DHilight()) {
+void EmbossedLabel::setColor3DHighlight(const QColor& color) {
+    if (color == color3DHighlight()) {
         return;
     }
-    color3DHilight_ = color;
+    m_color3DHighlight = color;
     update();
 }
 
 void EmbossedLabel::setTransparent(bool transparent) {
-    if (transparent == transparent_) {
+    if (transparent == m_transparent) {
         return;
     }
-    transparent_ = transparent;
+    m_transparent = transparent;
     update();
 }
 
@@ -113,7 +113,7 @@ QSize EmbossedLabel::minimumSizeHint() const {
 QSize EmbossedLabel::singleLineSize() const {
     const QFontMetrics metrics(font());
     const QSize textSize =
-        metrics.size(Qt::TextShowMnemonic | Qt::TextExpandTabs, Label3DShownText(text()));
+        metrics.size(Qt::TextShowMnemonic | Qt::TextExpandTabs, label3DShownText(text()));
     const QMargins margins = contentsMargins();
     const int extra = 2 * margin();
     return textSize + QSize(margins.left() + margins.right() + extra,
@@ -122,17 +122,17 @@ QSize EmbossedLabel::singleLineSize() const {
 
 void EmbossedLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (!transparent_) {
+    if (!m_transparent) {
         painter.fillRect(rect(), palette().color(backgroundRole()));
     }
     drawFrame(&painter);
     painter.setFont(font());
-    const QString shown = Label3DShownText(text());
-    const int d = Label3DOffset(style3D_, shadowOffset_);
-    if (style3D_ != tsNone) {
+    const QString shown = label3DShownText(text());
+    const int d = label3DOffset(m_style3D, m_shadowOffset);
+    if (m_style3D != Style3D::None) {
         drawCopy(painter, shown, d, d, color3DShadow());
-        if (style3D_ != tsShadowed) {
-            drawCopy(painter, shown, -d, -d, color3DHilight());
+        if (m_style3D != Style3D::Shadowed) {
+            drawCopy(painter, shown, -d, -d, color3DHighlight());
         }
     }
     // A disabled label keeps its 3D copies and greys only the text itself.
@@ -142,19 +142,19 @@ void EmbossedLabel::paintEvent(QPaintEvent*) {
 }
 
 void EmbossedLabel::drawCopy(QPainter& painter, const QString& text, int dx, int dy,
-                          const QColor& color) {
+                             const QColor& color) {
     painter.setPen(color);
-    painter.drawText(contentsRect().translated(dx, dy), Label3DTextFlags(alignment()), text);
+    painter.drawText(contentsRect().translated(dx, dy), label3DTextFlags(alignment()), text);
 }
 
 void EmbossedLabel::mousePressEvent(QMouseEvent* event) {
-    if (!clicks_.press(event)) {
+    if (!m_clicks.press(event)) {
         QLabel::mousePressEvent(event);
     }
 }
 
 void EmbossedLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (!clicks_.doubleClick(event)) {
+    if (!m_clicks.doubleClick(event)) {
         QLabel::mouseDoubleClickEvent(event);
         return;
     }
@@ -162,7 +162,7 @@ void EmbossedLabel::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void EmbossedLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (clicks_.release(event, rect())) {
+    if (m_clicks.release(event, rect())) {
         emit clicked();
         return;
     }

@@ -10,7 +10,7 @@
 
 namespace nomix {
 
-enum T3dStyle : uint8_t { tsNone, tsRaised, tsRecessed, tsShadowed };
+enum class Style3D : uint8_t { None, Raised, Recessed, Shadowed };
 
 inline constexpr int kMinShadowOffset = 1;
 inline constexpr int kMaxShadowOffset = 10;
@@ -19,15 +19,15 @@ inline constexpr int kLabel3DMaxCaption = 255;
 
 // Distance of the dark copy from the text, down and right; the light copy of
 // the raised and recessed looks sits the same distance up and left.
-int Label3DOffset(T3dStyle style, int shadowOffset);
+int label3DOffset(Style3D style, int shadowOffset);
 
 // The caption as painted: at most kLabel3DMaxCaption characters, never
 // ending in half a character.
-QString Label3DShownText(const QString& caption);
+QString label3DShownText(const QString& caption);
 
 // Horizontal alignment of `alignment`, always at the top, always wrapping at
 // words, expanding tabs and taking '&' as the mnemonic prefix.
-int Label3DTextFlags(Qt::Alignment alignment);
+int label3DTextFlags(Qt::Alignment alignment);
 
 // A text label with a raised, recessed or drop-shadow look, used for almost
 // every caption of the program. The look comes from painting the text up to
@@ -36,45 +36,32 @@ int Label3DTextFlags(Qt::Alignment alignment);
 // mnemonic, font, alignment, word wrap for sizing) is the plain QLabel's.
 class EmbossedLabel : public QLabel {
     Q_OBJECT
-    Q_PROPERTY(float About READ about STORED false)
-    Q_PROPERTY(nomix::T3dStyle Style3D READ style3D WRITE setStyle3D)
-    Q_PROPERTY(int ShadowOffset READ shadowOffset WRITE setShadowOffset)
-    Q_PROPERTY(QColor Color3DShadow READ color3DShadow WRITE setColor3DShadow)
-    Q_PROPERTY(QColor Color3DHilight READ color3DHilight WRITE setColor3DHilight)
-    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
-    Q_PROPERTY(int Tag READ tag WRITE setTag)
+    Q_PROPERTY(nomix::Style3D style3D READ style3D WRITE setStyle3D)
+    Q_PROPERTY(int shadowOffset READ shadowOffset WRITE setShadowOffset)
+    Q_PROPERTY(QColor color3DShadow READ color3DShadow WRITE setColor3DShadow)
+    Q_PROPERTY(QColor color3DHighlight READ color3DHighlight WRITE setColor3DHighlight)
+    Q_PROPERTY(bool transparent READ isTransparent WRITE setTransparent)
 
   public:
     explicit EmbossedLabel(QWidget* parent = nullptr);
     explicit EmbossedLabel(const QString& caption, QWidget* parent = nullptr);
 
-    // Version mark of the control; has no effect.
-    float about() const { return 1.2f; }
-
-    T3dStyle style3D() const { return style3D_; }
-    void setStyle3D(T3dStyle style);
-    int shadowOffset() const { return shadowOffset_; }
-    // Taken only while the style is tsShadowed; dropped otherwise, so set the
+    Style3D style3D() const { return m_style3D; }
+    void setStyle3D(Style3D style);
+    int shadowOffset() const { return m_shadowOffset; }
+    // Taken only while the style is Style3D::Shadowed; dropped otherwise, so set the
     // style first.
     void setShadowOffset(int offset);
 
     // Until set, these follow the palette's button shadow and highlight.
     QColor color3DShadow() const;
     void setColor3DShadow(const QColor& color);
-    QColor color3DHilight() const;
-    void setColor3DHilight(const QColor& color);
+    QColor color3DHighlight() const;
+    void setColor3DHighlight(const QColor& color);
 
     // When false the label first fills itself with its palette's window colour.
-    bool transparent() const { return transparent_; }
+    bool isTransparent() const { return m_transparent; }
     void setTransparent(bool transparent);
-
-    // The control that Alt + the mnemonic letter focuses.
-    QWidget* focusControl() const { return buddy(); }
-    void setFocusControl(QWidget* control) { setBuddy(control); }
-
-    // Help topic of the label, which has no help context of its own.
-    int tag() const { return tag_; }
-    void setTag(int tag) { tag_ = tag; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -93,13 +80,12 @@ class EmbossedLabel : public QLabel {
     void drawCopy(QPainter& painter, const QString& text, int dx, int dy, const QColor& color);
     QSize singleLineSize() const;
 
-    T3dStyle style3D_ = tsRaised;
-    int shadowOffset_ = 1;
-    QColor color3DShadow_;  // invalid: the palette's button shadow
-    QColor color3DHilight_; // invalid: the palette's button highlight
-    bool transparent_ = false;
-    int tag_ = 0;
-    LeftClickTracker clicks_;
+    Style3D m_style3D = Style3D::Raised;
+    int m_shadowOffset = 1;
+    QColor m_color3DShadow;    // invalid: the palette's button shadow
+    QColor m_color3DHighlight; // invalid: the palette's button highlight
+    bool m_transparent = false;
+    LeftClickTracker m_clicks;
 };
 
 } // namespace nomix

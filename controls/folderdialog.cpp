@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMetaMethod>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 
@@ -20,15 +21,17 @@ namespace {
 
 // The codes a failed folder lookup has always reported: a general failure,
 // and "no such file" as the last error.
-constexpr unsigned FailedLookupResult = 0x80004005;
-constexpr unsigned FailedLookupLastError = ENOENT;
+constexpr unsigned kFailedLookupResult = 0x80004005;
+constexpr unsigned kFailedLookupLastError = ENOENT;
+// What FolderDialogError::code() and errorOccurred() give for a failed lookup.
+constexpr int kFailedLookupCode = 1;
 
 [[noreturn]] void throwShellFailure() {
     const QString message =
         QStringLiteral("OLE function call failed. HResult is 0x%1. GetLastError is 0x%2")
-            .arg(FailedLookupResult, 0, 16)
-            .arg(FailedLookupLastError, 0, 16);
-    throw FolderDialogError(message.toStdString(), 1);
+            .arg(kFailedLookupResult, 0, 16)
+            .arg(kFailedLookupLastError, 0, 16);
+    throw FolderDialogError(message.toStdString(), kFailedLookupCode);
 }
 
 QString location(QStandardPaths::StandardLocation type) {
@@ -62,60 +65,85 @@ QString displayNameOf(const QString& path) {
 
 FolderDialog::FolderDialog(QObject* owner) : QObject(owner) {}
 
-void FolderDialog::SetStatusText(const QString& text) {
-    statusText_ = text;
-    if (dialog_) {
-        dialog_->setWindowTitle(CurrentCaption());
+void FolderDialog::setStatusText(const QString& text) {
+    m_statusText = text;
+    if (m_dialog) {
+        m_dialog->setWindowTitle(currentCaption());
     }
 }
 
-bool FolderDialog::Execute() {
-    try {
-        return RunDialog();
-    } catch (const FolderDialogError& error) {
-        if (!isSignalConnected(QMetaMethod::fromSignal(&FolderDialog::OnError))) {
-            throw;
-        }
-        emit OnError(error.Code());
-        return false;
+bool FolderDialog::exec() {
+    m_dialog = nullptr;
+    const std::optional<QString> root = rootPath();
+    if (!root) {
+        return failLookup();
     }
+    m_runRootPath = *root;
+    const std::optional<QString> start = startFolder(m_runRootPath);
+    if (!start) {
+        return failLookup();
+    }
+
+    QString answer;
+    {
+        m_running = true;
+        qApp->installEventFilter(this);
+        const auto endRun = qScopeGuard([this] {
+            qApp->removeEventFilter(this);
+            m_running = false;
+            m_dialog = nullptr;
+        });
+        answer = FileDialog::getExistingDirectory(ownerWindow(), currentCaption(), *start);
+    }
+    takeAnswer(answer);
+    return !answer.isEmpty();
+}
+
+// A special folder this desktop does not have: the error signal when
+// someone listens to it, the exception otherwise.
+bool FolderDialog::failLookup() {
+    if (!isSignalConnected(QMetaMethod::fromSignal(&FolderDialog::errorOccurred))) {
+        throwShellFailure();
+    }
+    emit errorOccurred(kFailedLookupCode);
+    return false;
 }
 
 // Folders this desktop does not have stay empty, and looking them up fails
 // as a missing folder does.
-QString FolderDialog::SpecialFolderPath(RootFlags folder) {
+QString FolderDialog::specialFolderPath(SpecialFolder folder) {
     switch (folder) {
-    case rfDesktop:
-    case rfDesktopDirectory:
+    case SpecialFolder::Desktop:
+    case SpecialFolder::DesktopDirectory:
         return location(QStandardPaths::DesktopLocation);
-    case rfPrograms:
-    case rfStartmenu:
+    case SpecialFolder::Programs:
+    case SpecialFolder::StartMenu:
         return location(QStandardPaths::ApplicationsLocation);
-    case rfPersonal:
+    case SpecialFolder::Personal:
         return location(QStandardPaths::DocumentsLocation);
-    case rfStartup:
+    case SpecialFolder::Startup:
         return appended(location(QStandardPaths::GenericConfigLocation), "/autostart");
-    case rfBitbucket:
+    case SpecialFolder::Trash:
         return appended(location(QStandardPaths::GenericDataLocation), "/Trash/files");
-    case rfDrives:
+    case SpecialFolder::Drives:
         return QStringLiteral("/");
-    case rfFonts:
+    case SpecialFolder::Fonts:
         return location(QStandardPaths::FontsLocation);
-    case rfTemplates:
+    case SpecialFolder::Templates:
         return location(QStandardPaths::TemplatesLocation);
-    case rfControls:
-    case rfPrinters:
-    case rfFavorites:
-    case rfRecent:
-    case rfSendTo:
-    case rfNetwork:
-    case rfNethood:
+    case SpecialFolder::Controls:
+    case SpecialFolder::Printers:
+    case SpecialFolder::Favorites:
+    case SpecialFolder::Recent:
+    case SpecialFolder::SendTo:
+    case SpecialFolder::Network:
+    case SpecialFolder::NetHood:
         break;
     }
     return QString();
 }
 
-QString FolderDialog::Caption(const QString& title, const QString& statusText) {
+QString FolderDialog::dialogCaption(const QString& title, const QString& statusText) {
     if (statusText.isEmpty()) {
         return title;
     }
@@ -127,53 +155,36 @@ QString FolderDialog::Caption(const QString& title, const QString& statusText) {
 
 bool FolderDialog::eventFilter(QObject* watched, QEvent* event) {
     // The event type first: QPointer's test may touch an object being destroyed.
-    if (event->type() == QEvent::Show && running_ && dialog_.isNull()) {
+    if (event->type() == QEvent::Show && m_running && m_dialog.isNull()) {
         if (auto* dialog = qobject_cast<QFileDialog*>(watched)) {
-            DialogInitialized(dialog);
+            dialogInitialized(dialog);
         }
     }
     return QObject::eventFilter(watched, event);
 }
 
-bool FolderDialog::RunDialog() {
-    dialog_ = nullptr;
-    runRootPath_ = RootPath();
-    const QString startFolder = StartFolder(runRootPath_);
-
-    running_ = true;
-    qApp->installEventFilter(this);
-    const QString answer =
-        FileDialog::getExistingDirectory(OwnerWindow(), CurrentCaption(), startFolder);
-    qApp->removeEventFilter(this);
-    running_ = false;
-    dialog_ = nullptr;
-
-    TakeAnswer(answer);
-    return !answer.isEmpty();
-}
-
 // The whole file system is the default tree; any other root must exist.
-QString FolderDialog::RootPath() const {
-    if (rootFolder_ == rfDesktop) {
+std::optional<QString> FolderDialog::rootPath() const {
+    if (m_rootFolder == SpecialFolder::Desktop) {
         return QString();
     }
-    const QString path = SpecialFolderPath(rootFolder_);
+    const QString path = specialFolderPath(m_rootFolder);
     if (!isDirectory(path)) {
-        throwShellFailure();
+        return std::nullopt;
     }
     return path;
 }
 
 // A path that is not an existing folder, or lies outside the root, is left
 // to the dialog, which then starts at the root.
-QString FolderDialog::StartFolder(const QString& rootPath) const {
+std::optional<QString> FolderDialog::startFolder(const QString& rootPath) const {
     QString folder;
-    if (openFolder_ == ofPath) {
-        folder = isDirectory(openFolderPath_) ? openFolderPath_ : QString();
-    } else if (openFolder_ != ofNone) {
-        folder = SpecialFolderPath(static_cast<RootFlags>(openFolder_));
+    if (m_openFolder == OpenFolder::Path) {
+        folder = isDirectory(m_openFolderPath) ? m_openFolderPath : QString();
+    } else if (m_openFolder != OpenFolder::None) {
+        folder = specialFolderPath(static_cast<SpecialFolder>(m_openFolder));
         if (!isDirectory(folder)) {
-            throwShellFailure();
+            return std::nullopt;
         }
     }
     if (folder.isEmpty() || (!rootPath.isEmpty() && !isInside(folder, rootPath))) {
@@ -182,34 +193,33 @@ QString FolderDialog::StartFolder(const QString& rootPath) const {
     return folder;
 }
 
-QString FolderDialog::CurrentCaption() const {
-    const bool showStatus = browseFlags_.testFlag(bfStatusText);
-    return Caption(title_, showStatus ? statusText_ : QString());
+QString FolderDialog::currentCaption() const {
+    return dialogCaption(m_title, m_statusTextVisible ? m_statusText : QString());
 }
 
-QWidget* FolderDialog::OwnerWindow() const {
+QWidget* FolderDialog::ownerWindow() const {
     if (auto* widget = qobject_cast<QWidget*>(parent())) {
         return widget->window();
     }
     return QApplication::activeWindow();
 }
 
-void FolderDialog::DialogInitialized(QFileDialog* dialog) {
-    dialog_ = dialog;
-    if (center_) {
-        CenterOnScreen(dialog);
+void FolderDialog::dialogInitialized(QFileDialog* dialog) {
+    m_dialog = dialog;
+    if (m_centered) {
+        centerOnScreen(dialog);
     }
-    if (!runRootPath_.isEmpty()) {
+    if (!m_runRootPath.isEmpty()) {
         connect(dialog, &QFileDialog::directoryEntered, this,
-                [this, dialog](const QString& directory) { KeepInsideRoot(dialog, directory); });
+                [this, dialog](const QString& directory) { keepInsideRoot(dialog, directory); });
     }
     connect(dialog, &QFileDialog::currentChanged, this, [this, dialog](const QString& path) {
-        emit OnSelchanged({dialog, BrowseMessage::SelChanged, path});
+        emit selectionChanged({dialog, BrowseMessage::SelectionChanged, path});
     });
-    emit OnCreate({dialog, BrowseMessage::Initialized, dialog->directory().absolutePath()});
+    emit initialized({dialog, BrowseMessage::Initialized, dialog->directory().absolutePath()});
 }
 
-void FolderDialog::CenterOnScreen(QWidget* dialog) const {
+void FolderDialog::centerOnScreen(QWidget* dialog) const {
     const QScreen* screen = dialog->screen();
     if (!screen) {
         return;
@@ -220,21 +230,21 @@ void FolderDialog::CenterOnScreen(QWidget* dialog) const {
                  area.y() + (area.height() - size.height()) / 2);
 }
 
-void FolderDialog::KeepInsideRoot(QFileDialog* dialog, const QString& directory) {
-    if (!isInside(directory, runRootPath_)) {
-        dialog->setDirectory(runRootPath_);
+void FolderDialog::keepInsideRoot(QFileDialog* dialog, const QString& directory) {
+    if (!isInside(directory, m_runRootPath)) {
+        dialog->setDirectory(m_runRootPath);
     }
 }
 
-void FolderDialog::TakeAnswer(const QString& path) {
-    displayName_.clear();
-    selectedPath_.clear();
+void FolderDialog::takeAnswer(const QString& path) {
+    m_displayName.clear();
+    m_selectedPath.clear();
     if (path.isEmpty()) {
         return;
     }
-    selectedPath_ = path;
-    displayName_ = displayNameOf(path);
-    emit OnReturn(path);
+    m_selectedPath = path;
+    m_displayName = displayNameOf(path);
+    emit folderChosen(path);
 }
 
 } // namespace nomix

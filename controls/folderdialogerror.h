@@ -7,16 +7,17 @@ namespace nomix {
 
 // A failure of the folder browser (a special folder this desktop does not
 // have), with a code so a caller that handles it through the browser's error
-// event can tell the kinds apart (1: a folder lookup failed). Costs its
+// signal can tell the kinds apart (1: a folder lookup failed). Costs its
 // message and one integer.
 class FolderDialogError : public std::runtime_error {
   public:
-    FolderDialogError(const std::string& message, int code) : std::runtime_error(message), code_(code) {}
+    FolderDialogError(const std::string& message, int code)
+        : std::runtime_error(message), m_code(code) {}
 
-    int Code() const { return code_; }
+    int code() const { return m_code; }
 
   private:
-    int code_;
+    int m_code;
 };
 
 } // namespace nomix

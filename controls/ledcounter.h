@@ -8,9 +8,9 @@ namespace nomix {
 // size made public. Costs nothing beyond LedDisplay.
 class LedCounter : public LedDisplay {
     Q_OBJECT
-    Q_PROPERTY(QString Caption READ text WRITE setText)
-    Q_PROPERTY(int Columns READ columns WRITE setColumns)
-    Q_PROPERTY(int Rows READ rows WRITE setRows)
+    Q_PROPERTY(QString text READ text WRITE setText)
+    Q_PROPERTY(int columns READ columns WRITE setColumns)
+    Q_PROPERTY(int rows READ rows WRITE setRows)
 
   public:
     explicit LedCounter(QWidget* parent = nullptr);

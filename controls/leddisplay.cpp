@@ -25,129 +25,129 @@ LedDisplay::LedDisplay(QWidget* parent) : QWidget(parent) {
     // Every pixel is painted, so Qt need not erase the parent beneath it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    metrics_ = LedMetricsFor(drawMode_, segmentSize_);
-    shapes_ = ScaleLedSegments(metrics_);
+    m_metrics = ledMetricsFor(m_drawMode, m_segmentSize);
+    m_shapes = scaleLedSegments(m_metrics);
     updateTools();
-    resize(fittedSize_);
+    resize(m_fittedSize);
 }
 
 void LedDisplay::setBackColor(const QColor& color) {
-    if (sameColor(color, backColor_)) {
+    if (sameColor(color, m_backColor)) {
         return;
     }
-    backColor_ = color;
+    m_backColor = color;
     updateTools();
     pictureChanged();
 }
 
-void LedDisplay::setDrawMode(TLEDDrawMode mode) {
-    if (mode == drawMode_) {
+void LedDisplay::setDrawMode(LedDrawMode mode) {
+    if (mode == m_drawMode) {
         return;
     }
-    drawMode_ = mode;
-    ResizeToFit(rows_, columns_, segmentSize_);
+    m_drawMode = mode;
+    resizeToFit(m_rows, m_columns, m_segmentSize);
 }
 
 // Also repaints when nothing changed: callers use it to force a fresh picture.
 void LedDisplay::setDrawOnScreen(bool onScreen) {
-    drawOnScreen_ = onScreen;
+    m_drawOnScreen = onScreen;
     pictureChanged();
 }
 
 void LedDisplay::setUnlitColor(const QColor& color) {
-    if (sameColor(color, unlitColor_)) {
+    if (sameColor(color, m_unlitColor)) {
         return;
     }
-    unlitColor_ = color;
+    m_unlitColor = color;
     updateTools();
     pictureChanged();
 }
 
 void LedDisplay::setLitColor(const QColor& color) {
-    if (sameColor(color, litColor_)) {
+    if (sameColor(color, m_litColor)) {
         return;
     }
-    litColor_ = color;
+    m_litColor = color;
     updateTools();
     pictureChanged();
 }
 
 void LedDisplay::setSegmentSize(int size) {
     size = std::clamp(size, kLedMinSegmentSize, kLedMaxSegmentSize);
-    if (size == segmentSize_) {
+    if (size == m_segmentSize) {
         return;
     }
-    ResizeToFit(rows_, columns_, size);
+    resizeToFit(m_rows, m_columns, size);
 }
 
 void LedDisplay::setText(const QString& text) {
-    if (text == caption_) {
+    if (text == m_caption) {
         return;
     }
-    caption_ = text;
+    m_caption = text;
     layoutChanged();
 }
 
 void LedDisplay::setColumns(int columns) {
     columns = std::clamp(columns, 0, kLedMaxCells);
-    if (columns == columns_) {
+    if (columns == m_columns) {
         return;
     }
-    ResizeToFit(rows_, columns, segmentSize_);
+    resizeToFit(m_rows, columns, m_segmentSize);
 }
 
 void LedDisplay::setRows(int rows) {
     rows = std::clamp(rows, 0, kLedMaxCells);
-    if (rows == rows_) {
+    if (rows == m_rows) {
         return;
     }
-    ResizeToFit(rows, columns_, segmentSize_);
+    resizeToFit(rows, m_columns, m_segmentSize);
 }
 
-void LedDisplay::ResizeToFit(int rows, int columns, int segmentSize) {
-    rows_ = std::clamp(rows, 0, kLedMaxCells);
-    columns_ = std::clamp(columns, 0, kLedMaxCells);
-    segmentSize_ = std::clamp(segmentSize, kLedMinSegmentSize, kLedMaxSegmentSize);
-    metrics_ = LedMetricsFor(drawMode_, segmentSize_);
-    shapes_ = ScaleLedSegments(metrics_);
-    fittedSize_ = LedControlSize(drawMode_, segmentSize_, columns_, rows_);
+void LedDisplay::resizeToFit(int rows, int columns, int segmentSize) {
+    m_rows = std::clamp(rows, 0, kLedMaxCells);
+    m_columns = std::clamp(columns, 0, kLedMaxCells);
+    m_segmentSize = std::clamp(segmentSize, kLedMinSegmentSize, kLedMaxSegmentSize);
+    m_metrics = ledMetricsFor(m_drawMode, m_segmentSize);
+    m_shapes = scaleLedSegments(m_metrics);
+    m_fittedSize = ledControlSize(m_drawMode, m_segmentSize, m_columns, m_rows);
     updateTools();
-    resize(fittedSize_);
+    resize(m_fittedSize);
     updateGeometry();
     layoutChanged();
 }
 
 void LedDisplay::pictureChanged() {
-    bufferStale_ = true;
+    m_bufferStale = true;
     update();
 }
 
 void LedDisplay::layoutChanged() {
-    cellsStale_ = true;
+    m_cellsStale = true;
     pictureChanged();
 }
 
 void LedDisplay::updateTools() {
-    litBrush_ = QBrush(litColor_);
-    unlitBrush_ = QBrush(unlitColor_);
+    m_litBrush = QBrush(m_litColor);
+    m_unlitBrush = QBrush(m_unlitColor);
     // One-pixel lines leave out their last pixel; thick ones end round.
-    const Qt::PenCapStyle cap = metrics_.penWidth == 1 ? Qt::FlatCap : Qt::RoundCap;
-    litPen_ = QPen(litColor_, metrics_.penWidth, Qt::SolidLine, cap, Qt::RoundJoin);
-    unlitPen_ = QPen(unlitColor_, metrics_.penWidth, Qt::SolidLine, cap, Qt::RoundJoin);
-    litVisible_ = !sameRgb(litColor_, backColor_);
-    unlitVisible_ = !sameRgb(unlitColor_, backColor_);
-    cellImages_.clear();
+    const Qt::PenCapStyle cap = m_metrics.penWidth == 1 ? Qt::FlatCap : Qt::RoundCap;
+    m_litPen = QPen(m_litColor, m_metrics.penWidth, Qt::SolidLine, cap, Qt::RoundJoin);
+    m_unlitPen = QPen(m_unlitColor, m_metrics.penWidth, Qt::SolidLine, cap, Qt::RoundJoin);
+    m_litVisible = !sameRgb(m_litColor, m_backColor);
+    m_unlitVisible = !sameRgb(m_unlitColor, m_backColor);
+    m_cellImages.clear();
 }
 
 void LedDisplay::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (drawOnScreen_) {
+    if (m_drawOnScreen) {
         drawDisplay(painter);
         return;
     }
     refreshBuffer();
-    if (!buffer_.isNull()) {
-        painter.drawPixmap(0, 0, buffer_);
+    if (!m_buffer.isNull()) {
+        painter.drawPixmap(0, 0, m_buffer);
     }
 }
 
@@ -155,28 +155,28 @@ void LedDisplay::paintEvent(QPaintEvent*) {
 // search's frequent repaints of an unchanged counter then cost one blit.
 void LedDisplay::refreshBuffer() {
     if (size().isEmpty()) {
-        buffer_ = QPixmap();
+        m_buffer = QPixmap();
         return;
     }
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = size() * ratio;
-    if (buffer_.size() != pixels || buffer_.devicePixelRatio() != ratio) {
-        buffer_ = QPixmap(pixels);
-        buffer_.setDevicePixelRatio(ratio);
-        bufferStale_ = true;
+    if (m_buffer.size() != pixels || m_buffer.devicePixelRatio() != ratio) {
+        m_buffer = QPixmap(pixels);
+        m_buffer.setDevicePixelRatio(ratio);
+        m_bufferStale = true;
     }
-    if (!bufferStale_) {
+    if (!m_bufferStale) {
         return;
     }
-    QPainter painter(&buffer_);
+    QPainter painter(&m_buffer);
     composeDisplay(painter);
-    bufferStale_ = false;
+    m_bufferStale = false;
 }
 
 void LedDisplay::layOutCells() {
-    if (cellsStale_) {
-        LayoutLedText(caption_, columns_, rows_, metrics_, cells_);
-        cellsStale_ = false;
+    if (m_cellsStale) {
+        layOutLedText(m_caption, m_columns, m_rows, m_metrics, m_cells);
+        m_cellsStale = false;
     }
 }
 
@@ -184,51 +184,51 @@ void LedDisplay::layOutCells() {
 // images gives the same pixels as drawing every segment in place.
 void LedDisplay::composeDisplay(QPainter& painter) {
     layOutCells();
-    painter.fillRect(rect(), backColor_);
-    const qreal ratio = buffer_.devicePixelRatio();
-    for (const LedCell& cell : cells_) {
+    painter.fillRect(rect(), m_backColor);
+    const qreal ratio = m_buffer.devicePixelRatio();
+    for (const LedCell& cell : m_cells) {
         painter.drawImage(cell.x, cell.y, cellImage(cell.mask, ratio));
     }
 }
 
 const QImage& LedDisplay::cellImage(uint16_t mask, qreal ratio) {
-    auto found = cellImages_.find(mask);
-    if (found != cellImages_.end() && found->devicePixelRatio() == ratio) {
+    auto found = m_cellImages.find(mask);
+    if (found != m_cellImages.end() && found->devicePixelRatio() == ratio) {
         return *found;
     }
-    const QSize cellSize(metrics_.cellAdvance, metrics_.rowAdvance);
+    const QSize cellSize(m_metrics.cellAdvance, m_metrics.rowAdvance);
     QImage image(cellSize * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
-    image.fill(backColor_);
+    image.fill(m_backColor);
     QPainter painter(&image);
-    if (metrics_.lineGeometry) {
+    if (m_metrics.lineGeometry) {
         painter.setBrush(Qt::NoBrush);
     } else {
         painter.setPen(Qt::NoPen);
     }
     drawCell(painter, LedCell{0, 0, mask});
     painter.end();
-    return *cellImages_.insert(mask, image);
+    return *m_cellImages.insert(mask, image);
 }
 
 void LedDisplay::drawDisplay(QPainter& painter) {
     layOutCells();
-    painter.fillRect(rect(), backColor_);
-    if (metrics_.lineGeometry) {
+    painter.fillRect(rect(), m_backColor);
+    if (m_metrics.lineGeometry) {
         painter.setBrush(Qt::NoBrush);
     } else {
         painter.setPen(Qt::NoPen);
     }
-    for (const LedCell& cell : cells_) {
+    for (const LedCell& cell : m_cells) {
         drawCell(painter, cell);
     }
 }
 
 void LedDisplay::drawCell(QPainter& painter, const LedCell& cell) {
     for (int segment = 1; segment <= kLedSegmentCount; ++segment) {
-        const LedSegmentLight light = LedSegmentLightFor(cell.mask, segment);
+        const LedSegmentLight light = ledSegmentLightFor(cell.mask, segment);
         const bool lit = light == LedSegmentLight::Lit;
-        const bool visible = lit ? litVisible_ : unlitVisible_;
+        const bool visible = lit ? m_litVisible : m_unlitVisible;
         if (light != LedSegmentLight::Hidden && visible) {
             drawSegment(painter, segment, lit, cell.x, cell.y);
         }
@@ -236,10 +236,10 @@ void LedDisplay::drawCell(QPainter& painter, const LedCell& cell) {
 }
 
 void LedDisplay::drawSegment(QPainter& painter, int segment, bool lit, int x, int y) {
-    const LedSegmentShape& shape = shapes_[static_cast<size_t>(segment - 1)];
+    const LedSegmentShape& shape = m_shapes[static_cast<size_t>(segment - 1)];
     const QPoint origin(x, y);
-    if (metrics_.lineGeometry) {
-        painter.setPen(lit ? litPen_ : unlitPen_);
+    if (m_metrics.lineGeometry) {
+        painter.setPen(lit ? m_litPen : m_unlitPen);
         painter.drawLine(shape.points[0] + origin, shape.points[1] + origin);
         return;
     }
@@ -247,18 +247,18 @@ void LedDisplay::drawSegment(QPainter& painter, int segment, bool lit, int x, in
     for (int i = 0; i < shape.count; ++i) {
         placed[static_cast<size_t>(i)] = shape.points[static_cast<size_t>(i)] + origin;
     }
-    painter.setBrush(lit ? litBrush_ : unlitBrush_);
+    painter.setBrush(lit ? m_litBrush : m_unlitBrush);
     painter.drawPolygon(placed.data(), shape.count);
 }
 
 void LedDisplay::mousePressEvent(QMouseEvent* event) {
-    if (!clicks_.press(event)) {
+    if (!m_clicks.press(event)) {
         QWidget::mousePressEvent(event);
     }
 }
 
 void LedDisplay::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (!clicks_.doubleClick(event)) {
+    if (!m_clicks.doubleClick(event)) {
         QWidget::mouseDoubleClickEvent(event);
         return;
     }
@@ -266,7 +266,7 @@ void LedDisplay::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void LedDisplay::mouseReleaseEvent(QMouseEvent* event) {
-    if (clicks_.release(event, rect())) {
+    if (m_clicks.release(event, rect())) {
         emit clicked();
         return;
     }

@@ -30,50 +30,45 @@ namespace nomix {
 // search repaints after every tenth hit.
 class LedDisplay : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(QColor BackColor READ backColor WRITE setBackColor)
-    Q_PROPERTY(nomix::TLEDDrawMode DrawMode READ drawMode WRITE setDrawMode)
-    Q_PROPERTY(bool DrawOnScreen READ drawOnScreen WRITE setDrawOnScreen)
-    Q_PROPERTY(QColor UnlitColor READ unlitColor WRITE setUnlitColor)
-    Q_PROPERTY(QColor LitColor READ litColor WRITE setLitColor)
-    Q_PROPERTY(int SegmentSize READ segmentSize WRITE setSegmentSize)
-    Q_PROPERTY(int Tag READ tag WRITE setTag)
+    Q_PROPERTY(QColor backColor READ backColor WRITE setBackColor)
+    Q_PROPERTY(nomix::LedDrawMode drawMode READ drawMode WRITE setDrawMode)
+    Q_PROPERTY(bool drawOnScreen READ drawOnScreen WRITE setDrawOnScreen)
+    Q_PROPERTY(QColor unlitColor READ unlitColor WRITE setUnlitColor)
+    Q_PROPERTY(QColor litColor READ litColor WRITE setLitColor)
+    Q_PROPERTY(int segmentSize READ segmentSize WRITE setSegmentSize)
 
   public:
     explicit LedDisplay(QWidget* parent = nullptr);
 
-    QColor backColor() const { return backColor_; }
+    QColor backColor() const { return m_backColor; }
     void setBackColor(const QColor& color);
-    TLEDDrawMode drawMode() const { return drawMode_; }
-    void setDrawMode(TLEDDrawMode mode);
-    bool drawOnScreen() const { return drawOnScreen_; }
+    LedDrawMode drawMode() const { return m_drawMode; }
+    void setDrawMode(LedDrawMode mode);
+    bool drawOnScreen() const { return m_drawOnScreen; }
     void setDrawOnScreen(bool onScreen);
-    QColor unlitColor() const { return unlitColor_; }
+    QColor unlitColor() const { return m_unlitColor; }
     void setUnlitColor(const QColor& color);
-    QColor litColor() const { return litColor_; }
+    QColor litColor() const { return m_litColor; }
     void setLitColor(const QColor& color);
-    int segmentSize() const { return segmentSize_; }
+    int segmentSize() const { return m_segmentSize; }
     void setSegmentSize(int size);
 
-    // Help topic of the control, which has no help context of its own.
-    int tag() const { return tag_; }
-    void setTag(int tag) { tag_ = tag; }
-
-    QSize sizeHint() const override { return fittedSize_; }
-    QSize minimumSizeHint() const override { return fittedSize_; }
+    QSize sizeHint() const override { return m_fittedSize; }
+    QSize minimumSizeHint() const override { return m_fittedSize; }
 
   signals:
     void clicked();
     void doubleClicked();
 
   protected:
-    QString text() const { return caption_; }
+    QString text() const { return m_caption; }
     void setText(const QString& text);
-    int columns() const { return columns_; }
+    int columns() const { return m_columns; }
     void setColumns(int columns);
-    int rows() const { return rows_; }
+    int rows() const { return m_rows; }
     void setRows(int rows);
 
-    void ResizeToFit(int rows, int columns, int segmentSize);
+    void resizeToFit(int rows, int columns, int segmentSize);
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -92,32 +87,31 @@ class LedDisplay : public QWidget {
     void drawSegment(QPainter& painter, int segment, bool lit, int x, int y);
     void updateTools();
 
-    QColor backColor_{0, 0, 0};
-    int columns_ = 4;
-    TLEDDrawMode drawMode_ = dmPolygon;
-    QColor unlitColor_{0, 0x40, 0};
-    QColor litColor_{0, 0xFF, 0};
-    bool drawOnScreen_ = false;
-    int rows_ = 1;
-    int segmentSize_ = 2;
-    int tag_ = 0;
-    QString caption_;
+    QColor m_backColor{0, 0, 0};
+    int m_columns = 4;
+    LedDrawMode m_drawMode = LedDrawMode::Polygon;
+    QColor m_unlitColor{0, 0x40, 0};
+    QColor m_litColor{0, 0xFF, 0};
+    bool m_drawOnScreen = false;
+    int m_rows = 1;
+    int m_segmentSize = 2;
+    QString m_caption;
 
-    QSize fittedSize_{75, 31};
-    LedMetrics metrics_;
-    LedSegmentShapes shapes_{};
-    std::vector<LedCell> cells_;
-    bool cellsStale_ = true;
-    QPixmap buffer_;
-    QHash<uint16_t, QImage> cellImages_;
-    bool bufferStale_ = true;
-    QBrush litBrush_;
-    QBrush unlitBrush_;
-    QPen litPen_;
-    QPen unlitPen_;
-    bool litVisible_ = true;
-    bool unlitVisible_ = true;
-    LeftClickTracker clicks_;
+    QSize m_fittedSize{75, 31};
+    LedMetrics m_metrics;
+    LedSegmentShapes m_shapes{};
+    std::vector<LedCell> m_cells;
+    bool m_cellsStale = true;
+    QPixmap m_buffer;
+    QHash<uint16_t, QImage> m_cellImages;
+    bool m_bufferStale = true;
+    QBrush m_litBrush;
+    QBrush m_unlitBrush;
+    QPen m_litPen;
+    QPen m_unlitPen;
+    bool m_litVisible = true;
+    bool m_unlitVisible = true;
+    LeftClickTracker m_clicks;
 };
 
 } // namespace nomix

@@ -80,8 +80,8 @@ LedSegmentShape scaleShape(const UnitShape& unit, int scale) {
     for (int i = 0; i < unit.count; ++i) {
         const UnitPoint p = unit.points[static_cast<size_t>(i)];
         shape.points[static_cast<size_t>(i)] =
-            QPoint(RoundHalfEven(static_cast<double>(p.x) * scale),
-                   RoundHalfEven(static_cast<double>(p.y) * scale));
+            QPoint(roundHalfEven(static_cast<double>(p.x) * scale),
+                   roundHalfEven(static_cast<double>(p.y) * scale));
     }
     return shape;
 }
@@ -129,9 +129,9 @@ struct LayoutCursor {
 
 } // namespace
 
-LedMetrics LedMetricsFor(TLEDDrawMode mode, int segmentSize) {
+LedMetrics ledMetricsFor(LedDrawMode mode, int segmentSize) {
     LedMetrics m;
-    m.lineGeometry = mode == dmLine || segmentSize == 1;
+    m.lineGeometry = mode == LedDrawMode::Line || segmentSize == 1;
     m.scale = m.lineGeometry ? segmentSize : segmentSize - 1;
     m.firstCellX = segmentSize;
     m.cellAdvance = (m.lineGeometry ? 8 : 17) * m.scale;
@@ -140,8 +140,8 @@ LedMetrics LedMetricsFor(TLEDDrawMode mode, int segmentSize) {
     return m;
 }
 
-QSize LedControlSize(TLEDDrawMode mode, int segmentSize, int columns, int rows) {
-    const LedMetrics m = LedMetricsFor(mode, segmentSize);
+QSize ledControlSize(LedDrawMode mode, int segmentSize, int columns, int rows) {
+    const LedMetrics m = ledMetricsFor(mode, segmentSize);
     if (!m.lineGeometry) {
         return {columns * 17 * m.scale, rows * m.rowAdvance};
     }
@@ -154,7 +154,7 @@ QSize LedControlSize(TLEDDrawMode mode, int segmentSize, int columns, int rows) 
     return {std::max(width, m.firstCellX + columns * m.cellAdvance), rows * m.rowAdvance};
 }
 
-int RoundHalfEven(double value) {
+int roundHalfEven(double value) {
     const double lower = std::floor(value);
     const double fraction = value - lower;
     int result = static_cast<int>(lower);
@@ -164,7 +164,7 @@ int RoundHalfEven(double value) {
     return result;
 }
 
-LedSegmentShapes ScaleLedSegments(const LedMetrics& metrics) {
+LedSegmentShapes scaleLedSegments(const LedMetrics& metrics) {
     const auto& units = metrics.lineGeometry ? kLineSegments : kPolygonSegments;
     LedSegmentShapes shapes;
     for (size_t s = 0; s < shapes.size(); ++s) {
@@ -173,7 +173,7 @@ LedSegmentShapes ScaleLedSegments(const LedMetrics& metrics) {
     return shapes;
 }
 
-uint16_t LedGlyphMask(char16_t ch) {
+uint16_t ledGlyphMask(char16_t ch) {
     if (ch >= u'a' && ch <= u'z') {
         ch = static_cast<char16_t>(ch - u'a' + u'A');
     }
@@ -183,7 +183,7 @@ uint16_t LedGlyphMask(char16_t ch) {
     return kGlyphMasks[ch - kFirstGlyphChar];
 }
 
-LedSegmentLight LedSegmentLightFor(uint16_t mask, int segment) {
+LedSegmentLight ledSegmentLightFor(uint16_t mask, int segment) {
     if (mask == kLedColonMask) {
         return segment >= kLedUpperColonSegment ? LedSegmentLight::Lit : LedSegmentLight::Hidden;
     }
@@ -201,7 +201,7 @@ LedSegmentLight LedSegmentLightFor(uint16_t mask, int segment) {
 // gets a blank cell of its own when it follows another point or comma, or
 // when it begins a row: there is no cell before it to join there. Line feeds
 // are ignored altogether, so they cannot part a point from its digit.
-void LayoutLedText(QStringView caption, int columns, int rows, const LedMetrics& metrics,
+void layOutLedText(QStringView caption, int columns, int rows, const LedMetrics& metrics,
                    std::vector<LedCell>& cells) {
     cells.clear();
     LayoutCursor cursor{metrics, columns, rows, cells};
@@ -225,7 +225,7 @@ void LayoutLedText(QStringView caption, int columns, int rows, const LedMetrics&
         if (cursor.used == columns && !cursor.startRow()) {
             return;
         }
-        const uint16_t mask = LedGlyphMask(ch);
+        const uint16_t mask = ledGlyphMask(ch);
         if (isPointOrComma(ch) && !isPointOrComma(previous) && cursor.used > 0) {
             cells.back().mask |= mask;
         } else {

@@ -15,7 +15,7 @@ namespace nomix {
 // pixel rules can be checked without painting anything.
 
 // Filled polygons, or lines for small sizes.
-enum TLEDDrawMode : uint8_t { dmPolygon, dmLine };
+enum class LedDrawMode : uint8_t { Polygon, Line };
 
 inline constexpr int kLedSegmentCount = 18;
 inline constexpr int kLedMinSegmentSize = 1;
@@ -40,11 +40,11 @@ struct LedMetrics {
     int penWidth = 1; // lines only
 };
 
-LedMetrics LedMetricsFor(TLEDDrawMode mode, int segmentSize);
-QSize LedControlSize(TLEDDrawMode mode, int segmentSize, int columns, int rows);
+LedMetrics ledMetricsFor(LedDrawMode mode, int segmentSize);
+QSize ledControlSize(LedDrawMode mode, int segmentSize, int columns, int rows);
 
 // Nearest integer, halves to the even neighbour.
-int RoundHalfEven(double value);
+int roundHalfEven(double value);
 
 // One segment at the current scale, relative to its cell's origin: up to six
 // polygon vertices, or the two end points of a line.
@@ -55,13 +55,13 @@ struct LedSegmentShape {
 // Indexed by segment number - 1.
 using LedSegmentShapes = std::array<LedSegmentShape, kLedSegmentCount>;
 
-LedSegmentShapes ScaleLedSegments(const LedMetrics& metrics);
+LedSegmentShapes scaleLedSegments(const LedMetrics& metrics);
 
 // Bit 15 stands for segment 1, bit 0 for segment 16; 0 for a blank cell.
-uint16_t LedGlyphMask(char16_t ch);
+uint16_t ledGlyphMask(char16_t ch);
 
 enum class LedSegmentLight { Hidden, Unlit, Lit };
-LedSegmentLight LedSegmentLightFor(uint16_t mask, int segment);
+LedSegmentLight ledSegmentLightFor(uint16_t mask, int segment);
 
 // A cell as it finally shows: its origin in pixels and its segment mask.
 struct LedCell {
@@ -72,7 +72,7 @@ struct LedCell {
 };
 
 // Fills `cells` (cleared first, capacity kept) with every cell to draw.
-void LayoutLedText(QStringView caption, int columns, int rows, const LedMetrics& metrics,
+void layOutLedText(QStringView caption, int columns, int rows, const LedMetrics& metrics,
                    std::vector<LedCell>& cells);
 
 } // namespace nomix

@@ -17,28 +17,28 @@ class LeftClickTracker {
         if (event->button() != Qt::LeftButton) {
             return false;
         }
-        down_ = true;
+        m_down = true;
         return true;
     }
     bool doubleClick(const QMouseEvent* event) {
         if (event->button() != Qt::LeftButton) {
             return false;
         }
-        down_ = false;
+        m_down = false;
         return true;
     }
     // True when the release completes a click inside `area`.
     bool release(const QMouseEvent* event, const QRect& area) {
-        const bool click = down_ && event->button() == Qt::LeftButton &&
+        const bool click = m_down && event->button() == Qt::LeftButton &&
                            area.contains(event->position().toPoint());
         if (event->button() == Qt::LeftButton) {
-            down_ = false;
+            m_down = false;
         }
         return click;
     }
 
   private:
-    bool down_ = false;
+    bool m_down = false;
 };
 
 } // namespace nomix

@@ -4,6 +4,7 @@
 
 #include <QFontInfo>
 #include <QPainter>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <climits>
@@ -12,15 +13,15 @@ namespace nomix {
 
 namespace {
 
-constexpr int StepPixels = 3;
+constexpr int kStepPixels = 3;
 
-int AlignmentOf(Justification justify) {
+int alignmentOf(Justification justify) {
     switch (justify) {
-    case tjLeft:
+    case Justification::Left:
         return Qt::AlignLeft;
-    case tjRight:
+    case Justification::Right:
         return Qt::AlignRight;
-    case tjCenter:
+    case Justification::Center:
         break;
     }
     return Qt::AlignHCenter;
@@ -31,153 +32,157 @@ int AlignmentOf(Justification justify) {
 Marquee::Marquee(QWidget* owner) : QFrame(owner) {
     setObjectName(QStringLiteral("Marquee"));
     setAutoFillBackground(true);
-    timer_.setInterval(50);
-    connect(&timer_, &QTimer::timeout, this, &Marquee::Tick);
+    m_timer.setInterval(50);
+    connect(&m_timer, &QTimer::timeout, this, &Marquee::tick);
     resize(100, 75);
 }
 
 Marquee::~Marquee() {
-    Marquee::StopScrolling();
+    stopScrolling();
 }
 
-uint32_t Marquee::TimerInterval() const {
-    return static_cast<uint32_t>(timer_.interval());
+uint32_t Marquee::interval() const {
+    return static_cast<uint32_t>(m_timer.interval());
 }
 
-void Marquee::SetTimerInterval(uint32_t milliseconds) {
-    timer_.setInterval(static_cast<int>(std::min<uint32_t>(milliseconds, INT_MAX)));
+void Marquee::setInterval(uint32_t milliseconds) {
+    m_timer.setInterval(static_cast<int>(std::min<uint32_t>(milliseconds, INT_MAX)));
 }
 
-void Marquee::SetBevelWidth(int width) {
-    if (width != bevelWidth_) {
-        bevelWidth_ = width;
+void Marquee::setBevelWidth(int width) {
+    if (width != m_bevelWidth) {
+        m_bevelWidth = width;
         update();
     }
 }
 
-QColor Marquee::Color() const {
+QColor Marquee::color() const {
     return palette().color(QPalette::Window);
 }
 
-void Marquee::SetColor(const QColor& color) {
+void Marquee::setColor(const QColor& color) {
     QPalette colours = palette();
     colours.setColor(QPalette::Window, color);
     setPalette(colours);
 }
 
-int Marquee::LineHeight() const {
+int Marquee::lineHeight() const {
     const QFontMetrics metrics = fontMetrics();
     const int internalLeading = std::max(0, metrics.height() - QFontInfo(font()).pixelSize());
     return metrics.height() + internalLeading;
 }
 
-QRect Marquee::TextArea() const {
-    return QRect(bevelWidth_, bevelWidth_, width() - 2 * bevelWidth_, height() - 2 * bevelWidth_);
+QRect Marquee::textArea() const {
+    return QRect(m_bevelWidth, m_bevelWidth, width() - 2 * m_bevelWidth,
+                 height() - 2 * m_bevelWidth);
 }
 
-void Marquee::StartScrolling() {
-    if (scrolling_ || items_.isEmpty()) {
+void Marquee::startScrolling() {
+    if (m_scrolling || m_lines.isEmpty()) {
         return;
     }
-    scrolling_ = true;
-    try {
-        FillBitmap();
-    } catch (const MarqueeError&) {
-        // Left half-started, the marquee could never be started again.
-        scrolling_ = false;
-        bitmap_ = QImage();
-        throw;
-    }
-    timer_.start();
+    m_scrolling = true;
+    // Left half-started by a line that cannot be rendered, the marquee could
+    // never be started again.
+    auto halfStarted = qScopeGuard([this] {
+        m_scrolling = false;
+        m_picture = QImage();
+    });
+    renderLines();
+    halfStarted.dismiss();
+    m_timer.start();
 }
 
-void Marquee::StopScrolling() {
-    if (!scrolling_) {
+void Marquee::stopScrolling() {
+    if (!m_scrolling) {
         return;
     }
-    timer_.stop();
-    emit OnDone();
-    scrolling_ = false;
-    bitmap_ = QImage();
+    m_timer.stop();
+    emit finished();
+    m_scrolling = false;
+    m_picture = QImage();
     update();
 }
 
-void Marquee::FillBitmap() {
+void Marquee::renderLines() {
     const int panelHeight = height();
-    lineHeight_ = LineHeight();
-    renderedLines_ = static_cast<int>(items_.size());
-    renderedHeight_ = panelHeight;
-    textArea_ = TextArea();
-    bitmap_ = QImage(width(), renderedLines_ * lineHeight_ + 2 * panelHeight, QImage::Format_RGB32);
-    offset_ = StartOffset();
-    if (bitmap_.isNull()) {
-        FailToRender(0);
+    m_lineHeight = lineHeight();
+    m_renderedLines = static_cast<int>(m_lines.size());
+    m_renderedHeight = panelHeight;
+    m_textArea = textArea();
+    m_picture =
+        QImage(width(), m_renderedLines * m_lineHeight + 2 * panelHeight, QImage::Format_RGB32);
+    m_offset = startOffset();
+    if (m_picture.isNull()) {
+        failToRender(0);
     }
-    bitmap_.fill(Color());
-    QPainter painter(&bitmap_);
+    m_picture.fill(color());
+    QPainter painter(&m_picture);
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
-    for (int i = 0; i < renderedLines_; ++i) {
-        if (DrawLine(painter, i) <= 0) {
-            FailToRender(i);
+    for (int i = 0; i < m_renderedLines; ++i) {
+        if (drawLine(painter, i) <= 0) {
+            failToRender(i);
         }
     }
 }
 
-// Lines go between x = B and x = W - 2B of the bitmap, one per line height
+// Lines go between x = B and x = W - 2B of the picture, one per line height
 // below the panel height of empty space.
-int Marquee::DrawLine(QPainter& painter, int index) const {
-    const int top = renderedHeight_ + index * lineHeight_;
-    const QRect room(QPoint(bevelWidth_, top),
-                     QPoint(width() - 2 * bevelWidth_ - 1, bitmap_.height() - 1));
-    const QString& line = items_.at(index);
+int Marquee::drawLine(QPainter& painter, int index) const {
+    const int top = m_renderedHeight + index * m_lineHeight;
+    const QRect room(QPoint(m_bevelWidth, top),
+                     QPoint(width() - 2 * m_bevelWidth - 1, m_picture.height() - 1));
+    const QString& line = m_lines.at(index);
     QRect drawn;
-    painter.drawText(
-        room, Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::AlignTop | AlignmentOf(justify_),
-        line.isEmpty() ? QStringLiteral(" ") : line, &drawn);
+    painter.drawText(room,
+                     Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::AlignTop |
+                         alignmentOf(m_justification),
+                     line.isEmpty() ? QStringLiteral(" ") : line, &drawn);
     return drawn.height();
 }
 
-void Marquee::FailToRender(int index) {
+void Marquee::failToRender(int index) {
     throw MarqueeError("Failed to render text(Line: #" + std::to_string(index) + ")");
 }
 
-int Marquee::StartOffset() const {
-    return scrollDown_ ? bitmap_.height() - renderedHeight_ : 0;
+int Marquee::startOffset() const {
+    return m_scrollsDown ? m_picture.height() - m_renderedHeight : 0;
 }
 
-void Marquee::Tick() {
-    Step();
-    update(textArea_);
+void Marquee::tick() {
+    step();
+    update(m_textArea);
 }
 
-void Marquee::Step() {
-    if (!scrolling_) {
+void Marquee::step() {
+    if (!m_scrolling) {
         return;
     }
-    if (!scrollDown_ && offset_ <= renderedHeight_ + renderedLines_ * lineHeight_ - StepPixels) {
-        offset_ += StepPixels;
+    if (!m_scrollsDown &&
+        m_offset <= m_renderedHeight + m_renderedLines * m_lineHeight - kStepPixels) {
+        m_offset += kStepPixels;
         return;
     }
-    if (scrollDown_ && offset_ >= StepPixels) {
-        offset_ -= StepPixels;
+    if (m_scrollsDown && m_offset >= kStepPixels) {
+        m_offset -= kStepPixels;
         return;
     }
-    if (loop_) {
-        offset_ = StartOffset();
+    if (m_loop) {
+        m_offset = startOffset();
     } else {
-        StopScrolling();
+        stopScrolling();
     }
 }
 
 void Marquee::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    if (!scrolling_ || bitmap_.isNull()) {
+    if (!m_scrolling || m_picture.isNull()) {
         return;
     }
     QPainter painter(this);
-    painter.drawImage(textArea_.topLeft(), bitmap_,
-                      QRect(0, offset_, textArea_.width(), textArea_.height()));
+    painter.drawImage(m_textArea.topLeft(), m_picture,
+                      QRect(0, m_offset, m_textArea.width(), m_textArea.height()));
 }
 
 } // namespace nomix

@@ -9,15 +9,15 @@
 
 namespace nomix {
 
-enum Justification : uint8_t {
-    tjCenter = 0,
-    tjLeft = 1,
-    tjRight = 2,
+enum class Justification : uint8_t {
+    Center = 0,
+    Left = 1,
+    Right = 2,
 };
 
 // A panel that scrolls its lines through its inner area like film credits,
 // three pixels per timer step, once or in a loop. All lines are rendered once
-// per start into a bitmap as wide as the panel and N line heights plus two
+// per start into a picture as wide as the panel and N line heights plus two
 // panel heights tall; a step only moves the copy window over it, so a step
 // costs one copy of the inner area.
 class Marquee : public QFrame {
@@ -25,75 +25,78 @@ class Marquee : public QFrame {
 
   public:
     explicit Marquee(QWidget* owner = nullptr);
-    // A marquee destroyed while scrolling still raises OnDone.
+    // A marquee destroyed while scrolling still emits finished().
     ~Marquee() override;
 
-    uint32_t TimerInterval() const;
-    void SetTimerInterval(uint32_t milliseconds);
+    // Milliseconds between two steps.
+    uint32_t interval() const;
+    void setInterval(uint32_t milliseconds);
 
-    bool Loop() const { return loop_; }
-    void SetLoop(bool loop) { loop_ = loop; }
+    bool loop() const { return m_loop; }
+    void setLoop(bool loop) { m_loop = loop; }
 
-    bool ScrollDown() const { return scrollDown_; }
-    void SetScrollDown(bool scrollDown) { scrollDown_ = scrollDown; }
+    bool scrollsDown() const { return m_scrollsDown; }
+    void setScrollsDown(bool scrollsDown) { m_scrollsDown = scrollsDown; }
 
-    Justification Justify() const { return justify_; }
-    void SetJustify(Justification justify) { justify_ = justify; }
+    Justification justification() const { return m_justification; }
+    void setJustification(Justification justification) { m_justification = justification; }
 
-    const QStringList& Items() const { return items_; }
-    void SetItems(const QStringList& items) { items_ = items; }
+    const QStringList& lines() const { return m_lines; }
+    void setLines(const QStringList& lines) { m_lines = lines; }
 
     // The margin between the panel's edge and the text area.
-    int BevelWidth() const { return bevelWidth_; }
-    void SetBevelWidth(int width);
+    int bevelWidth() const { return m_bevelWidth; }
+    void setBevelWidth(int width);
 
-    QColor Color() const;
-    void SetColor(const QColor& color);
+    QColor color() const;
+    void setColor(const QColor& color);
 
     // Renders the lines and starts the steps; does nothing while scrolling
     // or without lines. Throws MarqueeError when a line cannot be rendered
     // (the marquee then stays idle).
-    void StartScrolling();
-    // Stops the steps and raises OnDone, if scrolling.
-    virtual void StopScrolling();
+    void startScrolling();
+    // Stops the steps and emits finished(), if scrolling.
+    void stopScrolling();
 
-    bool Scrolling() const { return scrolling_; }
-    // The bitmap row shown at the top of the text area.
-    int ScrollOffset() const { return offset_; }
+    bool isScrolling() const { return m_scrolling; }
+    // The picture's row shown at the top of the text area.
+    int scrollOffset() const { return m_offset; }
     // Text height plus the font's internal leading, in pixels.
-    int LineHeight() const;
-    QRect TextArea() const;
+    int lineHeight() const;
+    QRect textArea() const;
 
   public slots:
     // One timer step: move three pixels, then repaint the text area.
-    void Tick();
+    void tick();
 
   signals:
-    void OnDone();
+    // Scrolling stopped: the last line went by (without loop()), or
+    // stopScrolling() was called.
+    void finished();
 
   protected:
-    virtual void FillBitmap();
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    void Step();
-    int StartOffset() const;
-    int DrawLine(QPainter& painter, int index) const;
-    [[noreturn]] static void FailToRender(int index);
+    void renderLines();
+    void step();
+    int startOffset() const;
+    int drawLine(QPainter& painter, int index) const;
+    [[noreturn]] static void failToRender(int index);
 
-    QImage bitmap_;
-    QRect textArea_;
-    QStringList items_;
-    Justification justify_ = tjCenter;
-    bool scrollDown_ = false;
-    int lineHeight_ = 0;
-    int offset_ = 0;
-    int renderedLines_ = 0;
-    int renderedHeight_ = 0;
-    QTimer timer_;
-    bool scrolling_ = false;
-    bool loop_ = false;
-    int bevelWidth_ = 3;
+    QImage m_picture;
+    QRect m_textArea;
+    QStringList m_lines;
+    Justification m_justification = Justification::Center;
+    bool m_scrollsDown = false;
+    int m_lineHeight = 0;
+    int m_offset = 0;
+    int m_renderedLines = 0;
+    int m_renderedHeight = 0;
+    QTimer m_timer;
+    bool m_scrolling = false;
+    bool m_loop = false;
+    int m_bevelWidth = 3;
 };
 
 } // namespace nomix

@@ -18,7 +18,7 @@ namespace {
 
 // The text after the last "\", ":" or "/": names written for the old
 // desktop and paths of this one both give their file name.
-TWaveFileString fileNamePart(const TWaveFileString& name) {
+QString fileNamePart(const QString& name) {
     const qsizetype cut =
         std::max({name.lastIndexOf(u'\\'), name.lastIndexOf(u':'), name.lastIndexOf(u'/')});
     return name.mid(cut + 1);
@@ -40,75 +40,70 @@ QByteArray readFile(const QString& fileName) {
     return QByteArray(file.data.get(), qsizetype(file.size));
 }
 
-SoundPlayer::Wait waitOf(SoundClip::TWavePause pause) {
-    return pause == SoundClip::wpsSync ? SoundPlayer::WaitUntilEnd : SoundPlayer::NoWait;
+SoundPlayer::Wait waitOf(SoundClip::WavePause pause) {
+    return pause == SoundClip::WavePause::Sync ? SoundPlayer::WaitUntilEnd : SoundPlayer::NoWait;
 }
 
-SoundPlayer::Repeat repeatOf(SoundClip::TWaveLoop loop) {
-    return loop == SoundClip::wlLoop ? SoundPlayer::RepeatUntilReplaced : SoundPlayer::PlayOnce;
+SoundPlayer::Repeat repeatOf(SoundClip::WaveLoop loop) {
+    return loop == SoundClip::WaveLoop::Loop ? SoundPlayer::RepeatUntilReplaced
+                                             : SoundPlayer::PlayOnce;
 }
 
 } // namespace
 
 SoundClip::SoundClip(QObject* parent) : QObject(parent) {}
 
-void SoundClip::Play() {
-    if (IsEmpty()) {
+void SoundClip::play() {
+    if (isEmpty()) {
         throw SoundClipError("No wave data");
     }
-    emit OnPlay(this);
+    emit aboutToPlay(this);
     try {
-        SoundPlayer::instance().playWave(data_, waitOf(wavePause_), repeatOf(waveLoop_));
+        SoundPlayer::instance().playWave(m_data, waitOf(m_wavePause), repeatOf(m_waveLoop));
     } catch (const SoundError&) {
         throw SoundClipError("Error playing sound");
     }
 }
 
-void SoundClip::LoadFromFile(const QString& fileName) {
-    data_ = readFile(fileName);
+void SoundClip::loadFromFile(const QString& fileName) {
+    m_data = readFile(fileName);
 }
 
 // Reads what the stream still holds rather than its total size, so a
 // stream that is not at its start never leaves zero bytes at the end.
-void SoundClip::LoadFromStream(QIODevice& stream) {
-    data_ = stream.readAll();
+void SoundClip::loadFromStream(QIODevice& stream) {
+    m_data = stream.readAll();
 }
 
-void SoundClip::SaveToStream(QIODevice& stream) const {
-    if (!IsEmpty()) {
-        stream.write(data_);
-    }
-}
-
-void SoundClip::ReadStored(const TWaveFileString& waveName, QIODevice& data) {
-    loading_ = true;
+void SoundClip::readStored(const QString& waveName, QIODevice& data) {
+    m_loading = true;
     setWaveName(waveName);
-    loading_ = false;
-    LoadFromStream(data);
+    m_loading = false;
+    loadFromStream(data);
 }
 
-bool SoundClip::SameData(const SoundClip* other) const {
+bool SoundClip::hasSameData(const SoundClip* other) const {
     if (!other) {
         return false;
     }
-    if (IsEmpty() || other->IsEmpty()) {
-        return IsEmpty() && other->IsEmpty();
+    if (isEmpty() || other->isEmpty()) {
+        return isEmpty() && other->isEmpty();
     }
     if (typeid(*other) != typeid(*this)) {
         return false;
     }
-    return data_ == other->data_;
+    return m_data == other->m_data;
 }
 
-void SoundClip::setWaveName(const TWaveFileString& value) {
+void SoundClip::setWaveName(const QString& value) {
     if (value.isEmpty()) {
-        waveName_.clear();
-        data_.clear();
+        m_waveName.clear();
+        m_data.clear();
         return;
     }
-    waveName_ = fileNamePart(value);
-    if (!loading_ && FileExists(QFile::encodeName(value).toStdString())) {
-        LoadFromFile(value);
+    m_waveName = fileNamePart(value);
+    if (!m_loading && FileExists(QFile::encodeName(value).toStdString())) {
+        loadFromFile(value);
     }
 }
 

@@ -10,8 +10,6 @@ class QIODevice;
 
 namespace nomix {
 
-using TWaveFileString = QString;
-
 // One sound effect held in memory as the complete bytes of a RIFF WAVE file
 // and played from there, so the window that owns it needs no sound files at
 // run time. Costs the clip's bytes (a few kB each). The SoundPlayer decodes
@@ -19,63 +17,60 @@ using TWaveFileString = QString;
 // sound still plays is safe.
 class SoundClip : public QObject {
     Q_OBJECT
-    Q_PROPERTY(TWaveLoop WaveLoop READ WaveLoop WRITE setWaveLoop)
-    Q_PROPERTY(QString WaveName READ WaveName WRITE setWaveName)
-    Q_PROPERTY(TWavePause WavePause READ WavePause WRITE setWavePause)
+    Q_PROPERTY(WaveLoop waveLoop READ waveLoop WRITE setWaveLoop)
+    Q_PROPERTY(QString waveName READ waveName WRITE setWaveName)
+    Q_PROPERTY(WavePause wavePause READ wavePause WRITE setWavePause)
 
   public:
-    enum TWavePause : quint8 { wpAsync = 0, wpsSync = 1 };
-    Q_ENUM(TWavePause)
-    enum TWaveLoop : quint8 { wlNoLoop = 0, wlLoop = 1 };
-    Q_ENUM(TWaveLoop)
+    // Whether play() returns at once or when the sound has ended.
+    enum class WavePause : quint8 { Async = 0, Sync = 1 };
+    Q_ENUM(WavePause)
+    enum class WaveLoop : quint8 { NoLoop = 0, Loop = 1 };
+    Q_ENUM(WaveLoop)
 
     explicit SoundClip(QObject* parent = nullptr);
 
-    // Raises OnPlay, then hands the bytes to the sound service. Throws
-    // SoundClipError "No wave data" when empty (OnPlay is not raised) and
-    // "Error playing sound" when the service refuses the clip.
-    void Play();
+    // Emits aboutToPlay(), then hands the bytes to the sound service. Throws
+    // SoundClipError "No wave data" when empty (aboutToPlay() is not
+    // emitted) and "Error playing sound" when the service refuses the clip.
+    void play();
 
     // Replaces the sound with the whole file; ":/..." names a Qt resource.
     // Throws FileError ("File not found", ...) and keeps the held sound
     // when the file cannot be read.
-    void LoadFromFile(const QString& fileName);
+    void loadFromFile(const QString& fileName);
     // Replaces the sound with the bytes from the stream's position to its end.
-    void LoadFromStream(QIODevice& stream);
-    // Writes the held bytes; nothing when empty.
-    void SaveToStream(QIODevice& stream) const;
+    void loadFromStream(QIODevice& stream);
 
-    // Restores the component as its window stores it: the name is set first
+    // Restores the clip as its window stores it: the name is set first
     // without reading any file, then the stored bytes are read, so the
     // stored sound always wins over a file of the same name.
-    void ReadStored(const TWaveFileString& waveName, QIODevice& data);
+    void readStored(const QString& waveName, QIODevice& data);
 
-    bool IsEmpty() const { return data_.isEmpty(); }
+    bool isEmpty() const { return m_data.isEmpty(); }
     // True when both hold the same bytes (both empty counts), never when
     // `other` is of another class.
-    bool SameData(const SoundClip* other) const;
-    const QByteArray& Data() const { return data_; }
+    bool hasSameData(const SoundClip* other) const;
+    const QByteArray& data() const { return m_data; }
 
     // Stores the file-name part of `value` and, if a file of that exact name
     // exists, loads it; an empty `value` clears the sound.
-    void setWaveName(const TWaveFileString& value);
-    TWaveFileString WaveName() const { return waveName_; }
-    void setWavePause(TWavePause value) { wavePause_ = value; }
-    TWavePause WavePause() const { return wavePause_; }
-    void setWaveLoop(TWaveLoop value) { waveLoop_ = value; }
-    TWaveLoop WaveLoop() const { return waveLoop_; }
+    void setWaveName(const QString& value);
+    QString waveName() const { return m_waveName; }
+    void setWavePause(WavePause value) { m_wavePause = value; }
+    WavePause wavePause() const { return m_wavePause; }
+    void setWaveLoop(WaveLoop value) { m_waveLoop = value; }
+    WaveLoop waveLoop() const { return m_waveLoop; }
 
   signals:
-    void OnPlay(nomix::SoundClip* Sender);
-    // Kept for owners that connect to it; nothing here raises it.
-    void OnStop(nomix::SoundClip* Sender);
+    void aboutToPlay(nomix::SoundClip* clip);
 
   private:
-    QByteArray data_;
-    TWaveFileString waveName_;
-    TWavePause wavePause_ = wpAsync;
-    TWaveLoop waveLoop_ = wlNoLoop;
-    bool loading_ = false;
+    QByteArray m_data;
+    QString m_waveName;
+    WavePause m_wavePause = WavePause::Async;
+    WaveLoop m_waveLoop = WaveLoop::NoLoop;
+    bool m_loading = false;
 };
 
 } // namespace nomix

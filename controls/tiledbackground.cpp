@@ -9,30 +9,26 @@ namespace nomix {
 TiledBackground::TiledBackground(QWidget* owner) : QWidget(owner) {
     setObjectName(QStringLiteral("TiledBitmap"));
     resize(50, 50);
-    UpdateControlStyle();
+    updateOpacity();
 }
 
-void TiledBackground::SetBitmap(const QPixmap& bitmap) {
-    bitmap_ = bitmap;
-    BitmapChange();
-}
-
-void TiledBackground::BitmapChange() {
+void TiledBackground::setPixmap(const QPixmap& pixmap) {
+    m_pixmap = pixmap;
     update();
-    UpdateControlStyle();
+    updateOpacity();
 }
 
-void TiledBackground::UpdateControlStyle() {
-    setAttribute(Qt::WA_OpaquePaintEvent, !bitmap_.isNull());
+void TiledBackground::updateOpacity() {
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_pixmap.isNull());
 }
 
 void TiledBackground::paintEvent(QPaintEvent*) {
-    if (bitmap_.isNull()) {
+    if (m_pixmap.isNull()) {
         return;
     }
     QPainter painter(this);
-    for (const QRect& tile : TileRects(rect(), bitmap_.size())) {
-        painter.drawPixmap(tile.topLeft(), bitmap_, QRect(QPoint(0, 0), tile.size()));
+    for (const QRect& tile : tileRects(rect(), m_pixmap.size())) {
+        painter.drawPixmap(tile.topLeft(), m_pixmap, QRect(QPoint(0, 0), tile.size()));
     }
 }
 

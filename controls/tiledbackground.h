@@ -15,19 +15,17 @@ class TiledBackground : public QWidget {
   public:
     explicit TiledBackground(QWidget* owner = nullptr);
 
-    const QPixmap& Bitmap() const { return bitmap_; }
-    // Copies `bitmap` and repaints.
-    void SetBitmap(const QPixmap& bitmap);
-
-    // Call after changing the picture in place: repaints and updates opacity.
-    void BitmapChange();
-    void UpdateControlStyle();
+    const QPixmap& pixmap() const { return m_pixmap; }
+    // Copies `pixmap` and repaints.
+    void setPixmap(const QPixmap& pixmap);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QPixmap bitmap_;
+    void updateOpacity();
+
+    QPixmap m_pixmap;
 };
 
 } // namespace nomix

@@ -7,20 +7,20 @@ namespace nomix {
 namespace {
 
 // Whole tiles, plus one for a remainder; at least one.
-int TileCount(int length, int tileLength) {
+int tileCount(int length, int tileLength) {
     const int whole = length / tileLength;
     return (length % tileLength != 0 || whole == 0) ? whole + 1 : whole;
 }
 
 } // namespace
 
-std::vector<QRect> TileRects(const QRect& area, const QSize& tile) {
+std::vector<QRect> tileRects(const QRect& area, const QSize& tile) {
     std::vector<QRect> rects;
     if (tile.isEmpty() || area.isEmpty()) {
         return rects;
     }
-    const int rows = TileCount(area.height(), tile.height());
-    const int columns = TileCount(area.width(), tile.width());
+    const int rows = tileCount(area.height(), tile.height());
+    const int columns = tileCount(area.width(), tile.width());
     rects.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns));
     for (int row = 0; row < rows; ++row) {
         const int y = row * tile.height();

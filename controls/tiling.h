@@ -11,6 +11,6 @@ namespace nomix {
 // edge from its top-left corner, row by row. Each copy takes the picture's
 // top-left part of its own size, so the last column and row are cut. An empty
 // tile covers nothing.
-std::vector<QRect> TileRects(const QRect& area, const QSize& tile);
+std::vector<QRect> tileRects(const QRect& area, const QSize& tile);
 
 } // namespace nomix

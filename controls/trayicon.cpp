@@ -1,7 +1,7 @@
 #include "trayicon.h"
 
-#include "trayiconerror.h"
 #include "clicksorter.h"
+#include "trayiconerror.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -13,8 +13,6 @@ namespace nomix {
 
 namespace {
 
-quint32 nextIconId = 0;
-
 QWidget* checkedOwner(QWidget* owner) {
     if (!owner || !owner->isWindow()) {
         throw TrayIconError("Owner must be a TForm");
@@ -25,92 +23,92 @@ QWidget* checkedOwner(QWidget* owner) {
 } // namespace
 
 TrayIcon::TrayIcon(QWidget* owner)
-    : QObject(checkedOwner(owner)), owner_(owner), trayIcon_(new QSystemTrayIcon(this)),
-      clickSorter_(new ClickSorter(this)), iconId_(nextIconId++) {
-    trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
-    clickSorter_->setObjectName(QStringLiteral("ClickSorter"));
-    InitDefaultIcon();
-    trayIcon_->setIcon(EffectiveIcon());
-    connect(trayIcon_, &QSystemTrayIcon::activated, this, &TrayIcon::TrayActivated);
-    connect(clickSorter_, &ClickSorter::Clicked, this, &TrayIcon::OnClick);
-    connect(clickSorter_, &ClickSorter::DoubleClicked, this, &TrayIcon::OnDblClick);
+    : QObject(checkedOwner(owner)), m_owner(owner), m_trayIcon(new QSystemTrayIcon(this)),
+      m_clickSorter(new ClickSorter(this)) {
+    m_trayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    m_clickSorter->setObjectName(QStringLiteral("ClickSorter"));
+    initDefaultIcon();
+    m_trayIcon->setIcon(effectiveIcon());
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &TrayIcon::handleActivation);
+    connect(m_clickSorter, &ClickSorter::clicked, this, &TrayIcon::clicked);
+    connect(m_clickSorter, &ClickSorter::doubleClicked, this, &TrayIcon::doubleClicked);
 }
 
 // An icon left in the notification area would outlive the program there.
 TrayIcon::~TrayIcon() {
-    SetIconVisible(false);
+    setVisible(false);
 }
 
-void TrayIcon::SetIcon(const QIcon& icon) {
-    icon_ = icon;
-    trayIcon_->setIcon(EffectiveIcon());
+void TrayIcon::setIcon(const QIcon& icon) {
+    m_icon = icon;
+    m_trayIcon->setIcon(effectiveIcon());
 }
 
 // The task-bar entry belongs to the window itself on this desktop, so the
 // window is hidden; showing it again keeps its minimised or normal state
 // for the caller to restore.
-void TrayIcon::SetHideTask(bool hide) {
-    if (hide == hideTask_) {
+void TrayIcon::setTaskHidden(bool hidden) {
+    if (hidden == m_taskHidden) {
         return;
     }
-    hideTask_ = hide;
-    if (hide) {
-        positionBeforeHiding_ = owner_->pos();
-        owner_->hide();
+    m_taskHidden = hidden;
+    if (hidden) {
+        m_positionBeforeHiding = m_owner->pos();
+        m_owner->hide();
     } else {
         // A window mapped again is placed anew by the window manager unless
         // the program names its position: bring it back where the user left it.
-        owner_->move(positionBeforeHiding_);
-        owner_->show();
+        m_owner->move(m_positionBeforeHiding);
+        m_owner->show();
     }
 }
 
-void TrayIcon::SetHint(const QString& hint) {
-    if (hint == hint_) {
+void TrayIcon::setToolTip(const QString& toolTip) {
+    if (toolTip == m_toolTip) {
         return;
     }
-    hint_ = hint;
-    trayIcon_->setToolTip(TipText());
+    m_toolTip = toolTip;
+    m_trayIcon->setToolTip(tipText());
 }
 
-void TrayIcon::SetIconVisible(bool visible) {
-    if (visible == iconVisible_) {
+void TrayIcon::setVisible(bool visible) {
+    if (visible == m_visible) {
         return;
     }
-    iconVisible_ = visible;
-    trayIcon_->setVisible(visible);
+    m_visible = visible;
+    m_trayIcon->setVisible(visible);
 }
 
-void TrayIcon::SetPopupMenu(QMenu* menu) {
-    popupMenu_ = menu;
+void TrayIcon::setContextMenu(QMenu* menu) {
+    m_contextMenu = menu;
 }
 
-QIcon TrayIcon::EffectiveIcon() const {
-    return icon_.isNull() ? defaultIcon_ : icon_;
+QIcon TrayIcon::effectiveIcon() const {
+    return m_icon.isNull() ? m_defaultIcon : m_icon;
 }
 
 // A character outside the basic plane takes two code units; cutting between
 // them would leave half a character for the desktop to choke on.
-QString TrayIcon::TipText() const {
-    const qsizetype nul = hint_.indexOf(QChar(0));
-    QString tip = hint_.left(nul < 0 ? hint_.size() : nul);
-    if (tip.size() > MaxTipLength) {
-        const bool splitsPair = tip.at(MaxTipLength - 1).isHighSurrogate();
-        tip.truncate(splitsPair ? MaxTipLength - 1 : MaxTipLength);
+QString TrayIcon::tipText() const {
+    const qsizetype nul = m_toolTip.indexOf(QChar(0));
+    QString tip = m_toolTip.left(nul < 0 ? m_toolTip.size() : nul);
+    if (tip.size() > kMaxTipLength) {
+        const bool splitsPair = tip.at(kMaxTipLength - 1).isHighSurrogate();
+        tip.truncate(splitsPair ? kMaxTipLength - 1 : kMaxTipLength);
     }
     return tip;
 }
 
-void TrayIcon::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
+void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        clickSorter_->ButtonDown();
+        m_clickSorter->notePress();
         break;
     case QSystemTrayIcon::DoubleClick:
-        clickSorter_->DoubleClick();
+        m_clickSorter->noteDoubleClick();
         break;
     case QSystemTrayIcon::Context:
-        ShowPopupMenu();
+        showContextMenu();
         break;
     default:
         break;
@@ -118,19 +116,19 @@ void TrayIcon::TrayActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 // The toolkit's own logo, as the desktop's stock logo stood in before.
-void TrayIcon::InitDefaultIcon() {
-    defaultIcon_ = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
-    if (defaultIcon_.isNull()) {
-        defaultIcon_ = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
+void TrayIcon::initDefaultIcon() {
+    m_defaultIcon = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
+    if (m_defaultIcon.isNull()) {
+        m_defaultIcon = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
     }
 }
 
 // The owner comes forward first so that the menu closes, as menus do, when
 // the user clicks elsewhere.
-void TrayIcon::ShowPopupMenu() {
-    owner_->activateWindow();
-    if (popupMenu_) {
-        popupMenu_->popup(QCursor::pos());
+void TrayIcon::showContextMenu() {
+    m_owner->activateWindow();
+    if (m_contextMenu) {
+        m_contextMenu->popup(QCursor::pos());
     }
 }
 

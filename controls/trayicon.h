@@ -20,13 +20,13 @@ class ClickSorter;
 // the window it stands for.
 //
 // Cost: one tray icon object and one idle timer; the desktop is only told
-// about the icon while IconVisible is true.
+// about the icon while it is visible.
 class TrayIcon : public QObject {
     Q_OBJECT
 
   public:
-    // The tool tip holds at most this many characters of Hint.
-    static constexpr int MaxTipLength = 63;
+    // The tool tip holds at most this many characters of toolTip().
+    static constexpr int kMaxTipLength = 63;
 
     // `owner` must be a top-level window; anything else throws
     // TrayIconError.
@@ -34,55 +34,50 @@ class TrayIcon : public QObject {
     ~TrayIcon() override;
 
     // Empty by default, which shows the stock icon.
-    QIcon Icon() const { return icon_; }
-    void SetIcon(const QIcon& icon);
+    QIcon icon() const { return m_icon; }
+    void setIcon(const QIcon& icon);
 
     // While true the owner window has no task-bar entry (it is hidden).
-    bool HideTask() const { return hideTask_; }
-    void SetHideTask(bool hide);
+    bool isTaskHidden() const { return m_taskHidden; }
+    void setTaskHidden(bool hidden);
 
-    QString Hint() const { return hint_; }
-    void SetHint(const QString& hint);
+    QString toolTip() const { return m_toolTip; }
+    void setToolTip(const QString& toolTip);
 
-    bool IconVisible() const { return iconVisible_; }
-    void SetIconVisible(bool visible);
+    bool isVisible() const { return m_visible; }
+    void setVisible(bool visible);
 
     // Not owned; forgotten when the menu is destroyed.
-    QMenu* PopupMenu() const { return popupMenu_; }
-    void SetPopupMenu(QMenu* menu);
-
-    // Tells this icon apart from the program's others; 0 for the first.
-    quint32 IconId() const { return iconId_; }
-
-    // What the desktop shows: Icon, or the stock icon when Icon is empty.
-    QIcon EffectiveIcon() const;
-    // What the tool tip shows: Hint up to a NUL, cut to MaxTipLength.
-    QString TipText() const;
+    QMenu* contextMenu() const { return m_contextMenu; }
+    void setContextMenu(QMenu* menu);
 
   public slots:
     // What the notification area reports about the mouse on the icon;
     // public so the program's tests can act as the user.
-    void TrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void handleActivation(QSystemTrayIcon::ActivationReason reason);
 
   signals:
-    void OnClick();
-    void OnDblClick();
+    void clicked();
+    void doubleClicked();
 
   private:
-    void InitDefaultIcon();
-    void ShowPopupMenu();
+    // What the desktop shows: icon(), or the stock icon when that is empty.
+    QIcon effectiveIcon() const;
+    // What the tool tip shows: toolTip() up to a NUL, cut to kMaxTipLength.
+    QString tipText() const;
+    void initDefaultIcon();
+    void showContextMenu();
 
-    QWidget* owner_;
-    QSystemTrayIcon* trayIcon_;
-    ClickSorter* clickSorter_;
-    QIcon defaultIcon_;
-    QIcon icon_;
-    QString hint_;
-    QPointer<QMenu> popupMenu_;
-    quint32 iconId_;
-    bool hideTask_ = false;
-    QPoint positionBeforeHiding_;
-    bool iconVisible_ = false;
+    QWidget* m_owner;
+    QSystemTrayIcon* m_trayIcon;
+    ClickSorter* m_clickSorter;
+    QIcon m_defaultIcon;
+    QIcon m_icon;
+    QString m_toolTip;
+    QPointer<QMenu> m_contextMenu;
+    bool m_taskHidden = false;
+    QPoint m_positionBeforeHiding;
+    bool m_visible = false;
 };
 
 } // namespace nomix

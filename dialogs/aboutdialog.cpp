@@ -132,7 +132,7 @@ QFrame* AboutDialog::buildFrames() {
     auto* paper = new nomix::TiledBackground(outerFrame);
     paper->setObjectName(QStringLiteral("paper"));
     paper->setGeometry(2, 123, 401, 98);
-    paper->SetBitmap(QPixmap::fromImage(nomix::aboutPaperTexture()));
+    paper->setPixmap(QPixmap::fromImage(nomix::aboutPaperTexture()));
 
     buildMarquee(creditsFrame);
     return outerFrame;
@@ -142,17 +142,17 @@ void AboutDialog::buildMarquee(QFrame* creditsFrame) {
     m_marquee = new nomix::Marquee(creditsFrame);
     m_marquee->setObjectName(QStringLiteral("credits"));
     m_marquee->setGeometry(9, 8, 382, 105);
-    m_marquee->SetTimerInterval(kMarqueeStepMs);
-    m_marquee->SetLoop(true);
-    m_marquee->SetScrollDown(false);
-    m_marquee->SetJustify(nomix::tjCenter);
-    m_marquee->SetBevelWidth(3);
+    m_marquee->setInterval(kMarqueeStepMs);
+    m_marquee->setLoop(true);
+    m_marquee->setScrollsDown(false);
+    m_marquee->setJustification(nomix::Justification::Center);
+    m_marquee->setBevelWidth(3);
     m_marquee->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_marquee->setLineWidth(1);
-    m_marquee->SetColor(kMarqueeBackground);
+    m_marquee->setColor(kMarqueeBackground);
     m_marquee->setFont(pixelFont(QStringLiteral("Arial"), 15, true, false));
     setTextColour(m_marquee, Qt::blue);
-    m_marquee->SetItems(marqueeLines());
+    m_marquee->setLines(marqueeLines());
 }
 
 void AboutDialog::buildCaptions(QFrame* outerFrame) {
@@ -163,7 +163,7 @@ void AboutDialog::buildCaptions(QFrame* outerFrame) {
     nameFont.setStyleHint(QFont::Cursive);
     nameLabel->setFont(nameFont);
     nameLabel->setTransparent(true);
-    nameLabel->setStyle3D(nomix::tsShadowed);
+    nameLabel->setStyle3D(nomix::Style3D::Shadowed);
     nameLabel->setShadowOffset(2);
     setTextColour(nameLabel, kMaroon);
     placeAt(nameLabel, 8, 141, 265, 40);
@@ -172,7 +172,7 @@ void AboutDialog::buildCaptions(QFrame* outerFrame) {
     noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     noticeLabel->setFont(pixelFont(QStringLiteral("Arial"), 17, true, true));
     noticeLabel->setTransparent(true);
-    noticeLabel->setStyle3D(nomix::tsRecessed);
+    noticeLabel->setStyle3D(nomix::Style3D::Recessed);
     setTextColour(noticeLabel, kNavy);
     placeAt(noticeLabel, 18, 184, 279, 19);
 
@@ -208,7 +208,7 @@ void AboutDialog::hideEvent(QHideEvent* event) {
     }
     m_showTimer.stop();
     stopMusic();
-    m_marquee->StopScrolling();
+    m_marquee->stopScrolling();
 }
 
 // Runs once per showing rather than on every activation: coming back from
@@ -220,7 +220,7 @@ void AboutDialog::startShowing() {
     }
     repaint();
     try {
-        m_marquee->StartScrolling();
+        m_marquee->startScrolling();
     } catch (const nomix::MarqueeError& error) {
         nomix::MessageBox::reportException(this, QString::fromStdString(error.what()));
     }

@@ -151,14 +151,13 @@ void MainWindow::buildTitlePanel() {
     m_titleLabel = new EmbossedLabel(QStringLiteral("Nomix95 1.1 for Windows"), m_titlePanel);
     m_titleLabel->setObjectName(QStringLiteral("titleLabel"));
     m_titleLabel->setAlignment(Qt::AlignCenter);
-    m_titleLabel->setStyle3D(tsShadowed);
+    m_titleLabel->setStyle3D(Style3D::Shadowed);
     m_titleLabel->setShadowOffset(3);
     QFont titleFont(QStringLiteral("Matura MT Script Capitals"));
     titleFont.setPixelSize(30);
     titleFont.setBold(true);
     titleFont.setItalic(true);
     m_titleLabel->setFont(titleFont);
-    m_titleLabel->setTag(1);
     setHint(m_titleLabel, QStringLiteral("The great Nomix95! What else?"));
     setHelpTopic(m_titleLabel, 1);
     connect(m_titleLabel, &EmbossedLabel::clicked, this, &MainWindow::playWelcome);
@@ -278,10 +277,10 @@ void MainWindow::buildTrayIcon() {
 
     m_trayIcon = new TrayIcon(this);
     m_trayIcon->setObjectName(QStringLiteral("trayIcon"));
-    m_trayIcon->SetIcon(Pictures::applicationIcon());
-    m_trayIcon->SetHint(kApplicationTitle);
-    m_trayIcon->SetPopupMenu(menu);
-    connect(m_trayIcon, &TrayIcon::OnClick, this, &MainWindow::restoreFromTray);
+    m_trayIcon->setIcon(Pictures::applicationIcon());
+    m_trayIcon->setToolTip(kApplicationTitle);
+    m_trayIcon->setContextMenu(menu);
+    connect(m_trayIcon, &TrayIcon::clicked, this, &MainWindow::restoreFromTray);
 }
 
 // Every hint of the program shows as a balloon, except the grid's column
@@ -289,20 +288,20 @@ void MainWindow::buildTrayIcon() {
 void MainWindow::buildBalloonToolTips() {
     m_balloonToolTips = new BalloonToolTips(this);
     m_balloonToolTips->setObjectName(QStringLiteral("balloonToolTips"));
-    m_balloonToolTips->SetBorderColor(Qt::black);
-    m_balloonToolTips->SetColor(Qt::white);
+    m_balloonToolTips->setBorderColor(Qt::black);
+    m_balloonToolTips->setColor(Qt::white);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(13);
-    m_balloonToolTips->SetFont(font);
-    m_balloonToolTips->SetMaxWidth(-3);
-    m_balloonToolTips->SetBehavior(bbNoShowMouseDown | bbUseRegions | bbHideOnPaint);
-    m_balloonToolTips->SetPosition(bpAboveRight);
-    m_balloonToolTips->SetShadowDepth(8);
-    m_balloonToolTips->SetShadowStyle(ssShaded);
-    m_balloonToolTips->SetShape(bsRoundRect);
-    m_balloonToolTips->SetStyle(hsSystem);
-    m_balloonToolTips->SetActive(true);
-    m_balloonToolTips->SetPlainHintRule([this](QWidget* widget, const QPoint&) {
+    m_balloonToolTips->setFont(font);
+    m_balloonToolTips->setMaxWidth(-3);
+    m_balloonToolTips->setBehavior(BalloonBehavior::NoShowMouseDown | BalloonBehavior::UseRegions | BalloonBehavior::HideOnPaint);
+    m_balloonToolTips->setPosition(BalloonPosition::AboveRight);
+    m_balloonToolTips->setShadowDepth(8);
+    m_balloonToolTips->setShadowStyle(BalloonShadowStyle::Shaded);
+    m_balloonToolTips->setShape(BalloonShape::RoundRect);
+    m_balloonToolTips->setHintStyle(HintStyle::System);
+    m_balloonToolTips->setActive(true);
+    m_balloonToolTips->setPlainHintRule([this](QWidget* widget, const QPoint&) {
         QHeaderView* header = m_resultsView->horizontalHeader();
         return widget == header || widget == header->viewport();
     });
@@ -921,14 +920,14 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::minimizeToTray() {
     if (m_settings->minimizeToTray()) {
-        m_trayIcon->SetHideTask(true);
-        m_trayIcon->SetIconVisible(true);
+        m_trayIcon->setTaskHidden(true);
+        m_trayIcon->setVisible(true);
     }
 }
 
 void MainWindow::restoreFromTray() {
-    m_trayIcon->SetHideTask(false);
-    m_trayIcon->SetIconVisible(false);
+    m_trayIcon->setTaskHidden(false);
+    m_trayIcon->setVisible(false);
     if (windowState() & Qt::WindowMinimized) {
         showNormal();
     }

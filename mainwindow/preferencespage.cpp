@@ -82,10 +82,10 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
 
     m_folderDialog = new FolderDialog(this);
     m_folderDialog->setObjectName(QStringLiteral("folderDialog"));
-    m_folderDialog->SetBrowseFlags(bfReturnOnlyFSDirs | bfStatusText);
-    m_folderDialog->SetOpenFolder(ofPath);
-    m_folderDialog->SetStatusText(QStringLiteral("Please, select a folder"));
-    m_folderDialog->SetCenter(false);
+    m_folderDialog->setStatusTextVisible(true);
+    m_folderDialog->setOpenFolder(OpenFolder::Path);
+    m_folderDialog->setStatusText(QStringLiteral("Please, select a folder"));
+    m_folderDialog->setCentered(false);
 }
 
 QLineEdit* PreferencesPage::addEdit(const char* name, const QString& hint) {
@@ -112,10 +112,9 @@ EmbossedLabel* PreferencesPage::addLabel(const char* name, const QString& captio
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(13);
     label->setFont(font);
-    label->setStyle3D(tsRaised);
+    label->setStyle3D(Style3D::Raised);
     label->setTransparent(true);
-    label->setFocusControl(buddy);
-    label->setTag(topic);
+    label->setBuddy(buddy);
     setHelpTopic(label, topic);
     return label;
 }
@@ -166,10 +165,10 @@ void PreferencesPage::layOut(int pageWidth) {
 
 void PreferencesPage::chooseDirectory() {
     if (!directory().isEmpty()) {
-        m_folderDialog->SetOpenFolderPath(directory());
+        m_folderDialog->setOpenFolderPath(directory());
     }
-    if (m_folderDialog->Execute()) {
-        setDirectory(m_folderDialog->SelectedPath());
+    if (m_folderDialog->exec()) {
+        setDirectory(m_folderDialog->selectedPath());
     }
 }
 

@@ -29,7 +29,7 @@ SaveProgressWindow::SaveProgressWindow(QWidget* parent)
 
     SaveLabel = new EmbossedLabel(QStringLiteral("Saving report file in progress..."), SavePanel);
     SaveLabel->setObjectName(QStringLiteral("SaveLabel"));
-    SaveLabel->setStyle3D(tsShadowed);
+    SaveLabel->setStyle3D(Style3D::Shadowed);
     SaveLabel->setShadowOffset(kShadowOffset);
     SaveLabel->setTransparent(true);
     SaveLabel->setAlignment(Qt::AlignHCenter);

@@ -45,10 +45,9 @@ void SearchPage::buildStringPanel() {
 
     auto* label = new EmbossedLabel(QStringLiteral("S&earch string"), m_stringPanel);
     label->setObjectName(QStringLiteral("searchStringLabel"));
-    label->setStyle3D(tsRaised);
+    label->setStyle3D(Style3D::Raised);
     label->setTransparent(true);
-    label->setFocusControl(m_searchBox);
-    label->setTag(7);
+    label->setBuddy(m_searchBox);
     label->setGeometry(8, 6, 200, 20);
     setHelpTopic(label, 7);
 

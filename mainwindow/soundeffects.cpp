@@ -24,7 +24,7 @@ SoundClip* SoundEffects::loadClip(const char* name, const QString& clip) {
     sound->setObjectName(QLatin1String(name));
     QFile file(QStringLiteral(":/sounds/") + clip);
     if (file.open(QIODevice::ReadOnly)) {
-        sound->ReadStored(clip, file);
+        sound->readStored(clip, file);
     }
     return sound;
 }
@@ -50,7 +50,7 @@ void SoundEffects::play(Effect effect) {
         break;
     }
     try {
-        clip->Play();
+        clip->play();
     } catch (const SoundClipError&) {
         QApplication::beep();
     }

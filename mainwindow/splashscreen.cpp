@@ -33,7 +33,7 @@ SplashScreen::SplashScreen(QWidget* parent)
 
     auto* title = new EmbossedLabel(QStringLiteral("Nomix95 1.1"), inner);
     title->setObjectName(QStringLiteral("TitleLabel"));
-    title->setStyle3D(tsShadowed);
+    title->setStyle3D(Style3D::Shadowed);
     title->setShadowOffset(3);
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPixelSize(40);

@@ -57,26 +57,26 @@ void TestBalloonGeometry::maxPixelWidth() {
     QFETCH(int, maxWidth);
     QFETCH(int, screenWidth);
     QFETCH(int, expected);
-    QCOMPARE(MaxPixelWidth(maxWidth, screenWidth), expected);
+    QCOMPARE(nomix::maxPixelWidth(maxWidth, screenWidth), expected);
 }
 
 void TestBalloonGeometry::captionIsCutAt255() {
     const QString text(300, u'x');
-    QCOMPARE(BalloonCaption(text).size(), 255);
-    QCOMPARE(BalloonCaption(QStringLiteral("short")), QStringLiteral("short"));
+    QCOMPARE(balloonCaption(text).size(), 255);
+    QCOMPARE(balloonCaption(QStringLiteral("short")), QStringLiteral("short"));
 
     QString withPair(254, u'x');
     withPair += QString::fromUcs4(U"\U0001F600");
     withPair += QStringLiteral("tail");
-    QCOMPARE(BalloonCaption(withPair).size(), 254);
+    QCOMPARE(balloonCaption(withPair).size(), 254);
 
     const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans"), 9));
     QString words;
     while (words.size() < 400) {
         words += QStringLiteral("word ");
     }
-    QCOMPARE(FitToText(words, metrics, 500, Screen1024, 341, 8),
-             FitToText(words.left(255), metrics, 500, Screen1024, 341, 8));
+    QCOMPARE(balloonSizeForText(words, metrics, 500, Screen1024, 341, 8),
+             balloonSizeForText(words.left(255), metrics, 500, Screen1024, 341, 8));
 }
 
 // Whatever the limits, the text rectangle of the balloon built for the
@@ -102,9 +102,10 @@ void TestBalloonGeometry::fitToText() {
     QFETCH(int, shadowDepth);
     const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans"), 9));
 
-    const QSize size = FitToText(caption, metrics, cursorX, Screen1024, maxPixelWidth, shadowDepth);
-    QVERIFY(size.width() >= MinBalloonWidth);
-    const BalloonOutline outline = ComputeShape(size, shadowDepth, bpAboveRight);
+    const QSize size =
+        balloonSizeForText(caption, metrics, cursorX, Screen1024, maxPixelWidth, shadowDepth);
+    QVERIFY(size.width() >= kMinBalloonWidth);
+    const BalloonOutline outline = balloonOutline(size, shadowDepth, BalloonPosition::AboveRight);
     const QRect needed = metrics.boundingRect(outline.textRect, Qt::TextWordWrap, caption);
     QVERIFY2(needed.height() <= outline.textRect.height() + 1,
              qPrintable(QStringLiteral("text needs %1, has %2")
@@ -115,14 +116,14 @@ void TestBalloonGeometry::fitToText() {
 
 void TestBalloonGeometry::oneWordIsAtLeast59Wide() {
     const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans"), 9));
-    QCOMPARE(FitToText(QStringLiteral("Ok"), metrics, 500, Screen1024, 341, 0).width(), 59);
+    QCOMPARE(balloonSizeForText(QStringLiteral("Ok"), metrics, 500, Screen1024, 341, 0).width(), 59);
 }
 
 void TestBalloonGeometry::thirdOfScreenLimitsWidth() {
     const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans"), 9));
-    const int limit = MaxPixelWidth(-3, Screen1024.width());
+    const int limit = nomix::maxPixelWidth(-3, Screen1024.width());
     for (int cursorX : {0, 300, 512, 1023}) {
-        const QSize size = FitToText(LongHint(), metrics, cursorX, Screen1024, limit, 8);
+        const QSize size = balloonSizeForText(LongHint(), metrics, cursorX, Screen1024, limit, 8);
         QVERIFY(size.width() <= 341);
         QVERIFY(size.width() > 341 / 2); // it did wrap at the limit, not earlier
     }
@@ -135,13 +136,13 @@ void TestBalloonGeometry::computeShape_data() {
     QTest::addColumn<QPoint>("second");
     QTest::addColumn<QPoint>("third");
     // A 200 x 100 window with an 8-pixel shadow: the body is 177 x 73.
-    QTest::newRow("above left") << bpAboveLeft << QRect(0, 0, 177, 73) << QPoint(192, 92)
+    QTest::newRow("above left") << BalloonPosition::AboveLeft << QRect(0, 0, 177, 73) << QPoint(192, 92)
                                 << QPoint(171, 72) << QPoint(151, 72);
-    QTest::newRow("above right") << bpAboveRight << QRect(15, 0, 177, 73) << QPoint(0, 92)
+    QTest::newRow("above right") << BalloonPosition::AboveRight << QRect(15, 0, 177, 73) << QPoint(0, 92)
                                  << QPoint(21, 72) << QPoint(41, 72);
-    QTest::newRow("below left") << bpBelowLeft << QRect(0, 19, 177, 73) << QPoint(192, 0)
+    QTest::newRow("below left") << BalloonPosition::BelowLeft << QRect(0, 19, 177, 73) << QPoint(192, 0)
                                 << QPoint(171, 19) << QPoint(151, 19);
-    QTest::newRow("below right") << bpBelowRight << QRect(15, 19, 177, 73) << QPoint(0, 0)
+    QTest::newRow("below right") << BalloonPosition::BelowRight << QRect(15, 19, 177, 73) << QPoint(0, 0)
                                  << QPoint(21, 19) << QPoint(41, 19);
 }
 
@@ -151,7 +152,7 @@ void TestBalloonGeometry::computeShape() {
     QFETCH(QPoint, tip);
     QFETCH(QPoint, second);
     QFETCH(QPoint, third);
-    const BalloonOutline outline = ComputeShape(QSize(200, 100), 8, position);
+    const BalloonOutline outline = balloonOutline(QSize(200, 100), 8, position);
     QCOMPARE(outline.body, body);
     QCOMPARE(outline.tip, tip);
     QCOMPARE(outline.second, second);
@@ -163,8 +164,8 @@ void TestBalloonGeometry::regionStaysInWindow_data() {
     QTest::addColumn<BalloonPosition>("position");
     QTest::addColumn<BalloonShape>("shape");
     QTest::addColumn<int>("shadowDepth");
-    for (int p = bpAboveLeft; p <= bpBelowRight; ++p) {
-        for (int s = bsRoundRect; s <= bsRectangle; ++s) {
+    for (int p = int(BalloonPosition::AboveLeft); p <= int(BalloonPosition::BelowRight); ++p) {
+        for (int s = int(BalloonShape::RoundRect); s <= int(BalloonShape::Rectangle); ++s) {
             for (int depth : {0, 8, 16}) {
                 QTest::addRow("position %d shape %d shadow %d", p, s, depth)
                     << static_cast<BalloonPosition>(p) << static_cast<BalloonShape>(s) << depth;
@@ -180,8 +181,8 @@ void TestBalloonGeometry::regionStaysInWindow() {
     QFETCH(BalloonShape, shape);
     QFETCH(int, shadowDepth);
     const QSize size(160, 90);
-    const BalloonOutline outline = ComputeShape(size, shadowDepth, position);
-    const QRegion region = BalloonWindowRegion(outline, shape, shadowDepth);
+    const BalloonOutline outline = balloonOutline(size, shadowDepth, position);
+    const QRegion region = balloonWindowRegion(outline, shape, shadowDepth);
     const QRect window(QPoint(0, 0), size);
     QVERIFY(window.contains(region.boundingRect()));
     // The pointer's tip is thinner than a pixel for its last two columns.
@@ -189,8 +190,8 @@ void TestBalloonGeometry::regionStaysInWindow() {
     QVERIFY(reach.left() <= 2 && reach.top() <= 2);
     QVERIFY(reach.right() >= size.width() - 3 && reach.bottom() >= size.height() - 3);
 
-    const bool below = position & 0x2;
-    const bool right = position & 0x1;
+    const bool below = int(position) & 0x2;
+    const bool right = int(position) & 0x1;
     const QPoint nearTip(right ? 6 : size.width() - shadowDepth - 6,
                          below ? 4 : size.height() - shadowDepth - 4);
     QVERIFY(region.contains(nearTip));
@@ -198,23 +199,23 @@ void TestBalloonGeometry::regionStaysInWindow() {
 }
 
 void TestBalloonGeometry::noShadowMeansBalloonAlone() {
-    const BalloonOutline outline = ComputeShape(QSize(160, 90), 0, bpAboveRight);
-    QCOMPARE(BalloonWindowRegion(outline, bsRoundRect, 0),
-             MakeBalloonRegion(outline, bsRoundRect, 0));
+    const BalloonOutline outline = balloonOutline(QSize(160, 90), 0, BalloonPosition::AboveRight);
+    QCOMPARE(balloonWindowRegion(outline, BalloonShape::RoundRect, 0),
+             balloonRegion(outline, BalloonShape::RoundRect, 0));
 
-    const BalloonOutline shaded = ComputeShape(QSize(160, 90), 8, bpAboveRight);
-    const QRegion withShadow = BalloonWindowRegion(shaded, bsRectangle, 8);
+    const BalloonOutline shaded = balloonOutline(QSize(160, 90), 8, BalloonPosition::AboveRight);
+    const QRegion withShadow = balloonWindowRegion(shaded, BalloonShape::Rectangle, 8);
     const QPoint belowBodyRight = shaded.body.bottomRight() + QPoint(4, 4);
     QVERIFY(withShadow.contains(belowBodyRight));
-    QVERIFY(!MakeBalloonRegion(shaded, bsRectangle, 0).contains(belowBodyRight));
+    QVERIFY(!balloonRegion(shaded, BalloonShape::Rectangle, 0).contains(belowBodyRight));
 }
 
 void TestBalloonGeometry::roundCornersAreCut() {
-    const BalloonOutline outline = ComputeShape(QSize(160, 90), 0, bpAboveLeft);
+    const BalloonOutline outline = balloonOutline(QSize(160, 90), 0, BalloonPosition::AboveLeft);
     const QPoint corner = outline.body.topLeft();
-    QVERIFY(!MakeBalloonRegion(outline, bsRoundRect, 0).contains(corner));
-    QVERIFY(MakeBalloonRegion(outline, bsRectangle, 0).contains(corner));
-    QVERIFY(MakeBalloonRegion(outline, bsRoundRect, 0).contains(corner + QPoint(9, 0)));
+    QVERIFY(!balloonRegion(outline, BalloonShape::RoundRect, 0).contains(corner));
+    QVERIFY(balloonRegion(outline, BalloonShape::Rectangle, 0).contains(corner));
+    QVERIFY(balloonRegion(outline, BalloonShape::RoundRect, 0).contains(corner + QPoint(9, 0)));
 }
 
 void TestBalloonGeometry::placeAtPoint_data() {
@@ -222,16 +223,16 @@ void TestBalloonGeometry::placeAtPoint_data() {
     QTest::addColumn<QPoint>("topLeft");
     // A 100 x 60 window for a cursor at (500, 400); the cursor's own pixel
     // stays uncovered above and beside it.
-    QTest::newRow("above left") << bpAboveLeft << QPoint(400, 340);
-    QTest::newRow("above right") << bpAboveRight << QPoint(500, 340);
-    QTest::newRow("below left") << bpBelowLeft << QPoint(400, 400);
-    QTest::newRow("below right") << bpBelowRight << QPoint(501, 401);
+    QTest::newRow("above left") << BalloonPosition::AboveLeft << QPoint(400, 340);
+    QTest::newRow("above right") << BalloonPosition::AboveRight << QPoint(500, 340);
+    QTest::newRow("below left") << BalloonPosition::BelowLeft << QPoint(400, 400);
+    QTest::newRow("below right") << BalloonPosition::BelowRight << QPoint(501, 401);
 }
 
 void TestBalloonGeometry::placeAtPoint() {
     QFETCH(BalloonPosition, position);
     QFETCH(QPoint, topLeft);
-    const QRect placed = PlaceAtPoint(QSize(100, 60), QPoint(500, 400), position);
+    const QRect placed = nomix::placeAtPoint(QSize(100, 60), QPoint(500, 400), position);
     QCOMPARE(placed, QRect(topLeft, QSize(100, 60)));
 }
 
@@ -241,21 +242,21 @@ void TestBalloonGeometry::flips_data() {
     QTest::addColumn<BalloonPosition>("preferred");
     QTest::addColumn<BalloonPosition>("expected");
     QTest::newRow("room everywhere")
-        << Screen1024 << QPoint(500, 400) << bpAboveRight << bpAboveRight;
-    QTest::newRow("right edge") << Screen1024 << QPoint(1000, 400) << bpAboveRight << bpAboveLeft;
-    QTest::newRow("top edge") << Screen1024 << QPoint(500, 20) << bpAboveRight << bpBelowRight;
+        << Screen1024 << QPoint(500, 400) << BalloonPosition::AboveRight << BalloonPosition::AboveRight;
+    QTest::newRow("right edge") << Screen1024 << QPoint(1000, 400) << BalloonPosition::AboveRight << BalloonPosition::AboveLeft;
+    QTest::newRow("top edge") << Screen1024 << QPoint(500, 20) << BalloonPosition::AboveRight << BalloonPosition::BelowRight;
     QTest::newRow("top right corner")
-        << Screen1024 << QPoint(1000, 20) << bpAboveRight << bpBelowLeft;
+        << Screen1024 << QPoint(1000, 20) << BalloonPosition::AboveRight << BalloonPosition::BelowLeft;
     QTest::newRow("bottom left corner")
-        << Screen1024 << QPoint(10, 760) << bpBelowLeft << bpAboveRight;
+        << Screen1024 << QPoint(10, 760) << BalloonPosition::BelowLeft << BalloonPosition::AboveRight;
     QTest::newRow("exactly fits at the right")
-        << Screen1024 << QPoint(824, 400) << bpAboveRight << bpAboveRight;
+        << Screen1024 << QPoint(824, 400) << BalloonPosition::AboveRight << BalloonPosition::AboveRight;
     QTest::newRow("one pixel too far right")
-        << Screen1024 << QPoint(825, 400) << bpAboveRight << bpAboveLeft;
+        << Screen1024 << QPoint(825, 400) << BalloonPosition::AboveRight << BalloonPosition::AboveLeft;
     QTest::newRow("left edge of a second screen")
-        << QRect(1024, 0, 1280, 1024) << QPoint(1030, 500) << bpAboveLeft << bpAboveRight;
+        << QRect(1024, 0, 1280, 1024) << QPoint(1030, 500) << BalloonPosition::AboveLeft << BalloonPosition::AboveRight;
     QTest::newRow("top of a screen below the first")
-        << QRect(0, 768, 1024, 768) << QPoint(500, 780) << bpAboveLeft << bpBelowLeft;
+        << QRect(0, 768, 1024, 768) << QPoint(500, 780) << BalloonPosition::AboveLeft << BalloonPosition::BelowLeft;
 }
 
 void TestBalloonGeometry::flips() {
@@ -264,9 +265,9 @@ void TestBalloonGeometry::flips() {
     QFETCH(BalloonPosition, preferred);
     QFETCH(BalloonPosition, expected);
     const QSize size(200, 80);
-    const BalloonPlacement placement = PlaceOnScreen(size, cursor, preferred, screen);
+    const BalloonPlacement placement = placeOnScreen(size, cursor, preferred, screen);
     QCOMPARE(placement.position, expected);
-    QCOMPARE(placement.rect, PlaceAtPoint(size, cursor, expected));
+    QCOMPARE(placement.rect, nomix::placeAtPoint(size, cursor, expected));
     QVERIFY(screen.contains(placement.rect));
 }
 

@@ -61,7 +61,7 @@ void SendMousePress(QWidget* widget, const QPoint& local) {
 }
 
 bool BalloonShown(const BalloonToolTips& hint) {
-    return hint.HintWindow() && hint.HintWindow()->isVisible();
+    return hint.hintWindow() && hint.hintWindow()->isVisible();
 }
 
 } // namespace
@@ -108,11 +108,11 @@ void TestBalloonToolTips::cleanup() {
 void TestBalloonToolTips::toolTipBecomesBalloon() {
     QVERIFY(SendToolTip(scene_->button, scene_->button->rect().center()));
     QVERIFY(BalloonShown(*hint_));
-    QCOMPARE(hint_->HintWindow()->Caption(), QStringLiteral("Start the search"));
+    QCOMPARE(hint_->hintWindow()->caption(), QStringLiteral("Start the search"));
     QVERIFY(!QToolTip::isVisible());
-    QCOMPARE(hint_->HintWindow()->CurrentPosition(), bpAboveRight);
+    QCOMPARE(hint_->hintWindow()->currentPosition(), BalloonPosition::AboveRight);
     // The pointer's corner touches the cursor: bottom-left for above-right.
-    const QRect frame = hint_->HintWindow()->geometry();
+    const QRect frame = hint_->hintWindow()->geometry();
     QCOMPARE(frame.left(), scene_->ButtonCentreOnScreen().x());
     QCOMPARE(frame.bottom() + 1, scene_->ButtonCentreOnScreen().y());
 }
@@ -120,17 +120,17 @@ void TestBalloonToolTips::toolTipBecomesBalloon() {
 void TestBalloonToolTips::parentTipShowsOverChildWithout() {
     SendToolTip(scene_->plainChild, QPoint(5, 5));
     QVERIFY(BalloonShown(*hint_));
-    QCOMPARE(hint_->HintWindow()->Caption(), scene_->button->toolTip());
+    QCOMPARE(hint_->hintWindow()->caption(), scene_->button->toolTip());
 }
 
 void TestBalloonToolTips::inactiveLeavesOrdinaryTips() {
-    hint_->SetActive(false);
+    hint_->setActive(false);
     SendToolTip(scene_->button, scene_->button->rect().center());
     QVERIFY(!BalloonShown(*hint_));
     QVERIFY(QToolTip::isVisible());
     QCOMPARE(QToolTip::text(), QStringLiteral("Start the search"));
 
-    hint_->SetActive(true);
+    hint_->setActive(true);
     QTRY_VERIFY(!QToolTip::isVisible());
     SendToolTip(scene_->button, scene_->button->rect().center());
     QVERIFY(BalloonShown(*hint_));
@@ -139,7 +139,7 @@ void TestBalloonToolTips::inactiveLeavesOrdinaryTips() {
 void TestBalloonToolTips::plainHintRuleKeepsOrdinaryTip() {
     // Like the results grid: the upper part of the widget keeps plain tips.
     QWidget* button = scene_->button;
-    hint_->SetPlainHintRule([button](QWidget* widget, const QPoint& globalPos) {
+    hint_->setPlainHintRule([button](QWidget* widget, const QPoint& globalPos) {
         return widget == button && button->mapFromGlobal(globalPos).y() < 10;
     });
     SendToolTip(button, QPoint(60, 5));
@@ -158,15 +158,15 @@ void TestBalloonToolTips::hideRules_data() {
     QTest::addColumn<int>("behavior");
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("hides");
-    const int hook = bbNoShowMouseDown | bbHideOnPaint;
-    const int regions = bbNoShowMouseDown | bbUseRegions | bbHideOnPaint;
+    const int hook = BalloonBehavior::NoShowMouseDown | BalloonBehavior::HideOnPaint;
+    const int regions = BalloonBehavior::NoShowMouseDown | BalloonBehavior::UseRegions | BalloonBehavior::HideOnPaint;
     QTest::newRow("first move is forgiven") << hook << "move" << false;
     QTest::newRow("second move hides") << hook << "move twice" << true;
     QTest::newRow("press hides") << hook << "press" << true;
     QTest::newRow("repaint under the balloon hides") << hook << "paint under" << true;
     QTest::newRow("repaint elsewhere stays") << hook << "paint far" << false;
-    QTest::newRow("repaint under without bbHideOnPaint stays")
-        << int(bbNoShowMouseDown) << "paint under" << false;
+    QTest::newRow("repaint under without BalloonBehavior::HideOnPaint stays")
+        << int(BalloonBehavior::NoShowMouseDown) << "paint under" << false;
     QTest::newRow("with regions moves stay") << regions << "move twice" << false;
     QTest::newRow("with regions repaint stays") << regions << "paint under" << false;
     QTest::newRow("with regions press still hides") << regions << "press" << true;
@@ -178,12 +178,12 @@ void TestBalloonToolTips::hideRules() {
     QFETCH(int, behavior);
     QFETCH(QString, action);
     QFETCH(bool, hides);
-    hint_->SetBehavior(TBalloonBehaviors::fromInt(behavior));
+    hint_->setBehavior(BalloonBehaviors::fromInt(behavior));
     QPushButton* button = scene_->button;
     const QPoint centre = button->rect().center();
     SendToolTip(button, centre);
     QVERIFY(BalloonShown(*hint_));
-    QVERIFY(hint_->HintWindow()->geometry().intersects(
+    QVERIFY(hint_->hintWindow()->geometry().intersects(
         QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
 
     if (action == QLatin1String("move")) {
@@ -196,7 +196,7 @@ void TestBalloonToolTips::hideRules() {
     } else if (action == QLatin1String("paint under")) {
         button->repaint();
     } else if (action == QLatin1String("paint far")) {
-        QVERIFY(!hint_->HintWindow()->geometry().intersects(
+        QVERIFY(!hint_->hintWindow()->geometry().intersects(
             QRect(scene_->farLabel->mapToGlobal(QPoint(0, 0)), scene_->farLabel->size())));
         scene_->farLabel->repaint();
     } else if (action == QLatin1String("key")) {
@@ -208,7 +208,7 @@ void TestBalloonToolTips::hideRules() {
 }
 
 void TestBalloonToolTips::duplicateMovesCountOnce() {
-    hint_->SetBehavior(bbHideOnPaint);
+    hint_->setBehavior(BalloonBehavior::HideOnPaint);
     const QPoint centre = scene_->button->rect().center();
     SendToolTip(scene_->button, centre);
     // One move offered to a child and then to its parent reaches the filter
@@ -216,26 +216,26 @@ void TestBalloonToolTips::duplicateMovesCountOnce() {
     SendMouseMove(scene_->plainChild, QPoint(10, 10));
     SendMouseMove(scene_->button, scene_->plainChild->mapToParent(QPoint(10, 10)));
     QVERIFY(BalloonShown(*hint_));
-    QVERIFY(hint_->HintWindow()->HookInstalled());
+    QVERIFY(hint_->hintWindow()->isHookInstalled());
     SendMouseMove(scene_->button, centre);
     QVERIFY(!BalloonShown(*hint_));
-    QVERIFY(!hint_->HintWindow()->HookInstalled());
+    QVERIFY(!hint_->hintWindow()->isHookInstalled());
 }
 
 void TestBalloonToolTips::regionsModeInstallsNoHook() {
     SendToolTip(scene_->button, scene_->button->rect().center());
-    BalloonToolTipWindow* window = hint_->HintWindow();
-    QVERIFY(!window->HookInstalled());
+    BalloonToolTipWindow* window = hint_->hintWindow();
+    QVERIFY(!window->isHookInstalled());
     const QRegion mask = window->mask();
     QVERIFY(!mask.isEmpty());
     QVERIFY(mask != QRegion(window->rect()));
 
-    hint_->SetBehavior(bbHideOnPaint);
+    hint_->setBehavior(BalloonBehavior::HideOnPaint);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(scene_->button, &leave);
     SendToolTip(scene_->button, QPoint(5, 5));
     QVERIFY(window->mask().isEmpty());
-    QVERIFY(window->HookInstalled());
+    QVERIFY(window->isHookInstalled());
 }
 
 void TestBalloonToolTips::cancelledTipStaysAwayUntilLeave() {
@@ -274,28 +274,28 @@ void TestBalloonToolTips::noShowWhileButtonDown() {
 }
 
 void TestBalloonToolTips::systemStyleTakesDesktopTipLook() {
-    hint_->SetColor(Qt::green);
-    hint_->SetFont(QFont(QStringLiteral("DejaVu Serif"), 15));
-    hint_->SetStyle(hsSystem);
+    hint_->setColor(Qt::green);
+    hint_->setFont(QFont(QStringLiteral("DejaVu Serif"), 15));
+    hint_->setHintStyle(HintStyle::System);
     SendToolTip(scene_->button, scene_->button->rect().center());
-    BalloonToolTipWindow* window = hint_->HintWindow();
-    QCOMPARE(window->FillColor(), QToolTip::palette().color(QPalette::ToolTipBase));
-    QCOMPARE(window->TextColor(), QToolTip::palette().color(QPalette::ToolTipText));
+    BalloonToolTipWindow* window = hint_->hintWindow();
+    QCOMPARE(window->fillColor(), QToolTip::palette().color(QPalette::ToolTipBase));
+    QCOMPARE(window->textColor(), QToolTip::palette().color(QPalette::ToolTipText));
     QCOMPARE(window->font(), QToolTip::font());
 }
 
 void TestBalloonToolTips::lastCreatedGoverns() {
     {
         BalloonToolTips second;
-        second.SetStyle(hsCustom);
-        second.SetColor(Qt::green);
-        QCOMPARE(BalloonToolTips::ActiveBalloonSettings(), &second);
+        second.setHintStyle(HintStyle::Custom);
+        second.setColor(Qt::green);
+        QCOMPARE(BalloonToolTips::activeSettings(), &second);
         SendToolTip(scene_->button, scene_->button->rect().center());
         QVERIFY(!BalloonShown(*hint_));
         QVERIFY(BalloonShown(second));
-        QCOMPARE(second.HintWindow()->FillColor(), QColor(Qt::green));
+        QCOMPARE(second.hintWindow()->fillColor(), QColor(Qt::green));
     }
-    QCOMPARE(BalloonToolTips::ActiveBalloonSettings(), nullptr);
+    QCOMPARE(BalloonToolTips::activeSettings(), nullptr);
     // The older one's filter is still installed but no longer governs.
     SendToolTip(scene_->button, scene_->button->rect().center());
     QVERIFY(!BalloonShown(*hint_));
@@ -304,14 +304,14 @@ void TestBalloonToolTips::lastCreatedGoverns() {
 
 void TestBalloonToolTips::settingsMayDieBeforeWindow() {
     auto settings = std::make_unique<BalloonStyle>();
-    settings->SetShadowDepth(40);
-    QCOMPARE(settings->ShadowDepth(), MaxShadowDepth);
+    settings->setShadowDepth(40);
+    QCOMPARE(settings->shadowDepth(), kMaxShadowDepth);
     BalloonToolTipWindow window(settings.get());
-    window.ShowHintText(QStringLiteral("first"), scene_->ButtonCentreOnScreen());
+    window.showHintText(QStringLiteral("first"), scene_->ButtonCentreOnScreen());
     settings.reset();
-    window.ShowHintText(QStringLiteral("second"), scene_->ButtonCentreOnScreen());
+    window.showHintText(QStringLiteral("second"), scene_->ButtonCentreOnScreen());
     QVERIFY(window.isVisible());
-    QCOMPARE(window.Caption(), QStringLiteral("second"));
+    QCOMPARE(window.caption(), QStringLiteral("second"));
     QVERIFY(!window.grab().isNull());
 }
 

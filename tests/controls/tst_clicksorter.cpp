@@ -45,17 +45,17 @@ void TestClickSorter::sortsGestures() {
     QFETCH(int, clicks);
     QFETCH(int, doubleClicks);
     ClickSorter sorter;
-    sorter.SetInterval(TestInterval);
-    QSignalSpy clickSpy(&sorter, &ClickSorter::Clicked);
-    QSignalSpy doubleClickSpy(&sorter, &ClickSorter::DoubleClicked);
+    sorter.setInterval(TestInterval);
+    QSignalSpy clickSpy(&sorter, &ClickSorter::clicked);
+    QSignalSpy doubleClickSpy(&sorter, &ClickSorter::doubleClicked);
 
     for (QChar step : gesture) {
         if (step == QLatin1Char('d')) {
-            sorter.ButtonDown();
+            sorter.notePress();
         } else if (step == QLatin1Char('2')) {
-            sorter.DoubleClick();
+            sorter.noteDoubleClick();
         } else {
-            QTRY_VERIFY(!sorter.Pending());
+            QTRY_VERIFY(!sorter.isPending());
         }
     }
     QCOMPARE(clickSpy.count(), clicks);
@@ -64,12 +64,12 @@ void TestClickSorter::sortsGestures() {
 
 void TestClickSorter::singleClickWaitsForDoubleClickTime() {
     ClickSorter sorter;
-    sorter.SetInterval(TestInterval);
-    QSignalSpy clickSpy(&sorter, &ClickSorter::Clicked);
+    sorter.setInterval(TestInterval);
+    QSignalSpy clickSpy(&sorter, &ClickSorter::clicked);
     QElapsedTimer elapsed;
     elapsed.start();
-    sorter.ButtonDown();
-    QVERIFY(sorter.Pending());
+    sorter.notePress();
+    QVERIFY(sorter.isPending());
     QCOMPARE(clickSpy.count(), 0);
     QVERIFY(clickSpy.wait(5000));
     // Coarse timers may fire up to 5 % early.

@@ -11,7 +11,7 @@ namespace {
 
 const QColor kText(0, 160, 0);
 const QColor kShadow(200, 0, 0);
-const QColor kHilight(0, 0, 220);
+const QColor kHighlight(0, 0, 220);
 const QColor kBack(255, 255, 255);
 
 // A label whose every copy has a colour of its own and no anti-aliasing, so
@@ -27,7 +27,7 @@ void paintDistinctly(EmbossedLabel& label) {
     palette.setColor(QPalette::Window, kBack);
     label.setPalette(palette);
     label.setColor3DShadow(kShadow);
-    label.setColor3DHilight(kHilight);
+    label.setColor3DHighlight(kHighlight);
     label.resize(160, 60);
 }
 
@@ -80,7 +80,7 @@ void TestEmbossedLabel::shownTextIsCut_data() {
 void TestEmbossedLabel::shownTextIsCut() {
     QFETCH(QString, caption);
     QFETCH(int, shownLength);
-    const QString shown = Label3DShownText(caption);
+    const QString shown = label3DShownText(caption);
     QCOMPARE(shown.size(), shownLength);
     QVERIFY(caption.startsWith(shown));
 }
@@ -101,7 +101,7 @@ void TestEmbossedLabel::shadowOffsetNeedsShadowedStyle() {
     EmbossedLabel label;
     label.setShadowOffset(5);
     QCOMPARE(label.shadowOffset(), 1);
-    label.setStyle3D(tsShadowed);
+    label.setStyle3D(Style3D::Shadowed);
     label.setShadowOffset(5);
     QCOMPARE(label.shadowOffset(), 5);
     label.setShadowOffset(0);
@@ -116,10 +116,10 @@ void TestEmbossedLabel::copiesSitAtTheirOffsets_data() {
     QTest::addColumn<int>("darkOffset");
     QTest::addColumn<bool>("lightCopy");
 
-    QTest::newRow("none") << int(tsNone) << 1 << 0 << false;
-    QTest::newRow("raised") << int(tsRaised) << 1 << 1 << true;
-    QTest::newRow("recessed") << int(tsRecessed) << 1 << -1 << true;
-    QTest::newRow("shadowed 3") << int(tsShadowed) << 3 << 3 << false;
+    QTest::newRow("none") << int(Style3D::None) << 1 << 0 << false;
+    QTest::newRow("raised") << int(Style3D::Raised) << 1 << 1 << true;
+    QTest::newRow("recessed") << int(Style3D::Recessed) << 1 << -1 << true;
+    QTest::newRow("shadowed 3") << int(Style3D::Shadowed) << 3 << 3 << false;
 }
 
 void TestEmbossedLabel::copiesSitAtTheirOffsets() {
@@ -131,14 +131,14 @@ void TestEmbossedLabel::copiesSitAtTheirOffsets() {
     EmbossedLabel label(QStringLiteral("H3D"));
     paintDistinctly(label);
     label.move(0, 0);
-    label.setStyle3D(T3dStyle(style));
+    label.setStyle3D(Style3D(style));
     label.setShadowOffset(shadowOffset);
     label.setContentsMargins(4, 4, 4, 4);
     const QImage image = render(label);
 
     const QRect text = boundsOf(image, kText);
     const QRect dark = boundsOf(image, kShadow);
-    const QRect light = boundsOf(image, kHilight);
+    const QRect light = boundsOf(image, kHighlight);
     QVERIFY(!text.isEmpty());
     if (darkOffset == 0) {
         QVERIFY(dark.isEmpty());
@@ -172,7 +172,7 @@ void TestEmbossedLabel::disabledGreysOnlyTheText() {
     QVERIFY(boundsOf(image, kText).isEmpty());
     QVERIFY(!boundsOf(image, grey).isEmpty());
     QVERIFY(!boundsOf(image, kShadow).isEmpty());
-    QVERIFY(!boundsOf(image, kHilight).isEmpty());
+    QVERIFY(!boundsOf(image, kHighlight).isEmpty());
 }
 
 void TestEmbossedLabel::transparency_data() {
@@ -203,7 +203,7 @@ void TestEmbossedLabel::ampersandIsMnemonic() {
     EmbossedLabel plain(QStringLiteral("Hi"));
     for (EmbossedLabel* label : {&mnemonic, &plain}) {
         paintDistinctly(*label);
-        label->setStyle3D(tsNone);
+        label->setStyle3D(Style3D::None);
     }
     const QRect withAmp = boundsOf(render(mnemonic), kText);
     const QRect without = boundsOf(render(plain), kText);
@@ -215,7 +215,7 @@ void TestEmbossedLabel::ampersandIsMnemonic() {
 
     EmbossedLabel doubled(QStringLiteral("a&&b"));
     paintDistinctly(doubled);
-    doubled.setStyle3D(tsNone);
+    doubled.setStyle3D(Style3D::None);
     const QFontMetrics metrics(doubled.font());
     const int painted = boundsOf(render(doubled), kText).width();
     const int oneAmpersand = metrics.boundingRect(QStringLiteral("a&b")).width();
@@ -231,8 +231,8 @@ void TestEmbossedLabel::mnemonicFocusesFocusControl() {
     layout->addWidget(other);
     layout->addWidget(label);
     layout->addWidget(searchBox);
-    label->setFocusControl(searchBox);
-    QCOMPARE(label->focusControl(), searchBox);
+    label->setBuddy(searchBox);
+    QCOMPARE(label->buddy(), searchBox);
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));

@@ -16,10 +16,9 @@
 
 using nomix::FolderDialogError;
 using nomix::FileDialog;
-using nomix::TBrowseFlags;
 using nomix::BrowseMessage;
-using nomix::OpenFlags;
-using nomix::RootFlags;
+using nomix::OpenFolder;
+using nomix::SpecialFolder;
 using nomix::FolderDialog;
 
 namespace {
@@ -82,7 +81,7 @@ class TestFolderDialog : public QObject {
     void dialogIsAskedFor();
     void missingSpecialFolderFails_data();
     void missingSpecialFolderFails();
-    void missingSpecialFolderGoesToOnError();
+    void missingSpecialFolderGoesToErrorSignal();
 
     void liveDialogShowsStatusAndCentres();
     void liveDialogKeepsInsideRoot();
@@ -101,7 +100,7 @@ void TestFolderDialog::initTestCase() {
     documents_ = home_.filePath(QStringLiteral("Documents"));
     QVERIFY(QDir().mkpath(documents_ + QStringLiteral("/Samples/2015")));
     QVERIFY(QDir().mkpath(home_.filePath(QStringLiteral("Elsewhere"))));
-    QCOMPARE(FolderDialog::SpecialFolderPath(nomix::rfPersonal), documents_);
+    QCOMPARE(FolderDialog::specialFolderPath(nomix::SpecialFolder::Personal), documents_);
 }
 
 void TestFolderDialog::init() {
@@ -124,28 +123,28 @@ void TestFolderDialog::pickedFolderIsKept() {
     QFETCH(QString, answer);
     QFETCH(QString, displayName);
     FolderDialog browse;
-    QSignalSpy returned(&browse, &FolderDialog::OnReturn);
+    QSignalSpy returned(&browse, &FolderDialog::folderChosen);
     FileDialog::presetAnswers({answer});
-    QVERIFY(browse.Execute());
-    QCOMPARE(browse.SelectedPath(), answer);
-    QCOMPARE(browse.DisplayName(), displayName);
+    QVERIFY(browse.exec());
+    QCOMPARE(browse.selectedPath(), answer);
+    QCOMPARE(browse.displayName(), displayName);
     QCOMPARE(returned.count(), 1);
     QCOMPARE(returned.first().first().toString(), answer);
 }
 
 void TestFolderDialog::cancelEmptiesEarlierResults() {
     FolderDialog browse;
-    QSignalSpy returned(&browse, &FolderDialog::OnReturn);
+    QSignalSpy returned(&browse, &FolderDialog::folderChosen);
     FileDialog::presetAnswers({QStringLiteral("/srv/nomix"), QString()});
-    QVERIFY(browse.Execute());
-    QVERIFY(!browse.Execute());
-    QVERIFY(browse.SelectedPath().isEmpty());
-    QVERIFY(browse.DisplayName().isEmpty());
+    QVERIFY(browse.exec());
+    QVERIFY(!browse.exec());
+    QVERIFY(browse.selectedPath().isEmpty());
+    QVERIFY(browse.displayName().isEmpty());
     QCOMPARE(returned.count(), 1);
 }
 
 void TestFolderDialog::dialogIsAskedFor_data() {
-    QTest::addColumn<int>("flags");
+    QTest::addColumn<bool>("statusVisible");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("status");
     QTest::addColumn<int>("openFolder");
@@ -154,32 +153,32 @@ void TestFolderDialog::dialogIsAskedFor_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("startFolder");
 
-    const int preferences = nomix::bfReturnOnlyFSDirs | nomix::bfStatusText;
+    const bool preferences = true;
     const QString status = QStringLiteral("Please, select a folder");
     const QString samples = QStringLiteral("Documents/Samples");
     QTest::newRow("preferences page, existing path")
-        << preferences << "" << status << int(nomix::ofPath) << samples << int(nomix::rfDesktop)
+        << preferences << "" << status << int(nomix::OpenFolder::Path) << samples << int(nomix::SpecialFolder::Desktop)
         << status << samples;
     QTest::newRow("path that does not exist")
-        << preferences << "" << status << int(nomix::ofPath) << "Documents/Gone"
-        << int(nomix::rfDesktop) << status << "";
+        << preferences << "" << status << int(nomix::OpenFolder::Path) << "Documents/Gone"
+        << int(nomix::SpecialFolder::Desktop) << status << "";
     QTest::newRow("status without its flag")
-        << int(nomix::bfReturnOnlyFSDirs) << "" << status << int(nomix::ofNone) << ""
-        << int(nomix::rfDesktop) << ""
+        << false << "" << status << int(nomix::OpenFolder::None) << ""
+        << int(nomix::SpecialFolder::Desktop) << ""
         << "";
     QTest::newRow("title and status")
-        << preferences << "Database folder" << status << int(nomix::ofNone) << ""
-        << int(nomix::rfDesktop) << "Database folder - Please, select a folder"
+        << preferences << "Database folder" << status << int(nomix::OpenFolder::None) << ""
+        << int(nomix::SpecialFolder::Desktop) << "Database folder - Please, select a folder"
         << "";
     QTest::newRow("path outside the root")
-        << 0 << ""
-        << "" << int(nomix::ofPath) << "Elsewhere" << int(nomix::rfPersonal) << ""
+        << false << ""
+        << "" << int(nomix::OpenFolder::Path) << "Elsewhere" << int(nomix::SpecialFolder::Personal) << ""
         << "Documents";
 }
 
 // Paths in the table are relative to the test's home folder.
 void TestFolderDialog::dialogIsAskedFor() {
-    QFETCH(int, flags);
+    QFETCH(bool, statusVisible);
     QFETCH(QString, title);
     QFETCH(QString, status);
     QFETCH(int, openFolder);
@@ -189,14 +188,14 @@ void TestFolderDialog::dialogIsAskedFor() {
     QFETCH(QString, startFolder);
 
     FolderDialog browse;
-    browse.SetBrowseFlags(TBrowseFlags(flags));
-    browse.SetTitle(title);
-    browse.SetStatusText(status);
-    browse.SetOpenFolder(static_cast<OpenFlags>(openFolder));
-    browse.SetOpenFolderPath(openPath.isEmpty() ? QString() : home_.filePath(openPath));
-    browse.SetRootFolder(static_cast<RootFlags>(root));
+    browse.setStatusTextVisible(statusVisible);
+    browse.setTitle(title);
+    browse.setStatusText(status);
+    browse.setOpenFolder(static_cast<OpenFolder>(openFolder));
+    browse.setOpenFolderPath(openPath.isEmpty() ? QString() : home_.filePath(openPath));
+    browse.setRootFolder(static_cast<SpecialFolder>(root));
     FileDialog::presetAnswers({QString()});
-    QVERIFY(!browse.Execute());
+    QVERIFY(!browse.exec());
 
     QCOMPARE(FileDialog::asked().size(), 1);
     QCOMPARE(FileDialog::asked().first().caption, caption);
@@ -207,23 +206,23 @@ void TestFolderDialog::dialogIsAskedFor() {
 void TestFolderDialog::missingSpecialFolderFails_data() {
     QTest::addColumn<int>("root");
     QTest::addColumn<int>("openFolder");
-    QTest::newRow("root the desktop does not have") << int(nomix::rfPrinters) << int(nomix::ofNone);
+    QTest::newRow("root the desktop does not have") << int(nomix::SpecialFolder::Printers) << int(nomix::OpenFolder::None);
     QTest::newRow("open folder the desktop does not have")
-        << int(nomix::rfDesktop) << int(nomix::ofNetwork);
+        << int(nomix::SpecialFolder::Desktop) << int(nomix::OpenFolder::Network);
 }
 
 void TestFolderDialog::missingSpecialFolderFails() {
     QFETCH(int, root);
     QFETCH(int, openFolder);
     FolderDialog browse;
-    browse.SetRootFolder(static_cast<RootFlags>(root));
-    browse.SetOpenFolder(static_cast<OpenFlags>(openFolder));
+    browse.setRootFolder(static_cast<SpecialFolder>(root));
+    browse.setOpenFolder(static_cast<OpenFolder>(openFolder));
     FileDialog::presetAnswers({QStringLiteral("/srv")});
     try {
-        browse.Execute();
+        browse.exec();
         QFAIL("a missing special folder was not reported");
     } catch (const FolderDialogError& error) {
-        QCOMPARE(error.Code(), 1);
+        QCOMPARE(error.code(), 1);
         QCOMPARE(QString::fromStdString(error.what()),
                  QStringLiteral("OLE function call failed. HResult is 0x80004005. "
                                 "GetLastError is 0x2"));
@@ -231,32 +230,32 @@ void TestFolderDialog::missingSpecialFolderFails() {
     QVERIFY(FileDialog::asked().isEmpty());
 }
 
-void TestFolderDialog::missingSpecialFolderGoesToOnError() {
+void TestFolderDialog::missingSpecialFolderGoesToErrorSignal() {
     FolderDialog browse;
     FileDialog::presetAnswers({QStringLiteral("/srv"), QString()});
-    QVERIFY(browse.Execute());
-    QSignalSpy errors(&browse, &FolderDialog::OnError);
-    browse.SetRootFolder(nomix::rfNetwork);
-    QVERIFY(!browse.Execute());
+    QVERIFY(browse.exec());
+    QSignalSpy errors(&browse, &FolderDialog::errorOccurred);
+    browse.setRootFolder(nomix::SpecialFolder::Network);
+    QVERIFY(!browse.exec());
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors.first().first().toInt(), 1);
     // Nothing was asked, so the earlier answer stays.
-    QCOMPARE(browse.SelectedPath(), QStringLiteral("/srv"));
+    QCOMPARE(browse.selectedPath(), QStringLiteral("/srv"));
     QCOMPARE(FileDialog::asked().size(), 1);
 }
 
 void TestFolderDialog::liveDialogShowsStatusAndCentres() {
     FolderDialog browse;
-    browse.SetBrowseFlags(nomix::bfReturnOnlyFSDirs | nomix::bfStatusText);
-    browse.SetStatusText(QStringLiteral("Please, select a folder"));
-    browse.SetOpenFolder(nomix::ofPath);
-    browse.SetOpenFolderPath(documents_);
+    browse.setStatusTextVisible(true);
+    browse.setStatusText(QStringLiteral("Please, select a folder"));
+    browse.setOpenFolder(nomix::OpenFolder::Path);
+    browse.setOpenFolderPath(documents_);
     // The dialog lives only while it is open: look at it during the event.
     QList<int> createdMessages;
     bool createdForDialog = false;
-    connect(&browse, &FolderDialog::OnCreate, this, [&](const BrowseMessage& message) {
-        createdMessages.append(message.Msg);
-        createdForDialog = qobject_cast<QFileDialog*>(message.Wnd) != nullptr;
+    connect(&browse, &FolderDialog::initialized, this, [&](const BrowseMessage& message) {
+        createdMessages.append(message.message);
+        createdForDialog = qobject_cast<QFileDialog*>(message.dialog) != nullptr;
     });
 
     QString title;
@@ -268,7 +267,7 @@ void TestFolderDialog::liveDialogShowsStatusAndCentres() {
         const QRect screen = dialog->screen()->geometry();
         centreOffset = dialog->frameGeometry().center() - screen.center();
     });
-    QVERIFY(!browse.Execute());
+    QVERIFY(!browse.exec());
     QVERIFY(live.seen());
     QCOMPARE(title, QStringLiteral("Please, select a folder"));
     QCOMPARE(directory, documents_);
@@ -280,7 +279,7 @@ void TestFolderDialog::liveDialogShowsStatusAndCentres() {
 
 void TestFolderDialog::liveDialogKeepsInsideRoot() {
     FolderDialog browse;
-    browse.SetRootFolder(nomix::rfPersonal);
+    browse.setRootFolder(nomix::SpecialFolder::Personal);
     QString directory;
     QString startDirectory;
     LiveDialog live([&](QFileDialog* dialog) {
@@ -290,7 +289,7 @@ void TestFolderDialog::liveDialogKeepsInsideRoot() {
         up->click(); // the user tries to climb out of the root
         directory = dialog->directory().absolutePath();
     });
-    browse.Execute();
+    browse.exec();
     QVERIFY(live.seen());
     QCOMPARE(startDirectory, documents_);
     QCOMPARE(directory, documents_);
@@ -304,10 +303,10 @@ void TestFolderDialog::liveDialogReturnsChosenFolder() {
         // The user presses the dialog's Choose button.
         static_cast<QDialog*>(dialog)->accept();
     });
-    QVERIFY(browse.Execute());
+    QVERIFY(browse.exec());
     QVERIFY(live.seen());
-    QCOMPARE(QDir::cleanPath(browse.SelectedPath()), chosen);
-    QCOMPARE(browse.DisplayName(), QStringLiteral("Samples"));
+    QCOMPARE(QDir::cleanPath(browse.selectedPath()), chosen);
+    QCOMPARE(browse.displayName(), QStringLiteral("Samples"));
 }
 
 QTEST_MAIN(TestFolderDialog)

@@ -37,8 +37,8 @@ class CountingWidget : public QWidget {
 // vertex average rounded towards the first vertex, because a thin line leaves
 // out its last pixel.
 QPoint segmentProbe(const LedDisplay& led, QPoint cellOrigin, int segment) {
-    const LedMetrics m = LedMetricsFor(led.drawMode(), led.segmentSize());
-    const LedSegmentShapes shapes = ScaleLedSegments(m);
+    const LedMetrics m = ledMetricsFor(led.drawMode(), led.segmentSize());
+    const LedSegmentShapes shapes = scaleLedSegments(m);
     const LedSegmentShape& shape = shapes[size_t(segment - 1)];
     const QPoint first = shape.points[0];
     QPoint offsets;
@@ -49,7 +49,7 @@ QPoint segmentProbe(const LedDisplay& led, QPoint cellOrigin, int segment) {
 }
 
 QPoint cellOrigin(const LedDisplay& led, int column) {
-    const LedMetrics m = LedMetricsFor(led.drawMode(), led.segmentSize());
+    const LedMetrics m = ledMetricsFor(led.drawMode(), led.segmentSize());
     return {m.firstCellX + column * m.cellAdvance, 0};
 }
 
@@ -84,8 +84,8 @@ void TestLedCounter::geometryPropertiesResize_data() {
     QTest::addColumn<int>("rows");
     QTest::addColumn<QSize>("size");
 
-    QTest::newRow("hit counter") << int(dmPolygon) << 2 << 5 << 1 << QSize(85, 30);
-    QTest::newRow("lines") << int(dmLine) << 3 << 4 << 1 << QSize(99, 60);
+    QTest::newRow("hit counter") << int(LedDrawMode::Polygon) << 2 << 5 << 1 << QSize(85, 30);
+    QTest::newRow("lines") << int(LedDrawMode::Line) << 3 << 4 << 1 << QSize(99, 60);
 }
 
 void TestLedCounter::geometryPropertiesResize() {
@@ -99,7 +99,7 @@ void TestLedCounter::geometryPropertiesResize() {
     led.setColumns(columns);
     led.setRows(rows);
     led.setSegmentSize(segmentSize);
-    led.setDrawMode(TLEDDrawMode(mode));
+    led.setDrawMode(LedDrawMode(mode));
     QTEST(led.size(), "size");
     QTEST(led.sizeHint(), "size");
     QCOMPARE(led.pos(), QPoint(10, 20));
@@ -125,22 +125,22 @@ void TestLedCounter::settersRepaintOnlyOnChange_data() {
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<bool>("repaints");
 
-    QTest::newRow("Caption same") << QByteArray("Caption") << QVariant("00000") << false;
-    QTest::newRow("Caption new") << QByteArray("Caption") << QVariant("00010") << true;
-    QTest::newRow("BackColor same") << QByteArray("BackColor") << QVariant(kBlack) << false;
+    QTest::newRow("Caption same") << QByteArray("text") << QVariant("00000") << false;
+    QTest::newRow("Caption new") << QByteArray("text") << QVariant("00010") << true;
+    QTest::newRow("BackColor same") << QByteArray("backColor") << QVariant(kBlack) << false;
     QTest::newRow("BackColor as HSV")
-        << QByteArray("BackColor") << QVariant(QColor::fromHsv(0, 0, 0)) << false;
-    QTest::newRow("BackColor new") << QByteArray("BackColor") << QVariant(QColor(Qt::blue)) << true;
-    QTest::newRow("LitColor new") << QByteArray("LitColor") << QVariant(QColor(Qt::red)) << true;
-    QTest::newRow("SegmentSize same") << QByteArray("SegmentSize") << QVariant(2) << false;
-    QTest::newRow("SegmentSize new") << QByteArray("SegmentSize") << QVariant(3) << true;
-    QTest::newRow("Columns same") << QByteArray("Columns") << QVariant(5) << false;
-    QTest::newRow("Rows new") << QByteArray("Rows") << QVariant(2) << true;
+        << QByteArray("backColor") << QVariant(QColor::fromHsv(0, 0, 0)) << false;
+    QTest::newRow("BackColor new") << QByteArray("backColor") << QVariant(QColor(Qt::blue)) << true;
+    QTest::newRow("LitColor new") << QByteArray("litColor") << QVariant(QColor(Qt::red)) << true;
+    QTest::newRow("SegmentSize same") << QByteArray("segmentSize") << QVariant(2) << false;
+    QTest::newRow("SegmentSize new") << QByteArray("segmentSize") << QVariant(3) << true;
+    QTest::newRow("Columns same") << QByteArray("columns") << QVariant(5) << false;
+    QTest::newRow("Rows new") << QByteArray("rows") << QVariant(2) << true;
     QTest::newRow("DrawMode same")
-        << QByteArray("DrawMode") << QVariant::fromValue(dmPolygon) << false;
-    QTest::newRow("DrawMode new") << QByteArray("DrawMode") << QVariant::fromValue(dmLine) << true;
+        << QByteArray("drawMode") << QVariant::fromValue(LedDrawMode::Polygon) << false;
+    QTest::newRow("DrawMode new") << QByteArray("drawMode") << QVariant::fromValue(LedDrawMode::Line) << true;
     QTest::newRow("DrawOnScreen same still repaints")
-        << QByteArray("DrawOnScreen") << QVariant(false) << true;
+        << QByteArray("drawOnScreen") << QVariant(false) << true;
 }
 
 // A sibling's update is the barrier: both are flushed by the same update
@@ -181,18 +181,18 @@ void TestLedCounter::litAndUnlitSegments_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("segmentSize");
 
-    QTest::newRow("polygon 2") << int(dmPolygon) << 2;
-    QTest::newRow("thin") << int(dmPolygon) << 1;
-    QTest::newRow("lines 3") << int(dmLine) << 3;
-    QTest::newRow("polygon 16") << int(dmPolygon) << 16;
-    QTest::newRow("lines 16") << int(dmLine) << 16;
+    QTest::newRow("polygon 2") << int(LedDrawMode::Polygon) << 2;
+    QTest::newRow("thin") << int(LedDrawMode::Polygon) << 1;
+    QTest::newRow("lines 3") << int(LedDrawMode::Line) << 3;
+    QTest::newRow("polygon 16") << int(LedDrawMode::Polygon) << 16;
+    QTest::newRow("lines 16") << int(LedDrawMode::Line) << 16;
 }
 
 void TestLedCounter::litAndUnlitSegments() {
     QFETCH(int, mode);
     QFETCH(int, segmentSize);
     LedCounter led;
-    led.setDrawMode(TLEDDrawMode(mode));
+    led.setDrawMode(LedDrawMode(mode));
     led.setSegmentSize(segmentSize);
     led.setColumns(3);
     led.setText(QStringLiteral("1."));
@@ -256,7 +256,7 @@ void TestLedCounter::onScreenAndOffScreenAgree() {
     QFETCH(int, mode);
     QFETCH(int, segmentSize);
     LedCounter led;
-    led.setDrawMode(TLEDDrawMode(mode));
+    led.setDrawMode(LedDrawMode(mode));
     led.setSegmentSize(segmentSize);
     led.setColumns(7);
     led.setRows(2);

@@ -27,7 +27,7 @@ QString cellToken(uint16_t mask) {
     if (body != 0) {
         token = QStringLiteral("?");
         for (QChar ch : QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ*+-/<>\\")) {
-            if (LedGlyphMask(ch.unicode()) == body) {
+            if (ledGlyphMask(ch.unicode()) == body) {
                 token = ch;
                 break;
             }
@@ -99,13 +99,13 @@ void TestLedGeometry::controlSize_data() {
     QTest::addColumn<int>("rows");
     QTest::addColumn<QSize>("size");
 
-    QTest::newRow("hit counter") << int(dmPolygon) << 2 << 5 << 1 << QSize(85, 30);
-    QTest::newRow("polygon size 1 is thin") << int(dmPolygon) << 1 << 4 << 1 << QSize(36, 20);
+    QTest::newRow("hit counter") << int(LedDrawMode::Polygon) << 2 << 5 << 1 << QSize(85, 30);
+    QTest::newRow("polygon size 1 is thin") << int(LedDrawMode::Polygon) << 1 << 4 << 1 << QSize(36, 20);
     // Thick lines with few columns: wide enough for the last cell's glyph.
-    QTest::newRow("line size 3, 4 columns") << int(dmLine) << 3 << 4 << 1 << QSize(99, 60);
-    QTest::newRow("line size 2, 1 column") << int(dmLine) << 2 << 1 << 1 << QSize(18, 40);
-    QTest::newRow("line size 2, 10 columns") << int(dmLine) << 2 << 10 << 1 << QSize(166, 40);
-    QTest::newRow("no columns") << int(dmLine) << 3 << 0 << 1 << QSize(0, 60);
+    QTest::newRow("line size 3, 4 columns") << int(LedDrawMode::Line) << 3 << 4 << 1 << QSize(99, 60);
+    QTest::newRow("line size 2, 1 column") << int(LedDrawMode::Line) << 2 << 1 << 1 << QSize(18, 40);
+    QTest::newRow("line size 2, 10 columns") << int(LedDrawMode::Line) << 2 << 10 << 1 << QSize(166, 40);
+    QTest::newRow("no columns") << int(LedDrawMode::Line) << 3 << 0 << 1 << QSize(0, 60);
 }
 
 void TestLedGeometry::controlSize() {
@@ -114,7 +114,7 @@ void TestLedGeometry::controlSize() {
     QFETCH(int, columns);
     QFETCH(int, rows);
     QFETCH(QSize, size);
-    QCOMPARE(LedControlSize(TLEDDrawMode(mode), segmentSize, columns, rows), size);
+    QCOMPARE(ledControlSize(LedDrawMode(mode), segmentSize, columns, rows), size);
 }
 
 void TestLedGeometry::roundHalfEven_data() {
@@ -132,7 +132,7 @@ void TestLedGeometry::roundHalfEven_data() {
 
 void TestLedGeometry::roundHalfEven() {
     QFETCH(double, value);
-    QTEST(RoundHalfEven(value), "rounded");
+    QTEST(nomix::roundHalfEven(value), "rounded");
 }
 
 void TestLedGeometry::scaledVertex_data() {
@@ -143,19 +143,19 @@ void TestLedGeometry::scaledVertex_data() {
     QTest::addColumn<QPoint>("point");
 
     // Polygon geometry at scale 1: halves go to the even neighbour.
-    QTest::newRow("3.5 gives 4") << int(dmPolygon) << 2 << 3 << 0 << QPoint(4, 3);
-    QTest::newRow("10.5 gives 10") << int(dmPolygon) << 2 << 5 << 0 << QPoint(10, 3);
-    QTest::newRow("25.2 gives 25") << int(dmPolygon) << 2 << 10 << 2 << QPoint(4, 25);
+    QTest::newRow("3.5 gives 4") << int(LedDrawMode::Polygon) << 2 << 3 << 0 << QPoint(4, 3);
+    QTest::newRow("10.5 gives 10") << int(LedDrawMode::Polygon) << 2 << 5 << 0 << QPoint(10, 3);
+    QTest::newRow("25.2 gives 25") << int(LedDrawMode::Polygon) << 2 << 10 << 2 << QPoint(4, 25);
     // Scale 2 (segment size 3) and 3 (segment size 4).
-    QTest::newRow("scale 2 20.2") << int(dmPolygon) << 3 << 10 << 1 << QPoint(11, 40);
-    QTest::newRow("scale 3 25.2") << int(dmPolygon) << 4 << 12 << 2 << QPoint(32, 76);
-    QTest::newRow("scale 5 17.5") << int(dmPolygon) << 6 << 3 << 0 << QPoint(18, 14);
-    QTest::newRow("scale 15") << int(dmPolygon) << 16 << 6 << 1 << QPoint(195, 60);
+    QTest::newRow("scale 2 20.2") << int(LedDrawMode::Polygon) << 3 << 10 << 1 << QPoint(11, 40);
+    QTest::newRow("scale 3 25.2") << int(LedDrawMode::Polygon) << 4 << 12 << 2 << QPoint(32, 76);
+    QTest::newRow("scale 5 17.5") << int(LedDrawMode::Polygon) << 6 << 3 << 0 << QPoint(18, 14);
+    QTest::newRow("scale 15") << int(LedDrawMode::Polygon) << 16 << 6 << 1 << QPoint(195, 60);
     // Line geometry.
-    QTest::newRow("line 4.5 gives 4") << int(dmLine) << 1 << 5 << 1 << QPoint(4, 7);
-    QTest::newRow("line point end 7.5") << int(dmLine) << 1 << 15 << 1 << QPoint(8, 14);
-    QTest::newRow("line point end x3") << int(dmLine) << 3 << 15 << 1 << QPoint(22, 42);
-    QTest::newRow("thin polygon uses lines") << int(dmPolygon) << 1 << 1 << 1 << QPoint(6, 2);
+    QTest::newRow("line 4.5 gives 4") << int(LedDrawMode::Line) << 1 << 5 << 1 << QPoint(4, 7);
+    QTest::newRow("line point end 7.5") << int(LedDrawMode::Line) << 1 << 15 << 1 << QPoint(8, 14);
+    QTest::newRow("line point end x3") << int(LedDrawMode::Line) << 3 << 15 << 1 << QPoint(22, 42);
+    QTest::newRow("thin polygon uses lines") << int(LedDrawMode::Polygon) << 1 << 1 << 1 << QPoint(6, 2);
 }
 
 void TestLedGeometry::scaledVertex() {
@@ -164,7 +164,7 @@ void TestLedGeometry::scaledVertex() {
     QFETCH(int, segment);
     QFETCH(int, vertex);
     const LedSegmentShapes shapes =
-        ScaleLedSegments(LedMetricsFor(TLEDDrawMode(mode), segmentSize));
+        scaleLedSegments(ledMetricsFor(LedDrawMode(mode), segmentSize));
     const LedSegmentShape& shape = shapes[size_t(segment - 1)];
     QVERIFY(vertex < shape.count);
     QTEST(shape.points[size_t(vertex)], "point");
@@ -207,8 +207,8 @@ void TestLedGeometry::glyphMasks_data() {
 void TestLedGeometry::glyphMasks() {
     QFETCH(QChar, ch);
     QFETCH(uint, mask);
-    QCOMPARE(uint(LedGlyphMask(ch.unicode())), mask);
-    QCOMPARE(uint(LedGlyphMask(ch.toLower().unicode())), mask);
+    QCOMPARE(uint(ledGlyphMask(ch.unicode())), mask);
+    QCOMPARE(uint(ledGlyphMask(ch.toLower().unicode())), mask);
 }
 
 void TestLedGeometry::blankGlyphs_data() {
@@ -221,7 +221,7 @@ void TestLedGeometry::blankGlyphs_data() {
 
 void TestLedGeometry::blankGlyphs() {
     QFETCH(QChar, ch);
-    QCOMPARE(LedGlyphMask(ch.unicode()), uint16_t(0));
+    QCOMPARE(ledGlyphMask(ch.unicode()), uint16_t(0));
 }
 
 void TestLedGeometry::layout_data() {
@@ -260,22 +260,22 @@ void TestLedGeometry::layout() {
     QFETCH(QString, caption);
     QFETCH(int, columns);
     QFETCH(int, rows);
-    for (TLEDDrawMode mode : {dmPolygon, dmLine}) {
-        const LedMetrics m = LedMetricsFor(mode, 2);
+    for (LedDrawMode mode : {LedDrawMode::Polygon, LedDrawMode::Line}) {
+        const LedMetrics m = ledMetricsFor(mode, 2);
         std::vector<LedCell> cells;
-        LayoutLedText(caption, columns, rows, m, cells);
+        layOutLedText(caption, columns, rows, m, cells);
         QTEST(describe(cells, m), "cells");
     }
 }
 
 void TestLedGeometry::counterCellPositions() {
     std::vector<LedCell> cells;
-    LayoutLedText(u"00000", 5, 1, LedMetricsFor(dmPolygon, 2), cells);
+    layOutLedText(u"00000", 5, 1, ledMetricsFor(LedDrawMode::Polygon, 2), cells);
     const std::vector<LedCell> expected = {
         {2, 0, 0xCCCC}, {19, 0, 0xCCCC}, {36, 0, 0xCCCC}, {53, 0, 0xCCCC}, {70, 0, 0xCCCC}};
     QVERIFY(cells == expected);
 
-    LayoutLedText(u"12", 3, 1, LedMetricsFor(dmPolygon, 1), cells);
+    layOutLedText(u"12", 3, 1, ledMetricsFor(LedDrawMode::Polygon, 1), cells);
     const std::vector<LedCell> thin = {{1, 0, 0x1020}, {9, 0, 0x8784}, {17, 0, 0}};
     QVERIFY(cells == thin);
 }

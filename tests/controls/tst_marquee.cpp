@@ -24,8 +24,8 @@ QStringList Lines(int count) {
 // Ticks until the marquee stops, at most `limit` times; returns the ticks.
 int TickUntilStopped(Marquee& marquee, int limit) {
     int ticks = 0;
-    while (marquee.Scrolling() && ticks < limit) {
-        marquee.Tick();
+    while (marquee.isScrolling() && ticks < limit) {
+        marquee.tick();
         ++ticks;
     }
     return ticks;
@@ -57,7 +57,7 @@ class TestMarquee : public QObject {
     void scrollingDownStartsAtTheEnd();
     void loopRestartsFromEmptySpace();
     void noLinesDoNothing();
-    void onDoneOnDestruction();
+    void finishedOnDestruction();
     void renderErrorLeavesMarqueeIdle();
     void timerDrivesTheSteps();
     void justify_data();
@@ -78,146 +78,146 @@ void TestMarquee::stepsScrollingUp() {
     QFETCH(int, lines);
     Marquee marquee;
     marquee.resize(382, height);
-    marquee.SetItems(Lines(lines));
-    QSignalSpy done(&marquee, &Marquee::OnDone);
-    marquee.StartScrolling();
-    QVERIFY(marquee.Scrolling());
-    QCOMPARE(marquee.ScrollOffset(), 0);
+    marquee.setLines(Lines(lines));
+    QSignalSpy done(&marquee, &Marquee::finished);
+    marquee.startScrolling();
+    QVERIFY(marquee.isScrolling());
+    QCOMPARE(marquee.scrollOffset(), 0);
 
-    const int expectedSteps = (height + lines * marquee.LineHeight() - 3) / 3 + 1;
+    const int expectedSteps = (height + lines * marquee.lineHeight() - 3) / 3 + 1;
     const int ticks = TickUntilStopped(marquee, 100000);
     QCOMPARE(ticks, expectedSteps + 1); // the tick after the last step ends it
-    QCOMPARE(marquee.ScrollOffset(), 3 * expectedSteps);
+    QCOMPARE(marquee.scrollOffset(), 3 * expectedSteps);
     QCOMPARE(done.count(), 1);
-    marquee.Tick();
+    marquee.tick();
     QCOMPARE(done.count(), 1);
 }
 
 void TestMarquee::scrollingDownStartsAtTheEnd() {
     Marquee marquee;
     marquee.resize(200, 60);
-    marquee.SetItems(Lines(4));
-    marquee.SetScrollDown(true);
-    marquee.StartScrolling();
-    const int start = 4 * marquee.LineHeight() + 60;
-    QCOMPARE(marquee.ScrollOffset(), start);
-    marquee.Tick();
-    QCOMPARE(marquee.ScrollOffset(), start - 3);
+    marquee.setLines(Lines(4));
+    marquee.setScrollsDown(true);
+    marquee.startScrolling();
+    const int start = 4 * marquee.lineHeight() + 60;
+    QCOMPARE(marquee.scrollOffset(), start);
+    marquee.tick();
+    QCOMPARE(marquee.scrollOffset(), start - 3);
     QCOMPARE(TickUntilStopped(marquee, 100000), (start - 3) / 3 + 1);
-    QVERIFY(marquee.ScrollOffset() < 3);
+    QVERIFY(marquee.scrollOffset() < 3);
 }
 
 void TestMarquee::loopRestartsFromEmptySpace() {
     Marquee marquee;
     marquee.resize(200, 45);
-    marquee.SetItems(Lines(2));
-    marquee.SetLoop(true);
-    QSignalSpy done(&marquee, &Marquee::OnDone);
-    marquee.StartScrolling();
-    const int steps = (45 + 2 * marquee.LineHeight() - 3) / 3 + 1;
+    marquee.setLines(Lines(2));
+    marquee.setLoop(true);
+    QSignalSpy done(&marquee, &Marquee::finished);
+    marquee.startScrolling();
+    const int steps = (45 + 2 * marquee.lineHeight() - 3) / 3 + 1;
     for (int i = 0; i < steps; ++i) {
-        marquee.Tick();
+        marquee.tick();
     }
-    QCOMPARE(marquee.ScrollOffset(), 3 * steps);
-    marquee.Tick();
-    QCOMPARE(marquee.ScrollOffset(), 0);
-    QVERIFY(marquee.Scrolling());
-    marquee.Tick();
-    QCOMPARE(marquee.ScrollOffset(), 3);
+    QCOMPARE(marquee.scrollOffset(), 3 * steps);
+    marquee.tick();
+    QCOMPARE(marquee.scrollOffset(), 0);
+    QVERIFY(marquee.isScrolling());
+    marquee.tick();
+    QCOMPARE(marquee.scrollOffset(), 3);
     QCOMPARE(done.count(), 0);
-    marquee.StopScrolling();
+    marquee.stopScrolling();
     QCOMPARE(done.count(), 1);
 }
 
 void TestMarquee::noLinesDoNothing() {
     auto marquee = std::make_unique<Marquee>();
-    QSignalSpy done(marquee.get(), &Marquee::OnDone);
-    marquee->StartScrolling();
-    QVERIFY(!marquee->Scrolling());
-    marquee->Tick();
+    QSignalSpy done(marquee.get(), &Marquee::finished);
+    marquee->startScrolling();
+    QVERIFY(!marquee->isScrolling());
+    marquee->tick();
     marquee.reset();
     QCOMPARE(done.count(), 0);
 }
 
-void TestMarquee::onDoneOnDestruction() {
+void TestMarquee::finishedOnDestruction() {
     auto marquee = std::make_unique<Marquee>();
-    marquee->SetItems(Lines(3));
-    QSignalSpy done(marquee.get(), &Marquee::OnDone);
-    marquee->StartScrolling();
+    marquee->setLines(Lines(3));
+    QSignalSpy done(marquee.get(), &Marquee::finished);
+    marquee->startScrolling();
     marquee.reset();
     QCOMPARE(done.count(), 1);
 }
 
 void TestMarquee::renderErrorLeavesMarqueeIdle() {
     Marquee marquee;
-    marquee.SetItems(Lines(3));
+    marquee.setLines(Lines(3));
     marquee.resize(0, 50); // nothing to render into
-    QSignalSpy done(&marquee, &Marquee::OnDone);
+    QSignalSpy done(&marquee, &Marquee::finished);
     QString message;
     try {
-        marquee.StartScrolling();
+        marquee.startScrolling();
     } catch (const MarqueeError& error) {
         message = QString::fromStdString(error.what());
     }
     QCOMPARE(message, QStringLiteral("Failed to render text(Line: #0)"));
-    QVERIFY(!marquee.Scrolling());
+    QVERIFY(!marquee.isScrolling());
 
     marquee.resize(100, 50);
-    marquee.StartScrolling();
-    QVERIFY(marquee.Scrolling());
-    marquee.StopScrolling();
+    marquee.startScrolling();
+    QVERIFY(marquee.isScrolling());
+    marquee.stopScrolling();
     QCOMPARE(done.count(), 1);
 }
 
 void TestMarquee::timerDrivesTheSteps() {
     Marquee marquee;
-    QCOMPARE(marquee.TimerInterval(), 50u);
+    QCOMPARE(marquee.interval(), 50u);
     marquee.resize(100, 9);
-    marquee.SetItems({QStringLiteral("x")});
-    marquee.SetTimerInterval(1);
-    QSignalSpy done(&marquee, &Marquee::OnDone);
-    marquee.StartScrolling();
+    marquee.setLines({QStringLiteral("x")});
+    marquee.setInterval(1);
+    QSignalSpy done(&marquee, &Marquee::finished);
+    marquee.startScrolling();
     QVERIFY(done.wait(5000));
     QCOMPARE(done.count(), 1);
-    QVERIFY(!marquee.Scrolling());
+    QVERIFY(!marquee.isScrolling());
 }
 
 void TestMarquee::justify_data() {
     QTest::addColumn<Justification>("justify");
-    QTest::newRow("left") << tjLeft;
-    QTest::newRow("centre") << tjCenter;
-    QTest::newRow("right") << tjRight;
+    QTest::newRow("left") << Justification::Left;
+    QTest::newRow("centre") << Justification::Center;
+    QTest::newRow("right") << Justification::Right;
 }
 
 void TestMarquee::justify() {
     QFETCH(Justification, justify);
     Marquee marquee;
     marquee.resize(300, 60);
-    marquee.SetColor(Qt::white);
-    marquee.SetJustify(justify);
-    marquee.SetItems({QStringLiteral("M&&M")});
-    marquee.StartScrolling();
+    marquee.setColor(Qt::white);
+    marquee.setJustification(justify);
+    marquee.setLines({QStringLiteral("M&&M")});
+    marquee.startScrolling();
     // Bring the line to the top of the text area.
-    while (marquee.ScrollOffset() < 60) {
-        marquee.Tick();
+    while (marquee.scrollOffset() < 60) {
+        marquee.tick();
     }
     const QImage image = marquee.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QRect area = marquee.TextArea();
+    const QRect area = marquee.textArea();
     const auto [first, last] = InkColumns(image, area, qRgb(255, 255, 255));
     QVERIFY(last > first);
     const int third = area.width() / 3;
     switch (justify) {
-    case tjLeft:
+    case Justification::Left:
         QVERIFY(first < area.left() + third && last < area.left() + 2 * third);
         break;
-    case tjRight:
+    case Justification::Right:
         QVERIFY(first > area.left() + third && last > area.left() + 2 * third);
         break;
-    case tjCenter:
+    case Justification::Center:
         QVERIFY(first > area.left() + third / 2 && last < area.right() - third / 2);
         break;
     }
-    marquee.StopScrolling();
+    marquee.stopScrolling();
 }
 
 QTEST_MAIN(TestMarquee)

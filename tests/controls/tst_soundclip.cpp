@@ -54,7 +54,7 @@ int zeroCrossings(const QList<qint16>& samples) {
 // The message of the SoundClipError that playing raises; empty when it plays.
 QString playError(SoundClip& wave) {
     try {
-        wave.Play();
+        wave.play();
     } catch (const SoundClipError& error) {
         return QString::fromUtf8(error.what());
     }
@@ -80,7 +80,7 @@ class TestSoundClip : public QObject {
     void adpcmClipDecodesAtItsPitch();
 
     void emptyComponentRaisesNoWaveData();
-    void onPlayPrecedesEveryPlay();
+    void aboutToPlayPrecedesEveryPlay();
     void refusedClipRaisesErrorPlayingSound();
     void missingDeviceRaisesErrorPlayingSound();
 
@@ -150,10 +150,10 @@ void TestSoundClip::builtInClipsDecodeToSound() {
     QFile stored(":/sounds/" + name);
     QVERIFY(stored.open(QIODevice::ReadOnly));
     SoundClip wave;
-    wave.ReadStored(name, stored);
-    wave.setWavePause(SoundClip::wpsSync);
+    wave.readStored(name, stored);
+    wave.setWavePause(SoundClip::WavePause::Sync);
     DiskCapture capture;
-    wave.Play();
+    wave.play();
     const QList<qint16> samples = capture.samples();
     // A tenth of a second of clearly audible output at the least.
     QVERIFY2(loudSamples(samples) > 8820, qPrintable(QString::number(loudSamples(samples))));
@@ -163,10 +163,10 @@ void TestSoundClip::builtInClipsDecodeToSound() {
 // ADPCM blocks gives noise or silence, not that pitch.
 void TestSoundClip::adpcmClipDecodesAtItsPitch() {
     SoundClip wave;
-    wave.LoadFromFile(":/sounds/attention.wav");
-    wave.setWavePause(SoundClip::wpsSync);
+    wave.loadFromFile(":/sounds/attention.wav");
+    wave.setWavePause(SoundClip::WavePause::Sync);
     DiskCapture capture;
-    wave.Play();
+    wave.play();
     const QList<qint16> tone = leftChannelFromOnset(capture.samples(), 0.3);
     QCOMPARE(tone.size(), qsizetype(0.3 * 44100));
     const double hertz = zeroCrossings(tone) / 2.0 / 0.3;
@@ -175,25 +175,25 @@ void TestSoundClip::adpcmClipDecodesAtItsPitch() {
 
 void TestSoundClip::emptyComponentRaisesNoWaveData() {
     SoundClip wave;
-    QVERIFY(wave.IsEmpty());
-    QCOMPARE(wave.WavePause(), SoundClip::wpAsync);
-    QCOMPARE(wave.WaveLoop(), SoundClip::wlNoLoop);
-    QSignalSpy played(&wave, &SoundClip::OnPlay);
+    QVERIFY(wave.isEmpty());
+    QCOMPARE(wave.wavePause(), SoundClip::WavePause::Async);
+    QCOMPARE(wave.waveLoop(), SoundClip::WaveLoop::NoLoop);
+    QSignalSpy played(&wave, &SoundClip::aboutToPlay);
     QCOMPARE(playError(wave), "No wave data");
     QCOMPARE(played.count(), 0);
 }
 
-void TestSoundClip::onPlayPrecedesEveryPlay() {
+void TestSoundClip::aboutToPlayPrecedesEveryPlay() {
     SoundClip wave;
-    wave.LoadFromFile(":/sounds/noitems.wav");
-    bool playingAtOnPlay = true;
-    connect(&wave, &SoundClip::OnPlay, this, [&](SoundClip* sender) {
+    wave.loadFromFile(":/sounds/noitems.wav");
+    bool playingAtAboutToPlay = true;
+    connect(&wave, &SoundClip::aboutToPlay, this, [&](SoundClip* sender) {
         QCOMPARE(sender, &wave);
-        playingAtOnPlay = SoundPlayer::instance().isWavePlaying();
+        playingAtAboutToPlay = SoundPlayer::instance().isWavePlaying();
     });
     SoundPlayer::instance().stopWave();
-    wave.Play();
-    QVERIFY(!playingAtOnPlay);
+    wave.play();
+    QVERIFY(!playingAtAboutToPlay);
     QVERIFY(SoundPlayer::instance().isWavePlaying());
 }
 
@@ -202,15 +202,15 @@ void TestSoundClip::refusedClipRaisesErrorPlayingSound() {
     QBuffer garbage;
     garbage.setData("RIFF\x10\0\0\0WAVEjunkjunkjunk");
     garbage.open(QIODevice::ReadOnly);
-    wave.LoadFromStream(garbage);
-    QSignalSpy played(&wave, &SoundClip::OnPlay);
+    wave.loadFromStream(garbage);
+    QSignalSpy played(&wave, &SoundClip::aboutToPlay);
     QCOMPARE(playError(wave), "Error playing sound");
     QCOMPARE(played.count(), 1);
 }
 
 void TestSoundClip::missingDeviceRaisesErrorPlayingSound() {
     SoundClip wave;
-    wave.LoadFromFile(":/sounds/welcome1.wav");
+    wave.loadFromFile(":/sounds/welcome1.wav");
     qputenv("SDL_AUDIODRIVER", "no-such-audio-driver");
     SoundPlayer::instance().shutdown();
     QCOMPARE(playError(wave), "Error playing sound");
@@ -244,21 +244,21 @@ void TestSoundClip::waveNameKeepsFileNamePart() {
     const QByteArray fileBytes = sineWave(50);
     QVERIFY(writeFile(dir_.filePath("ding.wav"), fileBytes));
     SoundClip wave;
-    wave.LoadFromFile(":/sounds/Schwing.wav");
-    const QByteArray held = wave.Data();
+    wave.loadFromFile(":/sounds/Schwing.wav");
+    const QByteArray held = wave.data();
 
     wave.setWaveName(QString(value).replace("%1", dir_.path()));
-    QCOMPARE(wave.WaveName(), name);
-    QCOMPARE(wave.Data(), loads ? fileBytes : held);
+    QCOMPARE(wave.waveName(), name);
+    QCOMPARE(wave.data(), loads ? fileBytes : held);
 }
 
 void TestSoundClip::emptyWaveNameClearsTheSound() {
     SoundClip wave;
-    wave.LoadFromFile(":/sounds/Schwing.wav");
+    wave.loadFromFile(":/sounds/Schwing.wav");
     wave.setWaveName("Schwing.wav");
     wave.setWaveName("");
-    QVERIFY(wave.IsEmpty());
-    QVERIFY(wave.WaveName().isEmpty());
+    QVERIFY(wave.isEmpty());
+    QVERIFY(wave.waveName().isEmpty());
     QCOMPARE(playError(wave), "No wave data");
 }
 
@@ -271,14 +271,14 @@ void TestSoundClip::storedBytesWinOverNamedFile() {
     QVERIFY(stored.open(QIODevice::ReadOnly));
 
     SoundClip restored;
-    restored.ReadStored("welcome1.wav", stored);
+    restored.readStored("welcome1.wav", stored);
     SoundClip named;
     named.setWaveName("welcome1.wav");
     QDir::setCurrent(previous);
 
-    QCOMPARE(restored.WaveName(), "welcome1.wav");
-    QCOMPARE(restored.Data(), builtInClip("welcome1.wav"));
-    QCOMPARE(named.Data(), onDisk);
+    QCOMPARE(restored.waveName(), "welcome1.wav");
+    QCOMPARE(restored.data(), builtInClip("welcome1.wav"));
+    QCOMPARE(named.data(), onDisk);
     QCOMPARE(playError(restored), QString());
 }
 
@@ -299,14 +299,14 @@ void TestSoundClip::failedFileLoadKeepsTheSound() {
     QFETCH(QString, path);
     QFETCH(QString, message);
     SoundClip wave;
-    wave.LoadFromFile(":/sounds/attention.wav");
+    wave.loadFromFile(":/sounds/attention.wav");
     try {
-        wave.LoadFromFile(QString(path).replace("%1", dir_.path()));
+        wave.loadFromFile(QString(path).replace("%1", dir_.path()));
         QFAIL("loading did not fail");
     } catch (const FileError& error) {
         QCOMPARE(QString(error.what()), message);
     }
-    QCOMPARE(wave.Data(), builtInClip("attention.wav"));
+    QCOMPARE(wave.data(), builtInClip("attention.wav"));
 }
 
 void TestSoundClip::streamIsReadFromItsPosition() {
@@ -316,8 +316,8 @@ void TestSoundClip::streamIsReadFromItsPosition() {
     stream.open(QIODevice::ReadOnly);
     stream.seek(6);
     SoundClip wave;
-    wave.LoadFromStream(stream);
-    QCOMPARE(wave.Data(), clip);
+    wave.loadFromStream(stream);
+    QCOMPARE(wave.data(), clip);
 }
 
 void TestSoundClip::sameData_data() {
@@ -348,7 +348,7 @@ void TestSoundClip::sameData() {
         QBuffer stream;
         stream.setData(bytes);
         stream.open(QIODevice::ReadOnly);
-        wave.LoadFromStream(stream);
+        wave.loadFromStream(stream);
     };
     SoundClip one;
     SoundClip plain;
@@ -356,8 +356,8 @@ void TestSoundClip::sameData() {
     SoundClip& two = otherClass ? other : plain;
     load(one, first);
     load(two, second);
-    QCOMPARE(one.SameData(&two), same);
-    QCOMPARE(two.SameData(&one), same);
+    QCOMPARE(one.hasSameData(&two), same);
+    QCOMPARE(two.hasSameData(&one), same);
 }
 
 QTEST_MAIN(TestSoundClip)

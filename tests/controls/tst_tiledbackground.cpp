@@ -56,7 +56,7 @@ void TestTiledBackground::tileRects() {
     QFETCH(int, columns);
     QFETCH(int, rows);
     QFETCH(QSize, lastTile);
-    const std::vector<QRect> rects = TileRects(QRect(QPoint(5, 7), area), tile);
+    const std::vector<QRect> rects = nomix::tileRects(QRect(QPoint(5, 7), area), tile);
     QCOMPARE(static_cast<int>(rects.size()), columns * rows);
     if (rects.empty()) {
         return;
@@ -94,7 +94,7 @@ void TestTiledBackground::cutTilesShowTopLeftPart() {
     const QImage picture = CoordinatePicture(80, 80);
     TiledBackground tiled;
     tiled.resize(401, 98);
-    tiled.SetBitmap(QPixmap::fromImage(picture));
+    tiled.setPixmap(QPixmap::fromImage(picture));
     const QImage shown = tiled.grab().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), QSize(401, 98));
     QCOMPARE(shown.pixel(widgetPixel), picture.pixel(picturePixel));
@@ -112,11 +112,11 @@ void TestTiledBackground::opaqueOnlyWithPicture() {
     QVERIFY(!tiled->testAttribute(Qt::WA_OpaquePaintEvent));
     QCOMPARE(parent.grab().toImage().pixel(40, 40), qRgb(255, 0, 0));
 
-    tiled->SetBitmap(QPixmap::fromImage(CoordinatePicture(16, 16)));
+    tiled->setPixmap(QPixmap::fromImage(CoordinatePicture(16, 16)));
     QVERIFY(tiled->testAttribute(Qt::WA_OpaquePaintEvent));
     QCOMPARE(parent.grab().toImage().pixel(10 + 17, 10 + 2), qRgb(3, 6, 77));
 
-    tiled->SetBitmap(QPixmap());
+    tiled->setPixmap(QPixmap());
     QVERIFY(!tiled->testAttribute(Qt::WA_OpaquePaintEvent));
     QCOMPARE(parent.grab().toImage().pixel(40, 40), qRgb(255, 0, 0));
 }

@@ -25,13 +25,13 @@ QImage GrabScreen() {
 
 // Set up like the main window's balloon.
 void ConfigureLikeMainWindow(BalloonToolTips& hint) {
-    hint.SetBorderColor(Qt::black);
-    hint.SetColor(Qt::white);
-    hint.SetMaxWidth(-3);
-    hint.SetPosition(bpAboveRight);
-    hint.SetShadowDepth(8);
-    hint.SetShape(bsRoundRect);
-    hint.SetStyle(hsSystem);
+    hint.setBorderColor(Qt::black);
+    hint.setColor(Qt::white);
+    hint.setMaxWidth(-3);
+    hint.setPosition(BalloonPosition::AboveRight);
+    hint.setShadowDepth(8);
+    hint.setShape(BalloonShape::RoundRect);
+    hint.setHintStyle(HintStyle::System);
 }
 
 } // namespace
@@ -49,9 +49,9 @@ class TestBalloonScreen : public QObject {
 void TestBalloonScreen::shadowOverRealBackdrop_data() {
     QTest::addColumn<BalloonShadowStyle>("shadowStyle");
     QTest::addColumn<bool>("useRegions");
-    QTest::newRow("shaded, shaped window") << ssShaded << true;
-    QTest::newRow("solid, shaped window") << ssSolid << true;
-    QTest::newRow("shaded, rectangular window") << ssShaded << false;
+    QTest::newRow("shaded, shaped window") << BalloonShadowStyle::Shaded << true;
+    QTest::newRow("solid, shaped window") << BalloonShadowStyle::Solid << true;
+    QTest::newRow("shaded, rectangular window") << BalloonShadowStyle::Shaded << false;
 }
 
 void TestBalloonScreen::shadowOverRealBackdrop() {
@@ -77,23 +77,23 @@ void TestBalloonScreen::shadowOverRealBackdrop() {
 
     BalloonToolTips hint;
     ConfigureLikeMainWindow(hint);
-    hint.SetShadowStyle(shadowStyle);
-    TBalloonBehaviors behavior = bbNoShowMouseDown | bbHideOnPaint;
+    hint.setShadowStyle(shadowStyle);
+    BalloonBehaviors behavior = BalloonBehavior::NoShowMouseDown | BalloonBehavior::HideOnPaint;
     if (useRegions) {
-        behavior |= bbUseRegions;
+        behavior |= BalloonBehavior::UseRegions;
     }
-    hint.SetBehavior(behavior);
+    hint.setBehavior(behavior);
     const QPoint cursor(60, 14);
     QHelpEvent event(QEvent::ToolTip, cursor, button->mapToGlobal(cursor));
     QApplication::sendEvent(button, &event);
-    BalloonToolTipWindow* balloon = hint.HintWindow();
+    BalloonToolTipWindow* balloon = hint.hintWindow();
     QVERIFY(balloon && balloon->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(balloon));
 
     const QRect frame = balloon->geometry();
-    const BalloonOutline outline = ComputeShape(frame.size(), 8, balloon->CurrentPosition());
+    const BalloonOutline outline = balloonOutline(frame.size(), 8, balloon->currentPosition());
     const QPoint bodyCentre = frame.topLeft() + outline.body.center();
-    QTRY_COMPARE(GrabScreen().pixel(bodyCentre), QColor(balloon->FillColor()).rgb());
+    QTRY_COMPARE(GrabScreen().pixel(bodyCentre), QColor(balloon->fillColor()).rgb());
     const QImage screen = GrabScreen();
     if (QTest::currentDataTag() == QLatin1String("shaded, shaped window")) {
         screen.save(QDir::temp().filePath(QStringLiteral("balloon.png")));
@@ -107,7 +107,7 @@ void TestBalloonScreen::shadowOverRealBackdrop() {
         for (int x = x0; x < x0 + 8; ++x) {
             const QRgb pixel = screen.pixel(frame.topLeft() + QPoint(x, y));
             const bool even = (x + y) % 2 == 0;
-            if (shadowStyle == ssSolid || even) {
+            if (shadowStyle == BalloonShadowStyle::Solid || even) {
                 QCOMPARE(pixel, qRgb(0, 0, 0));
             } else {
                 QCOMPARE(pixel, Backdrop);

@@ -104,7 +104,7 @@ void TestTrayIcon::cleanup() {
 }
 
 QWidget* TestTrayIcon::embeddedTrayWindow() {
-    icon_->SetIconVisible(true);
+    icon_->setVisible(true);
     auto* tray = icon_->findChild<QSystemTrayIcon*>(QStringLiteral("TrayIcon"));
     if (!tray) {
         return nullptr;
@@ -132,7 +132,7 @@ void TestTrayIcon::iconShowsInTrayAndGoes() {
     QVERIFY(embeddedTrayWindow() != nullptr);
     auto* tray = icon_->findChild<QSystemTrayIcon*>(QStringLiteral("TrayIcon"));
     QVERIFY(tray->isVisible());
-    icon_->SetIconVisible(false);
+    icon_->setVisible(false);
     QVERIFY(!tray->isVisible());
     QTRY_VERIFY(trayWindow() == nullptr);
 }
@@ -144,10 +144,10 @@ void TestTrayIcon::emptyIconShowsStockIcon() {
     QVERIFY(!stock.isNull());
     QCOMPARE(imageOf(tray->icon()), stock);
 
-    icon_->SetIcon(redIcon());
+    icon_->setIcon(redIcon());
     QCOMPARE(imageOf(tray->icon()), imageOf(redIcon()));
 
-    icon_->SetIcon(QIcon());
+    icon_->setIcon(QIcon());
     QCOMPARE(imageOf(tray->icon()), stock);
 }
 
@@ -174,17 +174,17 @@ void TestTrayIcon::tipIsCut() {
     QFETCH(QString, hint);
     QFETCH(QString, tip);
     auto* tray = icon_->findChild<QSystemTrayIcon*>(QStringLiteral("TrayIcon"));
-    icon_->SetHint(QStringLiteral("something else"));
-    icon_->SetHint(hint);
-    QCOMPARE(icon_->Hint(), hint);
+    icon_->setToolTip(QStringLiteral("something else"));
+    icon_->setToolTip(hint);
+    QCOMPARE(icon_->toolTip(), hint);
     QCOMPARE(tray->toolTip(), tip);
 }
 
 void TestTrayIcon::clickIsReportedAfterDoubleClickTime() {
     QWidget* tray = embeddedTrayWindow();
     QVERIFY(tray);
-    QSignalSpy clicks(icon_, &TrayIcon::OnClick);
-    QSignalSpy doubleClicks(icon_, &TrayIcon::OnDblClick);
+    QSignalSpy clicks(icon_, &TrayIcon::clicked);
+    QSignalSpy doubleClicks(icon_, &TrayIcon::doubleClicked);
     QTest::mouseClick(tray, Qt::LeftButton);
     QCOMPARE(clicks.count(), 0);
     QVERIFY(clicks.wait(5000));
@@ -195,15 +195,15 @@ void TestTrayIcon::clickIsReportedAfterDoubleClickTime() {
 void TestTrayIcon::doubleClickIsNoClick() {
     QWidget* tray = embeddedTrayWindow();
     QVERIFY(tray);
-    QSignalSpy clicks(icon_, &TrayIcon::OnClick);
-    QSignalSpy doubleClicks(icon_, &TrayIcon::OnDblClick);
+    QSignalSpy clicks(icon_, &TrayIcon::clicked);
+    QSignalSpy doubleClicks(icon_, &TrayIcon::doubleClicked);
     QTest::mousePress(tray, Qt::LeftButton);
     QTest::mouseRelease(tray, Qt::LeftButton);
     QTest::mouseDClick(tray, Qt::LeftButton);
     QTest::mouseRelease(tray, Qt::LeftButton);
     QCOMPARE(doubleClicks.count(), 1);
     auto* sorter = icon_->findChild<ClickSorter*>(QStringLiteral("ClickSorter"));
-    QTRY_VERIFY(!sorter->Pending());
+    QTRY_VERIFY(!sorter->isPending());
     QCOMPARE(clicks.count(), 0);
     QCOMPARE(doubleClicks.count(), 1);
 }
@@ -212,10 +212,10 @@ void TestTrayIcon::rightClickPopsUpMenu() {
     QMenu menu;
     menu.setObjectName(QStringLiteral("NotifyPopupMenu"));
     menu.addAction(QStringLiteral("&Restore"))->setObjectName(QStringLiteral("Restore1"));
-    icon_->SetPopupMenu(&menu);
+    icon_->setContextMenu(&menu);
     QWidget* tray = embeddedTrayWindow();
     QVERIFY(tray);
-    QSignalSpy clicks(icon_, &TrayIcon::OnClick);
+    QSignalSpy clicks(icon_, &TrayIcon::clicked);
     QTest::mouseClick(tray, Qt::RightButton);
     QTRY_VERIFY(menu.isVisible());
     menu.close();
@@ -224,11 +224,11 @@ void TestTrayIcon::rightClickPopsUpMenu() {
 
 void TestTrayIcon::destroyedMenuIsForgotten() {
     auto* menu = new QMenu;
-    icon_->SetPopupMenu(menu);
-    QCOMPARE(icon_->PopupMenu(), menu);
+    icon_->setContextMenu(menu);
+    QCOMPARE(icon_->contextMenu(), menu);
     delete menu;
-    QVERIFY(icon_->PopupMenu() == nullptr);
-    icon_->TrayActivated(QSystemTrayIcon::Context);
+    QVERIFY(icon_->contextMenu() == nullptr);
+    icon_->handleActivation(QSystemTrayIcon::Context);
     QVERIFY(visibleMenu() == nullptr);
 }
 

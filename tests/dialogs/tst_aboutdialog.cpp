@@ -101,7 +101,7 @@ QString TestAboutDialog::writeTemp(const QString& name, const QByteArray& conten
 void TestAboutDialog::silentWhenSoundsAreDisabled() {
     AboutDialog form(nullptr, shippedMusic(), true);
     form.show();
-    QTRY_VERIFY(credits(form)->Scrolling());
+    QTRY_VERIFY(credits(form)->isScrolling());
     QVERIFY(!form.isMusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
@@ -124,7 +124,7 @@ void TestAboutDialog::musicAndCreditsStopWhenTheBoxCloses() {
     QVERIFY(player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
     // The credits move by the marquee's own timer.
-    QTRY_VERIFY(credits(*form)->ScrollOffset() >= 6);
+    QTRY_VERIFY(credits(*form)->scrollOffset() >= 6);
 
     QPointer<nomix::Marquee> marquee = credits(*form);
     if (closeBy == QLatin1String("ok")) {
@@ -143,7 +143,7 @@ void TestAboutDialog::musicAndCreditsStopWhenTheBoxCloses() {
     if (form) {
         QVERIFY(!form->isVisible());
         QVERIFY(!form->isMusicPlaying());
-        QVERIFY(!marquee->Scrolling());
+        QVERIFY(!marquee->isScrolling());
     } else {
         QVERIFY(!marquee);
     }
@@ -178,7 +178,7 @@ void TestAboutDialog::aTooShortPlayIsNotRepeated() {
     QVERIFY(finished.wait(10000));
     QVERIFY(!form.isMusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
-    QVERIFY(credits(form)->Scrolling());
+    QVERIFY(credits(form)->isScrolling());
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
@@ -186,14 +186,14 @@ void TestAboutDialog::reopeningStartsOver() {
     AboutDialog form(nullptr, shippedMusic(), false);
     form.show();
     QTRY_VERIFY(form.isMusicPlaying());
-    QTRY_VERIFY(credits(form)->ScrollOffset() >= 30);
-    const int reached = credits(form)->ScrollOffset();
+    QTRY_VERIFY(credits(form)->scrollOffset() >= 30);
+    const int reached = credits(form)->scrollOffset();
     form.hide();
     QVERIFY(!player_.isMusicPlaying());
 
     form.show();
-    QTRY_VERIFY(credits(form)->Scrolling());
-    QVERIFY(credits(form)->ScrollOffset() < reached);
+    QTRY_VERIFY(credits(form)->isScrolling());
+    QVERIFY(credits(form)->scrollOffset() < reached);
     QVERIFY(form.isMusicPlaying());
     QVERIFY(player_.isMusicPlaying());
     QVERIFY(MessageBox::shown().isEmpty());
@@ -210,7 +210,7 @@ void TestAboutDialog::silentWithoutMessageWhenTheFileIsMissing() {
     QFETCH(QString, musicPath);
     AboutDialog form(nullptr, musicPath, false);
     form.show();
-    QTRY_VERIFY(credits(form)->Scrolling());
+    QTRY_VERIFY(credits(form)->isScrolling());
     QCoreApplication::processEvents();
     QVERIFY(!form.isMusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
@@ -252,7 +252,7 @@ void TestAboutDialog::unplayableMusicIsReportedOnce() {
 
     // The box stays open and scrolling, without music.
     QVERIFY(form.isVisible());
-    QVERIFY(credits(form)->Scrolling());
+    QVERIFY(credits(form)->isScrolling());
     QVERIFY(!form.isMusicPlaying());
     QVERIFY(!player_.isMusicPlaying());
 
@@ -314,7 +314,7 @@ void TestAboutDialog::captionsAndCreditsFitTheirRoom() {
     AboutDialog form(nullptr, QString(), true);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTRY_VERIFY(credits(form)->Scrolling());
+    QTRY_VERIFY(credits(form)->isScrolling());
     QCOMPARE(form.size(), QSize(405, 223));
 
     const QRect paper = form.findChild<nomix::TiledBackground*>("paper")->geometry();
@@ -331,17 +331,17 @@ void TestAboutDialog::captionsAndCreditsFitTheirRoom() {
     }
     QVERIFY(paper.contains(closeButton(form)->geometry()));
 
-    const QStringList lines = credits(form)->Items();
+    const QStringList lines = credits(form)->lines();
     QCOMPARE(lines.first(), QStringLiteral("Nomix95 1.1 for Windows 95 / NT 4.0"));
     const QFontMetrics metrics(credits(form)->font());
     // Lines are laid out between the bevel and twice the bevel short of the
     // right edge.
-    const int room = credits(form)->width() - 3 * credits(form)->BevelWidth();
+    const int room = credits(form)->width() - 3 * credits(form)->bevelWidth();
     for (const QString& line : lines) {
         QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
     }
 
-    QTRY_VERIFY(credits(form)->ScrollOffset() >= 150);
+    QTRY_VERIFY(credits(form)->scrollOffset() >= 150);
     QVERIFY(form.grab().save(QStringLiteral("/tmp/about.png")));
 }
 

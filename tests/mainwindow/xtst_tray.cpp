@@ -49,21 +49,21 @@ void TestTray::minimisingFollowsTheOption() {
     // Without the option, minimising shows no icon.
     form.showMinimized();
     QTRY_VERIFY(form.windowState() & Qt::WindowMinimized);
-    QVERIFY(!trayIcon->IconVisible());
+    QVERIFY(!trayIcon->isVisible());
     form.showNormal();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     // With it, the window leaves the task bar and the icon appears.
     form.findChild<Settings*>()->setMinimizeToTray(true);
     form.showMinimized();
-    QTRY_VERIFY(trayIcon->IconVisible());
-    QVERIFY(trayIcon->HideTask());
+    QTRY_VERIFY(trayIcon->isVisible());
+    QVERIFY(trayIcon->isTaskHidden());
 
     // A click on the icon brings the window back and removes the icon.
-    emit trayIcon->OnClick();
+    emit trayIcon->clicked();
     QTRY_VERIFY(form.isVisible() && !(form.windowState() & Qt::WindowMinimized));
-    QVERIFY(!trayIcon->IconVisible());
-    QVERIFY(!trayIcon->HideTask());
+    QVERIFY(!trayIcon->isVisible());
+    QVERIFY(!trayIcon->isTaskHidden());
 }
 
 // The tray is found the bus-less X11 way, the one trayer serves.
