@@ -11,14 +11,14 @@ namespace nomix {
 class FileError : public std::runtime_error {
   public:
     FileError(const std::string& message, std::string path, int errorCode = 0)
-        : std::runtime_error(message), path_(std::move(path)), errorCode_(errorCode) {}
+        : std::runtime_error(message), m_path(std::move(path)), m_errorCode(errorCode) {}
 
-    const std::string& path() const { return path_; }
-    int errorCode() const { return errorCode_; }
+    const std::string& path() const { return m_path; }
+    int errorCode() const { return m_errorCode; }
 
   private:
-    std::string path_;
-    int errorCode_;
+    std::string m_path;
+    int m_errorCode;
 };
 
 // Any other failure the program detects itself, with its own text.
@@ -34,9 +34,9 @@ class ShortReadError : public NomixError {
 };
 
 // The runtime's message for an errno value.
-std::string InOutErrorMessage(int err);
+std::string inOutErrorMessage(int err);
 
 // Throws FileError for `err` (an errno value) on `path`.
-[[noreturn]] void ThrowInOutError(int err, const std::string& path);
+[[noreturn]] void throwInOutError(int err, const std::string& path);
 
 } // namespace nomix

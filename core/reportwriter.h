@@ -68,11 +68,11 @@ class ReportWriter {
     void append(std::string_view bytes);
     void flushIfFull();
 
-    ReportSink& sink_;
-    size_t blockSize_;
-    std::unique_ptr<char[]> buffer_;
-    size_t capacity_ = 0;
-    size_t used_ = 0;
+    ReportSink& m_sink;
+    size_t m_blockSize;
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_capacity = 0;
+    size_t m_used = 0;
 };
 
 } // namespace nomix

@@ -18,7 +18,7 @@ enum class MatchMode : int {
 // The match mode the search page's controls ask for: the complete-match
 // option wins over both modifier buttons, and both buttons down mean a
 // complete match too.
-MatchMode DecideMatchMode(bool completeMatch, bool firstDown, bool lastDown);
+MatchMode decideMatchMode(bool completeMatch, bool firstDown, bool lastDown);
 
 struct SearchRequest {
     std::string text; // as typed; the engine upper-cases it
@@ -55,7 +55,7 @@ struct SearchOutcome {
 // Walks every line once and finds each line in which the string stands in
 // the field of at least one selected product under the request's mode. One
 // line gives at most one hit.
-SearchOutcome RunSearch(const DatabaseLines& lines, const SearchRequest& request,
+SearchOutcome runSearch(const DatabaseLines& lines, const SearchRequest& request,
                         SearchObserver* observer = nullptr);
 
 } // namespace nomix

@@ -22,8 +22,8 @@ namespace nomix {
 // exists only after the first topic was opened.
 class HelpViewer {
   public:
-    static constexpr const char* FileName = "NOMIX95.html";
-    static constexpr const char* ViewerName = "HelpViewer";
+    static constexpr const char* kFileName = "NOMIX95.html";
+    static constexpr const char* kViewerName = "HelpViewer";
 
     // `owner` is the parent of the message box that reports a missing file.
     explicit HelpViewer(const QString& helpFile, QWidget* owner = nullptr);
@@ -32,7 +32,7 @@ class HelpViewer {
     HelpViewer(const HelpViewer&) = delete;
     HelpViewer& operator=(const HelpViewer&) = delete;
 
-    const QString& helpFile() const { return helpFile_; }
+    const QString& helpFile() const { return m_helpFile; }
 
     // HELP_CONTEXT: opens the viewer window at the topic. With the topic
     // missing from the file the viewer still opens, at its beginning.
@@ -63,12 +63,12 @@ class HelpViewer {
     QTextBrowser* ensureViewer();
     void placeOnScreen(QWidget* viewer) const;
 
-    QString helpFile_;
-    QPointer<QWidget> owner_;
-    QTextDocument document_;
-    bool loaded_ = false;
-    bool missingReported_ = false;
-    std::unique_ptr<QTextBrowser> viewer_;
+    QString m_helpFile;
+    QPointer<QWidget> m_owner;
+    QTextDocument m_document;
+    bool m_loaded = false;
+    bool m_missingReported = false;
+    std::unique_ptr<QTextBrowser> m_viewer;
 };
 
 } // namespace nomix

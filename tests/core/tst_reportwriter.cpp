@@ -31,7 +31,7 @@ class StringSink : public ReportSink {
 
 const Database& Sample() {
     static const Database db =
-        std::move(*LoadDatabaseFiles({NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"}));
+        std::move(*loadDatabaseFiles({NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"}));
     return db;
 }
 
@@ -39,7 +39,7 @@ const std::vector<std::string>& Names() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> all;
         for (const std::string& entry : Sample().table.entries) {
-            all.push_back(SplitProductEntry(entry).name);
+            all.push_back(splitProductEntry(entry).name);
         }
         return all;
     }();
@@ -70,7 +70,7 @@ std::string ExpectedRows(const std::vector<uint32_t>& hits, const ProductSelecti
                 std::string name = Names()[c].substr(Names()[c].find_first_not_of(' '));
                 name.resize(std::max<size_t>(name.size(), 25), ' ');
                 out += name + ": " +
-                       FieldAtByChar(int32_t(c + 1), Sample().names.lines.at(hit), '|') + "\r\n";
+                       fieldAtByChar(int32_t(c + 1), Sample().names.lines.at(hit), '|') + "\r\n";
             }
         }
         out += "\r\n";
@@ -97,7 +97,7 @@ std::string ExpectedRowsOf(const DatabaseLines& lines, const std::vector<uint32_
                 const size_t first = names[c].find_first_not_of(' ');
                 std::string name = first == std::string::npos ? "" : names[c].substr(first);
                 name.resize(std::max<size_t>(name.size(), 25), ' ');
-                out += name + ": " + FieldAtByChar(int32_t(c + 1), line, '|') + "\r\n";
+                out += name + ": " + fieldAtByChar(int32_t(c + 1), line, '|') + "\r\n";
             }
         }
         out += "\r\n";
@@ -169,15 +169,15 @@ qsizetype OpenDescriptorCount() {
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit lowered = saved_;
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit lowered = m_saved;
         lowered.rlim_cur = limit;
         setrlimit(RLIMIT_FSIZE, &lowered);
     }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
 
   private:
-    rlimit saved_{};
+    rlimit m_saved{};
 };
 
 const std::string kOldReport = "an earlier report\r\nwith two lines\r\n";
@@ -246,7 +246,7 @@ void TestReportWriter::sampleSearchReport() {
     request.text = search.toStdString();
     request.selected.assign(Names().size(), true);
     request.columnCount = Names().size();
-    const SearchOutcome outcome = RunSearch(Sample().names.lines, request);
+    const SearchOutcome outcome = runSearch(Sample().names.lines, request);
     QVERIFY(outcome.hits.size() > 10);
 
     StringSink sink;
@@ -534,11 +534,11 @@ void TestReportWriter::saveModes_data() {
     QTest::addColumn<int>("oldCopies");
     QTest::addColumn<int>("newCopies"); // after two saves
     QTest::addColumn<QString>("error");
-    QTest::newRow("new file") << false << ReportOpenMode::omCreate << 0 << 1 << "";
+    QTest::newRow("new file") << false << ReportOpenMode::Create << 0 << 1 << "";
     QTest::newRow("new file that appeared meanwhile")
-        << true << ReportOpenMode::omCreate << 1 << 0 << "File access denied";
-    QTest::newRow("append") << true << ReportOpenMode::omAppend << 1 << 2 << "";
-    QTest::newRow("overwrite") << true << ReportOpenMode::omOverwrite << 0 << 1 << "";
+        << true << ReportOpenMode::Create << 1 << 0 << "File access denied";
+    QTest::newRow("append") << true << ReportOpenMode::Append << 1 << 2 << "";
+    QTest::newRow("overwrite") << true << ReportOpenMode::Overwrite << 0 << 1 << "";
 }
 
 void TestReportWriter::saveModes() {
@@ -553,7 +553,7 @@ void TestReportWriter::saveModes() {
         WriteAll(path, kOldReport);
     }
     QCOMPARE(SaveReport(path.toStdString(), mode, 3), error);
-    if (mode != ReportOpenMode::omCreate) {
+    if (mode != ReportOpenMode::Create) {
         QCOMPARE(SaveReport(path.toStdString(), mode, 3), error);
     }
     const std::string report =
@@ -568,8 +568,8 @@ void TestReportWriter::saveModes() {
 
 void TestReportWriter::fullDeviceSaysDiskFullAndCloses_data() {
     QTest::addColumn<ReportOpenMode>("mode");
-    QTest::newRow("append") << ReportOpenMode::omAppend;
-    QTest::newRow("overwrite") << ReportOpenMode::omOverwrite;
+    QTest::newRow("append") << ReportOpenMode::Append;
+    QTest::newRow("overwrite") << ReportOpenMode::Overwrite;
 }
 
 void TestReportWriter::fullDeviceSaysDiskFullAndCloses() {
@@ -614,7 +614,7 @@ void TestReportWriter::overwriteKeepsPermissionsAndLinks() {
     QVERIFY(::chmod(target.toLocal8Bit().constData(), 0640) == 0);
     QVERIFY(QFile::link(target, link));
 
-    ReportFile file(link.toStdString(), ReportOpenMode::omOverwrite);
+    ReportFile file(link.toStdString(), ReportOpenMode::Overwrite);
     file.write("new\r\n");
     file.commit();
 
@@ -629,7 +629,7 @@ void TestReportWriter::fifoWithoutReaderFailsAtOnce() {
     QTemporaryDir dir;
     const std::string path = dir.filePath("fifo").toStdString();
     QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
-    QVERIFY(!SaveReport(path, ReportOpenMode::omOverwrite, 1).isEmpty());
+    QVERIFY(!SaveReport(path, ReportOpenMode::Overwrite, 1).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestReportWriter)

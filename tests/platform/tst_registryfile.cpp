@@ -11,6 +11,7 @@
 using nomix::RegistryError;
 using nomix::Registry;
 using nomix::RegistryFile;
+using nomix::RegistryText;
 
 namespace {
 
@@ -49,19 +50,19 @@ QString ReadV(RegistryFile& registry, bool asInteger) {
 class InterruptedRegistryFile : public RegistryFile {
   public:
     InterruptedRegistryFile(const QString& path, bool renameFails)
-        : RegistryFile(path.toStdString()), renameFails_(renameFails) {}
+        : RegistryFile(path.toStdString()), m_renameFails(renameFails) {}
     QString temporaryPath;
 
   protected:
     void commitTemporaryFile(const std::string& temporary, const std::string&) override {
         temporaryPath = QString::fromStdString(temporary);
-        if (renameFails_) {
+        if (m_renameFails) {
             throw RegistryError("rename refused");
         }
     }
 
   private:
-    bool renameFails_;
+    bool m_renameFails;
 };
 
 } // namespace
@@ -70,14 +71,14 @@ class TestRegistryFile : public QObject {
     Q_OBJECT
 
   private:
-    QTemporaryDir configHome_;
-    QString filePath() const { return configHome_.filePath("Talvora/Nomix95.reg"); }
+    QTemporaryDir m_configHome;
+    QString filePath() const { return m_configHome.filePath("Talvora/Nomix95.reg"); }
 
   private slots:
     void init() {
-        QVERIFY(configHome_.isValid());
-        qputenv("XDG_CONFIG_HOME", configHome_.path().toLocal8Bit());
-        QDir(configHome_.filePath("Talvora")).removeRecursively();
+        QVERIFY(m_configHome.isValid());
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toLocal8Bit());
+        QDir(m_configHome.filePath("Talvora")).removeRecursively();
     }
 
     void stringRoundTrip_data() {
@@ -97,13 +98,13 @@ class TestRegistryFile : public QObject {
         QFETCH(QByteArray, text);
         {
             RegistryFile registry;
-            QCOMPARE(registry.openKey(kKey), Registry::koCreated);
+            QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Created);
             registry.writeString("Value", Bytes(text));
             registry.writeInteger("Lowest", std::numeric_limits<int32_t>::min());
             registry.closeKey();
         }
         RegistryFile registry;
-        QCOMPARE(registry.openKey(kKey), Registry::koExisting);
+        QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Existing);
         QCOMPARE(registry.readString("Value"), Bytes(text));
         QCOMPARE(registry.readInteger("Lowest"), std::numeric_limits<int32_t>::min());
     }
@@ -135,7 +136,7 @@ class TestRegistryFile : public QObject {
         QFETCH(QString, expected);
         WriteBytes(filePath(), kHead + valueLine + "\n");
         RegistryFile registry;
-        QCOMPARE(registry.openKey(kKey), Registry::koExisting);
+        QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Existing);
         QCOMPARE(ReadV(registry, asInteger), expected);
     }
 
@@ -152,7 +153,7 @@ class TestRegistryFile : public QObject {
 
     void rejectsMalformedText() {
         QFETCH(QByteArray, text);
-        QVERIFY(!RegistryFile::ParseText(Bytes(text)).has_value());
+        QVERIFY(!RegistryText::parse(Bytes(text)).has_value());
     }
 
     // Whatever is read must write out as text that reads back the same.
@@ -171,10 +172,10 @@ class TestRegistryFile : public QObject {
 
     void textRoundTrip() {
         QFETCH(QByteArray, text);
-        auto first = RegistryFile::ParseText(Bytes(text));
+        auto first = RegistryText::parse(Bytes(text));
         QVERIFY(first.has_value());
-        std::string formatted = RegistryFile::FormatText(*first);
-        auto second = RegistryFile::ParseText(formatted);
+        std::string formatted = RegistryText::format(*first);
+        auto second = RegistryText::parse(formatted);
         QVERIFY(second.has_value() && *first == *second);
     }
 
@@ -187,9 +188,9 @@ class TestRegistryFile : public QObject {
         registry.openKey(kKey);
         registry.writeString("New", "value");
         registry.closeKey();
-        auto before = RegistryFile::ParseText(Bytes(foreign));
-        auto after = RegistryFile::ParseText(Bytes(ReadBytes(filePath())));
-        before->at(0).values.push_back({"New", RegistryFile::vtString, std::string("value\0", 6)});
+        auto before = RegistryText::parse(Bytes(foreign));
+        auto after = RegistryText::parse(Bytes(ReadBytes(filePath())));
+        before->at(0).values.push_back({"New", RegistryText::ValueType::String, std::string("value\0", 6)});
         QVERIFY(after.has_value() && *after == *before);
     }
 
@@ -223,7 +224,7 @@ class TestRegistryFile : public QObject {
         }
         RegistryFile registry;
         QCOMPARE(registry.openKey(kKey),
-                 spoiledAfterOpen ? Registry::koCreated : Registry::koFailed);
+                 spoiledAfterOpen ? Registry::KeyOpening::Created : Registry::KeyOpening::Failed);
         if (spoiledAfterOpen) {
             registry.writeString("DataPath", "/");
             WriteBytes(filePath(), content);
@@ -232,7 +233,7 @@ class TestRegistryFile : public QObject {
             QVERIFY_THROWS_EXCEPTION(RegistryError, registry.writeString("DataPath", "/"));
         }
         QCOMPARE(ReadBytes(filePath()), content);
-        QCOMPARE(QDir(configHome_.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
+        QCOMPARE(QDir(m_configHome.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"Nomix95.reg"});
     }
 

@@ -93,8 +93,8 @@ class TestSettingsStore : public QObject {
     Q_OBJECT
 
   private:
-    QTemporaryDir configHome_;
-    QString filePath() const { return configHome_.filePath("Talvora/Nomix95.reg"); }
+    QTemporaryDir m_configHome;
+    QString filePath() const { return m_configHome.filePath("Talvora/Nomix95.reg"); }
 
     QByteArray fileBytes() const {
         QFile file(filePath());
@@ -102,7 +102,7 @@ class TestSettingsStore : public QObject {
     }
 
     void writeFile(const QByteArray& bytes) {
-        QDir().mkpath(configHome_.filePath("Talvora"));
+        QDir().mkpath(m_configHome.filePath("Talvora"));
         QFile file(filePath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
@@ -117,7 +117,7 @@ class TestSettingsStore : public QObject {
     StoredSettings load(QString* message = nullptr) {
         StoredSettings settings = Before();
         RegistryFile registry;
-        QString shown = QString::fromStdString(nomix::LoadSettings(registry, settings));
+        QString shown = QString::fromStdString(nomix::loadSettings(registry, settings));
         if (message) {
             *message = shown;
         }
@@ -126,13 +126,13 @@ class TestSettingsStore : public QObject {
 
     std::string save(const StoredSettings& settings, bool databaseLoaded = true) {
         RegistryFile registry;
-        return nomix::SaveSettings(registry, settings, databaseLoaded);
+        return nomix::saveSettings(registry, settings, databaseLoaded);
     }
 
   private slots:
     void init() {
-        QVERIFY(configHome_.isValid());
-        qputenv("XDG_CONFIG_HOME", configHome_.path().toLocal8Bit());
+        QVERIFY(m_configHome.isValid());
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toLocal8Bit());
         QFile::remove(filePath());
     }
 
@@ -306,7 +306,7 @@ class TestSettingsStore : public QObject {
         settings.lastSelectionEx = storeExtra ? selection.extraStates() : "";
         save(settings);
         StoredSettings loaded = load();
-        auto restored = nomix::ProductSelection::FromStored(
+        auto restored = nomix::ProductSelection::fromStored(
             40, loaded.loadSelProducts, loaded.productMask, loaded.lastSelectionEx);
         QCOMPARE(restored.mask(), selection.mask());
         QCOMPARE(restored.extraStates(),
