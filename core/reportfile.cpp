@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace nomix {
 
@@ -33,12 +34,29 @@ int openOrThrow(const std::string& path, int flags) {
 struct stat statOrThrow(int fd, const std::string& path) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        throwInOutError(err, path);
+        throwInOutError(errno, path);
     }
     return st;
 }
+
+// A descriptor being opened: closed again unless the report file takes it.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+  private:
+    int m_fd;
+};
 
 // A rename keeps the file as the user knows it only when nothing else refers
 // to it and it would keep its owner.
@@ -85,35 +103,26 @@ void ReportFile::openNew() {
 }
 
 void ReportFile::openForAppend() {
-    m_fd = openOrThrow(m_path, kOpenFlags | O_APPEND);
-    const struct stat st = statOrThrow(m_fd, m_path);
+    Descriptor file(openOrThrow(m_path, kOpenFlags | O_APPEND));
+    const struct stat st = statOrThrow(file.get(), m_path);
     m_regular = S_ISREG(st.st_mode);
     m_originalSize = st.st_size;
+    m_fd = file.release();
 }
 
 void ReportFile::openForOverwrite() {
     // Opening the file itself first gives the refusal the user would get
     // for a file they may not write, and follows links to the real file.
-    const int fd = openOrThrow(m_path, kOpenFlags);
-    const struct stat st = statOrThrow(fd, m_path);
+    Descriptor file(openOrThrow(m_path, kOpenFlags));
+    const struct stat st = statOrThrow(file.get(), m_path);
     m_regular = S_ISREG(st.st_mode);
-    bool replacing = false;
-    try {
-        replacing = canBeReplaced(st) && startReplacement(st);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (replacing) {
-        ::close(fd);
+    if (canBeReplaced(st) && startReplacement(st)) {
         return;
     }
-    if (m_regular && ::ftruncate(fd, 0) != 0) {
-        const int err = errno;
-        ::close(fd);
-        throwInOutError(err, m_path);
+    if (m_regular && ::ftruncate(file.get(), 0) != 0) {
+        throwInOutError(errno, m_path);
     }
-    m_fd = fd;
+    m_fd = file.release();
 }
 
 bool ReportFile::startReplacement(const struct stat& target) {

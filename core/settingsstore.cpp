@@ -1,6 +1,8 @@
 #include "settingsstore.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 namespace nomix {
 
@@ -78,6 +80,28 @@ void writeHistory(Registry& registry, const std::vector<std::string>& history) {
     }
 }
 
+// Runs `cleanUp` when a failure leaves the scope, so what was written before
+// the failure is kept, as a registry keeps it. A failure of the clean-up
+// itself is dropped: the first failure is the one to report.
+template <typename CleanUp> class OnFailure {
+  public:
+    explicit OnFailure(CleanUp cleanUp) : m_cleanUp(std::move(cleanUp)) {}
+    ~OnFailure() {
+        if (std::uncaught_exceptions() > m_failuresBefore) {
+            try {
+                m_cleanUp();
+            } catch (...) {
+            }
+        }
+    }
+    OnFailure(const OnFailure&) = delete;
+    OnFailure& operator=(const OnFailure&) = delete;
+
+  private:
+    CleanUp m_cleanUp;
+    int m_failuresBefore = std::uncaught_exceptions();
+};
+
 // Opens `key` and, unless it was created just now (nothing stored yet),
 // reads it with `read`. Returns false when the key cannot be opened.
 template <typename ReadValues> bool readKey(Registry& registry, const char* key, ReadValues read) {
@@ -85,13 +109,11 @@ template <typename ReadValues> bool readKey(Registry& registry, const char* key,
     if (opening == Registry::KeyOpening::Failed) {
         return false;
     }
-    try {
+    {
+        OnFailure closeKey([&] { registry.closeKey(); });
         if (opening == Registry::KeyOpening::Existing) {
             read();
         }
-    } catch (...) {
-        registry.closeKey();
-        throw;
     }
     registry.closeKey();
     return true;
@@ -104,15 +126,9 @@ bool writeKey(Registry& registry, const char* key, WriteValues write) {
     if (registry.openKey(key) == Registry::KeyOpening::Failed) {
         return false;
     }
-    try {
+    {
+        OnFailure closeKey([&] { registry.closeKey(); });
         write();
-    } catch (...) {
-        try {
-            registry.closeKey();
-        } catch (...) {
-            // the first failure is the one to report
-        }
-        throw;
     }
     registry.closeKey();
     return true;
@@ -140,19 +156,12 @@ std::string saveSettings(Registry& registry, const StoredSettings& settings, boo
     }
     std::string message;
     registry.beginWrites();
-    try {
+    {
+        OnFailure endWrites([&] { registry.endWrites(); });
         if (!writeKey(registry, kOptionsKey, [&] { writeOptionValues(registry, settings); }) ||
             !writeKey(registry, kSearchKey, [&] { writeHistory(registry, settings.history); })) {
             message = registry.openFailureMessage(Registry::Purpose::Save);
         }
-    } catch (...) {
-        // What was written before the failure is kept, as a registry would.
-        try {
-            registry.endWrites();
-        } catch (...) {
-            // the first failure is the one to report
-        }
-        throw;
     }
     registry.endWrites();
     return message;

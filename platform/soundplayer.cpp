@@ -174,24 +174,19 @@ void SoundPlayer::ensureOpen() {
     if (!m_openError.isEmpty()) {
         failWith(m_openError);
     }
-    try {
-        openDevice();
-    } catch (const SoundError&) {
-        m_openError = m_lastError;
-        throw;
-    }
+    openDevice();
 }
 
 void SoundPlayer::openDevice() {
     // SDL's own SIGINT handler would swallow Ctrl+C meant for the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        failWithMixerError();
+        failToOpen(QString::fromUtf8(Mix_GetError()));
     }
     if (Mix_OpenAudio(OutputRate, MIX_DEFAULT_FORMAT, OutputChannels, OutputBufferFrames) != 0) {
         const QString reason = QString::fromUtf8(Mix_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        failWith(reason);
+        failToOpen(reason);
     }
     Mix_AllocateChannels(1);
     if (QFileInfo::exists(soundFontPath())) {
@@ -207,6 +202,12 @@ void SoundPlayer::openDevice() {
 
 void SoundPlayer::failWithMixerError() {
     failWith(QString::fromUtf8(Mix_GetError()));
+}
+
+// Remembered, so later calls fail at once with the same text.
+void SoundPlayer::failToOpen(const QString& message) {
+    m_openError = message;
+    failWith(message);
 }
 
 void SoundPlayer::failWith(const QString& message) {

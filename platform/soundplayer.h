@@ -74,6 +74,7 @@ class SoundPlayer : public QObject {
     void openDevice();
     [[noreturn]] void failWithMixerError();
     [[noreturn]] void failWith(const QString& message);
+    [[noreturn]] void failToOpen(const QString& message);
     Mix_Chunk* decodeWave(const QByteArray& image);
     void waitForClipEnd(const Mix_Chunk* clip);
     void musicEnded(int play);
