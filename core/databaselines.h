@@ -98,7 +98,7 @@ double dayNumberFromDate(int year, int month, int day);
 
 struct NameDatabase {
     DatabaseLines lines;
-    double date = 0.0; // DatabaseDate
+    double date = 0.0; // the file's modification time as a day number
 };
 
 // Reads the name database at `path`. `onProgress` (may be empty) runs now

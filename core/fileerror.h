@@ -10,15 +10,13 @@ namespace nomix {
 // command-line caller can name the file.
 class FileError : public std::runtime_error {
   public:
-    FileError(const std::string& message, std::string path, int errorCode = 0)
-        : std::runtime_error(message), m_path(std::move(path)), m_errorCode(errorCode) {}
+    FileError(const std::string& message, std::string path)
+        : std::runtime_error(message), m_path(std::move(path)) {}
 
     const std::string& path() const { return m_path; }
-    int errorCode() const { return m_errorCode; }
 
   private:
     std::string m_path;
-    int m_errorCode;
 };
 
 // Any other failure the program detects itself, with its own text.

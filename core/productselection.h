@@ -9,7 +9,7 @@
 namespace nomix {
 
 // One selection state per product. The stored form keeps its old shape:
-// `ProductMask` (LastSelection) carries the first 32 products bit for bit,
+// `LastSelection` carries the first 32 products bit for bit,
 // and the products from the 33rd on travel in a text of '1' and '0'
 // (LastSelectionEx), so no product's state ever depends on another's.
 class ProductSelection {
@@ -29,11 +29,11 @@ class ProductSelection {
     void setSelected(size_t index, bool selected) { m_states.at(index) = selected; }
     const std::vector<bool>& states() const { return m_states; }
 
-    // ProductMask: bit i set when product i (i < 32) is selected.
+    // LastSelection: bit i set when product i (i < 32) is selected.
     uint32_t mask() const;
     // LastSelectionEx: one character per product from the 33rd on.
     std::string extraStates() const;
-    // AllProductsSelected.
+    // True when no product is left out.
     bool allSelected() const;
 
   private:

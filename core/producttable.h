@@ -11,8 +11,8 @@ namespace nomix {
 // none), which belongs to no entry. Product i (1-based in the file) is
 // column i - 1 everywhere.
 struct ProductTable {
-    std::string label;                // DatabaseLabel, shown on the status bar
-    std::vector<std::string> entries; // ProductEntry texts, unsplit (grid headers)
+    std::string label;                // the database edition, shown on the status bar
+    std::vector<std::string> entries; // one per product, unsplit (grid headers)
 };
 
 // Parses the first `fileSize` bytes of a product table file: the text ends

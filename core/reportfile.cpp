@@ -23,7 +23,7 @@ int openOrThrow(const std::string& path, int flags) {
         // Creating a file that appeared since the user was asked would
         // replace it unasked.
         if (errno == EEXIST) {
-            throw FileError(inOutErrorMessage(EACCES), path, EEXIST);
+            throw FileError(inOutErrorMessage(EACCES), path);
         }
         throwInOutError(errno, path);
     }

@@ -25,7 +25,7 @@ struct ReportHeader {
     std::string date;       // the system's short date format
     std::string time;       // the system's long time format
     std::string searchText; // the search box's text when saving
-    int32_t hitCount = 0;   // HitCount of the last search
+    int32_t hitCount = 0;   // hits of the last search
 };
 
 // What the rows of a report are made of, read at the moment of saving.

@@ -36,7 +36,7 @@ struct SearchRequest {
 class SearchObserver {
   public:
     virtual ~SearchObserver() = default;
-    // k * 100 div n for the line about to be examined.
+    // The share of lines examined so far, in whole percent, before each line.
     virtual void progressChanged(int /*percent*/) {}
     // Every tenth hit, when the request asks for it.
     virtual void counterChanged(int32_t /*hitCount*/) {}
@@ -48,7 +48,7 @@ class SearchObserver {
 
 struct SearchOutcome {
     int32_t hitCount = 0;
-    std::vector<uint32_t> hits; // ResultList: ascending line indices
+    std::vector<uint32_t> hits; // ascending line indices
     bool stopped = false;
 };
 

@@ -29,16 +29,6 @@ bool isAscii(std::string_view bytes) {
 
 } // namespace
 
-bool isValidUtf8(std::string_view bytes) {
-    if (isAscii(bytes)) {
-        return true;
-    }
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString decoded =
-        decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return !decoder.hasError();
-}
-
 QString displayText(std::string_view bytes) {
     if (isAscii(bytes)) {
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -17,7 +17,4 @@ QString displayText(std::string_view bytes);
 // encoded like the data it meets (`asUtf8` when the data decodes as UTF-8).
 std::string dataBytes(const QString& text, bool asUtf8);
 
-// True when `bytes` is valid UTF-8.
-bool isValidUtf8(std::string_view bytes);
-
 } // namespace nomix

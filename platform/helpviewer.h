@@ -32,20 +32,18 @@ class HelpViewer {
     HelpViewer(const HelpViewer&) = delete;
     HelpViewer& operator=(const HelpViewer&) = delete;
 
-    const QString& helpFile() const { return m_helpFile; }
-
-    // HELP_CONTEXT: opens the viewer window at the topic. With the topic
+    // Opens the viewer window at the topic. With the topic
     // missing from the file the viewer still opens, at its beginning.
     // False when the file or the topic is missing.
     bool showTopic(int topic);
 
-    // HELP_CONTEXTPOPUP: the topic's text in a popup at the mouse cursor
+    // The topic's text in a popup at the mouse cursor
     // (or at `globalPos`). False, and no popup, when the file or the topic
     // is missing.
     bool showPopup(int topic);
     bool showPopup(int topic, const QPoint& globalPos);
 
-    // HELP_QUIT: closes the viewer window, if it is open.
+    // Closes the viewer window, if it is open.
     void quit();
 
     // The topic's section as rich text and as plain text; empty when the

@@ -5,6 +5,10 @@
 
 namespace nomix {
 
+namespace {
+
+// Where a window of `size` goes when centred over `main` and kept inside the
+// screen's work area (halves rounded toward zero, left/top edges win).
 QPoint centeredPosition(const QRect& main, const QSize& size, const QRect& workArea) {
     int left = main.left() + (main.width() - size.width()) / 2;
     int top = main.top() + (main.height() - size.height()) / 2;
@@ -20,6 +24,8 @@ QPoint centeredPosition(const QRect& main, const QSize& size, const QRect& workA
     }
     return {left, top};
 }
+
+} // namespace
 
 void centerOnMainWindow(QWidget* window, const QWidget* mainWindow) {
     if (!window || !mainWindow) {

@@ -262,7 +262,6 @@ void ScanReportReader::takeLine(std::string_view rawLine) {
         m_onSkip(m_line, reason);
         return;
     }
-    ++m_reports;
     m_onReport(std::move(report));
 }
 
@@ -290,7 +289,6 @@ void ScanReportReader::parseDocument(std::string_view text, size_t line) {
         ScanReport report;
         std::string reason;
         if (readReport(root, report, reason)) {
-            ++m_reports;
             m_onReport(std::move(report));
         } else {
             m_onSkip(line, reason);
@@ -303,7 +301,6 @@ void ScanReportReader::parseDocument(std::string_view text, size_t line) {
         ScanReport report;
         std::string reason;
         if (readReport(item, report, reason)) {
-            ++m_reports;
             m_onReport(std::move(report));
         } else {
             m_onSkip(line, "report " + std::to_string(index) + " of the array: " + reason);

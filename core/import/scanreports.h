@@ -45,8 +45,6 @@ class ScanReportReader {
     void feed(std::string_view bytes);
     void finish();
 
-    size_t reportsRead() const { return m_reports; }
-
   private:
     enum class Layout { Undecided, Lines, Document };
 
@@ -60,7 +58,6 @@ class ScanReportReader {
     Layout m_layout = Layout::Undecided;
     std::string m_pending; // a line not yet ended, or the whole document
     size_t m_line = 0;
-    size_t m_reports = 0;
 };
 
 // Gathers reports into the program's product table and name database. The

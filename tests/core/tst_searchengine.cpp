@@ -302,7 +302,7 @@ void TestSearchEngine::progressEndsBeforeHundred() {
     runSearch(db, requestFor("zzz", MatchMode::Substring, {true}), &observer);
     QVERIFY(!observer.progress.isEmpty());
     QCOMPARE(observer.progress.first(), 0);
-    QCOMPARE(observer.progress.last(), 66); // (n - 1) * 100 div n
+    QCOMPARE(observer.progress.last(), 66); // (n - 1) * 100 / n
     RecordingObserver empty;
     runSearch(linesOf(QByteArray()), requestFor("a", MatchMode::Substring, {true}), &empty);
     QVERIFY(empty.progress.isEmpty()); // the bar keeps what clearing set
