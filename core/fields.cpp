@@ -6,7 +6,7 @@ namespace nomix {
 
 namespace {
 
-// Shared walk of FieldStart and FieldStartByChar: `isDelim` decides what
+// Shared walk of fieldStart and fieldStartByChar: `isDelim` decides what
 // separates fields.
 template <typename IsDelim>
 size_t fieldStartIndex(int32_t n, std::string_view text, IsDelim isDelim) {

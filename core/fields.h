@@ -21,7 +21,7 @@ std::string fieldAt(int32_t n, std::string_view text, const DelimiterSet& delims
 int32_t fieldStartByChar(int32_t n, std::string_view text, char delim);
 std::string fieldAtByChar(int32_t n, std::string_view text, char delim);
 
-// FieldAtByChar without the copy: a view into `text`, empty when there is no
+// fieldAtByChar without the copy: a view into `text`, empty when there is no
 // such field. Used on hot paths (search, grid drawing, report writing).
 std::string_view fieldViewByChar(int32_t n, std::string_view text, char delim);
 

@@ -22,7 +22,7 @@ class ByteSource {
     virtual const std::string& name() const = 0;
 };
 
-// A regular file, refused up front like ReadFileBytes refuses it. Throws
+// A regular file, refused up front like readFileBytes refuses it. Throws
 // FileError naming the file on any failure.
 class FileByteSource final : public ByteSource {
   public:
@@ -65,7 +65,7 @@ inline constexpr size_t kStreamBlockBytes = 256u << 10;
 // Line index and text of one hit; the text lives only during the call.
 using StreamHitHandler = std::function<void(uint32_t index, std::string_view text)>;
 
-// RunSearch's answer for the name database that `source` holds, read block
+// runSearch's answer for the name database that `source` holds, read block
 // by block through one reused buffer of `blockBytes` (grown only for a line
 // longer than that) instead of being loaded: returns the hit count and, when
 // `onHit` is given, hands it each hit in line order. The request's
@@ -74,7 +74,7 @@ using StreamHitHandler = std::function<void(uint32_t index, std::string_view tex
 int32_t streamSearch(ByteSource& source, const SearchRequest& request,
                      const StreamHitHandler& onHit = {}, size_t blockBytes = kStreamBlockBytes);
 
-// IsValidUtf8Bytes for the bytes the loaded database would hold (those before
+// isValidUtf8Bytes for the bytes the loaded database would hold (those before
 // the end-of-file mark), read the same way. Leaves the source rewound.
 bool streamIsUtf8(ByteSource& source, size_t blockBytes = kStreamBlockBytes);
 

@@ -70,7 +70,7 @@ const RegistryText::Key* findKey(const RegistryText::Document& document, std::st
     return nullptr;
 }
 
-// What SaveSettings writes into `key`, by name.
+// What saveSettings writes into `key`, by name.
 bool ownedBySettings(std::string_view key, std::string_view name) {
     static const std::set<std::string> optionNames = {
         "datapath",           "dataname",          "configname",     "shownumericonly",

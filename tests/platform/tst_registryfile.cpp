@@ -19,24 +19,24 @@ const std::string kKey = "Software\\Talvora\\Nomix\\1.1\\Options";
 const QByteArray kHead =
     "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Options]\n";
 
-QByteArray ReadBytes(const QString& path) {
+QByteArray readBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void WriteBytes(const QString& path, const QByteArray& bytes) {
+void writeBytes(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-std::string Bytes(const QByteArray& bytes) {
+std::string stdBytes(const QByteArray& bytes) {
     return bytes.toStdString();
 }
 
 // A read of value "V" as text: what it gives, or the error it throws.
-QString ReadV(RegistryFile& registry, bool asInteger) {
+QString readValue(RegistryFile& registry, bool asInteger) {
     try {
         return asInteger ? QString::number(registry.readInteger("V"))
                          : QString::fromStdString(registry.readString("V"));
@@ -99,13 +99,13 @@ class TestRegistryFile : public QObject {
         {
             RegistryFile registry;
             QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Created);
-            registry.writeString("Value", Bytes(text));
+            registry.writeString("Value", stdBytes(text));
             registry.writeInteger("Lowest", std::numeric_limits<int32_t>::min());
             registry.closeKey();
         }
         RegistryFile registry;
         QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Existing);
-        QCOMPARE(registry.readString("Value"), Bytes(text));
+        QCOMPARE(registry.readString("Value"), stdBytes(text));
         QCOMPARE(registry.readInteger("Lowest"), std::numeric_limits<int32_t>::min());
     }
 
@@ -134,10 +134,10 @@ class TestRegistryFile : public QObject {
         QFETCH(QByteArray, valueLine);
         QFETCH(bool, asInteger);
         QFETCH(QString, expected);
-        WriteBytes(filePath(), kHead + valueLine + "\n");
+        writeBytes(filePath(), kHead + valueLine + "\n");
         RegistryFile registry;
         QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Existing);
-        QCOMPARE(ReadV(registry, asInteger), expected);
+        QCOMPARE(readValue(registry, asInteger), expected);
     }
 
     void rejectsMalformedText_data() {
@@ -153,7 +153,7 @@ class TestRegistryFile : public QObject {
 
     void rejectsMalformedText() {
         QFETCH(QByteArray, text);
-        QVERIFY(!RegistryText::parse(Bytes(text)).has_value());
+        QVERIFY(!RegistryText::parse(stdBytes(text)).has_value());
     }
 
     // Whatever is read must write out as text that reads back the same.
@@ -172,7 +172,7 @@ class TestRegistryFile : public QObject {
 
     void textRoundTrip() {
         QFETCH(QByteArray, text);
-        auto first = RegistryText::parse(Bytes(text));
+        auto first = RegistryText::parse(stdBytes(text));
         QVERIFY(first.has_value());
         std::string formatted = RegistryText::format(*first);
         auto second = RegistryText::parse(formatted);
@@ -183,13 +183,13 @@ class TestRegistryFile : public QObject {
         const QByteArray foreign = kHead +
                                    "\"Unknown\"=hex(b):01,02,03,04,05,06,07,08\n\n"
                                    "[HKEY_CURRENT_USER\\Software\\Other]\n\"M\"=hex(7):00\n";
-        WriteBytes(filePath(), foreign);
+        writeBytes(filePath(), foreign);
         RegistryFile registry;
         registry.openKey(kKey);
         registry.writeString("New", "value");
         registry.closeKey();
-        auto before = RegistryText::parse(Bytes(foreign));
-        auto after = RegistryText::parse(Bytes(ReadBytes(filePath())));
+        auto before = RegistryText::parse(stdBytes(foreign));
+        auto after = RegistryText::parse(stdBytes(readBytes(filePath())));
         before->at(0).values.push_back({"New", RegistryText::ValueType::String, std::string("value\0", 6)});
         QVERIFY(after.has_value() && *after == *before);
     }
@@ -220,19 +220,19 @@ class TestRegistryFile : public QObject {
         QFETCH(QByteArray, content);
         QFETCH(bool, spoiledAfterOpen);
         if (!spoiledAfterOpen) {
-            WriteBytes(filePath(), content);
+            writeBytes(filePath(), content);
         }
         RegistryFile registry;
         QCOMPARE(registry.openKey(kKey),
                  spoiledAfterOpen ? Registry::KeyOpening::Created : Registry::KeyOpening::Failed);
         if (spoiledAfterOpen) {
             registry.writeString("DataPath", "/");
-            WriteBytes(filePath(), content);
+            writeBytes(filePath(), content);
             QVERIFY_THROWS_EXCEPTION(RegistryError, registry.closeKey());
         } else {
             QVERIFY_THROWS_EXCEPTION(RegistryError, registry.writeString("DataPath", "/"));
         }
-        QCOMPARE(ReadBytes(filePath()), content);
+        QCOMPARE(readBytes(filePath()), content);
         QCOMPARE(QDir(m_configHome.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"Nomix95.reg"});
     }
@@ -246,7 +246,7 @@ class TestRegistryFile : public QObject {
     void interruptedSaveLeavesOldFileWhole() {
         QFETCH(bool, renameFails);
         const QByteArray old = kHead + "\"Keep\"=\"old\"\n";
-        WriteBytes(filePath(), old);
+        writeBytes(filePath(), old);
         InterruptedRegistryFile registry(filePath(), renameFails);
         registry.openKey(kKey);
         registry.writeString("Keep", "new");
@@ -255,9 +255,9 @@ class TestRegistryFile : public QObject {
             QVERIFY(!QFile::exists(registry.temporaryPath));
         } else {
             registry.closeKey();
-            QVERIFY(ReadBytes(registry.temporaryPath).contains("\"Keep\"=\"new\""));
+            QVERIFY(readBytes(registry.temporaryPath).contains("\"Keep\"=\"new\""));
         }
-        QCOMPARE(ReadBytes(filePath()), old);
+        QCOMPARE(readBytes(filePath()), old);
     }
 };
 
