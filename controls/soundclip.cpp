@@ -27,7 +27,7 @@ TWaveFileString fileNamePart(const TWaveFileString& name) {
 QByteArray readResource(const QString& name) {
     QFile resource(name);
     if (!resource.open(QIODevice::ReadOnly)) {
-        throw FileError(InOutErrorMessage(ENOENT), name.toStdString(), ENOENT);
+        throw FileError(inOutErrorMessage(ENOENT), name.toStdString());
     }
     return resource.readAll();
 }
@@ -36,7 +36,7 @@ QByteArray readFile(const QString& fileName) {
     if (fileName.startsWith(u':')) {
         return readResource(fileName);
     }
-    FileBytes file = ReadFileBytes(QFile::encodeName(fileName).toStdString());
+    FileBytes file = readFileBytes(QFile::encodeName(fileName).toStdString());
     return QByteArray(file.data.get(), qsizetype(file.size));
 }
 
@@ -107,7 +107,7 @@ void SoundClip::setWaveName(const TWaveFileString& value) {
         return;
     }
     waveName_ = fileNamePart(value);
-    if (!loading_ && FileExists(QFile::encodeName(value).toStdString())) {
+    if (!loading_ && fileExists(QFile::encodeName(value).toStdString())) {
         LoadFromFile(value);
     }
 }

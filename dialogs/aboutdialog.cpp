@@ -180,12 +180,12 @@ void AboutDialog::buildCaptions() {
 }
 
 QString AboutDialog::DefaultMusicPath() {
-    return nomix::ProgramDataPath(QStringLiteral("music/ABOUT.MID"));
+    return nomix::programDataPath(QStringLiteral("music/ABOUT.MID"));
 }
 
 void AboutDialog::ShowAbout(QWidget* mainWindow, bool soundsDisabled) {
     AboutDialog form(mainWindow, DefaultMusicPath(), soundsDisabled);
-    nomix::CenterOnMainWindow(&form, mainWindow);
+    nomix::centerOnMainWindow(&form, mainWindow);
     form.exec();
 }
 

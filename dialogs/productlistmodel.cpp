@@ -24,9 +24,9 @@ void ProductListModel::fill(const std::vector<std::string>& entries,
     items_.reserve(entries.size());
     selected_.assign(entries.size(), true);
     for (size_t i = 0; i < entries.size(); ++i) {
-        const nomix::ProductItem split = nomix::SplitProductEntry(entries[i]);
-        items_.push_back({nomix::DisplayText(split.name), nomix::DisplayText(split.version),
-                          nomix::DisplayText(split.date)});
+        const nomix::ProductItem split = nomix::splitProductEntry(entries[i]);
+        items_.push_back({nomix::displayText(split.name), nomix::displayText(split.version),
+                          nomix::displayText(split.date)});
         if (i < selection.count()) {
             selected_[i] = selection.isSelected(i);
         }

@@ -148,7 +148,7 @@ bool StaleDatabaseDialog::RunAgeTest(QWidget* mainWindow, QCheckBox* optionAlarm
     }
     QApplication::beep();
     StaleDatabaseDialog form(mainWindow);
-    nomix::CenterOnMainWindow(&form, mainWindow);
+    nomix::centerOnMainWindow(&form, mainWindow);
     form.exec();
     if (optionAlarm) {
         optionAlarm->setChecked(form.CheckAlarm->isChecked());

@@ -117,7 +117,7 @@ QString fileNamePart(const QString& path) {
 // The default common directory: the bundled sample of the installed program,
 // or the source tree's for a program run from its build tree.
 QString defaultDataDirectory() {
-    return ProgramDataPath(QStringLiteral("sample"));
+    return programDataPath(QStringLiteral("sample"));
 }
 
 std::string bytesOf(const QString& text) {
@@ -800,7 +800,7 @@ void MainWindow::showCentredOnScreen() {
 }
 
 QString MainWindow::helpFilePath() const {
-    return ProgramDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::FileName));
+    return programDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::kFileName));
 }
 
 // The settings as the window holds them now: edit boxes, option boxes,
@@ -859,12 +859,12 @@ void MainWindow::holdSettings(const StoredSettings& settings) {
 // Values the store could not read keep what the window held before.
 void MainWindow::loadSettings() {
     StoredSettings settings = heldSettings();
-    RegistryFile registry(RegistryFile::DefaultFilePath());
-    const std::string message = LoadSettings(registry, settings);
+    RegistryFile registry(RegistryFile::defaultFilePath());
+    const std::string message = nomix::loadSettings(registry, settings);
     // A sample folder of an earlier installation or build that is gone (the
     // program was moved or reinstalled) gives way to this one's, silently:
     // the user never chose it, so their database is not missing.
-    if (IsStaleDefaultDirectory(settings.dataPath)) {
+    if (isStaleDefaultDirectory(settings.dataPath)) {
         settings.dataPath = bytesOf(defaultDataDirectory());
     }
     holdSettings(settings);
@@ -883,8 +883,8 @@ bool MainWindow::saveSettings() {
     }
     QString failure;
     try {
-        RegistryFile registry(RegistryFile::DefaultFilePath());
-        failure = textOf(SaveSettings(registry, settings, DatabaseLoaded));
+        RegistryFile registry(RegistryFile::defaultFilePath());
+        failure = textOf(nomix::saveSettings(registry, settings, DatabaseLoaded));
     } catch (const std::exception& error) {
         failure = MessageBox::errorText(error) + QLatin1Char('.');
     }
@@ -909,7 +909,7 @@ void MainWindow::runUpdateAlarm() {
     const QDateTime now = QDateTime::currentDateTime();
     const QDate today = now.date();
     const QTime time = now.time();
-    const double nowNumber = DayNumberFromDate(today.year(), today.month(), today.day()) +
+    const double nowNumber = dayNumberFromDate(today.year(), today.month(), today.day()) +
                              time.msecsSinceStartOfDay() / 86400000.0;
     if (!OptionForm->CheckAlarm->isChecked()) {
         StaleDatabaseDialog::RunAgeTest(this, OptionForm->CheckAlarm, DatabaseDate, nowNumber);
@@ -921,7 +921,7 @@ void MainWindow::runUpdateAlarm() {
 bool MainWindow::LoadDatabase() {
     const DataLocation location{bytesOf(DataEdit->text()), bytesOf(DataFileEdit->text()),
                                 bytesOf(ConfigFileEdit->text())};
-    if (!DatabaseFilesPresent(location)) {
+    if (!databaseFilesPresent(location)) {
         return false;
     }
     ResultList.clear();
@@ -936,20 +936,20 @@ bool MainWindow::LoadDatabase() {
     SelectForm = new ProductFilterDialog(this);
     SelectForm->setObjectName(QStringLiteral("SelectForm"));
     try {
-        Products = ReadProductTable(location.tablePath(), location.tableName);
+        Products = readProductTable(location.tablePath(), location.tableName);
     } catch (const ShortReadError&) {
         QApplication::beep();
         throw;
     }
-    StatusPanel1->setText(QStringLiteral(" Database ") + DisplayText(Products.label));
+    StatusPanel1->setText(QStringLiteral(" Database ") + nomix::displayText(Products.label));
     layoutStatusPanels();
     QStringList headers;
     for (const std::string& entry : Products.entries) {
-        headers << DisplayText(entry);
+        headers << nomix::displayText(entry);
     }
     ReportGrid->gridModel()->setHeaders(headers);
     const bool useStored = OptionForm->CheckSelProds->isChecked();
-    Selection = ProductSelection::FromStored(Products.entries.size(), useStored, ProductMask,
+    Selection = ProductSelection::fromStored(Products.entries.size(), useStored, ProductMask,
                                              LastSelectionEx);
     if (!Selection.allSelected()) {
         AllProductsSelected = false;
@@ -960,7 +960,7 @@ bool MainWindow::LoadDatabase() {
 
     QElapsedTimer slice;
     slice.start();
-    NameDatabase names = ReadNameDatabase(location.databasePath(), [&slice] {
+    NameDatabase names = readNameDatabase(location.databasePath(), [&slice] {
         if (slice.elapsed() >= kEventSliceMs) {
             QCoreApplication::processEvents();
             slice.restart();
@@ -968,7 +968,7 @@ bool MainWindow::LoadDatabase() {
     });
     DatabaseLines = std::move(names.lines);
     DatabaseDate = names.date;
-    dataIsUtf8_ = IsValidUtf8Bytes(DatabaseLines.data(), DatabaseLines.dataSize());
+    dataIsUtf8_ = isValidUtf8Bytes(DatabaseLines.data(), DatabaseLines.dataSize());
     ReportGrid->gridModel()->setSources(&DatabaseLines, &ResultList);
     ProductButton->setEnabled(true);
     OptionButton->setEnabled(true);
@@ -1027,7 +1027,7 @@ void MainWindow::ClearResults() {
 }
 
 std::string MainWindow::searchBytes() const {
-    return DataBytes(SearchBox->currentText(), dataIsUtf8_);
+    return nomix::dataBytes(SearchBox->currentText(), dataIsUtf8_);
 }
 
 void MainWindow::searchButtonClicked() {
@@ -1094,7 +1094,7 @@ void MainWindow::RunSearch() {
     Searching = true;
     SearchRequest request;
     request.text = searchBytes();
-    request.mode = DecideMatchMode(OptionForm->MatchCheck->isChecked(), FirstButton->isChecked(),
+    request.mode = decideMatchMode(OptionForm->MatchCheck->isChecked(), FirstButton->isChecked(),
                                    LastButton->isChecked());
     request.numericOnly = OptionForm->ResultCheck->isChecked();
     request.updateCounter = OptionForm->CounterCheck->isChecked();
@@ -1109,7 +1109,7 @@ void MainWindow::RunSearch() {
     lastEventSlice_ = 0;
 
     MainWindowSearchObserver observer(this);
-    SearchOutcome outcome = nomix::RunSearch(DatabaseLines, request, &observer);
+    SearchOutcome outcome = nomix::runSearch(DatabaseLines, request, &observer);
     HitCount = outcome.hitCount;
     ResultList = std::move(outcome.hits);
     ReportGrid->gridModel()->setDataRowCount(rowsAtStart + static_cast<int>(ResultList.size()));
@@ -1297,14 +1297,14 @@ void MainWindow::ProductButtonClick() {
     if (!SelectForm) {
         return;
     }
-    CenterOnMainWindow(SelectForm, this);
+    centerOnMainWindow(SelectForm, this);
     if (SelectForm->exec() == QDialog::Accepted) {
         ApplyProductSelection();
     }
 }
 
 void MainWindow::OptionButtonClick() {
-    CenterOnMainWindow(OptionForm, this);
+    centerOnMainWindow(OptionForm, this);
     OptionForm->exec();
 }
 
@@ -1429,7 +1429,7 @@ void MainWindow::writeResults(ResultWriter& writer, const std::vector<size_t>& c
     for (uint32_t index : lines) {
         const std::string_view line = DatabaseLines.at(index);
         for (size_t i = 0; i < columns.size(); ++i) {
-            names[i] = FieldViewByChar(static_cast<int32_t>(columns[i] + 1), line, '|');
+            names[i] = fieldViewByChar(static_cast<int32_t>(columns[i] + 1), line, '|');
         }
         writer.row(index, names);
     }
@@ -1455,7 +1455,7 @@ void MainWindow::exportResults() {
     bool written = file.open(QIODevice::WriteOnly);
     if (written) {
         const std::vector<size_t> columns = takingPartColumns();
-        ResultWriter writer(ResultFormatForFileName(fileName.toStdString()), productTitles(columns),
+        ResultWriter writer(resultFormatForFileName(fileName.toStdString()), productTitles(columns),
                             [&file, &written](std::string_view bytes) {
                                 written =
                                     written && file.write(bytes.data(), qint64(bytes.size())) ==
@@ -1501,7 +1501,7 @@ QString MainWindow::cellName(const QModelIndex& cell) const {
         return {};
     }
     const std::string_view line = DatabaseLines.at(ResultList[static_cast<size_t>(cell.row())]);
-    return DisplayText(FieldViewByChar(cell.column() + 1, line, '|'));
+    return nomix::displayText(fieldViewByChar(cell.column() + 1, line, '|'));
 }
 
 void MainWindow::searchForCellName() {
@@ -1729,7 +1729,7 @@ void MainWindow::changeEvent(QEvent* event) {
         if (Searching) {
             setWindowState(change->oldState());
         } else {
-            RestoreNormalState(this);
+            nomix::restoreNormalState(this);
         }
         return;
     }

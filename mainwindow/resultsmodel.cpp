@@ -54,7 +54,7 @@ std::string_view ResultsModel::fieldAt(int row, int column) const {
         return {};
     }
     const std::string_view line = lines_->at((*results_)[static_cast<size_t>(row)]);
-    return FieldViewByChar(column + 1, line, '|');
+    return fieldViewByChar(column + 1, line, '|');
 }
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
@@ -69,7 +69,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole || !hasResult(index.row())) {
         return QVariant();
     }
-    return DisplayText(fieldAt(index.row(), index.column()));
+    return nomix::displayText(fieldAt(index.row(), index.column()));
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
