@@ -41,18 +41,18 @@ class Rounds {
         addTimed(std::move(key), [work] { return secondsOf(work); });
     }
     void addTimed(std::string key, Timer time) {
-        entries_.push_back({std::move(key), std::move(time), {}});
+        m_entries.push_back({std::move(key), std::move(time), {}});
     }
     void run(int rounds) {
         for (int r = 0; r <= rounds; ++r) {
-            for (Entry& e : entries_) {
+            for (Entry& e : m_entries) {
                 const double seconds = e.time();
                 if (r > 0) {
                     e.times.push_back(seconds);
                 }
             }
         }
-        for (const Entry& e : entries_) {
+        for (const Entry& e : m_entries) {
             std::printf("%s %.6f\n", e.key.c_str(), median(e.times));
         }
     }
@@ -63,7 +63,7 @@ class Rounds {
         Timer time;
         std::vector<double> times;
     };
-    std::vector<Entry> entries_;
+    std::vector<Entry> m_entries;
 };
 
 } // namespace nomix::bench

@@ -18,9 +18,9 @@ constexpr uint64_t kRareOffset = kRarePeriod / 2;
 // standard distributions, whose output the library may choose).
 class Random {
   public:
-    explicit Random(uint64_t seed) : state_(seed) {}
+    explicit Random(uint64_t seed) : m_state(seed) {}
     uint64_t next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
@@ -30,7 +30,7 @@ class Random {
     bool percent(uint32_t p) { return below(100) < p; }
 
   private:
-    uint64_t state_;
+    uint64_t m_state;
 };
 
 // Most frequent first: family r turns up with weight 1 / (r + 1). None of
@@ -147,17 +147,17 @@ class FamilyPicker {
         for (size_t r = 0; r < kFamilies.size(); ++r) {
             cumulative += 1.0 / static_cast<double>(r + 1) / total;
             const size_t end = r + 1 == kFamilies.size()
-                                   ? slots_.size()
-                                   : static_cast<size_t>(cumulative * slots_.size());
+                                   ? m_slots.size()
+                                   : static_cast<size_t>(cumulative * m_slots.size());
             for (; slot < end; ++slot) {
-                slots_[slot] = static_cast<uint8_t>(r);
+                m_slots[slot] = static_cast<uint8_t>(r);
             }
         }
     }
-    const char* pick(Random& rng) const { return kFamilies[slots_[rng.below(slots_.size())]]; }
+    const char* pick(Random& rng) const { return kFamilies[m_slots[rng.below(m_slots.size())]]; }
 
   private:
-    std::array<uint8_t, 4096> slots_{};
+    std::array<uint8_t, 4096> m_slots{};
 };
 
 void appendNumber(std::string& out, uint64_t value) {
@@ -332,62 +332,62 @@ class DatabaseWriter {
   public:
     DatabaseWriter(const GeneratorSettings& settings,
                    const std::function<void(std::string_view)>& sink)
-        : settings_(settings), sink_(sink), rng_(settings.seed * 0x2545F4914F6CDD1Dull + 1) {
-        out_.reserve(kPieceBytes + 64 * 1024);
+        : m_settings(settings), m_sink(sink), m_rng(settings.seed * 0x2545F4914F6CDD1Dull + 1) {
+        m_out.reserve(kPieceBytes + 64 * 1024);
     }
 
     void run() {
-        for (uint64_t k = 0; k < settings_.lines; ++k) {
+        for (uint64_t k = 0; k < m_settings.lines; ++k) {
             writeLine(k % kRarePeriod == kRareOffset);
-            if (out_.size() >= kPieceBytes) {
-                sink_(out_);
-                out_.clear();
+            if (m_out.size() >= kPieceBytes) {
+                m_sink(m_out);
+                m_out.clear();
             }
         }
-        if (!out_.empty()) {
-            sink_(out_);
+        if (!m_out.empty()) {
+            m_sink(m_out);
         }
     }
 
   private:
     void writeLine(bool rare) {
         Virus v{};
-        v.family = rare ? kRareFamily : families_.pick(rng_);
-        v.platform = &pickWeighted(kPlatforms, rng_);
-        v.type = v.platform->macro ? &kTypes[kVirusType] : &pickWeighted(kTypes, rng_);
+        v.family = rare ? kRareFamily : m_families.pick(m_rng);
+        v.platform = &pickWeighted(kPlatforms, m_rng);
+        v.type = v.platform->macro ? &kTypes[kVirusType] : &pickWeighted(kTypes, m_rng);
         // How widely the virus is detected varies from line to line; a rare
         // line is named by every product so its hits do not depend on luck.
-        const uint32_t detectPercent = rare ? 100 : 5 + rng_.below(91);
-        out_.push_back('|');
-        for (int product = 0; product < settings_.products; ++product) {
+        const uint32_t detectPercent = rare ? 100 : 5 + m_rng.below(91);
+        m_out.push_back('|');
+        for (int product = 0; product < m_settings.products; ++product) {
             writeField(static_cast<uint32_t>(product), v, rare, detectPercent);
-            out_.push_back('|');
+            m_out.push_back('|');
         }
-        out_.append("\r\n");
+        m_out.append("\r\n");
     }
 
     void writeField(uint32_t product, const Virus& v, bool rare, uint32_t detectPercent) {
-        if (!rng_.percent(detectPercent)) {
-            out_.append("NO_VIRUS");
+        if (!m_rng.percent(detectPercent)) {
+            m_out.append("NO_VIRUS");
             return;
         }
-        const uint32_t roll = rng_.below(200);
+        const uint32_t roll = m_rng.below(200);
         if (!rare && roll == 0) {
-            out_.append("UNKNOWN_VIRUS");
+            m_out.append("UNKNOWN_VIRUS");
             return;
         }
         if (roll == 1) {
-            out_.push_back('~');
+            m_out.push_back('~');
         }
-        const bool generic = !rare && rng_.percent(25);
-        makeName(out_, product % kStyleCount, v, generic, rng_);
+        const bool generic = !rare && m_rng.percent(25);
+        makeName(m_out, product % kStyleCount, v, generic, m_rng);
     }
 
-    const GeneratorSettings& settings_;
-    const std::function<void(std::string_view)>& sink_;
-    Random rng_;
-    FamilyPicker families_;
-    std::string out_;
+    const GeneratorSettings& m_settings;
+    const std::function<void(std::string_view)>& m_sink;
+    Random m_rng;
+    FamilyPicker m_families;
+    std::string m_out;
 };
 
 // Past the list, names get a letter suffix ("Arvex-B"); no word may start
@@ -408,42 +408,42 @@ std::string productName(int index) {
 
 class File {
   public:
-    File(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "wb")) {
-        if (!file_) {
+    File(const std::string& path) : m_path(path), m_file(std::fopen(path.c_str(), "wb")) {
+        if (!m_file) {
             fail();
         }
     }
     ~File() {
-        if (file_) {
-            std::fclose(file_);
+        if (m_file) {
+            std::fclose(m_file);
         }
     }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
     void write(std::string_view bytes) {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
             fail();
         }
     }
     void close() {
-        std::FILE* f = file_;
-        file_ = nullptr;
+        std::FILE* f = m_file;
+        m_file = nullptr;
         if (std::fclose(f) != 0) {
             fail();
         }
     }
 
   private:
-    [[noreturn]] void fail() { throw std::runtime_error("cannot write " + path_); }
+    [[noreturn]] void fail() { throw std::runtime_error("cannot write " + m_path); }
 
-    std::string path_;
-    std::FILE* file_;
+    std::string m_path;
+    std::FILE* m_file;
 };
 
 } // namespace
 
-std::string GenerateProductTable(const GeneratorSettings& settings) {
+std::string generateProductTable(const GeneratorSettings& settings) {
     Random rng(settings.seed ^ 0x5DEECE66Dull);
     std::string text = "Generated labels, ";
     appendNumber(text, settings.lines);
@@ -462,17 +462,17 @@ std::string GenerateProductTable(const GeneratorSettings& settings) {
     return text;
 }
 
-void GenerateNameDatabase(const GeneratorSettings& settings,
+void generateNameDatabase(const GeneratorSettings& settings,
                           const std::function<void(std::string_view)>& sink) {
     DatabaseWriter(settings, sink).run();
 }
 
-void WriteDatabaseFiles(const GeneratorSettings& settings, const std::string& directory) {
+void writeDatabaseFiles(const GeneratorSettings& settings, const std::string& directory) {
     File table(directory + "/NOMIX.CFG");
-    table.write(GenerateProductTable(settings));
+    table.write(generateProductTable(settings));
     table.close();
     File names(directory + "/NOMIX.DAT");
-    GenerateNameDatabase(settings, [&](std::string_view piece) { names.write(piece); });
+    generateNameDatabase(settings, [&](std::string_view piece) { names.write(piece); });
     names.close();
 }
 

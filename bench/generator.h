@@ -30,16 +30,16 @@ inline constexpr std::string_view kAbsentString = "petya";
 
 // The product table: "label|entry|...|entry" and CR LF, each entry being
 // "Name words Version Date".
-std::string GenerateProductTable(const GeneratorSettings& settings);
+std::string generateProductTable(const GeneratorSettings& settings);
 
 // The name database, handed to `sink` in consecutive pieces of about a
 // megabyte: one line per virus, "|name|name|...|name|" and CR LF, one
 // non-empty field per product.
-void GenerateNameDatabase(const GeneratorSettings& settings,
+void generateNameDatabase(const GeneratorSettings& settings,
                           const std::function<void(std::string_view)>& sink);
 
 // Writes NOMIX.CFG and NOMIX.DAT into `directory`, which must exist. Throws
 // std::runtime_error naming the file on any failure.
-void WriteDatabaseFiles(const GeneratorSettings& settings, const std::string& directory);
+void writeDatabaseFiles(const GeneratorSettings& settings, const std::string& directory);
 
 } // namespace nomix::bench

@@ -115,10 +115,10 @@ void benchSearch(const DatabaseLines& lines, const std::vector<std::string>& str
     for (const std::string& s : strings) {
         const SearchRequest request = requestFor(s, MatchMode::Substring, columns, false);
         QuietObserver observer;
-        std::printf("hits:%s %d\n", s.c_str(), RunSearch(lines, request, &observer).hitCount);
+        std::printf("hits:%s %d\n", s.c_str(), runSearch(lines, request, &observer).hitCount);
         rounds.add("search:" + s, [&lines, request] {
             QuietObserver observer;
-            g_sink = g_sink + static_cast<size_t>(RunSearch(lines, request, &observer).hitCount);
+            g_sink = g_sink + static_cast<size_t>(runSearch(lines, request, &observer).hitCount);
         });
     }
     rounds.run(runs);
@@ -143,7 +143,7 @@ void benchModes(const DatabaseLines& lines, const std::vector<std::string>& stri
             rounds.add(std::string(v.name) + ":" + s, [&lines, request] {
                 QuietObserver observer;
                 g_sink =
-                    g_sink + static_cast<size_t>(RunSearch(lines, request, &observer).hitCount);
+                    g_sink + static_cast<size_t>(runSearch(lines, request, &observer).hitCount);
             });
         }
     }
@@ -154,7 +154,7 @@ void benchLoad(const std::string& path, int runs) {
     // The first load runs in a fresh process, so what it adds to the
     // resident set is what a user's program would pay.
     const size_t before = residentBytes();
-    NameDatabase first = ReadNameDatabase(path);
+    NameDatabase first = readNameDatabase(path);
     const size_t after = residentBytes();
     std::printf("rss_added %zu\n", after - before);
     std::printf("file_size %ju\n", static_cast<uintmax_t>(std::filesystem::file_size(path)));
@@ -162,7 +162,7 @@ void benchLoad(const std::string& path, int runs) {
     first = NameDatabase();
     Rounds rounds;
     rounds.add("load", [&path] {
-        NameDatabase db = ReadNameDatabase(path);
+        NameDatabase db = readNameDatabase(path);
         g_sink = g_sink + db.lines.count();
     });
     rounds.run(runs);
@@ -275,7 +275,7 @@ int run(int argc, char** argv) {
     if (measure != "search" && measure != "modes") {
         throw std::runtime_error("unknown measure " + measure);
     }
-    const NameDatabase names = ReadNameDatabase(db);
+    const NameDatabase names = readNameDatabase(db);
     if (measure == "search") {
         benchSearch(names.lines, strings, runs);
     } else {

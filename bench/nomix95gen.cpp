@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
             }
         }
         std::filesystem::create_directories(out);
-        nomix::bench::WriteDatabaseFiles(settings, out);
+        nomix::bench::writeDatabaseFiles(settings, out);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "nomix95-gen: %s\n%s", e.what(), kUsage);

@@ -292,7 +292,7 @@ off_t FileSize(const std::string& path) {
 }
 
 void writeReport(const std::string& path, const ReportHeader& header, const ReportRows& rows) {
-    ReportFile file(path, ReportOpenMode::omCreate);
+    ReportFile file(path, ReportOpenMode::Create);
     ReportWriter writer(file);
     writer.writeHeader(header);
     writer.writeRows(rows);
@@ -324,20 +324,20 @@ void writePlain(const std::string& path, const std::string& block, off_t size) {
 
 void benchReport(const std::string& dbDir, const std::string& outDir, const std::string& text,
                  int runs) {
-    std::optional<Database> db = LoadDatabaseFiles({dbDir, "NOMIX.DAT", "NOMIX.CFG"});
+    std::optional<Database> db = nomix::loadDatabaseFiles({dbDir, "NOMIX.DAT", "NOMIX.CFG"});
     if (!db) {
         throw std::runtime_error("no database in " + dbDir);
     }
     std::vector<std::string> names;
     for (const std::string& entry : db->table.entries) {
-        names.push_back(SplitProductEntry(entry).name);
+        names.push_back(splitProductEntry(entry).name);
     }
     SearchRequest request;
     request.text = text;
     request.columnCount = names.size();
     request.selected.assign(names.size(), true);
     const std::vector<uint32_t> hits =
-        SpreadHits(nomix::RunSearch(db->names.lines, request).hits, kReportHits);
+        SpreadHits(nomix::runSearch(db->names.lines, request).hits, kReportHits);
     const ProductSelection selection(names.size());
     const ReportHeader header{"12/08/2025", "14:28:00", text, static_cast<int32_t>(hits.size())};
     const ReportRows rows{db->names.lines, hits, names, selection};

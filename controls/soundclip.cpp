@@ -27,7 +27,7 @@ QString fileNamePart(const QString& name) {
 QByteArray readResource(const QString& name) {
     QFile resource(name);
     if (!resource.open(QIODevice::ReadOnly)) {
-        throw FileError(InOutErrorMessage(ENOENT), name.toStdString(), ENOENT);
+        throw FileError(inOutErrorMessage(ENOENT), name.toStdString());
     }
     return resource.readAll();
 }
@@ -36,7 +36,7 @@ QByteArray readFile(const QString& fileName) {
     if (fileName.startsWith(u':')) {
         return readResource(fileName);
     }
-    FileBytes file = ReadFileBytes(QFile::encodeName(fileName).toStdString());
+    FileBytes file = readFileBytes(QFile::encodeName(fileName).toStdString());
     return QByteArray(file.data.get(), qsizetype(file.size));
 }
 
@@ -102,7 +102,7 @@ void SoundClip::setWaveName(const QString& value) {
         return;
     }
     m_waveName = fileNamePart(value);
-    if (!m_loading && FileExists(QFile::encodeName(value).toStdString())) {
+    if (!m_loading && fileExists(QFile::encodeName(value).toStdString())) {
         loadFromFile(value);
     }
 }

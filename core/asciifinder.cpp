@@ -37,7 +37,7 @@ bool cpuHasAvx2() {
 
 } // namespace
 
-std::string UpperCaseAscii(std::string_view text) {
+std::string upperCaseAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
         if (c >= 'a' && c <= 'z') {
@@ -47,43 +47,43 @@ std::string UpperCaseAscii(std::string_view text) {
     return out;
 }
 
-AsciiFinder::AsciiFinder(std::string_view upperNeedle) : needle_(upperNeedle) {
-    orMask_.reserve(needle_.size());
-    folded_.reserve(needle_.size());
-    for (char ch : needle_) {
+AsciiFinder::AsciiFinder(std::string_view upperNeedle) : m_needle(upperNeedle) {
+    m_orMask.reserve(m_needle.size());
+    m_folded.reserve(m_needle.size());
+    for (char ch : m_needle) {
         const auto c = static_cast<unsigned char>(ch);
         // Setting bit 5 maps exactly the two cases of a letter onto its lower
         // case; for any other byte an exact compare is needed.
         const uint8_t mask = isUpperLetter(c) ? 0x20 : 0x00;
-        orMask_.push_back(mask);
-        folded_.push_back(static_cast<uint8_t>(c | mask));
+        m_orMask.push_back(mask);
+        m_folded.push_back(static_cast<uint8_t>(c | mask));
     }
     static const bool avx2 = cpuHasAvx2();
-    useAvx2_ = avx2;
+    m_useAvx2 = avx2;
 
     // The vector scans test two bytes of the needle before comparing the
     // rest. First and last byte would be the plain choice, but pairs of
     // common letters leave a candidate every few hundred bytes, each costing
     // a mispredicted branch. So test the needle's rarest byte, with the end
     // of the needle farther from it: bytes far apart are less related.
-    if (!needle_.empty()) {
-        const size_t last = needle_.size() - 1;
+    if (!m_needle.empty()) {
+        const size_t last = m_needle.size() - 1;
         size_t rarest = 0;
         for (size_t i = 1; i <= last; ++i) {
-            if (commonness(needle_[i]) < commonness(needle_[rarest])) {
+            if (commonness(m_needle[i]) < commonness(m_needle[rarest])) {
                 rarest = i;
             }
         }
         const size_t other = rarest >= last - rarest ? 0 : last;
-        probeA_ = std::min(rarest, other);
-        probeB_ = std::max(rarest, other);
+        m_probeA = std::min(rarest, other);
+        m_probeB = std::max(rarest, other);
     }
 }
 
 bool AsciiFinder::matchesAt(const char* text) const {
-    const size_t m = needle_.size();
+    const size_t m = m_needle.size();
     for (size_t i = 0; i < m; ++i) {
-        if ((static_cast<uint8_t>(text[i]) | orMask_[i]) != folded_[i]) {
+        if ((static_cast<uint8_t>(text[i]) | m_orMask[i]) != m_folded[i]) {
             return false;
         }
     }
@@ -91,12 +91,12 @@ bool AsciiFinder::matchesAt(const char* text) const {
 }
 
 size_t AsciiFinder::findScalar(const char* text, size_t from, size_t length) const {
-    const size_t m = needle_.size();
+    const size_t m = m_needle.size();
     if (m == 0 || length < m) {
         return npos;
     }
-    const uint8_t firstMask = orMask_[0];
-    const uint8_t firstValue = folded_[0];
+    const uint8_t firstMask = m_orMask[0];
+    const uint8_t firstValue = m_folded[0];
     for (size_t i = from; i + m <= length; ++i) {
         if ((static_cast<uint8_t>(text[i]) | firstMask) == firstValue && matchesAt(text + i)) {
             return i;
@@ -106,11 +106,11 @@ size_t AsciiFinder::findScalar(const char* text, size_t from, size_t length) con
 }
 
 size_t AsciiFinder::find(const char* text, size_t length) const {
-    if (needle_.empty() || length < needle_.size()) {
+    if (m_needle.empty() || length < m_needle.size()) {
         return npos;
     }
 #ifdef NOMIX_X86
-    return useAvx2_ ? findAvx2(text, length) : findSse2(text, length);
+    return m_useAvx2 ? findAvx2(text, length) : findSse2(text, length);
 #else
     return findScalar(text, 0, length);
 #endif
@@ -134,17 +134,17 @@ __attribute__((target("avx2"))) __m256i bytesMatch32(const char* p, __m256i mask
 } // namespace
 
 size_t AsciiFinder::findSse2(const char* text, size_t length) const {
-    const size_t last = needle_.size() - 1;
-    const __m128i maskA = _mm_set1_epi8(static_cast<char>(orMask_[probeA_]));
-    const __m128i valueA = _mm_set1_epi8(static_cast<char>(folded_[probeA_]));
-    const __m128i maskB = _mm_set1_epi8(static_cast<char>(orMask_[probeB_]));
-    const __m128i valueB = _mm_set1_epi8(static_cast<char>(folded_[probeB_]));
+    const size_t last = m_needle.size() - 1;
+    const __m128i maskA = _mm_set1_epi8(static_cast<char>(m_orMask[m_probeA]));
+    const __m128i valueA = _mm_set1_epi8(static_cast<char>(m_folded[m_probeA]));
+    const __m128i maskB = _mm_set1_epi8(static_cast<char>(m_orMask[m_probeB]));
+    const __m128i valueB = _mm_set1_epi8(static_cast<char>(m_folded[m_probeB]));
     size_t i = 0;
     // Block at i covers starts i..i+15, whose whole needle must lie inside
     // the text: up to i + last + 15.
     for (; i + last + 16 <= length; i += 16) {
-        const __m128i candidates = _mm_and_si128(bytesMatch16(text + i + probeA_, maskA, valueA),
-                                                 bytesMatch16(text + i + probeB_, maskB, valueB));
+        const __m128i candidates = _mm_and_si128(bytesMatch16(text + i + m_probeA, maskA, valueA),
+                                                 bytesMatch16(text + i + m_probeB, maskB, valueB));
         unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(candidates));
         while (bits != 0) {
             const size_t at = i + static_cast<size_t>(__builtin_ctz(bits));
@@ -159,16 +159,16 @@ size_t AsciiFinder::findSse2(const char* text, size_t length) const {
 
 __attribute__((target("avx2"))) size_t AsciiFinder::findAvx2(const char* text,
                                                              size_t length) const {
-    const size_t last = needle_.size() - 1;
-    const __m256i maskA = _mm256_set1_epi8(static_cast<char>(orMask_[probeA_]));
-    const __m256i valueA = _mm256_set1_epi8(static_cast<char>(folded_[probeA_]));
-    const __m256i maskB = _mm256_set1_epi8(static_cast<char>(orMask_[probeB_]));
-    const __m256i valueB = _mm256_set1_epi8(static_cast<char>(folded_[probeB_]));
+    const size_t last = m_needle.size() - 1;
+    const __m256i maskA = _mm256_set1_epi8(static_cast<char>(m_orMask[m_probeA]));
+    const __m256i valueA = _mm256_set1_epi8(static_cast<char>(m_folded[m_probeA]));
+    const __m256i maskB = _mm256_set1_epi8(static_cast<char>(m_orMask[m_probeB]));
+    const __m256i valueB = _mm256_set1_epi8(static_cast<char>(m_folded[m_probeB]));
     size_t i = 0;
     for (; i + last + 32 <= length; i += 32) {
         const __m256i candidates =
-            _mm256_and_si256(bytesMatch32(text + i + probeA_, maskA, valueA),
-                             bytesMatch32(text + i + probeB_, maskB, valueB));
+            _mm256_and_si256(bytesMatch32(text + i + m_probeA, maskA, valueA),
+                             bytesMatch32(text + i + m_probeB, maskB, valueB));
         unsigned bits = static_cast<unsigned>(_mm256_movemask_epi8(candidates));
         while (bits != 0) {
             const size_t at = i + static_cast<size_t>(__builtin_ctz(bits));

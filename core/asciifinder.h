@@ -10,7 +10,7 @@ namespace nomix {
 
 // Maps 'a'..'z' onto 'A'..'Z' and leaves every other byte as it is: the only
 // case folding the program knows.
-std::string UpperCaseAscii(std::string_view text);
+std::string upperCaseAscii(std::string_view text);
 
 // Finds an upper-cased needle in text as if the text were upper-cased too,
 // without copying or upper-casing the text. A letter of the needle matches
@@ -26,7 +26,7 @@ class AsciiFinder {
 
     explicit AsciiFinder(std::string_view upperNeedle);
 
-    size_t size() const { return needle_.size(); }
+    size_t size() const { return m_needle.size(); }
     // Offset of the first occurrence in [text, text + length), or npos. An
     // empty needle occurs nowhere.
     size_t find(const char* text, size_t length) const;
@@ -40,14 +40,14 @@ class AsciiFinder {
     size_t findSse2(const char* text, size_t length) const;
     size_t findAvx2(const char* text, size_t length) const;
 
-    std::string needle_;
-    // Byte i of a text matches needle byte i when (byte | orMask_[i]) == folded_[i].
-    std::vector<uint8_t> orMask_;
-    std::vector<uint8_t> folded_;
-    // The two needle positions the vector scans test, probeA_ <= probeB_.
-    size_t probeA_ = 0;
-    size_t probeB_ = 0;
-    bool useAvx2_ = false;
+    std::string m_needle;
+    // Byte i of a text matches needle byte i when (byte | m_orMask[i]) == m_folded[i].
+    std::vector<uint8_t> m_orMask;
+    std::vector<uint8_t> m_folded;
+    // The two needle positions the vector scans test, m_probeA <= m_probeB.
+    size_t m_probeA = 0;
+    size_t m_probeB = 0;
+    bool m_useAvx2 = false;
 };
 
 } // namespace nomix

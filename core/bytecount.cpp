@@ -18,7 +18,7 @@ namespace {
 // Sixteen bytes at a time: each compare gives -1 in the lanes that hold
 // `byte`, subtracted into sixteen byte-wide counters, which are summed
 // before any can pass 255.
-size_t CountByteSse2(const char* data, size_t size, char byte) {
+size_t countByteSse2(const char* data, size_t size, char byte) {
     constexpr size_t kBlocksPerSum = 255;
     const __m128i wanted = _mm_set1_epi8(byte);
     size_t count = 0;
@@ -43,14 +43,14 @@ size_t CountByteSse2(const char* data, size_t size, char byte) {
 #else
 
 // The sum of the eight bytes of `lanes`, each at most 255.
-size_t SumOfBytes(uint64_t lanes) {
+size_t sumOfBytes(uint64_t lanes) {
     constexpr uint64_t kEvenBytes = 0x00ff00ff00ff00ffull;
     const uint64_t pairs = (lanes & kEvenBytes) + ((lanes >> 8) & kEvenBytes);
     return static_cast<size_t>((pairs * 0x0001000100010001ull) >> 48);
 }
 
 // Eight bytes at a time into eight byte-wide counters.
-size_t CountByteSwar(const char* data, size_t size, char byte) {
+size_t countByteSwar(const char* data, size_t size, char byte) {
     constexpr uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
     constexpr size_t kWordsPerSum = 255; // a counter's limit
     const uint64_t pattern = 0x0101010101010101ull * static_cast<unsigned char>(byte);
@@ -66,7 +66,7 @@ size_t CountByteSwar(const char* data, size_t size, char byte) {
             const uint64_t nonZero = ((x & kLow7) + kLow7) | x; // top bit of each non-zero byte
             lanes += (~nonZero & ~kLow7) >> 7;
         }
-        count += SumOfBytes(lanes);
+        count += sumOfBytes(lanes);
     }
     for (; i < size; ++i) {
         count += data[i] == byte ? 1 : 0;
@@ -78,11 +78,11 @@ size_t CountByteSwar(const char* data, size_t size, char byte) {
 
 } // namespace
 
-size_t CountByte(const char* data, size_t size, char byte) {
+size_t countByte(const char* data, size_t size, char byte) {
 #ifdef NOMIX_COUNT_SSE2
-    return CountByteSse2(data, size, byte);
+    return countByteSse2(data, size, byte);
 #else
-    return CountByteSwar(data, size, byte);
+    return countByteSwar(data, size, byte);
 #endif
 }
 

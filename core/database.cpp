@@ -5,28 +5,28 @@
 namespace nomix {
 
 std::string DataLocation::databasePath() const {
-    return JoinDataPath(directory, databaseName);
+    return joinDataPath(directory, databaseName);
 }
 
 std::string DataLocation::tablePath() const {
-    return JoinDataPath(directory, tableName);
+    return joinDataPath(directory, tableName);
 }
 
-bool DatabaseFilesPresent(const DataLocation& location) {
-    if (FileExists(location.databasePath())) {
+bool databaseFilesPresent(const DataLocation& location) {
+    if (fileExists(location.databasePath())) {
         return true;
     }
-    return FileExists(location.tablePath());
+    return fileExists(location.tablePath());
 }
 
-std::optional<Database> LoadDatabaseFiles(const DataLocation& location,
+std::optional<Database> loadDatabaseFiles(const DataLocation& location,
                                           const std::function<void()>& onProgress) {
-    if (!DatabaseFilesPresent(location)) {
+    if (!databaseFilesPresent(location)) {
         return std::nullopt;
     }
     Database db;
-    db.table = ReadProductTable(location.tablePath(), location.tableName);
-    db.names = ReadNameDatabase(location.databasePath(), onProgress);
+    db.table = readProductTable(location.tablePath(), location.tableName);
+    db.names = readNameDatabase(location.databasePath(), onProgress);
     return db;
 }
 

@@ -22,7 +22,7 @@ struct DataLocation {
 
 // True when the name database exists; otherwise whether the product table
 // does.
-bool DatabaseFilesPresent(const DataLocation& location);
+bool databaseFilesPresent(const DataLocation& location);
 
 struct Database {
     ProductTable table;
@@ -31,7 +31,7 @@ struct Database {
 
 // Both files read, the product table first. Empty when neither file exists;
 // throws FileError or NomixError on any other failure.
-std::optional<Database> LoadDatabaseFiles(const DataLocation& location,
+std::optional<Database> loadDatabaseFiles(const DataLocation& location,
                                           const std::function<void()>& onProgress = {});
 
 } // namespace nomix

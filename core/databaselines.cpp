@@ -23,7 +23,7 @@ constexpr size_t kBytesPerProgress = 8u << 20;
 constexpr size_t kSurveyBlock = 64u << 10;
 
 // The last of `begins` (ascending) that is at or before `offset`, or 0.
-template <typename Offsets> size_t LastAtOrBefore(const Offsets& begins, size_t offset) {
+template <typename Offsets> size_t lastAtOrBefore(const Offsets& begins, size_t offset) {
     const auto it = std::upper_bound(begins.begin(), begins.end(), offset);
     return it == begins.begin() ? 0 : static_cast<size_t>(it - begins.begin()) - 1;
 }
@@ -43,28 +43,28 @@ const long long kDay1899_12_30 = daysFromCivil(1899, 12, 30);
 } // namespace
 
 bool LineSurvey::add(const char* piece, size_t size) {
-    if (ended_) {
+    if (m_ended) {
         return false;
     }
     if (const void* mark = std::memchr(piece, kEndOfFileMark, size)) {
         size = static_cast<size_t>(static_cast<const char*>(mark) - piece);
-        ended_ = true;
+        m_ended = true;
     }
-    dataSize_ += size;
-    carriageReturns_ += CountByte(piece, size, kCR);
-    if (carriageReturns_ == 0) {
-        lineFeeds_ += CountByte(piece, size, kLF);
+    m_dataSize += size;
+    m_carriageReturns += countByte(piece, size, kCR);
+    if (m_carriageReturns == 0) {
+        m_lineFeeds += countByte(piece, size, kLF);
     }
-    return !ended_;
+    return !m_ended;
 }
 
 DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t size,
                              const std::function<void()>& onProgress)
-    : buffer_(std::move(bytes)) {
+    : m_buffer(std::move(bytes)) {
     // Block by block, so the counts read each block from the cache.
     LineSurvey survey;
     for (size_t block = 0; block < size; block += kSurveyBlock) {
-        if (!survey.add(buffer_.get() + block, std::min(kSurveyBlock, size - block))) {
+        if (!survey.add(m_buffer.get() + block, std::min(kSurveyBlock, size - block))) {
             break;
         }
     }
@@ -73,7 +73,7 @@ DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t size,
 
 DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t bufferBytes,
                              const LineSurvey& survey, const std::function<void()>& onProgress)
-    : buffer_(std::move(bytes)) {
+    : m_buffer(std::move(bytes)) {
     split(survey, bufferBytes, onProgress);
 }
 
@@ -82,47 +82,47 @@ DatabaseLines::DatabaseLines(std::unique_ptr<char[]> bytes, size_t bufferBytes,
 // much memory again.
 void DatabaseLines::split(const LineSurvey& survey, size_t bufferBytes,
                           const std::function<void()>& onProgress) {
-    size_ = survey.dataSize();
+    m_size = survey.dataSize();
     reserveSpans(survey.maximumLines(), bufferBytes);
     splitLines(survey.terminator(), onProgress);
 }
 
 void DatabaseLines::reserveSpans(size_t lines, size_t bufferBytes) {
-    wide_ = size_ > std::numeric_limits<uint32_t>::max();
-    const size_t spanBytes = wide_ ? 2 * sizeof(uint64_t) : 2 * sizeof(uint32_t);
-    const unsigned long long limit = MemoryLimitBytes();
+    m_wide = m_size > std::numeric_limits<uint32_t>::max();
+    const size_t spanBytes = m_wide ? 2 * sizeof(uint64_t) : 2 * sizeof(uint32_t);
+    const unsigned long long limit = memoryLimitBytes();
     if (bufferBytes >= limit || lines > (limit - bufferBytes) / spanBytes) {
         throw std::bad_alloc();
     }
-    if (wide_) {
-        wideBegins_.reserve(lines);
-        wideEnds_.reserve(lines);
+    if (m_wide) {
+        m_wideBegins.reserve(lines);
+        m_wideEnds.reserve(lines);
     } else {
-        begins_.reserve(lines);
-        ends_.reserve(lines);
+        m_begins.reserve(lines);
+        m_ends.reserve(lines);
     }
 }
 
 void DatabaseLines::splitLines(char terminator, const std::function<void()>& onProgress) {
-    const char* const data = buffer_.get();
+    const char* const data = m_buffer.get();
     size_t pos = 0; // start of the line being looked at
-    while (pos < size_) {
-        const void* found = std::memchr(data + pos, terminator, size_ - pos);
+    while (pos < m_size) {
+        const void* found = std::memchr(data + pos, terminator, m_size - pos);
         if (found == nullptr) {
             break;
         }
         const size_t lineEnd = static_cast<size_t>(static_cast<const char*>(found) - data);
         addLine(pos, lineEnd);
         pos = lineEnd + 1;
-        if (terminator == kCR && pos < size_ && data[pos] == kLF) {
+        if (terminator == kCR && pos < m_size && data[pos] == kLF) {
             ++pos;
         }
         if (onProgress && count() % kLinesPerProgress == 0) {
             onProgress();
         }
     }
-    if (pos < size_) {
-        addLine(pos, size_); // the last line has no line end
+    if (pos < m_size) {
+        addLine(pos, m_size); // the last line has no line end
     }
 }
 
@@ -130,39 +130,39 @@ void DatabaseLines::addLine(size_t rawBegin, size_t rawEnd) {
     const bool hasText = rawEnd - rawBegin > 2;
     const size_t begin = hasText ? rawBegin + 1 : rawBegin;
     const size_t end = hasText ? rawEnd - 1 : rawBegin;
-    if (wide_) {
-        wideBegins_.push_back(begin);
-        wideEnds_.push_back(end);
+    if (m_wide) {
+        m_wideBegins.push_back(begin);
+        m_wideEnds.push_back(end);
     } else {
-        begins_.push_back(static_cast<uint32_t>(begin));
-        ends_.push_back(static_cast<uint32_t>(end));
+        m_begins.push_back(static_cast<uint32_t>(begin));
+        m_ends.push_back(static_cast<uint32_t>(end));
     }
 }
 
 size_t DatabaseLines::lineAtOrBefore(size_t offset) const {
-    return wide_ ? LastAtOrBefore(wideBegins_, offset) : LastAtOrBefore(begins_, offset);
+    return m_wide ? lastAtOrBefore(m_wideBegins, offset) : lastAtOrBefore(m_begins, offset);
 }
 
-double DayNumberFromDate(int year, int month, int day) {
+double dayNumberFromDate(int year, int month, int day) {
     return static_cast<double>(
         daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
         kDay1899_12_30);
 }
 
-double DayNumberFromFileTime(long long unixSeconds) {
+double dayNumberFromFileTime(long long unixSeconds) {
     const time_t t = static_cast<time_t>(unixSeconds);
     struct tm local {};
     localtime_r(&t, &local);
     const int evenSeconds = local.tm_sec & ~1; // the packed DOS time keeps seconds / 2
-    const double days = DayNumberFromDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    const double days = dayNumberFromDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     const double secondsOfDay = local.tm_hour * 3600.0 + local.tm_min * 60.0 + evenSeconds;
     return days + secondsOfDay / 86400.0;
 }
 
-NameDatabase ReadNameDatabase(const std::string& path, const std::function<void()>& onProgress) {
+NameDatabase readNameDatabase(const std::string& path, const std::function<void()>& onProgress) {
     LineSurvey survey;
     size_t sinceProgress = 0;
-    FileBytes file = ReadFileBytes(path, [&](const char* piece, size_t size) {
+    FileBytes file = readFileBytes(path, [&](const char* piece, size_t size) {
         if (onProgress && (sinceProgress += size) >= kBytesPerProgress) {
             onProgress();
             sinceProgress = 0;
@@ -170,11 +170,11 @@ NameDatabase ReadNameDatabase(const std::string& path, const std::function<void(
         return survey.add(piece, size);
     });
     NameDatabase db;
-    db.date = DayNumberFromFileTime(file.modifiedSeconds);
+    db.date = dayNumberFromFileTime(file.modifiedSeconds);
     try {
         db.lines = DatabaseLines(std::move(file.data), file.expectedSize + 1, survey, onProgress);
     } catch (const std::bad_alloc&) {
-        ThrowInOutError(ENOMEM, path);
+        throwInOutError(ENOMEM, path);
     }
     return db;
 }

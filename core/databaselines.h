@@ -19,18 +19,18 @@ class LineSurvey {
     // among them: the bytes after it are not wanted.
     bool add(const char* piece, size_t size);
 
-    size_t dataSize() const { return dataSize_; } // the bytes before the mark
+    size_t dataSize() const { return m_dataSize; } // the bytes before the mark
     // CR, or LF for data without any CR.
-    char terminator() const { return carriageReturns_ > 0 ? '\r' : '\n'; }
+    char terminator() const { return m_carriageReturns > 0 ? '\r' : '\n'; }
     size_t maximumLines() const {
-        return (carriageReturns_ > 0 ? carriageReturns_ : lineFeeds_) + 1;
+        return (m_carriageReturns > 0 ? m_carriageReturns : m_lineFeeds) + 1;
     }
 
   private:
-    size_t dataSize_ = 0;
-    size_t carriageReturns_ = 0;
-    size_t lineFeeds_ = 0; // counted only while no CR has turned up
-    bool ended_ = false;
+    size_t m_dataSize = 0;
+    size_t m_carriageReturns = 0;
+    size_t m_lineFeeds = 0; // counted only while no CR has turned up
+    bool m_ended = false;
 };
 
 // The name database held in memory: the file's bytes in one buffer and, per
@@ -54,19 +54,19 @@ class DatabaseLines {
     DatabaseLines(std::unique_ptr<char[]> bytes, size_t bufferBytes, const LineSurvey& survey,
                   const std::function<void()>& onProgress = {});
 
-    size_t count() const { return wide_ ? wideBegins_.size() : begins_.size(); }
+    size_t count() const { return m_wide ? m_wideBegins.size() : m_begins.size(); }
     std::string_view at(size_t index) const {
-        return std::string_view(buffer_.get() + beginOf(index), endOf(index) - beginOf(index));
+        return std::string_view(m_buffer.get() + beginOf(index), endOf(index) - beginOf(index));
     }
 
     // The buffer itself and the spans, for the search engine's scan.
-    const char* data() const { return buffer_.get(); }
-    size_t dataSize() const { return size_; }
+    const char* data() const { return m_buffer.get(); }
+    size_t dataSize() const { return m_size; }
     size_t beginOf(size_t index) const {
-        return wide_ ? static_cast<size_t>(wideBegins_[index]) : begins_[index];
+        return m_wide ? static_cast<size_t>(m_wideBegins[index]) : m_begins[index];
     }
     size_t endOf(size_t index) const {
-        return wide_ ? static_cast<size_t>(wideEnds_[index]) : ends_[index];
+        return m_wide ? static_cast<size_t>(m_wideEnds[index]) : m_ends[index];
     }
     // The line whose text begins at or before `offset` (the last such line).
     size_t lineAtOrBefore(size_t offset) const;
@@ -78,33 +78,33 @@ class DatabaseLines {
     void splitLines(char terminator, const std::function<void()>& onProgress);
     void addLine(size_t rawBegin, size_t rawEnd);
 
-    std::unique_ptr<char[]> buffer_;
-    size_t size_ = 0;
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_size = 0;
     // Only one pair is in use: 32-bit offsets unless the buffer needs more.
-    bool wide_ = false;
-    std::vector<uint32_t> begins_;
-    std::vector<uint32_t> ends_;
-    std::vector<uint64_t> wideBegins_;
-    std::vector<uint64_t> wideEnds_;
+    bool m_wide = false;
+    std::vector<uint32_t> m_begins;
+    std::vector<uint32_t> m_ends;
+    std::vector<uint64_t> m_wideBegins;
+    std::vector<uint64_t> m_wideEnds;
 };
 
 // The file's modification time as a day number counted from 30 December
 // 1899 with the time of day as fraction, in local time, at two-second
 // resolution (seconds rounded down to even).
-double DayNumberFromFileTime(long long unixSeconds);
+double dayNumberFromFileTime(long long unixSeconds);
 
 // The date part of a day number for a calendar date (no time).
-double DayNumberFromDate(int year, int month, int day);
+double dayNumberFromDate(int year, int month, int day);
 
 struct NameDatabase {
     DatabaseLines lines;
-    double date = 0.0; // DatabaseDate
+    double date = 0.0; // the file's modification time as a day number
 };
 
 // Reads the name database at `path`. `onProgress` (may be empty) runs now
 // and then during a long load. A file that does not fit in memory with its
 // lines fails with "Out of memory" naming the file.
-NameDatabase ReadNameDatabase(const std::string& path,
+NameDatabase readNameDatabase(const std::string& path,
                               const std::function<void()>& onProgress = {});
 
 } // namespace nomix

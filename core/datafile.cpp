@@ -40,28 +40,28 @@ void preferHugePages(char* buffer, size_t size) {
 
 class FileDescriptor {
   public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
     ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+        if (m_fd >= 0) {
+            ::close(m_fd);
         }
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
+    int get() const { return m_fd; }
     int release() {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_fd;
+        m_fd = -1;
         return fd;
     }
 
   private:
-    int fd_;
+    int m_fd;
 };
 
 } // namespace
 
-unsigned long long MemoryLimitBytes() {
+unsigned long long memoryLimitBytes() {
     struct sysinfo info {};
     if (::sysinfo(&info) != 0) {
         return ~0ull;
@@ -71,45 +71,45 @@ unsigned long long MemoryLimitBytes() {
            info.mem_unit;
 }
 
-std::string JoinDataPath(const std::string& directory, const std::string& fileName) {
+std::string joinDataPath(const std::string& directory, const std::string& fileName) {
     return directory + "/" + fileName;
 }
 
-bool FileExists(const std::string& path) {
+bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-int OpenRegularFile(const std::string& path, struct stat& st) {
+int openRegularFile(const std::string& path, struct stat& st) {
     // O_NONBLOCK keeps the open of a FIFO without a writer from blocking;
     // anything that is not a regular file is refused right after.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
-        ThrowInOutError(errno, path);
+        throwInOutError(errno, path);
     }
     if (::fstat(fd.get(), &st) != 0) {
-        ThrowInOutError(errno, path);
+        throwInOutError(errno, path);
     }
     if (!S_ISREG(st.st_mode)) {
-        ThrowInOutError(S_ISDIR(st.st_mode) ? EISDIR : EACCES, path);
+        throwInOutError(S_ISDIR(st.st_mode) ? EISDIR : EACCES, path);
     }
     return fd.release();
 }
 
-FileBytes ReadFileBytes(const std::string& path, const PieceHandler& onPiece) {
+FileBytes readFileBytes(const std::string& path, const PieceHandler& onPiece) {
     struct stat st {};
-    FileDescriptor fd(OpenRegularFile(path, st));
+    FileDescriptor fd(openRegularFile(path, st));
     // A sparse file can claim terabytes without using any disk; reading it
     // would end in a failed allocation or in the system killing the program.
-    if (static_cast<unsigned long long>(st.st_size) >= MemoryLimitBytes()) {
-        ThrowInOutError(ENOMEM, path);
+    if (static_cast<unsigned long long>(st.st_size) >= memoryLimitBytes()) {
+        throwInOutError(ENOMEM, path);
     }
     FileBytes result;
     result.expectedSize = static_cast<size_t>(st.st_size);
     result.modifiedSeconds = static_cast<long long>(st.st_mtim.tv_sec);
     result.data.reset(new (std::nothrow) char[result.expectedSize + 1]);
     if (!result.data) {
-        ThrowInOutError(ENOMEM, path);
+        throwInOutError(ENOMEM, path);
     }
     preferHugePages(result.data.get(), result.expectedSize + 1);
     while (result.size < result.expectedSize) {
@@ -119,7 +119,7 @@ FileBytes ReadFileBytes(const std::string& path, const PieceHandler& onPiece) {
             if (errno == EINTR) {
                 continue;
             }
-            ThrowInOutError(errno, path);
+            throwInOutError(errno, path);
         }
         if (got == 0) {
             break; // the file shrank while we read it

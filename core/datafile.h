@@ -10,20 +10,20 @@ namespace nomix {
 
 // Paths are joined as the user typed them: directory text, "/", file-name
 // text, with no normalisation.
-std::string JoinDataPath(const std::string& directory, const std::string& fileName);
+std::string joinDataPath(const std::string& directory, const std::string& fileName);
 
 // True when `path` names something that exists and is not a directory.
-bool FileExists(const std::string& path);
+bool fileExists(const std::string& path);
 
 // Memory the system could give us at most: RAM and swap. Data larger than
 // that cannot be held, however it is read.
-unsigned long long MemoryLimitBytes();
+unsigned long long memoryLimitBytes();
 
 // Opens `path` for reading and returns the descriptor, with `st` filled in.
 // Directories, FIFOs and devices are refused ("File access denied"), so a
 // data file that is not a file fails at once instead of hanging or reading
 // forever. Throws FileError naming the file.
-int OpenRegularFile(const std::string& path, struct stat& st);
+int openRegularFile(const std::string& path, struct stat& st);
 
 // The whole of a regular file read into memory. Directories, FIFOs and
 // devices are refused up front ("File access denied"), so a data file that
@@ -40,6 +40,6 @@ struct FileBytes {
 // is not wanted. Between pieces a caller can also keep a window painting
 // while a big file comes in.
 using PieceHandler = std::function<bool(const char* piece, size_t size)>;
-FileBytes ReadFileBytes(const std::string& path, const PieceHandler& onPiece = {});
+FileBytes readFileBytes(const std::string& path, const PieceHandler& onPiece = {});
 
 } // namespace nomix

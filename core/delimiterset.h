@@ -17,11 +17,11 @@ class DelimiterSet {
         }
     }
 
-    constexpr void add(unsigned char b) { bits_[b >> 3] |= static_cast<uint8_t>(1u << (b & 7)); }
-    constexpr bool contains(unsigned char b) const { return (bits_[b >> 3] >> (b & 7)) & 1u; }
+    constexpr void add(unsigned char b) { m_bits[b >> 3] |= static_cast<uint8_t>(1u << (b & 7)); }
+    constexpr bool contains(unsigned char b) const { return (m_bits[b >> 3] >> (b & 7)) & 1u; }
 
   private:
-    std::array<uint8_t, 32> bits_{};
+    std::array<uint8_t, 32> m_bits{};
 };
 
 inline constexpr DelimiterSet kBarSet{'|'};

@@ -6,7 +6,7 @@ namespace nomix {
 
 namespace {
 
-// Shared walk of FieldStart and FieldStartByChar: `isDelim` decides what
+// Shared walk of fieldStart and fieldStartByChar: `isDelim` decides what
 // separates fields.
 template <typename IsDelim>
 size_t fieldStartIndex(int32_t n, std::string_view text, IsDelim isDelim) {
@@ -45,7 +45,7 @@ std::string_view fieldView(int32_t n, std::string_view text, IsDelim isDelim) {
 
 } // namespace
 
-int32_t CountFields(std::string_view text, const DelimiterSet& delims) {
+int32_t countFields(std::string_view text, const DelimiterSet& delims) {
     const size_t len = text.size();
     size_t i = 0;
     int32_t count = 0;
@@ -63,25 +63,25 @@ int32_t CountFields(std::string_view text, const DelimiterSet& delims) {
     return count;
 }
 
-int32_t FieldStart(int32_t n, std::string_view text, const DelimiterSet& delims) {
+int32_t fieldStart(int32_t n, std::string_view text, const DelimiterSet& delims) {
     return static_cast<int32_t>(
         fieldStartIndex(n, text, [&](unsigned char c) { return delims.contains(c); }));
 }
 
-std::string FieldAt(int32_t n, std::string_view text, const DelimiterSet& delims) {
+std::string fieldAt(int32_t n, std::string_view text, const DelimiterSet& delims) {
     return std::string(fieldView(n, text, [&](unsigned char c) { return delims.contains(c); }));
 }
 
-int32_t FieldStartByChar(int32_t n, std::string_view text, char delim) {
+int32_t fieldStartByChar(int32_t n, std::string_view text, char delim) {
     const auto d = static_cast<unsigned char>(delim);
     return static_cast<int32_t>(fieldStartIndex(n, text, [d](unsigned char c) { return c == d; }));
 }
 
-std::string FieldAtByChar(int32_t n, std::string_view text, char delim) {
-    return std::string(FieldViewByChar(n, text, delim));
+std::string fieldAtByChar(int32_t n, std::string_view text, char delim) {
+    return std::string(fieldViewByChar(n, text, delim));
 }
 
-std::string_view FieldViewByChar(int32_t n, std::string_view text, char delim) {
+std::string_view fieldViewByChar(int32_t n, std::string_view text, char delim) {
     if (n < 1) {
         return {};
     }

@@ -15,14 +15,14 @@ namespace nomix {
 // and the report all number their columns with these routines, so they line
 // up only because they share them.
 
-int32_t CountFields(std::string_view text, const DelimiterSet& delims);
-int32_t FieldStart(int32_t n, std::string_view text, const DelimiterSet& delims);
-std::string FieldAt(int32_t n, std::string_view text, const DelimiterSet& delims);
-int32_t FieldStartByChar(int32_t n, std::string_view text, char delim);
-std::string FieldAtByChar(int32_t n, std::string_view text, char delim);
+int32_t countFields(std::string_view text, const DelimiterSet& delims);
+int32_t fieldStart(int32_t n, std::string_view text, const DelimiterSet& delims);
+std::string fieldAt(int32_t n, std::string_view text, const DelimiterSet& delims);
+int32_t fieldStartByChar(int32_t n, std::string_view text, char delim);
+std::string fieldAtByChar(int32_t n, std::string_view text, char delim);
 
-// FieldAtByChar without the copy: a view into `text`, empty when there is no
+// fieldAtByChar without the copy: a view into `text`, empty when there is no
 // such field. Used on hot paths (search, grid drawing, report writing).
-std::string_view FieldViewByChar(int32_t n, std::string_view text, char delim);
+std::string_view fieldViewByChar(int32_t n, std::string_view text, char delim);
 
 } // namespace nomix

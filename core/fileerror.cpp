@@ -4,7 +4,7 @@
 
 namespace nomix {
 
-std::string InOutErrorMessage(int err) {
+std::string inOutErrorMessage(int err) {
     switch (err) {
     case ENOENT:
         return "File not found";
@@ -40,8 +40,8 @@ std::string InOutErrorMessage(int err) {
     }
 }
 
-void ThrowInOutError(int err, const std::string& path) {
-    throw FileError(InOutErrorMessage(err), path, err);
+void throwInOutError(int err, const std::string& path) {
+    throw FileError(inOutErrorMessage(err), path);
 }
 
 } // namespace nomix

@@ -10,15 +10,13 @@ namespace nomix {
 // command-line caller can name the file.
 class FileError : public std::runtime_error {
   public:
-    FileError(const std::string& message, std::string path, int errorCode = 0)
-        : std::runtime_error(message), path_(std::move(path)), errorCode_(errorCode) {}
+    FileError(const std::string& message, std::string path)
+        : std::runtime_error(message), m_path(std::move(path)) {}
 
-    const std::string& path() const { return path_; }
-    int errorCode() const { return errorCode_; }
+    const std::string& path() const { return m_path; }
 
   private:
-    std::string path_;
-    int errorCode_;
+    std::string m_path;
 };
 
 // Any other failure the program detects itself, with its own text.
@@ -34,9 +32,9 @@ class ShortReadError : public NomixError {
 };
 
 // The runtime's message for an errno value.
-std::string InOutErrorMessage(int err);
+std::string inOutErrorMessage(int err);
 
 // Throws FileError for `err` (an errno value) on `path`.
-[[noreturn]] void ThrowInOutError(int err, const std::string& path);
+[[noreturn]] void throwInOutError(int err, const std::string& path);
 
 } // namespace nomix

@@ -5,16 +5,16 @@
 namespace nomix {
 
 LineMatcher::LineMatcher(const SearchRequest& request)
-    : request_(request), finder_(UpperCaseAscii(request.text)) {}
+    : m_request(request), m_finder(upperCaseAscii(request.text)) {}
 
 bool LineMatcher::matches(std::string_view text) const {
-    if (request_.allProductsSelected && request_.mode == MatchMode::Substring) {
+    if (m_request.allProductsSelected && m_request.mode == MatchMode::Substring) {
         return true;
     }
-    // The fields in order, each the same as FieldAtByChar(c + 1, text, '|').
+    // The fields in order, each the same as fieldAtByChar(c + 1, text, '|').
     const char* p = text.data();
     const char* const end = p + text.size();
-    for (size_t column = 0; column < request_.columnCount; ++column) {
+    for (size_t column = 0; column < m_request.columnCount; ++column) {
         while (p < end && *p == '|') {
             ++p;
         }
@@ -33,7 +33,7 @@ bool LineMatcher::matches(std::string_view text) const {
 }
 
 bool LineMatcher::isSelected(size_t column) const {
-    return column < request_.selected.size() && request_.selected[column];
+    return column < m_request.selected.size() && m_request.selected[column];
 }
 
 // The mode's test on the first occurrence of the string in the field,
@@ -41,20 +41,20 @@ bool LineMatcher::isSelected(size_t column) const {
 // first occurrence is at the start exactly when the field begins with the
 // string, and it can end the field only if the field ends with it.
 bool LineMatcher::fieldMatches(std::string_view field) const {
-    const size_t m = finder_.size();
+    const size_t m = m_finder.size();
     if (field.size() < m) {
         return false;
     }
     const size_t tail = field.size() - m;
-    switch (request_.mode) {
+    switch (m_request.mode) {
     case MatchMode::Substring:
-        return finder_.find(field) != AsciiFinder::npos;
+        return m_finder.find(field) != AsciiFinder::npos;
     case MatchMode::BeginsWith:
-        return finder_.matchesAt(field.data());
+        return m_finder.matchesAt(field.data());
     case MatchMode::EndsWith:
-        return finder_.matchesAt(field.data() + tail) && finder_.find(field) == tail;
+        return m_finder.matchesAt(field.data() + tail) && m_finder.find(field) == tail;
     case MatchMode::CompleteMatch:
-        return tail == 0 && finder_.matchesAt(field.data());
+        return tail == 0 && m_finder.matchesAt(field.data());
     }
     return false;
 }

@@ -15,7 +15,7 @@ class LineMatcher {
     explicit LineMatcher(const SearchRequest& request);
 
     // The upper-cased search string's finder; an empty string occurs nowhere.
-    const AsciiFinder& finder() const { return finder_; }
+    const AsciiFinder& finder() const { return m_finder; }
 
     // True when `text`, the text of a line that holds the string somewhere,
     // is a hit: the string stands in a selected product's field under the
@@ -26,8 +26,8 @@ class LineMatcher {
     bool isSelected(size_t column) const;
     bool fieldMatches(std::string_view field) const;
 
-    const SearchRequest& request_;
-    AsciiFinder finder_;
+    const SearchRequest& m_request;
+    AsciiFinder m_finder;
 };
 
 } // namespace nomix

@@ -8,7 +8,7 @@ namespace {
 constexpr size_t kMaskBits = 32;
 }
 
-ProductSelection ProductSelection::FromStored(size_t count, bool useStored, uint32_t mask,
+ProductSelection ProductSelection::fromStored(size_t count, bool useStored, uint32_t mask,
                                               std::string_view extra) {
     ProductSelection selection(count);
     if (!useStored) {
@@ -16,9 +16,9 @@ ProductSelection ProductSelection::FromStored(size_t count, bool useStored, uint
     }
     for (size_t i = 0; i < count; ++i) {
         if (i < kMaskBits) {
-            selection.states_[i] = (mask >> i) & 1u;
+            selection.m_states[i] = (mask >> i) & 1u;
         } else if (i - kMaskBits < extra.size()) {
-            selection.states_[i] = extra[i - kMaskBits] != '0';
+            selection.m_states[i] = extra[i - kMaskBits] != '0';
         }
     }
     return selection;
@@ -26,8 +26,8 @@ ProductSelection ProductSelection::FromStored(size_t count, bool useStored, uint
 
 uint32_t ProductSelection::mask() const {
     uint32_t mask = 0;
-    for (size_t i = 0; i < std::min(states_.size(), kMaskBits); ++i) {
-        if (states_[i]) {
+    for (size_t i = 0; i < std::min(m_states.size(), kMaskBits); ++i) {
+        if (m_states[i]) {
             mask |= 1u << i;
         }
     }
@@ -36,14 +36,14 @@ uint32_t ProductSelection::mask() const {
 
 std::string ProductSelection::extraStates() const {
     std::string extra;
-    for (size_t i = kMaskBits; i < states_.size(); ++i) {
-        extra += states_[i] ? '1' : '0';
+    for (size_t i = kMaskBits; i < m_states.size(); ++i) {
+        extra += m_states[i] ? '1' : '0';
     }
     return extra;
 }
 
 bool ProductSelection::allSelected() const {
-    return std::all_of(states_.begin(), states_.end(), [](bool s) { return s; });
+    return std::all_of(m_states.begin(), m_states.end(), [](bool s) { return s; });
 }
 
 } // namespace nomix

@@ -13,11 +13,11 @@ namespace nomix {
 namespace {
 
 // Calls `visit` with each field of `text` in order, each what
-// FieldAtByChar(n, text, delim) gives for n = 1, 2, ...: calling that for
+// fieldAtByChar(n, text, delim) gives for n = 1, 2, ...: calling that for
 // every n would rescan the text from its start each time, so a table of a
 // million entries (one line of 100 MB) would take hours to read. One pass
 // takes as long as reading it, and keeps nothing but what `visit` keeps.
-template <typename Visit> void ForEachField(std::string_view text, char delim, Visit visit) {
+template <typename Visit> void forEachField(std::string_view text, char delim, Visit visit) {
     size_t pos = 0;
     while (pos < text.size()) {
         if (text[pos] == delim) {
@@ -35,7 +35,7 @@ template <typename Visit> void ForEachField(std::string_view text, char delim, V
 
 // The line end that closes the file: CR LF, or a lone LF or CR as other
 // systems write it; none when the file just stops.
-size_t LineEndLength(std::string_view file) {
+size_t lineEndLength(std::string_view file) {
     if (file.ends_with("\r\n")) {
         return 2;
     }
@@ -44,42 +44,42 @@ size_t LineEndLength(std::string_view file) {
 
 } // namespace
 
-ProductTable ParseProductTable(std::string_view bytes, size_t fileSize) {
+ProductTable parseProductTable(std::string_view bytes, size_t fileSize) {
     const size_t nul = bytes.find('\0');
     const std::string_view text = nul == std::string_view::npos ? bytes : bytes.substr(0, nul);
 
     ProductTable table;
-    table.label = FieldAt(1, text, kBarSet);
+    table.label = fieldAt(1, text, kBarSet);
 
     // The product area runs from the character after the first '|' (from the
     // first character when there is none) to the line end closing the file.
     const std::string_view file = bytes.substr(0, std::min(fileSize, bytes.size()));
     const size_t bar = text.find('|');
     const size_t first = bar == std::string_view::npos ? 0 : bar + 1;
-    const size_t lastExclusive = std::min(file.size() - LineEndLength(file), text.size());
+    const size_t lastExclusive = std::min(file.size() - lineEndLength(file), text.size());
     const std::string_view area =
         first < lastExclusive ? text.substr(first, lastExclusive - first) : std::string_view();
 
-    table.entries.reserve(static_cast<size_t>(CountFields(area, kBarSet)));
-    ForEachField(area, '|', [&](std::string_view entry) { table.entries.emplace_back(entry); });
+    table.entries.reserve(static_cast<size_t>(countFields(area, kBarSet)));
+    forEachField(area, '|', [&](std::string_view entry) { table.entries.emplace_back(entry); });
     return table;
 }
 
-ProductTable ReadProductTable(const std::string& path, const std::string& nameAsTyped) {
-    FileBytes file = ReadFileBytes(path);
+ProductTable readProductTable(const std::string& path, const std::string& nameAsTyped) {
+    FileBytes file = readFileBytes(path);
     if (file.size < file.expectedSize) {
         throw ShortReadError("Could not read file \"" + nameAsTyped + "\"");
     }
-    return ParseProductTable(std::string_view(file.data.get(), file.size), file.expectedSize);
+    return parseProductTable(std::string_view(file.data.get(), file.size), file.expectedSize);
 }
 
-ProductItem SplitProductEntry(std::string_view entry) {
+ProductItem splitProductEntry(std::string_view entry) {
     // A word is known not to be the date, the last word, once the next one
     // is found; until then it waits here.
     ProductItem item;
     std::optional<std::string_view> waiting;
     bool inVersion = false;
-    ForEachField(entry, ' ', [&](std::string_view word) {
+    forEachField(entry, ' ', [&](std::string_view word) {
         if (waiting) {
             inVersion = inVersion || ((*waiting)[0] >= '0' && (*waiting)[0] <= '9');
             std::string& group = inVersion ? item.version : item.name;

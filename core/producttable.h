@@ -11,18 +11,18 @@ namespace nomix {
 // none), which belongs to no entry. Product i (1-based in the file) is
 // column i - 1 everywhere.
 struct ProductTable {
-    std::string label;                // DatabaseLabel, shown on the status bar
-    std::vector<std::string> entries; // ProductEntry texts, unsplit (grid headers)
+    std::string label;                // the database edition, shown on the status bar
+    std::vector<std::string> entries; // one per product, unsplit (grid headers)
 };
 
 // Parses the first `fileSize` bytes of a product table file: the text ends
 // at the first NUL byte, and the line end closing the file is cut off the
 // product area.
-ProductTable ParseProductTable(std::string_view bytes, size_t fileSize);
+ProductTable parseProductTable(std::string_view bytes, size_t fileSize);
 
 // Reads the table at `path`. A short read fails with the message
 // Could not read file "<nameAsTyped>".
-ProductTable ReadProductTable(const std::string& path, const std::string& nameAsTyped);
+ProductTable readProductTable(const std::string& path, const std::string& nameAsTyped);
 
 // A product entry split into the product list's columns. Every word is
 // appended after one blank, so a non-empty name or version starts with a
@@ -33,6 +33,6 @@ struct ProductItem {
     std::string date;
 };
 
-ProductItem SplitProductEntry(std::string_view entry);
+ProductItem splitProductEntry(std::string_view entry);
 
 } // namespace nomix

@@ -16,16 +16,16 @@ inline constexpr const char* kRootKeyMessage = "Could not open the root key HKEY
 // Costs one virtual call per value, a few dozen per run.
 class Registry {
   public:
-    enum KeyOpening {
-        koFailed,   // the key can neither be opened nor created
-        koExisting, // the key was there before it was opened
-        koCreated,  // the key did not exist and was created by this call
+    enum class KeyOpening {
+        Failed,   // the key can neither be opened nor created
+        Existing, // the key was there before it was opened
+        Created,  // the key did not exist and was created by this call
     };
 
     // What a key that cannot be opened stops.
-    enum Purpose {
-        puLoad, // reading the settings
-        puSave, // writing them back
+    enum class Purpose {
+        Load, // reading the settings
+        Save, // writing them back
     };
 
     virtual ~Registry() = default;

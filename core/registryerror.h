@@ -15,13 +15,13 @@ class RegistryError : public NomixError {
   public:
     using NomixError::NomixError;
 
-    static RegistryError InvalidDataType(const std::string& name) {
+    static RegistryError invalidDataType(const std::string& name) {
         return RegistryError("Invalid data type for '" + name + "'");
     }
-    static RegistryError GetDataFailed(const std::string& name) {
+    static RegistryError getDataFailed(const std::string& name) {
         return RegistryError("Failed to get data for '" + name + "'");
     }
-    static RegistryError SetDataFailed(const std::string& name) {
+    static RegistryError setDataFailed(const std::string& name) {
         return RegistryError("Failed to set data for '" + name + "'");
     }
 };

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace nomix {
 
@@ -16,37 +17,54 @@ namespace {
 // instead of hanging the program.
 constexpr int kOpenFlags = O_WRONLY | O_CLOEXEC | O_NONBLOCK;
 
-int OpenOrThrow(const std::string& path, int flags) {
+int openOrThrow(const std::string& path, int flags) {
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) {
         // Creating a file that appeared since the user was asked would
         // replace it unasked.
         if (errno == EEXIST) {
-            throw FileError(InOutErrorMessage(EACCES), path, EEXIST);
+            throw FileError(inOutErrorMessage(EACCES), path);
         }
-        ThrowInOutError(errno, path);
+        throwInOutError(errno, path);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
-struct stat StatOrThrow(int fd, const std::string& path) {
+struct stat statOrThrow(int fd, const std::string& path) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        ThrowInOutError(err, path);
+        throwInOutError(errno, path);
     }
     return st;
 }
 
+// A descriptor being opened: closed again unless the report file takes it.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+  private:
+    int m_fd;
+};
+
 // A rename keeps the file as the user knows it only when nothing else refers
 // to it and it would keep its owner.
-bool CanBeReplaced(const struct stat& st) {
+bool canBeReplaced(const struct stat& st) {
     return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
 }
 
-std::string ResolvedPath(const std::string& path) {
+std::string resolvedPath(const std::string& path) {
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (!resolved) {
         return {};
@@ -59,69 +77,60 @@ std::string ResolvedPath(const std::string& path) {
 } // namespace
 
 ReportFile::ReportFile(std::string path, ReportOpenMode mode)
-    : path_(std::move(path)), mode_(mode) {
-    switch (mode_) {
-    case ReportOpenMode::omCreate:
+    : m_path(std::move(path)), m_mode(mode) {
+    switch (m_mode) {
+    case ReportOpenMode::Create:
         openNew();
         break;
-    case ReportOpenMode::omAppend:
+    case ReportOpenMode::Append:
         openForAppend();
         break;
-    case ReportOpenMode::omOverwrite:
+    case ReportOpenMode::Overwrite:
         openForOverwrite();
         break;
     }
 }
 
 ReportFile::~ReportFile() {
-    if (!committed_) {
+    if (!m_committed) {
         abandon();
     }
 }
 
 void ReportFile::openNew() {
-    fd_ = OpenOrThrow(path_, kOpenFlags | O_CREAT | O_EXCL);
-    regular_ = true;
+    m_fd = openOrThrow(m_path, kOpenFlags | O_CREAT | O_EXCL);
+    m_regular = true;
 }
 
 void ReportFile::openForAppend() {
-    fd_ = OpenOrThrow(path_, kOpenFlags | O_APPEND);
-    const struct stat st = StatOrThrow(fd_, path_);
-    regular_ = S_ISREG(st.st_mode);
-    originalSize_ = st.st_size;
+    Descriptor file(openOrThrow(m_path, kOpenFlags | O_APPEND));
+    const struct stat st = statOrThrow(file.get(), m_path);
+    m_regular = S_ISREG(st.st_mode);
+    m_originalSize = st.st_size;
+    m_fd = file.release();
 }
 
 void ReportFile::openForOverwrite() {
     // Opening the file itself first gives the refusal the user would get
     // for a file they may not write, and follows links to the real file.
-    const int fd = OpenOrThrow(path_, kOpenFlags);
-    const struct stat st = StatOrThrow(fd, path_);
-    regular_ = S_ISREG(st.st_mode);
-    bool replacing = false;
-    try {
-        replacing = CanBeReplaced(st) && startReplacement(st);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (replacing) {
-        ::close(fd);
+    Descriptor file(openOrThrow(m_path, kOpenFlags));
+    const struct stat st = statOrThrow(file.get(), m_path);
+    m_regular = S_ISREG(st.st_mode);
+    if (canBeReplaced(st) && startReplacement(st)) {
         return;
     }
-    if (regular_ && ::ftruncate(fd, 0) != 0) {
-        const int err = errno;
-        ::close(fd);
-        ThrowInOutError(err, path_);
+    if (m_regular && ::ftruncate(file.get(), 0) != 0) {
+        throwInOutError(errno, m_path);
     }
-    fd_ = fd;
+    m_fd = file.release();
 }
 
 bool ReportFile::startReplacement(const struct stat& target) {
-    targetPath_ = ResolvedPath(path_);
-    if (targetPath_.empty()) {
+    m_targetPath = resolvedPath(m_path);
+    if (m_targetPath.empty()) {
         return false;
     }
-    std::string pattern = targetPath_ + ".XXXXXX";
+    std::string pattern = m_targetPath + ".XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
         // A folder we may not create files in, or a name too long for a
@@ -129,7 +138,7 @@ bool ReportFile::startReplacement(const struct stat& target) {
         if (errno == EACCES || errno == EPERM || errno == ENAMETOOLONG) {
             return false;
         }
-        ThrowInOutError(errno, path_);
+        throwInOutError(errno, m_path);
     }
     if (::fchmod(fd, target.st_mode & 07777) != 0 ||
         ::fchown(fd, static_cast<uid_t>(-1), target.st_gid) != 0) {
@@ -137,8 +146,8 @@ bool ReportFile::startReplacement(const struct stat& target) {
         ::unlink(pattern.c_str());
         return false;
     }
-    fd_ = fd;
-    tempPath_ = pattern;
+    m_fd = fd;
+    m_tempPath = pattern;
     return true;
 }
 
@@ -146,12 +155,12 @@ void ReportFile::write(std::string_view bytes) {
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd_, p, left);
+        const ssize_t n = ::write(m_fd, p, left);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            ThrowInOutError(n < 0 ? errno : ENOSPC, path_);
+            throwInOutError(n < 0 ? errno : ENOSPC, m_path);
         }
         p += n;
         left -= static_cast<size_t>(n);
@@ -159,50 +168,50 @@ void ReportFile::write(std::string_view bytes) {
 }
 
 void ReportFile::commit() {
-    if (committed_) {
+    if (m_committed) {
         return;
     }
     syncIfOldContentAtStake();
     closeOrThrow();
-    if (!tempPath_.empty()) {
-        if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {
-            ThrowInOutError(errno, path_);
+    if (!m_tempPath.empty()) {
+        if (::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
+            throwInOutError(errno, m_path);
         }
-        tempPath_.clear();
+        m_tempPath.clear();
     }
-    committed_ = true;
+    m_committed = true;
 }
 
 // Until the bytes are on the disk, a late failure could still cost the old
 // content, and only before the close can it still be undone.
 void ReportFile::syncIfOldContentAtStake() {
-    const bool atStake = mode_ == ReportOpenMode::omAppend || !tempPath_.empty();
-    if (regular_ && atStake && ::fsync(fd_) != 0) {
-        ThrowInOutError(errno, path_);
+    const bool atStake = m_mode == ReportOpenMode::Append || !m_tempPath.empty();
+    if (m_regular && atStake && ::fsync(m_fd) != 0) {
+        throwInOutError(errno, m_path);
     }
 }
 
 void ReportFile::closeOrThrow() {
-    const int fd = fd_;
-    fd_ = -1;
+    const int fd = m_fd;
+    m_fd = -1;
     if (::close(fd) != 0 && errno != EINTR) {
-        ThrowInOutError(errno, path_);
+        throwInOutError(errno, m_path);
     }
 }
 
 void ReportFile::abandon() noexcept {
-    if (mode_ == ReportOpenMode::omAppend && regular_) {
+    if (m_mode == ReportOpenMode::Append && m_regular) {
         const int result =
-            fd_ >= 0 ? ::ftruncate(fd_, originalSize_) : ::truncate(path_.c_str(), originalSize_);
+            m_fd >= 0 ? ::ftruncate(m_fd, m_originalSize) : ::truncate(m_path.c_str(), m_originalSize);
         // Nothing is left to try when even cutting back fails.
         static_cast<void>(result);
     }
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
     }
-    if (!tempPath_.empty()) {
-        ::unlink(tempPath_.c_str());
+    if (!m_tempPath.empty()) {
+        ::unlink(m_tempPath.c_str());
     }
 }
 

@@ -9,9 +9,9 @@
 namespace nomix {
 
 enum class ReportOpenMode {
-    omCreate,    // the file does not exist yet
-    omAppend,    // a new report goes after what the file holds
-    omOverwrite, // the new report replaces what the file holds
+    Create,    // the file does not exist yet
+    Append,    // a new report goes after what the file holds
+    Overwrite, // the new report replaces what the file holds
 };
 
 // The file a report is saved in. It exists so that a failed save never costs
@@ -45,14 +45,14 @@ class ReportFile final : public ReportSink {
     void closeOrThrow();
     void abandon() noexcept;
 
-    std::string path_;
-    ReportOpenMode mode_;
-    int fd_ = -1;
-    bool regular_ = false;
-    off_t originalSize_ = 0;
-    std::string targetPath_; // the file a replacement takes the place of
-    std::string tempPath_;   // the replacement while it is written
-    bool committed_ = false;
+    std::string m_path;
+    ReportOpenMode m_mode;
+    int m_fd = -1;
+    bool m_regular = false;
+    off_t m_originalSize = 0;
+    std::string m_targetPath; // the file a replacement takes the place of
+    std::string m_tempPath;   // the replacement while it is written
+    bool m_committed = false;
 };
 
 } // namespace nomix

@@ -23,7 +23,7 @@ constexpr char kFieldDelimiter = '|';
 constexpr size_t kSpare = 64;
 
 // "%-25s": blanks on the right up to the width, a longer text kept whole.
-std::string PaddedLabel(std::string_view text) {
+std::string paddedLabel(std::string_view text) {
     std::string padded(text);
     if (padded.size() < kLabelWidth) {
         padded.append(kLabelWidth - padded.size(), ' ');
@@ -31,7 +31,7 @@ std::string PaddedLabel(std::string_view text) {
     return padded;
 }
 
-std::string_view WithoutLeadingBlanks(std::string_view text) {
+std::string_view withoutLeadingBlanks(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
     return first == std::string_view::npos ? std::string_view() : text.substr(first);
 }
@@ -51,17 +51,17 @@ struct Column {
 // end, "%-25s" and ": ".
 constexpr size_t kLeadInSlot = 32;
 
-Column MakeColumn(size_t field, std::string_view productName, bool first) {
+Column makeColumn(size_t field, std::string_view productName, bool first) {
     Column column;
     column.field = field;
     column.leadIn =
-        std::string(first ? "" : kLineEnd) + PaddedLabel(WithoutLeadingBlanks(productName)) + ": ";
+        std::string(first ? "" : kLineEnd) + paddedLabel(withoutLeadingBlanks(productName)) + ": ";
     column.leadInSize = column.leadIn.size();
     column.leadIn.resize(std::max(column.leadInSize, kLeadInSlot), ' ');
     return column;
 }
 
-char* PutLeadIn(char* out, const Column& column) {
+char* putLeadIn(char* out, const Column& column) {
     if (column.leadInSize <= kLeadInSlot) {
         std::memcpy(out, column.leadIn.data(), kLeadInSlot);
     } else {
@@ -70,21 +70,21 @@ char* PutLeadIn(char* out, const Column& column) {
     return out + column.leadInSize;
 }
 
-char* PutLineEnd(char* out) {
+char* putLineEnd(char* out) {
     std::memcpy(out, kLineEnd.data(), kLineEnd.size());
     return out + kLineEnd.size();
 }
 
 // Under the program's field rule a run of delimiters is one separator, and
 // none at either end of a line counts.
-const char* SkipDelimiters(const char* p, const char* end) {
+const char* skipDelimiters(const char* p, const char* end) {
     while (p < end && *p == kFieldDelimiter) {
         ++p;
     }
     return p;
 }
 
-const char* FieldEnd(const char* p, const char* end) {
+const char* fieldEnd(const char* p, const char* end) {
     if (p == end) {
         return end; // also the line of an index past the end, which has no bytes
     }
@@ -95,7 +95,7 @@ const char* FieldEnd(const char* p, const char* end) {
 #ifdef NOMIX_X86
 // Copies the 32 bytes at `from` to `to` and returns a bit per byte, set
 // where the byte is a delimiter.
-uint32_t CopyBlockFindDelimiters(const char* from, char* to) {
+uint32_t copyBlockFindDelimiters(const char* from, char* to) {
     const __m128i delimiter = _mm_set1_epi8(kFieldDelimiter);
     const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
     const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16));
@@ -130,7 +130,7 @@ uint32_t CopyBlockFindDelimiters(const char* from, char* to) {
     // mispredicted.
     constexpr ptrdiff_t kBlock = 32;
     while (readLimit - p >= kBlock) {
-        const uint64_t delimiters = CopyBlockFindDelimiters(p, out);
+        const uint64_t delimiters = copyBlockFindDelimiters(p, out);
         // A stop where the line ends, if it ends inside the block; at the
         // block's end otherwise, which is no stop.
         const uint64_t lineEnd = uint64_t{1} << std::min(end - p, kBlock);
@@ -148,11 +148,11 @@ uint32_t CopyBlockFindDelimiters(const char* from, char* to) {
 #endif
     // The rest of a field at the very end of the buffer, or any field where
     // there are no vector instructions.
-    const char* const fieldEnd = FieldEnd(p, end);
-    const auto length = static_cast<size_t>(fieldEnd - p);
+    const char* const stop = fieldEnd(p, end);
+    const auto length = static_cast<size_t>(stop - p);
     std::memcpy(out, p, length);
     out += length;
-    return fieldEnd;
+    return stop;
 }
 
 // A result row being written: where its line is read and where its text
@@ -171,30 +171,30 @@ struct RowCursor {
 [[gnu::always_inline]] inline void PutColumn(RowCursor& row, const Column& column,
                                              const char* readLimit) {
     for (; row.field < column.field; ++row.field) {
-        row.p = FieldEnd(SkipDelimiters(row.p, row.end), row.end);
+        row.p = fieldEnd(skipDelimiters(row.p, row.end), row.end);
     }
-    row.out = PutLeadIn(row.out, column);
-    row.p = CopyField(SkipDelimiters(row.p, row.end), row.end, readLimit, row.out);
+    row.out = putLeadIn(row.out, column);
+    row.p = CopyField(skipDelimiters(row.p, row.end), row.end, readLimit, row.out);
     ++row.field;
 }
 
 // The end of the last product's line, if any, and the row's empty line.
-char* EndRow(char* out, std::span<const Column> columns) {
+char* endRow(char* out, std::span<const Column> columns) {
     if (!columns.empty()) {
-        out = PutLineEnd(out);
+        out = putLineEnd(out);
     }
-    return PutLineEnd(out);
+    return putLineEnd(out);
 }
 
 // Writes a result row (a line per selected product, then an empty line) at
 // `out` and returns its end.
-char* PutRow(char* out, std::string_view line, const char* readLimit,
+char* putRow(char* out, std::string_view line, const char* readLimit,
              std::span<const Column> columns) {
     RowCursor row(line, out);
     for (const Column& column : columns) {
         PutColumn(row, column, readLimit);
     }
-    return EndRow(row.out, columns);
+    return endRow(row.out, columns);
 }
 
 // Writes two result rows one after the other at `out` and returns their
@@ -204,7 +204,7 @@ char* PutRow(char* out, std::string_view line, const char* readLimit,
 // Written in step, the two rows are two chains it works on at once; the
 // second is written further on, clear of the first, and moved down to
 // follow it afterwards, which costs far less than the waits saved.
-char* PutTwoRows(char* out, size_t firstBound, std::string_view firstLine,
+char* putTwoRows(char* out, size_t firstBound, std::string_view firstLine,
                  std::string_view secondLine, const char* readLimit,
                  std::span<const Column> columns) {
     char* const secondStart = out + firstBound + kSpare;
@@ -214,8 +214,8 @@ char* PutTwoRows(char* out, size_t firstBound, std::string_view firstLine,
         PutColumn(first, column, readLimit);
         PutColumn(second, column, readLimit);
     }
-    char* const firstEnd = EndRow(first.out, columns);
-    const auto secondSize = static_cast<size_t>(EndRow(second.out, columns) - secondStart);
+    char* const firstEnd = endRow(first.out, columns);
+    const auto secondSize = static_cast<size_t>(endRow(second.out, columns) - secondStart);
     std::memmove(firstEnd, secondStart, secondSize);
     return firstEnd + secondSize;
 }
@@ -243,14 +243,14 @@ constexpr uintptr_t kCacheLine = 64;
     }
 }
 
-int RowPercent(size_t row, size_t rowCount) {
+int rowPercent(size_t row, size_t rowCount) {
     return static_cast<int>(static_cast<uint64_t>(row) * 100 / rowCount);
 }
 
 } // namespace
 
 ReportWriter::ReportWriter(ReportSink& sink, size_t blockSize)
-    : sink_(sink), blockSize_(std::max<size_t>(blockSize, 1)) {}
+    : m_sink(sink), m_blockSize(std::max<size_t>(blockSize, 1)) {}
 
 void ReportWriter::writeHeader(const ReportHeader& header) {
     append(kBanner);
@@ -261,12 +261,12 @@ void ReportWriter::writeHeader(const ReportHeader& header) {
     append(header.time);
     append(kLineEnd);
     append(kLineEnd);
-    append(PaddedLabel("Word searched"));
+    append(paddedLabel("Word searched"));
     append(": \"");
     append(header.searchText);
     append("\"");
     append(kLineEnd);
-    append(PaddedLabel("Total items found"));
+    append(paddedLabel("Total items found"));
     append(": #");
     append(std::to_string(header.hitCount));
     append(kLineEnd);
@@ -280,7 +280,7 @@ void ReportWriter::writeRows(const ReportRows& rows, const ReportProgress& onRow
     size_t bytesBesideFields = 2 * kLineEnd.size(); // per row
     for (size_t column = 0; column < rows.productNames.size(); ++column) {
         if (rows.selection.isSelected(column)) {
-            columns.push_back(MakeColumn(column, rows.productNames[column], columns.empty()));
+            columns.push_back(makeColumn(column, rows.productNames[column], columns.empty()));
             bytesBesideFields += columns.back().leadInSize;
         }
     }
@@ -295,7 +295,7 @@ void ReportWriter::writeRows(const ReportRows& rows, const ReportProgress& onRow
     const auto rowBound = [&](std::string_view line) { return bytesBesideFields + line.size(); };
     const auto progress = [&](size_t row) {
         if (onRow) {
-            onRow(RowPercent(row, rowCount));
+            onRow(rowPercent(row, rowCount));
         }
     };
     const char* const readLimit = rows.lines.data() + rows.lines.dataSize();
@@ -308,8 +308,8 @@ void ReportWriter::writeRows(const ReportRows& rows, const ReportProgress& onRow
         const std::string_view first = lineOf(row);
         const std::string_view second = lineOf(row + 1);
         char* const out = room(rowBound(first) + kSpare + rowBound(second));
-        char* const end = PutTwoRows(out, rowBound(first), first, second, readLimit, columns);
-        used_ += static_cast<size_t>(end - out);
+        char* const end = putTwoRows(out, rowBound(first), first, second, readLimit, columns);
+        m_used += static_cast<size_t>(end - out);
         flushIfFull();
         progress(row);
         progress(row + 1);
@@ -317,37 +317,37 @@ void ReportWriter::writeRows(const ReportRows& rows, const ReportProgress& onRow
     if (row < rowCount) {
         const std::string_view line = lineOf(row);
         char* const out = room(rowBound(line));
-        used_ += static_cast<size_t>(PutRow(out, line, readLimit, columns) - out);
+        m_used += static_cast<size_t>(putRow(out, line, readLimit, columns) - out);
         flushIfFull();
         progress(row);
     }
 }
 
 void ReportWriter::flush() {
-    if (used_ == 0) {
+    if (m_used == 0) {
         return;
     }
-    sink_.write(std::string_view(buffer_.get(), used_));
-    used_ = 0;
+    m_sink.write(std::string_view(m_buffer.get(), m_used));
+    m_used = 0;
 }
 
 char* ReportWriter::room(size_t size) {
-    const size_t needed = used_ + size + kSpare;
-    if (needed > capacity_) {
+    const size_t needed = m_used + size + kSpare;
+    if (needed > m_capacity) {
         // A block is flushed once it is full, so a block and a row or two
         // is all the room there ever is, unless a row is longer than that.
-        const size_t capacity = std::max(needed, blockSize_ + blockSize_ / 8);
+        const size_t capacity = std::max(needed, m_blockSize + m_blockSize / 8);
         auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
-        std::copy_n(buffer_.get(), used_, buffer.get());
-        buffer_ = std::move(buffer);
-        capacity_ = capacity;
+        std::copy_n(m_buffer.get(), m_used, buffer.get());
+        m_buffer = std::move(buffer);
+        m_capacity = capacity;
     }
-    return buffer_.get() + used_;
+    return m_buffer.get() + m_used;
 }
 
 void ReportWriter::append(std::string_view bytes) {
     std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
-    used_ += bytes.size();
+    m_used += bytes.size();
 }
 
 // Hands over whole blocks only, keeping the rest for the next one. Writes
@@ -356,13 +356,13 @@ void ReportWriter::append(std::string_view bytes) {
 // hundred megabytes.
 void ReportWriter::flushIfFull() {
     size_t handedOver = 0;
-    while (used_ - handedOver >= blockSize_) {
-        sink_.write(std::string_view(buffer_.get() + handedOver, blockSize_));
-        handedOver += blockSize_;
+    while (m_used - handedOver >= m_blockSize) {
+        m_sink.write(std::string_view(m_buffer.get() + handedOver, m_blockSize));
+        handedOver += m_blockSize;
     }
     if (handedOver != 0) {
-        used_ -= handedOver;
-        std::memmove(buffer_.get(), buffer_.get() + handedOver, used_);
+        m_used -= handedOver;
+        std::memmove(m_buffer.get(), m_buffer.get() + handedOver, m_used);
     }
 }
 

@@ -25,7 +25,7 @@ struct ReportHeader {
     std::string date;       // the system's short date format
     std::string time;       // the system's long time format
     std::string searchText; // the search box's text when saving
-    int32_t hitCount = 0;   // HitCount of the last search
+    int32_t hitCount = 0;   // hits of the last search
 };
 
 // What the rows of a report are made of, read at the moment of saving.
@@ -68,11 +68,11 @@ class ReportWriter {
     void append(std::string_view bytes);
     void flushIfFull();
 
-    ReportSink& sink_;
-    size_t blockSize_;
-    std::unique_ptr<char[]> buffer_;
-    size_t capacity_ = 0;
-    size_t used_ = 0;
+    ReportSink& m_sink;
+    size_t m_blockSize;
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_capacity = 0;
+    size_t m_used = 0;
 };
 
 } // namespace nomix

@@ -9,14 +9,14 @@ namespace nomix {
 
 namespace {
 
-std::string AsUtf8(std::string_view bytes) {
-    if (IsValidUtf8Bytes(bytes.data(), bytes.size())) {
+std::string asUtf8(std::string_view bytes) {
+    if (isValidUtf8Bytes(bytes.data(), bytes.size())) {
         return std::string(bytes);
     }
-    return DisplayUtf8(bytes);
+    return displayUtf8(bytes);
 }
 
-void AppendTsv(std::string& out, std::string_view text) {
+void appendTsv(std::string& out, std::string_view text) {
     for (char c : text) {
         switch (c) {
         case '\t':
@@ -38,7 +38,7 @@ void AppendTsv(std::string& out, std::string_view text) {
 }
 
 // A field with a comma, a quote or a line break is quoted, its quotes doubled.
-void AppendCsv(std::string& out, std::string_view text) {
+void appendCsv(std::string& out, std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
         out += text;
         return;
@@ -53,7 +53,7 @@ void AppendCsv(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
+void appendJsonString(std::string& out, std::string_view text) {
     out += '"';
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -71,7 +71,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string LowerCase(std::string_view text) {
+std::string lowerCase(std::string_view text) {
     std::string lower(text);
     for (char& c : lower) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -79,63 +79,59 @@ std::string LowerCase(std::string_view text) {
     return lower;
 }
 
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 } // namespace
 
 ResultWriter::ResultWriter(ResultFormat format, std::vector<std::string> products, Sink sink)
-    : format_(format), products_(std::move(products)), sink_(std::move(sink)) {}
+    : m_format(format), m_products(std::move(products)), m_sink(std::move(sink)) {}
 
 void ResultWriter::putField(std::string_view bytes) {
-    const std::string text = AsUtf8(bytes);
-    switch (format_) {
+    const std::string text = asUtf8(bytes);
+    switch (m_format) {
     case ResultFormat::Tsv:
-        AppendTsv(buffer_, text);
+        appendTsv(m_buffer, text);
         break;
     case ResultFormat::Csv:
-        AppendCsv(buffer_, text);
+        appendCsv(m_buffer, text);
         break;
     case ResultFormat::JsonLines:
-        AppendJsonString(buffer_, text);
+        appendJsonString(m_buffer, text);
         break;
     }
 }
 
 void ResultWriter::putSeparator(bool first) {
     if (!first) {
-        buffer_ += format_ == ResultFormat::Tsv ? '\t' : ',';
+        m_buffer += m_format == ResultFormat::Tsv ? '\t' : ',';
     }
 }
 
 void ResultWriter::putRowEnd() {
-    buffer_ += format_ == ResultFormat::Csv ? "\r\n" : "\n";
-    sink_(buffer_);
-    buffer_.clear();
+    m_buffer += m_format == ResultFormat::Csv ? "\r\n" : "\n";
+    m_sink(m_buffer);
+    m_buffer.clear();
 }
 
 void ResultWriter::header() {
-    if (format_ == ResultFormat::JsonLines) {
+    if (m_format == ResultFormat::JsonLines) {
         return;
     }
-    for (size_t i = 0; i < products_.size(); ++i) {
+    for (size_t i = 0; i < m_products.size(); ++i) {
         putSeparator(i == 0);
-        putField(products_[i]);
+        putField(m_products[i]);
     }
     putRowEnd();
 }
 
 void ResultWriter::row(size_t lineIndex, const std::vector<std::string_view>& names) {
-    if (format_ == ResultFormat::JsonLines) {
-        buffer_ += "{\"line\": " + std::to_string(lineIndex + 1) + ", \"names\": {";
-        for (size_t i = 0; i < products_.size() && i < names.size(); ++i) {
-            buffer_ += i == 0 ? "" : ", ";
-            putField(products_[i]);
-            buffer_ += ": ";
+    if (m_format == ResultFormat::JsonLines) {
+        m_buffer += "{\"line\": " + std::to_string(lineIndex + 1) + ", \"names\": {";
+        for (size_t i = 0; i < m_products.size() && i < names.size(); ++i) {
+            m_buffer += i == 0 ? "" : ", ";
+            putField(m_products[i]);
+            m_buffer += ": ";
             putField(names[i]);
         }
-        buffer_ += "}}";
+        m_buffer += "}}";
         putRowEnd();
         return;
     }
@@ -146,12 +142,12 @@ void ResultWriter::row(size_t lineIndex, const std::vector<std::string_view>& na
     putRowEnd();
 }
 
-ResultFormat ResultFormatForFileName(std::string_view fileName) {
-    const std::string lower = LowerCase(fileName);
-    if (EndsWith(lower, ".json") || EndsWith(lower, ".jsonl")) {
+ResultFormat resultFormatForFileName(std::string_view fileName) {
+    const std::string lower = lowerCase(fileName);
+    if (lower.ends_with(".json") || lower.ends_with(".jsonl")) {
         return ResultFormat::JsonLines;
     }
-    if (EndsWith(lower, ".tsv") || EndsWith(lower, ".txt")) {
+    if (lower.ends_with(".tsv") || lower.ends_with(".txt")) {
         return ResultFormat::Tsv;
     }
     return ResultFormat::Csv;

@@ -34,14 +34,14 @@ class ResultWriter {
     void putSeparator(bool first);
     void putRowEnd();
 
-    ResultFormat format_;
-    std::vector<std::string> products_;
-    Sink sink_;
-    std::string buffer_;
+    ResultFormat m_format;
+    std::vector<std::string> m_products;
+    Sink m_sink;
+    std::string m_buffer;
 };
 
 // The format a file name asks for: ".json" and ".jsonl" JSON Lines, ".tsv"
 // and ".txt" tab-separated values, anything else CSV.
-ResultFormat ResultFormatForFileName(std::string_view fileName);
+ResultFormat resultFormatForFileName(std::string_view fileName);
 
 } // namespace nomix

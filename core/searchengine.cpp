@@ -14,21 +14,21 @@ constexpr size_t kSliceBytes = 256 * 1024;
 class LineSearch {
   public:
     LineSearch(const DatabaseLines& lines, const SearchRequest& request, SearchObserver* observer)
-        : lines_(lines), request_(request), observer_(observer), matcher_(request) {}
+        : m_lines(lines), m_request(request), m_observer(observer), m_matcher(request) {}
 
     SearchOutcome run() {
-        const size_t n = lines_.count();
-        if (matcher_.finder().size() == 0 || n == 0) {
+        const size_t n = m_lines.count();
+        if (m_matcher.finder().size() == 0 || n == 0) {
             reportFinalProgress(n);
-            return std::move(outcome_);
+            return std::move(m_outcome);
         }
         size_t k = 0;
         while (k < n) {
-            if (observer_) {
-                observer_->progressChanged(static_cast<int>(uint64_t(k) * 100 / n));
-                if (request_.background && observer_->processMessages(outcome_.hitCount)) {
-                    outcome_.stopped = true;
-                    return std::move(outcome_);
+            if (m_observer) {
+                m_observer->progressChanged(static_cast<int>(uint64_t(k) * 100 / n));
+                if (m_request.background && m_observer->processMessages(m_outcome.hitCount)) {
+                    m_outcome.stopped = true;
+                    return std::move(m_outcome);
                 }
             }
             const size_t sliceEnd = endOfSlice(k);
@@ -36,29 +36,29 @@ class LineSearch {
             k = sliceEnd;
         }
         reportFinalProgress(n);
-        return std::move(outcome_);
+        return std::move(m_outcome);
     }
 
   private:
     size_t endOfSlice(size_t k) const {
-        const size_t target = lines_.beginOf(k) + kSliceBytes;
-        return std::max(k + 1, std::min(lines_.count(), lines_.lineAtOrBefore(target) + 1));
+        const size_t target = m_lines.beginOf(k) + kSliceBytes;
+        return std::max(k + 1, std::min(m_lines.count(), m_lines.lineAtOrBefore(target) + 1));
     }
 
     void reportFinalProgress(size_t n) {
-        if (observer_ && n > 0) {
-            observer_->progressChanged(static_cast<int>(uint64_t(n - 1) * 100 / n));
+        if (m_observer && n > 0) {
+            m_observer->progressChanged(static_cast<int>(uint64_t(n - 1) * 100 / n));
         }
     }
 
     // Lines [first, last): one scan of the buffer for the string; only lines
     // that hold it somewhere inside their own text are split into fields.
     void searchSlice(size_t first, size_t last) {
-        const char* const data = lines_.data();
-        const AsciiFinder& finder = matcher_.finder();
+        const char* const data = m_lines.data();
+        const AsciiFinder& finder = m_matcher.finder();
         const size_t m = finder.size();
-        const size_t regionEnd = lines_.endOf(last - 1);
-        size_t pos = lines_.beginOf(first);
+        const size_t regionEnd = m_lines.endOf(last - 1);
+        size_t pos = m_lines.beginOf(first);
         size_t line = first; // the line that holds pos
         while (pos < regionEnd) {
             const size_t offset = finder.find(data + pos, regionEnd - pos);
@@ -67,17 +67,17 @@ class LineSearch {
             }
             const size_t at = pos + offset;
             line = lineHolding(at, line, last);
-            if (at + m > lines_.endOf(line)) {
+            if (at + m > m_lines.endOf(line)) {
                 pos = at + 1; // ran over the end of the line's text
                 continue;
             }
-            if (matcher_.matches(lines_.at(line))) {
+            if (m_matcher.matches(m_lines.at(line))) {
                 recordHit(line);
             }
             if (line + 1 >= last) {
                 return;
             }
-            pos = lines_.beginOf(line + 1);
+            pos = m_lines.beginOf(line + 1);
         }
     }
 
@@ -88,14 +88,14 @@ class LineSearch {
     size_t lineHolding(size_t at, size_t from, size_t last) const {
         size_t low = from;
         size_t step = 1;
-        while (low + step < last && lines_.beginOf(low + step) <= at) {
+        while (low + step < last && m_lines.beginOf(low + step) <= at) {
             low += step;
             step *= 2;
         }
         size_t high = std::min(low + step, last); // begins after `at`, or is `last`
         while (high - low > 1) {
             const size_t middle = low + (high - low) / 2;
-            if (lines_.beginOf(middle) <= at) {
+            if (m_lines.beginOf(middle) <= at) {
                 low = middle;
             } else {
                 high = middle;
@@ -105,25 +105,25 @@ class LineSearch {
     }
 
     void recordHit(size_t line) {
-        ++outcome_.hitCount;
-        if (request_.updateCounter && observer_ && outcome_.hitCount % 10 == 0) {
-            observer_->counterChanged(outcome_.hitCount);
+        ++m_outcome.hitCount;
+        if (m_request.updateCounter && m_observer && m_outcome.hitCount % 10 == 0) {
+            m_observer->counterChanged(m_outcome.hitCount);
         }
-        if (!request_.numericOnly) {
-            outcome_.hits.push_back(static_cast<uint32_t>(line));
+        if (!m_request.numericOnly) {
+            m_outcome.hits.push_back(static_cast<uint32_t>(line));
         }
     }
 
-    const DatabaseLines& lines_;
-    const SearchRequest& request_;
-    SearchObserver* observer_;
-    LineMatcher matcher_;
-    SearchOutcome outcome_;
+    const DatabaseLines& m_lines;
+    const SearchRequest& m_request;
+    SearchObserver* m_observer;
+    LineMatcher m_matcher;
+    SearchOutcome m_outcome;
 };
 
 } // namespace
 
-MatchMode DecideMatchMode(bool completeMatch, bool firstDown, bool lastDown) {
+MatchMode decideMatchMode(bool completeMatch, bool firstDown, bool lastDown) {
     if (completeMatch) {
         return MatchMode::CompleteMatch;
     }
@@ -139,7 +139,7 @@ MatchMode DecideMatchMode(bool completeMatch, bool firstDown, bool lastDown) {
     return MatchMode::Substring;
 }
 
-SearchOutcome RunSearch(const DatabaseLines& lines, const SearchRequest& request,
+SearchOutcome runSearch(const DatabaseLines& lines, const SearchRequest& request,
                         SearchObserver* observer) {
     return LineSearch(lines, request, observer).run();
 }

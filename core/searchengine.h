@@ -18,7 +18,7 @@ enum class MatchMode : int {
 // The match mode the search page's controls ask for: the complete-match
 // option wins over both modifier buttons, and both buttons down mean a
 // complete match too.
-MatchMode DecideMatchMode(bool completeMatch, bool firstDown, bool lastDown);
+MatchMode decideMatchMode(bool completeMatch, bool firstDown, bool lastDown);
 
 struct SearchRequest {
     std::string text; // as typed; the engine upper-cases it
@@ -36,7 +36,7 @@ struct SearchRequest {
 class SearchObserver {
   public:
     virtual ~SearchObserver() = default;
-    // k * 100 div n for the line about to be examined.
+    // The share of lines examined so far, in whole percent, before each line.
     virtual void progressChanged(int /*percent*/) {}
     // Every tenth hit, when the request asks for it.
     virtual void counterChanged(int32_t /*hitCount*/) {}
@@ -48,14 +48,14 @@ class SearchObserver {
 
 struct SearchOutcome {
     int32_t hitCount = 0;
-    std::vector<uint32_t> hits; // ResultList: ascending line indices
+    std::vector<uint32_t> hits; // ascending line indices
     bool stopped = false;
 };
 
 // Walks every line once and finds each line in which the string stands in
 // the field of at least one selected product under the request's mode. One
 // line gives at most one hit.
-SearchOutcome RunSearch(const DatabaseLines& lines, const SearchRequest& request,
+SearchOutcome runSearch(const DatabaseLines& lines, const SearchRequest& request,
                         SearchObserver* observer = nullptr);
 
 } // namespace nomix

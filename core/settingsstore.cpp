@@ -1,6 +1,8 @@
 #include "settingsstore.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 namespace nomix {
 
@@ -29,13 +31,13 @@ constexpr OptionSlot kOptionSlots[] = {
 // The Linux stand-in for the drive root an empty common directory means.
 constexpr const char* kRootFolder = "/";
 
-std::string HistoryValueName(size_t k) {
+std::string historyValueName(size_t k) {
     return "string#" + std::to_string(k);
 }
 
 // Each value goes straight into its holder, so a failure part-way leaves
 // the earlier values read and the later ones untouched.
-void ReadOptionValues(Registry& registry, StoredSettings& settings) {
+void readOptionValues(Registry& registry, StoredSettings& settings) {
     settings.dataPath = registry.readString("DataPath");
     if (settings.dataPath.empty()) {
         settings.dataPath = kRootFolder;
@@ -50,15 +52,15 @@ void ReadOptionValues(Registry& registry, StoredSettings& settings) {
     settings.lastSelectionEx = registry.readString("LastSelectionEx");
 }
 
-void ReadHistory(Registry& registry, std::vector<std::string>& history) {
+void readHistory(Registry& registry, std::vector<std::string>& history) {
     int32_t count = registry.readInteger("Count");
     size_t entries = count > 0 ? std::min(static_cast<size_t>(count), kMaxLoadedHistory) : 0;
     for (size_t k = 1; k <= entries; ++k) {
-        history.push_back(registry.readString(HistoryValueName(k)));
+        history.push_back(registry.readString(historyValueName(k)));
     }
 }
 
-void WriteOptionValues(Registry& registry, const StoredSettings& settings) {
+void writeOptionValues(Registry& registry, const StoredSettings& settings) {
     registry.writeString("DataPath", settings.dataPath);
     registry.writeString("DataName", settings.dataName);
     registry.writeString("ConfigName", settings.configName);
@@ -71,27 +73,47 @@ void WriteOptionValues(Registry& registry, const StoredSettings& settings) {
 }
 
 // Values beyond the new Count that an earlier save wrote are left alone.
-void WriteHistory(Registry& registry, const std::vector<std::string>& history) {
+void writeHistory(Registry& registry, const std::vector<std::string>& history) {
     registry.writeInteger("Count", static_cast<int32_t>(history.size()));
     for (size_t k = 1; k <= history.size(); ++k) {
-        registry.writeString(HistoryValueName(k), history[k - 1]);
+        registry.writeString(historyValueName(k), history[k - 1]);
     }
 }
 
+// Runs `cleanUp` when a failure leaves the scope, so what was written before
+// the failure is kept, as a registry keeps it. A failure of the clean-up
+// itself is dropped: the first failure is the one to report.
+template <typename CleanUp> class OnFailure {
+  public:
+    explicit OnFailure(CleanUp cleanUp) : m_cleanUp(std::move(cleanUp)) {}
+    ~OnFailure() {
+        if (std::uncaught_exceptions() > m_failuresBefore) {
+            try {
+                m_cleanUp();
+            } catch (...) {
+            }
+        }
+    }
+    OnFailure(const OnFailure&) = delete;
+    OnFailure& operator=(const OnFailure&) = delete;
+
+  private:
+    CleanUp m_cleanUp;
+    int m_failuresBefore = std::uncaught_exceptions();
+};
+
 // Opens `key` and, unless it was created just now (nothing stored yet),
 // reads it with `read`. Returns false when the key cannot be opened.
-template <typename ReadValues> bool ReadKey(Registry& registry, const char* key, ReadValues read) {
+template <typename ReadValues> bool readKey(Registry& registry, const char* key, ReadValues read) {
     Registry::KeyOpening opening = registry.openKey(key);
-    if (opening == Registry::koFailed) {
+    if (opening == Registry::KeyOpening::Failed) {
         return false;
     }
-    try {
-        if (opening == Registry::koExisting) {
+    {
+        OnFailure closeKey([&] { registry.closeKey(); });
+        if (opening == Registry::KeyOpening::Existing) {
             read();
         }
-    } catch (...) {
-        registry.closeKey();
-        throw;
     }
     registry.closeKey();
     return true;
@@ -100,19 +122,13 @@ template <typename ReadValues> bool ReadKey(Registry& registry, const char* key,
 // The key is closed even when a write fails, so the writes before the
 // failing one are kept, as they would be in a registry.
 template <typename WriteValues>
-bool WriteKey(Registry& registry, const char* key, WriteValues write) {
-    if (registry.openKey(key) == Registry::koFailed) {
+bool writeKey(Registry& registry, const char* key, WriteValues write) {
+    if (registry.openKey(key) == Registry::KeyOpening::Failed) {
         return false;
     }
-    try {
+    {
+        OnFailure closeKey([&] { registry.closeKey(); });
         write();
-    } catch (...) {
-        try {
-            registry.closeKey();
-        } catch (...) {
-            // the first failure is the one to report
-        }
-        throw;
     }
     registry.closeKey();
     return true;
@@ -120,13 +136,13 @@ bool WriteKey(Registry& registry, const char* key, WriteValues write) {
 
 } // namespace
 
-std::string LoadSettings(Registry& registry, StoredSettings& settings) {
+std::string loadSettings(Registry& registry, StoredSettings& settings) {
     try {
-        if (!ReadKey(registry, kOptionsKey, [&] { ReadOptionValues(registry, settings); })) {
-            return registry.openFailureMessage(Registry::puLoad);
+        if (!readKey(registry, kOptionsKey, [&] { readOptionValues(registry, settings); })) {
+            return registry.openFailureMessage(Registry::Purpose::Load);
         }
-        if (!ReadKey(registry, kSearchKey, [&] { ReadHistory(registry, settings.history); })) {
-            return registry.openFailureMessage(Registry::puLoad);
+        if (!readKey(registry, kSearchKey, [&] { readHistory(registry, settings.history); })) {
+            return registry.openFailureMessage(Registry::Purpose::Load);
         }
     } catch (const RegistryError& error) {
         return error.what();
@@ -134,25 +150,18 @@ std::string LoadSettings(Registry& registry, StoredSettings& settings) {
     return {};
 }
 
-std::string SaveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded) {
+std::string saveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded) {
     if (!databaseLoaded) {
         return {};
     }
     std::string message;
     registry.beginWrites();
-    try {
-        if (!WriteKey(registry, kOptionsKey, [&] { WriteOptionValues(registry, settings); }) ||
-            !WriteKey(registry, kSearchKey, [&] { WriteHistory(registry, settings.history); })) {
-            message = registry.openFailureMessage(Registry::puSave);
+    {
+        OnFailure endWrites([&] { registry.endWrites(); });
+        if (!writeKey(registry, kOptionsKey, [&] { writeOptionValues(registry, settings); }) ||
+            !writeKey(registry, kSearchKey, [&] { writeHistory(registry, settings.history); })) {
+            message = registry.openFailureMessage(Registry::Purpose::Save);
         }
-    } catch (...) {
-        // What was written before the failure is kept, as a registry would.
-        try {
-            registry.endWrites();
-        } catch (...) {
-            // the first failure is the one to report
-        }
-        throw;
     }
     registry.endWrites();
     return message;

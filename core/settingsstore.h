@@ -54,12 +54,12 @@ struct StoredSettings {
 // stays, everything after it keeps its state. Returns the message the user
 // must see (empty when there is none). A key that did not exist before this
 // start (the first run) is skipped silently, leaving its holders as they were.
-std::string LoadSettings(Registry& registry, StoredSettings& settings);
+std::string loadSettings(Registry& registry, StoredSettings& settings);
 
 // Writes everything back, but only in a run in which a database was loaded,
 // both keys as one change where the registry allows. Returns the message
 // the user must see when a key cannot be opened; a value that cannot be
 // written throws RegistryError, ending the save there.
-std::string SaveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded);
+std::string saveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded);
 
 } // namespace nomix

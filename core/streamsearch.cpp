@@ -23,7 +23,7 @@ constexpr char kLF = '\n';
 constexpr char kEndOfFileMark = 26;
 
 // Fills `into` as far as the source goes: less than `capacity` only at its end.
-size_t Fill(ByteSource& source, char* into, size_t capacity) {
+size_t fill(ByteSource& source, char* into, size_t capacity) {
     size_t filled = 0;
     while (filled < capacity) {
         const size_t got = source.read(into + filled, capacity - filled);
@@ -39,86 +39,86 @@ size_t Fill(ByteSource& source, char* into, size_t capacity) {
 // block before it.
 class Block {
   public:
-    Block(ByteSource& source, size_t blockBytes) : source_(source) {
-        bytes_.resize(std::max<size_t>(blockBytes, 1));
+    Block(ByteSource& source, size_t blockBytes) : m_source(source) {
+        m_bytes.resize(std::max<size_t>(blockBytes, 1));
     }
 
     // Keeps the bytes from `from` on at the front and reads after them.
     // Returns false once the data has ended (the source or its end-of-file
     // mark) and nothing new came; the block then holds only what was kept.
     bool next(size_t from) {
-        std::memmove(bytes_.data(), bytes_.data() + from, size_ - from);
-        size_ -= from;
-        if (ended_) {
+        std::memmove(m_bytes.data(), m_bytes.data() + from, m_size - from);
+        m_size -= from;
+        if (m_ended) {
             return false;
         }
-        if (size_ == bytes_.size()) {
+        if (m_size == m_bytes.size()) {
             grow(); // a line longer than the block
         }
-        fresh_ = size_;
-        const size_t room = bytes_.size() - size_;
-        const size_t got = Fill(source_, bytes_.data() + size_, room);
-        ended_ = got < room;
-        if (const void* mark = std::memchr(bytes_.data() + size_, kEndOfFileMark, got)) {
-            size_ = static_cast<size_t>(static_cast<const char*>(mark) - bytes_.data());
-            ended_ = true;
+        m_fresh = m_size;
+        const size_t room = m_bytes.size() - m_size;
+        const size_t got = fill(m_source, m_bytes.data() + m_size, room);
+        m_ended = got < room;
+        if (const void* mark = std::memchr(m_bytes.data() + m_size, kEndOfFileMark, got)) {
+            m_size = static_cast<size_t>(static_cast<const char*>(mark) - m_bytes.data());
+            m_ended = true;
         } else {
-            size_ += got;
+            m_size += got;
         }
-        return size_ > fresh_ || ended_;
+        return m_size > m_fresh || m_ended;
     }
 
     void restart() {
-        source_.rewind();
-        size_ = 0;
-        fresh_ = 0;
-        ended_ = false;
+        m_source.rewind();
+        m_size = 0;
+        m_fresh = 0;
+        m_ended = false;
     }
 
-    const char* data() const { return bytes_.data(); }
-    size_t size() const { return size_; }
+    const char* data() const { return m_bytes.data(); }
+    size_t size() const { return m_size; }
     // Where the bytes read by the last next() begin.
-    size_t fresh() const { return fresh_; }
-    bool ended() const { return ended_; }
+    size_t fresh() const { return m_fresh; }
+    bool ended() const { return m_ended; }
 
   private:
     void grow() {
-        const size_t wanted = bytes_.size() * 2;
-        if (wanted >= MemoryLimitBytes()) {
-            ThrowInOutError(ENOMEM, source_.name());
+        const size_t wanted = m_bytes.size() * 2;
+        if (wanted >= memoryLimitBytes()) {
+            throwInOutError(ENOMEM, m_source.name());
         }
         try {
-            bytes_.resize(wanted);
+            m_bytes.resize(wanted);
         } catch (const std::bad_alloc&) {
-            ThrowInOutError(ENOMEM, source_.name());
+            throwInOutError(ENOMEM, m_source.name());
         }
     }
 
-    ByteSource& source_;
-    std::vector<char> bytes_;
-    size_t size_ = 0;
-    size_t fresh_ = 0;
-    bool ended_ = false;
+    ByteSource& m_source;
+    std::vector<char> m_bytes;
+    size_t m_size = 0;
+    size_t m_fresh = 0;
+    bool m_ended = false;
 };
 
 class StreamSearcher {
   public:
     StreamSearcher(ByteSource& source, const SearchRequest& request, const StreamHitHandler& onHit,
                    size_t blockBytes)
-        : block_(source, blockBytes), matcher_(request), onHit_(onHit) {}
+        : m_block(source, blockBytes), m_matcher(request), m_onHit(onHit) {}
 
     int32_t run() {
-        if (matcher_.finder().size() == 0) {
+        if (m_matcher.finder().size() == 0) {
             return 0;
         }
         decideTerminator();
         // A file guessed to have LF line ends that turns out to hold a CR is
         // searched again with CR line ends: only a count can start over.
         while (!searchFile()) {
-            terminator_ = kCR;
-            guessed_ = false;
+            m_terminator = kCR;
+            m_guessed = false;
         }
-        return hitCount_;
+        return m_hitCount;
     }
 
   private:
@@ -127,32 +127,32 @@ class StreamSearcher {
     // ahead on LF and watches for a CR; hits handed out cannot be taken
     // back, so for them the whole file is looked through first.
     void decideTerminator() {
-        terminator_ = kLF;
-        while (block_.next(block_.size())) {
-            if (std::memchr(block_.data(), kCR, block_.size()) != nullptr) {
-                terminator_ = kCR;
+        m_terminator = kLF;
+        while (m_block.next(m_block.size())) {
+            if (std::memchr(m_block.data(), kCR, m_block.size()) != nullptr) {
+                m_terminator = kCR;
                 break;
             }
-            if (!onHit_) {
-                guessed_ = true;
+            if (!m_onHit) {
+                m_guessed = true;
                 break;
             }
         }
-        block_.restart();
+        m_block.restart();
     }
 
     // False when a guessed LF line end proved wrong.
     bool searchFile() {
-        hitCount_ = 0;
-        lineIndex_ = 0;
+        m_hitCount = 0;
+        m_lineIndex = 0;
         size_t consumed = 0;
-        while (block_.next(consumed)) {
-            if (guessed_ && std::memchr(block_.data() + block_.fresh(), kCR,
-                                        block_.size() - block_.fresh()) != nullptr) {
-                block_.restart();
+        while (m_block.next(consumed)) {
+            if (m_guessed && std::memchr(m_block.data() + m_block.fresh(), kCR,
+                                        m_block.size() - m_block.fresh()) != nullptr) {
+                m_block.restart();
                 return false;
             }
-            consumed = block_.ended() ? block_.size() : endOfWholeLines();
+            consumed = m_block.ended() ? m_block.size() : endOfWholeLines();
             searchLines(consumed);
         }
         return true;
@@ -162,20 +162,20 @@ class StreamSearcher {
     // block holds no whole line. A CR at the very end of the block is left
     // for the next one, which shows whether a LF follows it.
     size_t endOfWholeLines() const {
-        const char* const data = block_.data();
-        const size_t limit = block_.size() - (terminator_ == kCR ? 1 : 0);
-        const void* last = ::memrchr(data, terminator_, limit);
+        const char* const data = m_block.data();
+        const size_t limit = m_block.size() - (m_terminator == kCR ? 1 : 0);
+        const void* last = ::memrchr(data, m_terminator, limit);
         if (last == nullptr) {
             return 0;
         }
         return beginAfter(static_cast<size_t>(static_cast<const char*>(last) - data),
-                          block_.size());
+                          m_block.size());
     }
 
     // Where the line after the line end at `end` begins, in [0, limit).
     size_t beginAfter(size_t end, size_t limit) const {
         size_t begin = end + 1;
-        if (terminator_ == kCR && begin < limit && block_.data()[begin] == kLF) {
+        if (m_terminator == kCR && begin < limit && m_block.data()[begin] == kLF) {
             ++begin;
         }
         return begin;
@@ -185,19 +185,19 @@ class StreamSearcher {
     // As in memory: one scan for the string, and only a line whose text
     // holds it is tested further.
     void searchLines(size_t end) {
-        const char* const data = block_.data();
-        const AsciiFinder& finder = matcher_.finder();
+        const char* const data = m_block.data();
+        const AsciiFinder& finder = m_matcher.finder();
         const size_t m = finder.size();
         size_t pos = 0;
         size_t lineBegin = 0; // a line begins here, at or before pos
-        size_t counted = 0;   // line ends before here are in lineIndex_
+        size_t counted = 0;   // line ends before here are in m_lineIndex
         while (pos < end) {
             const size_t offset = finder.find(data + pos, end - pos);
             if (offset == AsciiFinder::npos) {
                 break;
             }
             const size_t at = pos + offset;
-            if (const void* t = ::memrchr(data + lineBegin, terminator_, at - lineBegin)) {
+            if (const void* t = ::memrchr(data + lineBegin, m_terminator, at - lineBegin)) {
                 lineBegin =
                     beginAfter(static_cast<size_t>(static_cast<const char*>(t) - data), end);
             }
@@ -205,7 +205,7 @@ class StreamSearcher {
                 pos = at + 1; // the LF of a CR LF
                 continue;
             }
-            const void* t = std::memchr(data + at, terminator_, end - at);
+            const void* t = std::memchr(data + at, m_terminator, end - at);
             const size_t lineEnd =
                 t ? static_cast<size_t>(static_cast<const char*>(t) - data) : end;
             // The text lacks the line's first and last character.
@@ -217,34 +217,34 @@ class StreamSearcher {
                 continue;
             }
             const std::string_view text(data + textBegin, textEnd - textBegin);
-            if (matcher_.matches(text)) {
-                ++hitCount_;
-                if (onHit_) {
-                    lineIndex_ += CountByte(data + counted, lineBegin - counted, terminator_);
+            if (m_matcher.matches(text)) {
+                ++m_hitCount;
+                if (m_onHit) {
+                    m_lineIndex += countByte(data + counted, lineBegin - counted, m_terminator);
                     counted = lineBegin;
-                    onHit_(static_cast<uint32_t>(lineIndex_), text);
+                    m_onHit(static_cast<uint32_t>(m_lineIndex), text);
                 }
             }
             pos = lineEnd < end ? beginAfter(lineEnd, end) : end;
             lineBegin = pos;
         }
-        if (onHit_) {
-            lineIndex_ += CountByte(data + counted, end - counted, terminator_);
+        if (m_onHit) {
+            m_lineIndex += countByte(data + counted, end - counted, m_terminator);
         }
     }
 
-    Block block_;
-    LineMatcher matcher_;
-    const StreamHitHandler& onHit_;
-    char terminator_ = kCR;
-    bool guessed_ = false;
-    int32_t hitCount_ = 0;
-    size_t lineIndex_ = 0; // of the line the block begins with
+    Block m_block;
+    LineMatcher m_matcher;
+    const StreamHitHandler& m_onHit;
+    char m_terminator = kCR;
+    bool m_guessed = false;
+    int32_t m_hitCount = 0;
+    size_t m_lineIndex = 0; // of the line the block begins with
 };
 
 // Bytes at the end of [data, data + size) that begin a UTF-8 sequence the
 // block does not finish, or 0.
-size_t UnfinishedSequence(const char* data, size_t size) {
+size_t unfinishedSequence(const char* data, size_t size) {
     for (size_t back = 1; back <= std::min<size_t>(4, size); ++back) {
         const auto byte = static_cast<unsigned char>(data[size - back]);
         if ((byte & 0xC0) != 0x80) { // not a continuation byte
@@ -257,42 +257,42 @@ size_t UnfinishedSequence(const char* data, size_t size) {
 
 } // namespace
 
-FileByteSource::FileByteSource(std::string path) : path_(std::move(path)) {
+FileByteSource::FileByteSource(std::string path) : m_path(std::move(path)) {
     struct stat st {};
-    fd_ = OpenRegularFile(path_, st);
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    m_fd = openRegularFile(m_path, st);
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
 FileByteSource::~FileByteSource() {
-    ::close(fd_);
+    ::close(m_fd);
 }
 
 size_t FileByteSource::read(char* into, size_t capacity) {
     for (;;) {
-        const ssize_t got = ::read(fd_, into, capacity);
+        const ssize_t got = ::read(m_fd, into, capacity);
         if (got >= 0) {
             return static_cast<size_t>(got);
         }
         if (errno != EINTR) {
-            ThrowInOutError(errno, path_);
+            throwInOutError(errno, m_path);
         }
     }
 }
 
 void FileByteSource::rewind() {
-    if (::lseek(fd_, 0, SEEK_SET) != 0) {
-        ThrowInOutError(errno, path_);
+    if (::lseek(m_fd, 0, SEEK_SET) != 0) {
+        throwInOutError(errno, m_path);
     }
 }
 
 size_t MemoryByteSource::read(char* into, size_t capacity) {
-    const size_t n = std::min({capacity, readLimit_, bytes_.size() - position_});
-    std::memcpy(into, bytes_.data() + position_, n);
-    position_ += n;
+    const size_t n = std::min({capacity, m_readLimit, m_bytes.size() - m_position});
+    std::memcpy(into, m_bytes.data() + m_position, n);
+    m_position += n;
     return n;
 }
 
-int32_t StreamSearch(ByteSource& source, const SearchRequest& request,
+int32_t streamSearch(ByteSource& source, const SearchRequest& request,
                      const StreamHitHandler& onHit, size_t blockBytes) {
     return StreamSearcher(source, request, onHit, blockBytes).run();
 }
@@ -300,16 +300,16 @@ int32_t StreamSearch(ByteSource& source, const SearchRequest& request,
 // Each block is checked up to the start of a sequence it does not finish,
 // which goes with the next block: valid pieces make valid data, and an
 // error stays inside one piece.
-bool StreamIsUtf8(ByteSource& source, size_t blockBytes) {
+bool streamIsUtf8(ByteSource& source, size_t blockBytes) {
     Block block(source, blockBytes);
     size_t checked = 0;
     bool valid = true;
     while (valid && block.next(checked)) {
         checked = block.size();
         if (!block.ended()) {
-            checked -= UnfinishedSequence(block.data(), block.size());
+            checked -= unfinishedSequence(block.data(), block.size());
         }
-        valid = IsValidUtf8Bytes(block.data(), checked);
+        valid = isValidUtf8Bytes(block.data(), checked);
     }
     source.rewind();
     return valid;

@@ -22,7 +22,7 @@ class ByteSource {
     virtual const std::string& name() const = 0;
 };
 
-// A regular file, refused up front like ReadFileBytes refuses it. Throws
+// A regular file, refused up front like readFileBytes refuses it. Throws
 // FileError naming the file on any failure.
 class FileByteSource final : public ByteSource {
   public:
@@ -33,11 +33,11 @@ class FileByteSource final : public ByteSource {
 
     size_t read(char* into, size_t capacity) override;
     void rewind() override;
-    const std::string& name() const override { return path_; }
+    const std::string& name() const override { return m_path; }
 
   private:
-    std::string path_;
-    int fd_ = -1;
+    std::string m_path;
+    int m_fd = -1;
 };
 
 // Bytes in memory, handed out at most `readLimit` at a time, as a file may.
@@ -45,17 +45,17 @@ class MemoryByteSource final : public ByteSource {
   public:
     explicit MemoryByteSource(std::string_view bytes, size_t readLimit = SIZE_MAX,
                               std::string name = "memory")
-        : bytes_(bytes), readLimit_(readLimit), name_(std::move(name)) {}
+        : m_bytes(bytes), m_readLimit(readLimit), m_name(std::move(name)) {}
 
     size_t read(char* into, size_t capacity) override;
-    void rewind() override { position_ = 0; }
-    const std::string& name() const override { return name_; }
+    void rewind() override { m_position = 0; }
+    const std::string& name() const override { return m_name; }
 
   private:
-    std::string_view bytes_;
-    size_t readLimit_;
-    std::string name_;
-    size_t position_ = 0;
+    std::string_view m_bytes;
+    size_t m_readLimit;
+    std::string m_name;
+    size_t m_position = 0;
 };
 
 // Large enough that the read calls cost little, small enough that a block
@@ -65,17 +65,17 @@ inline constexpr size_t kStreamBlockBytes = 256u << 10;
 // Line index and text of one hit; the text lives only during the call.
 using StreamHitHandler = std::function<void(uint32_t index, std::string_view text)>;
 
-// RunSearch's answer for the name database that `source` holds, read block
+// runSearch's answer for the name database that `source` holds, read block
 // by block through one reused buffer of `blockBytes` (grown only for a line
 // longer than that) instead of being loaded: returns the hit count and, when
 // `onHit` is given, hands it each hit in line order. The request's
 // numericOnly, updateCounter and background flags are not used. A line too
 // long for memory fails with "Out of memory" naming the file.
-int32_t StreamSearch(ByteSource& source, const SearchRequest& request,
+int32_t streamSearch(ByteSource& source, const SearchRequest& request,
                      const StreamHitHandler& onHit = {}, size_t blockBytes = kStreamBlockBytes);
 
-// IsValidUtf8Bytes for the bytes the loaded database would hold (those before
+// isValidUtf8Bytes for the bytes the loaded database would hold (those before
 // the end-of-file mark), read the same way. Leaves the source rewound.
-bool StreamIsUtf8(ByteSource& source, size_t blockBytes = kStreamBlockBytes);
+bool streamIsUtf8(ByteSource& source, size_t blockBytes = kStreamBlockBytes);
 
 } // namespace nomix

@@ -15,7 +15,7 @@ constexpr char16_t kWindows1252High[32] = {
 
 constexpr char kUnencodable = '?';
 
-bool IsAscii(std::string_view bytes) {
+bool isAscii(std::string_view bytes) {
     for (char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             return false;
@@ -25,7 +25,7 @@ bool IsAscii(std::string_view bytes) {
 }
 
 // The Windows-1252 byte for a character, or '?' when it has none.
-char Windows1252Byte(char32_t character) {
+char windows1252Byte(char32_t character) {
     if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
         return static_cast<char>(character);
     }
@@ -39,7 +39,7 @@ char Windows1252Byte(char32_t character) {
 
 // Decodes the UTF-8 sequence at `text[pos]` (known to be valid) and moves
 // `pos` past it.
-char32_t NextCharacter(std::string_view text, size_t& pos) {
+char32_t nextCharacter(std::string_view text, size_t& pos) {
     const auto lead = static_cast<unsigned char>(text[pos++]);
     if (lead < 0x80) {
         return lead;
@@ -52,7 +52,7 @@ char32_t NextCharacter(std::string_view text, size_t& pos) {
     return character;
 }
 
-void AppendUtf8(std::string& out, char32_t character) {
+void appendUtf8(std::string& out, char32_t character) {
     if (character < 0x80) {
         out += static_cast<char>(character);
     } else if (character < 0x800) {
@@ -67,35 +67,35 @@ void AppendUtf8(std::string& out, char32_t character) {
 
 } // namespace
 
-char32_t Windows1252Character(unsigned char byte) {
+char32_t windows1252Character(unsigned char byte) {
     return byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80] : byte;
 }
 
-std::string DataBytesFromUtf8(std::string_view typed, bool dataIsUtf8) {
-    if (dataIsUtf8 || IsAscii(typed) || !IsValidUtf8Bytes(typed.data(), typed.size())) {
+std::string dataBytesFromUtf8(std::string_view typed, bool dataIsUtf8) {
+    if (dataIsUtf8 || isAscii(typed) || !isValidUtf8Bytes(typed.data(), typed.size())) {
         return std::string(typed);
     }
     std::string bytes;
     bytes.reserve(typed.size());
     for (size_t pos = 0; pos < typed.size();) {
-        bytes += Windows1252Byte(NextCharacter(typed, pos));
+        bytes += windows1252Byte(nextCharacter(typed, pos));
     }
     return bytes;
 }
 
-std::string DisplayUtf8(std::string_view bytes) {
-    if (IsValidUtf8Bytes(bytes.data(), bytes.size())) {
+std::string displayUtf8(std::string_view bytes) {
+    if (isValidUtf8Bytes(bytes.data(), bytes.size())) {
         return std::string(bytes);
     }
     std::string text;
     text.reserve(bytes.size() * 2);
     for (char c : bytes) {
-        AppendUtf8(text, Windows1252Character(static_cast<unsigned char>(c)));
+        appendUtf8(text, windows1252Character(static_cast<unsigned char>(c)));
     }
     return text;
 }
 
-bool IsValidUtf8Bytes(const char* data, size_t size) {
+bool isValidUtf8Bytes(const char* data, size_t size) {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const unsigned char* const end = p + size;
     while (p < end) {

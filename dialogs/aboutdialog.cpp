@@ -89,7 +89,7 @@ void placeAt(QWidget* widget, int left, int top, int width, int height) {
 
 // The music file beside the program.
 QString defaultMusicPath() {
-    return nomix::ProgramDataPath(QStringLiteral("music/ABOUT.MID"));
+    return nomix::programDataPath(QStringLiteral("music/ABOUT.MID"));
 }
 
 } // namespace
@@ -188,7 +188,7 @@ void AboutDialog::buildCaptions(QFrame* outerFrame) {
 
 void AboutDialog::showAbout(QWidget* mainWindow, bool soundsDisabled) {
     AboutDialog dialog(mainWindow, defaultMusicPath(), soundsDisabled);
-    nomix::CenterOnMainWindow(&dialog, mainWindow);
+    nomix::centerOnMainWindow(&dialog, mainWindow);
     dialog.exec();
 }
 

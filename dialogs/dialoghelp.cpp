@@ -18,7 +18,7 @@ HelpViewer*& sharedViewer() {
 // top-level windows, and deleting the viewer after that would do it twice.
 HelpViewer& ownViewer() {
     static HelpViewer* viewer = new HelpViewer(
-        ProgramDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::FileName)));
+        programDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::kFileName)));
     return *viewer;
 }
 

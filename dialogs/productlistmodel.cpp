@@ -24,9 +24,9 @@ void ProductListModel::setProducts(const std::vector<std::string>& entries,
     m_items.reserve(entries.size());
     m_selected.assign(entries.size(), true);
     for (size_t i = 0; i < entries.size(); ++i) {
-        const nomix::ProductItem split = nomix::SplitProductEntry(entries[i]);
-        m_items.push_back({nomix::DisplayText(split.name), nomix::DisplayText(split.version),
-                           nomix::DisplayText(split.date)});
+        const nomix::ProductItem split = nomix::splitProductEntry(entries[i]);
+        m_items.push_back({nomix::displayText(split.name), nomix::displayText(split.version),
+                           nomix::displayText(split.date)});
         if (i < selection.count()) {
             m_selected[i] = selection.isSelected(i);
         }

@@ -151,7 +151,7 @@ bool StaleDatabaseDialog::runAgeTest(QWidget* mainWindow, bool* alarmDisabled,
     }
     QApplication::beep();
     StaleDatabaseDialog dialog(mainWindow);
-    nomix::CenterOnMainWindow(&dialog, mainWindow);
+    nomix::centerOnMainWindow(&dialog, mainWindow);
     dialog.exec();
     if (alarmDisabled) {
         *alarmDisabled = dialog.m_disableAlarmCheck->isChecked();

@@ -80,13 +80,13 @@ bool referenceFieldMatches(const std::string& upperNeedle, std::string_view fiel
 // each selected column's field in turn.
 std::vector<uint32_t> referenceHits(const std::vector<std::string>& lines,
                                     const SearchRequest& request) {
-    const std::string needle = UpperCaseAscii(request.text);
+    const std::string needle = upperCaseAscii(request.text);
     std::vector<uint32_t> hits;
     if (needle.empty()) {
         return hits;
     }
     for (size_t k = 0; k < lines.size(); ++k) {
-        const std::string line = UpperCaseAscii(lines[k]);
+        const std::string line = upperCaseAscii(lines[k]);
         if (line.find(needle) == std::string::npos) {
             continue;
         }
@@ -94,7 +94,7 @@ std::vector<uint32_t> referenceHits(const std::vector<std::string>& lines,
         for (size_t c = 0; !hit && c < request.columnCount; ++c) {
             if (c < request.selected.size() && request.selected[c]) {
                 hit = referenceFieldMatches(
-                    needle, FieldAtByChar(static_cast<int32_t>(c + 1), line, '|'), request.mode);
+                    needle, fieldAtByChar(static_cast<int32_t>(c + 1), line, '|'), request.mode);
             }
         }
         if (hit) {
@@ -106,22 +106,22 @@ std::vector<uint32_t> referenceHits(const std::vector<std::string>& lines,
 
 class CheckingObserver : public SearchObserver {
   public:
-    explicit CheckingObserver(int stopAfter) : stopAfter_(stopAfter) {}
+    explicit CheckingObserver(int stopAfter) : m_stopAfter(stopAfter) {}
     void progressChanged(int percent) override {
-        FUZZ_CHECK(percent >= lastPercent_ && percent >= 0 && percent < 100);
-        lastPercent_ = percent;
+        FUZZ_CHECK(percent >= m_lastPercent && percent >= 0 && percent < 100);
+        m_lastPercent = percent;
     }
     void counterChanged(int32_t hitCount) override {
-        FUZZ_CHECK(hitCount % 10 == 0 && hitCount > lastCounter_);
-        lastCounter_ = hitCount;
+        FUZZ_CHECK(hitCount % 10 == 0 && hitCount > m_lastCounter);
+        m_lastCounter = hitCount;
     }
-    bool processMessages(int32_t) override { return stopAfter_ >= 0 && calls_++ >= stopAfter_; }
+    bool processMessages(int32_t) override { return m_stopAfter >= 0 && m_calls++ >= m_stopAfter; }
 
   private:
-    int stopAfter_;
-    int calls_ = 0;
-    int lastPercent_ = 0;
-    int32_t lastCounter_ = 0;
+    int m_stopAfter;
+    int m_calls = 0;
+    int m_lastPercent = 0;
+    int32_t m_lastCounter = 0;
 };
 
 } // namespace
@@ -154,8 +154,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     MemoryByteSource utf8Source(database, 1 + flags % 5);
-    FUZZ_CHECK(StreamIsUtf8(utf8Source, 1 + selection % 11) ==
-               IsValidUtf8Bytes(lines.data(), lines.dataSize()));
+    FUZZ_CHECK(streamIsUtf8(utf8Source, 1 + selection % 11) ==
+               isValidUtf8Bytes(lines.data(), lines.dataSize()));
 
     SearchRequest request;
     request.text = std::string(needle);
@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         request.mode = mode;
         const std::vector<uint32_t> expected = referenceHits(expectedLines, request);
         CheckingObserver observer(-1);
-        const SearchOutcome outcome = RunSearch(lines, request, &observer);
+        const SearchOutcome outcome = runSearch(lines, request, &observer);
         FUZZ_CHECK(!outcome.stopped);
         FUZZ_CHECK(outcome.hitCount == static_cast<int32_t>(expected.size()));
         FUZZ_CHECK(outcome.hits == (request.numericOnly ? std::vector<uint32_t>() : expected));
@@ -180,7 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         MemoryByteSource source(database, 1 + flags % 7);
         const size_t blockBytes = 1 + selection % 13;
         std::vector<uint32_t> streamed;
-        const int32_t listed = StreamSearch(
+        const int32_t listed = streamSearch(
             source, request,
             [&](uint32_t k, std::string_view text) {
                 FUZZ_CHECK(k < expectedLines.size() && text == expectedLines[k]);
@@ -189,11 +189,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             blockBytes);
         FUZZ_CHECK(listed == static_cast<int32_t>(expected.size()) && streamed == expected);
         source.rewind();
-        FUZZ_CHECK(StreamSearch(source, request, {}, blockBytes) == listed);
+        FUZZ_CHECK(streamSearch(source, request, {}, blockBytes) == listed);
 
         // A stop keeps the hits found so far: a leading part of the whole.
         CheckingObserver stopping(selection & 3);
-        const SearchOutcome stopped = RunSearch(lines, request, &stopping);
+        const SearchOutcome stopped = runSearch(lines, request, &stopping);
         FUZZ_CHECK(stopped.hits.size() <= outcome.hits.size());
         FUZZ_CHECK(std::equal(stopped.hits.begin(), stopped.hits.end(), outcome.hits.begin()));
         FUZZ_CHECK(request.background || !stopped.stopped);

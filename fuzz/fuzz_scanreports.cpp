@@ -41,7 +41,7 @@ Seen read(std::string_view input, size_t piece) {
     return seen;
 }
 
-bool HoldsLineBreaker(std::string_view text) {
+bool holdsLineBreaker(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\x1a\0", 4)) != std::string_view::npos;
 }
 
@@ -52,14 +52,14 @@ void checkDatabase(std::vector<ScanReport>& reports) {
     }
     const std::string table = builder.productTable("label");
     FUZZ_CHECK(table.size() >= 2 && table.substr(table.size() - 2) == "\r\n");
-    FUZZ_CHECK(!HoldsLineBreaker(std::string_view(table).substr(0, table.size() - 2)));
+    FUZZ_CHECK(!holdsLineBreaker(std::string_view(table).substr(0, table.size() - 2)));
     size_t lines = 0;
     builder.writeNameDatabase([&](std::string_view line) {
         ++lines;
         FUZZ_CHECK(line.size() >= 3 && line.front() == '|');
         FUZZ_CHECK(line.substr(line.size() - 3) == "|\r\n");
         const std::string_view fields = line.substr(1, line.size() - 4);
-        FUZZ_CHECK(!HoldsLineBreaker(fields));
+        FUZZ_CHECK(!holdsLineBreaker(fields));
         // Every product has a field and no field is empty, or the columns
         // after it would shift.
         size_t count = 1;

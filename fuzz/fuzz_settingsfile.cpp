@@ -61,8 +61,8 @@ bool sameName(std::string_view a, std::string_view b) {
            });
 }
 
-const RegistryFile::Key* findKey(const RegistryFile::Document& document, std::string_view path) {
-    for (const RegistryFile::Key& key : document) {
+const RegistryText::Key* findKey(const RegistryText::Document& document, std::string_view path) {
+    for (const RegistryText::Key& key : document) {
         if (sameName(key.path, path)) {
             return &key;
         }
@@ -70,7 +70,7 @@ const RegistryFile::Key* findKey(const RegistryFile::Document& document, std::st
     return nullptr;
 }
 
-// What SaveSettings writes into `key`, by name.
+// What saveSettings writes into `key`, by name.
 bool ownedBySettings(std::string_view key, std::string_view name) {
     static const std::set<std::string> optionNames = {
         "datapath",           "dataname",          "configname",     "shownumericonly",
@@ -119,13 +119,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const std::optional<RegistryFile::Document> document = RegistryFile::ParseText(text);
+    const std::optional<RegistryText::Document> document = RegistryText::parse(text);
     if (document) {
-        const std::string formatted = RegistryFile::FormatText(*document);
-        const std::optional<RegistryFile::Document> again = RegistryFile::ParseText(formatted);
+        const std::string formatted = RegistryText::format(*document);
+        const std::optional<RegistryText::Document> again = RegistryText::parse(formatted);
         FUZZ_CHECK(again.has_value());
         FUZZ_CHECK(*again == *document);
-        FUZZ_CHECK(RegistryFile::FormatText(*again) == formatted);
+        FUZZ_CHECK(RegistryText::format(*again) == formatted);
     }
 
     writeFile(settingsPath(), text);
@@ -133,13 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string message;
     {
         RegistryFile registry(settingsPath());
-        message = LoadSettings(registry, loaded);
+        message = loadSettings(registry, loaded);
     }
     if (!document && !text.empty()) {
         // Unreadable: reported with the file and the line, and neither a
         // load nor a save touches it.
         size_t failedLine = 0;
-        RegistryFile::ParseText(text, failedLine);
+        RegistryText::parse(text, failedLine);
         FUZZ_CHECK(failedLine >= 1 &&
                    failedLine <= 1 + size_t(std::count(text.begin(), text.end(), '\n')));
         const std::string unreadable = "Could not read the settings file \"" + settingsPath() +
@@ -147,13 +147,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                        " is not in REGEDIT4 format. The file was left unchanged; ";
         FUZZ_CHECK(message == unreadable + "default settings are used.");
         RegistryFile registry(settingsPath());
-        FUZZ_CHECK(SaveSettings(registry, loaded, true) ==
+        FUZZ_CHECK(saveSettings(registry, loaded, true) ==
                    unreadable + "the settings were not saved.");
         FUZZ_CHECK(readFile(settingsPath()) == text);
         return 0;
     }
     // An empty file holds nothing: no settings yet.
-    const RegistryFile::Document original = document ? *document : RegistryFile::Document();
+    const RegistryText::Document original = document ? *document : RegistryText::Document();
     FUZZ_CHECK(readFile(settingsPath()) == text);
     if (!message.empty()) {
         return 0;
@@ -161,28 +161,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     {
         RegistryFile registry(settingsPath());
-        FUZZ_CHECK(SaveSettings(registry, loaded, true).empty());
+        FUZZ_CHECK(saveSettings(registry, loaded, true).empty());
     }
     StoredSettings reloaded = windowDefaults();
     {
         RegistryFile registry(settingsPath());
-        FUZZ_CHECK(LoadSettings(registry, reloaded).empty());
+        FUZZ_CHECK(loadSettings(registry, reloaded).empty());
     }
     FUZZ_CHECK(reloaded == loaded);
 
     // Every value the settings do not own is still there, unchanged.
-    const std::optional<RegistryFile::Document> saved =
-        RegistryFile::ParseText(readFile(settingsPath()));
+    const std::optional<RegistryText::Document> saved =
+        RegistryText::parse(readFile(settingsPath()));
     FUZZ_CHECK(saved.has_value());
-    for (const RegistryFile::Key& key : original) {
-        const RegistryFile::Key* savedKey = findKey(*saved, key.path);
+    for (const RegistryText::Key& key : original) {
+        const RegistryText::Key* savedKey = findKey(*saved, key.path);
         FUZZ_CHECK(savedKey != nullptr);
-        for (const RegistryFile::Value& value : key.values) {
+        for (const RegistryText::Value& value : key.values) {
             if (ownedBySettings(key.path, value.name)) {
                 continue;
             }
             bool kept = false;
-            for (const RegistryFile::Value& savedValue : savedKey->values) {
+            for (const RegistryText::Value& savedValue : savedKey->values) {
                 kept = kept || savedValue == value;
             }
             FUZZ_CHECK(kept);

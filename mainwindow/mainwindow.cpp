@@ -92,7 +92,7 @@ QString textOf(const std::string& bytes) {
 // The default common directory: the bundled sample of the installed program,
 // or the source tree's for a program run from its build tree.
 QString defaultDataDirectory() {
-    return ProgramDataPath(QStringLiteral("sample"));
+    return programDataPath(QStringLiteral("sample"));
 }
 
 } // namespace
@@ -399,7 +399,7 @@ void MainWindow::showCentredOnScreen() {
 }
 
 QString MainWindow::helpFilePath() const {
-    return ProgramDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::FileName));
+    return programDataPath(QStringLiteral("help/") + QLatin1String(HelpViewer::kFileName));
 }
 
 // The settings as the window holds them now.
@@ -437,12 +437,12 @@ void MainWindow::applyStoredSettings(const StoredSettings& settings) {
 // Values the store could not read keep what the window held before.
 void MainWindow::loadSettings() {
     StoredSettings settings = currentSettings();
-    RegistryFile registry(RegistryFile::DefaultFilePath());
-    const std::string message = LoadSettings(registry, settings);
+    RegistryFile registry(RegistryFile::defaultFilePath());
+    const std::string message = nomix::loadSettings(registry, settings);
     // A sample folder of an earlier installation or build that is gone (the
     // program was moved or reinstalled) gives way to this one's, silently:
     // the user never chose it, so their database is not missing.
-    if (IsStaleDefaultDirectory(settings.dataPath)) {
+    if (isStaleDefaultDirectory(settings.dataPath)) {
         settings.dataPath = bytesOf(defaultDataDirectory());
     }
     applyStoredSettings(settings);
@@ -457,8 +457,8 @@ bool MainWindow::saveSettings() {
     const StoredSettings settings = currentSettings();
     QString failure;
     try {
-        RegistryFile registry(RegistryFile::DefaultFilePath());
-        failure = textOf(SaveSettings(registry, settings, m_databaseLoaded));
+        RegistryFile registry(RegistryFile::defaultFilePath());
+        failure = textOf(nomix::saveSettings(registry, settings, m_databaseLoaded));
     } catch (const std::exception& error) {
         failure = MessageBox::errorText(error) + QLatin1Char('.');
     }
@@ -476,7 +476,7 @@ bool MainWindow::saveSettings() {
 void MainWindow::runUpdateAlarm() {
     const QDateTime now = QDateTime::currentDateTime();
     const QDate today = now.date();
-    const double nowNumber = DayNumberFromDate(today.year(), today.month(), today.day()) +
+    const double nowNumber = dayNumberFromDate(today.year(), today.month(), today.day()) +
                              now.time().msecsSinceStartOfDay() / 86400000.0;
     bool alarmDisabled = m_settings->updateAlarmDisabled();
     StaleDatabaseDialog::runAgeTest(this, &alarmDisabled, m_databaseDate, nowNumber);
@@ -489,7 +489,7 @@ bool MainWindow::loadDatabase() {
     const DataLocation location{bytesOf(m_preferencesPage->directory()),
                                 bytesOf(m_preferencesPage->databaseName()),
                                 bytesOf(m_preferencesPage->tableName())};
-    if (!DatabaseFilesPresent(location)) {
+    if (!databaseFilesPresent(location)) {
         return false;
     }
     m_results->setDatabase(nullptr, {});
@@ -500,25 +500,25 @@ bool MainWindow::loadDatabase() {
     delete m_productDialog;
     m_productDialog = new ProductFilterDialog(this);
     try {
-        m_products = ReadProductTable(location.tablePath(), location.tableName);
+        m_products = readProductTable(location.tablePath(), location.tableName);
     } catch (const ShortReadError&) {
         // A product table cut short gets a beep before its message.
         QApplication::beep();
         throw;
     }
-    m_statusPanels->showDatabaseLabel(DisplayText(m_products.label));
+    m_statusPanels->showDatabaseLabel(nomix::displayText(m_products.label));
     QStringList titles;
     for (const std::string& entry : m_products.entries) {
-        titles << DisplayText(entry);
+        titles << nomix::displayText(entry);
     }
-    m_selection = ProductSelection::FromStored(
+    m_selection = ProductSelection::fromStored(
         m_products.entries.size(), m_settings->loadLastSelection(), m_productMask, m_lastSelectionEx);
     m_productDialog->setProducts(m_products.entries, m_selection);
     m_productDialog->setListDetails(m_listDetails);
 
     QElapsedTimer slice;
     slice.start();
-    NameDatabase names = ReadNameDatabase(location.databasePath(), [&slice] {
+    NameDatabase names = readNameDatabase(location.databasePath(), [&slice] {
         if (slice.elapsed() >= kEventSliceMs) {
             QCoreApplication::processEvents();
             slice.restart();
@@ -526,7 +526,7 @@ bool MainWindow::loadDatabase() {
     });
     m_lines = std::move(names.lines);
     m_databaseDate = names.date;
-    m_databaseIsUtf8 = IsValidUtf8Bytes(m_lines.data(), m_lines.dataSize());
+    m_databaseIsUtf8 = isValidUtf8Bytes(m_lines.data(), m_lines.dataSize());
     m_results->setDatabase(&m_lines, titles);
     m_results->setDatabaseLoaded(true);
     m_searchPage->setProductButtonEnabled(true);
@@ -624,7 +624,7 @@ void MainWindow::startSearch() {
 
     SearchRequest request;
     request.text = searchBytes();
-    request.mode = DecideMatchMode(m_settings->completeStringMatch(),
+    request.mode = decideMatchMode(m_settings->completeStringMatch(),
                                    m_searchPage->beginsWithDown(), m_searchPage->endsWithDown());
     request.numericOnly = m_settings->showNumericResultOnly();
     request.updateCounter = m_settings->updateItemCounter();
@@ -679,7 +679,7 @@ void MainWindow::clearResults() {
 }
 
 std::string MainWindow::searchBytes() const {
-    return DataBytes(m_searchPage->searchText(), m_databaseIsUtf8);
+    return nomix::dataBytes(m_searchPage->searchText(), m_databaseIsUtf8);
 }
 
 void MainWindow::setSearchInputEnabled(bool enabled) {
@@ -729,14 +729,14 @@ void MainWindow::chooseProducts() {
     if (!m_productDialog) {
         return;
     }
-    CenterOnMainWindow(m_productDialog, this);
+    centerOnMainWindow(m_productDialog, this);
     if (m_productDialog->exec() == QDialog::Accepted) {
         applyProductSelection();
     }
 }
 
 void MainWindow::showOptions() {
-    CenterOnMainWindow(m_optionsDialog, this);
+    centerOnMainWindow(m_optionsDialog, this);
     m_optionsDialog->exec();
 }
 
@@ -909,7 +909,7 @@ void MainWindow::changeEvent(QEvent* event) {
         if (searching) {
             setWindowState(change->oldState());
         } else {
-            RestoreNormalState(this);
+            nomix::restoreNormalState(this);
         }
         return;
     }

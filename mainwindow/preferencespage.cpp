@@ -31,7 +31,7 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     m_group->setGeometry(6, 4, 364, 118);
 
     m_directoryEdit = addEdit("directoryEdit", QStringLiteral("Edit database & configuration path"));
-    m_directoryEdit->setText(ProgramDataPath(QStringLiteral("sample")));
+    m_directoryEdit->setText(programDataPath(QStringLiteral("sample")));
     m_databaseEdit = addEdit("databaseEdit", QStringLiteral("Edit database file name"));
     m_databaseEdit->setText(QStringLiteral("NOMIX.DAT"));
     m_tableEdit = addEdit("tableEdit", QStringLiteral("Edit configuration file name"));

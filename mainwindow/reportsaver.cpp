@@ -60,7 +60,7 @@ ReportSaver::ReportSaver(QWidget* mainWindow, const ReportInput& input)
     : mainWindow_(mainWindow), input_(input) {
     if (input_.products) {
         for (const std::string& entry : input_.products->entries) {
-            productNames_.push_back(SplitProductEntry(entry).name);
+            productNames_.push_back(splitProductEntry(entry).name);
         }
     }
 }
@@ -114,16 +114,16 @@ QString ReportSaver::askFileName() {
 }
 
 std::optional<ReportOpenMode> ReportSaver::askOpenMode(const std::string& path) {
-    if (!FileExists(path)) {
-        return ReportOpenMode::omCreate;
+    if (!fileExists(path)) {
+        return ReportOpenMode::Create;
     }
     ExistingReportDialog form(mainWindow_);
-    CenterOnMainWindow(&form, mainWindow_);
+    centerOnMainWindow(&form, mainWindow_);
     switch (form.exec()) {
     case ExistingReportDialog::mrAppend:
-        return ReportOpenMode::omAppend;
+        return ReportOpenMode::Append;
     case ExistingReportDialog::mrOverwrite:
-        return ReportOpenMode::omOverwrite;
+        return ReportOpenMode::Overwrite;
     default:
         return std::nullopt;
     }
@@ -161,7 +161,7 @@ void ReportSaver::writeRows(ReportWriter& writer) {
     // Created after the main window is disabled, so it is not disabled along
     // with it.
     auto form = std::make_unique<SaveProgressWindow>(mainWindow_);
-    CenterOnMainWindow(form.get(), mainWindow_);
+    centerOnMainWindow(form.get(), mainWindow_);
     form->show();
     QCoreApplication::processEvents();
 
@@ -208,7 +208,7 @@ ReportHeader ReportSaver::header() const {
 // The report's text is the database's bytes; what the program adds is
 // encoded the same way, so the file has one character set.
 std::string ReportSaver::dataBytes(const QString& text) const {
-    return DataBytes(text, input_.dataIsUtf8);
+    return nomix::dataBytes(text, input_.dataIsUtf8);
 }
 
 } // namespace nomix

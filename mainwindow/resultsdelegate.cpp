@@ -68,7 +68,7 @@ void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         return;
     }
     const std::string_view field = m_model->fieldAt(row, column);
-    const QString text = DisplayText(field);
+    const QString text = nomix::displayText(field);
     const QFontMetrics metrics(option.font);
     painter->setFont(option.font);
     painter->setPen(Qt::black);

@@ -87,7 +87,7 @@ QString ResultsMenu::cellName(const QModelIndex& cell) const {
     if (!cell.isValid()) {
         return {};
     }
-    return DisplayText(m_view->resultsModel()->fieldAt(cell.row(), cell.column()));
+    return nomix::displayText(m_view->resultsModel()->fieldAt(cell.row(), cell.column()));
 }
 
 // The products whose columns a search and an export take part in.
@@ -118,7 +118,7 @@ void ResultsMenu::writeResults(ResultWriter& writer, const std::vector<size_t>& 
     for (uint32_t index : lines) {
         const std::string_view line = database.at(index);
         for (size_t i = 0; i < columns.size(); ++i) {
-            names[i] = FieldViewByChar(static_cast<int32_t>(columns[i] + 1), line, '|');
+            names[i] = fieldViewByChar(static_cast<int32_t>(columns[i] + 1), line, '|');
         }
         writer.row(index, names);
     }
@@ -137,7 +137,7 @@ void ResultsMenu::exportResults() {
     bool written = file.open(QIODevice::WriteOnly);
     if (written) {
         const std::vector<size_t> columns = columnsTakingPart();
-        ResultWriter writer(ResultFormatForFileName(fileName.toStdString()), productTitles(columns),
+        ResultWriter writer(resultFormatForFileName(fileName.toStdString()), productTitles(columns),
                             [&file, &written](std::string_view bytes) {
                                 written =
                                     written && file.write(bytes.data(), qint64(bytes.size())) ==

@@ -48,7 +48,7 @@ std::string_view ResultsModel::fieldAt(int row, int column) const {
     if (line >= m_lines->count()) {
         return {};
     }
-    return FieldViewByChar(column + 1, m_lines->at(line), '|');
+    return fieldViewByChar(column + 1, m_lines->at(line), '|');
 }
 
 void ResultsModel::setDatabaseLoaded(bool loaded) {
@@ -97,7 +97,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) {
         return QVariant();
     }
-    return DisplayText(fieldAt(index.row(), index.column()));
+    return nomix::displayText(fieldAt(index.row(), index.column()));
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -81,8 +81,8 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
         return Outcome::Failed;
     }
     std::string error;
-    const std::string label = DefaultImportLabel(samples_, std::time(nullptr));
-    if (!WriteImportedDatabase(folder.toStdString(), builder, label, error)) {
+    const std::string label = defaultImportLabel(samples_, std::time(nullptr));
+    if (!writeImportedDatabase(folder.toStdString(), builder, label, error)) {
         MessageBox::reportException(parent_, QString::fromStdString(error));
         return Outcome::Failed;
     }

@@ -49,7 +49,7 @@ SearchOutcome SearchController::run(const DatabaseLines& lines, const SearchRequ
     setState(State::Searching);
     const auto backToIdle = qScopeGuard([this] { setState(State::Idle); });
     EngineObserver observer(this);
-    SearchOutcome outcome = RunSearch(lines, request, &observer);
+    SearchOutcome outcome = nomix::runSearch(lines, request, &observer);
     m_hitCount = outcome.hitCount;
     return outcome;
 }

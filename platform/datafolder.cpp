@@ -14,17 +14,17 @@ namespace {
 // programs one.
 constexpr int kMarkerSearchDepth = 3;
 
-bool IsDirectory(const fs::path& path) {
+bool isDirectory(const fs::path& path) {
     std::error_code error;
     return fs::is_directory(path, error);
 }
 
 // The build tree's resources/ as the marker names it, or empty.
-fs::path BuildTreeResources(fs::path dir) {
+fs::path buildTreeResources(fs::path dir) {
     for (int depth = 0; depth < kMarkerSearchDepth && !dir.empty(); ++depth) {
         std::ifstream marker(dir / kBuildTreeMarker);
         std::string resources;
-        if (marker && std::getline(marker, resources) && IsDirectory(resources)) {
+        if (marker && std::getline(marker, resources) && isDirectory(resources)) {
             return resources;
         }
         if (dir == dir.root_path()) {
@@ -35,38 +35,33 @@ fs::path BuildTreeResources(fs::path dir) {
     return {};
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 } // namespace
 
-std::string ProgramDataFolder(const std::string& programDir) {
+std::string programDataFolder(const std::string& programDir) {
     // The parent rather than "..", so the stored default reads
     // /usr/share/nomix95/sample and not /usr/bin/../share/nomix95/sample.
     const fs::path dir = fs::path(programDir).lexically_normal();
     const fs::path parent =
         dir.has_filename() ? dir.parent_path() : dir.parent_path().parent_path();
     const fs::path installed = parent / "share" / "nomix95";
-    if (IsDirectory(installed)) {
+    if (isDirectory(installed)) {
         return installed.string();
     }
-    const fs::path resources = BuildTreeResources(dir);
+    const fs::path resources = buildTreeResources(dir);
     return resources.empty() ? installed.string() : resources.string();
 }
 
-std::string RunningProgramDir() {
+std::string runningProgramDir() {
     std::error_code error;
     const fs::path self = fs::read_symlink("/proc/self/exe", error);
     return error ? std::string() : self.parent_path().string();
 }
 
-std::string DefaultCommonDirectory(const std::string& programDir) {
-    return ProgramDataFolder(programDir) + "/sample";
+std::string defaultCommonDirectory(const std::string& programDir) {
+    return programDataFolder(programDir) + "/sample";
 }
 
-bool IsStaleDefaultDirectory(const std::string& storedPath) {
+bool isStaleDefaultDirectory(const std::string& storedPath) {
     std::string path = storedPath;
     while (path.size() > 1 && path.back() == '/') {
         path.pop_back();
@@ -74,7 +69,7 @@ bool IsStaleDefaultDirectory(const std::string& storedPath) {
     // The defaults every build and installation of the program has used:
     // an installed sample under any prefix, and the sample of a source tree.
     const bool wasDefault =
-        EndsWith(path, "/share/nomix95/sample") || EndsWith(path, "/resources/sample");
+        path.ends_with("/share/nomix95/sample") || path.ends_with("/resources/sample");
     if (!wasDefault) {
         return false;
     }

@@ -26,19 +26,19 @@ inline constexpr const char* kBuildTreeMarker = "nomix95-resources.path";
 // installed folder when it exists, else the build tree's resources/ when
 // the program sits in a build tree, else the installed folder's path all the
 // same (so a broken installation is named in the error the user sees).
-std::string ProgramDataFolder(const std::string& programDir);
+std::string programDataFolder(const std::string& programDir);
 
 // The folder of the running executable (from /proc/self/exe); empty when
 // the system does not tell.
-std::string RunningProgramDir();
+std::string runningProgramDir();
 
 // The default common directory: the bundled sample database's folder.
-std::string DefaultCommonDirectory(const std::string& programDir);
+std::string defaultCommonDirectory(const std::string& programDir);
 
 // Whether a stored common directory is a default this program set in some
 // earlier installation or build (a sample folder of an installed or built
 // Nomix95) that no longer exists, so the current default may stand in for it.
 // A folder the user chose, or one that still exists, is never stale.
-bool IsStaleDefaultDirectory(const std::string& storedPath);
+bool isStaleDefaultDirectory(const std::string& storedPath);
 
 } // namespace nomix

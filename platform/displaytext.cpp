@@ -13,7 +13,7 @@ QString decodeCp1252(std::string_view bytes) {
     text.resize(static_cast<qsizetype>(bytes.size()));
     QChar* out = text.data();
     for (char c : bytes) {
-        *out++ = QChar(static_cast<char16_t>(Windows1252Character(static_cast<unsigned char>(c))));
+        *out++ = QChar(static_cast<char16_t>(windows1252Character(static_cast<unsigned char>(c))));
     }
     return text;
 }
@@ -29,17 +29,7 @@ bool isAscii(std::string_view bytes) {
 
 } // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
-    if (isAscii(bytes)) {
-        return true;
-    }
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString decoded =
-        decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return !decoder.hasError();
-}
-
-QString DisplayText(std::string_view bytes) {
+QString displayText(std::string_view bytes) {
     if (isAscii(bytes)) {
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     }
@@ -51,8 +41,8 @@ QString DisplayText(std::string_view bytes) {
     return decodeCp1252(bytes);
 }
 
-std::string DataBytes(const QString& text, bool asUtf8) {
-    return DataBytesFromUtf8(text.toStdString(), asUtf8);
+std::string dataBytes(const QString& text, bool asUtf8) {
+    return dataBytesFromUtf8(text.toStdString(), asUtf8);
 }
 
 } // namespace nomix

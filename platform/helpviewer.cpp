@@ -43,7 +43,7 @@ bool blockHasAnchor(const QTextBlock& block, const QString& name, bool prefixOnl
 } // namespace
 
 HelpViewer::HelpViewer(const QString& helpFile, QWidget* owner)
-    : helpFile_(helpFile), owner_(owner) {}
+    : m_helpFile(helpFile), m_owner(owner) {}
 
 HelpViewer::~HelpViewer() = default;
 
@@ -59,7 +59,7 @@ bool HelpViewer::showTopic(int topic) {
     browser->raise();
     browser->activateWindow();
     // Shown first, so the scroll to the anchor works on the real layout.
-    QUrl url = QUrl::fromLocalFile(helpFile_);
+    QUrl url = QUrl::fromLocalFile(m_helpFile);
     const bool found = findTopic(topic, nullptr, nullptr);
     if (found) {
         url.setFragment(anchorOf(topic));
@@ -80,13 +80,13 @@ bool HelpViewer::showPopup(int topic, const QPoint& globalPos) {
     if (html.isEmpty()) {
         return false;
     }
-    QWhatsThis::showText(globalPos, html, owner_);
+    QWhatsThis::showText(globalPos, html, m_owner);
     return true;
 }
 
 void HelpViewer::quit() {
-    if (viewer_) {
-        viewer_->close();
+    if (m_viewer) {
+        m_viewer->close();
     }
 }
 
@@ -96,7 +96,7 @@ QString HelpViewer::topicHtml(int topic) {
     if (!load() || !findTopic(topic, &start, &end)) {
         return QString();
     }
-    QTextCursor cursor(&document_);
+    QTextCursor cursor(&m_document);
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     return QTextDocumentFragment(cursor).toHtml();
@@ -108,46 +108,46 @@ QString HelpViewer::topicText(int topic) {
     if (!load() || !findTopic(topic, &start, &end)) {
         return QString();
     }
-    QTextCursor cursor(&document_);
+    QTextCursor cursor(&m_document);
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     return cursor.selection().toPlainText().trimmed();
 }
 
 QTextBrowser* HelpViewer::viewer() const {
-    return viewer_.get();
+    return m_viewer.get();
 }
 
 // Tried again on every request, so a help file that turns up later is used;
 // its absence is reported only once.
 bool HelpViewer::load() {
-    if (loaded_) {
+    if (m_loaded) {
         return true;
     }
-    QFile file(helpFile_);
+    QFile file(m_helpFile);
     if (!file.open(QIODevice::ReadOnly)) {
         reportMissingFile();
         return false;
     }
-    document_.setHtml(QString::fromUtf8(file.readAll()));
-    loaded_ = true;
+    m_document.setHtml(QString::fromUtf8(file.readAll()));
+    m_loaded = true;
     return true;
 }
 
 void HelpViewer::reportMissingFile() {
-    if (missingReported_) {
+    if (m_missingReported) {
         return;
     }
-    missingReported_ = true;
-    MessageBox::error(owner_, QStringLiteral("Cannot open the help file \"%1\".\r"
+    m_missingReported = true;
+    MessageBox::error(m_owner, QStringLiteral("Cannot open the help file \"%1\".\r"
                                              "Help is not available until the file is "
                                              "put back next to the program.")
-                                  .arg(helpFile_));
+                                  .arg(m_helpFile));
 }
 
 bool HelpViewer::findTopic(int topic, int* start, int* end) const {
     const QString anchor = anchorOf(topic);
-    QTextBlock block = document_.begin();
+    QTextBlock block = m_document.begin();
     while (block.isValid() && !blockHasAnchor(block, anchor, false)) {
         block = block.next();
     }
@@ -159,7 +159,7 @@ bool HelpViewer::findTopic(int topic, int* start, int* end) const {
     while (block.isValid() && !blockHasAnchor(block, AnchorPrefix, true)) {
         block = block.next();
     }
-    const int sectionEnd = block.isValid() ? block.position() - 1 : document_.characterCount() - 1;
+    const int sectionEnd = block.isValid() ? block.position() - 1 : m_document.characterCount() - 1;
     if (start) {
         *start = sectionStart;
     }
@@ -170,23 +170,23 @@ bool HelpViewer::findTopic(int topic, int* start, int* end) const {
 }
 
 QTextBrowser* HelpViewer::ensureViewer() {
-    if (!viewer_) {
-        viewer_ = std::make_unique<QTextBrowser>();
-        viewer_->setObjectName(QString::fromLatin1(ViewerName));
-        viewer_->setWindowTitle(QStringLiteral("Nomix95 Help"));
-        viewer_->setOpenExternalLinks(false);
+    if (!m_viewer) {
+        m_viewer = std::make_unique<QTextBrowser>();
+        m_viewer->setObjectName(QString::fromLatin1(kViewerName));
+        m_viewer->setWindowTitle(QStringLiteral("Nomix95 Help"));
+        m_viewer->setOpenExternalLinks(false);
         // The main window may be hidden in the tray: closing the help must
         // not be taken for the end of the program.
-        viewer_->setAttribute(Qt::WA_QuitOnClose, false);
+        m_viewer->setAttribute(Qt::WA_QuitOnClose, false);
     }
-    return viewer_.get();
+    return m_viewer.get();
 }
 
 // The viewer opens at its usual size where the screen has room for it, and
 // always whole on the screen of the window that asked for help, centred there.
 void HelpViewer::placeOnScreen(QWidget* viewer) const {
     const QWidget* anchor =
-        QApplication::activeWindow() ? QApplication::activeWindow() : owner_.data();
+        QApplication::activeWindow() ? QApplication::activeWindow() : m_owner.data();
     const QScreen* screen = anchor ? anchor->screen() : QGuiApplication::primaryScreen();
     if (!screen) {
         viewer->resize(kViewerSize);

@@ -22,8 +22,8 @@ namespace nomix {
 // exists only after the first topic was opened.
 class HelpViewer {
   public:
-    static constexpr const char* FileName = "NOMIX95.html";
-    static constexpr const char* ViewerName = "HelpViewer";
+    static constexpr const char* kFileName = "NOMIX95.html";
+    static constexpr const char* kViewerName = "HelpViewer";
 
     // `owner` is the parent of the message box that reports a missing file.
     explicit HelpViewer(const QString& helpFile, QWidget* owner = nullptr);
@@ -32,20 +32,18 @@ class HelpViewer {
     HelpViewer(const HelpViewer&) = delete;
     HelpViewer& operator=(const HelpViewer&) = delete;
 
-    const QString& helpFile() const { return helpFile_; }
-
-    // HELP_CONTEXT: opens the viewer window at the topic. With the topic
+    // Opens the viewer window at the topic. With the topic
     // missing from the file the viewer still opens, at its beginning.
     // False when the file or the topic is missing.
     bool showTopic(int topic);
 
-    // HELP_CONTEXTPOPUP: the topic's text in a popup at the mouse cursor
+    // The topic's text in a popup at the mouse cursor
     // (or at `globalPos`). False, and no popup, when the file or the topic
     // is missing.
     bool showPopup(int topic);
     bool showPopup(int topic, const QPoint& globalPos);
 
-    // HELP_QUIT: closes the viewer window, if it is open.
+    // Closes the viewer window, if it is open.
     void quit();
 
     // The topic's section as rich text and as plain text; empty when the
@@ -63,12 +61,12 @@ class HelpViewer {
     QTextBrowser* ensureViewer();
     void placeOnScreen(QWidget* viewer) const;
 
-    QString helpFile_;
-    QPointer<QWidget> owner_;
-    QTextDocument document_;
-    bool loaded_ = false;
-    bool missingReported_ = false;
-    std::unique_ptr<QTextBrowser> viewer_;
+    QString m_helpFile;
+    QPointer<QWidget> m_owner;
+    QTextDocument m_document;
+    bool m_loaded = false;
+    bool m_missingReported = false;
+    std::unique_ptr<QTextBrowser> m_viewer;
 };
 
 } // namespace nomix

@@ -7,10 +7,10 @@
 
 namespace nomix {
 
-QString ProgramDataPath(const QString& relativePath) {
+QString programDataPath(const QString& relativePath) {
     const std::string programDir =
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-    const QString folder = QFile::decodeName(ProgramDataFolder(programDir).c_str());
+    const QString folder = QFile::decodeName(programDataFolder(programDir).c_str());
     return relativePath.isEmpty() ? folder : folder + QLatin1Char('/') + relativePath;
 }
 

@@ -6,6 +6,6 @@ namespace nomix {
 
 // A file of the running program's data folder (see datafolder.h), e.g.
 // "help/NOMIX95.html"; with an empty path, the folder itself.
-QString ProgramDataPath(const QString& relativePath = QString());
+QString programDataPath(const QString& relativePath = QString());
 
 } // namespace nomix

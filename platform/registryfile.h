@@ -1,26 +1,19 @@
 #pragma once
 
 #include "core/registry.h"
+#include "registrytext.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace nomix {
 
 // The per-user registry of a desktop that has none: one text file in the
-// format of a registry export (REGEDIT4) that users can read, back up and
-// edit by hand. It exists so settings survive a restart byte for byte and a
-// broken or foreign file is never lost:
+// format of a registry export (see registrytext.h) that users can read, back
+// up and edit by hand. It exists so settings survive a restart byte for byte
+// and a broken or foreign file is never lost:
 //
-// - Every value keeps its type and its exact bytes. A string whose bytes are
-//   all printable is written inline, "name"="text", with '\' and '"'
-//   escaped; any other string (control bytes, a line break, a NUL, a lone
-//   byte 0x7f) is written as hex(1): with its bytes spelled out, so nothing
-//   is lost in a text editor. As in an export, a string's stored bytes end
-//   with one NUL terminator; reading removes exactly that one.
 // - A file that exists but cannot be read or parsed is never written: its
 //   keys cannot be opened. Keys and values we do not know are kept.
 // - A key's writes are committed when the key is closed, or, between
@@ -37,31 +30,8 @@ namespace nomix {
 // Costs: the whole file is read on every open and on every commit, and
 // written once per committed key; lookups are linear. The file holds a few
 // dozen values, so this is microseconds, plus one flush to disk per commit.
-// Comments (';' lines) are accepted but not kept on save.
 class RegistryFile : public Registry {
   public:
-    // Registry value types, with the numbers the export format uses.
-    enum ValueType : uint32_t {
-        vtNone = 0,
-        vtString = 1,
-        vtExpandString = 2,
-        vtBinary = 3,
-        vtDword = 4,
-    };
-
-    struct Value {
-        std::string name; // empty for the key's default value ("@")
-        uint32_t type = vtNone;
-        std::string data; // the stored bytes, exactly
-        bool operator==(const Value&) const = default;
-    };
-    struct Key {
-        std::string path; // full path, "HKEY_CURRENT_USER\Software\..."
-        std::vector<Value> values;
-        bool operator==(const Key&) const = default;
-    };
-    using Document = std::vector<Key>;
-
     // The file of the current user: ${XDG_CONFIG_HOME:-$HOME/.config}/
     // Talvora/Nomix95.reg, looked up when the object is made.
     RegistryFile();
@@ -70,8 +40,8 @@ class RegistryFile : public Registry {
     RegistryFile(const RegistryFile&) = delete;
     RegistryFile& operator=(const RegistryFile&) = delete;
 
-    static std::string DefaultFilePath();
-    const std::string& filePath() const { return filePath_; }
+    static std::string defaultFilePath();
+    const std::string& filePath() const { return m_filePath; }
 
     KeyOpening openKey(const std::string& path) override;
     std::string readString(const std::string& name) override;
@@ -87,16 +57,6 @@ class RegistryFile : public Registry {
     void beginWrites() override;
     void endWrites() override;
 
-    // The text form on its own. ParseText gives nothing for a text that is
-    // not a registry export as described above; FormatText writes a text
-    // that ParseText reads back as the same document (names and key paths
-    // must hold no line break).
-    static std::optional<Document> ParseText(std::string_view text);
-    // The same, telling the line (1-based) at which a text that is not an
-    // export stops being one.
-    static std::optional<Document> ParseText(std::string_view text, size_t& failedLine);
-    static std::string FormatText(const Document& document);
-
   protected:
     // Puts the finished, flushed temporary file in the place of the old
     // file. Tests replace this to interrupt a save at its last step.
@@ -104,23 +64,27 @@ class RegistryFile : public Registry {
                                      const std::string& targetPath);
 
   private:
-    enum FileState { fsMissing, fsLoaded, fsUnusable };
+    using Document = RegistryText::Document;
+    using Key = RegistryText::Key;
+    using Value = RegistryText::Value;
+    using ValueType = RegistryText::ValueType;
+    enum class FileState { Missing, Loaded, Unusable };
 
     FileState loadDocument(Document& document);
     void saveDocument(const Document& document);
     void commitHeldWrites();
     const Value* findOpenValue(const std::string& name) const;
-    void storeValue(const std::string& name, uint32_t type, std::string data);
+    void storeValue(const std::string& name, ValueType type, std::string data);
     [[noreturn]] void throwSaveError(const std::string& reason) const;
 
-    std::string filePath_;
-    bool keyOpen_ = false;
-    std::string openPath_;
-    Document snapshot_; // the file as read by openKey, with this key's writes
-    std::vector<Value> pendingWrites_;
-    bool holdingWrites_ = false;
-    std::vector<Key> heldWrites_; // closed keys' writes, waiting for endWrites
-    std::string readFailure_;     // why the file last could not be used
+    std::string m_filePath;
+    bool m_keyOpen = false;
+    std::string m_openPath;
+    Document m_snapshot; // the file as read by openKey, with this key's writes
+    std::vector<Value> m_pendingWrites;
+    bool m_holdingWrites = false;
+    std::vector<Key> m_heldWrites; // closed keys' writes, waiting for endWrites
+    std::string m_readFailure;     // why the file last could not be used
 };
 
 } // namespace nomix

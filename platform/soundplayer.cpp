@@ -79,25 +79,25 @@ void SoundPlayer::playWave(const QByteArray& image, Wait wait, Repeat repeat) {
     ensureOpen();
     Mix_Chunk* clip = decodeWave(image);
     Mix_HaltChannel(ClipChannel);
-    Mix_FreeChunk(clip_);
-    clip_ = clip;
+    Mix_FreeChunk(m_clip);
+    m_clip = clip;
     const int loops = repeat == RepeatUntilReplaced ? -1 : 0;
-    if (Mix_PlayChannel(ClipChannel, clip_, loops) < 0) {
+    if (Mix_PlayChannel(ClipChannel, m_clip, loops) < 0) {
         failWithMixerError();
     }
     if (wait == WaitUntilEnd && repeat == PlayOnce) {
-        waitForClipEnd(clip_);
+        waitForClipEnd(m_clip);
     }
 }
 
 void SoundPlayer::stopWave() {
-    if (opened_) {
+    if (m_opened) {
         Mix_HaltChannel(ClipChannel);
     }
 }
 
 bool SoundPlayer::isWavePlaying() const {
-    return opened_ && Mix_Playing(ClipChannel) != 0;
+    return m_opened && Mix_Playing(ClipChannel) != 0;
 }
 
 void SoundPlayer::openMusic(const QString& midiPath) {
@@ -106,92 +106,87 @@ void SoundPlayer::openMusic(const QString& midiPath) {
     if (!hasMidiHeader(midiPath)) {
         failWith(QStringLiteral("Not a MIDI file"));
     }
-    music_ = Mix_LoadMUS(QFile::encodeName(midiPath).constData());
-    if (!music_) {
+    m_music = Mix_LoadMUS(QFile::encodeName(midiPath).constData());
+    if (!m_music) {
         failWithMixerError();
     }
 }
 
 bool SoundPlayer::playMusic() {
-    if (!music_) {
-        lastError_ = QStringLiteral("No music loaded");
+    if (!m_music) {
+        m_lastError = QStringLiteral("No music loaded");
         return false;
     }
-    const int play = lastPlay_ == INT_MAX ? 1 : lastPlay_ + 1;
-    lastPlay_ = play;
+    const int play = m_lastPlay == INT_MAX ? 1 : m_lastPlay + 1;
+    m_lastPlay = play;
     // Nothing may report while the old piece gives way, so its end can never
     // pass for the end of this one.
-    reportingPlay_ = 0;
-    if (Mix_PlayMusic(music_, 0) != 0) {
-        lastError_ = QString::fromUtf8(Mix_GetError());
+    m_reportingPlay = 0;
+    if (Mix_PlayMusic(m_music, 0) != 0) {
+        m_lastError = QString::fromUtf8(Mix_GetError());
         return false;
     }
-    reportingPlay_ = play;
+    m_reportingPlay = play;
     return true;
 }
 
 void SoundPlayer::stopMusic() {
-    if (!opened_) {
+    if (!m_opened) {
         return;
     }
-    reportingPlay_ = 0;
+    m_reportingPlay = 0;
     Mix_HaltMusic();
 }
 
 void SoundPlayer::closeMusic() {
     stopMusic();
-    if (music_) {
-        Mix_FreeMusic(music_);
-        music_ = nullptr;
+    if (m_music) {
+        Mix_FreeMusic(m_music);
+        m_music = nullptr;
     }
 }
 
 bool SoundPlayer::isMusicPlaying() const {
-    return opened_ && Mix_PlayingMusic() != 0;
+    return m_opened && Mix_PlayingMusic() != 0;
 }
 
 void SoundPlayer::shutdown() {
-    openError_.clear();
-    if (!opened_) {
+    m_openError.clear();
+    if (!m_opened) {
         return;
     }
     closeMusic();
     Mix_HaltChannel(-1);
-    Mix_FreeChunk(clip_);
-    clip_ = nullptr;
+    Mix_FreeChunk(m_clip);
+    m_clip = nullptr;
     Mix_HookMusicFinished(nullptr);
     audioThreadTarget = nullptr;
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    opened_ = false;
+    m_opened = false;
 }
 
 void SoundPlayer::ensureOpen() {
-    if (opened_) {
+    if (m_opened) {
         return;
     }
-    if (!openError_.isEmpty()) {
-        failWith(openError_);
+    if (!m_openError.isEmpty()) {
+        failWith(m_openError);
     }
-    try {
-        openDevice();
-    } catch (const SoundError&) {
-        openError_ = lastError_;
-        throw;
-    }
+    openDevice();
 }
 
 void SoundPlayer::openDevice() {
     // SDL's own SIGINT handler would swallow Ctrl+C meant for the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        failWithMixerError();
+        failToOpen(QString::fromUtf8(Mix_GetError()));
     }
     if (Mix_OpenAudio(OutputRate, MIX_DEFAULT_FORMAT, OutputChannels, OutputBufferFrames) != 0) {
         const QString reason = QString::fromUtf8(Mix_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        failWith(reason);
+        failToOpen(reason);
     }
     Mix_AllocateChannels(1);
     if (QFileInfo::exists(soundFontPath())) {
@@ -202,15 +197,21 @@ void SoundPlayer::openDevice() {
     Mix_Init(MIX_INIT_MID);
     audioThreadTarget = this;
     Mix_HookMusicFinished(&SoundPlayer::musicEndedOnAudioThread);
-    opened_ = true;
+    m_opened = true;
 }
 
 void SoundPlayer::failWithMixerError() {
     failWith(QString::fromUtf8(Mix_GetError()));
 }
 
+// Remembered, so later calls fail at once with the same text.
+void SoundPlayer::failToOpen(const QString& message) {
+    m_openError = message;
+    failWith(message);
+}
+
 void SoundPlayer::failWith(const QString& message) {
-    lastError_ = message;
+    m_lastError = message;
     throw SoundError(message.toStdString());
 }
 
@@ -240,10 +241,10 @@ void SoundPlayer::waitForClipEnd(const Mix_Chunk* clip) {
 }
 
 void SoundPlayer::musicEnded(int play) {
-    if (play == 0 || reportingPlay_ != play) {
+    if (play == 0 || m_reportingPlay != play) {
         return;
     }
-    reportingPlay_ = 0;
+    m_reportingPlay = 0;
     emit musicFinished();
 }
 
@@ -255,7 +256,7 @@ void SoundPlayer::musicEndedOnAudioThread() {
     if (!player) {
         return;
     }
-    const int play = player->reportingPlay_.load();
+    const int play = player->m_reportingPlay.load();
     if (play == 0) {
         return;
     }

@@ -54,7 +54,7 @@ class SoundPlayer : public QObject {
     bool isMusicPlaying() const;
 
     // The mixer's text for the last failure.
-    QString lastError() const { return lastError_; }
+    QString lastError() const { return m_lastError; }
 
     // Closes the device and SDL's audio; the next call opens them afresh
     // (reading SDL_AUDIODRIVER again). For program exit and tests.
@@ -74,20 +74,21 @@ class SoundPlayer : public QObject {
     void openDevice();
     [[noreturn]] void failWithMixerError();
     [[noreturn]] void failWith(const QString& message);
+    [[noreturn]] void failToOpen(const QString& message);
     Mix_Chunk* decodeWave(const QByteArray& image);
     void waitForClipEnd(const Mix_Chunk* clip);
     void musicEnded(int play);
     static void musicEndedOnAudioThread();
 
-    bool opened_ = false;
-    QString openError_;
-    QString lastError_;
-    Mix_Chunk* clip_ = nullptr;
-    _Mix_Music* music_ = nullptr;
-    int lastPlay_ = 0;
+    bool m_opened = false;
+    QString m_openError;
+    QString m_lastError;
+    Mix_Chunk* m_clip = nullptr;
+    _Mix_Music* m_music = nullptr;
+    int m_lastPlay = 0;
     // Which play the audio thread's end-of-music report belongs to; 0 while
     // no play of ours may report.
-    std::atomic<int> reportingPlay_{0};
+    std::atomic<int> m_reportingPlay{0};
 };
 
 } // namespace nomix

@@ -14,12 +14,12 @@ StayNormalFilter::StayNormalFilter(QWidget* window) : QObject(window) {}
 
 bool StayNormalFilter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && watched->isWidgetType()) {
-        RestoreNormalState(static_cast<QWidget*>(watched));
+        restoreNormalState(static_cast<QWidget*>(watched));
     }
     return false;
 }
 
-void RestoreNormalState(QWidget* window) {
+void restoreNormalState(QWidget* window) {
     if (!(window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         return;
     }

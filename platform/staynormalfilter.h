@@ -25,6 +25,6 @@ class StayNormalFilter : public QObject {
 };
 
 // Brings a minimised or maximised window back to its normal state.
-void RestoreNormalState(QWidget* window);
+void restoreNormalState(QWidget* window);
 
 } // namespace nomix

@@ -34,15 +34,15 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalSockets) != 0) {
         return; // the signals keep their default handling
     }
-    notifier_ = new QSocketNotifier(g_signalSockets[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::readPendingSignal);
+    m_notifier = new QSocketNotifier(g_signalSockets[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPendingSignal);
     for (int signalNumber : kHandledSignals) {
         setHandler(signalNumber, writeSignalNumber);
     }
 }
 
 TerminationSignals::~TerminationSignals() {
-    if (!notifier_) {
+    if (!m_notifier) {
         return;
     }
     for (int signalNumber : kHandledSignals) {

@@ -24,7 +24,7 @@ class TerminationSignals : public QObject {
   private:
     void readPendingSignal();
 
-    QSocketNotifier* notifier_ = nullptr;
+    QSocketNotifier* m_notifier = nullptr;
 };
 
 } // namespace nomix

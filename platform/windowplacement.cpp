@@ -5,7 +5,11 @@
 
 namespace nomix {
 
-QPoint CenteredPosition(const QRect& main, const QSize& size, const QRect& workArea) {
+namespace {
+
+// Where a window of `size` goes when centred over `main` and kept inside the
+// screen's work area (halves rounded toward zero, left/top edges win).
+QPoint centeredPosition(const QRect& main, const QSize& size, const QRect& workArea) {
     int left = main.left() + (main.width() - size.width()) / 2;
     int top = main.top() + (main.height() - size.height()) / 2;
     if (left < workArea.left()) {
@@ -21,14 +25,16 @@ QPoint CenteredPosition(const QRect& main, const QSize& size, const QRect& workA
     return {left, top};
 }
 
-void CenterOnMainWindow(QWidget* window, const QWidget* mainWindow) {
+} // namespace
+
+void centerOnMainWindow(QWidget* window, const QWidget* mainWindow) {
     if (!window || !mainWindow) {
         return;
     }
     const QScreen* screen = mainWindow->screen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
     window->adjustSize();
-    window->move(CenteredPosition(mainWindow->frameGeometry(), window->frameSize(), workArea));
+    window->move(centeredPosition(mainWindow->frameGeometry(), window->frameSize(), workArea));
 }
 
 } // namespace nomix

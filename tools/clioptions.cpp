@@ -57,7 +57,7 @@ std::vector<int> parseProductList(const std::string& list) {
     return products;
 }
 
-const char* OutputOptionName(CliOutput output) {
+const char* outputOptionName(CliOutput output) {
     switch (output) {
     case CliOutput::Count:
         return "--count";
@@ -77,8 +77,8 @@ const char* OutputOptionName(CliOutput output) {
 // mistake, not a choice of the last one.
 void chooseOutput(CliOptions& options, bool& outputGiven, CliOutput output) {
     if (outputGiven && options.output != output) {
-        throw NomixError(std::string(OutputOptionName(options.output)) + " and " +
-                          OutputOptionName(output) + " cannot be used together");
+        throw NomixError(std::string(outputOptionName(options.output)) + " and " +
+                          outputOptionName(output) + " cannot be used together");
     }
     options.output = output;
     outputGiven = true;
@@ -86,7 +86,7 @@ void chooseOutput(CliOptions& options, bool& outputGiven, CliOutput output) {
 
 } // namespace
 
-CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults) {
+CliOptions parseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults) {
     CliOptions options;
     options.location = defaults;
     bool textGiven = false;

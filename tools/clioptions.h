@@ -34,7 +34,7 @@ class CliUsageError : public NomixError {
 // Parses the command line (without the program name). Throws NomixError
 // with a one-line message for anything it cannot use, CliUsageError for an
 // unknown option.
-CliOptions ParseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults);
+CliOptions parseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults);
 
 extern const char* const kCliUsage;
 

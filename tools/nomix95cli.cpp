@@ -32,21 +32,21 @@ class Output {
   public:
     ~Output() { flush(); }
     void put(std::string_view text) {
-        buffer_.append(text);
-        if (buffer_.size() >= (1u << 20)) {
+        m_buffer.append(text);
+        if (m_buffer.size() >= (1u << 20)) {
             flush();
         }
     }
-    void put(char c) { buffer_.push_back(c); }
+    void put(char c) { m_buffer.push_back(c); }
     void flush() {
-        if (!buffer_.empty()) {
-            std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
-            buffer_.clear();
+        if (!m_buffer.empty()) {
+            std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
+            m_buffer.clear();
         }
     }
 
   private:
-    std::string buffer_;
+    std::string m_buffer;
 };
 
 ProductSelection selectionFor(const CliOptions& options, size_t productCount) {
@@ -71,17 +71,17 @@ ProductSelection selectionFor(const CliOptions& options, size_t productCount) {
 class HitPrinter {
   public:
     HitPrinter(ResultFormat format, const ProductTable& table, const ProductSelection& selection)
-        : writer_(format, titlesOf(table, selection, columns_),
-                  [this](std::string_view bytes) { out_.put(bytes); }) {
-        writer_.header();
+        : m_writer(format, titlesOf(table, selection, m_columns),
+                  [this](std::string_view bytes) { m_out.put(bytes); }) {
+        m_writer.header();
     }
 
     void row(uint32_t index, std::string_view line) {
-        names_.resize(columns_.size());
-        for (size_t i = 0; i < columns_.size(); ++i) {
-            names_[i] = FieldViewByChar(static_cast<int32_t>(columns_[i] + 1), line, '|');
+        m_names.resize(m_columns.size());
+        for (size_t i = 0; i < m_columns.size(); ++i) {
+            m_names[i] = fieldViewByChar(static_cast<int32_t>(m_columns[i] + 1), line, '|');
         }
-        writer_.row(index, names_);
+        m_writer.row(index, m_names);
     }
 
   private:
@@ -98,13 +98,13 @@ class HitPrinter {
         return titles;
     }
 
-    std::vector<size_t> columns_;
-    std::vector<std::string_view> names_;
-    Output out_;
-    ResultWriter writer_;
+    std::vector<size_t> m_columns;
+    std::vector<std::string_view> m_names;
+    Output m_out;
+    ResultWriter m_writer;
 };
 
-ResultFormat FormatOf(CliOutput output) {
+ResultFormat formatOf(CliOutput output) {
     switch (output) {
     case CliOutput::Csv:
         return ResultFormat::Csv;
@@ -115,33 +115,33 @@ ResultFormat FormatOf(CliOutput output) {
     }
 }
 
-bool IsFolder(const std::string& path) {
+bool isFolder(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string WhyNotAFile(const std::string& path) {
-    return path + (IsFolder(path) ? " is a folder" : " does not exist");
+std::string whyNotAFile(const std::string& path) {
+    return path + (isFolder(path) ? " is a folder" : " does not exist");
 }
 
-std::string NoDatabaseMessage(const DataLocation& location) {
+std::string noDatabaseMessage(const DataLocation& location) {
     const std::string database = location.databasePath();
     const std::string table = location.tablePath();
-    if (!IsFolder(database) && !IsFolder(table)) {
+    if (!isFolder(database) && !isFolder(table)) {
         return "Could not open the database: neither " + database + " nor " + table + " exists";
     }
-    return "Could not open the database: " + WhyNotAFile(database) + ", and " + WhyNotAFile(table);
+    return "Could not open the database: " + whyNotAFile(database) + ", and " + whyNotAFile(table);
 }
 
 // The terminal gives UTF-8; the database may be Windows-1252. Only a string
 // beyond ASCII depends on which, and finding out reads the whole database.
-std::string SearchBytes(const std::string& typed, ByteSource& database) {
+std::string searchBytes(const std::string& typed, ByteSource& database) {
     const bool ascii = std::all_of(typed.begin(), typed.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) {
         return typed;
     }
-    return DataBytesFromUtf8(typed, StreamIsUtf8(database));
+    return dataBytesFromUtf8(typed, streamIsUtf8(database));
 }
 
 // The database is searched straight from the file, a block at a time, so
@@ -152,17 +152,17 @@ int run(const CliOptions& options) {
         throw NomixError("Please, set a search string");
     }
     const DataLocation& location = options.location;
-    if (!DatabaseFilesPresent(location)) {
-        throw NomixError(NoDatabaseMessage(location));
+    if (!databaseFilesPresent(location)) {
+        throw NomixError(noDatabaseMessage(location));
     }
-    const ProductTable table = ReadProductTable(location.tablePath(), location.tableName);
+    const ProductTable table = readProductTable(location.tablePath(), location.tableName);
     FileByteSource database(location.databasePath());
     const size_t productCount = table.entries.size();
     const ProductSelection selection = selectionFor(options, productCount);
 
     SearchRequest request;
-    request.text = SearchBytes(options.text, database);
-    request.mode = DecideMatchMode(options.complete, options.begins, options.ends);
+    request.text = searchBytes(options.text, database);
+    request.mode = decideMatchMode(options.complete, options.begins, options.ends);
     request.numericOnly = options.output == CliOutput::Count;
     request.allProductsSelected = selection.allSelected();
     request.selected = selection.states();
@@ -171,12 +171,12 @@ int run(const CliOptions& options) {
     int32_t hitCount = 0;
     switch (options.output) {
     case CliOutput::Count:
-        hitCount = StreamSearch(database, request);
+        hitCount = streamSearch(database, request);
         std::printf("%d\n", hitCount);
         break;
     case CliOutput::Indices: {
         Output out;
-        hitCount = StreamSearch(database, request, [&out](uint32_t index, std::string_view) {
+        hitCount = streamSearch(database, request, [&out](uint32_t index, std::string_view) {
             out.put(std::to_string(index));
             out.put('\n');
         });
@@ -185,9 +185,9 @@ int run(const CliOptions& options) {
     case CliOutput::Tsv:
     case CliOutput::Csv:
     case CliOutput::Json: {
-        HitPrinter printer(FormatOf(options.output), table, selection);
+        HitPrinter printer(formatOf(options.output), table, selection);
         hitCount =
-            StreamSearch(database, request, [&printer](uint32_t index, std::string_view line) {
+            streamSearch(database, request, [&printer](uint32_t index, std::string_view line) {
                 printer.row(index, line);
             });
         break;
@@ -199,11 +199,11 @@ int run(const CliOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const DataLocation defaults{DefaultCommonDirectory(RunningProgramDir()), "NOMIX.DAT",
+    const DataLocation defaults{defaultCommonDirectory(runningProgramDir()), "NOMIX.DAT",
                                 "NOMIX.CFG"};
     try {
         const CliOptions options =
-            ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), defaults);
+            parseCliOptions(std::vector<std::string>(argv + 1, argv + argc), defaults);
         if (options.help) {
             std::fputs(kCliUsage, stdout);
             return 0;

@@ -52,7 +52,7 @@ struct Options {
     std::vector<std::string> files;
 };
 
-int UsageError(const std::string& message) {
+int usageError(const std::string& message) {
     std::fprintf(stderr, "nomix95-import: %s\n%s", message.c_str(), kUsage);
     return kNothingWritten;
 }
@@ -60,29 +60,29 @@ int UsageError(const std::string& message) {
 // Shows how far a long import is, when a person watches the terminal.
 class Progress {
   public:
-    Progress() : shown_(isatty(STDERR_FILENO) != 0) {}
+    Progress() : m_shown(isatty(STDERR_FILENO) != 0) {}
     void update(size_t reports, size_t bytes) {
-        if (!shown_ || std::time(nullptr) == last_) {
+        if (!m_shown || std::time(nullptr) == m_last) {
             return;
         }
-        last_ = std::time(nullptr);
+        m_last = std::time(nullptr);
         std::fprintf(stderr, "\r%zu reports, %zu MB read", reports, bytes >> 20);
-        drawn_ = true;
+        m_drawn = true;
     }
     void clear() {
-        if (drawn_) {
+        if (m_drawn) {
             std::fprintf(stderr, "\r\033[K");
         }
     }
 
   private:
-    bool shown_;
-    bool drawn_ = false;
-    std::time_t last_ = 0;
+    bool m_shown;
+    bool m_drawn = false;
+    std::time_t m_last = 0;
 };
 
 // Reads every input; false when one cannot be read at all.
-bool ReadInputs(const Options& options, NameDatabaseBuilder& builder, size_t& skipped) {
+bool readInputs(const Options& options, NameDatabaseBuilder& builder, size_t& skipped) {
     Progress progress;
     size_t bytesRead = 0;
     std::vector<char> buffer(kChunk);
@@ -128,12 +128,12 @@ bool ReadInputs(const Options& options, NameDatabaseBuilder& builder, size_t& sk
     return true;
 }
 
-bool WriteDatabase(const Options& options, const NameDatabaseBuilder& builder) {
+bool writeDatabase(const Options& options, const NameDatabaseBuilder& builder) {
     const std::string label =
         options.labelGiven ? options.label
-                           : nomix::DefaultImportLabel(builder.sampleCount(), std::time(nullptr));
+                           : nomix::defaultImportLabel(builder.sampleCount(), std::time(nullptr));
     std::string error;
-    if (!nomix::WriteImportedDatabase(options.out, builder, label, error)) {
+    if (!nomix::writeImportedDatabase(options.out, builder, label, error)) {
         std::fprintf(stderr, "nomix95-import: %s\n", error.c_str());
         return false;
     }
@@ -151,7 +151,7 @@ int main(int argc, char* argv[]) {
             return kAllRead;
         }
         if ((arg == "--out" || arg == "--label") && i + 1 >= argc) {
-            return UsageError(arg + " needs a value");
+            return usageError(arg + " needs a value");
         }
         if (arg == "--out") {
             options.out = argv[++i];
@@ -159,27 +159,27 @@ int main(int argc, char* argv[]) {
             options.label = argv[++i];
             options.labelGiven = true;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            return UsageError("unknown option " + arg);
+            return usageError("unknown option " + arg);
         } else {
             options.files.push_back(arg);
         }
     }
     if (options.out.empty()) {
-        return UsageError("--out DIR is missing");
+        return usageError("--out DIR is missing");
     }
     if (options.files.empty()) {
-        return UsageError("no report file given");
+        return usageError("no report file given");
     }
     NameDatabaseBuilder builder;
     size_t skipped = 0;
-    if (!ReadInputs(options, builder, skipped)) {
+    if (!readInputs(options, builder, skipped)) {
         return kNothingWritten;
     }
     if (builder.sampleCount() == 0) {
         std::fprintf(stderr, "nomix95-import: no scan report found; nothing written\n");
         return kNothingWritten;
     }
-    if (!WriteDatabase(options, builder)) {
+    if (!writeDatabase(options, builder)) {
         return kNothingWritten;
     }
     if (builder.changedNames() > 0) {

@@ -22,16 +22,16 @@ constexpr std::string_view kNoVirus = "NO_VIRUS";
 constexpr std::string_view kUnknownVirus = "UNKNOWN_VIRUS";
 constexpr std::string_view kNotInReport = "~not in report";
 
-bool IsFieldBreaker(char c) {
+bool isFieldBreaker(char c) {
     return c == '|' || c == '\r' || c == '\n' || c == '\x1a' || c == '\0';
 }
 
 // A byte that would end the field, the line or the file becomes '_'.
-std::string SafeText(std::string_view text, bool* changed = nullptr) {
+std::string safeText(std::string_view text, bool* changed = nullptr) {
     std::string safe(text);
     bool any = false;
     for (char& c : safe) {
-        if (IsFieldBreaker(c)) {
+        if (isFieldBreaker(c)) {
             c = '_';
             any = true;
         }
@@ -45,8 +45,8 @@ std::string SafeText(std::string_view text, bool* changed = nullptr) {
 // A product entry splits into words at blanks, its last word being the
 // date; the first word that begins with a digit starts the version. So the
 // version and the date are one word each, and the version begins with one.
-std::string VersionWord(std::string_view version) {
-    std::string word = SafeText(version);
+std::string versionWord(std::string_view version) {
+    std::string word = safeText(version);
     std::replace(word.begin(), word.end(), ' ', '_');
     if (word.empty()) {
         return "0";
@@ -57,13 +57,13 @@ std::string VersionWord(std::string_view version) {
     return word;
 }
 
-std::string DateWord(std::string_view update) {
-    std::string word = SafeText(update);
+std::string dateWord(std::string_view update) {
+    std::string word = safeText(update);
     std::replace(word.begin(), word.end(), ' ', '_');
     return word.empty() ? std::string("-") : word;
 }
 
-std::string_view StringOr(element parent, const char* key, std::string_view fallback = {}) {
+std::string_view stringOr(element parent, const char* key, std::string_view fallback = {}) {
     std::string_view text;
     if (parent[key].get_string().get(text) == simdjson::SUCCESS) {
         return text;
@@ -71,13 +71,13 @@ std::string_view StringOr(element parent, const char* key, std::string_view fall
     return fallback;
 }
 
-bool IsSha256(std::string_view text) {
+bool isSha256(std::string_view text) {
     return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
                return std::isxdigit(static_cast<unsigned char>(c)) != 0;
            });
 }
 
-std::string LowerCase(std::string_view text) {
+std::string lowerCase(std::string_view text) {
     std::string lower(text);
     for (char& c : lower) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -86,7 +86,7 @@ std::string LowerCase(std::string_view text) {
 }
 
 // "2016-01-01 12:34:56", in UTC.
-int64_t ParseScanDate(std::string_view text) {
+int64_t parseScanDate(std::string_view text) {
     std::tm time = {};
     const std::string copy(text);
     if (sscanf(copy.c_str(), "%d-%d-%d %d:%d:%d", &time.tm_year, &time.tm_mon, &time.tm_mday,
@@ -98,16 +98,16 @@ int64_t ParseScanDate(std::string_view text) {
     return static_cast<int64_t>(timegm(&time));
 }
 
-std::string DetectionField(std::string_view name) {
+std::string detectionField(std::string_view name) {
     return name.empty() ? std::string(kUnknownVirus) : std::string(name);
 }
 
 // API v3: "category" says whether the engine detected, passed or could not
 // scan the file.
-std::string V3Field(element result) {
-    const std::string_view category = StringOr(result, "category");
+std::string v3Field(element result) {
+    const std::string_view category = stringOr(result, "category");
     if (category == "malicious" || category == "suspicious") {
-        return DetectionField(StringOr(result, "result"));
+        return detectionField(stringOr(result, "result"));
     }
     if (category == "undetected" || category == "harmless") {
         return std::string(kNoVirus);
@@ -115,31 +115,31 @@ std::string V3Field(element result) {
     return "~" + std::string(category.empty() ? std::string_view("no verdict") : category);
 }
 
-std::string V2Field(element scan) {
+std::string v2Field(element scan) {
     bool detected = false;
     if (scan["detected"].get_bool().get(detected) != simdjson::SUCCESS) {
         return "~no verdict";
     }
-    return detected ? DetectionField(StringOr(scan, "result")) : std::string(kNoVirus);
+    return detected ? detectionField(stringOr(scan, "result")) : std::string(kNoVirus);
 }
 
-bool ReadVerdicts(object results, bool v3, ScanReport& report) {
+bool readVerdicts(object results, bool v3, ScanReport& report) {
     for (auto [key, value] : results) {
         if (!value.is_object()) {
             return false;
         }
         EngineVerdict verdict;
         verdict.engine = std::string(key);
-        verdict.version = std::string(StringOr(value, v3 ? "engine_version" : "version"));
-        verdict.update = std::string(StringOr(value, v3 ? "engine_update" : "update"));
-        verdict.field = v3 ? V3Field(value) : V2Field(value);
+        verdict.version = std::string(stringOr(value, v3 ? "engine_version" : "version"));
+        verdict.update = std::string(stringOr(value, v3 ? "engine_update" : "update"));
+        verdict.field = v3 ? v3Field(value) : v2Field(value);
         report.verdicts.push_back(std::move(verdict));
     }
     return true;
 }
 
 // One report from a JSON value, or the reason it is none.
-bool ReadReport(element root, ScanReport& report, std::string& reason) {
+bool readReport(element root, ScanReport& report, std::string& reason) {
     if (!root.is_object()) {
         reason = "not a JSON object";
         return false;
@@ -163,25 +163,25 @@ bool ReadReport(element root, ScanReport& report, std::string& reason) {
     } else if (root["scans"].get(results) == simdjson::SUCCESS) {
         v3 = false;
         attributes = root;
-        report.analysisDate = ParseScanDate(StringOr(root, "scan_date"));
+        report.analysisDate = parseScanDate(stringOr(root, "scan_date"));
     } else {
         reason = "neither an API v3 file object nor an API v2 file report";
         return false;
     }
-    const std::string_view sha = StringOr(attributes, "sha256");
-    if (!IsSha256(sha)) {
+    const std::string_view sha = stringOr(attributes, "sha256");
+    if (!isSha256(sha)) {
         reason = "no SHA-256 of the sample";
         return false;
     }
-    report.sha256 = LowerCase(sha);
-    if (!ReadVerdicts(results, v3, report)) {
+    report.sha256 = lowerCase(sha);
+    if (!readVerdicts(results, v3, report)) {
         reason = "an engine's result is not a JSON object";
         return false;
     }
     return true;
 }
 
-std::string_view TrimmedLine(std::string_view line) {
+std::string_view trimmedLine(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
     }
@@ -198,35 +198,35 @@ struct ScanReportReader::Parser {
 };
 
 ScanReportReader::ScanReportReader(ReportHandler onReport, SkipHandler onSkip)
-    : parser_(std::make_unique<Parser>()), onReport_(std::move(onReport)),
-      onSkip_(std::move(onSkip)) {}
+    : m_parser(std::make_unique<Parser>()), m_onReport(std::move(onReport)),
+      m_onSkip(std::move(onSkip)) {}
 
 ScanReportReader::~ScanReportReader() = default;
 
 // The layout shows in the first line that holds anything: a complete JSON
 // value there means JSON Lines; anything else is the start of one document.
 void ScanReportReader::feed(std::string_view bytes) {
-    if (layout_ == Layout::Document) {
-        pending_.append(bytes);
+    if (m_layout == Layout::Document) {
+        m_pending.append(bytes);
         return;
     }
     size_t start = 0;
     while (start < bytes.size()) {
         const size_t end = bytes.find('\n', start);
         if (end == std::string_view::npos) {
-            pending_.append(bytes.substr(start));
+            m_pending.append(bytes.substr(start));
             return;
         }
-        if (pending_.empty()) {
+        if (m_pending.empty()) {
             takeLine(bytes.substr(start, end - start));
         } else {
-            pending_.append(bytes.substr(start, end - start));
-            std::string line = std::move(pending_);
-            pending_.clear();
+            m_pending.append(bytes.substr(start, end - start));
+            std::string line = std::move(m_pending);
+            m_pending.clear();
             takeLine(line);
         }
-        if (layout_ == Layout::Document) {
-            pending_.append(bytes.substr(end + 1));
+        if (m_layout == Layout::Document) {
+            m_pending.append(bytes.substr(end + 1));
             return;
         }
         start = end + 1;
@@ -234,66 +234,64 @@ void ScanReportReader::feed(std::string_view bytes) {
 }
 
 void ScanReportReader::takeLine(std::string_view rawLine) {
-    ++line_;
-    const std::string_view line = TrimmedLine(rawLine);
+    ++m_line;
+    const std::string_view line = trimmedLine(rawLine);
     if (line.empty()) {
         return;
     }
     element value;
     const bool parsed =
-        parser_->json.parse(line.data(), line.size()).get(value) == simdjson::SUCCESS;
-    if (layout_ == Layout::Undecided) {
+        m_parser->json.parse(line.data(), line.size()).get(value) == simdjson::SUCCESS;
+    if (m_layout == Layout::Undecided) {
         if (!parsed || !value.is_object()) {
             // The start of a document spread over lines, or a broken one.
-            layout_ = Layout::Document;
-            pending_.assign(rawLine);
-            pending_ += '\n';
+            m_layout = Layout::Document;
+            m_pending.assign(rawLine);
+            m_pending += '\n';
             return;
         }
-        layout_ = Layout::Lines;
+        m_layout = Layout::Lines;
     }
     if (!parsed) {
-        onSkip_(line_, "not valid JSON");
+        m_onSkip(m_line, "not valid JSON");
         return;
     }
     ScanReport report;
     std::string reason;
-    if (!ReadReport(value, report, reason)) {
-        onSkip_(line_, reason);
+    if (!readReport(value, report, reason)) {
+        m_onSkip(m_line, reason);
         return;
     }
-    ++reports_;
-    onReport_(std::move(report));
+    m_onReport(std::move(report));
 }
 
 void ScanReportReader::finish() {
-    if (layout_ == Layout::Document) {
-        parseDocument(pending_, 1);
-    } else if (!pending_.empty()) {
-        std::string last = std::move(pending_);
+    if (m_layout == Layout::Document) {
+        parseDocument(m_pending, 1);
+    } else if (!m_pending.empty()) {
+        std::string last = std::move(m_pending);
         takeLine(last);
-        if (layout_ == Layout::Document) {
-            parseDocument(pending_, 1);
+        if (m_layout == Layout::Document) {
+            parseDocument(m_pending, 1);
         }
     }
-    pending_.clear();
+    m_pending.clear();
 }
 
 void ScanReportReader::parseDocument(std::string_view text, size_t line) {
     element root;
-    if (parser_->json.parse(text.data(), text.size()).get(root) != simdjson::SUCCESS) {
-        onSkip_(line, "not valid JSON");
+    if (m_parser->json.parse(text.data(), text.size()).get(root) != simdjson::SUCCESS) {
+        m_onSkip(line, "not valid JSON");
         return;
     }
     simdjson::dom::array items;
     if (root.get(items) != simdjson::SUCCESS) {
         ScanReport report;
         std::string reason;
-        if (ReadReport(root, report, reason)) {
-            ++reports_;
-            onReport_(std::move(report));
+        if (readReport(root, report, reason)) {
+            m_onReport(std::move(report));
         } else {
-            onSkip_(line, reason);
+            m_onSkip(line, reason);
         }
         return;
     }
@@ -302,22 +300,21 @@ void ScanReportReader::parseDocument(std::string_view text, size_t line) {
         ++index;
         ScanReport report;
         std::string reason;
-        if (ReadReport(item, report, reason)) {
-            ++reports_;
-            onReport_(std::move(report));
+        if (readReport(item, report, reason)) {
+            m_onReport(std::move(report));
         } else {
-            onSkip_(line, "report " + std::to_string(index) + " of the array: " + reason);
+            m_onSkip(line, "report " + std::to_string(index) + " of the array: " + reason);
         }
     }
 }
 
 uint32_t NameDatabaseBuilder::engineId(const EngineVerdict& verdict, int64_t date) {
     auto [position, added] =
-        engineIds_.try_emplace(verdict.engine, static_cast<uint32_t>(engines_.size()));
+        m_engineIds.try_emplace(verdict.engine, static_cast<uint32_t>(m_engines.size()));
     if (added) {
-        engines_.push_back({SafeText(verdict.engine), {}, {}, INT64_MIN});
+        m_engines.push_back({safeText(verdict.engine), {}, {}, INT64_MIN});
     }
-    Engine& engine = engines_[position->second];
+    Engine& engine = m_engines[position->second];
     if (date >= engine.newestDate) {
         engine.newestDate = date;
         engine.version = verdict.version;
@@ -333,20 +330,20 @@ void NameDatabaseBuilder::fillSample(Sample& sample, ScanReport&& report) {
     for (const EngineVerdict& verdict : report.verdicts) {
         sample.engines.push_back(engineId(verdict, report.analysisDate));
         bool changed = false;
-        sample.fields += SafeText(verdict.field, &changed);
+        sample.fields += safeText(verdict.field, &changed);
         sample.fields += '|';
-        changedNames_ += changed ? 1 : 0;
+        m_changedNames += changed ? 1 : 0;
     }
 }
 
 void NameDatabaseBuilder::add(ScanReport&& report) {
-    auto [position, added] = sampleIndex_.try_emplace(report.sha256, samples_.size());
+    auto [position, added] = m_sampleIndex.try_emplace(report.sha256, m_samples.size());
     if (added) {
-        samples_.push_back({report.sha256, 0, {}, {}});
-        fillSample(samples_.back(), std::move(report));
+        m_samples.push_back({report.sha256, 0, {}, {}});
+        fillSample(m_samples.back(), std::move(report));
         return;
     }
-    Sample& sample = samples_[position->second];
+    Sample& sample = m_samples[position->second];
     if (report.analysisDate >= sample.analysisDate) {
         fillSample(sample, std::move(report));
     } else {
@@ -358,29 +355,29 @@ void NameDatabaseBuilder::add(ScanReport&& report) {
 }
 
 std::vector<uint32_t> NameDatabaseBuilder::enginesInTableOrder() const {
-    std::vector<uint32_t> order(engines_.size());
+    std::vector<uint32_t> order(m_engines.size());
     for (uint32_t i = 0; i < order.size(); ++i) {
         order[i] = i;
     }
     std::sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) {
-        const std::string left = LowerCase(engines_[a].name);
-        const std::string right = LowerCase(engines_[b].name);
-        return left != right ? left < right : engines_[a].name < engines_[b].name;
+        const std::string left = lowerCase(m_engines[a].name);
+        const std::string right = lowerCase(m_engines[b].name);
+        return left != right ? left < right : m_engines[a].name < m_engines[b].name;
     });
     return order;
 }
 
 std::string NameDatabaseBuilder::productTable(const std::string& label) const {
-    std::string table = SafeText(label);
+    std::string table = safeText(label);
     table += "|SHA-256 1 -";
     for (uint32_t id : enginesInTableOrder()) {
-        const Engine& engine = engines_[id];
+        const Engine& engine = m_engines[id];
         table += '|';
         table += engine.name;
         table += ' ';
-        table += VersionWord(engine.version);
+        table += versionWord(engine.version);
         table += ' ';
-        table += DateWord(engine.update);
+        table += dateWord(engine.update);
     }
     table += "\r\n";
     return table;
@@ -389,9 +386,9 @@ std::string NameDatabaseBuilder::productTable(const std::string& label) const {
 void NameDatabaseBuilder::writeNameDatabase(
     const std::function<void(std::string_view)>& write) const {
     const std::vector<uint32_t> order = enginesInTableOrder();
-    std::vector<std::string_view> fieldOf(engines_.size());
+    std::vector<std::string_view> fieldOf(m_engines.size());
     std::string line;
-    for (const Sample& sample : samples_) {
+    for (const Sample& sample : m_samples) {
         std::fill(fieldOf.begin(), fieldOf.end(), kNotInReport);
         size_t start = 0;
         for (uint32_t id : sample.engines) {
@@ -410,7 +407,7 @@ void NameDatabaseBuilder::writeNameDatabase(
     }
 }
 
-std::string DefaultImportLabel(size_t sampleCount, int64_t secondsSince1970) {
+std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970) {
     const std::time_t time = static_cast<std::time_t>(secondsSince1970);
     std::tm local = {};
     localtime_r(&time, &local);
@@ -425,61 +422,61 @@ namespace {
 class PendingFile {
   public:
     PendingFile(const std::string& dir, const std::string& name)
-        : final_(dir + "/" + name), temporary_(dir + "/." + name + ".XXXXXX") {
-        fd_ = mkostemp(temporary_.data(), O_CLOEXEC);
-        ok_ = fd_ >= 0;
-        error_ = ok_ ? 0 : errno;
+        : m_final(dir + "/" + name), m_temporary(dir + "/." + name + ".XXXXXX") {
+        m_fd = mkostemp(m_temporary.data(), O_CLOEXEC);
+        m_ok = m_fd >= 0;
+        m_error = m_ok ? 0 : errno;
     }
     ~PendingFile() {
-        if (fd_ >= 0) {
-            close(fd_);
+        if (m_fd >= 0) {
+            close(m_fd);
         }
-        if (fd_ >= 0 && !renamed_) {
-            unlink(temporary_.c_str());
+        if (m_fd >= 0 && !m_renamed) {
+            unlink(m_temporary.c_str());
         }
     }
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
     void write(std::string_view bytes) {
-        while (!bytes.empty() && ok_) {
-            const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
+        while (!bytes.empty() && m_ok) {
+            const ssize_t done = ::write(m_fd, bytes.data(), bytes.size());
             if (done < 0 && errno == EINTR) {
                 continue;
             }
             check(done > 0);
-            if (ok_) {
+            if (m_ok) {
                 bytes.remove_prefix(static_cast<size_t>(done));
             }
         }
     }
-    void complete() { check(ok_ && fsync(fd_) == 0 && fchmod(fd_, 0644) == 0); }
+    void complete() { check(m_ok && fsync(m_fd) == 0 && fchmod(m_fd, 0644) == 0); }
     void commit() {
-        check(ok_ && rename(temporary_.c_str(), final_.c_str()) == 0);
-        renamed_ = ok_;
+        check(m_ok && rename(m_temporary.c_str(), m_final.c_str()) == 0);
+        m_renamed = m_ok;
     }
-    bool ok() const { return ok_; }
-    int error() const { return error_; }
+    bool ok() const { return m_ok; }
+    int error() const { return m_error; }
 
   private:
     void check(bool fine) {
-        if (ok_ && !fine) {
-            ok_ = false;
-            error_ = errno != 0 ? errno : EIO;
+        if (m_ok && !fine) {
+            m_ok = false;
+            m_error = errno != 0 ? errno : EIO;
         }
     }
 
-    std::string final_;
-    std::string temporary_;
-    int fd_ = -1;
-    bool ok_ = true;
-    int error_ = 0;
-    bool renamed_ = false;
+    std::string m_final;
+    std::string m_temporary;
+    int m_fd = -1;
+    bool m_ok = true;
+    int m_error = 0;
+    bool m_renamed = false;
 };
 
 } // namespace
 
-bool WriteImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
+bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
                            const std::string& label, std::string& error) {
     PendingFile table(dir, "NOMIX.CFG");
     PendingFile names(dir, "NOMIX.DAT");

@@ -45,8 +45,6 @@ class ScanReportReader {
     void feed(std::string_view bytes);
     void finish();
 
-    size_t reportsRead() const { return reports_; }
-
   private:
     enum class Layout { Undecided, Lines, Document };
 
@@ -54,13 +52,12 @@ class ScanReportReader {
     void parseDocument(std::string_view text, size_t line);
 
     struct Parser;
-    std::unique_ptr<Parser> parser_;
-    ReportHandler onReport_;
-    SkipHandler onSkip_;
-    Layout layout_ = Layout::Undecided;
-    std::string pending_; // a line not yet ended, or the whole document
-    size_t line_ = 0;
-    size_t reports_ = 0;
+    std::unique_ptr<Parser> m_parser;
+    ReportHandler m_onReport;
+    SkipHandler m_onSkip;
+    Layout m_layout = Layout::Undecided;
+    std::string m_pending; // a line not yet ended, or the whole document
+    size_t m_line = 0;
 };
 
 // Gathers reports into the program's product table and name database. The
@@ -72,10 +69,10 @@ class NameDatabaseBuilder {
   public:
     void add(ScanReport&& report);
 
-    size_t sampleCount() const { return samples_.size(); }
-    size_t productCount() const { return engines_.size() + 1; }
+    size_t sampleCount() const { return m_samples.size(); }
+    size_t productCount() const { return m_engines.size() + 1; }
     // Names that held '|', a line break, byte 26 or NUL, written with '_'.
-    size_t changedNames() const { return changedNames_; }
+    size_t changedNames() const { return m_changedNames; }
 
     // The product table's bytes: label, entries, CR LF.
     std::string productTable(const std::string& label) const;
@@ -100,20 +97,20 @@ class NameDatabaseBuilder {
     void fillSample(Sample& sample, ScanReport&& report);
     std::vector<uint32_t> enginesInTableOrder() const;
 
-    std::vector<Engine> engines_;
-    std::unordered_map<std::string, uint32_t> engineIds_;
-    std::vector<Sample> samples_;
-    std::unordered_map<std::string, size_t> sampleIndex_;
-    size_t changedNames_ = 0;
+    std::vector<Engine> m_engines;
+    std::unordered_map<std::string, uint32_t> m_engineIds;
+    std::vector<Sample> m_samples;
+    std::unordered_map<std::string, size_t> m_sampleIndex;
+    size_t m_changedNames = 0;
 };
 
 // The label a database gets unless the user names one.
-std::string DefaultImportLabel(size_t sampleCount, int64_t secondsSince1970);
+std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970);
 
 // Writes DIR/NOMIX.CFG and DIR/NOMIX.DAT, each beside its final name first
 // and renamed only once both are complete, so a failure leaves what was
 // there before. False, with the reason in `error`, when it could not.
-bool WriteImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
+bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
                            const std::string& label, std::string& error);
 
 } // namespace nomix

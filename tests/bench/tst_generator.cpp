@@ -20,7 +20,7 @@ namespace {
 
 std::string databaseText(const GeneratorSettings& settings) {
     std::string text;
-    nomix::bench::GenerateNameDatabase(settings,
+    nomix::bench::generateNameDatabase(settings,
                                        [&](std::string_view piece) { text.append(piece); });
     return text;
 }
@@ -37,7 +37,7 @@ int32_t hitsOf(const DatabaseLines& lines, std::string_view text, size_t product
     request.numericOnly = true;
     request.columnCount = products;
     request.selected.assign(products, true);
-    return RunSearch(lines, request).hitCount;
+    return runSearch(lines, request).hitCount;
 }
 
 } // namespace
@@ -57,8 +57,8 @@ void TestGenerator::sameSettingsGiveSameBytes() {
     const GeneratorSettings settings{3000, 7, 42};
     const std::string first = databaseText(settings);
     QCOMPARE(databaseText(settings), first);
-    QCOMPARE(nomix::bench::GenerateProductTable(settings),
-             nomix::bench::GenerateProductTable(settings));
+    QCOMPARE(nomix::bench::generateProductTable(settings),
+             nomix::bench::generateProductTable(settings));
     QVERIFY(databaseText(GeneratorSettings{3000, 7, 43}) != first);
 }
 
@@ -79,12 +79,12 @@ void TestGenerator::loadsWithOneFieldPerProduct() {
     QFETCH(int, products);
     const GeneratorSettings settings{lines, products, 1};
 
-    const std::string table = nomix::bench::GenerateProductTable(settings);
-    const ProductTable parsed = ParseProductTable(table, table.size());
+    const std::string table = nomix::bench::generateProductTable(settings);
+    const ProductTable parsed = parseProductTable(table, table.size());
     QCOMPARE(parsed.entries.size(), size_t(products));
     QSet<QString> names;
     for (const std::string& entry : parsed.entries) {
-        const ProductItem item = SplitProductEntry(entry);
+        const ProductItem item = splitProductEntry(entry);
         QVERIFY2(!item.name.empty() && !item.version.empty() && !item.date.empty(), entry.c_str());
         names.insert(QString::fromStdString(item.name));
     }
@@ -97,7 +97,7 @@ void TestGenerator::loadsWithOneFieldPerProduct() {
         const std::string_view line = loaded.at(k);
         // One '|' fewer than products means no field is empty, so no name
         // slides into another product's column.
-        QCOMPARE(CountFields(line, kBarSet), products);
+        QCOMPARE(countFields(line, kBarSet), products);
         QCOMPARE(std::count(line.begin(), line.end(), '|'), products - 1);
         QCOMPARE(text.substr(loaded.endOf(k), 3), std::string("|\r\n"));
         QCOMPARE(text[loaded.beginOf(k) - 1], '|');
@@ -123,18 +123,18 @@ void TestGenerator::writesBothFiles() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const GeneratorSettings settings{1500, 5, 9};
-    nomix::bench::WriteDatabaseFiles(settings, dir.path().toStdString());
+    nomix::bench::writeDatabaseFiles(settings, dir.path().toStdString());
 
     QFile table(dir.filePath("NOMIX.CFG"));
     QVERIFY(table.open(QIODevice::ReadOnly));
-    QCOMPARE(table.readAll().toStdString(), nomix::bench::GenerateProductTable(settings));
+    QCOMPARE(table.readAll().toStdString(), nomix::bench::generateProductTable(settings));
     QFile names(dir.filePath("NOMIX.DAT"));
     QVERIFY(names.open(QIODevice::ReadOnly));
     QCOMPARE(names.readAll().toStdString(), databaseText(settings));
 
     QVERIFY_THROWS_EXCEPTION(
         std::runtime_error,
-        nomix::bench::WriteDatabaseFiles(settings, dir.filePath("missing").toStdString()));
+        nomix::bench::writeDatabaseFiles(settings, dir.filePath("missing").toStdString()));
 }
 
 QTEST_GUILESS_MAIN(TestGenerator)

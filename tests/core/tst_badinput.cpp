@@ -218,12 +218,12 @@ void TestBadInput::productTableFiles() {
     QFETCH(QString, file);
     QFETCH(QByteArray, label);
     QFETCH(QByteArrayList, entries);
-    const ProductTable table = ReadProductTable(badInputPath(qPrintable(file)), file.toStdString());
+    const ProductTable table = readProductTable(badInputPath(qPrintable(file)), file.toStdString());
     QCOMPARE(bytesOf(table.label), label);
     QByteArrayList read;
     for (const std::string& entry : table.entries) {
         read << bytesOf(entry);
-        const ProductItem item = SplitProductEntry(entry);
+        const ProductItem item = splitProductEntry(entry);
         QVERIFY(!item.date.empty());
     }
     QCOMPARE(read, entries);
@@ -259,7 +259,7 @@ void TestBadInput::nameDatabaseFiles() {
     QFETCH(QByteArrayList, lines);
     QFETCH(QByteArray, needle);
     QFETCH(QList<uint32_t>, hits);
-    const NameDatabase db = ReadNameDatabase(badInputPath(qPrintable(file)));
+    const NameDatabase db = readNameDatabase(badInputPath(qPrintable(file)));
     QByteArrayList read;
     for (size_t k = 0; k < db.lines.count(); ++k) {
         read << bytesOf(db.lines.at(k));
@@ -272,7 +272,7 @@ void TestBadInput::nameDatabaseFiles() {
     request.selected = {true, true};
     for (bool allSelected : {true, false}) {
         request.allProductsSelected = allSelected;
-        const SearchOutcome outcome = RunSearch(db.lines, request);
+        const SearchOutcome outcome = runSearch(db.lines, request);
         QCOMPARE(QList<uint32_t>(outcome.hits.begin(), outcome.hits.end()), hits);
     }
 }
@@ -329,7 +329,7 @@ void TestBadInput::notARegularFile() {
     std::optional<Database> db;
     const QString outcome = outcomeOf([&] {
         try {
-            db = LoadDatabaseFiles(folder.location);
+            db = loadDatabaseFiles(folder.location);
         } catch (const FileError& error) {
             failedPath = error.path();
             throw;
@@ -356,8 +356,8 @@ void TestBadInput::deviceFilesAreRefused_data() {
 void TestBadInput::deviceFilesAreRefused() {
     QFETCH(QString, path);
     const std::string file = path.toStdString();
-    QCOMPARE(outcomeOf([&] { ReadNameDatabase(file); }), QStringLiteral("File access denied"));
-    QCOMPARE(outcomeOf([&] { ReadProductTable(file, "x"); }), QStringLiteral("File access denied"));
+    QCOMPARE(outcomeOf([&] { readNameDatabase(file); }), QStringLiteral("File access denied"));
+    QCOMPARE(outcomeOf([&] { readProductTable(file, "x"); }), QStringLiteral("File access denied"));
 }
 
 void TestBadInput::fileChangesAfterExistenceCheck_data() {
@@ -379,7 +379,7 @@ void TestBadInput::fileChangesAfterExistenceCheck() {
     QFETCH(QString, change);
     QFETCH(QString, message);
     DataFolder folder;
-    QVERIFY(DatabaseFilesPresent(folder.location));
+    QVERIFY(databaseFilesPresent(folder.location));
     const std::string path = folder.pathOf(which);
     QCOMPARE(::unlink(path.c_str()), 0);
     if (change == "replaced by a FIFO") {
@@ -387,9 +387,9 @@ void TestBadInput::fileChangesAfterExistenceCheck() {
     }
     const QString outcome = outcomeOf([&] {
         if (which == "table") {
-            ReadProductTable(path, folder.location.tableName);
+            readProductTable(path, folder.location.tableName);
         } else {
-            ReadNameDatabase(path);
+            readNameDatabase(path);
         }
     });
     QCOMPARE(outcome, message);
@@ -406,7 +406,7 @@ void TestBadInput::unreadableFile() {
     DataFolder folder;
     QCOMPARE(::chmod(folder.pathOf(which).c_str(), 0), 0);
     const QString outcome =
-        outcomeAsOrdinaryUser([&] { (void)LoadDatabaseFiles(folder.location); });
+        outcomeAsOrdinaryUser([&] { (void)loadDatabaseFiles(folder.location); });
     if (outcome == kNoOrdinaryUser) {
         QSKIP("running as root without the right to become another user");
     }
@@ -427,7 +427,7 @@ void TestBadInput::fileLargerThanMemory() {
     if (::truncate(folder.pathOf(which).c_str(), off_t(1) << 40) != 0) {
         QSKIP("this file system cannot hold a sparse file of a terabyte");
     }
-    QCOMPARE(outcomeOf([&] { (void)LoadDatabaseFiles(folder.location); }),
+    QCOMPARE(outcomeOf([&] { (void)loadDatabaseFiles(folder.location); }),
              QStringLiteral("Out of memory"));
 }
 
@@ -449,14 +449,14 @@ void TestBadInput::oddFileNames() {
     QFETCH(QByteArray, name);
     const std::string odd = name.toStdString();
     DataFolder folder(odd, odd + ".DAT", odd + ".CFG");
-    std::optional<Database> db = LoadDatabaseFiles(folder.location);
+    std::optional<Database> db = loadDatabaseFiles(folder.location);
     QVERIFY(db.has_value());
     QCOMPARE(db->table.label, std::string("Label"));
     QCOMPARE(db->names.lines.count(), size_t(2));
 
     QCOMPARE(::unlink(folder.location.tablePath().c_str()), 0);
     try {
-        LoadDatabaseFiles(folder.location);
+        loadDatabaseFiles(folder.location);
         QFAIL("a missing table must fail");
     } catch (const FileError& error) {
         QCOMPARE(QString::fromStdString(error.what()), QStringLiteral("File not found"));
@@ -487,7 +487,7 @@ void TestBadInput::emptyLinesUnderMemoryLimit() {
     // The message names the file as the command line shows it.
     const QString outcome = outcomeWithinMemory(rlim_t(budgetMegabytes) << 20, [&] {
         try {
-            (void)ReadNameDatabase(path);
+            (void)readNameDatabase(path);
         } catch (const FileError& error) {
             throw FileError(error.path() + ": " + error.what(), error.path());
         }

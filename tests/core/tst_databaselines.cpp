@@ -23,7 +23,7 @@ NameDatabase readFromFile(const QByteArray& bytes) {
         return {};
     }
     file.close();
-    return ReadNameDatabase(file.fileName().toStdString());
+    return readNameDatabase(file.fileName().toStdString());
 }
 
 QStringList textsOf(const DatabaseLines& lines) {
@@ -116,7 +116,7 @@ void TestDatabaseLines::countByte() {
         bytes[size_t(i)] = '\r';
     }
     bytes[size_t(size)] = '\r'; // just past the end: not counted
-    QCOMPARE(CountByte(bytes.data(), size_t(size), '\r'), size_t((size + every - 1) / every));
+    QCOMPARE(nomix::countByte(bytes.data(), size_t(size), '\r'), size_t((size + every - 1) / every));
 }
 
 // Files larger than one piece of a read: the line end and the mark are
@@ -159,16 +159,16 @@ void TestDatabaseLines::longLineHasNoLimit() {
 }
 
 void TestDatabaseLines::readsSampleDatabase() {
-    const NameDatabase db = ReadNameDatabase(std::string(NOMIX_SAMPLE_DIR) + "/NOMIX.DAT");
+    const NameDatabase db = readNameDatabase(std::string(NOMIX_SAMPLE_DIR) + "/NOMIX.DAT");
     QCOMPARE(db.lines.count(), size_t(500));
     QVERIFY(db.lines.at(0).substr(0, 9) == "NO_VIRUS|");
     QVERIFY(db.lines.at(499).back() != '|');
-    QVERIFY(db.date > DayNumberFromDate(2000, 1, 1));
+    QVERIFY(db.date > dayNumberFromDate(2000, 1, 1));
 }
 
 void TestDatabaseLines::missingFile() {
     QTemporaryDir dir;
-    QVERIFY_THROWS_EXCEPTION(FileError, ReadNameDatabase(dir.filePath("none").toStdString()));
+    QVERIFY_THROWS_EXCEPTION(FileError, readNameDatabase(dir.filePath("none").toStdString()));
 }
 
 void TestDatabaseLines::dayNumbers_data() {
@@ -187,7 +187,7 @@ void TestDatabaseLines::dayNumbers() {
     QFETCH(int, month);
     QFETCH(int, day);
     QFETCH(double, number);
-    QCOMPARE(DayNumberFromDate(year, month, day), number);
+    QCOMPARE(dayNumberFromDate(year, month, day), number);
 }
 
 // The stored date is the local time of the file's modification, with odd
@@ -205,12 +205,12 @@ void TestDatabaseLines::fileDateIsLocalAndEven() {
     const time_t when = 1709214307;
     struct timeval times[2] = {{when, 0}, {when, 0}};
     QCOMPARE(utimes(path.toLocal8Bit().constData(), times), 0);
-    const NameDatabase db = ReadNameDatabase(path.toStdString());
+    const NameDatabase db = readNameDatabase(path.toStdString());
     const double expected = 45351.0 + (13 * 3600 + 45 * 60 + 6) / 86400.0;
     QVERIFY(qAbs(db.date - expected) < 1e-9);
     qputenv("TZ", "Pacific/Auckland"); // UTC+13 in February
     tzset();
-    const NameDatabase later = ReadNameDatabase(path.toStdString());
+    const NameDatabase later = readNameDatabase(path.toStdString());
     QVERIFY(qAbs(later.date - (expected + 13.0 / 24.0)) < 1e-9);
 }
 

@@ -59,12 +59,12 @@ void TestFields::countAndExtract() {
     const std::string_view view(text.constData(), static_cast<size_t>(text.size()));
     DelimiterSet set;
     set.add(static_cast<unsigned char>(delim));
-    QCOMPARE(CountFields(view, set), count);
-    QCOMPARE(FieldStart(n, view, set), start);
-    QCOMPARE(QByteArray::fromStdString(FieldAt(n, view, set)), field);
-    QCOMPARE(FieldStartByChar(n, view, delim), start);
-    QCOMPARE(QByteArray::fromStdString(FieldAtByChar(n, view, delim)), field);
-    QCOMPARE(QByteArray::fromStdString(std::string(FieldViewByChar(n, view, delim))), field);
+    QCOMPARE(countFields(view, set), count);
+    QCOMPARE(fieldStart(n, view, set), start);
+    QCOMPARE(QByteArray::fromStdString(fieldAt(n, view, set)), field);
+    QCOMPARE(fieldStartByChar(n, view, delim), start);
+    QCOMPARE(QByteArray::fromStdString(fieldAtByChar(n, view, delim)), field);
+    QCOMPARE(QByteArray::fromStdString(std::string(fieldViewByChar(n, view, delim))), field);
 }
 
 // The engine's fast field walk and the grid's set-based extraction must
@@ -81,7 +81,7 @@ void TestFields::byCharAgreesWithSet() {
     QFETCH(QByteArray, text);
     const std::string_view view(text.constData(), static_cast<size_t>(text.size()));
     for (int n = -1; n <= 8; ++n) {
-        QCOMPARE(std::string(FieldViewByChar(n, view, '|')), FieldAt(n, view, kBarSet));
+        QCOMPARE(std::string(fieldViewByChar(n, view, '|')), fieldAt(n, view, kBarSet));
     }
 }
 

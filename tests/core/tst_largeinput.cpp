@@ -54,7 +54,7 @@ QList<QList<uint32_t>> hitsInEveryMode(const DatabaseLines& lines, const std::st
     QList<QList<uint32_t>> hits;
     for (MatchMode mode : kModes) {
         request.mode = mode;
-        const SearchOutcome outcome = RunSearch(lines, request);
+        const SearchOutcome outcome = runSearch(lines, request);
         hits << QList<uint32_t>(outcome.hits.begin(), outcome.hits.end());
     }
     return hits;
@@ -89,7 +89,7 @@ class TestLargeInput : public QObject {
     Q_OBJECT
 
   private:
-    QTemporaryDir dir_;
+    QTemporaryDir m_dir;
 
   private slots:
     void hundredMegabyteLineAsDatabase();
@@ -104,9 +104,9 @@ class TestLargeInput : public QObject {
 // all of them.
 void TestLargeInput::hundredMegabyteLineAsDatabase() {
     size_t fields = 0;
-    const QString path = dir_.filePath("NOMIX.DAT");
+    const QString path = m_dir.filePath("NOMIX.DAT");
     writeFile(path, fieldLine(kHundredMegabytes, 100, fields));
-    const NameDatabase db = ReadNameDatabase(path.toStdString());
+    const NameDatabase db = readNameDatabase(path.toStdString());
     QCOMPARE(db.lines.count(), size_t(1));
     QCOMPARE(db.lines.at(0).size(), kHundredMegabytes - 4); // first, last, CR, LF
 
@@ -121,9 +121,9 @@ void TestLargeInput::hundredMegabyteLineAsDatabase() {
 // A hundred thousand products of 1,000 bytes each.
 void TestLargeInput::hundredMegabyteLineAsProductTable() {
     size_t fields = 0;
-    const QString path = dir_.filePath("NOMIX.CFG");
+    const QString path = m_dir.filePath("NOMIX.CFG");
     writeFile(path, fieldLine(kHundredMegabytes, 1000, fields));
-    const ProductTable table = ReadProductTable(path.toStdString(), "NOMIX.CFG");
+    const ProductTable table = readProductTable(path.toStdString(), "NOMIX.CFG");
     // The line starts with '|': the label is the first field, and the
     // products start right after that bar, so the label is a product too.
     QCOMPARE(table.label, "F0000000." + std::string(990, 'x'));
@@ -145,7 +145,7 @@ void TestLargeInput::tenMegabyteProductEntry() {
         entry += "1 ";
     }
     entry += "05/97";
-    const ProductItem item = SplitProductEntry(entry);
+    const ProductItem item = splitProductEntry(entry);
     QCOMPARE(item.name.size(), kTenMegabytes / 2);
     QCOMPARE(item.version.size(), kTenMegabytes / 2 - 6);
     QCOMPARE(item.date, std::string("05/97"));
@@ -157,11 +157,11 @@ void TestLargeInput::tenThousandProducts() {
         table += "|Product" + std::to_string(i) + " 1." + std::to_string(i) + " 01/99";
     }
     table += "\r\n";
-    const QString tablePath = dir_.filePath("MANY.CFG");
+    const QString tablePath = m_dir.filePath("MANY.CFG");
     writeFile(tablePath, table);
-    const ProductTable products = ReadProductTable(tablePath.toStdString(), "MANY.CFG");
+    const ProductTable products = readProductTable(tablePath.toStdString(), "MANY.CFG");
     QCOMPARE(products.entries.size(), kProducts);
-    const ProductItem last = SplitProductEntry(products.entries.back());
+    const ProductItem last = splitProductEntry(products.entries.back());
     QCOMPARE(last.name, std::string(" Product9999"));
     QCOMPARE(last.version, std::string(" 1.9999"));
 
@@ -183,7 +183,7 @@ void TestLargeInput::tenThousandProducts() {
         selection.setSelected(i, false);
     }
     const ProductSelection restored =
-        ProductSelection::FromStored(kProducts, true, selection.mask(), selection.extraStates());
+        ProductSelection::fromStored(kProducts, true, selection.mask(), selection.extraStates());
     QCOMPARE(restored.states(), selection.states());
     QCOMPARE(hitsInEveryMode(lines, "p9999.l19", restored.states()), sameInEveryMode({19}));
     QCOMPARE(hitsInEveryMode(lines, "p9998.l19", restored.states()), sameInEveryMode({}));
@@ -194,7 +194,7 @@ void TestLargeInput::megabyteField() {
     const std::string database = "|Short|" + big + "|Last|\r\n|Other|Name|\r\n";
     const DatabaseLines lines = linesOf(database);
     QCOMPARE(lines.count(), size_t(2));
-    QCOMPARE(FieldAt(2, lines.at(0), kBarSet), big);
+    QCOMPARE(fieldAt(2, lines.at(0), kBarSet), big);
 
     const std::vector<bool> all = {true, true, true};
     const QList<QList<uint32_t>> none = {{}, {}, {}, {}};
@@ -209,7 +209,7 @@ void TestLargeInput::hundredThousandCharacterSearch() {
     const std::string upper = std::string(100000 - 1, 'B') + "C";
 
     std::optional<Database> sample =
-        LoadDatabaseFiles(DataLocation{NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"});
+        loadDatabaseFiles(DataLocation{NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"});
     QVERIFY(sample.has_value());
     const std::vector<bool> all(sample->table.entries.size(), true);
     QCOMPARE(hitsInEveryMode(sample->names.lines, needle, all), sameInEveryMode({}));

@@ -55,7 +55,7 @@ void TestProductTable::parse() {
     QFETCH(QByteArray, label);
     QFETCH(QStringList, entries);
     const ProductTable table =
-        ParseProductTable(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+        parseProductTable(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
                           static_cast<size_t>(bytes.size()));
     QCOMPARE(QByteArray::fromStdString(table.label), label);
     QStringList got;
@@ -106,7 +106,7 @@ void TestProductTable::split() {
     QFETCH(QString, name);
     QFETCH(QString, version);
     QFETCH(QString, date);
-    const ProductItem item = SplitProductEntry(entry.toStdString());
+    const ProductItem item = splitProductEntry(entry.toStdString());
     QCOMPARE(QString::fromStdString(item.name), name);
     QCOMPARE(QString::fromStdString(item.version), version);
     QCOMPARE(QString::fromStdString(item.date), date);
@@ -114,11 +114,11 @@ void TestProductTable::split() {
 
 void TestProductTable::readsSampleTable() {
     const std::string dir = NOMIX_SAMPLE_DIR;
-    const ProductTable table = ReadProductTable(JoinDataPath(dir, "NOMIX.CFG"), "NOMIX.CFG");
+    const ProductTable table = readProductTable(joinDataPath(dir, "NOMIX.CFG"), "NOMIX.CFG");
     QCOMPARE(table.label, std::string("Real labels, 500 samples"));
     QCOMPARE(table.entries.size(), size_t(74));
     QCOMPARE(table.entries.front(), std::string("a-squared 2009.12 12/09"));
-    const ProductItem last = SplitProductEntry(table.entries.back());
+    const ProductItem last = splitProductEntry(table.entries.back());
     QVERIFY(!last.date.empty());
     QVERIFY(last.date.back() != '\n' && last.date.back() != '\r');
 }
@@ -126,7 +126,7 @@ void TestProductTable::readsSampleTable() {
 void TestProductTable::missingFileFails() {
     QTemporaryDir dir;
     try {
-        ReadProductTable(JoinDataPath(dir.path().toStdString(), "NOPE.CFG"), "NOPE.CFG");
+        readProductTable(joinDataPath(dir.path().toStdString(), "NOPE.CFG"), "NOPE.CFG");
         QFAIL("no exception");
     } catch (const FileError& e) {
         QCOMPARE(std::string(e.what()), std::string("File not found"));
@@ -136,7 +136,7 @@ void TestProductTable::missingFileFails() {
 
 void TestProductTable::directoryIsRefused() {
     QTemporaryDir dir;
-    QVERIFY_THROWS_EXCEPTION(FileError, ReadProductTable(dir.path().toStdString(), "x"));
+    QVERIFY_THROWS_EXCEPTION(FileError, readProductTable(dir.path().toStdString(), "x"));
 }
 
 QTEST_APPLESS_MAIN(TestProductTable)

@@ -29,48 +29,48 @@ class StringSink : public ReportSink {
     std::vector<size_t> writeSizes;
 };
 
-const Database& Sample() {
+const Database& sample() {
     static const Database db =
-        std::move(*LoadDatabaseFiles({NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"}));
+        std::move(*loadDatabaseFiles({NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"}));
     return db;
 }
 
-const std::vector<std::string>& Names() {
+const std::vector<std::string>& productTitles() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> all;
-        for (const std::string& entry : Sample().table.entries) {
-            all.push_back(SplitProductEntry(entry).name);
+        for (const std::string& entry : sample().table.entries) {
+            all.push_back(splitProductEntry(entry).name);
         }
         return all;
     }();
     return names;
 }
 
-std::vector<uint32_t> CyclingHits(size_t count) {
+std::vector<uint32_t> cyclingHits(size_t count) {
     std::vector<uint32_t> hits(count);
     for (size_t i = 0; i < count; ++i) {
-        hits[i] = static_cast<uint32_t>(i % Sample().names.lines.count());
+        hits[i] = static_cast<uint32_t>(i % sample().names.lines.count());
     }
     return hits;
 }
 
 // The report as the format describes it, built without the writer.
-std::string ExpectedHeader(const std::string& date, const std::string& time,
+std::string expectedHeader(const std::string& date, const std::string& time,
                            const std::string& search, int32_t hits) {
     return "NOMIX 1.1 for Windows 95 - by the Nomix95 developers " + date + " " + time +
            "\r\n\r\nWord searched            : \"" + search + "\"\r\nTotal items found        : #" +
            std::to_string(hits) + "\r\n\r\n\r\n";
 }
 
-std::string ExpectedRows(const std::vector<uint32_t>& hits, const ProductSelection& selection) {
+std::string expectedRows(const std::vector<uint32_t>& hits, const ProductSelection& selection) {
     std::string out;
     for (uint32_t hit : hits) {
-        for (size_t c = 0; c < Names().size(); ++c) {
+        for (size_t c = 0; c < productTitles().size(); ++c) {
             if (selection.isSelected(c)) {
-                std::string name = Names()[c].substr(Names()[c].find_first_not_of(' '));
+                std::string name = productTitles()[c].substr(productTitles()[c].find_first_not_of(' '));
                 name.resize(std::max<size_t>(name.size(), 25), ' ');
                 out += name + ": " +
-                       FieldAtByChar(int32_t(c + 1), Sample().names.lines.at(hit), '|') + "\r\n";
+                       fieldAtByChar(int32_t(c + 1), sample().names.lines.at(hit), '|') + "\r\n";
             }
         }
         out += "\r\n";
@@ -78,7 +78,7 @@ std::string ExpectedRows(const std::vector<uint32_t>& hits, const ProductSelecti
     return out;
 }
 
-DatabaseLines LinesFromFile(const std::string& fileText) {
+DatabaseLines linesFromFile(const std::string& fileText) {
     auto bytes = std::make_unique<char[]>(fileText.size());
     std::memcpy(bytes.get(), fileText.data(), fileText.size());
     return DatabaseLines(std::move(bytes), fileText.size());
@@ -86,7 +86,7 @@ DatabaseLines LinesFromFile(const std::string& fileText) {
 
 // The rows of a report over any lines, products and selection, built
 // without the writer.
-std::string ExpectedRowsOf(const DatabaseLines& lines, const std::vector<uint32_t>& hits,
+std::string expectedRowsOf(const DatabaseLines& lines, const std::vector<uint32_t>& hits,
                            const std::vector<std::string>& names,
                            const ProductSelection& selection) {
     std::string out;
@@ -97,7 +97,7 @@ std::string ExpectedRowsOf(const DatabaseLines& lines, const std::vector<uint32_
                 const size_t first = names[c].find_first_not_of(' ');
                 std::string name = first == std::string::npos ? "" : names[c].substr(first);
                 name.resize(std::max<size_t>(name.size(), 25), ' ');
-                out += name + ": " + FieldAtByChar(int32_t(c + 1), line, '|') + "\r\n";
+                out += name + ": " + fieldAtByChar(int32_t(c + 1), line, '|') + "\r\n";
             }
         }
         out += "\r\n";
@@ -105,7 +105,7 @@ std::string ExpectedRowsOf(const DatabaseLines& lines, const std::vector<uint32_
     return out;
 }
 
-std::vector<std::string> ProductNames(size_t count) {
+std::vector<std::string> productNames(size_t count) {
     std::vector<std::string> names;
     for (size_t i = 0; i < count; ++i) {
         names.push_back("P" + std::to_string(i + 1));
@@ -114,7 +114,7 @@ std::vector<std::string> ProductNames(size_t count) {
 }
 
 // Every line of `lines` once, in order, then again from the last.
-std::vector<uint32_t> EveryLineTwice(const DatabaseLines& lines) {
+std::vector<uint32_t> everyLineTwice(const DatabaseLines& lines) {
     std::vector<uint32_t> hits;
     for (uint32_t i = 0; i < lines.count(); ++i) {
         hits.push_back(i);
@@ -125,7 +125,7 @@ std::vector<uint32_t> EveryLineTwice(const DatabaseLines& lines) {
     return hits;
 }
 
-void WriteReport(ReportSink& sink, const ReportHeader& header, const ReportRows& rows,
+void writeReport(ReportSink& sink, const ReportHeader& header, const ReportRows& rows,
                  const ReportProgress& onRow = {}) {
     ReportWriter writer(sink);
     writer.writeHeader(header);
@@ -134,12 +134,12 @@ void WriteReport(ReportSink& sink, const ReportHeader& header, const ReportRows&
 }
 
 // Saves a report of `rows` rows into `path`; returns the error message.
-QString SaveReport(const std::string& path, ReportOpenMode mode, size_t rows) {
-    const std::vector<uint32_t> hits = CyclingHits(rows);
+QString saveReport(const std::string& path, ReportOpenMode mode, size_t rows) {
+    const std::vector<uint32_t> hits = cyclingHits(rows);
     try {
         ReportFile file(path, mode);
-        WriteReport(file, {"d", "t", "x", int32_t(rows)},
-                    {Sample().names.lines, hits, Names(), ProductSelection(Names().size())});
+        writeReport(file, {"d", "t", "x", int32_t(rows)},
+                    {sample().names.lines, hits, productTitles(), ProductSelection(productTitles().size())});
         file.commit();
     } catch (const FileError& e) {
         return e.what();
@@ -147,19 +147,19 @@ QString SaveReport(const std::string& path, ReportOpenMode mode, size_t rows) {
     return {};
 }
 
-std::string ReadAll(const QString& path) {
+std::string readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<unreadable>";
 }
 
-void WriteAll(const QString& path, const std::string& bytes) {
+void writeAll(const QString& path, const std::string& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) < 0) {
         qFatal("cannot prepare %s", qPrintable(path));
     }
 }
 
-qsizetype OpenDescriptorCount() {
+qsizetype openDescriptorCount() {
     return QDir("/proc/self/fd")
         .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)
         .size();
@@ -169,15 +169,15 @@ qsizetype OpenDescriptorCount() {
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit lowered = saved_;
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit lowered = m_saved;
         lowered.rlim_cur = limit;
         setrlimit(RLIMIT_FSIZE, &lowered);
     }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
 
   private:
-    rlimit saved_{};
+    rlimit m_saved{};
 };
 
 const std::string kOldReport = "an earlier report\r\nwith two lines\r\n";
@@ -224,7 +224,7 @@ class TestReportWriter : public QObject {
 void TestReportWriter::initTestCase() {
     // Past a file-size limit a write must fail, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(Names().size(), size_t{74});
+    QCOMPARE(productTitles().size(), size_t{74});
 }
 
 void TestReportWriter::sampleSearchReport_data() {
@@ -238,30 +238,30 @@ void TestReportWriter::sampleSearchReport_data() {
 void TestReportWriter::sampleSearchReport() {
     QFETCH(QString, search);
     QFETCH(QList<int>, selected);
-    ProductSelection selection(Names().size());
-    for (size_t i = 0; i < Names().size() && !selected.isEmpty(); ++i) {
+    ProductSelection selection(productTitles().size());
+    for (size_t i = 0; i < productTitles().size() && !selected.isEmpty(); ++i) {
         selection.setSelected(i, selected.contains(int(i)));
     }
     SearchRequest request;
     request.text = search.toStdString();
-    request.selected.assign(Names().size(), true);
-    request.columnCount = Names().size();
-    const SearchOutcome outcome = RunSearch(Sample().names.lines, request);
+    request.selected.assign(productTitles().size(), true);
+    request.columnCount = productTitles().size();
+    const SearchOutcome outcome = runSearch(sample().names.lines, request);
     QVERIFY(outcome.hits.size() > 10);
 
     StringSink sink;
-    WriteReport(sink, {"24/12/1999", "23:59:58", request.text, outcome.hitCount},
-                {Sample().names.lines, outcome.hits, Names(), selection});
-    QCOMPARE(sink.text, ExpectedHeader("24/12/1999", "23:59:58", request.text, outcome.hitCount) +
-                            ExpectedRows(outcome.hits, selection));
+    writeReport(sink, {"24/12/1999", "23:59:58", request.text, outcome.hitCount},
+                {sample().names.lines, outcome.hits, productTitles(), selection});
+    QCOMPARE(sink.text, expectedHeader("24/12/1999", "23:59:58", request.text, outcome.hitCount) +
+                            expectedRows(outcome.hits, selection));
 }
 
 void TestReportWriter::documentedExample() {
-    const DatabaseLines lines = LinesFromFile("|ABC.1|Abc|\r\n|ABC.2|Abc.B|\r\n");
+    const DatabaseLines lines = linesFromFile("|ABC.1|Abc|\r\n|ABC.2|Abc.B|\r\n");
     const std::vector<std::string> names{" P1", " P2"};
     const std::vector<uint32_t> hits{0, 1};
     StringSink sink;
-    WriteReport(sink, {"1/2/03", "4:05:06 PM", "ABC", 2},
+    writeReport(sink, {"1/2/03", "4:05:06 PM", "ABC", 2},
                 {lines, hits, names, ProductSelection(2)});
     QCOMPARE(
         sink.text,
@@ -308,7 +308,7 @@ void TestReportWriter::productLine() {
     QFETCH(QString, fileLine);
     QFETCH(int, column);
     QFETCH(QString, expected);
-    const DatabaseLines lines = LinesFromFile(fileLine.toStdString() + "\r\n");
+    const DatabaseLines lines = linesFromFile(fileLine.toStdString() + "\r\n");
     std::vector<std::string> names(size_t(column) + 1, "other");
     names.back() = name.toStdString();
     ProductSelection onlyLast(names.size());
@@ -341,7 +341,7 @@ void TestReportWriter::userTextIsWrittenLiterally() {
     ReportWriter writer(sink);
     writer.writeHeader({"%s", "%n", search.toStdString(), hits});
     writer.flush();
-    QCOMPARE(sink.text, ExpectedHeader("%s", "%n", search.toStdString(), hits));
+    QCOMPARE(sink.text, expectedHeader("%s", "%n", search.toStdString(), hits));
 }
 
 void TestReportWriter::progressOncePerRow_data() {
@@ -355,20 +355,20 @@ void TestReportWriter::progressOncePerRow_data() {
 void TestReportWriter::progressOncePerRow() {
     QFETCH(int, rows);
     QFETCH(QList<int>, expected);
-    const std::vector<uint32_t> hits = CyclingHits(size_t(rows));
+    const std::vector<uint32_t> hits = cyclingHits(size_t(rows));
     StringSink sink;
     QList<int> seen;
-    WriteReport(sink, {}, {Sample().names.lines, hits, Names(), ProductSelection(Names().size())},
+    writeReport(sink, {}, {sample().names.lines, hits, productTitles(), ProductSelection(productTitles().size())},
                 [&](int percent) { seen << percent; });
     QCOMPARE(seen, expected);
 }
 
 void TestReportWriter::largeReportGoesOutInLargeBlocks() {
-    const std::vector<uint32_t> hits = CyclingHits(5000);
-    const ProductSelection all(Names().size());
+    const std::vector<uint32_t> hits = cyclingHits(5000);
+    const ProductSelection all(productTitles().size());
     StringSink sink;
-    WriteReport(sink, {"d", "t", "x", 5000}, {Sample().names.lines, hits, Names(), all});
-    QVERIFY(sink.text == ExpectedHeader("d", "t", "x", 5000) + ExpectedRows(hits, all));
+    writeReport(sink, {"d", "t", "x", 5000}, {sample().names.lines, hits, productTitles(), all});
+    QVERIFY(sink.text == expectedHeader("d", "t", "x", 5000) + expectedRows(hits, all));
     QVERIFY(sink.writeSizes.size() > 1);
     QVERIFY(sink.writeSizes.size() <= sink.text.size() / ReportWriter::kDefaultBlockSize + 1);
 }
@@ -406,9 +406,9 @@ void TestReportWriter::fieldsOfAnyLengthAndPlace_data() {
 void TestReportWriter::fieldsOfAnyLengthAndPlace() {
     QFETCH(QByteArray, fileText);
     QFETCH(int, productCount);
-    const DatabaseLines lines = LinesFromFile(fileText.toStdString());
-    const std::vector<std::string> names = ProductNames(size_t(productCount));
-    const std::vector<uint32_t> hits = EveryLineTwice(lines);
+    const DatabaseLines lines = linesFromFile(fileText.toStdString());
+    const std::vector<std::string> names = productNames(size_t(productCount));
+    const std::vector<uint32_t> hits = everyLineTwice(lines);
     ProductSelection everyOther(names.size());
     for (size_t i = 1; i < names.size(); i += 2) {
         everyOther.setSelected(i, false);
@@ -418,7 +418,7 @@ void TestReportWriter::fieldsOfAnyLengthAndPlace() {
         ReportWriter writer(sink);
         writer.writeRows({lines, hits, names, selection});
         writer.flush();
-        QCOMPARE(sink.text, ExpectedRowsOf(lines, hits, names, selection));
+        QCOMPARE(sink.text, expectedRowsOf(lines, hits, names, selection));
     }
 }
 
@@ -439,15 +439,15 @@ void TestReportWriter::lastLineAtTheEndOfTheBuffer_data() {
 
 void TestReportWriter::lastLineAtTheEndOfTheBuffer() {
     QFETCH(QByteArray, fileText);
-    const DatabaseLines lines = LinesFromFile(fileText.toStdString());
-    const std::vector<std::string> names = ProductNames(4);
-    const std::vector<uint32_t> hits = EveryLineTwice(lines);
+    const DatabaseLines lines = linesFromFile(fileText.toStdString());
+    const std::vector<std::string> names = productNames(4);
+    const std::vector<uint32_t> hits = everyLineTwice(lines);
     const ProductSelection all(names.size());
     StringSink sink;
     ReportWriter writer(sink);
     writer.writeRows({lines, hits, names, all});
     writer.flush();
-    QCOMPARE(sink.text, ExpectedRowsOf(lines, hits, names, all));
+    QCOMPARE(sink.text, expectedRowsOf(lines, hits, names, all));
 }
 
 void TestReportWriter::labelsOfAnyLength() {
@@ -467,14 +467,14 @@ void TestReportWriter::labelsOfAnyLength() {
         std::vector<std::string> rotated(names.begin() + ptrdiff_t(first), names.end());
         rotated.insert(rotated.end(), names.begin(), names.begin() + ptrdiff_t(first));
         const DatabaseLines lines =
-            LinesFromFile("|a|bb|ccc|dddd|e|f|g|h|i|j|k|l|m|n|o|p|q|r|\r\n|s|\r\n");
+            linesFromFile("|a|bb|ccc|dddd|e|f|g|h|i|j|k|l|m|n|o|p|q|r|\r\n|s|\r\n");
         const std::vector<uint32_t> hits{0, 1, 0};
         const ProductSelection all(rotated.size());
         StringSink sink;
         ReportWriter writer(sink);
         writer.writeRows({lines, hits, rotated, all});
         writer.flush();
-        QCOMPARE(sink.text, ExpectedRowsOf(lines, hits, rotated, all));
+        QCOMPARE(sink.text, expectedRowsOf(lines, hits, rotated, all));
     }
 }
 
@@ -494,8 +494,8 @@ void TestReportWriter::oddAndMissingHits_data() {
 void TestReportWriter::oddAndMissingHits() {
     QFETCH(QList<uint>, hits);
     QFETCH(bool, anyProduct);
-    const DatabaseLines lines = LinesFromFile("|a|" + std::string(40, 'b') + "|c|\r\n|d|\r\n|e|f|");
-    const std::vector<std::string> names = ProductNames(3);
+    const DatabaseLines lines = linesFromFile("|a|" + std::string(40, 'b') + "|c|\r\n|d|\r\n|e|f|");
+    const std::vector<std::string> names = productNames(3);
     ProductSelection selection(names.size());
     for (size_t i = 0; i < names.size() && !anyProduct; ++i) {
         selection.setSelected(i, false);
@@ -506,21 +506,21 @@ void TestReportWriter::oddAndMissingHits() {
     ReportWriter writer(sink);
     writer.writeRows({lines, hitList, names, selection}, [&](int percent) { seen << percent; });
     writer.flush();
-    QCOMPARE(sink.text, ExpectedRowsOf(lines, hitList, names, selection));
+    QCOMPARE(sink.text, expectedRowsOf(lines, hitList, names, selection));
     QCOMPARE(seen.size(), hits.size());
 }
 
 void TestReportWriter::blocksAreWholeAndInOrder() {
-    const std::vector<uint32_t> hits = CyclingHits(301);
-    const ProductSelection all(Names().size());
+    const std::vector<uint32_t> hits = cyclingHits(301);
+    const ProductSelection all(productTitles().size());
     const std::string search(1000, 's'); // a header longer than several blocks
     for (size_t blockSize : {1, 7, 100, 4096}) {
         StringSink sink;
         ReportWriter writer(sink, blockSize);
         writer.writeHeader({"d", "t", search, 301});
-        writer.writeRows({Sample().names.lines, hits, Names(), all});
+        writer.writeRows({sample().names.lines, hits, productTitles(), all});
         writer.flush();
-        QVERIFY(sink.text == ExpectedHeader("d", "t", search, 301) + ExpectedRows(hits, all));
+        QVERIFY(sink.text == expectedHeader("d", "t", search, 301) + expectedRows(hits, all));
         for (size_t i = 0; i + 1 < sink.writeSizes.size(); ++i) {
             QCOMPARE(sink.writeSizes[i], blockSize);
         }
@@ -534,11 +534,11 @@ void TestReportWriter::saveModes_data() {
     QTest::addColumn<int>("oldCopies");
     QTest::addColumn<int>("newCopies"); // after two saves
     QTest::addColumn<QString>("error");
-    QTest::newRow("new file") << false << ReportOpenMode::omCreate << 0 << 1 << "";
+    QTest::newRow("new file") << false << ReportOpenMode::Create << 0 << 1 << "";
     QTest::newRow("new file that appeared meanwhile")
-        << true << ReportOpenMode::omCreate << 1 << 0 << "File access denied";
-    QTest::newRow("append") << true << ReportOpenMode::omAppend << 1 << 2 << "";
-    QTest::newRow("overwrite") << true << ReportOpenMode::omOverwrite << 0 << 1 << "";
+        << true << ReportOpenMode::Create << 1 << 0 << "File access denied";
+    QTest::newRow("append") << true << ReportOpenMode::Append << 1 << 2 << "";
+    QTest::newRow("overwrite") << true << ReportOpenMode::Overwrite << 0 << 1 << "";
 }
 
 void TestReportWriter::saveModes() {
@@ -550,33 +550,33 @@ void TestReportWriter::saveModes() {
     QTemporaryDir dir;
     const QString path = dir.filePath("result.nrp");
     if (fileExists) {
-        WriteAll(path, kOldReport);
+        writeAll(path, kOldReport);
     }
-    QCOMPARE(SaveReport(path.toStdString(), mode, 3), error);
-    if (mode != ReportOpenMode::omCreate) {
-        QCOMPARE(SaveReport(path.toStdString(), mode, 3), error);
+    QCOMPARE(saveReport(path.toStdString(), mode, 3), error);
+    if (mode != ReportOpenMode::Create) {
+        QCOMPARE(saveReport(path.toStdString(), mode, 3), error);
     }
     const std::string report =
-        ExpectedHeader("d", "t", "x", 3) + ExpectedRows(CyclingHits(3), ProductSelection(74));
+        expectedHeader("d", "t", "x", 3) + expectedRows(cyclingHits(3), ProductSelection(74));
     std::string expected = oldCopies ? kOldReport : "";
     for (int i = 0; i < newCopies; ++i) {
         expected += report;
     }
-    QCOMPARE(ReadAll(path), expected);
+    QCOMPARE(readAll(path), expected);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"result.nrp"});
 }
 
 void TestReportWriter::fullDeviceSaysDiskFullAndCloses_data() {
     QTest::addColumn<ReportOpenMode>("mode");
-    QTest::newRow("append") << ReportOpenMode::omAppend;
-    QTest::newRow("overwrite") << ReportOpenMode::omOverwrite;
+    QTest::newRow("append") << ReportOpenMode::Append;
+    QTest::newRow("overwrite") << ReportOpenMode::Overwrite;
 }
 
 void TestReportWriter::fullDeviceSaysDiskFullAndCloses() {
     QFETCH(ReportOpenMode, mode);
-    const qsizetype openBefore = OpenDescriptorCount();
-    QCOMPARE(SaveReport("/dev/full", mode, 10), QString("Disk full"));
-    QCOMPARE(OpenDescriptorCount(), openBefore);
+    const qsizetype openBefore = openDescriptorCount();
+    QCOMPARE(saveReport("/dev/full", mode, 10), QString("Disk full"));
+    QCOMPARE(openDescriptorCount(), openBefore);
 }
 
 void TestReportWriter::failedSaveKeepsOldContent_data() {
@@ -591,35 +591,35 @@ void TestReportWriter::failedSaveKeepsOldContent() {
     for (int i = 0; i < 200; ++i) {
         old += "line " + std::to_string(i) + " of an earlier report\r\n";
     }
-    WriteAll(path, old);
-    const qsizetype openBefore = OpenDescriptorCount();
+    writeAll(path, old);
+    const qsizetype openBefore = openDescriptorCount();
     QString message;
     {
         // The disk fills up after a block and a half more; the report has
         // several blocks.
         FileSizeLimit full(old.size() + ReportWriter::kDefaultBlockSize * 3 / 2);
-        message = SaveReport(path.toStdString(), mode, 2000);
+        message = saveReport(path.toStdString(), mode, 2000);
     }
     QCOMPARE(message, QString("Disk full"));
-    QVERIFY(ReadAll(path) == old);
+    QVERIFY(readAll(path) == old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.nrp"});
-    QCOMPARE(OpenDescriptorCount(), openBefore);
+    QCOMPARE(openDescriptorCount(), openBefore);
 }
 
 void TestReportWriter::overwriteKeepsPermissionsAndLinks() {
     QTemporaryDir dir;
     const QString target = dir.filePath("target.nrp");
     const QString link = dir.filePath("link.nrp");
-    WriteAll(target, kOldReport);
+    writeAll(target, kOldReport);
     QVERIFY(::chmod(target.toLocal8Bit().constData(), 0640) == 0);
     QVERIFY(QFile::link(target, link));
 
-    ReportFile file(link.toStdString(), ReportOpenMode::omOverwrite);
+    ReportFile file(link.toStdString(), ReportOpenMode::Overwrite);
     file.write("new\r\n");
     file.commit();
 
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(ReadAll(target), std::string("new\r\n"));
+    QCOMPARE(readAll(target), std::string("new\r\n"));
     QCOMPARE(QFile::permissions(target) & 0x7777, QFile::ReadOwner | QFile::WriteOwner |
                                                       QFile::ReadUser | QFile::WriteUser |
                                                       QFile::ReadGroup);
@@ -629,7 +629,7 @@ void TestReportWriter::fifoWithoutReaderFailsAtOnce() {
     QTemporaryDir dir;
     const std::string path = dir.filePath("fifo").toStdString();
     QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
-    QVERIFY(!SaveReport(path, ReportOpenMode::omOverwrite, 1).isEmpty());
+    QVERIFY(!saveReport(path, ReportOpenMode::Overwrite, 1).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestReportWriter)

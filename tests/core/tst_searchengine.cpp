@@ -49,12 +49,12 @@ QList<uint32_t> hitsOf(const SearchOutcome& outcome) {
 // The search as the program describes it, line by line, with no shortcuts.
 QList<uint32_t> referenceSearch(const DatabaseLines& lines, const SearchRequest& request) {
     QList<uint32_t> hits;
-    const std::string s = UpperCaseAscii(request.text);
+    const std::string s = upperCaseAscii(request.text);
     if (s.empty()) {
         return hits;
     }
     for (size_t k = 0; k < lines.count(); ++k) {
-        const std::string line = UpperCaseAscii(lines.at(k));
+        const std::string line = upperCaseAscii(lines.at(k));
         if (line.find(s) == std::string::npos) {
             continue;
         }
@@ -66,7 +66,7 @@ QList<uint32_t> referenceSearch(const DatabaseLines& lines, const SearchRequest&
             if (!(c < request.selected.size() && request.selected[c])) {
                 continue;
             }
-            const std::string field = FieldAtByChar(int32_t(c + 1), line, '|');
+            const std::string field = fieldAtByChar(int32_t(c + 1), line, '|');
             const size_t found = field.find(s);
             const size_t p = found == std::string::npos ? 0 : found + 1;
             bool match = false;
@@ -144,7 +144,7 @@ void TestSearchEngine::matchMode() {
     QFETCH(bool, first);
     QFETCH(bool, last);
     QFETCH(MatchMode, mode);
-    QCOMPARE(DecideMatchMode(complete, first, last), mode);
+    QCOMPARE(decideMatchMode(complete, first, last), mode);
 }
 
 void TestSearchEngine::matches_data() {
@@ -213,7 +213,7 @@ void TestSearchEngine::matches() {
     QFETCH(QList<uint32_t>, hits);
     const DatabaseLines db = linesOf(fileOf(lines));
     const SearchRequest request = requestFor(text, mode, selected);
-    const SearchOutcome outcome = RunSearch(db, request);
+    const SearchOutcome outcome = runSearch(db, request);
     QCOMPARE(hitsOf(outcome), hits);
     QCOMPARE(outcome.hitCount, int32_t(hits.size()));
     QCOMPARE(referenceSearch(db, request), hits);
@@ -249,7 +249,7 @@ void TestSearchEngine::agreesWithReferenceOnRandomData() {
         }
         const SearchRequest request = requestFor(needle, mode, selected);
         const QList<uint32_t> expected = referenceSearch(db, request);
-        QCOMPARE(hitsOf(RunSearch(db, request)), expected);
+        QCOMPARE(hitsOf(runSearch(db, request)), expected);
         linesWithHits += int(expected.size());
     }
     QVERIFY(linesWithHits > 300); // the data really exercised the matching paths
@@ -275,7 +275,7 @@ void TestSearchEngine::numericOnlyCountsWithoutRows() {
     const DatabaseLines db = linesOf(fileOf({"a|b", "a|c", "x|y"}));
     SearchRequest request = requestFor("a", MatchMode::Substring, {true, true});
     request.numericOnly = true;
-    const SearchOutcome outcome = RunSearch(db, request);
+    const SearchOutcome outcome = runSearch(db, request);
     QCOMPARE(outcome.hitCount, 2);
     QVERIFY(outcome.hits.empty());
 }
@@ -288,23 +288,23 @@ void TestSearchEngine::counterEveryTenthHit() {
     const DatabaseLines db = linesOf(fileOf(lines));
     SearchRequest request = requestFor("hit", MatchMode::Substring, {true, true});
     RecordingObserver quiet;
-    RunSearch(db, request, &quiet);
+    runSearch(db, request, &quiet);
     QVERIFY(quiet.counters.isEmpty());
     request.updateCounter = true;
     RecordingObserver observer;
-    QCOMPARE(RunSearch(db, request, &observer).hitCount, 35);
+    QCOMPARE(runSearch(db, request, &observer).hitCount, 35);
     QCOMPARE(observer.counters, (QList<int32_t>{10, 20, 30}));
 }
 
 void TestSearchEngine::progressEndsBeforeHundred() {
     const DatabaseLines db = linesOf(fileOf({"a", "b", "c"}));
     RecordingObserver observer;
-    RunSearch(db, requestFor("zzz", MatchMode::Substring, {true}), &observer);
+    runSearch(db, requestFor("zzz", MatchMode::Substring, {true}), &observer);
     QVERIFY(!observer.progress.isEmpty());
     QCOMPARE(observer.progress.first(), 0);
-    QCOMPARE(observer.progress.last(), 66); // (n - 1) * 100 div n
+    QCOMPARE(observer.progress.last(), 66); // (n - 1) * 100 / n
     RecordingObserver empty;
-    RunSearch(linesOf(QByteArray()), requestFor("a", MatchMode::Substring, {true}), &empty);
+    runSearch(linesOf(QByteArray()), requestFor("a", MatchMode::Substring, {true}), &empty);
     QVERIFY(empty.progress.isEmpty()); // the bar keeps what clearing set
 }
 
@@ -319,13 +319,13 @@ void TestSearchEngine::stopKeepsHitsSoFar() {
     request.background = true;
     RecordingObserver first;
     first.stopAtCall = 1;
-    const SearchOutcome none = RunSearch(db, request, &first);
+    const SearchOutcome none = runSearch(db, request, &first);
     QVERIFY(none.stopped);
     QCOMPARE(none.hitCount, 0);
 
     RecordingObserver second;
     second.stopAtCall = 2;
-    const SearchOutcome some = RunSearch(db, request, &second);
+    const SearchOutcome some = runSearch(db, request, &second);
     QVERIFY(some.stopped);
     QVERIFY(some.hitCount > 0 && some.hitCount < 40000);
     QCOMPARE(size_t(some.hitCount), some.hits.size());
@@ -339,7 +339,7 @@ void TestSearchEngine::foregroundNeverYields() {
     RecordingObserver observer;
     observer.stopAtCall = 1;
     const SearchOutcome outcome =
-        RunSearch(db, requestFor("a", MatchMode::Substring, {true, true}), &observer);
+        runSearch(db, requestFor("a", MatchMode::Substring, {true, true}), &observer);
     QCOMPARE(observer.messageCalls, 0);
     QVERIFY(!outcome.stopped);
     QCOMPARE(outcome.hitCount, 1);
@@ -355,10 +355,10 @@ void TestSearchEngine::productsBeyondThirtyTwoAreIndependent() {
     QList<bool> selected(33, true);
     selected[32] = false;
     const DatabaseLines db = linesOf(fileOf({line}));
-    QCOMPARE(RunSearch(db, requestFor("target", MatchMode::Substring, selected)).hitCount, 0);
+    QCOMPARE(runSearch(db, requestFor("target", MatchMode::Substring, selected)).hitCount, 0);
     selected[32] = true;
     selected[0] = false;
-    QCOMPARE(RunSearch(db, requestFor("target", MatchMode::Substring, selected)).hitCount, 1);
+    QCOMPARE(runSearch(db, requestFor("target", MatchMode::Substring, selected)).hitCount, 1);
 }
 
 QTEST_APPLESS_MAIN(TestSearchEngine)

@@ -51,7 +51,7 @@ std::vector<SearchRequest> requestsFor(const QByteArray& needle, size_t columns)
 // against the engine on the loaded database. Returns the first difference.
 QString differenceFromEngine(const QByteArray& bytes, const SearchRequest& request) {
     const DatabaseLines lines = linesOf(bytes);
-    const SearchOutcome expected = RunSearch(lines, request);
+    const SearchOutcome expected = runSearch(lines, request);
     std::vector<Hit> expectedHits;
     for (uint32_t k : expected.hits) {
         expectedHits.push_back({k, std::string(lines.at(k))});
@@ -61,14 +61,14 @@ QString differenceFromEngine(const QByteArray& bytes, const SearchRequest& reque
         for (size_t limit : kReadLimits) {
             MemoryByteSource source(view, limit);
             std::vector<Hit> hits;
-            const int32_t listed = StreamSearch(
+            const int32_t listed = streamSearch(
                 source, request,
                 [&hits](uint32_t k, std::string_view text) {
                     hits.push_back({k, std::string(text)});
                 },
                 block);
             source.rewind();
-            const int32_t counted = StreamSearch(source, request, {}, block);
+            const int32_t counted = streamSearch(source, request, {}, block);
             if (listed != expected.hitCount || counted != expected.hitCount ||
                 hits != expectedHits) {
                 return QStringLiteral("block %1, reads of %2, mode %3: %4 listed, %5 counted, "
@@ -190,10 +190,10 @@ void TestStreamSearch::utf8LikeTheLoadedBytes_data() {
 void TestStreamSearch::utf8LikeTheLoadedBytes() {
     QFETCH(QByteArray, bytes);
     const DatabaseLines lines = linesOf(bytes);
-    const bool expected = IsValidUtf8Bytes(lines.data(), lines.dataSize());
+    const bool expected = isValidUtf8Bytes(lines.data(), lines.dataSize());
     for (size_t block : kBlockSizes) {
         MemoryByteSource source(std::string_view(bytes.constData(), size_t(bytes.size())), 3);
-        QCOMPARE(StreamIsUtf8(source, block), expected);
+        QCOMPARE(streamIsUtf8(source, block), expected);
         char first = 0;
         QCOMPARE(source.read(&first, 1), size_t(bytes.isEmpty() ? 0 : 1)); // rewound
     }
@@ -211,7 +211,7 @@ void TestStreamSearch::readsFilesAndNamesThemOnFailure() {
     FileByteSource source(path.toStdString());
     std::vector<uint32_t> hits;
     QCOMPARE(
-        StreamSearch(source, request, [&hits](uint32_t k, std::string_view) { hits.push_back(k); }),
+        streamSearch(source, request, [&hits](uint32_t k, std::string_view) { hits.push_back(k); }),
         2);
     QCOMPARE(hits, (std::vector<uint32_t>{0, 2}));
 

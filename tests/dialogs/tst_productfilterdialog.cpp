@@ -143,7 +143,7 @@ class TestProductFilterDialog : public QObject {
 
 void TestProductFilterDialog::sampleTableKeepsEveryProductApart() {
     const auto table =
-        nomix::ReadProductTable(std::string(NOMIX_SAMPLE_DIR) + "/NOMIX.CFG", "NOMIX.CFG");
+        nomix::readProductTable(std::string(NOMIX_SAMPLE_DIR) + "/NOMIX.CFG", "NOMIX.CFG");
     QVERIFY(table.entries.size() > 33);
     ProductSelection selection(table.entries.size());
     for (size_t i = 0; i < selection.count(); i += 3) {

@@ -12,7 +12,7 @@
 namespace {
 
 double dayNumber(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    return nomix::DayNumberFromDate(year, month, day) +
+    return nomix::dayNumberFromDate(year, month, day) +
            (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 

@@ -53,12 +53,12 @@ using namespace userinput;
 namespace {
 
 int engineCount(const QString& dir, const QString& text) {
-    const auto db = LoadDatabaseFiles({dir.toStdString(), "NOMIX.DAT", "NOMIX.CFG"});
+    const auto db = nomix::loadDatabaseFiles({dir.toStdString(), "NOMIX.DAT", "NOMIX.CFG"});
     SearchRequest request;
     request.text = text.toStdString();
     request.columnCount = db->table.entries.size();
     request.selected.assign(request.columnCount, true);
-    return RunSearch(db->names.lines, request).hitCount;
+    return nomix::runSearch(db->names.lines, request).hitCount;
 }
 
 } // namespace
@@ -487,7 +487,7 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
         only.setSelected(i, i == 1 || i == 40);
     }
     const auto table =
-        ReadProductTable(QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
+        readProductTable(QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
     form_->findChild<ProductFilterDialog*>()->setProducts(table.entries, only);
     settings()->setShowAllProducts(false); // hides unselected columns at once
     QVERIFY(!results()->productSelected(0) && results()->productSelected(1));
@@ -499,14 +499,14 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
 
     // Only products 2 and 41 are searched.
     const auto db =
-        LoadDatabaseFiles({fixture_->dataDir().toStdString(), "NOMIX.DAT", "NOMIX.CFG"});
+        nomix::loadDatabaseFiles({fixture_->dataDir().toStdString(), "NOMIX.DAT", "NOMIX.CFG"});
     SearchRequest request;
     request.text = "NO_VIRUS";
     request.mode = MatchMode::CompleteMatch;
     request.columnCount = count;
     request.selected = only.states();
     request.allProductsSelected = false;
-    const int expected = RunSearch(db->names.lines, request).hitCount;
+    const int expected = nomix::runSearch(db->names.lines, request).hitCount;
     QVERIFY(expected > 0 && expected < 500);
     settings()->setCompleteStringMatch(true);
     search(QStringLiteral("no_virus"));

@@ -31,14 +31,14 @@ class StringSink : public ReportSink {
 
 const Database& Sample() {
     static const Database db =
-        std::move(*LoadDatabaseFiles({NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"}));
+        std::move(*nomix::loadDatabaseFiles({NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"}));
     return db;
 }
 
 std::vector<std::string> ProductNames() {
     std::vector<std::string> names;
     for (const std::string& entry : Sample().table.entries) {
-        names.push_back(SplitProductEntry(entry).name);
+        names.push_back(splitProductEntry(entry).name);
     }
     return names;
 }
@@ -118,7 +118,7 @@ void TestReportSaver::initTestCase() {
     request.text = "kryptik";
     request.selected.assign(Sample().table.entries.size(), true);
     request.columnCount = Sample().table.entries.size();
-    hits_ = RunSearch(Sample().names.lines, request).hits;
+    hits_ = nomix::runSearch(Sample().names.lines, request).hits;
     QVERIFY(hits_.size() > 10);
     selection_ = ProductSelection(Sample().table.entries.size());
     for (size_t i = 0; i < selection_.count(); ++i) {

@@ -63,9 +63,9 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 // returns the 16-bit stereo samples that came out.
 class DiskCapture {
   public:
-    DiskCapture() : path_(dir_.filePath("output.raw")) {
+    DiskCapture() : m_path(m_dir.filePath("output.raw")) {
         qputenv("SDL_AUDIODRIVER", "disk");
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(path_));
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_path));
         SoundPlayer::instance().shutdown();
     }
     ~DiskCapture() { restoreDummyDevice(); }
@@ -77,7 +77,7 @@ class DiskCapture {
 
     // What the device has written so far, while it still plays.
     QList<qint16> samplesSoFar() const {
-        QFile file(path_);
+        QFile file(m_path);
         QList<qint16> result;
         if (file.open(QIODevice::ReadOnly)) {
             const QByteArray raw = file.readAll();
@@ -95,8 +95,8 @@ class DiskCapture {
     }
 
   private:
-    QTemporaryDir dir_;
-    QString path_;
+    QTemporaryDir m_dir;
+    QString m_path;
 };
 
 inline qsizetype loudSamples(const QList<qint16>& samples, int threshold = 1000) {

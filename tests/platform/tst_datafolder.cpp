@@ -25,45 +25,45 @@ class TestDataFolder : public QObject {
   private slots:
     // Each case in a folder of its own.
     void init() {
-        QVERIFY(tmp_.isValid());
+        QVERIFY(m_tmp.isValid());
         const QString name = QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char('-') +
                              QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_');
-        QVERIFY(QDir(tmp_.path()).mkpath(name));
-        root_ = QDir(tmp_.filePath(name));
+        QVERIFY(QDir(m_tmp.path()).mkpath(name));
+        m_root = QDir(m_tmp.filePath(name));
     }
 
     // Installed under any prefix, moved or not: share/nomix95 beside bin/,
     // named without "..", and preferred to a build tree around it.
     void installedFolderBesideTheProgram() {
-        QVERIFY(root_.mkpath("prefix/bin") && root_.mkpath("prefix/share/nomix95"));
-        writeMarker("", root_.filePath("prefix"));
-        const std::string expected = local(root_.filePath("prefix/share/nomix95"));
-        QCOMPARE(ProgramDataFolder(local(root_.filePath("prefix/bin"))), expected);
-        QCOMPARE(ProgramDataFolder(local(root_.filePath("prefix/bin/"))), expected);
-        QCOMPARE(DefaultCommonDirectory(local(root_.filePath("prefix/bin"))), expected + "/sample");
+        QVERIFY(m_root.mkpath("prefix/bin") && m_root.mkpath("prefix/share/nomix95"));
+        writeMarker("", m_root.filePath("prefix"));
+        const std::string expected = local(m_root.filePath("prefix/share/nomix95"));
+        QCOMPARE(programDataFolder(local(m_root.filePath("prefix/bin"))), expected);
+        QCOMPARE(programDataFolder(local(m_root.filePath("prefix/bin/"))), expected);
+        QCOMPARE(defaultCommonDirectory(local(m_root.filePath("prefix/bin"))), expected + "/sample");
     }
 
     // In a build tree, programs and test programs alike find the resources
     // the marker names; a marker too far up, or naming a folder that is
     // gone, leaves the installed path, which the user then sees named.
     void buildTreeThroughItsMarker() {
-        QVERIFY(root_.mkpath("src/resources") && root_.mkpath("build/tests/platform"));
-        writeMarker("build", root_.filePath("src/resources"));
-        const std::string resources = local(root_.filePath("src/resources"));
-        QCOMPARE(ProgramDataFolder(local(root_.filePath("build/tools"))), resources);
-        QCOMPARE(ProgramDataFolder(local(root_.filePath("build/tests/platform"))), resources);
+        QVERIFY(m_root.mkpath("src/resources") && m_root.mkpath("build/tests/platform"));
+        writeMarker("build", m_root.filePath("src/resources"));
+        const std::string resources = local(m_root.filePath("src/resources"));
+        QCOMPARE(programDataFolder(local(m_root.filePath("build/tools"))), resources);
+        QCOMPARE(programDataFolder(local(m_root.filePath("build/tests/platform"))), resources);
 
-        QVERIFY(root_.mkpath("build/a/b/c"));
-        QCOMPARE(ProgramDataFolder(local(root_.filePath("build/a/b/c"))),
-                 local(root_.filePath("build/a/b/share/nomix95")));
+        QVERIFY(m_root.mkpath("build/a/b/c"));
+        QCOMPARE(programDataFolder(local(m_root.filePath("build/a/b/c"))),
+                 local(m_root.filePath("build/a/b/share/nomix95")));
 
-        QVERIFY(QDir(root_.filePath("src/resources")).removeRecursively());
-        QCOMPARE(ProgramDataFolder(local(root_.filePath("build/tools"))),
-                 local(root_.filePath("build/share/nomix95")));
+        QVERIFY(QDir(m_root.filePath("src/resources")).removeRecursively());
+        QCOMPARE(programDataFolder(local(m_root.filePath("build/tools"))),
+                 local(m_root.filePath("build/share/nomix95")));
     }
 
     void theRunningProgram() {
-        QCOMPARE(QString::fromStdString(RunningProgramDir()),
+        QCOMPARE(QString::fromStdString(runningProgramDir()),
                  QCoreApplication::applicationDirPath());
     }
 
@@ -84,25 +84,25 @@ class TestDataFolder : public QObject {
         QFETCH(bool, create);
         QFETCH(bool, stale);
         if (create) {
-            QVERIFY(root_.mkpath(path));
+            QVERIFY(m_root.mkpath(path));
         }
-        QCOMPARE(IsStaleDefaultDirectory(local(root_.filePath(path))), stale);
+        QCOMPARE(isStaleDefaultDirectory(local(m_root.filePath(path))), stale);
     }
 
     void rootAndEmptyNeverStale() {
-        QVERIFY(!IsStaleDefaultDirectory(""));
-        QVERIFY(!IsStaleDefaultDirectory("/"));
+        QVERIFY(!isStaleDefaultDirectory(""));
+        QVERIFY(!isStaleDefaultDirectory("/"));
     }
 
   private:
     void writeMarker(const QString& dir, const QString& resources) {
-        QFile marker(root_.filePath(dir + QLatin1Char('/') + QLatin1String(kBuildTreeMarker)));
+        QFile marker(m_root.filePath(dir + QLatin1Char('/') + QLatin1String(kBuildTreeMarker)));
         QVERIFY(marker.open(QIODevice::WriteOnly));
         marker.write(QFile::encodeName(resources) + '\n');
     }
 
-    QTemporaryDir tmp_;
-    QDir root_;
+    QTemporaryDir m_tmp;
+    QDir m_root;
 };
 
 QTEST_GUILESS_MAIN(TestDataFolder)

@@ -60,7 +60,7 @@ const QList<int> ProgramTopics = {1,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14
 
 QString bundledHelpFile() {
     return QStringLiteral(NOMIX_TEST_DATA_DIR "/../../resources/help/") +
-           QString::fromLatin1(HelpViewer::FileName);
+           QString::fromLatin1(HelpViewer::kFileName);
 }
 
 } // namespace
@@ -89,7 +89,7 @@ class TestHelpViewer : public QObject {
   private:
     QString writeSample();
 
-    QTemporaryDir dir_;
+    QTemporaryDir m_dir;
 };
 
 void TestHelpViewer::init() {
@@ -103,7 +103,7 @@ void TestHelpViewer::cleanup() {
 }
 
 QString TestHelpViewer::writeSample() {
-    const QString path = dir_.filePath(QString::fromLatin1(HelpViewer::FileName));
+    const QString path = m_dir.filePath(QString::fromLatin1(HelpViewer::kFileName));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(sampleHelpText().toUtf8()) < 0) {
         return QString();
@@ -192,7 +192,7 @@ void TestHelpViewer::popupForUnknownTopicShowsNothing() {
 }
 
 void TestHelpViewer::missingFileIsReportedOnce() {
-    const QString path = dir_.filePath(QStringLiteral("absent/NOMIX95.html"));
+    const QString path = m_dir.filePath(QStringLiteral("absent/NOMIX95.html"));
     HelpViewer help(path);
     QVERIFY(!help.showTopic(40));
     QVERIFY(!help.showPopup(4, QPoint(10, 10)));

@@ -11,6 +11,7 @@
 using nomix::RegistryError;
 using nomix::Registry;
 using nomix::RegistryFile;
+using nomix::RegistryText;
 
 namespace {
 
@@ -18,24 +19,24 @@ const std::string kKey = "Software\\Talvora\\Nomix\\1.1\\Options";
 const QByteArray kHead =
     "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Options]\n";
 
-QByteArray ReadBytes(const QString& path) {
+QByteArray readBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void WriteBytes(const QString& path, const QByteArray& bytes) {
+void writeBytes(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-std::string Bytes(const QByteArray& bytes) {
+std::string stdBytes(const QByteArray& bytes) {
     return bytes.toStdString();
 }
 
 // A read of value "V" as text: what it gives, or the error it throws.
-QString ReadV(RegistryFile& registry, bool asInteger) {
+QString readValue(RegistryFile& registry, bool asInteger) {
     try {
         return asInteger ? QString::number(registry.readInteger("V"))
                          : QString::fromStdString(registry.readString("V"));
@@ -49,19 +50,19 @@ QString ReadV(RegistryFile& registry, bool asInteger) {
 class InterruptedRegistryFile : public RegistryFile {
   public:
     InterruptedRegistryFile(const QString& path, bool renameFails)
-        : RegistryFile(path.toStdString()), renameFails_(renameFails) {}
+        : RegistryFile(path.toStdString()), m_renameFails(renameFails) {}
     QString temporaryPath;
 
   protected:
     void commitTemporaryFile(const std::string& temporary, const std::string&) override {
         temporaryPath = QString::fromStdString(temporary);
-        if (renameFails_) {
+        if (m_renameFails) {
             throw RegistryError("rename refused");
         }
     }
 
   private:
-    bool renameFails_;
+    bool m_renameFails;
 };
 
 } // namespace
@@ -70,14 +71,14 @@ class TestRegistryFile : public QObject {
     Q_OBJECT
 
   private:
-    QTemporaryDir configHome_;
-    QString filePath() const { return configHome_.filePath("Talvora/Nomix95.reg"); }
+    QTemporaryDir m_configHome;
+    QString filePath() const { return m_configHome.filePath("Talvora/Nomix95.reg"); }
 
   private slots:
     void init() {
-        QVERIFY(configHome_.isValid());
-        qputenv("XDG_CONFIG_HOME", configHome_.path().toLocal8Bit());
-        QDir(configHome_.filePath("Talvora")).removeRecursively();
+        QVERIFY(m_configHome.isValid());
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toLocal8Bit());
+        QDir(m_configHome.filePath("Talvora")).removeRecursively();
     }
 
     void stringRoundTrip_data() {
@@ -97,14 +98,14 @@ class TestRegistryFile : public QObject {
         QFETCH(QByteArray, text);
         {
             RegistryFile registry;
-            QCOMPARE(registry.openKey(kKey), Registry::koCreated);
-            registry.writeString("Value", Bytes(text));
+            QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Created);
+            registry.writeString("Value", stdBytes(text));
             registry.writeInteger("Lowest", std::numeric_limits<int32_t>::min());
             registry.closeKey();
         }
         RegistryFile registry;
-        QCOMPARE(registry.openKey(kKey), Registry::koExisting);
-        QCOMPARE(registry.readString("Value"), Bytes(text));
+        QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Existing);
+        QCOMPARE(registry.readString("Value"), stdBytes(text));
         QCOMPARE(registry.readInteger("Lowest"), std::numeric_limits<int32_t>::min());
     }
 
@@ -133,10 +134,10 @@ class TestRegistryFile : public QObject {
         QFETCH(QByteArray, valueLine);
         QFETCH(bool, asInteger);
         QFETCH(QString, expected);
-        WriteBytes(filePath(), kHead + valueLine + "\n");
+        writeBytes(filePath(), kHead + valueLine + "\n");
         RegistryFile registry;
-        QCOMPARE(registry.openKey(kKey), Registry::koExisting);
-        QCOMPARE(ReadV(registry, asInteger), expected);
+        QCOMPARE(registry.openKey(kKey), Registry::KeyOpening::Existing);
+        QCOMPARE(readValue(registry, asInteger), expected);
     }
 
     void rejectsMalformedText_data() {
@@ -152,7 +153,7 @@ class TestRegistryFile : public QObject {
 
     void rejectsMalformedText() {
         QFETCH(QByteArray, text);
-        QVERIFY(!RegistryFile::ParseText(Bytes(text)).has_value());
+        QVERIFY(!RegistryText::parse(stdBytes(text)).has_value());
     }
 
     // Whatever is read must write out as text that reads back the same.
@@ -171,10 +172,10 @@ class TestRegistryFile : public QObject {
 
     void textRoundTrip() {
         QFETCH(QByteArray, text);
-        auto first = RegistryFile::ParseText(Bytes(text));
+        auto first = RegistryText::parse(stdBytes(text));
         QVERIFY(first.has_value());
-        std::string formatted = RegistryFile::FormatText(*first);
-        auto second = RegistryFile::ParseText(formatted);
+        std::string formatted = RegistryText::format(*first);
+        auto second = RegistryText::parse(formatted);
         QVERIFY(second.has_value() && *first == *second);
     }
 
@@ -182,14 +183,14 @@ class TestRegistryFile : public QObject {
         const QByteArray foreign = kHead +
                                    "\"Unknown\"=hex(b):01,02,03,04,05,06,07,08\n\n"
                                    "[HKEY_CURRENT_USER\\Software\\Other]\n\"M\"=hex(7):00\n";
-        WriteBytes(filePath(), foreign);
+        writeBytes(filePath(), foreign);
         RegistryFile registry;
         registry.openKey(kKey);
         registry.writeString("New", "value");
         registry.closeKey();
-        auto before = RegistryFile::ParseText(Bytes(foreign));
-        auto after = RegistryFile::ParseText(Bytes(ReadBytes(filePath())));
-        before->at(0).values.push_back({"New", RegistryFile::vtString, std::string("value\0", 6)});
+        auto before = RegistryText::parse(stdBytes(foreign));
+        auto after = RegistryText::parse(stdBytes(readBytes(filePath())));
+        before->at(0).values.push_back({"New", RegistryText::ValueType::String, std::string("value\0", 6)});
         QVERIFY(after.has_value() && *after == *before);
     }
 
@@ -219,20 +220,20 @@ class TestRegistryFile : public QObject {
         QFETCH(QByteArray, content);
         QFETCH(bool, spoiledAfterOpen);
         if (!spoiledAfterOpen) {
-            WriteBytes(filePath(), content);
+            writeBytes(filePath(), content);
         }
         RegistryFile registry;
         QCOMPARE(registry.openKey(kKey),
-                 spoiledAfterOpen ? Registry::koCreated : Registry::koFailed);
+                 spoiledAfterOpen ? Registry::KeyOpening::Created : Registry::KeyOpening::Failed);
         if (spoiledAfterOpen) {
             registry.writeString("DataPath", "/");
-            WriteBytes(filePath(), content);
+            writeBytes(filePath(), content);
             QVERIFY_THROWS_EXCEPTION(RegistryError, registry.closeKey());
         } else {
             QVERIFY_THROWS_EXCEPTION(RegistryError, registry.writeString("DataPath", "/"));
         }
-        QCOMPARE(ReadBytes(filePath()), content);
-        QCOMPARE(QDir(configHome_.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
+        QCOMPARE(readBytes(filePath()), content);
+        QCOMPARE(QDir(m_configHome.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"Nomix95.reg"});
     }
 
@@ -245,7 +246,7 @@ class TestRegistryFile : public QObject {
     void interruptedSaveLeavesOldFileWhole() {
         QFETCH(bool, renameFails);
         const QByteArray old = kHead + "\"Keep\"=\"old\"\n";
-        WriteBytes(filePath(), old);
+        writeBytes(filePath(), old);
         InterruptedRegistryFile registry(filePath(), renameFails);
         registry.openKey(kKey);
         registry.writeString("Keep", "new");
@@ -254,9 +255,9 @@ class TestRegistryFile : public QObject {
             QVERIFY(!QFile::exists(registry.temporaryPath));
         } else {
             registry.closeKey();
-            QVERIFY(ReadBytes(registry.temporaryPath).contains("\"Keep\"=\"new\""));
+            QVERIFY(readBytes(registry.temporaryPath).contains("\"Keep\"=\"new\""));
         }
-        QCOMPARE(ReadBytes(filePath()), old);
+        QCOMPARE(readBytes(filePath()), old);
     }
 };
 

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 using nomix::RegistryFile;
+using nomix::RegistryText;
 using nomix::StoredSettings;
 
 namespace {
@@ -81,11 +82,11 @@ class TestSettingsDamage : public QObject {
     Q_OBJECT
 
   private:
-    QTemporaryDir configHome_;
-    QString filePath() const { return configHome_.filePath("Talvora/Nomix95.reg"); }
+    QTemporaryDir m_configHome;
+    QString filePath() const { return m_configHome.filePath("Talvora/Nomix95.reg"); }
 
     void writeSettingsFile(const QByteArray& bytes) {
-        QDir().mkpath(configHome_.filePath("Talvora"));
+        QDir().mkpath(m_configHome.filePath("Talvora"));
         QFile file(filePath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QCOMPARE(file.write(bytes), bytes.size());
@@ -93,8 +94,8 @@ class TestSettingsDamage : public QObject {
 
   private slots:
     void init() {
-        QVERIFY(configHome_.isValid());
-        qputenv("XDG_CONFIG_HOME", configHome_.path().toLocal8Bit());
+        QVERIFY(m_configHome.isValid());
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toLocal8Bit());
         QFile::remove(filePath());
     }
 
@@ -163,7 +164,7 @@ class TestSettingsDamage : public QObject {
         StoredSettings loaded = windowDefaults();
         {
             RegistryFile registry;
-            QCOMPARE(QString::fromStdString(nomix::LoadSettings(registry, loaded)), message);
+            QCOMPARE(QString::fromStdString(nomix::loadSettings(registry, loaded)), message);
         }
         QCOMPARE(readBytes(filePath()), content);
         QCOMPARE(int(loaded.history.size()), historyLoaded);
@@ -175,36 +176,36 @@ class TestSettingsDamage : public QObject {
         // The close of a run that loaded a database saves.
         {
             RegistryFile registry;
-            const std::string saved = nomix::SaveSettings(registry, loaded, true);
+            const std::string saved = nomix::saveSettings(registry, loaded, true);
             const QString reason = QString("line %1 is not in REGEDIT4 format").arg(failedLine);
             QCOMPARE(QString::fromStdString(saved),
                      unreadable ? unreadableMessage(filePath(), reason, true) : "");
         }
         if (unreadable) {
             QCOMPARE(readBytes(filePath()), content);
-            QCOMPARE(QDir(configHome_.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
+            QCOMPARE(QDir(m_configHome.filePath("Talvora")).entryList(QDir::Files | QDir::Hidden),
                      QStringList{"Nomix95.reg"});
             return;
         }
         StoredSettings reloaded = windowDefaults();
         {
             RegistryFile registry;
-            QCOMPARE(nomix::LoadSettings(registry, reloaded), std::string());
+            QCOMPARE(nomix::loadSettings(registry, reloaded), std::string());
         }
         QVERIFY(reloaded == loaded);
 
-        const auto before = content.isEmpty() ? RegistryFile::Document()
-                                              : RegistryFile::ParseText(content.toStdString());
-        const auto after = RegistryFile::ParseText(readBytes(filePath()).toStdString());
+        const auto before = content.isEmpty() ? RegistryText::Document()
+                                              : RegistryText::parse(content.toStdString());
+        const auto after = RegistryText::parse(readBytes(filePath()).toStdString());
         QVERIFY(before.has_value() && after.has_value());
-        for (const RegistryFile::Key& key : *before) {
-            for (const RegistryFile::Value& value : key.values) {
+        for (const RegistryText::Key& key : *before) {
+            for (const RegistryText::Value& value : key.values) {
                 if (ownedBySettings(key.path, value.name)) {
                     continue;
                 }
                 bool kept = false;
-                for (const RegistryFile::Key& savedKey : *after) {
-                    for (const RegistryFile::Value& savedValue : savedKey.values) {
+                for (const RegistryText::Key& savedKey : *after) {
+                    for (const RegistryText::Value& savedValue : savedKey.values) {
                         kept = kept || (savedKey.path == key.path && savedValue == value);
                     }
                 }
@@ -225,7 +226,7 @@ class TestSettingsDamage : public QObject {
     // and left as it is.
     void notAPlainFile() {
         QFETCH(QString, kind);
-        QDir().mkpath(configHome_.filePath("Talvora"));
+        QDir().mkpath(m_configHome.filePath("Talvora"));
         const QByteArray path = QFile::encodeName(filePath());
         if (kind == "fifo") {
             QCOMPARE(::mkfifo(path.constData(), 0600), 0);
@@ -238,19 +239,19 @@ class TestSettingsDamage : public QObject {
         const QString reason = "it is not a plain file";
         {
             RegistryFile registry;
-            QCOMPARE(QString::fromStdString(nomix::LoadSettings(registry, settings)),
+            QCOMPARE(QString::fromStdString(nomix::loadSettings(registry, settings)),
                      unreadableMessage(filePath(), reason, false));
         }
         QVERIFY(settings == windowDefaults());
         {
             RegistryFile registry;
-            QCOMPARE(QString::fromStdString(nomix::SaveSettings(registry, settings, true)),
+            QCOMPARE(QString::fromStdString(nomix::saveSettings(registry, settings, true)),
                      unreadableMessage(filePath(), reason, true));
         }
         const QFileInfo info(filePath());
         QVERIFY(kind == "fifo" || kind == "directory" ? !info.isSymLink() : info.isSymLink());
         QCOMPARE(info.isDir(), kind == "directory");
-        QCOMPARE(QDir(configHome_.filePath("Talvora"))
+        QCOMPARE(QDir(m_configHome.filePath("Talvora"))
                      .entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs |
                                 QDir::NoDotAndDotDot),
                  QStringList{"Nomix95.reg"});
@@ -277,7 +278,7 @@ class TestSettingsDamage : public QObject {
         QFETCH(QByteArray, text);
         QByteArray folder = text.left(200);
         folder.replace('/', '_');
-        const QByteArray home = QFile::encodeName(configHome_.path()) + "/" + folder;
+        const QByteArray home = QFile::encodeName(m_configHome.path()) + "/" + folder;
         qputenv("XDG_CONFIG_HOME", home);
         const std::string bytes = text.toStdString();
         StoredSettings settings = windowDefaults();
@@ -288,12 +289,12 @@ class TestSettingsDamage : public QObject {
         {
             RegistryFile registry;
             QCOMPARE(registry.filePath(), home.toStdString() + "/Talvora/Nomix95.reg");
-            QCOMPARE(nomix::SaveSettings(registry, settings, true), std::string());
+            QCOMPARE(nomix::saveSettings(registry, settings, true), std::string());
         }
         StoredSettings loaded = windowDefaults();
         {
             RegistryFile registry;
-            QCOMPARE(nomix::LoadSettings(registry, loaded), std::string());
+            QCOMPARE(nomix::loadSettings(registry, loaded), std::string());
         }
         QVERIFY(loaded == settings);
         std::error_code ignored;

@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 using nomix::RegistryFile;
+using nomix::RegistryText;
 using nomix::StoredSettings;
 
 namespace {
@@ -61,7 +62,7 @@ StoredSettings version(char tag) {
     const StoredSettings versions[] = {version('A'), version('B')};
     for (unsigned long i = 0;; ++i) {
         RegistryFile registry(path);
-        nomix::SaveSettings(registry, versions[i % 2], true);
+        nomix::saveSettings(registry, versions[i % 2], true);
         if (::write(doneWrite, "s", 1) != 1) {
             ::_exit(1);
         }
@@ -83,19 +84,19 @@ bool waitForWriteIn(int watch) {
 class KilledRegistryFile : public RegistryFile {
   public:
     KilledRegistryFile(const std::string& path, int killedAt)
-        : RegistryFile(path), killedAt_(killedAt) {}
+        : RegistryFile(path), m_killedAt(killedAt) {}
 
   protected:
     void commitTemporaryFile(const std::string& temporary, const std::string& target) override {
-        if (++replacements_ == killedAt_) {
+        if (++m_replacements == m_killedAt) {
             throw nomix::RegistryError("killed");
         }
         RegistryFile::commitTemporaryFile(temporary, target);
     }
 
   private:
-    int killedAt_;
-    int replacements_ = 0;
+    int m_killedAt;
+    int m_replacements = 0;
 };
 
 } // namespace
@@ -112,7 +113,7 @@ class TestSettingsSave : public QObject {
         const StoredSettings b = version('B');
         {
             RegistryFile registry(path);
-            QCOMPARE(nomix::SaveSettings(registry, a, true), std::string());
+            QCOMPARE(nomix::saveSettings(registry, a, true), std::string());
         }
 
         // Half the kills come at a random moment of a save; the other half
@@ -153,14 +154,14 @@ class TestSettingsSave : public QObject {
             QFile file(QString::fromStdString(path));
             QVERIFY(file.open(QIODevice::ReadOnly));
             const std::string text = file.readAll().toStdString();
-            const auto document = RegistryFile::ParseText(text);
+            const auto document = RegistryText::parse(text);
             QVERIFY2(document.has_value(), "the settings file no longer parses");
-            QCOMPARE(RegistryFile::FormatText(*document), text);
+            QCOMPARE(RegistryText::format(*document), text);
 
             StoredSettings loaded;
             {
                 RegistryFile registry(path);
-                QCOMPARE(nomix::LoadSettings(registry, loaded), std::string());
+                QCOMPARE(nomix::loadSettings(registry, loaded), std::string());
             }
             // One commit for both keys: all of one version or the other.
             QVERIFY(loaded == a || loaded == b);
@@ -195,16 +196,16 @@ class TestSettingsSave : public QObject {
         const std::string path = dir.filePath("Nomix95.reg").toStdString();
         {
             RegistryFile registry(path);
-            QCOMPARE(nomix::SaveSettings(registry, version('A'), true), std::string());
+            QCOMPARE(nomix::saveSettings(registry, version('A'), true), std::string());
         }
         try {
             KilledRegistryFile registry(path, killedAt);
-            nomix::SaveSettings(registry, version('B'), true);
+            nomix::saveSettings(registry, version('B'), true);
         } catch (const nomix::RegistryError&) {
         }
         StoredSettings loaded;
         RegistryFile registry(path);
-        QCOMPARE(nomix::LoadSettings(registry, loaded), std::string());
+        QCOMPARE(nomix::loadSettings(registry, loaded), std::string());
         QVERIFY(loaded == version(saved ? 'B' : 'A'));
     }
 
@@ -233,7 +234,7 @@ class TestSettingsSave : public QObject {
         }
         {
             RegistryFile registry(dir.filePath("Nomix95.reg").toStdString());
-            QCOMPARE(nomix::SaveSettings(registry, version('A'), true), std::string());
+            QCOMPARE(nomix::saveSettings(registry, version('A'), true), std::string());
         }
         QCOMPARE(QFile::exists(dir.filePath(name)), !removed);
         QStringList expected{"Nomix95.reg"};
@@ -254,7 +255,7 @@ class TestSettingsSave : public QObject {
         const std::string path = dir.filePath("Nomix95.reg").toStdString();
         {
             RegistryFile registry(path);
-            QCOMPARE(nomix::SaveSettings(registry, version('A'), true), std::string());
+            QCOMPARE(nomix::saveSettings(registry, version('A'), true), std::string());
         }
         QFile file(QString::fromStdString(path));
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -273,7 +274,7 @@ class TestSettingsSave : public QObject {
             std::string message = "saved";
             try {
                 RegistryFile registry(path);
-                nomix::SaveSettings(registry, version('B'), true);
+                nomix::saveSettings(registry, version('B'), true);
             } catch (const nomix::RegistryError& error) {
                 message = error.what();
             }

@@ -21,7 +21,7 @@ const QByteArray kOptionsHead =
 const QByteArray kSearchHead = "\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Search]\n";
 
 // The holders as the window sets them up before the settings are read.
-StoredSettings Before() {
+StoredSettings settingsBeforeLoad() {
     StoredSettings settings;
     settings.dataPath = "/usr/share/nomix95/sample";
     settings.dataName = "NOMIX.DAT";
@@ -44,20 +44,20 @@ bool StoredSettings::*const kFlags[] = {
 
 // Every Options value in stored order, each unlike its state before a load
 // (a true flag stored as 2: any non-zero value reads as true).
-QList<QByteArray> StoredLines() {
+QList<QByteArray> storedLines() {
     QList<QByteArray> lines = {"\"DataPath\"=\"/data\"", "\"DataName\"=\"V.DAT\"",
                                "\"ConfigName\"=\"V.CFG\""};
     for (size_t i = 0; i < std::size(kFlags); ++i) {
-        bool stored = !(Before().*kFlags[i]);
+        bool stored = !(settingsBeforeLoad().*kFlags[i]);
         lines << "\"" + QByteArray(kFlagNames[i]) + "\"=dword:" + (stored ? "00000002" : "0");
     }
     return lines << "\"LastSelection\"=dword:0000000f"
                  << "\"LastSelectionEx\"=\"0110\"";
 }
 
-// What a load makes of the first `count` values of StoredLines().
-StoredSettings ReadUpTo(int count) {
-    StoredSettings s = Before();
+// What a load makes of the first `count` values of storedLines().
+StoredSettings readUpTo(int count) {
+    StoredSettings s = settingsBeforeLoad();
     std::vector<std::function<void()>> steps = {[&] { s.dataPath = "/data"; },
                                                 [&] { s.dataName = "V.DAT"; },
                                                 [&] { s.configName = "V.CFG"; }};
@@ -72,7 +72,7 @@ StoredSettings ReadUpTo(int count) {
     return s;
 }
 
-QString Describe(const StoredSettings& s) {
+QString describe(const StoredSettings& s) {
     QString flags;
     for (bool StoredSettings::*flag : kFlags) {
         flags += s.*flag ? '1' : '0';
@@ -93,8 +93,8 @@ class TestSettingsStore : public QObject {
     Q_OBJECT
 
   private:
-    QTemporaryDir configHome_;
-    QString filePath() const { return configHome_.filePath("Talvora/Nomix95.reg"); }
+    QTemporaryDir m_configHome;
+    QString filePath() const { return m_configHome.filePath("Talvora/Nomix95.reg"); }
 
     QByteArray fileBytes() const {
         QFile file(filePath());
@@ -102,7 +102,7 @@ class TestSettingsStore : public QObject {
     }
 
     void writeFile(const QByteArray& bytes) {
-        QDir().mkpath(configHome_.filePath("Talvora"));
+        QDir().mkpath(m_configHome.filePath("Talvora"));
         QFile file(filePath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
@@ -115,9 +115,9 @@ class TestSettingsStore : public QObject {
     }
 
     StoredSettings load(QString* message = nullptr) {
-        StoredSettings settings = Before();
+        StoredSettings settings = settingsBeforeLoad();
         RegistryFile registry;
-        QString shown = QString::fromStdString(nomix::LoadSettings(registry, settings));
+        QString shown = QString::fromStdString(nomix::loadSettings(registry, settings));
         if (message) {
             *message = shown;
         }
@@ -126,25 +126,25 @@ class TestSettingsStore : public QObject {
 
     std::string save(const StoredSettings& settings, bool databaseLoaded = true) {
         RegistryFile registry;
-        return nomix::SaveSettings(registry, settings, databaseLoaded);
+        return nomix::saveSettings(registry, settings, databaseLoaded);
     }
 
   private slots:
     void init() {
-        QVERIFY(configHome_.isValid());
-        qputenv("XDG_CONFIG_HOME", configHome_.path().toLocal8Bit());
+        QVERIFY(m_configHome.isValid());
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toLocal8Bit());
         QFile::remove(filePath());
     }
 
     void firstRunKeepsEveryDefault() {
         QString message;
-        QCOMPARE(Describe(load(&message)), Describe(Before()));
+        QCOMPARE(describe(load(&message)), describe(settingsBeforeLoad()));
         QCOMPARE(message, QString());
         QVERIFY2(!QFile::exists(filePath()), "loading must not write");
     }
 
     void loadStopsAtFirstFailingValue_data() {
-        QTest::addColumn<int>("failing"); // index into StoredLines(); past the end: none fails
+        QTest::addColumn<int>("failing"); // index into storedLines(); past the end: none fails
         QTest::addColumn<QByteArray>("replacement"); // empty: the value is absent
         QTest::addColumn<QString>("message");
         auto row = [](const char* name, int failing, const char* line, const char* message) {
@@ -166,7 +166,7 @@ class TestSettingsStore : public QObject {
         QFETCH(int, failing);
         QFETCH(QByteArray, replacement);
         QFETCH(QString, message);
-        QList<QByteArray> lines = StoredLines();
+        QList<QByteArray> lines = storedLines();
         if (failing < lines.size()) {
             replacement.isEmpty() ? void(lines.removeAt(failing))
                                   : void(lines[failing] = replacement);
@@ -175,11 +175,11 @@ class TestSettingsStore : public QObject {
         QString shown;
         StoredSettings loaded = load(&shown);
         QCOMPARE(shown, message);
-        StoredSettings expected = ReadUpTo(failing);
+        StoredSettings expected = readUpTo(failing);
         if (message.isEmpty()) {
             expected.history = {"x"};
         }
-        QCOMPARE(Describe(loaded), Describe(expected));
+        QCOMPARE(describe(loaded), describe(expected));
     }
 
     // Only the very first start is spared; a key that exists empty still fails.
@@ -188,10 +188,10 @@ class TestSettingsStore : public QObject {
         QString message;
         StoredSettings loaded = load(&message);
         QCOMPARE(message, QString("Failed to get data for 'ShowNumericOnly'"));
-        StoredSettings expected = Before();
+        StoredSettings expected = settingsBeforeLoad();
         expected.dataPath = "/";
         expected.dataName = expected.configName = "";
-        QCOMPARE(Describe(loaded), Describe(expected));
+        QCOMPARE(describe(loaded), describe(expected));
     }
 
     void historyLoad_data() {
@@ -225,7 +225,7 @@ class TestSettingsStore : public QObject {
         QFETCH(QByteArray, searchLines);
         QFETCH(QStringList, expected);
         QFETCH(QString, message);
-        writeSettings(StoredLines(), searchLines);
+        writeSettings(storedLines(), searchLines);
         QString shown;
         QStringList history;
         for (const std::string& entry : load(&shown).history) {
@@ -239,18 +239,18 @@ class TestSettingsStore : public QObject {
         const QByteArray corrupt = kOptionsHead + "\"DataPath\"=\"C:\\NOMIX\"\n";
         writeFile(corrupt);
         QString message;
-        QCOMPARE(Describe(load(&message)), Describe(Before()));
+        QCOMPARE(describe(load(&message)), describe(settingsBeforeLoad()));
         const QString unreadable = "Could not read the settings file \"" + filePath() +
                                    "\": line 4 is not in REGEDIT4 format. The file was left "
                                    "unchanged; ";
         QCOMPARE(message, unreadable + "default settings are used.");
-        QCOMPARE(QString::fromStdString(save(ReadUpTo(17))),
+        QCOMPARE(QString::fromStdString(save(readUpTo(17))),
                  unreadable + "the settings were not saved.");
         QCOMPARE(fileBytes(), corrupt);
     }
 
     void survivesRestartByteForByte() {
-        StoredSettings settings = ReadUpTo(17);
+        StoredSettings settings = readUpTo(17);
         settings.dataPath = "/home/analyst/\"odd\" \\ path\n\xe9";
         settings.productMask = 0x80000001u;
         for (int k = 0; k < 30; ++k) {
@@ -259,18 +259,18 @@ class TestSettingsStore : public QObject {
         QCOMPARE(save(settings), std::string());
         QByteArray firstFile = fileBytes();
         StoredSettings loaded = load();
-        QCOMPARE(Describe(loaded), Describe(settings));
+        QCOMPARE(describe(loaded), describe(settings));
         save(loaded);
         QCOMPARE(fileBytes(), firstFile);
     }
 
     void nothingSavedWithoutDatabase() {
-        QCOMPARE(save(ReadUpTo(17), false), std::string());
+        QCOMPARE(save(readUpTo(17), false), std::string());
         QVERIFY(!QFile::exists(filePath()));
     }
 
     void historySavesShiftAndErasure() {
-        StoredSettings settings = Before();
+        StoredSettings settings = settingsBeforeLoad();
         for (int k = 1; k <= 30; ++k) {
             settings.history.push_back("s" + std::to_string(k));
         }
@@ -300,13 +300,13 @@ class TestSettingsStore : public QObject {
         for (size_t i : {0, 5, 31, 32, 39}) {
             selection.setSelected(i, false);
         }
-        StoredSettings settings = Before();
+        StoredSettings settings = settingsBeforeLoad();
         settings.loadSelProducts = true;
         settings.productMask = selection.mask();
         settings.lastSelectionEx = storeExtra ? selection.extraStates() : "";
         save(settings);
         StoredSettings loaded = load();
-        auto restored = nomix::ProductSelection::FromStored(
+        auto restored = nomix::ProductSelection::fromStored(
             40, loaded.loadSelProducts, loaded.productMask, loaded.lastSelectionEx);
         QCOMPARE(restored.mask(), selection.mask());
         QCOMPARE(restored.extraStates(),

@@ -36,8 +36,8 @@ class TestSoundPlayer : public QObject {
 
   private:
     QString writeMidi(int milliseconds);
-    QTemporaryDir dir_;
-    SoundPlayer& player_ = SoundPlayer::instance();
+    QTemporaryDir m_dir;
+    SoundPlayer& m_player = SoundPlayer::instance();
 };
 
 void TestSoundPlayer::initTestCase() {
@@ -45,16 +45,16 @@ void TestSoundPlayer::initTestCase() {
     if (qgetenv("SDL_AUDIODRIVER") != "dummy") {
         DiskCapture::restoreDummyDevice();
     }
-    QVERIFY(dir_.isValid());
+    QVERIFY(m_dir.isValid());
 }
 
 void TestSoundPlayer::cleanup() {
-    player_.closeMusic();
-    player_.stopWave();
+    m_player.closeMusic();
+    m_player.stopWave();
 }
 
 QString TestSoundPlayer::writeMidi(int milliseconds) {
-    const QString path = dir_.filePath(QString("note%1.mid").arg(milliseconds));
+    const QString path = m_dir.filePath(QString("note%1.mid").arg(milliseconds));
     if (!QFile::exists(path)) {
         writeFile(path, oneNoteMidi(milliseconds));
     }
@@ -62,8 +62,8 @@ QString TestSoundPlayer::writeMidi(int milliseconds) {
 }
 
 void TestSoundPlayer::playsClipOnDummyDevice() {
-    player_.playWave(sineWave(300));
-    QVERIFY(player_.isWavePlaying());
+    m_player.playWave(sineWave(300));
+    QVERIFY(m_player.isWavePlaying());
 }
 
 void TestSoundPlayer::refusesWhatIsNotAPlayableWave_data() {
@@ -86,39 +86,39 @@ void TestSoundPlayer::refusesWhatIsNotAPlayableWave_data() {
 
 void TestSoundPlayer::refusesWhatIsNotAPlayableWave() {
     QFETCH(QByteArray, image);
-    QVERIFY_THROWS_EXCEPTION(SoundError, player_.playWave(image));
-    QVERIFY(!player_.lastError().isEmpty());
+    QVERIFY_THROWS_EXCEPTION(SoundError, m_player.playWave(image));
+    QVERIFY(!m_player.lastError().isEmpty());
     // A refused clip leaves the device usable.
-    player_.playWave(sineWave(100));
-    QVERIFY(player_.isWavePlaying());
+    m_player.playWave(sineWave(100));
+    QVERIFY(m_player.isWavePlaying());
 }
 
 void TestSoundPlayer::syncPlayReturnsWhenClipHasPlayed() {
     QElapsedTimer timer;
     timer.start();
-    player_.playWave(sineWave(400), SoundPlayer::WaitUntilEnd);
+    m_player.playWave(sineWave(400), SoundPlayer::WaitUntilEnd);
     QVERIFY2(timer.elapsed() >= 350, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(timer.elapsed() < 3000);
-    QVERIFY(!player_.isWavePlaying());
+    QVERIFY(!m_player.isWavePlaying());
 }
 
 void TestSoundPlayer::newClipCutsOffThePrevious() {
     QElapsedTimer timer;
     timer.start();
-    player_.playWave(sineWave(3000));
-    player_.playWave(sineWave(100), SoundPlayer::WaitUntilEnd);
+    m_player.playWave(sineWave(3000));
+    m_player.playWave(sineWave(100), SoundPlayer::WaitUntilEnd);
     QVERIFY(timer.elapsed() < 2000);
-    QVERIFY(!player_.isWavePlaying());
+    QVERIFY(!m_player.isWavePlaying());
 }
 
 void TestSoundPlayer::repeatingClipNeverBlocksTheCaller() {
     QElapsedTimer timer;
     timer.start();
-    player_.playWave(sineWave(800), SoundPlayer::WaitUntilEnd, SoundPlayer::RepeatUntilReplaced);
+    m_player.playWave(sineWave(800), SoundPlayer::WaitUntilEnd, SoundPlayer::RepeatUntilReplaced);
     QVERIFY(timer.elapsed() < 600);
-    QVERIFY(player_.isWavePlaying());
-    player_.stopWave();
-    QVERIFY(!player_.isWavePlaying());
+    QVERIFY(m_player.isWavePlaying());
+    m_player.stopWave();
+    QVERIFY(!m_player.isWavePlaying());
 }
 
 // The synthesiser reports the end about three seconds after the last note, so
@@ -126,39 +126,39 @@ void TestSoundPlayer::repeatingClipNeverBlocksTheCaller() {
 void TestSoundPlayer::musicEndReportedOnceOnUiThread() {
     QThread* reportedOn = nullptr;
     QMetaObject::Connection watch =
-        connect(&player_, &SoundPlayer::musicFinished, this,
+        connect(&m_player, &SoundPlayer::musicFinished, this,
                 [&reportedOn] { reportedOn = QThread::currentThread(); });
-    QSignalSpy finished(&player_, &SoundPlayer::musicFinished);
-    player_.openMusic(writeMidi(100));
-    QVERIFY(player_.playMusic());
-    QVERIFY(player_.playMusic()); // supersedes the first play, which must not report
-    QVERIFY(player_.isMusicPlaying());
+    QSignalSpy finished(&m_player, &SoundPlayer::musicFinished);
+    m_player.openMusic(writeMidi(100));
+    QVERIFY(m_player.playMusic());
+    QVERIFY(m_player.playMusic()); // supersedes the first play, which must not report
+    QVERIFY(m_player.isMusicPlaying());
     QVERIFY(finished.wait(10000));
     disconnect(watch);
     QCOMPARE(reportedOn, qApp->thread());
-    QVERIFY(!player_.isMusicPlaying());
+    QVERIFY(!m_player.isMusicPlaying());
     QCoreApplication::processEvents();
     QCOMPARE(finished.count(), 1);
 }
 
 void TestSoundPlayer::musicLoopsWhenRestartedOnFinish() {
-    QSignalSpy finished(&player_, &SoundPlayer::musicFinished);
+    QSignalSpy finished(&m_player, &SoundPlayer::musicFinished);
     QMetaObject::Connection again =
-        connect(&player_, &SoundPlayer::musicFinished, this, [this] { player_.playMusic(); });
-    player_.openMusic(writeMidi(100));
-    QVERIFY(player_.playMusic());
+        connect(&m_player, &SoundPlayer::musicFinished, this, [this] { m_player.playMusic(); });
+    m_player.openMusic(writeMidi(100));
+    QVERIFY(m_player.playMusic());
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 10000);
     disconnect(again);
-    QVERIFY(player_.isMusicPlaying());
+    QVERIFY(m_player.isMusicPlaying());
 }
 
 void TestSoundPlayer::stoppedMusicIsSilentAndNeverReportsAnEnd() {
-    QSignalSpy finished(&player_, &SoundPlayer::musicFinished);
-    player_.openMusic(writeMidi(10000));
-    QVERIFY(player_.playMusic());
-    QVERIFY(player_.isMusicPlaying());
-    player_.stopMusic();
-    QVERIFY(!player_.isMusicPlaying());
+    QSignalSpy finished(&m_player, &SoundPlayer::musicFinished);
+    m_player.openMusic(writeMidi(10000));
+    QVERIFY(m_player.playMusic());
+    QVERIFY(m_player.isMusicPlaying());
+    m_player.stopMusic();
+    QVERIFY(!m_player.isMusicPlaying());
     // The end of a halted piece is posted at once, if at all.
     QCoreApplication::processEvents();
     QCOMPARE(finished.count(), 0);
@@ -169,8 +169,8 @@ void TestSoundPlayer::musicComesOutThroughTheSoundFont() {
         QSKIP("the General MIDI sound font is not installed");
     }
     DiskCapture capture;
-    player_.openMusic(writeMidi(400));
-    QVERIFY(player_.playMusic());
+    m_player.openMusic(writeMidi(400));
+    QVERIFY(m_player.playMusic());
     QTRY_VERIFY_WITH_TIMEOUT(loudSamples(capture.samplesSoFar(), 300) > 2000, 10000);
 }
 
@@ -191,28 +191,28 @@ void TestSoundPlayer::unloadableMusicIsReported() {
     if (fileName != "ABOUT.MID") {
         QVERIFY(writeFile(path, content));
     }
-    QVERIFY_THROWS_EXCEPTION(SoundError, player_.openMusic(path));
-    QVERIFY(!player_.lastError().isEmpty());
-    QVERIFY(!player_.playMusic());
-    QVERIFY(!player_.isMusicPlaying());
+    QVERIFY_THROWS_EXCEPTION(SoundError, m_player.openMusic(path));
+    QVERIFY(!m_player.lastError().isEmpty());
+    QVERIFY(!m_player.playMusic());
+    QVERIFY(!m_player.isMusicPlaying());
 }
 
 void TestSoundPlayer::missingDeviceFailsCatchably() {
     qputenv("SDL_AUDIODRIVER", "no-such-audio-driver");
-    player_.shutdown();
-    QVERIFY_THROWS_EXCEPTION(SoundError, player_.playWave(sineWave(100)));
-    const QString reason = player_.lastError();
+    m_player.shutdown();
+    QVERIFY_THROWS_EXCEPTION(SoundError, m_player.playWave(sineWave(100)));
+    const QString reason = m_player.lastError();
     QVERIFY(!reason.isEmpty());
-    QVERIFY_THROWS_EXCEPTION(SoundError, player_.openMusic(writeMidi(100)));
-    QCOMPARE(player_.lastError(), reason);
-    QVERIFY(!player_.isWavePlaying());
-    QVERIFY(!player_.isMusicPlaying());
-    player_.stopWave();
-    player_.stopMusic();
+    QVERIFY_THROWS_EXCEPTION(SoundError, m_player.openMusic(writeMidi(100)));
+    QCOMPARE(m_player.lastError(), reason);
+    QVERIFY(!m_player.isWavePlaying());
+    QVERIFY(!m_player.isMusicPlaying());
+    m_player.stopWave();
+    m_player.stopMusic();
 
     DiskCapture::restoreDummyDevice();
-    player_.playWave(sineWave(100));
-    QVERIFY(player_.isWavePlaying());
+    m_player.playWave(sineWave(100));
+    QVERIFY(m_player.isWavePlaying());
 }
 
 QTEST_MAIN(TestSoundPlayer)

@@ -151,7 +151,7 @@ void TestImport::samplesAndEnginesMerge() {
     QCOMPARE(entries.takeFirst(), QByteArray("Mine"));
     QStringList names;
     for (const QByteArray& entry : entries) {
-        const nomix::ProductItem item = nomix::SplitProductEntry(entry.toStdString());
+        const nomix::ProductItem item = nomix::splitProductEntry(entry.toStdString());
         names << QString::fromStdString(item.name).trimmed();
     }
     QCOMPARE(names, QStringList({"SHA-256", "Alpha Engine", "beta", "Gamma"}));
