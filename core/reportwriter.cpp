@@ -158,8 +158,8 @@ uint32_t copyBlockFindDelimiters(const char* from, char* to) {
 // A result row being written: where its line is read and where its text
 // goes.
 struct RowCursor {
-    RowCursor(std::string_view line, char* out)
-        : p(line.data()), end(line.data() + line.size()), out(out) {}
+    RowCursor(std::string_view line, char* text)
+        : p(line.data()), end(line.data() + line.size()), out(text) {}
     const char* p;
     const char* end;
     size_t field = 0; // the field at or after p

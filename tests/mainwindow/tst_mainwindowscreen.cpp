@@ -60,4 +60,4 @@ void TestMainWindowScreen::searchResultsOnScreen() {
 }
 
 QTEST_MAIN(TestMainWindowScreen)
-#include "xtst_mainwindowscreen.moc"
+#include "tst_mainwindowscreen.moc"

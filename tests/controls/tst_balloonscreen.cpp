@@ -122,4 +122,4 @@ void TestBalloonScreen::shadowOverRealBackdrop() {
 }
 
 QTEST_MAIN(TestBalloonScreen)
-#include "xtst_balloonscreen.moc"
+#include "tst_balloonscreen.moc"

@@ -74,4 +74,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "xtst_tray.moc"
+#include "tst_tray.moc"

@@ -240,4 +240,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "xtst_trayicon.moc"
+#include "tst_trayicon.moc"

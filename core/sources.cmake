@@ -1,0 +1,24 @@
+# The core's sources, one list for the program's build and the fuzzers'
+# (fuzz/CMakeLists.txt), relative to core/.
+set(NOMIX_CORE_SOURCES
+  asciifinder.cpp asciifinder.h
+  bytecount.cpp bytecount.h
+  database.cpp database.h
+  databaselines.cpp databaselines.h
+  datafile.cpp datafile.h
+  delimiterset.h
+  fields.cpp fields.h
+  fileerror.cpp fileerror.h
+  linematcher.cpp linematcher.h
+  productselection.cpp productselection.h
+  producttable.cpp producttable.h
+  registry.h
+  registryerror.h
+  reportfile.cpp reportfile.h
+  reportsink.h
+  reportwriter.cpp reportwriter.h
+  resultwriter.cpp resultwriter.h
+  searchengine.cpp searchengine.h
+  settingsstore.cpp settingsstore.h
+  streamsearch.cpp streamsearch.h
+  utf8.cpp utf8.h)
