@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "balloonhints.h"
+#include "clientpanel.h"
 #include "controlhelp.h"
 #include "pictures.h"
 #include "preferencespage.h"
@@ -16,24 +18,21 @@
 #include "soundeffects.h"
 #include "splashscreen.h"
 #include "statuspanels.h"
+#include "titlepanel.h"
+#include "windowtray.h"
 #include "widgethelp.h"
 
-#include "controls/balloontooltips.h"
-#include "controls/embossedlabel.h"
-#include "controls/trayicon.h"
 #include "core/database.h"
 #include "core/datafile.h"
 #include "core/fileerror.h"
 #include "core/searchengine.h"
 #include "core/utf8.h"
 #include "dialogs/aboutdialog.h"
-#include "dialogs/dialoghelp.h"
 #include "dialogs/optionsdialog.h"
 #include "dialogs/productfilterdialog.h"
 #include "dialogs/staledatabasedialog.h"
 #include "platform/datafolder.h"
 #include "platform/displaytext.h"
-#include "platform/filedialog.h"
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
 #include "platform/programdata.h"
@@ -48,19 +47,13 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QHeaderView>
-#include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTabWidget>
-#include <QThread>
-#include <QWindow>
 
 #include <cstdio>
 #include <optional>
@@ -72,10 +65,8 @@ namespace {
 constexpr int kDesignWidth = 630;
 constexpr int kDesignHeight = 476;
 constexpr int kEventSliceMs = 10;
-constexpr int kPlacementWaitMs = 2000;
 constexpr int kStatusBarHelpTopic = 16;
 constexpr int kResultsHelpTopic = 38;
-const QColor kTitlePanelColour(0xFE, 0xFB, 0xE7);
 const QString kApplicationTitle =
     QStringLiteral("Nomix95 - the virus name cross-reference, by its developers");
 const QString kNoDatabaseMessage = QStringLiteral(
@@ -110,14 +101,12 @@ MainWindow::MainWindow(QWidget* parent)
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralWidget"));
     setCentralWidget(central);
-    buildTitlePanel();
-    buildPages();
-    buildProgressPanel();
+    buildPanels();
     buildResultsView();
     buildStatusBar();
     buildMenus();
-    buildTrayIcon();
-    buildBalloonToolTips();
+    m_tray = new WindowTray(this, kApplicationTitle, m_settings);
+    showHintsAsBalloons(this, m_resultsView->horizontalHeader());
     m_help = new ControlHelp(helpFilePath(), this);
     m_help->attachControls(this, m_resultsView);
 
@@ -140,66 +129,22 @@ MainWindow::~MainWindow() = default;
 
 // ---------------------------------------------------------------- building
 
-void MainWindow::buildTitlePanel() {
-    m_titlePanel = new QFrame(centralWidget());
-    m_titlePanel->setObjectName(QStringLiteral("titlePanel"));
-    m_titlePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_titlePanel->setAutoFillBackground(true);
-    QPalette pal = m_titlePanel->palette();
-    pal.setColor(QPalette::Window, kTitlePanelColour);
-    m_titlePanel->setPalette(pal);
-    m_titleLabel = new EmbossedLabel(QStringLiteral("Nomix95 1.1 for Windows"), m_titlePanel);
-    m_titleLabel->setObjectName(QStringLiteral("titleLabel"));
-    m_titleLabel->setAlignment(Qt::AlignCenter);
-    m_titleLabel->setStyle3D(Style3D::Shadowed);
-    m_titleLabel->setShadowOffset(3);
-    QFont titleFont(QStringLiteral("Matura MT Script Capitals"));
-    titleFont.setPixelSize(30);
-    titleFont.setBold(true);
-    titleFont.setItalic(true);
-    m_titleLabel->setFont(titleFont);
-    setHint(m_titleLabel, QStringLiteral("The great Nomix95! What else?"));
-    setHelpTopic(m_titleLabel, 1);
-    connect(m_titleLabel, &EmbossedLabel::clicked, this, &MainWindow::playWelcome);
-}
+void MainWindow::buildPanels() {
+    m_titlePanel = new TitlePanel(centralWidget());
+    connect(m_titlePanel, &TitlePanel::titleClicked, this, &MainWindow::playWelcome);
 
-void MainWindow::buildPages() {
-    m_clientPanel = new QFrame(centralWidget());
-    m_clientPanel->setObjectName(QStringLiteral("clientPanel"));
-    m_pages = new QTabWidget(m_clientPanel);
-    m_pages->setObjectName(QStringLiteral("pages"));
-
-    m_searchPage = new SearchPage;
-    m_pages->addTab(m_searchPage, QStringLiteral("Search"));
+    m_client = new ClientPanel(m_settings, centralWidget());
+    m_searchPage = m_client->searchPage();
+    m_preferencesPage = m_client->preferencesPage();
+    m_speedPanel = m_client->speedPanel();
+    m_progressBar = m_client->progressBar();
+    connect(m_client, &ClientPanel::pageChanged, this, &MainWindow::updatePageActions);
     connect(m_searchPage, &SearchPage::searchClicked, this, &MainWindow::searchOrStop);
     connect(m_searchPage, &SearchPage::productsClicked, this, &MainWindow::chooseProducts);
     connect(m_searchPage, &SearchPage::helpClicked, this, [this] { m_help->showContents(); });
     connect(m_searchPage, &SearchPage::exitClicked, this, &QWidget::close);
-
-    m_preferencesPage = new PreferencesPage;
-    m_pages->addTab(m_preferencesPage, QStringLiteral("Preferences"));
     connect(m_preferencesPage, &PreferencesPage::optionsClicked, this, &MainWindow::showOptions);
-    connect(m_pages, &QTabWidget::currentChanged, this, &MainWindow::updatePageActions);
-
-    m_speedPanel = new SpeedCounterPanel(m_settings, m_clientPanel);
     connect(m_speedPanel, &SpeedCounterPanel::aboutClicked, this, &MainWindow::showAbout);
-}
-
-void MainWindow::buildProgressPanel() {
-    m_progressStartLabel = new QLabel(QStringLiteral("%0"), m_clientPanel);
-    m_progressStartLabel->setObjectName(QStringLiteral("progressStartLabel"));
-    m_progressPanel = new QFrame(m_clientPanel);
-    m_progressPanel->setObjectName(QStringLiteral("progressPanel"));
-    m_progressPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_progressBar = new QProgressBar(m_progressPanel);
-    m_progressBar->setObjectName(QStringLiteral("progressBar"));
-    m_progressBar->setRange(0, 100);
-    m_progressBar->setValue(100);
-    m_progressBar->setTextVisible(false);
-    setHint(m_progressBar, QStringLiteral("Display search progress"));
-    setHelpTopic(m_progressBar, 11);
-    m_progressEndLabel = new QLabel(QStringLiteral("%100"), m_clientPanel);
-    m_progressEndLabel->setObjectName(QStringLiteral("progressEndLabel"));
 }
 
 void MainWindow::buildResultsView() {
@@ -237,10 +182,10 @@ void MainWindow::buildMenus() {
     m_fileMenu->addSeparator();
     auto* pages = new QActionGroup(this);
     m_searchPageAction =
-        m_fileMenu->addAction(QStringLiteral("&Search"), this, &MainWindow::showSearchPage);
+        m_fileMenu->addAction(QStringLiteral("&Search"), m_client, &ClientPanel::showSearchPage);
     m_searchPageAction->setObjectName(QStringLiteral("searchPageAction"));
-    m_preferencesPageAction = m_fileMenu->addAction(QStringLiteral("&Preferences"), this,
-                                                    &MainWindow::showPreferencesPage);
+    m_preferencesPageAction = m_fileMenu->addAction(QStringLiteral("&Preferences"),
+                                                    m_client, &ClientPanel::showPreferencesPage);
     m_preferencesPageAction->setObjectName(QStringLiteral("preferencesPageAction"));
     for (QAction* action : {m_searchPageAction, m_preferencesPageAction}) {
         action->setCheckable(true);
@@ -264,47 +209,6 @@ void MainWindow::buildMenus() {
     m_helpMenu->addAction(QStringLiteral("&About..."), this, &MainWindow::showAbout)
         ->setObjectName(QStringLiteral("aboutAction"));
 
-}
-
-void MainWindow::buildTrayIcon() {
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("trayMenu"));
-    menu->addAction(QStringLiteral("&Restore"), this, &MainWindow::restoreFromTray)
-        ->setObjectName(QStringLiteral("restoreAction"));
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("&Terminate"), this, &QWidget::close)
-        ->setObjectName(QStringLiteral("terminateAction"));
-
-    m_trayIcon = new TrayIcon(this);
-    m_trayIcon->setObjectName(QStringLiteral("trayIcon"));
-    m_trayIcon->setIcon(Pictures::applicationIcon());
-    m_trayIcon->setToolTip(kApplicationTitle);
-    m_trayIcon->setContextMenu(menu);
-    connect(m_trayIcon, &TrayIcon::clicked, this, &MainWindow::restoreFromTray);
-}
-
-// Every hint of the program shows as a balloon, except the grid's column
-// titles, which keep plain tool tips placed over their header cell.
-void MainWindow::buildBalloonToolTips() {
-    m_balloonToolTips = new BalloonToolTips(this);
-    m_balloonToolTips->setObjectName(QStringLiteral("balloonToolTips"));
-    m_balloonToolTips->setBorderColor(Qt::black);
-    m_balloonToolTips->setColor(Qt::white);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(13);
-    m_balloonToolTips->setFont(font);
-    m_balloonToolTips->setMaxWidth(-3);
-    m_balloonToolTips->setBehavior(BalloonBehavior::NoShowMouseDown | BalloonBehavior::UseRegions | BalloonBehavior::HideOnPaint);
-    m_balloonToolTips->setPosition(BalloonPosition::AboveRight);
-    m_balloonToolTips->setShadowDepth(8);
-    m_balloonToolTips->setShadowStyle(BalloonShadowStyle::Shaded);
-    m_balloonToolTips->setShape(BalloonShape::RoundRect);
-    m_balloonToolTips->setHintStyle(HintStyle::System);
-    m_balloonToolTips->setActive(true);
-    m_balloonToolTips->setPlainHintRule([this](QWidget* widget, const QPoint&) {
-        QHeaderView* header = m_resultsView->horizontalHeader();
-        return widget == header || widget == header->viewport();
-    });
 }
 
 // Reactions to options that show at once, also while the options dialog is
@@ -365,7 +269,7 @@ void MainWindow::start() {
     } else {
         m_productMask = 0xFFFFFFFFu;
     }
-    showCentredOnScreen();
+    nomix::showCentredOnScreen(this);
     splash.reset();
     if (loadError) {
         MessageBox::reportException(this, *loadError);
@@ -373,28 +277,8 @@ void MainWindow::start() {
     if (m_databaseLoaded) {
         runUpdateAlarm();
     } else {
-        m_pages->setCurrentWidget(m_preferencesPage);
+        m_client->showPreferencesPage();
         MessageBox::error(this, kNoDatabaseMessage);
-    }
-}
-
-// The window names its own position, centred on the screen, and waits until
-// the window manager has mapped it: the boxes that may follow at once are
-// centred on where the window really is, not on the screen's origin.
-void MainWindow::showCentredOnScreen() {
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.left() + (area.width() - width()) / 2,
-             area.top() + (area.height() - height()) / 2);
-    }
-    show();
-    repaint();
-    QElapsedTimer waited;
-    waited.start();
-    while (!(windowHandle() && windowHandle()->isExposed()) &&
-           waited.elapsed() < kPlacementWaitMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kEventSliceMs);
-        QThread::msleep(5);
     }
 }
 
@@ -540,7 +424,7 @@ bool MainWindow::tryLoadDatabase() {
     try {
         m_databaseLoaded = loadDatabase();
     } catch (const std::exception& error) {
-        reportException(error);
+        MessageBox::reportError(this, error);
         return false;
     }
     return m_databaseLoaded;
@@ -592,13 +476,13 @@ void MainWindow::startSearch() {
         try {
             m_databaseLoaded = loadDatabase();
         } catch (const std::exception& error) {
-            reportException(error);
+            MessageBox::reportError(this, error);
             return;
         }
         if (!m_databaseLoaded) {
             m_sounds->play(SoundEffects::Effect::Attention);
             MessageBox::error(this, kNoDatabaseMessage);
-            m_pages->setCurrentWidget(m_preferencesPage);
+            m_client->showPreferencesPage();
             return;
         }
         applyProductSelection();
@@ -706,22 +590,14 @@ void MainWindow::setWindowSizeLocked(bool locked) {
 
 // ---------------------------------------------------------------- commands
 
-void MainWindow::showSearchPage() {
-    m_pages->setCurrentWidget(m_searchPage);
-}
-
-void MainWindow::showPreferencesPage() {
-    m_pages->setCurrentWidget(m_preferencesPage);
-}
-
 void MainWindow::updatePageActions() {
-    const bool onSearch = m_pages->currentWidget() == m_searchPage;
+    const bool onSearch = m_client->searchPageShown();
     m_searchPageAction->setChecked(onSearch);
     m_preferencesPageAction->setChecked(!onSearch);
 }
 
 void MainWindow::startSearchFromMenu() {
-    showSearchPage();
+    m_client->showSearchPage();
     startSearch();
 }
 
@@ -764,30 +640,11 @@ void MainWindow::saveResults() {
     SaveResults(this, input);
 }
 
-// Builds a database from scan reports the user chooses, then offers to open
-// it the way the retry of a failed start opens one.
+// Builds a database from scan reports the user chooses and, if they want,
+// opens it the way the retry of a failed start opens one.
 void MainWindow::importScanReports() {
-    const QString directory = m_preferencesPage->directory();
-    const QStringList files = FileDialog::getOpenFileNames(
-        this, QStringLiteral("Import scan reports"), directory,
-        QStringLiteral("Scan reports (*.json *.jsonl *.ndjson);;All files (*)"));
-    if (files.isEmpty()) {
-        return;
-    }
-    const QString folder = FileDialog::getExistingDirectory(
-        this, QStringLiteral("Folder for the new database"), directory);
+    const QString folder = ScanReportImporter::chooseAndImport(this, m_preferencesPage->directory());
     if (folder.isEmpty()) {
-        return;
-    }
-    ScanReportImporter importer(this);
-    if (importer.run(files, folder) != ScanReportImporter::Outcome::Written) {
-        return;
-    }
-    const QString question = QStringLiteral("The database in %1 holds %2 samples.\rUse it now?")
-                                 .arg(folder)
-                                 .arg(importer.sampleCount());
-    if (MessageBox::show(this, MessageBox::Information, QStringLiteral("Information"), question,
-                         MessageBox::Yes | MessageBox::No) != MessageBox::Yes) {
         return;
     }
     m_preferencesPage->setDirectory(folder);
@@ -829,19 +686,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::layOutWindow() {
     const int width = centralWidget()->width();
     m_titlePanel->setGeometry(0, 0, width, 45);
-    m_titleLabel->setGeometry(2, 2, width - 4, 41);
-    m_clientPanel->setGeometry(0, 45, width, 196);
+    m_client->setGeometry(0, 45, width, 196);
     m_resultsView->setGeometry(0, 241, width, qMax(0, centralWidget()->height() - 241));
-
-    m_pages->setGeometry(4, 4, width - 230, 150);
-    m_speedPanel->setGeometry(width - 210, 4, 206, 188);
-    const int pageWidth = m_pages->width();
-    m_progressStartLabel->setGeometry(8, 164, 26, 18);
-    m_progressPanel->setGeometry(36, 160, pageWidth - 72, 26);
-    m_progressBar->setGeometry(3, 3, m_progressPanel->width() - 6, m_progressPanel->height() - 6);
-    m_progressEndLabel->setGeometry(pageWidth - 25, 164, 40, 18);
-    m_searchPage->layOut(pageWidth);
-    m_preferencesPage->layOut(pageWidth);
     m_statusPanels->layOut(frameGeometry().width());
 }
 
@@ -914,26 +760,8 @@ void MainWindow::changeEvent(QEvent* event) {
         return;
     }
     if (windowState() & Qt::WindowMinimized) {
-        minimizeToTray();
+        m_tray->windowMinimized();
     }
-}
-
-void MainWindow::minimizeToTray() {
-    if (m_settings->minimizeToTray()) {
-        m_trayIcon->setTaskHidden(true);
-        m_trayIcon->setVisible(true);
-    }
-}
-
-void MainWindow::restoreFromTray() {
-    m_trayIcon->setTaskHidden(false);
-    m_trayIcon->setVisible(false);
-    if (windowState() & Qt::WindowMinimized) {
-        showNormal();
-    }
-    show();
-    raise();
-    activateWindow();
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -955,10 +783,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::reportException(const std::exception& error) {
-    MessageBox::reportError(this, error);
 }
 
 } // namespace nomix

@@ -14,17 +14,13 @@
 #include <string>
 
 class QAction;
-class QFrame;
-class QLabel;
 class QMenu;
 class QProgressBar;
-class QTabWidget;
 class ProductFilterDialog;
 
 namespace nomix {
 
-class BalloonToolTips;
-class EmbossedLabel;
+class ClientPanel;
 class ControlHelp;
 class OptionsDialog;
 class PreferencesPage;
@@ -37,7 +33,8 @@ class Settings;
 class SoundEffects;
 class SpeedCounterPanel;
 class StatusPanels;
-class TrayIcon;
+class TitlePanel;
+class WindowTray;
 
 // The program's one lasting window: the title, the Search and Preferences
 // pages, the speed and counter panel, the results grid, the status bar, the
@@ -74,19 +71,14 @@ class MainWindow : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void buildTitlePanel();
-    void buildPages();
-    void buildProgressPanel();
+    void buildPanels();
     void buildResultsView();
     void buildStatusBar();
     void buildMenus();
-    void buildTrayIcon();
-    void buildBalloonToolTips();
     void followSettings();
     void setMarkerPictures();
 
     // Start-up and settings
-    void showCentredOnScreen();
     StoredSettings currentSettings() const;
     void applyStoredSettings(const StoredSettings& settings);
     void loadSettings();
@@ -109,8 +101,6 @@ class MainWindow : public QMainWindow {
     std::string searchBytes() const;
 
     // Commands
-    void showSearchPage();
-    void showPreferencesPage();
     void updatePageActions();
     void startSearchFromMenu();
     void chooseProducts();
@@ -125,10 +115,7 @@ class MainWindow : public QMainWindow {
 
     // Window
     void layOutWindow();
-    void minimizeToTray();
-    void restoreFromTray();
     void showStatusHint(const QString& hint);
-    void reportException(const std::exception& error);
 
     Settings* m_settings;
     SearchController* m_search;
@@ -149,17 +136,13 @@ class MainWindow : public QMainWindow {
     std::string m_lastSelectionEx;
     bool m_listDetails = false;
 
-    QFrame* m_titlePanel = nullptr;
-    EmbossedLabel* m_titleLabel = nullptr;
-    QFrame* m_clientPanel = nullptr;
-    QTabWidget* m_pages = nullptr;
+    TitlePanel* m_titlePanel = nullptr;
+    ClientPanel* m_client = nullptr;
+    // The client panel's parts the window works with.
     SearchPage* m_searchPage = nullptr;
     PreferencesPage* m_preferencesPage = nullptr;
     SpeedCounterPanel* m_speedPanel = nullptr;
-    QLabel* m_progressStartLabel = nullptr;
-    QFrame* m_progressPanel = nullptr;
     QProgressBar* m_progressBar = nullptr;
-    QLabel* m_progressEndLabel = nullptr;
     ResultsView* m_resultsView = nullptr;
     ResultsModel* m_results = nullptr;
     ResultsMenu* m_resultsMenu = nullptr;
@@ -170,8 +153,7 @@ class MainWindow : public QMainWindow {
     QAction* m_searchPageAction = nullptr;
     QAction* m_preferencesPageAction = nullptr;
 
-    TrayIcon* m_trayIcon = nullptr;
-    BalloonToolTips* m_balloonToolTips = nullptr;
+    WindowTray* m_tray = nullptr;
 
     bool m_closingUnattended = false;
 };

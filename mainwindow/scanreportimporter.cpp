@@ -1,6 +1,7 @@
 #include "scanreportimporter.h"
 
 #include "core/import/scanreports.h"
+#include "platform/filedialog.h"
 #include "platform/messagebox.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,33 @@ constexpr int kSkipsShown = 10;
 
 } // namespace
 
-ScanReportImporter::ScanReportImporter(QWidget* parent) : parent_(parent) {}
+ScanReportImporter::ScanReportImporter(QWidget* parent) : m_parent(parent) {}
+
+QString ScanReportImporter::chooseAndImport(QWidget* parent, const QString& directory) {
+    const QStringList files = FileDialog::getOpenFileNames(
+        parent, QStringLiteral("Import scan reports"), directory,
+        QStringLiteral("Scan reports (*.json *.jsonl *.ndjson);;All files (*)"));
+    if (files.isEmpty()) {
+        return {};
+    }
+    const QString folder = FileDialog::getExistingDirectory(
+        parent, QStringLiteral("Folder for the new database"), directory);
+    if (folder.isEmpty()) {
+        return {};
+    }
+    ScanReportImporter importer(parent);
+    if (importer.run(files, folder) != Outcome::Written) {
+        return {};
+    }
+    const QString question = QStringLiteral("The database in %1 holds %2 samples.\rUse it now?")
+                                 .arg(folder)
+                                 .arg(importer.sampleCount());
+    if (MessageBox::show(parent, MessageBox::Information, QStringLiteral("Information"), question,
+                         MessageBox::Yes | MessageBox::No) != MessageBox::Yes) {
+        return {};
+    }
+    return folder;
+}
 
 ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
                                                     const QString& folder) {
@@ -30,7 +57,7 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
         total += QFileInfo(file).size();
     }
     QProgressDialog progress(QStringLiteral("Importing scan reports..."), QStringLiteral("Cancel"),
-                             0, kProgressSteps, parent_);
+                             0, kProgressSteps, m_parent);
     progress.setObjectName(QStringLiteral("ImportProgress"));
     progress.setWindowTitle(QStringLiteral("Import scan reports"));
     progress.setWindowModality(Qt::WindowModal);
@@ -44,7 +71,7 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
     for (const QString& name : files) {
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly)) {
-            MessageBox::reportException(parent_, name + QStringLiteral(": ") + file.errorString());
+            MessageBox::reportException(m_parent, name + QStringLiteral(": ") + file.errorString());
             return Outcome::Failed;
         }
         ScanReportReader reader([&builder](ScanReport&& report) { builder.add(std::move(report)); },
@@ -74,20 +101,20 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
     if (progress.wasCanceled()) {
         return Outcome::Cancelled;
     }
-    samples_ = builder.sampleCount();
-    if (samples_ == 0) {
-        MessageBox::error(parent_,
+    m_samples = builder.sampleCount();
+    if (m_samples == 0) {
+        MessageBox::error(m_parent,
                           QStringLiteral("No scan report was found; nothing was written."));
         return Outcome::Failed;
     }
     std::string error;
-    const std::string label = defaultImportLabel(samples_, std::time(nullptr));
+    const std::string label = defaultImportLabel(m_samples, std::time(nullptr));
     if (!writeImportedDatabase(folder.toStdString(), builder, label, error)) {
-        MessageBox::reportException(parent_, QString::fromStdString(error));
+        MessageBox::reportException(m_parent, QString::fromStdString(error));
         return Outcome::Failed;
     }
     if (skipped > 0) {
-        MessageBox::show(parent_, MessageBox::Warning, QStringLiteral("Warning"),
+        MessageBox::show(m_parent, MessageBox::Warning, QStringLiteral("Warning"),
                          QStringLiteral("%1 lines held no scan report and were skipped:\r%2")
                              .arg(skipped)
                              .arg(skips.join(QLatin1Char('\r'))),

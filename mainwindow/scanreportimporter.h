@@ -19,12 +19,18 @@ class ScanReportImporter {
 
     explicit ScanReportImporter(QWidget* parent);
 
+    // The whole import as the File menu offers it: asks for the reports
+    // (starting in `directory`) and the folder for the new database, imports
+    // them and asks whether to use the new database now. Returns its folder
+    // when the user wants it, otherwise an empty text.
+    static QString chooseAndImport(QWidget* parent, const QString& directory);
+
     Outcome run(const QStringList& files, const QString& folder);
-    size_t sampleCount() const { return samples_; }
+    size_t sampleCount() const { return m_samples; }
 
   private:
-    QWidget* parent_;
-    size_t samples_ = 0;
+    QWidget* m_parent;
+    size_t m_samples = 0;
 };
 
 } // namespace nomix

@@ -1,7 +1,11 @@
 #include "windowplacement.h"
 
 #include <QScreen>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 namespace nomix {
 
@@ -35,6 +39,25 @@ void centerOnMainWindow(QWidget* window, const QWidget* mainWindow) {
     const QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
     window->adjustSize();
     window->move(centeredPosition(mainWindow->frameGeometry(), window->frameSize(), workArea));
+}
+
+void showCentredOnScreen(QWidget* window) {
+    if (const QScreen* screen = window->screen()) {
+        const QRect area = screen->availableGeometry();
+        window->move(area.left() + (area.width() - window->width()) / 2,
+                     area.top() + (area.height() - window->height()) / 2);
+    }
+    window->show();
+    window->repaint();
+    constexpr int kWaitMs = 2000;
+    constexpr int kSliceMs = 10;
+    QElapsedTimer waited;
+    waited.start();
+    while (!(window->windowHandle() && window->windowHandle()->isExposed()) &&
+           waited.elapsed() < kWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kSliceMs);
+        QThread::msleep(5);
+    }
 }
 
 } // namespace nomix

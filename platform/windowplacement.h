@@ -12,4 +12,9 @@ namespace nomix {
 // screen's available geometry. Every dialog is placed this way.
 void centerOnMainWindow(QWidget* window, const QWidget* mainWindow);
 
+// Shows `window` centred on its screen and waits (two seconds at most) until
+// the window manager has mapped it, so that boxes shown right after it are
+// centred on where it really is, not on the screen's origin.
+void showCentredOnScreen(QWidget* window);
+
 } // namespace nomix
