@@ -1,0 +1,244 @@
+#include "shared_mainwindowtest.h"
+#include "shared_userinput.h"
+
+#include "controls/ledcounter.h"
+#include "core/database.h"
+#include "core/productselection.h"
+#include "core/searchengine.h"
+#include "dialogs/optionsdialog.h"
+#include "dialogs/productfilterdialog.h"
+#include "mainwindow/resultsmodel.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/resultsview.h"
+#include "mainwindow/searchcontroller.h"
+#include "platform/settings.h"
+#include "core/producttable.h"
+#include "platform/filedialog.h"
+#include "platform/messagebox.h"
+#include "platform/terminationsignals.h"
+
+#include <QAbstractItemModelTester>
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindow>
+
+#include <csignal>
+#include <memory>
+
+using namespace nomix;
+using namespace userinput;
+
+// What the main window reads and writes: the database files it names in its
+// errors, the settings file at the end of a session, exports, the clipboard
+// and imported scan reports.
+class TestMainWindowFiles : public MainWindowTest {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { startFixture(); }
+    void init() { startWithSampleDatabase(); }
+    void cleanup() { closeWindow(); }
+
+    void fileErrorsNameTheFile_data();
+    void fileErrorsNameTheFile();
+    void unsavableSettingsLetTheUserLeave_data();
+    void unsavableSettingsLetTheUserLeave();
+    void terminationSignalClosesAndSaves();
+    void resultsLeaveTheGrid();
+    void importFromTheFileMenu_data();
+    void importFromTheFileMenu();
+};
+
+void TestMainWindowFiles::fileErrorsNameTheFile_data() {
+    QTest::addColumn<QString>("missing");
+    QTest::addColumn<QString>("folderInstead");
+    QTest::newRow("name database missing") << "NOMIX.DAT" << QString();
+    QTest::newRow("name database is a folder") << QString() << "NOMIX.DAT";
+    QTest::newRow("product table is a folder") << QString() << "NOMIX.CFG";
+}
+
+// "File not found" alone leaves the user guessing which of two files is meant.
+void TestMainWindowFiles::fileErrorsNameTheFile() {
+    QFETCH(QString, missing);
+    QFETCH(QString, folderInstead);
+    form_.reset();
+    QTemporaryDir dir;
+    for (const char* name : {"NOMIX.CFG", "NOMIX.DAT"}) {
+        QFile::copy(fixture_->dataDir() + QLatin1Char('/') + QLatin1String(name),
+                    dir.filePath(QLatin1String(name)));
+    }
+    const QString broken = missing.isEmpty() ? folderInstead : missing;
+    QVERIFY(QFile::remove(dir.filePath(broken)));
+    if (!folderInstead.isEmpty()) {
+        QVERIFY(QDir(dir.path()).mkdir(folderInstead));
+    }
+    fixture_->writeSettings(dir.path());
+    MessageBox::clearShown();
+    startForm();
+    QVERIFY(!databaseLoaded());
+    QVERIFY(!MessageBox::shown().isEmpty());
+    const QString shown = MessageBox::shown().first().text;
+    QVERIFY2(shown.startsWith(dir.filePath(broken) + QStringLiteral(": ")), qPrintable(shown));
+}
+
+void TestMainWindowFiles::unsavableSettingsLetTheUserLeave_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("close without saving") << int(MessageBox::Yes) << true;
+    QTest::newRow("stay") << int(MessageBox::No) << false;
+}
+
+// A settings file that cannot be written once trapped the user in the program.
+void TestMainWindowFiles::unsavableSettingsLetTheUserLeave() {
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    search(QStringLiteral("zbot"));
+    QVERIFY(QFile::remove(fixture_->settingsFile()));
+    QVERIFY(QDir().mkdir(fixture_->settingsFile())); // nothing can be written there
+    MessageBox::clearShown();
+    MessageBox::presetAnswers({MessageBox::Ok, MessageBox::Button(answer)});
+    QCOMPARE(form_->close(), closes);
+    QCOMPARE(MessageBox::shown().size(), 2);
+    QCOMPARE(MessageBox::shown().first().caption, QStringLiteral("Error"));
+    QVERIFY(MessageBox::shown().last().text.contains(QStringLiteral("without saving")));
+    QVERIFY(QDir().rmdir(fixture_->settingsFile()));
+    fixture_->writeSettings(fixture_->dataDir());
+}
+
+// SIGTERM (a logout, a service manager) closes as Exit does: the history of
+// the session is saved, and no box waits for an answer.
+void TestMainWindowFiles::terminationSignalClosesAndSaves() {
+    TerminationSignals signalsToClose;
+    connect(&signalsToClose, &TerminationSignals::received, form_.get(), &MainWindow::endSession);
+    MessageBox::setAutoAnswer(false);
+    MessageBox::clearShown();
+    QTimer::singleShot(0, this, [this] {
+        search(QStringLiteral("zbot"));
+        std::raise(SIGTERM);
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(MessageBox::shown().isEmpty());
+    QFile file(fixture_->settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("\"string#1\"=\"zbot\""));
+}
+
+// Ctrl+C, "Export results..." and "Search for this name" take what the grid
+// shows to the clipboard, a file and the next search.
+void TestMainWindowFiles::resultsLeaveTheGrid() {
+    search(QStringLiteral("zbot"));
+    const int hits = hitCount();
+    QVERIFY(hits > 1);
+    QCOMPARE(focusTarget(), find<QWidget>("resultsView"));
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    pressKey(Qt::Key_C, Qt::ControlModifier);
+    const QStringList copied =
+        QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(copied.size(), hits + 1);
+    QCOMPARE(copied.first().split(QLatin1Char('\t')).size(), 74);
+    QVERIFY(copied.first().startsWith(QStringLiteral("a-squared 2009.12 12/09\tAd-Aware")));
+
+    QWidget* cells = grid()->viewport();
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("hits.csv"), QStringLiteral("hits.jsonl")}) {
+        FileDialog::presetAnswers({dir.filePath(name)});
+        openContextMenu(cells, QPoint(30, 10));
+        chooseInPopup(Qt::Key_X); // "E&xport results..."
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const bool csv = name.endsWith(QLatin1String(".csv"));
+        QCOMPARE(bytes.count(csv ? "\r\n" : "\n"), hits + (csv ? 1 : 0));
+        QCOMPARE(bytes.startsWith("{\"line\": "), !csv);
+    }
+
+    // The second column's name of the first hit becomes the search string.
+    const QModelIndex cell = results()->index(0, 1);
+    const QString name = cell.data().toString();
+    QVERIFY(!name.isEmpty());
+    openContextMenu(cells, grid()->visualRect(cell).center());
+    chooseInPopup(Qt::Key_N); // "Search for this &name"
+    QCOMPARE(find<QComboBox>("searchBox")->currentText(), name);
+    QVERIFY(hitCount() > 0);
+}
+
+void TestMainWindowFiles::importFromTheFileMenu_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("imported and opened") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+// File > Import scan reports...: a progress window with Cancel, then the new
+// database opened at once; a cancelled import leaves the folder as it was.
+void TestMainWindowFiles::importFromTheFileMenu() {
+    QFETCH(bool, cancel);
+    QTemporaryDir dir;
+    const QString reportsPath = dir.filePath(QStringLiteral("reports.jsonl"));
+    QFile reports(reportsPath);
+    QVERIFY(reports.open(QIODevice::WriteOnly));
+    const int count = cancel ? 100000 : 3;
+    for (int i = 0; i < count; ++i) {
+        reports.write("{\"sha256\": \"" + QByteArray::number(i).rightJustified(64, '0') +
+                      "\", \"scans\": {\"Alpha\": {\"detected\": true, \"result\": "
+                      "\"Trojan.Imported\"}, \"Beta\": {\"detected\": false}}}\n");
+    }
+    reports.close();
+    const QString database = dir.filePath(QStringLiteral("db"));
+    QVERIFY(QDir().mkdir(database));
+    QFile old(database + QStringLiteral("/NOMIX.DAT"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+
+    FileDialog::presetAnswers({reportsPath, database});
+    MessageBox::presetAnswers({MessageBox::Yes});
+    bool cancelled = false;
+    if (cancel) {
+        whenModalShows([&cancelled](QWidget* progress) {
+            clickAt(progress->findChild<QPushButton*>()); // its Cancel button
+            cancelled = true;
+        });
+    }
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_I); // "&Import scan reports..."
+    QVERIFY(!QApplication::activeModalWidget());
+    if (cancel) {
+        QVERIFY(cancelled);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(database).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(find<QLineEdit>("directoryEdit")->text(), fixture_->dataDir());
+        return;
+    }
+    QCOMPARE(find<QLineEdit>("directoryEdit")->text(), database);
+    QVERIFY2(find<QLabel>("databasePanel")->text().startsWith(" Database Imported 3 samples"),
+             qPrintable(find<QLabel>("databasePanel")->text()));
+    QCOMPARE(results()->columnCount(), 3);
+    search(QStringLiteral("trojan.imported"));
+    QCOMPARE(hitCount(), 3);
+}
+
+QTEST_MAIN(TestMainWindowFiles)
+#include "tst_mainwindowfiles.moc"
