@@ -23,7 +23,6 @@
 namespace nomix {
 
 namespace {
-constexpr int kMenuHelpTopic = 39;
 constexpr int kMinColumnWidth = 50;
 constexpr int kMaxColumnWidth = 3000;
 } // namespace
@@ -68,7 +67,6 @@ QAction* ResultsMenu::addItem(const char* name, const QString& caption, const QS
     QAction* action = m_menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     action->setStatusTip(hint);
-    action->setProperty("helpTopic", kMenuHelpTopic);
     return action;
 }
 

@@ -62,7 +62,7 @@ QString playError(SoundClip& wave) {
 }
 
 // Same bytes, another class: never the same data.
-class TOtherWaveFile : public SoundClip {};
+class OtherSoundClip : public SoundClip {};
 
 } // namespace
 
@@ -352,7 +352,7 @@ void TestSoundClip::sameData() {
     };
     SoundClip one;
     SoundClip plain;
-    TOtherWaveFile other;
+    OtherSoundClip other;
     SoundClip& two = otherClass ? other : plain;
     load(one, first);
     load(two, second);

@@ -95,7 +95,7 @@ void TestTrayIcon::init() {
     owner_->setObjectName(QStringLiteral("MainForm"));
     owner_->show();
     icon_ = new TrayIcon(owner_.get());
-    icon_->setObjectName(QStringLiteral("NotifyIcon"));
+    icon_->setObjectName(QStringLiteral("trayIcon"));
 }
 
 void TestTrayIcon::cleanup() {
