@@ -126,39 +126,39 @@ double cpuSecondsAtPaint(PaintWatch& watch) {
 class Window {
   public:
     explicit Window(const QString& dbDir) {
-        if (!config_.isValid()) {
+        if (!m_config.isValid()) {
             throw std::runtime_error("cannot create a settings folder");
         }
-        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
         writeSettings(dbDir);
         MessageBox::setAutoAnswer(true);
-        form_.start();
+        m_form.start();
         if (!results()->databaseLoaded()) {
             throw std::runtime_error("the main window did not load " + dbDir.toStdString());
         }
         settle();
     }
 
-    ResultsView* grid() const { return form_.findChild<ResultsView*>("resultsView"); }
+    ResultsView* grid() const { return m_form.findChild<ResultsView*>("resultsView"); }
     ResultsModel* results() const { return grid()->resultsModel(); }
-    int hitCount() const { return form_.findChild<SearchController*>()->hitCount(); }
+    int hitCount() const { return m_form.findChild<SearchController*>()->hitCount(); }
 
     void setSearch(const QString& text, int speedPosition) {
-        form_.findChild<QComboBox*>("searchBox")->setEditText(text);
-        form_.findChild<QSlider*>("speedTrackBar")->setValue(speedPosition);
+        m_form.findChild<QComboBox*>("searchBox")->setEditText(text);
+        m_form.findChild<QSlider*>("speedTrackBar")->setValue(speedPosition);
         const bool background = speedPosition <= 1;
-        const Settings* settings = form_.findChild<Settings*>();
+        const Settings* settings = m_form.findChild<Settings*>();
         if (settings->searchInBackground() != background || settings->updateItemCounter()) {
             throw std::runtime_error("the speed bar did not set the search options");
         }
     }
 
-    MainWindow& form() { return form_; }
+    MainWindow& form() { return m_form; }
 
   private:
     void writeSettings(const QString& dbDir) const {
-        QDir().mkpath(config_.filePath(QStringLiteral("Talvora")));
-        QFile file(config_.filePath(QStringLiteral("Talvora/Nomix95.reg")));
+        QDir().mkpath(m_config.filePath(QStringLiteral("Talvora")));
+        QFile file(m_config.filePath(QStringLiteral("Talvora/Nomix95.reg")));
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             throw std::runtime_error("cannot write the settings file");
         }
@@ -175,8 +175,8 @@ class Window {
         file.write(text.arg(dbDir).toUtf8());
     }
 
-    QTemporaryDir config_; // made before the window, removed after it
-    MainWindow form_;
+    QTemporaryDir m_config; // made before the window, removed after it
+    MainWindow m_form;
 };
 
 void benchBackground(const QString& dbDir, const QString& text, int runs) {
@@ -201,17 +201,17 @@ void benchBackground(const QString& dbDir, const QString& text, int runs) {
 // What a bare table needs: a row count, a column count and a text per cell.
 class BareModel : public QAbstractTableModel {
   public:
-    explicit BareModel(int columns) : columns_(columns) {}
+    explicit BareModel(int columns) : m_columns(columns) {}
     void setRows(int rows) {
         beginResetModel();
-        rows_ = rows;
+        m_rows = rows;
         endResetModel();
     }
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : rows_;
+        return parent.isValid() ? 0 : m_rows;
     }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : columns_;
+        return parent.isValid() ? 0 : m_columns;
     }
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override {
         if (!index.isValid() || role != Qt::DisplayRole) {
@@ -221,8 +221,8 @@ class BareModel : public QAbstractTableModel {
     }
 
   private:
-    int columns_;
-    int rows_ = 1;
+    int m_columns;
+    int m_rows = 1;
 };
 
 void benchGrid(const QString& dbDir, const QString& text, int runs) {

@@ -22,7 +22,7 @@ constexpr int kPictureSize = 32;
 
 // A yellow warning triangle on an olive background, drawn without smoothing
 // so that the background is one exact colour.
-QImage WarningPicture() {
+QImage warningPicture() {
     QImage image(kPictureSize, kPictureSize, QImage::Format_RGB32);
     image.fill(Pictures::kOlive);
     QPainter painter(&image);
@@ -36,7 +36,7 @@ QImage WarningPicture() {
 
 // The picture's background, taken from its lower-left pixel, becomes the
 // colour of the dialog it sits on.
-QPixmap OnWindowColour(QImage image, const QColor& windowColour) {
+QPixmap onWindowColour(QImage image, const QColor& windowColour) {
     replaceImageColor(image, windowColour, image.pixelColor(0, image.height() - 1));
     return QPixmap::fromImage(image);
 }
@@ -46,62 +46,61 @@ QPixmap OnWindowColour(QImage image, const QColor& windowColour) {
 ExistingReportDialog::ExistingReportDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-    setObjectName(QStringLiteral("ExistingReportDialog"));
+    setObjectName(QStringLiteral("existingReportDialog"));
     setWindowTitle(QStringLiteral(" Warning"));
 
-    Button1 = createButton("Button1", QStringLiteral("&Append"),
-                           QStringLiteral("Append current results to existing file"), mrAppend);
-    Button2 =
-        createButton("Button2", QStringLiteral("&Overwrite"),
-                     QStringLiteral("Overwrite existing file with current results"), mrOverwrite);
-    Button3 = createButton("Button3", QStringLiteral("&Cancel"),
-                           QStringLiteral("Close the window discarding any operation"), mrCancel);
-
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addWidget(Button3);
+    buttons->addWidget(createChoiceButton("appendButton", QStringLiteral("&Append"),
+                                          QStringLiteral("Append current results to existing file"),
+                                          Choice::Append));
+    buttons->addWidget(createChoiceButton(
+        "overwriteButton", QStringLiteral("&Overwrite"),
+        QStringLiteral("Overwrite existing file with current results"), Choice::Overwrite));
+    buttons->addWidget(createChoiceButton(
+        "cancelButton", QStringLiteral("&Cancel"),
+        QStringLiteral("Close the window discarding any operation"), Choice::Cancel));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 8);
-    layout->addWidget(createTopPanel(), 1);
+    layout->addWidget(createMessagePanel(), 1);
     layout->addLayout(buttons);
     // The designed size, unless the desktop's font needs more room.
     setFixedSize(QSize(kClientWidth, kClientHeight).expandedTo(sizeHint()));
 }
 
 void ExistingReportDialog::reject() {
-    done(mrCancel);
+    done(static_cast<int>(Choice::Cancel));
 }
 
-QFrame* ExistingReportDialog::createTopPanel() {
-    TopPanel = new QFrame(this);
-    TopPanel->setObjectName(QStringLiteral("TopPanel"));
-    TopPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+QFrame* ExistingReportDialog::createMessagePanel() {
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("messagePanel"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
 
-    WarningImage = new QLabel(TopPanel);
-    WarningImage->setObjectName(QStringLiteral("WarningImage"));
-    WarningImage->setPixmap(OnWindowColour(WarningPicture(), palette().color(QPalette::Window)));
+    auto* picture = new QLabel(panel);
+    picture->setObjectName(QStringLiteral("warningPicture"));
+    picture->setPixmap(onWindowColour(warningPicture(), palette().color(QPalette::Window)));
 
-    MessageLabel =
-        new QLabel(QStringLiteral("File exists. Please, select an action.          "), TopPanel);
-    MessageLabel->setObjectName(QStringLiteral("MessageLabel"));
-    MessageLabel->setTextFormat(Qt::PlainText);
-    MessageLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* message =
+        new QLabel(QStringLiteral("File exists. Please, select an action.          "), panel);
+    message->setObjectName(QStringLiteral("messageLabel"));
+    message->setTextFormat(Qt::PlainText);
+    message->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto* layout = new QHBoxLayout(TopPanel);
-    layout->addWidget(WarningImage);
-    layout->addWidget(MessageLabel, 1);
-    return TopPanel;
+    auto* layout = new QHBoxLayout(panel);
+    layout->addWidget(picture);
+    layout->addWidget(message, 1);
+    return panel;
 }
 
-QPushButton* ExistingReportDialog::createButton(const char* name, const QString& caption, const QString& hint,
-                                    int result) {
+QPushButton* ExistingReportDialog::createChoiceButton(const char* name, const QString& caption,
+                                                      const QString& hint, Choice choice) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QLatin1String(name));
     button->setToolTip(hint);
     button->setStatusTip(hint);
-    connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
+    connect(button, &QPushButton::clicked, this,
+            [this, choice] { done(static_cast<int>(choice)); });
     return button;
 }
 

@@ -3,7 +3,6 @@
 #include <QDialog>
 
 class QFrame;
-class QLabel;
 class QPushButton;
 
 namespace nomix {
@@ -16,25 +15,18 @@ class ExistingReportDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // The dialog's results: the user's choice, or mrCancel for Cancel, Esc
-    // and the system menu's Close.
-    enum ModalResult { mrCancel = 2, mrAppend = 10, mrOverwrite = 11 };
+    // What exec() returns: the user's choice, or Cancel for the Cancel
+    // button, Esc and the system menu's Close.
+    enum class Choice { Cancel = 2, Append = 10, Overwrite = 11 };
 
     explicit ExistingReportDialog(QWidget* parent = nullptr);
 
     void reject() override;
 
   private:
-    QFrame* createTopPanel();
-    QPushButton* createButton(const char* name, const QString& caption, const QString& hint,
-                              int result);
-
-    QFrame* TopPanel;
-    QLabel* WarningImage;
-    QLabel* MessageLabel;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
+    QFrame* createMessagePanel();
+    QPushButton* createChoiceButton(const char* name, const QString& caption, const QString& hint,
+                                    Choice choice);
 };
 
 } // namespace nomix

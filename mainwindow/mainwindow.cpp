@@ -637,7 +637,7 @@ void MainWindow::saveResults() {
     input.dataIsUtf8 = m_databaseIsUtf8;
     input.commonDirectory = m_preferencesPage->directory();
     input.showStatus = [this](const QString& text) { m_statusPanels->showHint(text); };
-    SaveResults(this, input);
+    nomix::saveResults(this, input);
 }
 
 // Builds a database from scan reports the user chooses and, if they want,

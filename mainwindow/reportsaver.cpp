@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QWidget>
 
 #include <memory>
@@ -29,14 +30,14 @@ namespace {
 constexpr qint64 kEventSliceMs = 10;
 
 // The save dialog keeps the last chosen file name from one save to the next.
-QString& LastFileName() {
+QString& lastFileName() {
     static QString name;
     return name;
 }
 
 } // namespace
 
-QString LongTimeFormat(const QLocale& locale) {
+QString longTimeFormat(const QLocale& locale) {
     const QString format = locale.timeFormat(QLocale::LongFormat);
     QString result;
     bool quoted = false;
@@ -51,24 +52,48 @@ QString LongTimeFormat(const QLocale& locale) {
     return result.trimmed();
 }
 
-void SaveResults(QWidget* mainWindow, const ReportInput& input) {
+void saveResults(QWidget* mainWindow, const ReportInput& input) {
     ReportSaver saver(mainWindow, input);
     saver.run();
 }
 
 ReportSaver::ReportSaver(QWidget* mainWindow, const ReportInput& input)
-    : mainWindow_(mainWindow), input_(input) {
-    if (input_.products) {
-        for (const std::string& entry : input_.products->entries) {
-            productNames_.push_back(splitProductEntry(entry).name);
+    : m_mainWindow(mainWindow), m_input(input) {
+    if (m_input.products) {
+        for (const std::string& entry : m_input.products->entries) {
+            m_productNames.push_back(splitProductEntry(entry).name);
         }
     }
 }
 
+// Runs from the menu command, so nothing may leave it: every error ends in
+// the standard error report. The report shows once the window, the cursor
+// and the file are back.
 void ReportSaver::run() {
-    if (!input_.lines || !input_.products || !input_.selection) {
+    if (!m_input.lines || !m_input.products || !m_input.selection) {
         return;
     }
+    QString failure;
+    try {
+        askAndSave();
+    } catch (const std::exception& error) {
+        failure = MessageBox::errorText(error);
+    }
+    if (!failure.isEmpty()) {
+        MessageBox::reportException(m_mainWindow, failure);
+    }
+}
+
+bool ReportSaver::eventFilter(QObject* watched, QEvent* event) {
+    // Closing the main window would free the data being written.
+    if (watched == m_mainWindow && event->type() == QEvent::Close) {
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ReportSaver::askAndSave() {
     const QString fileName = askFileName();
     if (fileName.isEmpty()) {
         return;
@@ -78,37 +103,19 @@ void ReportSaver::run() {
     if (!mode) {
         return;
     }
-    // The message shows once the window, the cursor and the file are back.
-    QString failure;
-    try {
-        save(path, *mode);
-    } catch (const std::exception& error) {
-        failure = MessageBox::errorText(error);
-    }
-    if (!failure.isEmpty()) {
-        MessageBox::reportException(mainWindow_, failure);
-    }
-}
-
-bool ReportSaver::eventFilter(QObject* watched, QEvent* event) {
-    // Closing the main window would free the data being written.
-    if (watched == mainWindow_ && event->type() == QEvent::Close) {
-        event->ignore();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
+    save(path, *mode);
 }
 
 QString ReportSaver::askFileName() {
-    QString startIn = input_.commonDirectory;
-    if (!LastFileName().isEmpty()) {
-        startIn += QLatin1Char('/') + LastFileName();
+    QString startIn = m_input.commonDirectory;
+    if (!lastFileName().isEmpty()) {
+        startIn += QLatin1Char('/') + lastFileName();
     }
     const QString chosen = FileDialog::getSaveFileName(
-        mainWindow_, QStringLiteral("Save a log of search results"), startIn,
+        m_mainWindow, QStringLiteral("Save a log of search results"), startIn,
         QStringLiteral("Nomix report file (*.nrp);;All files (*)"));
     if (!chosen.isEmpty()) {
-        LastFileName() = QFileInfo(chosen).fileName();
+        lastFileName() = QFileInfo(chosen).fileName();
     }
     return chosen;
 }
@@ -117,59 +124,46 @@ std::optional<ReportOpenMode> ReportSaver::askOpenMode(const std::string& path) 
     if (!fileExists(path)) {
         return ReportOpenMode::Create;
     }
-    ExistingReportDialog form(mainWindow_);
-    centerOnMainWindow(&form, mainWindow_);
-    switch (form.exec()) {
-    case ExistingReportDialog::mrAppend:
+    ExistingReportDialog dialog(m_mainWindow);
+    centerOnMainWindow(&dialog, m_mainWindow);
+    switch (static_cast<ExistingReportDialog::Choice>(dialog.exec())) {
+    case ExistingReportDialog::Choice::Append:
         return ReportOpenMode::Append;
-    case ExistingReportDialog::mrOverwrite:
+    case ExistingReportDialog::Choice::Overwrite:
         return ReportOpenMode::Overwrite;
-    default:
-        return std::nullopt;
+    case ExistingReportDialog::Choice::Cancel:
+        break;
     }
+    return std::nullopt;
 }
 
 void ReportSaver::save(const std::string& path, ReportOpenMode mode) {
     ReportFile file(path, mode);
-    mainWindow_->repaint();
+    m_mainWindow->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        showStatus(QStringLiteral("Saving report file, please wait..."));
-        ReportWriter writer(file);
-        writer.writeHeader(header());
-        writeRowsWithProgress(writer);
-        file.commit();
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    showStatus(QStringLiteral("Saving report file, please wait..."));
+    ReportWriter writer(file);
+    writer.writeHeader(header());
+    writeRowsWithProgress(writer);
+    file.commit();
 }
 
 void ReportSaver::writeRowsWithProgress(ReportWriter& writer) {
     lockMainWindow();
-    try {
-        writeRows(writer);
-    } catch (...) {
-        unlockMainWindow();
-        throw;
-    }
-    unlockMainWindow();
-}
-
-void ReportSaver::writeRows(ReportWriter& writer) {
+    const auto unlock = qScopeGuard([this] { unlockMainWindow(); });
     // Created after the main window is disabled, so it is not disabled along
-    // with it.
-    auto form = std::make_unique<SaveProgressWindow>(mainWindow_);
-    centerOnMainWindow(form.get(), mainWindow_);
-    form->show();
+    // with it; destroyed before the main window is enabled again.
+    auto progressWindow = std::make_unique<SaveProgressWindow>(m_mainWindow);
+    centerOnMainWindow(progressWindow.get(), m_mainWindow);
+    progressWindow->show();
     QCoreApplication::processEvents();
 
     QElapsedTimer slice;
     slice.start();
-    const ReportRows rows{*input_.lines, input_.resultList, productNames_, *input_.selection};
+    const ReportRows rows{*m_input.lines, m_input.resultList, m_productNames, *m_input.selection};
     writer.writeRows(rows, [&](int percent) {
-        form->setProgress(percent);
+        progressWindow->setProgress(percent);
         if (slice.elapsed() >= kEventSliceMs) {
             QCoreApplication::processEvents();
             slice.restart();
@@ -179,18 +173,18 @@ void ReportSaver::writeRows(ReportWriter& writer) {
 }
 
 void ReportSaver::lockMainWindow() {
-    mainWindow_->setEnabled(false);
-    mainWindow_->installEventFilter(this);
+    m_mainWindow->setEnabled(false);
+    m_mainWindow->installEventFilter(this);
 }
 
 void ReportSaver::unlockMainWindow() {
-    mainWindow_->removeEventFilter(this);
-    mainWindow_->setEnabled(true);
+    m_mainWindow->removeEventFilter(this);
+    m_mainWindow->setEnabled(true);
 }
 
 void ReportSaver::showStatus(const QString& text) const {
-    if (input_.showStatus) {
-        input_.showStatus(text);
+    if (m_input.showStatus) {
+        m_input.showStatus(text);
     }
 }
 
@@ -199,16 +193,16 @@ ReportHeader ReportSaver::header() const {
     const QDateTime now = QDateTime::currentDateTime();
     ReportHeader header;
     header.date = dataBytes(locale.toString(now.date(), QLocale::ShortFormat));
-    header.time = dataBytes(locale.toString(now.time(), LongTimeFormat(locale)));
-    header.searchText = dataBytes(input_.searchText);
-    header.hitCount = input_.hitCount;
+    header.time = dataBytes(locale.toString(now.time(), longTimeFormat(locale)));
+    header.searchText = dataBytes(m_input.searchText);
+    header.hitCount = m_input.hitCount;
     return header;
 }
 
 // The report's text is the database's bytes; what the program adds is
 // encoded the same way, so the file has one character set.
 std::string ReportSaver::dataBytes(const QString& text) const {
-    return nomix::dataBytes(text, input_.dataIsUtf8);
+    return nomix::dataBytes(text, m_input.dataIsUtf8);
 }
 
 } // namespace nomix

@@ -23,25 +23,25 @@ namespace nomix {
 
 // What a report is made of, read by the main window at the moment of saving.
 struct ReportInput {
-    const DatabaseLines* lines = nullptr;           // DatabaseLines
-    std::span<const uint32_t> resultList;           // ResultList
+    const DatabaseLines* lines = nullptr;           // the database's name lines
+    std::span<const uint32_t> resultList;           // the lines found, in search order
     const ProductTable* products = nullptr;         // one entry per grid column
     const ProductSelection* selection = nullptr;    // the products written
-    int32_t hitCount = 0;                           // HitCount
-    QString searchText;                             // SearchBox's current text
+    int32_t hitCount = 0;                           // hits of the last search
+    QString searchText;                             // the search box's current text
     bool dataIsUtf8 = false;                        // how the database decodes
-    QString commonDirectory;                        // DataEdit's text
-    std::function<void(const QString&)> showStatus; // status panel 0, may be empty
+    QString commonDirectory;                        // where the database files are
+    std::function<void(const QString&)> showStatus; // the status bar's hint, may be empty
 };
 
 // "&Save results...": asks for a file, asks whether to append or overwrite
 // when it exists, and writes the report while a progress window shows and
 // the main window is disabled. Errors end in the standard error report.
-void SaveResults(QWidget* mainWindow, const ReportInput& input);
+void saveResults(QWidget* mainWindow, const ReportInput& input);
 
 // The locale's long time format without its time zone: hours, minutes,
 // seconds and, on 12-hour systems, the AM/PM designator.
-QString LongTimeFormat(const QLocale& locale);
+QString longTimeFormat(const QLocale& locale);
 
 // Runs one save of the search result, from the choice of the file to its
 // last byte. It exists to keep the user's old file safe and the program
@@ -61,20 +61,20 @@ class ReportSaver : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void askAndSave();
     QString askFileName();
     std::optional<ReportOpenMode> askOpenMode(const std::string& path);
     void save(const std::string& path, ReportOpenMode mode);
     void writeRowsWithProgress(ReportWriter& writer);
-    void writeRows(ReportWriter& writer);
     void lockMainWindow();
     void unlockMainWindow();
     void showStatus(const QString& text) const;
     ReportHeader header() const;
     std::string dataBytes(const QString& text) const;
 
-    QWidget* mainWindow_;
-    const ReportInput& input_;
-    std::vector<std::string> productNames_;
+    QWidget* m_mainWindow;
+    const ReportInput& m_input;
+    std::vector<std::string> m_productNames;
 };
 
 } // namespace nomix

@@ -18,42 +18,42 @@ constexpr int kShadowOffset = 2;
 
 SaveProgressWindow::SaveProgressWindow(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    setObjectName(QStringLiteral("SaveProgressWindow"));
+    setObjectName(QStringLiteral("saveProgressWindow"));
     setWindowTitle(QStringLiteral("Save report"));
     StayNormalFilter::install(this);
 
-    SavePanel = new QFrame(this);
-    SavePanel->setObjectName(QStringLiteral("SavePanel"));
-    SavePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    SavePanel->setLineWidth(2);
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("savePanel"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(2);
 
-    SaveLabel = new EmbossedLabel(QStringLiteral("Saving report file in progress..."), SavePanel);
-    SaveLabel->setObjectName(QStringLiteral("SaveLabel"));
-    SaveLabel->setStyle3D(Style3D::Shadowed);
-    SaveLabel->setShadowOffset(kShadowOffset);
-    SaveLabel->setTransparent(true);
-    SaveLabel->setAlignment(Qt::AlignHCenter);
+    auto* label = new EmbossedLabel(QStringLiteral("Saving report file in progress..."), panel);
+    label->setObjectName(QStringLiteral("saveLabel"));
+    label->setStyle3D(Style3D::Shadowed);
+    label->setShadowOffset(kShadowOffset);
+    label->setTransparent(true);
+    label->setAlignment(Qt::AlignHCenter);
 
-    SaveProgressBar = new QProgressBar(SavePanel);
-    SaveProgressBar->setObjectName(QStringLiteral("SaveProgressBar"));
-    SaveProgressBar->setRange(0, 100);
-    SaveProgressBar->setValue(0);
-    SaveProgressBar->setTextVisible(false);
+    m_progressBar = new QProgressBar(panel);
+    m_progressBar->setObjectName(QStringLiteral("saveProgressBar"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
 
-    auto* panelLayout = new QVBoxLayout(SavePanel);
+    auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(10, 10, 10, 10);
-    panelLayout->addWidget(SaveLabel);
-    panelLayout->addWidget(SaveProgressBar);
+    panelLayout->addWidget(label);
+    panelLayout->addWidget(m_progressBar);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(SavePanel);
+    layout->addWidget(panel);
     // The designed size, unless the desktop's font needs more room.
     setFixedSize(QSize(kClientWidth, kClientHeight).expandedTo(sizeHint()));
 }
 
 void SaveProgressWindow::setProgress(int percent) {
-    SaveProgressBar->setValue(percent);
+    m_progressBar->setValue(percent);
 }
 
 void SaveProgressWindow::closeEvent(QCloseEvent* event) {

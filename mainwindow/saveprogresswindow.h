@@ -2,12 +2,9 @@
 
 #include <QWidget>
 
-class QFrame;
 class QProgressBar;
 
 namespace nomix {
-
-class EmbossedLabel;
 
 // Shows that a report is being written, with a bar that follows the rows, so
 // that a long save looks busy rather than hung. It has no title-bar buttons
@@ -26,9 +23,7 @@ class SaveProgressWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    QFrame* SavePanel;
-    EmbossedLabel* SaveLabel;
-    QProgressBar* SaveProgressBar;
+    QProgressBar* m_progressBar = nullptr;
 };
 
 } // namespace nomix

@@ -20,7 +20,7 @@ class SplashScreen : public QWidget {
   private:
     void recolourPicture();
 
-    QLabel* picture_;
+    QLabel* m_picture = nullptr;
 };
 
 } // namespace nomix

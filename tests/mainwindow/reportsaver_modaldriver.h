@@ -16,13 +16,13 @@ class ModalDriver {
   public:
     // Without a name, every modal dialog is unexpected.
     explicit ModalDriver(QString expectedName = {}, QString buttonName = {})
-        : expectedName_(std::move(expectedName)), buttonName_(std::move(buttonName)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-        timer_.start(5);
+        : m_expectedName(std::move(expectedName)), m_buttonName(std::move(buttonName)) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(5);
     }
 
-    int answered() const { return answered_; }
-    const QStringList& unexpected() const { return unexpected_; }
+    int answered() const { return m_answered; }
+    const QStringList& unexpected() const { return m_unexpected; }
 
   private:
     void poll() {
@@ -30,8 +30,8 @@ class ModalDriver {
         if (!modal || !modal->isVisible()) {
             return;
         }
-        if (modal->objectName() != expectedName_ || answered_ > 0) {
-            unexpected_ << modal->objectName();
+        if (modal->objectName() != m_expectedName || m_answered > 0) {
+            m_unexpected << modal->objectName();
             if (auto* dialog = qobject_cast<QDialog*>(modal)) {
                 dialog->reject();
             } else {
@@ -39,23 +39,23 @@ class ModalDriver {
             }
             return;
         }
-        ++answered_;
-        if (buttonName_.isEmpty()) {
+        ++m_answered;
+        if (m_buttonName.isEmpty()) {
             modal->close();
             return;
         }
-        auto* button = modal->findChild<QPushButton*>(buttonName_);
+        auto* button = modal->findChild<QPushButton*>(m_buttonName);
         if (!button) {
-            unexpected_ << QStringLiteral("no button ") + buttonName_;
+            m_unexpected << QStringLiteral("no button ") + m_buttonName;
             modal->close();
             return;
         }
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    QString expectedName_;
-    QString buttonName_;
-    QTimer timer_;
-    int answered_ = 0;
-    QStringList unexpected_;
+    QString m_expectedName;
+    QString m_buttonName;
+    QTimer m_timer;
+    int m_answered = 0;
+    QStringList m_unexpected;
 };

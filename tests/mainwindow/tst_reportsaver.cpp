@@ -3,6 +3,7 @@
 #include "core/database.h"
 #include "core/reportwriter.h"
 #include "core/searchengine.h"
+#include "mainwindow/existingreportdialog.h"
 #include "mainwindow/reportsaver.h"
 #include "mainwindow/saveprogresswindow.h"
 #include "platform/filedialog.h"
@@ -10,6 +11,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QLabel>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,32 +31,32 @@ class StringSink : public ReportSink {
     std::string text;
 };
 
-const Database& Sample() {
+const Database& sample() {
     static const Database db =
         std::move(*nomix::loadDatabaseFiles({NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"}));
     return db;
 }
 
-std::vector<std::string> ProductNames() {
+std::vector<std::string> productNames() {
     std::vector<std::string> names;
-    for (const std::string& entry : Sample().table.entries) {
+    for (const std::string& entry : sample().table.entries) {
         names.push_back(splitProductEntry(entry).name);
     }
     return names;
 }
 
-QByteArray ReadAll(const QString& path) {
+QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-void WriteAll(const QString& path, const QByteArray& bytes) {
+void writeAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-qsizetype OpenDescriptorCount() {
+qsizetype openDescriptorCount() {
     return QDir("/proc/self/fd")
         .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)
         .size();
@@ -62,13 +64,13 @@ qsizetype OpenDescriptorCount() {
 
 // The first line of a report saved between `before` and `after`, for each
 // second in between: the date and time in the locale's formats.
-QList<QByteArray> BannerCandidates(const QDateTime& before, const QDateTime& after) {
+QList<QByteArray> bannerCandidates(const QDateTime& before, const QDateTime& after) {
     const QLocale locale = QLocale::system();
     QList<QByteArray> banners;
     for (QDateTime t = before.addMSecs(-before.time().msec()); t <= after; t = t.addSecs(1)) {
         banners << "NOMIX 1.1 for Windows 95 - by the Nomix95 developers " +
                        locale.toString(t.date(), QLocale::ShortFormat).toUtf8() + " " +
-                       locale.toString(t.time(), LongTimeFormat(locale)).toUtf8() + "\r\n";
+                       locale.toString(t.time(), longTimeFormat(locale)).toUtf8() + "\r\n";
     }
     return banners;
 }
@@ -87,6 +89,8 @@ class TestReportSaver : public QObject {
     void newFileGetsTheReport();
     void existingFile_data();
     void existingFile();
+    void existingFileChoices_data();
+    void existingFileChoices();
 
     // Writing.
     void searchTextInTheDatabaseEncoding_data();
@@ -105,34 +109,34 @@ class TestReportSaver : public QObject {
     // Checks `bytes` is a report saved between the two times.
     void verifyReport(const QByteArray& bytes, const QDateTime& before, const QDateTime& after);
 
-    std::unique_ptr<QWidget> mainWindow_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::vector<uint32_t> hits_;
-    ProductSelection selection_;
-    QStringList statusTexts_;
+    std::unique_ptr<QWidget> m_mainWindow;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::vector<uint32_t> m_hits;
+    ProductSelection m_selection;
+    QStringList m_statusTexts;
 };
 
 void TestReportSaver::initTestCase() {
     QApplication::setApplicationName(QStringLiteral("Nomix95 test"));
     SearchRequest request;
     request.text = "kryptik";
-    request.selected.assign(Sample().table.entries.size(), true);
-    request.columnCount = Sample().table.entries.size();
-    hits_ = nomix::runSearch(Sample().names.lines, request).hits;
-    QVERIFY(hits_.size() > 10);
-    selection_ = ProductSelection(Sample().table.entries.size());
-    for (size_t i = 0; i < selection_.count(); ++i) {
-        selection_.setSelected(i, i % 3 == 0);
+    request.selected.assign(sample().table.entries.size(), true);
+    request.columnCount = sample().table.entries.size();
+    m_hits = nomix::runSearch(sample().names.lines, request).hits;
+    QVERIFY(m_hits.size() > 10);
+    m_selection = ProductSelection(sample().table.entries.size());
+    for (size_t i = 0; i < m_selection.count(); ++i) {
+        m_selection.setSelected(i, i % 3 == 0);
     }
 }
 
 void TestReportSaver::init() {
-    mainWindow_ = std::make_unique<QWidget>();
-    mainWindow_->setObjectName(QStringLiteral("MainWindow"));
-    mainWindow_->resize(630, 476);
-    mainWindow_->show();
-    dir_ = std::make_unique<QTemporaryDir>();
-    statusTexts_.clear();
+    m_mainWindow = std::make_unique<QWidget>();
+    m_mainWindow->setObjectName(QStringLiteral("MainWindow"));
+    m_mainWindow->resize(630, 476);
+    m_mainWindow->show();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_statusTexts.clear();
     MessageBox::clearShown();
     MessageBox::presetAnswers({});
     FileDialog::clearAsked();
@@ -140,29 +144,29 @@ void TestReportSaver::init() {
 }
 
 void TestReportSaver::cleanup() {
-    mainWindow_.reset();
+    m_mainWindow.reset();
 }
 
 ReportInput TestReportSaver::input(std::span<const uint32_t> rows) {
     ReportInput in;
-    in.lines = &Sample().names.lines;
+    in.lines = &sample().names.lines;
     in.resultList = rows;
-    in.products = &Sample().table;
-    in.selection = &selection_;
+    in.products = &sample().table;
+    in.selection = &m_selection;
     in.hitCount = static_cast<int32_t>(rows.size());
     in.searchText = QStringLiteral("Kryptik %s \"x\"");
-    in.commonDirectory = dir_->path();
-    in.showStatus = [this](const QString& text) { statusTexts_ << text; };
+    in.commonDirectory = m_dir->path();
+    in.showStatus = [this](const QString& text) { m_statusTexts << text; };
     return in;
 }
 
 QByteArray TestReportSaver::expectedBody(std::span<const uint32_t> rows,
                                          const QByteArray& search) const {
-    const std::vector<std::string> names = ProductNames();
+    const std::vector<std::string> names = productNames();
     StringSink sink;
     ReportWriter writer(sink);
     writer.writeHeader({"", "", search.toStdString(), static_cast<int32_t>(rows.size())});
-    writer.writeRows({Sample().names.lines, rows, names, selection_});
+    writer.writeRows({sample().names.lines, rows, names, m_selection});
     writer.flush();
     const QByteArray all = QByteArray::fromStdString(sink.text);
     return all.mid(all.indexOf("\r\n") + 2);
@@ -171,33 +175,33 @@ QByteArray TestReportSaver::expectedBody(std::span<const uint32_t> rows,
 void TestReportSaver::verifyReport(const QByteArray& bytes, const QDateTime& before,
                                    const QDateTime& after) {
     const qsizetype firstLineEnd = bytes.indexOf("\r\n") + 2;
-    QVERIFY2(BannerCandidates(before, after).contains(bytes.left(firstLineEnd)),
+    QVERIFY2(bannerCandidates(before, after).contains(bytes.left(firstLineEnd)),
              bytes.left(firstLineEnd).constData());
-    QVERIFY(bytes.mid(firstLineEnd) == expectedBody(hits_, "Kryptik %s \"x\""));
+    QVERIFY(bytes.mid(firstLineEnd) == expectedBody(m_hits, "Kryptik %s \"x\""));
 }
 
 void TestReportSaver::newFileGetsTheReport() {
-    const QString path = dir_->filePath(QStringLiteral("new report.nrp"));
+    const QString path = m_dir->filePath(QStringLiteral("new report.nrp"));
     FileDialog::presetAnswers({path});
     ModalDriver driver;
 
     const QDateTime before = QDateTime::currentDateTime();
-    SaveResults(mainWindow_.get(), input(hits_));
+    saveResults(m_mainWindow.get(), input(m_hits));
     const QDateTime after = QDateTime::currentDateTime();
 
     QCOMPARE(driver.unexpected(), QStringList());
-    verifyReport(ReadAll(path), before, after);
-    QCOMPARE(statusTexts_, QStringList{kSaving});
+    verifyReport(readAll(path), before, after);
+    QCOMPARE(m_statusTexts, QStringList{kSaving});
     QVERIFY(MessageBox::shown().isEmpty());
     QCOMPARE(FileDialog::asked().size(), 1);
     QCOMPARE(FileDialog::asked().first().caption, QStringLiteral("Save a log of search results"));
     QCOMPARE(FileDialog::asked().first().filter,
              QStringLiteral("Nomix report file (*.nrp);;All files (*)"));
-    QVERIFY(FileDialog::asked().first().dir.startsWith(dir_->path()));
+    QVERIFY(FileDialog::asked().first().dir.startsWith(m_dir->path()));
 
     // The next save starts in the common directory with the last name.
     FileDialog::presetAnswers({QString()});
-    SaveResults(mainWindow_.get(), input(hits_));
+    saveResults(m_mainWindow.get(), input(m_hits));
     QCOMPARE(FileDialog::asked().last().dir, path);
 }
 
@@ -205,11 +209,11 @@ void TestReportSaver::existingFile_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("outcome");
 
-    QTest::newRow("append") << "Button1"
+    QTest::newRow("append") << "appendButton"
                             << "old and new";
-    QTest::newRow("overwrite") << "Button2"
+    QTest::newRow("overwrite") << "overwriteButton"
                                << "new";
-    QTest::newRow("cancel") << "Button3"
+    QTest::newRow("cancel") << "cancelButton"
                             << "old";
     QTest::newRow("system menu close") << ""
                                        << "old";
@@ -218,21 +222,21 @@ void TestReportSaver::existingFile_data() {
 void TestReportSaver::existingFile() {
     QFETCH(QString, button);
     QFETCH(QString, outcome);
-    const QString path = dir_->filePath(QStringLiteral("existing.nrp"));
-    WriteAll(path, kOldReport);
+    const QString path = m_dir->filePath(QStringLiteral("existing.nrp"));
+    writeAll(path, kOldReport);
     FileDialog::presetAnswers({path});
-    ModalDriver driver(QStringLiteral("ExistingReportDialog"), button);
+    ModalDriver driver(QStringLiteral("existingReportDialog"), button);
 
     const QDateTime before = QDateTime::currentDateTime();
-    SaveResults(mainWindow_.get(), input(hits_));
+    saveResults(m_mainWindow.get(), input(m_hits));
     const QDateTime after = QDateTime::currentDateTime();
 
     QCOMPARE(driver.answered(), 1);
     QCOMPARE(driver.unexpected(), QStringList());
-    const QByteArray bytes = ReadAll(path);
+    const QByteArray bytes = readAll(path);
     if (outcome == "old") {
         QCOMPARE(bytes, kOldReport);
-        QVERIFY(statusTexts_.isEmpty());
+        QVERIFY(m_statusTexts.isEmpty());
     } else if (outcome == "new") {
         verifyReport(bytes, before, after);
     } else {
@@ -240,6 +244,56 @@ void TestReportSaver::existingFile() {
         verifyReport(bytes.mid(kOldReport.size()), before, after);
     }
     QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestReportSaver::existingFileChoices_data() {
+    QTest::addColumn<QString>("button"); // empty: the Esc key
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<int>("choice");
+
+    QTest::newRow("append") << "appendButton"
+                            << "&Append"
+                            << "Append current results to existing file"
+                            << static_cast<int>(ExistingReportDialog::Choice::Append);
+    QTest::newRow("overwrite") << "overwriteButton"
+                               << "&Overwrite"
+                               << "Overwrite existing file with current results"
+                               << static_cast<int>(ExistingReportDialog::Choice::Overwrite);
+    QTest::newRow("cancel") << "cancelButton"
+                            << "&Cancel"
+                            << "Close the window discarding any operation"
+                            << static_cast<int>(ExistingReportDialog::Choice::Cancel);
+    QTest::newRow("escape") << ""
+                            << ""
+                            << "" << static_cast<int>(ExistingReportDialog::Choice::Cancel);
+}
+
+void TestReportSaver::existingFileChoices() {
+    QFETCH(QString, button);
+    QFETCH(QString, caption);
+    QFETCH(QString, hint);
+    QFETCH(int, choice);
+    ExistingReportDialog dialog(m_mainWindow.get());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral(" Warning"));
+    auto* message = dialog.findChild<QLabel*>(QStringLiteral("messageLabel"));
+    QVERIFY(message);
+    QCOMPARE(message->text(), QStringLiteral("File exists. Please, select an action.          "));
+
+    if (button.isEmpty()) {
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    } else {
+        auto* pushButton = dialog.findChild<QPushButton*>(button);
+        QVERIFY(pushButton);
+        QCOMPARE(pushButton->text(), caption);
+        QCOMPARE(pushButton->toolTip(), hint);
+        QCOMPARE(pushButton->statusTip(), hint);
+        QTest::mouseClick(pushButton, Qt::LeftButton);
+    }
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), choice);
 }
 
 void TestReportSaver::searchTextInTheDatabaseEncoding_data() {
@@ -253,22 +307,22 @@ void TestReportSaver::searchTextInTheDatabaseEncoding_data() {
 void TestReportSaver::searchTextInTheDatabaseEncoding() {
     QFETCH(bool, utf8);
     QFETCH(QByteArray, written);
-    const QString path = dir_->filePath(QStringLiteral("encoded.nrp"));
+    const QString path = m_dir->filePath(QStringLiteral("encoded.nrp"));
     FileDialog::presetAnswers({path});
-    ReportInput in = input(hits_);
+    ReportInput in = input(m_hits);
     in.searchText = QString::fromUtf8("caf\xc3\xa9");
     in.dataIsUtf8 = utf8;
-    SaveResults(mainWindow_.get(), in);
-    QVERIFY(ReadAll(path).contains("Word searched            : " + written + "\r\n"));
+    saveResults(m_mainWindow.get(), in);
+    QVERIFY(readAll(path).contains("Word searched            : " + written + "\r\n"));
 }
 
 void TestReportSaver::progressWindowWhileWriting() {
     // Enough rows to take several time slices on any machine.
     std::vector<uint32_t> rows(200000);
     for (size_t i = 0; i < rows.size(); ++i) {
-        rows[i] = hits_[i % hits_.size()];
+        rows[i] = m_hits[i % m_hits.size()];
     }
-    const QString path = dir_->filePath(QStringLiteral("big.nrp"));
+    const QString path = m_dir->filePath(QStringLiteral("big.nrp"));
     FileDialog::presetAnswers({path});
 
     QList<int> progress;
@@ -278,21 +332,22 @@ void TestReportSaver::progressWindowWhileWriting() {
     bool mainWindowClosed = false;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        auto* form = mainWindow_->findChild<SaveProgressWindow*>();
+        auto* form =
+            m_mainWindow->findChild<SaveProgressWindow*>(QStringLiteral("saveProgressWindow"));
         if (!form || !form->isVisible()) {
             return;
         }
-        progress << form->findChild<QProgressBar*>(QStringLiteral("SaveProgressBar"))->value();
-        mainWindowDisabled = mainWindowDisabled && !mainWindow_->isEnabled();
+        progress << form->findChild<QProgressBar*>(QStringLiteral("saveProgressBar"))->value();
+        mainWindowDisabled = mainWindowDisabled && !m_mainWindow->isEnabled();
         waitCursor = waitCursor && QApplication::overrideCursor() &&
                      QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         if (progress.size() == 2) {
             saveFormStayed = !form->close() && form->isVisible();
-            mainWindowClosed = mainWindow_->close();
+            mainWindowClosed = m_mainWindow->close();
         }
     });
     watcher.start(0);
-    SaveResults(mainWindow_.get(), input(rows));
+    saveResults(m_mainWindow.get(), input(rows));
     watcher.stop();
 
     QVERIFY2(progress.size() >= 2, qPrintable(QString::number(progress.size())));
@@ -304,11 +359,11 @@ void TestReportSaver::progressWindowWhileWriting() {
     QVERIFY(progress.last() > progress.first());
     QVERIFY(progress.last() < 100);
 
-    QVERIFY(!mainWindow_->findChild<SaveProgressWindow*>());
-    QVERIFY(mainWindow_->isEnabled());
-    QVERIFY(mainWindow_->isVisible());
+    QVERIFY(!m_mainWindow->findChild<SaveProgressWindow*>(QStringLiteral("saveProgressWindow")));
+    QVERIFY(m_mainWindow->isEnabled());
+    QVERIFY(m_mainWindow->isVisible());
     QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(ReadAll(path).endsWith(expectedBody(rows, "Kryptik %s \"x\"").right(5000)));
+    QVERIFY(readAll(path).endsWith(expectedBody(rows, "Kryptik %s \"x\"").right(5000)));
 }
 
 void TestReportSaver::errorsLeaveTheWindowUsable_data() {
@@ -317,10 +372,10 @@ void TestReportSaver::errorsLeaveTheWindowUsable_data() {
     QTest::addColumn<QString>("message"); // empty: any message
 
     QTest::newRow("full device, overwrite") << "/dev/full"
-                                            << "Button2"
+                                            << "overwriteButton"
                                             << "/dev/full: Disk full.";
     QTest::newRow("full device, append") << "/dev/full"
-                                         << "Button1"
+                                         << "appendButton"
                                          << "/dev/full: Disk full.";
     QTest::newRow("missing folder") << "no such folder/report.nrp"
                                     << ""
@@ -331,13 +386,14 @@ void TestReportSaver::errorsLeaveTheWindowUsable() {
     QFETCH(QString, path);
     QFETCH(QString, button);
     QFETCH(QString, message);
-    const QString fullPath = path.startsWith('/') ? path : dir_->filePath(path);
+    const QString fullPath = path.startsWith('/') ? path : m_dir->filePath(path);
     FileDialog::presetAnswers({fullPath});
     MessageBox::presetAnswers({MessageBox::Ok});
-    ModalDriver driver(button.isEmpty() ? QString() : QStringLiteral("ExistingReportDialog"), button);
-    const qsizetype openBefore = OpenDescriptorCount();
+    ModalDriver driver(button.isEmpty() ? QString() : QStringLiteral("existingReportDialog"),
+                       button);
+    const qsizetype openBefore = openDescriptorCount();
 
-    SaveResults(mainWindow_.get(), input(hits_));
+    saveResults(m_mainWindow.get(), input(m_hits));
 
     QCOMPARE(driver.unexpected(), QStringList());
     QCOMPARE(MessageBox::shown().size(), 1);
@@ -346,10 +402,10 @@ void TestReportSaver::errorsLeaveTheWindowUsable() {
     if (!message.isEmpty()) {
         QCOMPARE(MessageBox::shown().first().text, message);
     }
-    QVERIFY(mainWindow_->isEnabled());
-    QVERIFY(!mainWindow_->findChild<SaveProgressWindow*>());
+    QVERIFY(m_mainWindow->isEnabled());
+    QVERIFY(!m_mainWindow->findChild<SaveProgressWindow*>(QStringLiteral("saveProgressWindow")));
     QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(OpenDescriptorCount(), openBefore);
+    QCOMPARE(openDescriptorCount(), openBefore);
 }
 
 void TestReportSaver::longTimeFormatHasNoZone_data() {
@@ -366,7 +422,7 @@ void TestReportSaver::longTimeFormatHasNoZone_data() {
 void TestReportSaver::longTimeFormatHasNoZone() {
     QFETCH(QString, locale);
     QFETCH(QString, format);
-    QCOMPARE(LongTimeFormat(QLocale(locale)), format);
+    QCOMPARE(longTimeFormat(QLocale(locale)), format);
 }
 
 QTEST_MAIN(TestReportSaver)
