@@ -24,12 +24,12 @@
 #include "core/reportfile.h"
 #include "core/reportwriter.h"
 #include "core/searchengine.h"
-#include "mainwindow/searchcontroller.h"
-#include "platform/settings.h"
-#include "mainwindow/resultsmodel.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/resultsmodel.h"
 #include "mainwindow/resultsview.h"
+#include "mainwindow/searchcontroller.h"
 #include "platform/messagebox.h"
+#include "platform/settings.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

@@ -201,8 +201,8 @@ void ReportFile::closeOrThrow() {
 
 void ReportFile::abandon() noexcept {
     if (m_mode == ReportOpenMode::Append && m_regular) {
-        const int result =
-            m_fd >= 0 ? ::ftruncate(m_fd, m_originalSize) : ::truncate(m_path.c_str(), m_originalSize);
+        const int result = m_fd >= 0 ? ::ftruncate(m_fd, m_originalSize)
+                                     : ::truncate(m_path.c_str(), m_originalSize);
         // Nothing is left to try when even cutting back fails.
         static_cast<void>(result);
     }

@@ -148,7 +148,7 @@ class StreamSearcher {
         size_t consumed = 0;
         while (m_block.next(consumed)) {
             if (m_guessed && std::memchr(m_block.data() + m_block.fresh(), kCR,
-                                        m_block.size() - m_block.fresh()) != nullptr) {
+                                         m_block.size() - m_block.fresh()) != nullptr) {
                 m_block.restart();
                 return false;
             }

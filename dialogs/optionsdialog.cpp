@@ -94,10 +94,10 @@ void OptionsDialog::buildDisplayGroup() {
         QStringLiteral("After a search, display only the number of items found"), 35,
         s->showNumericResultOnly(), &Settings::setShowNumericResultOnly,
         &Settings::showNumericResultOnlyChanged);
-    QCheckBox* bitmaps = addOptionBox(
-        m_displayGroup, "showBitmapsBox", QStringLiteral("Show &bitmaps"),
-        QStringLiteral("Show or hide the bitmaps in the grid of results"), 36, s->showBitmaps(),
-        &Settings::setShowBitmaps, &Settings::showBitmapsChanged);
+    QCheckBox* bitmaps =
+        addOptionBox(m_displayGroup, "showBitmapsBox", QStringLiteral("Show &bitmaps"),
+                     QStringLiteral("Show or hide the bitmaps in the grid of results"), 36,
+                     s->showBitmaps(), &Settings::setShowBitmaps, &Settings::showBitmapsChanged);
     QCheckBox* counter = addOptionBox(
         m_displayGroup, "updateItemCounterBox", QStringLiteral("&Update items counter"),
         QStringLiteral("Update the items counter during the search"), 37, s->updateItemCounter(),
@@ -106,10 +106,10 @@ void OptionsDialog::buildDisplayGroup() {
         m_displayGroup, "searchInBackgroundBox", QStringLiteral("Search in bac&kground"),
         QStringLiteral("Allow to stop the search"), 27, s->searchInBackground(),
         &Settings::setSearchInBackground, &Settings::searchInBackgroundChanged);
-    QCheckBox* allProducts = addOptionBox(
-        m_displayGroup, "showAllProductsBox", QStringLiteral("Show &all products"),
-        QStringLiteral("Show unselected products also"), 25, s->showAllProducts(),
-        &Settings::setShowAllProducts, &Settings::showAllProductsChanged);
+    QCheckBox* allProducts =
+        addOptionBox(m_displayGroup, "showAllProductsBox", QStringLiteral("Show &all products"),
+                     QStringLiteral("Show unselected products also"), 25, s->showAllProducts(),
+                     &Settings::setShowAllProducts, &Settings::showAllProductsChanged);
     numericOnly->setFocusPolicy(Qt::StrongFocus);
 
     QGridLayout* grid = checkBoxGrid(m_displayGroup);
@@ -129,10 +129,10 @@ void OptionsDialog::buildEnvironmentGroup() {
         QStringLiteral("Disable the alarm about the update of the database"), 42,
         s->updateAlarmDisabled(), &Settings::setUpdateAlarmDisabled,
         &Settings::updateAlarmDisabledChanged);
-    QCheckBox* sounds = addOptionBox(
-        m_environmentGroup, "disableSoundsBox", QStringLiteral("D&isable sounds"),
-        QStringLiteral("Disable sounds effects"), 43, s->soundsDisabled(),
-        &Settings::setSoundsDisabled, &Settings::soundsDisabledChanged);
+    QCheckBox* sounds =
+        addOptionBox(m_environmentGroup, "disableSoundsBox", QStringLiteral("D&isable sounds"),
+                     QStringLiteral("Disable sounds effects"), 43, s->soundsDisabled(),
+                     &Settings::setSoundsDisabled, &Settings::soundsDisabledChanged);
     QCheckBox* lastSelection = addOptionBox(
         m_environmentGroup, "loadLastSelectionBox", QStringLiteral("&Load last selection"),
         QStringLiteral("At program startup, display only the items selected on the last session"),
@@ -144,8 +144,8 @@ void OptionsDialog::buildEnvironmentGroup() {
         s->saveSelectedOnly(), &Settings::setSaveSelectedOnly, &Settings::saveSelectedOnlyChanged);
     QCheckBox* tray = addOptionBox(
         m_environmentGroup, "minimizeToTrayBox", QStringLiteral("&Minimize in tray area"),
-        QStringLiteral("Put the program  in the tray area when minimized"), 58,
-        s->minimizeToTray(), &Settings::setMinimizeToTray, &Settings::minimizeToTrayChanged);
+        QStringLiteral("Put the program  in the tray area when minimized"), 58, s->minimizeToTray(),
+        &Settings::setMinimizeToTray, &Settings::minimizeToTrayChanged);
     alarm->setFocusPolicy(Qt::StrongFocus);
 
     QGridLayout* grid = checkBoxGrid(m_environmentGroup);
@@ -215,8 +215,8 @@ QWidget* OptionsDialog::buildPage() {
     return frame;
 }
 
-QPushButton* OptionsDialog::addButton(const char* name, const QString& caption,
-                                      const QString& hint, int helpTopic) {
+QPushButton* OptionsDialog::addButton(const char* name, const QString& caption, const QString& hint,
+                                      int helpTopic) {
     auto* button = new QPushButton(caption);
     button->setObjectName(QLatin1String(name));
     button->setStatusTip(hint);

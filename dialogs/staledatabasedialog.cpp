@@ -141,8 +141,8 @@ void StaleDatabaseDialog::matchPictureToWindow() {
     m_pictureLabel->setPixmap(QPixmap::fromImage(m_picture));
 }
 
-bool StaleDatabaseDialog::runAgeTest(QWidget* mainWindow, bool* alarmDisabled,
-                                     double databaseDate, double now) {
+bool StaleDatabaseDialog::runAgeTest(QWidget* mainWindow, bool* alarmDisabled, double databaseDate,
+                                     double now) {
     if (alarmDisabled && *alarmDisabled) {
         return false;
     }

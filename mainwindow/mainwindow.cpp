@@ -14,13 +14,13 @@
 #include "scanreportimporter.h"
 #include "searchcontroller.h"
 #include "searchpage.h"
-#include "speedcounterpanel.h"
 #include "soundeffects.h"
+#include "speedcounterpanel.h"
 #include "splashscreen.h"
 #include "statuspanels.h"
 #include "titlepanel.h"
-#include "windowtray.h"
 #include "widgethelp.h"
+#include "windowtray.h"
 
 #include "core/database.h"
 #include "core/datafile.h"
@@ -184,8 +184,8 @@ void MainWindow::buildMenus() {
     m_searchPageAction =
         m_fileMenu->addAction(QStringLiteral("&Search"), m_client, &ClientPanel::showSearchPage);
     m_searchPageAction->setObjectName(QStringLiteral("searchPageAction"));
-    m_preferencesPageAction = m_fileMenu->addAction(QStringLiteral("&Preferences"),
-                                                    m_client, &ClientPanel::showPreferencesPage);
+    m_preferencesPageAction = m_fileMenu->addAction(QStringLiteral("&Preferences"), m_client,
+                                                    &ClientPanel::showPreferencesPage);
     m_preferencesPageAction->setObjectName(QStringLiteral("preferencesPageAction"));
     for (QAction* action : {m_searchPageAction, m_preferencesPageAction}) {
         action->setCheckable(true);
@@ -208,7 +208,6 @@ void MainWindow::buildMenus() {
     m_helpMenu->addSeparator();
     m_helpMenu->addAction(QStringLiteral("&About..."), this, &MainWindow::showAbout)
         ->setObjectName(QStringLiteral("aboutAction"));
-
 }
 
 // Reactions to options that show at once, also while the options dialog is
@@ -395,8 +394,9 @@ bool MainWindow::loadDatabase() {
     for (const std::string& entry : m_products.entries) {
         titles << nomix::displayText(entry);
     }
-    m_selection = ProductSelection::fromStored(
-        m_products.entries.size(), m_settings->loadLastSelection(), m_productMask, m_lastSelectionEx);
+    m_selection =
+        ProductSelection::fromStored(m_products.entries.size(), m_settings->loadLastSelection(),
+                                     m_productMask, m_lastSelectionEx);
     m_productDialog->setProducts(m_products.entries, m_selection);
     m_productDialog->setListDetails(m_listDetails);
 
@@ -643,7 +643,8 @@ void MainWindow::saveResults() {
 // Builds a database from scan reports the user chooses and, if they want,
 // opens it the way the retry of a failed start opens one.
 void MainWindow::importScanReports() {
-    const QString folder = ScanReportImporter::chooseAndImport(this, m_preferencesPage->directory());
+    const QString folder =
+        ScanReportImporter::chooseAndImport(this, m_preferencesPage->directory());
     if (folder.isEmpty()) {
         return;
     }

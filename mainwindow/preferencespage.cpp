@@ -30,7 +30,8 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     m_group->setObjectName(QStringLiteral("dataGroup"));
     m_group->setGeometry(6, 4, 364, 118);
 
-    m_directoryEdit = addEdit("directoryEdit", QStringLiteral("Edit database & configuration path"));
+    m_directoryEdit =
+        addEdit("directoryEdit", QStringLiteral("Edit database & configuration path"));
     m_directoryEdit->setText(programDataPath(QStringLiteral("sample")));
     m_databaseEdit = addEdit("databaseEdit", QStringLiteral("Edit database file name"));
     m_databaseEdit->setText(QStringLiteral("NOMIX.DAT"));
@@ -105,8 +106,8 @@ QToolButton* PreferencesPage::addSmallButton(const char* name, const QPixmap& gl
     return button;
 }
 
-EmbossedLabel* PreferencesPage::addLabel(const char* name, const QString& caption,
-                                         QWidget* buddy, int topic) {
+EmbossedLabel* PreferencesPage::addLabel(const char* name, const QString& caption, QWidget* buddy,
+                                         int topic) {
     auto* label = new EmbossedLabel(caption, m_group);
     label->setObjectName(QLatin1String(name));
     QFont font(QStringLiteral("Arial"));

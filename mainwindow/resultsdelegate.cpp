@@ -36,7 +36,7 @@ ResultsDelegate::ResultsDelegate(const ResultsModel* model, QObject* parent)
     : QStyledItemDelegate(parent), m_model(model) {}
 
 void ResultsDelegate::setMarkerPictures(const QPixmap& noVirus, const QPixmap& magnifier,
-                                           const QPixmap& help) {
+                                        const QPixmap& help) {
     m_noVirus = noVirus;
     m_magnifier = magnifier;
     m_help = help;
@@ -56,7 +56,7 @@ ResultsDelegate::Marker ResultsDelegate::markerFor(std::string_view field) {
 }
 
 void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                               const QModelIndex& index) const {
+                            const QModelIndex& index) const {
     if (!m_model->databaseLoaded()) {
         return;
     }
@@ -64,7 +64,8 @@ void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->fillRect(rect, option.palette.color(QPalette::Base));
     const int row = index.row();
     const int column = index.column();
-    if (rect.width() <= kNoTextWidth || m_model->searchRunning() || !m_model->namesShownIn(column)) {
+    if (rect.width() <= kNoTextWidth || m_model->searchRunning() ||
+        !m_model->namesShownIn(column)) {
         return;
     }
     const std::string_view field = m_model->fieldAt(row, column);

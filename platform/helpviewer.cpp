@@ -140,9 +140,9 @@ void HelpViewer::reportMissingFile() {
     }
     m_missingReported = true;
     MessageBox::error(m_owner, QStringLiteral("Cannot open the help file \"%1\".\r"
-                                             "Help is not available until the file is "
-                                             "put back next to the program.")
-                                  .arg(m_helpFile));
+                                              "Help is not available until the file is "
+                                              "put back next to the program.")
+                                   .arg(m_helpFile));
 }
 
 bool HelpViewer::findTopic(int topic, int* start, int* end) const {

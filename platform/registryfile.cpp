@@ -320,7 +320,8 @@ std::string RegistryFile::openFailureMessage(Purpose purpose) const {
     }
     return "Could not read the settings file \"" + m_filePath + "\": " + m_readFailure +
            ". The file was left unchanged; " +
-           (purpose == Purpose::Load ? "default settings are used." : "the settings were not saved.");
+           (purpose == Purpose::Load ? "default settings are used."
+                                     : "the settings were not saved.");
 }
 
 void RegistryFile::beginWrites() {

@@ -256,7 +256,8 @@ bool isControlByte(char c) {
 
 // Inline form: a string of printable bytes followed by its one terminator.
 bool fitsInline(const RegistryText::Value& value) {
-    if (value.type != RegistryText::ValueType::String || value.data.empty() || value.data.back() != '\0') {
+    if (value.type != RegistryText::ValueType::String || value.data.empty() ||
+        value.data.back() != '\0') {
         return false;
     }
     std::string_view text(value.data.data(), value.data.size() - 1);
@@ -289,11 +290,13 @@ std::string formatValue(const RegistryText::Value& value) {
     if (fitsInline(value)) {
         return line + quoted(std::string_view(value.data).substr(0, value.data.size() - 1));
     }
-    if (value.type == RegistryText::ValueType::Dword && value.data.size() == RegistryText::kMaxIntegerSize) {
+    if (value.type == RegistryText::ValueType::Dword &&
+        value.data.size() == RegistryText::kMaxIntegerSize) {
         return line + "dword:" + hexNumber(RegistryText::dwordValue(value.data), 8);
     }
-    line +=
-        value.type == RegistryText::ValueType::Binary ? "hex:" : "hex(" + hexNumber(static_cast<uint32_t>(value.type), 1) + "):";
+    line += value.type == RegistryText::ValueType::Binary
+                ? "hex:"
+                : "hex(" + hexNumber(static_cast<uint32_t>(value.type), 1) + "):";
     return line + hexList(value.data, line.size());
 }
 
@@ -360,7 +363,7 @@ std::optional<RegistryText::Document> RegistryText::parse(std::string_view text)
 }
 
 std::optional<RegistryText::Document> RegistryText::parse(std::string_view text,
-                                                       size_t& failedLine) {
+                                                          size_t& failedLine) {
     std::vector<std::string_view> lines = splitLines(text);
     failedLine = 1;
     if (lines.empty() || trimRight(lines[0]) != kHeader) {

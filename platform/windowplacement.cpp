@@ -1,8 +1,8 @@
 #include "windowplacement.h"
 
-#include <QScreen>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>

@@ -78,7 +78,7 @@ const char* outputOptionName(CliOutput output) {
 void chooseOutput(CliOptions& options, bool& outputGiven, CliOutput output) {
     if (outputGiven && options.output != output) {
         throw NomixError(std::string(outputOptionName(options.output)) + " and " +
-                          outputOptionName(output) + " cannot be used together");
+                         outputOptionName(output) + " cannot be used together");
     }
     options.output = output;
     outputGiven = true;

@@ -59,8 +59,8 @@ ProductSelection selectionFor(const CliOptions& options, size_t productCount) {
     }
     for (int product : options.products) {
         if (static_cast<size_t>(product) > productCount) {
-            throw NomixError("there is no product " + std::to_string(product) +
-                              " (the table has " + std::to_string(productCount) + ")");
+            throw NomixError("there is no product " + std::to_string(product) + " (the table has " +
+                             std::to_string(productCount) + ")");
         }
         selection.setSelected(static_cast<size_t>(product - 1), true);
     }
@@ -72,7 +72,7 @@ class HitPrinter {
   public:
     HitPrinter(ResultFormat format, const ProductTable& table, const ProductSelection& selection)
         : m_writer(format, titlesOf(table, selection, m_columns),
-                  [this](std::string_view bytes) { m_out.put(bytes); }) {
+                   [this](std::string_view bytes) { m_out.put(bytes); }) {
         m_writer.header();
     }
 

@@ -116,7 +116,8 @@ void TestBalloonGeometry::fitToText() {
 
 void TestBalloonGeometry::oneWordIsAtLeast59Wide() {
     const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans"), 9));
-    QCOMPARE(balloonSizeForText(QStringLiteral("Ok"), metrics, 500, Screen1024, 341, 0).width(), 59);
+    QCOMPARE(balloonSizeForText(QStringLiteral("Ok"), metrics, 500, Screen1024, 341, 0).width(),
+             59);
 }
 
 void TestBalloonGeometry::thirdOfScreenLimitsWidth() {
@@ -136,14 +137,14 @@ void TestBalloonGeometry::computeShape_data() {
     QTest::addColumn<QPoint>("second");
     QTest::addColumn<QPoint>("third");
     // A 200 x 100 window with an 8-pixel shadow: the body is 177 x 73.
-    QTest::newRow("above left") << BalloonPosition::AboveLeft << QRect(0, 0, 177, 73) << QPoint(192, 92)
-                                << QPoint(171, 72) << QPoint(151, 72);
-    QTest::newRow("above right") << BalloonPosition::AboveRight << QRect(15, 0, 177, 73) << QPoint(0, 92)
-                                 << QPoint(21, 72) << QPoint(41, 72);
-    QTest::newRow("below left") << BalloonPosition::BelowLeft << QRect(0, 19, 177, 73) << QPoint(192, 0)
-                                << QPoint(171, 19) << QPoint(151, 19);
-    QTest::newRow("below right") << BalloonPosition::BelowRight << QRect(15, 19, 177, 73) << QPoint(0, 0)
-                                 << QPoint(21, 19) << QPoint(41, 19);
+    QTest::newRow("above left") << BalloonPosition::AboveLeft << QRect(0, 0, 177, 73)
+                                << QPoint(192, 92) << QPoint(171, 72) << QPoint(151, 72);
+    QTest::newRow("above right") << BalloonPosition::AboveRight << QRect(15, 0, 177, 73)
+                                 << QPoint(0, 92) << QPoint(21, 72) << QPoint(41, 72);
+    QTest::newRow("below left") << BalloonPosition::BelowLeft << QRect(0, 19, 177, 73)
+                                << QPoint(192, 0) << QPoint(171, 19) << QPoint(151, 19);
+    QTest::newRow("below right") << BalloonPosition::BelowRight << QRect(15, 19, 177, 73)
+                                 << QPoint(0, 0) << QPoint(21, 19) << QPoint(41, 19);
 }
 
 void TestBalloonGeometry::computeShape() {
@@ -241,22 +242,29 @@ void TestBalloonGeometry::flips_data() {
     QTest::addColumn<QPoint>("cursor");
     QTest::addColumn<BalloonPosition>("preferred");
     QTest::addColumn<BalloonPosition>("expected");
-    QTest::newRow("room everywhere")
-        << Screen1024 << QPoint(500, 400) << BalloonPosition::AboveRight << BalloonPosition::AboveRight;
-    QTest::newRow("right edge") << Screen1024 << QPoint(1000, 400) << BalloonPosition::AboveRight << BalloonPosition::AboveLeft;
-    QTest::newRow("top edge") << Screen1024 << QPoint(500, 20) << BalloonPosition::AboveRight << BalloonPosition::BelowRight;
-    QTest::newRow("top right corner")
-        << Screen1024 << QPoint(1000, 20) << BalloonPosition::AboveRight << BalloonPosition::BelowLeft;
+    QTest::newRow("room everywhere") << Screen1024 << QPoint(500, 400)
+                                     << BalloonPosition::AboveRight << BalloonPosition::AboveRight;
+    QTest::newRow("right edge") << Screen1024 << QPoint(1000, 400) << BalloonPosition::AboveRight
+                                << BalloonPosition::AboveLeft;
+    QTest::newRow("top edge") << Screen1024 << QPoint(500, 20) << BalloonPosition::AboveRight
+                              << BalloonPosition::BelowRight;
+    QTest::newRow("top right corner") << Screen1024 << QPoint(1000, 20)
+                                      << BalloonPosition::AboveRight << BalloonPosition::BelowLeft;
     QTest::newRow("bottom left corner")
-        << Screen1024 << QPoint(10, 760) << BalloonPosition::BelowLeft << BalloonPosition::AboveRight;
+        << Screen1024 << QPoint(10, 760) << BalloonPosition::BelowLeft
+        << BalloonPosition::AboveRight;
     QTest::newRow("exactly fits at the right")
-        << Screen1024 << QPoint(824, 400) << BalloonPosition::AboveRight << BalloonPosition::AboveRight;
+        << Screen1024 << QPoint(824, 400) << BalloonPosition::AboveRight
+        << BalloonPosition::AboveRight;
     QTest::newRow("one pixel too far right")
-        << Screen1024 << QPoint(825, 400) << BalloonPosition::AboveRight << BalloonPosition::AboveLeft;
+        << Screen1024 << QPoint(825, 400) << BalloonPosition::AboveRight
+        << BalloonPosition::AboveLeft;
     QTest::newRow("left edge of a second screen")
-        << QRect(1024, 0, 1280, 1024) << QPoint(1030, 500) << BalloonPosition::AboveLeft << BalloonPosition::AboveRight;
+        << QRect(1024, 0, 1280, 1024) << QPoint(1030, 500) << BalloonPosition::AboveLeft
+        << BalloonPosition::AboveRight;
     QTest::newRow("top of a screen below the first")
-        << QRect(0, 768, 1024, 768) << QPoint(500, 780) << BalloonPosition::AboveLeft << BalloonPosition::BelowLeft;
+        << QRect(0, 768, 1024, 768) << QPoint(500, 780) << BalloonPosition::AboveLeft
+        << BalloonPosition::BelowLeft;
 }
 
 void TestBalloonGeometry::flips() {

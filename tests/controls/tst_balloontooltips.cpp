@@ -159,7 +159,8 @@ void TestBalloonToolTips::hideRules_data() {
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("hides");
     const int hook = BalloonBehavior::NoShowMouseDown | BalloonBehavior::HideOnPaint;
-    const int regions = BalloonBehavior::NoShowMouseDown | BalloonBehavior::UseRegions | BalloonBehavior::HideOnPaint;
+    const int regions = BalloonBehavior::NoShowMouseDown | BalloonBehavior::UseRegions |
+                        BalloonBehavior::HideOnPaint;
     QTest::newRow("first move is forgiven") << hook << "move" << false;
     QTest::newRow("second move hides") << hook << "move twice" << true;
     QTest::newRow("press hides") << hook << "press" << true;

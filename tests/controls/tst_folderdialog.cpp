@@ -1,5 +1,5 @@
-#include "controls/folderdialogerror.h"
 #include "controls/folderdialog.h"
+#include "controls/folderdialogerror.h"
 #include "platform/filedialog.h"
 
 #include <QApplication>
@@ -14,12 +14,12 @@
 
 #include <functional>
 
-using nomix::FolderDialogError;
-using nomix::FileDialog;
 using nomix::BrowseMessage;
+using nomix::FileDialog;
+using nomix::FolderDialog;
+using nomix::FolderDialogError;
 using nomix::OpenFolder;
 using nomix::SpecialFolder;
-using nomix::FolderDialog;
 
 namespace {
 
@@ -157,8 +157,8 @@ void TestFolderDialog::dialogIsAskedFor_data() {
     const QString status = QStringLiteral("Please, select a folder");
     const QString samples = QStringLiteral("Documents/Samples");
     QTest::newRow("preferences page, existing path")
-        << preferences << "" << status << int(nomix::OpenFolder::Path) << samples << int(nomix::SpecialFolder::Desktop)
-        << status << samples;
+        << preferences << "" << status << int(nomix::OpenFolder::Path) << samples
+        << int(nomix::SpecialFolder::Desktop) << status << samples;
     QTest::newRow("path that does not exist")
         << preferences << "" << status << int(nomix::OpenFolder::Path) << "Documents/Gone"
         << int(nomix::SpecialFolder::Desktop) << status << "";
@@ -170,10 +170,10 @@ void TestFolderDialog::dialogIsAskedFor_data() {
         << preferences << "Database folder" << status << int(nomix::OpenFolder::None) << ""
         << int(nomix::SpecialFolder::Desktop) << "Database folder - Please, select a folder"
         << "";
-    QTest::newRow("path outside the root")
-        << false << ""
-        << "" << int(nomix::OpenFolder::Path) << "Elsewhere" << int(nomix::SpecialFolder::Personal) << ""
-        << "Documents";
+    QTest::newRow("path outside the root") << false << ""
+                                           << "" << int(nomix::OpenFolder::Path) << "Elsewhere"
+                                           << int(nomix::SpecialFolder::Personal) << ""
+                                           << "Documents";
 }
 
 // Paths in the table are relative to the test's home folder.
@@ -206,7 +206,8 @@ void TestFolderDialog::dialogIsAskedFor() {
 void TestFolderDialog::missingSpecialFolderFails_data() {
     QTest::addColumn<int>("root");
     QTest::addColumn<int>("openFolder");
-    QTest::newRow("root the desktop does not have") << int(nomix::SpecialFolder::Printers) << int(nomix::OpenFolder::None);
+    QTest::newRow("root the desktop does not have")
+        << int(nomix::SpecialFolder::Printers) << int(nomix::OpenFolder::None);
     QTest::newRow("open folder the desktop does not have")
         << int(nomix::SpecialFolder::Desktop) << int(nomix::OpenFolder::Network);
 }

@@ -138,7 +138,8 @@ void TestLedCounter::settersRepaintOnlyOnChange_data() {
     QTest::newRow("Rows new") << QByteArray("rows") << QVariant(2) << true;
     QTest::newRow("DrawMode same")
         << QByteArray("drawMode") << QVariant::fromValue(LedDrawMode::Polygon) << false;
-    QTest::newRow("DrawMode new") << QByteArray("drawMode") << QVariant::fromValue(LedDrawMode::Line) << true;
+    QTest::newRow("DrawMode new") << QByteArray("drawMode")
+                                  << QVariant::fromValue(LedDrawMode::Line) << true;
     QTest::newRow("DrawOnScreen same still repaints")
         << QByteArray("drawOnScreen") << QVariant(false) << true;
 }

@@ -100,11 +100,15 @@ void TestLedGeometry::controlSize_data() {
     QTest::addColumn<QSize>("size");
 
     QTest::newRow("hit counter") << int(LedDrawMode::Polygon) << 2 << 5 << 1 << QSize(85, 30);
-    QTest::newRow("polygon size 1 is thin") << int(LedDrawMode::Polygon) << 1 << 4 << 1 << QSize(36, 20);
+    QTest::newRow("polygon size 1 is thin")
+        << int(LedDrawMode::Polygon) << 1 << 4 << 1 << QSize(36, 20);
     // Thick lines with few columns: wide enough for the last cell's glyph.
-    QTest::newRow("line size 3, 4 columns") << int(LedDrawMode::Line) << 3 << 4 << 1 << QSize(99, 60);
-    QTest::newRow("line size 2, 1 column") << int(LedDrawMode::Line) << 2 << 1 << 1 << QSize(18, 40);
-    QTest::newRow("line size 2, 10 columns") << int(LedDrawMode::Line) << 2 << 10 << 1 << QSize(166, 40);
+    QTest::newRow("line size 3, 4 columns")
+        << int(LedDrawMode::Line) << 3 << 4 << 1 << QSize(99, 60);
+    QTest::newRow("line size 2, 1 column")
+        << int(LedDrawMode::Line) << 2 << 1 << 1 << QSize(18, 40);
+    QTest::newRow("line size 2, 10 columns")
+        << int(LedDrawMode::Line) << 2 << 10 << 1 << QSize(166, 40);
     QTest::newRow("no columns") << int(LedDrawMode::Line) << 3 << 0 << 1 << QSize(0, 60);
 }
 
@@ -155,7 +159,8 @@ void TestLedGeometry::scaledVertex_data() {
     QTest::newRow("line 4.5 gives 4") << int(LedDrawMode::Line) << 1 << 5 << 1 << QPoint(4, 7);
     QTest::newRow("line point end 7.5") << int(LedDrawMode::Line) << 1 << 15 << 1 << QPoint(8, 14);
     QTest::newRow("line point end x3") << int(LedDrawMode::Line) << 3 << 15 << 1 << QPoint(22, 42);
-    QTest::newRow("thin polygon uses lines") << int(LedDrawMode::Polygon) << 1 << 1 << 1 << QPoint(6, 2);
+    QTest::newRow("thin polygon uses lines")
+        << int(LedDrawMode::Polygon) << 1 << 1 << 1 << QPoint(6, 2);
 }
 
 void TestLedGeometry::scaledVertex() {
@@ -163,8 +168,7 @@ void TestLedGeometry::scaledVertex() {
     QFETCH(int, segmentSize);
     QFETCH(int, segment);
     QFETCH(int, vertex);
-    const LedSegmentShapes shapes =
-        scaleLedSegments(ledMetricsFor(LedDrawMode(mode), segmentSize));
+    const LedSegmentShapes shapes = scaleLedSegments(ledMetricsFor(LedDrawMode(mode), segmentSize));
     const LedSegmentShape& shape = shapes[size_t(segment - 1)];
     QVERIFY(vertex < shape.count);
     QTEST(shape.points[size_t(vertex)], "point");

@@ -1,5 +1,5 @@
-#include "controls/marqueeerror.h"
 #include "controls/marquee.h"
+#include "controls/marqueeerror.h"
 
 #include <QImage>
 #include <QSignalSpy>

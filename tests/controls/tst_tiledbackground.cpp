@@ -1,5 +1,5 @@
-#include "controls/tiling.h"
 #include "controls/tiledbackground.h"
+#include "controls/tiling.h"
 
 #include <QImage>
 #include <QPainter>

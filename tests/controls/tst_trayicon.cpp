@@ -1,6 +1,6 @@
-#include "controls/trayiconerror.h"
 #include "controls/clicksorter.h"
 #include "controls/trayicon.h"
+#include "controls/trayiconerror.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -13,9 +13,9 @@
 
 #include <memory>
 
-using nomix::TrayIconError;
 using nomix::ClickSorter;
 using nomix::TrayIcon;
+using nomix::TrayIconError;
 
 namespace {
 

@@ -116,7 +116,8 @@ void TestDatabaseLines::countByte() {
         bytes[size_t(i)] = '\r';
     }
     bytes[size_t(size)] = '\r'; // just past the end: not counted
-    QCOMPARE(nomix::countByte(bytes.data(), size_t(size), '\r'), size_t((size + every - 1) / every));
+    QCOMPARE(nomix::countByte(bytes.data(), size_t(size), '\r'),
+             size_t((size + every - 1) / every));
 }
 
 // Files larger than one piece of a read: the line end and the mark are

@@ -67,7 +67,8 @@ std::string expectedRows(const std::vector<uint32_t>& hits, const ProductSelecti
     for (uint32_t hit : hits) {
         for (size_t c = 0; c < productTitles().size(); ++c) {
             if (selection.isSelected(c)) {
-                std::string name = productTitles()[c].substr(productTitles()[c].find_first_not_of(' '));
+                std::string name =
+                    productTitles()[c].substr(productTitles()[c].find_first_not_of(' '));
                 name.resize(std::max<size_t>(name.size(), 25), ' ');
                 out += name + ": " +
                        fieldAtByChar(int32_t(c + 1), sample().names.lines.at(hit), '|') + "\r\n";
@@ -139,7 +140,8 @@ QString saveReport(const std::string& path, ReportOpenMode mode, size_t rows) {
     try {
         ReportFile file(path, mode);
         writeReport(file, {"d", "t", "x", int32_t(rows)},
-                    {sample().names.lines, hits, productTitles(), ProductSelection(productTitles().size())});
+                    {sample().names.lines, hits, productTitles(),
+                     ProductSelection(productTitles().size())});
         file.commit();
     } catch (const FileError& e) {
         return e.what();
@@ -358,8 +360,10 @@ void TestReportWriter::progressOncePerRow() {
     const std::vector<uint32_t> hits = cyclingHits(size_t(rows));
     StringSink sink;
     QList<int> seen;
-    writeReport(sink, {}, {sample().names.lines, hits, productTitles(), ProductSelection(productTitles().size())},
-                [&](int percent) { seen << percent; });
+    writeReport(
+        sink, {},
+        {sample().names.lines, hits, productTitles(), ProductSelection(productTitles().size())},
+        [&](int percent) { seen << percent; });
     QCOMPARE(seen, expected);
 }
 

@@ -16,9 +16,9 @@ namespace {
 
 // In the order in which the dialog restores the options on Cancel.
 const QStringList kBoxNames = {
-    "showNumericResultOnlyBox", "showBitmapsBox",       "updateItemCounterBox",
-    "searchInBackgroundBox",    "showAllProductsBox",   "disableUpdateAlarmBox",
-    "disableSoundsBox",         "loadLastSelectionBox", "saveSelectedOnlyBox",
+    "showNumericResultOnlyBox", "showBitmapsBox",         "updateItemCounterBox",
+    "searchInBackgroundBox",    "showAllProductsBox",     "disableUpdateAlarmBox",
+    "disableSoundsBox",         "loadLastSelectionBox",   "saveSelectedOnlyBox",
     "minimizeToTrayBox",        "completeStringMatchBox",
 };
 
@@ -126,12 +126,11 @@ void TestOptionsDialog::clickChangesTheOption() {
     flipped[index] = !before;
     nomix::StoredSettings changed;
     settings.copyTo(changed);
-    bool* fields[] = {&changed.showNumericOnly,  &changed.showBitmaps,
-                      &changed.updateItemCounter, &changed.searchInBackground,
-                      &changed.showOtherProducts, &changed.alarmDisabled,
-                      &changed.soundsDisabled,    &changed.loadSelProducts,
-                      &changed.saveSelectedOnly,  &changed.minimizeInTaskbar,
-                      &changed.stringMatch};
+    bool* fields[] = {
+        &changed.showNumericOnly,    &changed.showBitmaps,       &changed.updateItemCounter,
+        &changed.searchInBackground, &changed.showOtherProducts, &changed.alarmDisabled,
+        &changed.soundsDisabled,     &changed.loadSelProducts,   &changed.saveSelectedOnly,
+        &changed.minimizeInTaskbar,  &changed.stringMatch};
     *fields[index] = !before;
     settings.restore(changed);
     QCOMPARE(checkBox->isChecked(), !before);
@@ -243,7 +242,8 @@ void TestOptionsDialog::execFromMainWindow() {
         QCOMPARE(options->focusWidget(), Button(options, "okButton"));
         QVERIFY(QTest::qWaitForWindowActive(options));
         QTest::keyClick(options, Qt::Key_C, Qt::AltModifier); // "&Complete string match"
-        QTRY_VERIFY(options->findChild<QCheckBox*>("completeStringMatchBox")->isChecked()); // a mnemonic clicks after a short delay
+        QTRY_VERIFY(options->findChild<QCheckBox*>("completeStringMatchBox")
+                        ->isChecked()); // a mnemonic clicks after a short delay
         QTest::keyClick(options, Qt::Key_Return);
     });
     form.exec();

@@ -80,4 +80,3 @@ void MainWindowTest::search(const QString& text) {
     typeText(text);
     pressKey(Qt::Key_Return);
 }
-

@@ -4,17 +4,17 @@
 #include "controls/ledcounter.h"
 #include "core/database.h"
 #include "core/productselection.h"
+#include "core/producttable.h"
 #include "core/searchengine.h"
 #include "dialogs/optionsdialog.h"
 #include "dialogs/productfilterdialog.h"
-#include "mainwindow/resultsmodel.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/resultsmodel.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/searchcontroller.h"
-#include "platform/settings.h"
-#include "core/producttable.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
+#include "platform/settings.h"
 #include "platform/terminationsignals.h"
 
 #include <QAbstractItemModelTester>
@@ -100,7 +100,8 @@ class TestMainWindow : public MainWindowTest {
 };
 
 void TestMainWindow::startsOnTheSampleDatabase() {
-    QCOMPARE(find<QLabel>("databasePanel")->text(), QStringLiteral(" Database Real labels, 500 samples"));
+    QCOMPARE(find<QLabel>("databasePanel")->text(),
+             QStringLiteral(" Database Real labels, 500 samples"));
     QCOMPARE(find<QLabel>("databasePanel")->textFormat(), Qt::PlainText); // data, never markup
     QCOMPARE(results()->columnCount(), 74);
     QCOMPARE(results()->rowCount(), 0);
@@ -187,8 +188,7 @@ void TestMainWindow::stopKeepsWhatWasFound() {
     QVERIFY(sawStop);
     QVERIFY(!(controller()->state() == SearchController::State::Searching));
     QCOMPARE(find<QPushButton>("searchButton")->text(), QStringLiteral("&Search"));
-    QCOMPARE(ledText(),
-             QStringLiteral("%1").arg(hitCount(), 5, 10, QLatin1Char('0')));
+    QCOMPARE(ledText(), QStringLiteral("%1").arg(hitCount(), 5, 10, QLatin1Char('0')));
     QCOMPARE(size_t(hitCount()), results()->hits().size());
 }
 
@@ -391,8 +391,8 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
     for (size_t i = 0; i < count; ++i) {
         only.setSelected(i, i == 1 || i == 40);
     }
-    const auto table =
-        readProductTable(QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
+    const auto table = readProductTable(
+        QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
     form_->findChild<ProductFilterDialog*>()->setProducts(table.entries, only);
     settings()->setShowAllProducts(false); // hides unselected columns at once
     QVERIFY(!results()->productSelected(0) && results()->productSelected(1));
@@ -424,16 +424,20 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
 void TestMainWindow::controlsWaitWhileSearching() {
     bool disabled = false;
     QTimer::singleShot(0, this, [&] {
-        disabled = !find<QWidget>("stringPanel")->isEnabled() && !find<QWidget>("preferencesPage")->isEnabled() &&
-                   !find<QPushButton>("exitButton")->isEnabled() && !find<QSlider>("speedTrackBar")->isEnabled() &&
-                   !find<QMenu>("fileMenu")->isEnabled() && find<QPushButton>("searchButton")->isEnabled() &&
+        disabled = !find<QWidget>("stringPanel")->isEnabled() &&
+                   !find<QWidget>("preferencesPage")->isEnabled() &&
+                   !find<QPushButton>("exitButton")->isEnabled() &&
+                   !find<QSlider>("speedTrackBar")->isEnabled() &&
+                   !find<QMenu>("fileMenu")->isEnabled() &&
+                   find<QPushButton>("searchButton")->isEnabled() &&
                    form_->minimumSize() == form_->maximumSize(); // no resizing
 
         clickAt(find<QWidget>("searchButton"));
     });
     search(QStringLiteral("trojan"));
     QVERIFY(disabled);
-    QVERIFY(find<QWidget>("stringPanel")->isEnabled() && find<QWidget>("preferencesPage")->isEnabled());
+    QVERIFY(find<QWidget>("stringPanel")->isEnabled() &&
+            find<QWidget>("preferencesPage")->isEnabled());
     QCOMPARE(form_->minimumSize(), QSize(630, 476));
     QCOMPARE(form_->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }

@@ -41,10 +41,12 @@ void TestMainWindowScreen::searchResultsOnScreen() {
     shot.save(QStringLiteral("/tmp/mainform.png"));
 
     // A selected product's title cell is red.
-    const QPoint header = form.findChild<ResultsView*>()->horizontalHeader()->mapTo(&form, QPoint(100, 10));
+    const QPoint header =
+        form.findChild<ResultsView*>()->horizontalHeader()->mapTo(&form, QPoint(100, 10));
     QCOMPARE(shot.pixelColor(header), QColor(255, 0, 0));
     // The first result row holds dark text pixels somewhere in its first cell.
-    const QPoint cellTopLeft = form.findChild<ResultsView*>()->viewport()->mapTo(&form, QPoint(0, 0));
+    const QPoint cellTopLeft =
+        form.findChild<ResultsView*>()->viewport()->mapTo(&form, QPoint(0, 0));
     bool ink = false;
     for (int x = 2; x < 190 && !ink; ++x) {
         for (int y = 2; y < 18 && !ink; ++y) {

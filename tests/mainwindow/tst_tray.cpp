@@ -1,9 +1,9 @@
 #include "shared_mainwindowfixture.h"
 
 #include "controls/trayicon.h"
-#include "platform/settings.h"
 #include "mainwindow/mainwindow.h"
 #include "platform/messagebox.h"
+#include "platform/settings.h"
 
 #include <QCheckBox>
 #include <QProcess>

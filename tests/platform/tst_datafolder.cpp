@@ -40,7 +40,8 @@ class TestDataFolder : public QObject {
         const std::string expected = local(m_root.filePath("prefix/share/nomix95"));
         QCOMPARE(programDataFolder(local(m_root.filePath("prefix/bin"))), expected);
         QCOMPARE(programDataFolder(local(m_root.filePath("prefix/bin/"))), expected);
-        QCOMPARE(defaultCommonDirectory(local(m_root.filePath("prefix/bin"))), expected + "/sample");
+        QCOMPARE(defaultCommonDirectory(local(m_root.filePath("prefix/bin"))),
+                 expected + "/sample");
     }
 
     // In a build tree, programs and test programs alike find the resources

@@ -8,8 +8,8 @@
 
 #include <limits>
 
-using nomix::RegistryError;
 using nomix::Registry;
+using nomix::RegistryError;
 using nomix::RegistryFile;
 using nomix::RegistryText;
 
@@ -190,7 +190,8 @@ class TestRegistryFile : public QObject {
         registry.closeKey();
         auto before = RegistryText::parse(stdBytes(foreign));
         auto after = RegistryText::parse(stdBytes(readBytes(filePath())));
-        before->at(0).values.push_back({"New", RegistryText::ValueType::String, std::string("value\0", 6)});
+        before->at(0).values.push_back(
+            {"New", RegistryText::ValueType::String, std::string("value\0", 6)});
         QVERIFY(after.has_value() && *after == *before);
     }
 
