@@ -375,7 +375,7 @@ bool MainWindow::loadDatabase() {
     if (!databaseFilesPresent(location)) {
         return false;
     }
-    m_results->setDatabase(nullptr, {});
+    m_results->releaseDatabase();
     m_lines = DatabaseLines();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });

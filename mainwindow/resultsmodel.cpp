@@ -30,6 +30,13 @@ void ResultsModel::setDatabase(const DatabaseLines* lines, const QStringList& pr
     endResetModel();
 }
 
+void ResultsModel::releaseDatabase() {
+    beginResetModel();
+    m_lines = nullptr;
+    m_hits.clear();
+    endResetModel();
+}
+
 void ResultsModel::setHits(std::vector<uint32_t> hits) {
     beginResetModel();
     m_hits = std::move(hits);

@@ -25,6 +25,8 @@ class ResultsModel : public QAbstractTableModel {
 
     // The lines the hits index; they must outlive the hits. Clears the hits.
     void setDatabase(const DatabaseLines* lines, const QStringList& productTitles);
+    // Lets go of the lines before they are replaced; the columns stay.
+    void releaseDatabase();
     void setHits(std::vector<uint32_t> hits);
     void clearHits();
     const std::vector<uint32_t>& hits() const { return m_hits; }
