@@ -51,6 +51,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -122,7 +123,7 @@ MainWindow::MainWindow(QWidget* parent)
             &SpeedCounterPanel::showRunningCount);
 
     resize(kDesignWidth, kDesignHeight);
-    setMinimumSize(kDesignWidth, kDesignHeight);
+    fitToScreen();
 }
 
 MainWindow::~MainWindow() = default;
@@ -268,8 +269,13 @@ void MainWindow::start() {
     } else {
         m_productMask = 0xFFFFFFFFu;
     }
+    fitToScreen();
     nomix::showCentredOnScreen(this);
+    // The window manager's frame is known only now.
+    fitToScreen();
     splash.reset();
+    activateWindow();
+    m_searchPage->focusSearchBox();
     if (loadError) {
         MessageBox::reportException(this, *loadError);
     }
@@ -277,8 +283,27 @@ void MainWindow::start() {
         runUpdateAlarm();
     } else {
         m_client->showPreferencesPage();
-        MessageBox::error(this, kNoDatabaseMessage);
+        MessageBox::error(this, noDatabaseMessage());
     }
+}
+
+// The start-up's message for a database that is not there names the files
+// it looked for, so the user knows what to set.
+QString MainWindow::noDatabaseMessage() const {
+    const DataLocation location = dataLocation();
+    QStringList missing;
+    for (const std::string& path : {location.tablePath(), location.databasePath()}) {
+        if (!fileExists(path)) {
+            missing << textOf(path) + QStringLiteral(": File not found");
+        }
+    }
+    QString message = kNoDatabaseMessage;
+    if (!missing.isEmpty()) {
+        message.replace(QStringLiteral(".\r"), QStringLiteral(".\r") +
+                                                   missing.join(QLatin1Char('\r')) +
+                                                   QLatin1Char('\r'));
+    }
+    return message;
 }
 
 QString MainWindow::helpFilePath() const {
@@ -368,66 +393,81 @@ void MainWindow::runUpdateAlarm() {
 
 // ---------------------------------------------------------------- the database
 
+DataLocation MainWindow::dataLocation() const {
+    return DataLocation{bytesOf(m_preferencesPage->directory()),
+                        bytesOf(m_preferencesPage->databaseName()),
+                        bytesOf(m_preferencesPage->tableName())};
+}
+
+// Both files are read apart from the database in use, which stays whole and
+// searchable until the new one has loaded; a failure leaves it as it was.
 bool MainWindow::loadDatabase() {
-    const DataLocation location{bytesOf(m_preferencesPage->directory()),
-                                bytesOf(m_preferencesPage->databaseName()),
-                                bytesOf(m_preferencesPage->tableName())};
-    if (!databaseFilesPresent(location)) {
-        return false;
-    }
-    m_results->releaseDatabase();
-    m_lines = DatabaseLines();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-
-    delete m_productDialog;
-    m_productDialog = new ProductFilterDialog(this);
+    QElapsedTimer slice;
+    slice.start();
+    std::optional<Database> loaded;
     try {
-        m_products = readProductTable(location.tablePath(), location.tableName);
+        loaded = loadDatabaseFiles(dataLocation(), [&slice] {
+            if (slice.elapsed() >= kEventSliceMs) {
+                QCoreApplication::processEvents();
+                slice.restart();
+            }
+        });
     } catch (const ShortReadError&) {
         // A product table cut short gets a beep before its message.
         QApplication::beep();
         throw;
     }
+    if (!loaded) {
+        return false;
+    }
+    useDatabase(std::move(*loaded));
+    return true;
+}
+
+void MainWindow::useDatabase(Database&& database) {
+    m_results->releaseDatabase();
+    m_products = std::move(database.table);
+    m_lines = std::move(database.names.lines);
+    m_databaseDate = database.names.date;
+    m_databaseIsUtf8 = isValidUtf8Bytes(m_lines.data(), m_lines.dataSize());
+
     m_statusPanels->showDatabaseLabel(nomix::displayText(m_products.label));
     QStringList titles;
     for (const std::string& entry : m_products.entries) {
         titles << nomix::displayText(entry);
     }
+    if (m_productDialog) {
+        m_listDetails = m_productDialog->listDetails();
+        delete m_productDialog;
+    }
+    m_productDialog = new ProductFilterDialog(this);
     m_selection =
         ProductSelection::fromStored(m_products.entries.size(), m_settings->loadLastSelection(),
                                      m_productMask, m_lastSelectionEx);
     m_productDialog->setProducts(m_products.entries, m_selection);
     m_productDialog->setListDetails(m_listDetails);
-
-    QElapsedTimer slice;
-    slice.start();
-    NameDatabase names = readNameDatabase(location.databasePath(), [&slice] {
-        if (slice.elapsed() >= kEventSliceMs) {
-            QCoreApplication::processEvents();
-            slice.restart();
-        }
-    });
-    m_lines = std::move(names.lines);
-    m_databaseDate = names.date;
-    m_databaseIsUtf8 = isValidUtf8Bytes(m_lines.data(), m_lines.dataSize());
     m_results->setDatabase(&m_lines, titles);
     m_results->setDatabaseLoaded(true);
     m_searchPage->setProductButtonEnabled(true);
     m_preferencesPage->setOptionsButtonEnabled(true);
-    return true;
 }
 
 // Loads the database again after a failed start or an import; a failure is
-// reported here. Returns whether a database is loaded.
+// reported here and leaves a database in use as it was. Returns whether the
+// files named on the Preferences page are loaded now.
 bool MainWindow::tryLoadDatabase() {
     try {
-        m_databaseLoaded = loadDatabase();
+        if (!loadDatabase()) {
+            return false;
+        }
     } catch (const std::exception& error) {
         MessageBox::reportError(this, error);
         return false;
     }
-    return m_databaseLoaded;
+    m_databaseLoaded = true;
+    return true;
 }
 
 void MainWindow::applyProductSelection() {
@@ -481,7 +521,7 @@ void MainWindow::startSearch() {
         }
         if (!m_databaseLoaded) {
             m_sounds->play(SoundEffects::Effect::Attention);
-            MessageBox::error(this, kNoDatabaseMessage);
+            MessageBox::error(this, noDatabaseMessage());
             m_client->showPreferencesPage();
             return;
         }
@@ -578,14 +618,51 @@ void MainWindow::setSearchInputEnabled(bool enabled) {
     }
 }
 
-// The window keeps its size while a search runs; it may still be moved.
+// The window keeps its state and size while a search runs; it may still be
+// moved. A maximised or full-screen window is not given a fixed size: the
+// window manager would take the state back and leave the window where it
+// was before, partly off the screen. Its state is kept by changeEvent().
 void MainWindow::setWindowSizeLocked(bool locked) {
     if (locked) {
+        m_stateDuringSearch = windowState() & ~Qt::WindowActive;
+        if (m_stateDuringSearch & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+            return;
+        }
+        m_sizeLocked = true;
         setFixedSize(size());
-    } else {
-        setMinimumSize(kDesignWidth, kDesignHeight);
+    } else if (m_sizeLocked) {
+        m_sizeLocked = false;
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        fitToScreen();
     }
+}
+
+// The smallest size is the design's, or less where the screen is smaller (a
+// small screen or a large scale factor), and the window fits on its screen.
+void MainWindow::fitToScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        setMinimumSize(kDesignWidth, kDesignHeight);
+        return;
+    }
+    const QSize room = screen->availableGeometry().size() - frameAllowance();
+    setMinimumSize(QSize(kDesignWidth, kDesignHeight).boundedTo(room));
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        resize(size().boundedTo(room));
+        if (isVisible()) {
+            nomix::keepOnScreen(this);
+        }
+    }
+}
+
+// What the window manager's frame adds to the window's size: measured once
+// the window is shown, a typical title bar and border before.
+QSize MainWindow::frameAllowance() const {
+    const QSize frame = frameGeometry().size() - size();
+    if (isVisible() && frame.width() > 0 && frame.height() > 0) {
+        return frame;
+    }
+    return QSize(8, 32);
 }
 
 // ---------------------------------------------------------------- commands
@@ -648,12 +725,20 @@ void MainWindow::importScanReports() {
     if (folder.isEmpty()) {
         return;
     }
+    const QString oldDirectory = m_preferencesPage->directory();
+    const QString oldDatabaseName = m_preferencesPage->databaseName();
+    const QString oldTableName = m_preferencesPage->tableName();
     m_preferencesPage->setDirectory(folder);
     m_preferencesPage->setDatabaseName(QStringLiteral("NOMIX.DAT"));
     m_preferencesPage->setTableName(QStringLiteral("NOMIX.CFG"));
     if (tryLoadDatabase()) {
         applyProductSelection();
         clearResults();
+    } else {
+        // The Preferences keep naming the database in use.
+        m_preferencesPage->setDirectory(oldDirectory);
+        m_preferencesPage->setDatabaseName(oldDatabaseName);
+        m_preferencesPage->setTableName(oldTableName);
     }
 }
 
@@ -750,14 +835,16 @@ void MainWindow::changeEvent(QEvent* event) {
     // the report writer holds the window, the window manager may iconify the
     // window along with its dialog; that is undone too.
     const bool searching = m_search->state() == SearchController::State::Searching;
-    const bool held = searching || !isEnabled() || QApplication::activeModalWidget();
-    if (held && (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-        if (searching) {
-            setWindowState(change->oldState());
-        } else {
-            nomix::restoreNormalState(this);
+    const Qt::WindowStates state = windowState() & ~Qt::WindowActive;
+    if (searching) {
+        if (state != m_stateDuringSearch) {
+            setWindowState(m_stateDuringSearch | (windowState() & Qt::WindowActive));
         }
+        return;
+    }
+    const bool held = !isEnabled() || QApplication::activeModalWidget();
+    if (held && (state & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        nomix::restoreNormalState(this);
         return;
     }
     if (windowState() & Qt::WindowMinimized) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/database.h"
 #include "core/databaselines.h"
 #include "core/productselection.h"
 #include "core/producttable.h"
@@ -87,8 +88,11 @@ class MainWindow : public QMainWindow {
     void runUpdateAlarm();
 
     // The database
+    DataLocation dataLocation() const;
     bool loadDatabase();
+    void useDatabase(Database&& database);
     bool tryLoadDatabase();
+    QString noDatabaseMessage() const;
     void applyProductSelection();
 
     // Searching
@@ -98,6 +102,8 @@ class MainWindow : public QMainWindow {
     void clearResults();
     void setSearchInputEnabled(bool enabled);
     void setWindowSizeLocked(bool locked);
+    void fitToScreen();
+    QSize frameAllowance() const;
     std::string searchBytes() const;
 
     // Commands
@@ -156,6 +162,9 @@ class MainWindow : public QMainWindow {
     WindowTray* m_tray = nullptr;
 
     bool m_closingUnattended = false;
+    // While a search runs the window keeps the state it had at its start.
+    Qt::WindowStates m_stateDuringSearch;
+    bool m_sizeLocked = false;
 };
 
 } // namespace nomix

@@ -1,14 +1,19 @@
 #include "scanreportimporter.h"
 
+#include "core/bytecount.h"
 #include "core/import/scanreports.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
+#include "platform/programdata.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QScopeGuard>
+
+#include <optional>
 
 #include <ctime>
 
@@ -19,6 +24,74 @@ namespace {
 constexpr qint64 kChunk = 1 << 20;
 constexpr int kProgressSteps = 1000;
 constexpr int kSkipsShown = 10;
+const QString kDatabaseFileName = QStringLiteral("NOMIX.DAT");
+
+// Where a new database goes unless the user picks another place: a folder of
+// their own, made on first use, never the installed sample's.
+QString defaultTargetFolder() {
+    const QString folder = QDir::home().filePath(QStringLiteral("Nomix95 data"));
+    QDir().mkpath(folder);
+    return folder;
+}
+
+bool isSameFolder(const QString& a, const QString& b) {
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
+// The number of samples in `folder`'s name database, one a line; nothing when
+// the folder holds none.
+std::optional<size_t> existingSampleCount(const QString& folder) {
+    QFile file(QDir(folder).filePath(kDatabaseFileName));
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    size_t lines = 0;
+    char last = '\n';
+    QByteArray chunk;
+    while (!(chunk = file.read(kChunk)).isEmpty()) {
+        lines += countByte(chunk.constData(), size_t(chunk.size()), '\n');
+        last = chunk.back();
+    }
+    return last == '\n' ? lines : lines + 1;
+}
+
+// Asks for the folder of the new database until the user picks one that may
+// be written, or cancels (an empty text). A folder that holds a database is
+// replaced only when the user says so.
+QString chooseTargetFolder(QWidget* parent) {
+    const QString start = defaultTargetFolder();
+    const QString sample = programDataPath(QStringLiteral("sample"));
+    for (;;) {
+        const QString folder = FileDialog::getExistingDirectory(
+            parent, QStringLiteral("Folder for the new database"), start);
+        if (folder.isEmpty()) {
+            return {};
+        }
+        if (isSameFolder(folder, sample)) {
+            MessageBox::error(parent,
+                              QStringLiteral("%1 holds the sample database that comes with "
+                                             "Nomix95, which stays as it is.\rPlease, choose "
+                                             "another folder for the new database.")
+                                  .arg(QDir::toNativeSeparators(folder)));
+            continue;
+        }
+        const std::optional<size_t> samples = existingSampleCount(folder);
+        if (!samples) {
+            return folder;
+        }
+        const QString question =
+            QStringLiteral("%1 already holds a name database (%2 samples). Replace it?")
+                .arg(QDir::toNativeSeparators(folder))
+                .arg(*samples);
+        if (MessageBox::show(parent, MessageBox::Warning, QStringLiteral("Warning"), question,
+                             MessageBox::Yes | MessageBox::No, MessageBox::No) == MessageBox::Yes) {
+            return folder;
+        }
+    }
+}
 
 } // namespace
 
@@ -31,8 +104,7 @@ QString ScanReportImporter::chooseAndImport(QWidget* parent, const QString& dire
     if (files.isEmpty()) {
         return {};
     }
-    const QString folder = FileDialog::getExistingDirectory(
-        parent, QStringLiteral("Folder for the new database"), directory);
+    const QString folder = chooseTargetFolder(parent);
     if (folder.isEmpty()) {
         return {};
     }
@@ -103,8 +175,13 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
     }
     m_samples = builder.sampleCount();
     if (m_samples == 0) {
-        MessageBox::error(m_parent,
-                          QStringLiteral("No scan report was found; nothing was written."));
+        QString message = QStringLiteral("No scan report was found; nothing was written.");
+        if (skipped > 0) {
+            message += QStringLiteral("\r%1 lines held no scan report:\r%2")
+                           .arg(skipped)
+                           .arg(skips.join(QLatin1Char('\r')));
+        }
+        MessageBox::error(m_parent, message);
         return Outcome::Failed;
     }
     std::string error;

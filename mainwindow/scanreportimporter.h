@@ -20,9 +20,10 @@ class ScanReportImporter {
     explicit ScanReportImporter(QWidget* parent);
 
     // The whole import as the File menu offers it: asks for the reports
-    // (starting in `directory`) and the folder for the new database, imports
-    // them and asks whether to use the new database now. Returns its folder
-    // when the user wants it, otherwise an empty text.
+    // (starting in `directory`) and the folder for the new database (starting
+    // in a folder of the user's own, and asking before it replaces a
+    // database), imports them and asks whether to use the new database now.
+    // Returns its folder when the user wants it, otherwise an empty text.
     static QString chooseAndImport(QWidget* parent, const QString& directory);
 
     Outcome run(const QStringList& files, const QString& folder);

@@ -20,6 +20,11 @@ QList<MessageBox::Shown>& history() {
     return list;
 }
 
+std::function<MessageBox::Button(const MessageBox::Shown&)>& answerer() {
+    static std::function<MessageBox::Button(const MessageBox::Shown&)> function;
+    return function;
+}
+
 bool& autoAnswer() {
     static bool on = false;
     return on;
@@ -47,19 +52,29 @@ QMessageBox::Icon iconOf(MessageBox::Kind kind) {
     return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButton standardButtonOf(MessageBox::Button button) {
+    switch (button) {
+    case MessageBox::Ok:
+        return QMessageBox::Ok;
+    case MessageBox::Cancel:
+        return QMessageBox::Cancel;
+    case MessageBox::Yes:
+        return QMessageBox::Yes;
+    case MessageBox::No:
+        return QMessageBox::No;
+    case MessageBox::NoButton:
+        break;
+    }
+    return QMessageBox::NoButton;
+}
+
 QMessageBox::StandardButtons standardButtonsOf(MessageBox::Buttons buttons) {
     QMessageBox::StandardButtons result;
-    if (buttons & MessageBox::Ok) {
-        result |= QMessageBox::Ok;
-    }
-    if (buttons & MessageBox::Cancel) {
-        result |= QMessageBox::Cancel;
-    }
-    if (buttons & MessageBox::Yes) {
-        result |= QMessageBox::Yes;
-    }
-    if (buttons & MessageBox::No) {
-        result |= QMessageBox::No;
+    for (MessageBox::Button b :
+         {MessageBox::Ok, MessageBox::Cancel, MessageBox::Yes, MessageBox::No}) {
+        if (buttons & b) {
+            result |= standardButtonOf(b);
+        }
     }
     return result;
 }
@@ -82,10 +97,13 @@ MessageBox::Button buttonOf(int standard) {
 } // namespace
 
 MessageBox::Button MessageBox::show(QWidget* parent, Kind kind, const QString& caption,
-                                    const QString& text, Buttons buttons) {
+                                    const QString& text, Buttons buttons, Button defaultButton) {
     QString shownText = text;
     shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    history().append({kind, caption, shownText});
+    history().append({kind, caption, shownText, defaultButton});
+    if (answerer()) {
+        return answerer()(history().last());
+    }
     if (!presets().isEmpty()) {
         return presets().takeFirst();
     }
@@ -95,6 +113,9 @@ MessageBox::Button MessageBox::show(QWidget* parent, Kind kind, const QString& c
     QMessageBox box(iconOf(kind), caption, shownText, standardButtonsOf(buttons), parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
+    if (defaultButton != NoButton) {
+        box.setDefaultButton(standardButtonOf(defaultButton));
+    }
     return buttonOf(box.exec());
 }
 
@@ -126,6 +147,10 @@ QString MessageBox::errorText(const std::exception& error) {
 
 void MessageBox::presetAnswers(const QList<Button>& answers) {
     presets() = answers;
+}
+
+void MessageBox::setAnswerer(std::function<Button(const Shown&)> function) {
+    answerer() = std::move(function);
 }
 
 void MessageBox::setAutoAnswer(bool on) {

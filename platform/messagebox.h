@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 
 class QWidget;
 
@@ -19,9 +20,10 @@ class MessageBox {
     using Buttons = int;
 
     // Shows a modal box. A "\r" in `text` is a line break, as the program's
-    // texts are written.
+    // texts are written. `defaultButton` is the one Return presses; a
+    // question whose Yes loses data makes No the default.
     static Button show(QWidget* parent, Kind kind, const QString& caption, const QString& text,
-                       Buttons buttons = Ok);
+                       Buttons buttons = Ok, Button defaultButton = NoButton);
     static Button error(QWidget* parent, const QString& text);
     static Button information(QWidget* parent, const QString& text);
 
@@ -42,7 +44,12 @@ class MessageBox {
         Kind kind;
         QString caption;
         QString text;
+        Button defaultButton = NoButton;
     };
+    // For tests: answers every box through `answerer` (before the presets)
+    // until it is reset with an empty function. It may act as the user would
+    // while the box is up, such as changing a file.
+    static void setAnswerer(std::function<Button(const Shown&)> answerer);
     // Every box shown (or answered by a preset) since the last clear.
     static const QList<Shown>& shown();
     static void clearShown();

@@ -42,10 +42,10 @@ void centerOnMainWindow(QWidget* window, const QWidget* mainWindow) {
 }
 
 void showCentredOnScreen(QWidget* window) {
-    if (const QScreen* screen = window->screen()) {
+    const QScreen* screen = window->screen();
+    if (screen) {
         const QRect area = screen->availableGeometry();
-        window->move(area.left() + (area.width() - window->width()) / 2,
-                     area.top() + (area.height() - window->height()) / 2);
+        window->move(centeredPosition(area, window->frameSize(), area));
     }
     window->show();
     window->repaint();
@@ -58,6 +58,19 @@ void showCentredOnScreen(QWidget* window) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, kSliceMs);
         QThread::msleep(5);
     }
+    // The frame the window manager added may push the title bar or the
+    // bottom edge off the screen.
+    keepOnScreen(window);
+}
+
+void keepOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (!screen || screen->availableGeometry().contains(window->frameGeometry())) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    window->move(centeredPosition(frame, frame.size(), area));
 }
 
 } // namespace nomix

@@ -17,4 +17,9 @@ void centerOnMainWindow(QWidget* window, const QWidget* mainWindow);
 // centred on where it really is, not on the screen's origin.
 void showCentredOnScreen(QWidget* window);
 
+// Moves a shown window, frame and all, as little as it takes to lie on its
+// screen's available geometry; where it is larger, its title bar stays on
+// the screen.
+void keepOnScreen(QWidget* window);
+
 } // namespace nomix

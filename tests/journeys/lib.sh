@@ -111,12 +111,14 @@ jr_poll_until() {
 
 # ------------------------------------------------------------------ X server
 
-# jr_start_x [--tray]: a private Xvfb on a free display, openbox on it, and
-# trayer as the notification-area host when asked.
+# jr_start_x [--tray]: a private Xvfb on a free display (JR_SCREEN pixels,
+# 1024x768 unless set), openbox on it, and trayer as the notification-area
+# host when asked.
+JR_SCREEN=${JR_SCREEN:-1024x768}
 jr_start_x() {
     local numberfile="$JR_TMP/displayfd"
     : >"$numberfile"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberfile" \
+    Xvfb -displayfd 3 -screen 0 "${JR_SCREEN}x24" -nolisten tcp -noreset 3>"$numberfile" \
         >"$JR_TMP/xvfb.log" 2>&1 &
     JR_XVFB_PID=$!
     jr_wait_until 10 "Xvfb to report its display" test -s "$numberfile"
@@ -362,6 +364,28 @@ jr_geometry() {
 
 jr_main_geometry() {
     read -r JR_X JR_Y JR_W JR_H < <(jr_geometry "$JR_MAIN")
+}
+
+# jr_frame WINDOW: "X Y W H" of the window with the window manager's frame.
+jr_frame() {
+    local x y w h left right top bottom
+    read -r x y w h < <(jr_geometry "$1")
+    read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
+        sed -n 's/.*= *//p' | tr -d ',')
+    echo $((x - ${left:-0})) $((y - ${top:-0})) $((w + ${left:-0} + ${right:-0})) \
+        $((h + ${top:-0} + ${bottom:-0}))
+}
+
+# jr_on_screen WINDOW: the framed window lies wholly on the screen.
+jr_on_screen() {
+    local x y w h
+    read -r x y w h < <(jr_frame "$1")
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "${JR_SCREEN%x*}" ] &&
+        [ $((y + h)) -le "${JR_SCREEN#*x}" ]
+}
+
+jr_maximised() {
+    xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_VERT
 }
 
 # A popup menu is up: an override-redirect window of the program is viewable.

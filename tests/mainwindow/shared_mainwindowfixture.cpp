@@ -6,6 +6,8 @@
 MainWindowFixture::MainWindowFixture() {
     ok_ = config_.isValid() && data_.isValid();
     qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+    // Folders the program makes in the user's home land here.
+    qputenv("HOME", config_.path().toLocal8Bit());
     for (const char* name : {"NOMIX.CFG", "NOMIX.DAT"}) {
         ok_ = ok_ && QFile::copy(QStringLiteral(NOMIX_SAMPLE_DIR "/") + QLatin1String(name),
                                  data_.filePath(QLatin1String(name)));

@@ -25,6 +25,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,6 +70,9 @@ class TestMainWindowFiles : public MainWindowTest {
     void resultsLeaveTheGrid();
     void importFromTheFileMenu_data();
     void importFromTheFileMenu();
+    void importRefusesTheSampleFolder();
+    void importOfOnlyBadLinesNamesThem();
+    void failedReloadKeepsTheDatabaseInUse();
 };
 
 void TestMainWindowFiles::fileErrorsNameTheFile_data() {
@@ -185,35 +189,58 @@ void TestMainWindowFiles::resultsLeaveTheGrid() {
     QVERIFY(hitCount() > 0);
 }
 
-void TestMainWindowFiles::importFromTheFileMenu_data() {
-    QTest::addColumn<bool>("cancel");
-    QTest::newRow("imported and opened") << false;
-    QTest::newRow("cancelled") << true;
-}
+namespace {
 
-// File > Import scan reports...: a progress window with Cancel, then the new
-// database opened at once; a cancelled import leaves the folder as it was.
-void TestMainWindowFiles::importFromTheFileMenu() {
-    QFETCH(bool, cancel);
-    QTemporaryDir dir;
-    const QString reportsPath = dir.filePath(QStringLiteral("reports.jsonl"));
-    QFile reports(reportsPath);
-    QVERIFY(reports.open(QIODevice::WriteOnly));
-    const int count = cancel ? 100000 : 3;
+// Scan reports of `count` samples, each detected by one of two engines.
+QString writeReports(const QTemporaryDir& dir, int count) {
+    const QString path = dir.filePath(QStringLiteral("reports.jsonl"));
+    QFile reports(path);
+    if (!reports.open(QIODevice::WriteOnly)) {
+        return {};
+    }
     for (int i = 0; i < count; ++i) {
         reports.write("{\"sha256\": \"" + QByteArray::number(i).rightJustified(64, '0') +
                       "\", \"scans\": {\"Alpha\": {\"detected\": true, \"result\": "
                       "\"Trojan.Imported\"}, \"Beta\": {\"detected\": false}}}\n");
     }
-    reports.close();
+    return path;
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+void TestMainWindowFiles::importFromTheFileMenu_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("replaced and opened") << false << true;
+    QTest::newRow("cancelled") << true << true;
+    QTest::newRow("not replaced") << false << false;
+}
+
+// File > Import scan reports...: the folder dialog starts in a folder of the
+// user's; a folder holding a database is replaced only after a question
+// whose default is No; a progress window with Cancel, then the new database
+// opened at once. A cancelled or refused import leaves the folder as it was.
+void TestMainWindowFiles::importFromTheFileMenu() {
+    QFETCH(bool, cancel);
+    QFETCH(bool, replace);
+    QTemporaryDir dir;
+    const QString reportsPath = writeReports(dir, cancel ? 100000 : 3);
     const QString database = dir.filePath(QStringLiteral("db"));
     QVERIFY(QDir().mkdir(database));
     QFile old(database + QStringLiteral("/NOMIX.DAT"));
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\nolder\n") == 10);
     old.close();
 
-    FileDialog::presetAnswers({reportsPath, database});
-    MessageBox::presetAnswers({MessageBox::Yes});
+    FileDialog::clearAsked();
+    MessageBox::clearShown();
+    // Refusing to replace asks for another folder, which the user cancels.
+    FileDialog::presetAnswers({reportsPath, database, QString()});
+    MessageBox::presetAnswers({replace ? MessageBox::Yes : MessageBox::No, MessageBox::Yes});
     bool cancelled = false;
     if (cancel) {
         whenModalShows([&cancelled](QWidget* progress) {
@@ -224,10 +251,16 @@ void TestMainWindowFiles::importFromTheFileMenu() {
     pressKey(Qt::Key_F, Qt::AltModifier);
     chooseInPopup(Qt::Key_I); // "&Import scan reports..."
     QVERIFY(!QApplication::activeModalWidget());
-    if (cancel) {
-        QVERIFY(cancelled);
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("old"));
+
+    QCOMPARE(FileDialog::asked().at(1).dir, QDir::home().filePath(QStringLiteral("Nomix95 data")));
+    QVERIFY(QFileInfo(FileDialog::asked().at(1).dir).isDir());
+    const MessageBox::Shown question = MessageBox::shown().first();
+    QCOMPARE(question.text, database + QStringLiteral(" already holds a name database (2 "
+                                                      "samples). Replace it?"));
+    QCOMPARE(question.defaultButton, MessageBox::No);
+    if (cancel || !replace) {
+        QCOMPARE(cancelled, cancel);
+        QCOMPARE(contentsOf(old.fileName()), QByteArray("old\nolder\n"));
         QCOMPARE(QDir(database).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QCOMPARE(find<QLineEdit>("directoryEdit")->text(), fixture_->dataDir());
         return;
@@ -238,6 +271,90 @@ void TestMainWindowFiles::importFromTheFileMenu() {
     QCOMPARE(results()->columnCount(), 3);
     search(QStringLiteral("trojan.imported"));
     QCOMPARE(hitCount(), 3);
+}
+
+// The sample that comes with the program is never written: choosing its
+// folder says so and asks again.
+void TestMainWindowFiles::importRefusesTheSampleFolder() {
+    QTemporaryDir dir;
+    // Lines without a report: even a wrong answer here would write nothing.
+    const QString reportsPath = dir.filePath(QStringLiteral("bad.jsonl"));
+    QFile reports(reportsPath);
+    QVERIFY(reports.open(QIODevice::WriteOnly) && reports.write("not json\n") == 9);
+    reports.close();
+    FileDialog::clearAsked();
+    MessageBox::clearShown();
+    FileDialog::presetAnswers({reportsPath, QStringLiteral(NOMIX_SAMPLE_DIR), QString()});
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_I);
+    QCOMPARE(FileDialog::asked().size(), 3);
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY2(MessageBox::shown().first().text.contains(QStringLiteral("stays as it is")),
+             qPrintable(MessageBox::shown().first().text));
+}
+
+// An import that finds no report says why, line by line, as the command
+// line does.
+void TestMainWindowFiles::importOfOnlyBadLinesNamesThem() {
+    QTemporaryDir dir;
+    QStringList files;
+    for (const QByteArray& text : {QByteArray("not json\n"), QByteArray("[1, 2]\n")}) {
+        files << dir.filePath(QStringLiteral("bad%1.jsonl").arg(files.size()));
+        QFile reports(files.last());
+        QVERIFY(reports.open(QIODevice::WriteOnly) && reports.write(text) == text.size());
+    }
+    MessageBox::clearShown();
+    QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("new"))));
+    FileDialog::presetAnswers({files.join(QLatin1Char('\n')), dir.filePath(QStringLiteral("new"))});
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_I);
+    QCOMPARE(MessageBox::shown().size(), 1);
+    const QStringList lines = MessageBox::shown().first().text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("No scan report was found; nothing was written."));
+    QVERIFY2(lines.size() >= 4 && lines.at(2).startsWith(files.at(0) + QStringLiteral(":1: ")) &&
+                 lines.last().startsWith(files.at(1) + QStringLiteral(":1: ")),
+             qPrintable(lines.join(QLatin1Char('|'))));
+    QVERIFY(QDir(dir.filePath(QStringLiteral("new"))).isEmpty());
+}
+
+// A new database that fails to load (here its name database turned into a
+// folder while the user was asked) leaves the one in use whole: the same
+// columns, the same hits, the same files named.
+void TestMainWindowFiles::failedReloadKeepsTheDatabaseInUse() {
+    QTemporaryDir dir;
+    const QString reportsPath = writeReports(dir, 3);
+    const QString database = dir.filePath(QStringLiteral("db"));
+    QVERIFY(QDir().mkdir(database));
+    const QString label = find<QLabel>("databasePanel")->text();
+    const int columns = results()->columnCount();
+    search(QStringLiteral("virut"));
+    QCOMPARE(hitCount(), 16);
+
+    FileDialog::presetAnswers({reportsPath, database});
+    MessageBox::clearShown();
+    MessageBox::setAnswerer([&database](const MessageBox::Shown& shown) {
+        if (shown.text.endsWith(QStringLiteral("Use it now?"))) {
+            QFile::remove(database + QStringLiteral("/NOMIX.DAT"));
+            QDir().mkdir(database + QStringLiteral("/NOMIX.DAT"));
+            return MessageBox::Yes;
+        }
+        return MessageBox::Ok;
+    });
+    const auto resetAnswerer = qScopeGuard([] { MessageBox::setAnswerer({}); });
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_I);
+
+    QCOMPARE(MessageBox::shown().size(), 2);
+    QVERIFY2(MessageBox::shown().last().text.startsWith(database + QStringLiteral("/NOMIX.DAT: ")),
+             qPrintable(MessageBox::shown().last().text));
+    QVERIFY(databaseLoaded());
+    QCOMPARE(find<QLineEdit>("directoryEdit")->text(), fixture_->dataDir());
+    QCOMPARE(find<QLabel>("databasePanel")->text(), label);
+    QCOMPARE(results()->columnCount(), columns);
+    QCOMPARE(results()->rowCount(), 16);
+    search(QStringLiteral("virut"));
+    QCOMPARE(hitCount(), 16);
+    QVERIFY(results()->data(results()->index(0, 1)).toString().size() > 0);
 }
 
 QTEST_MAIN(TestMainWindowFiles)
