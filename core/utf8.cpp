@@ -95,8 +95,9 @@ std::string displayUtf8(std::string_view bytes) {
     return text;
 }
 
-bool isValidUtf8Bytes(const char* data, size_t size) {
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
+size_t firstInvalidUtf8Byte(const char* data, size_t size) {
+    const auto* const start = reinterpret_cast<const unsigned char*>(data);
+    const auto* p = start;
     const unsigned char* const end = p + size;
     while (p < end) {
         // Eight ASCII bytes at a time: the common case of virus names.
@@ -129,23 +130,27 @@ bool isValidUtf8Bytes(const char* data, size_t size) {
             min = 0x10000;
             code = c & 0x07;
         } else {
-            return false;
+            return static_cast<size_t>(p - start);
         }
         if (static_cast<size_t>(end - p) < length) {
-            return false;
+            return static_cast<size_t>(p - start);
         }
         for (size_t i = 1; i < length; ++i) {
             if ((p[i] & 0xC0) != 0x80) {
-                return false;
+                return static_cast<size_t>(p - start);
             }
             code = (code << 6) | (p[i] & 0x3F);
         }
         if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            return false;
+            return static_cast<size_t>(p - start);
         }
         p += length;
     }
-    return true;
+    return size;
+}
+
+bool isValidUtf8Bytes(const char* data, size_t size) {
+    return firstInvalidUtf8Byte(data, size) == size;
 }
 
 } // namespace nomix

@@ -10,6 +10,10 @@ namespace nomix {
 // file's text is shown; runs at memory speed over plain ASCII.
 bool isValidUtf8Bytes(const char* data, size_t size);
 
+// Where the first byte that does not belong to valid UTF-8 stands (0-based),
+// or `size` when all are valid.
+size_t firstInvalidUtf8Byte(const char* data, size_t size);
+
 // The character a byte stands for in Windows-1252, the encoding of the old
 // single-byte data files. Five bytes that it leaves unassigned stand for
 // themselves.

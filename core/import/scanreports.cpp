@@ -1,5 +1,7 @@
 #include "scanreports.h"
 
+#include "core/utf8.h"
+
 #include <simdjson.h>
 
 #include <algorithm>
@@ -181,6 +183,26 @@ bool readReport(element root, ScanReport& report, std::string& reason) {
     return true;
 }
 
+// What is wrong with text the JSON reader refused, in words a user can act on.
+std::string jsonProblem(simdjson::error_code error, std::string_view text) {
+    switch (error) {
+    case simdjson::UTF8_ERROR:
+        return "invalid UTF-8 at byte " +
+               std::to_string(firstInvalidUtf8Byte(text.data(), text.size()) + 1);
+    case simdjson::DEPTH_ERROR:
+        return "nested deeper than " + std::to_string(simdjson::DEFAULT_MAX_DEPTH);
+    case simdjson::UNCLOSED_STRING:
+        return "not valid JSON: a string is not closed";
+    case simdjson::TAPE_ERROR:
+    case simdjson::INCOMPLETE_ARRAY_OR_OBJECT:
+        return "not valid JSON: cut short, or brackets do not match";
+    default:
+        return "not valid JSON";
+    }
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 std::string_view trimmedLine(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
@@ -235,16 +257,19 @@ void ScanReportReader::feed(std::string_view bytes) {
 
 void ScanReportReader::takeLine(std::string_view rawLine) {
     ++m_line;
+    // Editors on some systems begin a UTF-8 file with a byte-order mark.
+    if (m_line == 1 && rawLine.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        rawLine.remove_prefix(kByteOrderMark.size());
+    }
     const std::string_view line = trimmedLine(rawLine);
     if (line.empty()) {
         return;
     }
     element value;
-    const bool parsed =
-        m_parser->json.parse(line.data(), line.size()).get(value) == simdjson::SUCCESS;
+    const simdjson::error_code error = m_parser->json.parse(line.data(), line.size()).get(value);
     if (m_layout == Layout::Undecided) {
-        if (!parsed || !value.is_object()) {
-            // The start of a document spread over lines, or a broken one.
+        if (error != simdjson::SUCCESS || !value.is_object()) {
+            // The start of a document spread over lines, or a broken line.
             m_layout = Layout::Document;
             m_pending.assign(rawLine);
             m_pending += '\n';
@@ -252,8 +277,12 @@ void ScanReportReader::takeLine(std::string_view rawLine) {
         }
         m_layout = Layout::Lines;
     }
-    if (!parsed) {
-        m_onSkip(m_line, "not valid JSON");
+    if (error != simdjson::SUCCESS) {
+        m_onSkip(m_line, jsonProblem(error, line));
+        return;
+    }
+    if (!value.is_object()) {
+        m_onSkip(m_line, "not a JSON object");
         return;
     }
     ScanReport report;
@@ -280,8 +309,12 @@ void ScanReportReader::finish() {
 
 void ScanReportReader::parseDocument(std::string_view text, size_t line) {
     element root;
-    if (m_parser->json.parse(text.data(), text.size()).get(root) != simdjson::SUCCESS) {
-        m_onSkip(line, "not valid JSON");
+    const simdjson::error_code error = m_parser->json.parse(text.data(), text.size()).get(root);
+    if (error != simdjson::SUCCESS) {
+        // A broken first line of JSON Lines costs that line, not the file.
+        if (!readAsLines(text)) {
+            m_onSkip(line, jsonProblem(error, text));
+        }
         return;
     }
     simdjson::dom::array items;
@@ -306,6 +339,36 @@ void ScanReportReader::parseDocument(std::string_view text, size_t line) {
             m_onSkip(line, "report " + std::to_string(index) + " of the array: " + reason);
         }
     }
+}
+
+// Text that is no JSON document is read as JSON Lines when a line after its
+// first holds a report object; false when none does.
+bool ScanReportReader::readAsLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    const auto holdsObject = [this](std::string_view raw) {
+        const std::string_view line = trimmedLine(raw);
+        element value;
+        return !line.empty() &&
+               m_parser->json.parse(line.data(), line.size()).get(value) == simdjson::SUCCESS &&
+               value.is_object();
+    };
+    if (lines.size() < 2 || std::none_of(lines.begin() + 1, lines.end(), holdsObject)) {
+        return false;
+    }
+    m_layout = Layout::Lines;
+    m_line = 0;
+    for (std::string_view line : lines) {
+        takeLine(line);
+    }
+    return true;
 }
 
 uint32_t NameDatabaseBuilder::engineId(const EngineVerdict& verdict, int64_t date) {

@@ -50,6 +50,7 @@ class ScanReportReader {
 
     void takeLine(std::string_view line);
     void parseDocument(std::string_view text, size_t line);
+    bool readAsLines(std::string_view text);
 
     struct Parser;
     std::unique_ptr<Parser> m_parser;

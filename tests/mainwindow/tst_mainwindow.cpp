@@ -300,8 +300,10 @@ void TestMainWindow::missingDatabaseShowsPreferences() {
     QCOMPARE(find<QTabWidget>("pages")->currentWidget(), find<QWidget>("preferencesPage"));
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::shown().first().text,
-             QStringLiteral("Could not open the database.\nPlease, set a right path and file "
-                            "names in the Preferences tab"));
+             QStringLiteral("Could not open the database.\n%1/NOMIX.CFG: File not found\n"
+                            "%1/NOMIX.DAT: File not found\nPlease, set a right path and file "
+                            "names in the Preferences tab")
+                 .arg(empty.path()));
     QVERIFY(!find<QPushButton>("productButton")->isEnabled());
     QCOMPARE(find<QLabel>("databasePanel")->text(), QStringLiteral(" Error : no database found"));
 

@@ -189,6 +189,24 @@ void TestImport::badInputs_data() {
         << "[" + good + ",\n" + good + "]" << false << 0 << QByteArray();
     QTest::newRow("one report over many lines")
         << "{\n\"data\":\n" + good.mid(9) << false << 0 << QByteArray();
+    // A bad first line costs that line only, as a bad line anywhere else.
+    QTest::newRow("garbage first line") << "garbage\n" + good + "\n"
+                                        << false << 1 << QByteArray("reports:1: not valid JSON");
+    QTest::newRow("first line cut short")
+        << good.left(40) + "\n" + good + "\n"
+        << false << 1 << QByteArray("reports:1: not valid JSON: ");
+    QTest::newRow("invalid UTF-8 on the first line")
+        << "{\"a\": \"\xff\"}\n" + good + "\n"
+        << false << 1 << QByteArray("reports:1: invalid UTF-8 at byte 8");
+    QTest::newRow("first line nested too deep")
+        << QByteArray(1100, '[') + QByteArray(1100, ']') + "\n" + good + "\n"
+        << false << 1 << QByteArray("reports:1: nested deeper than 1024");
+    QTest::newRow("first line not an object")
+        << "[1]\n" + good + "\n"
+        << false << 1 << QByteArray("reports:1: not a JSON object");
+    QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + good + "\n" << false << 0 << QByteArray();
+    QTest::newRow("byte-order mark before an array")
+        << "\xEF\xBB\xBF[" + good + "]" << false << 0 << QByteArray();
     QTest::newRow("empty file") << QByteArray() << false << 2 << QByteArray("no scan report found");
     QTest::newRow("missing file") << QByteArray("(none)") << false << 2
                                   << QByteArray("No such file");
