@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "datafile.h"
+#include "datafolderlock.h"
 
 namespace nomix {
 
@@ -24,6 +25,8 @@ std::optional<Database> loadDatabaseFiles(const DataLocation& location,
     if (!databaseFilesPresent(location)) {
         return std::nullopt;
     }
+    // An import replacing the pair waits until both are read.
+    const DataFolderLock lock(location.directory, DataFolderLock::Mode::Read);
     Database db;
     db.table = readProductTable(location.tablePath(), location.tableName);
     db.names = readNameDatabase(location.databasePath(), onProgress);

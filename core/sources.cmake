@@ -4,6 +4,7 @@ set(NOMIX_CORE_SOURCES
   asciifinder.cpp asciifinder.h
   bytecount.cpp bytecount.h
   database.cpp database.h
+  datafolderlock.cpp datafolderlock.h
   databaselines.cpp databaselines.h
   datafile.cpp datafile.h
   delimiterset.h

@@ -3,6 +3,7 @@
 
 #include "clioptions.h"
 
+#include "core/datafolderlock.h"
 #include "core/fields.h"
 #include "core/fileerror.h"
 #include "core/productselection.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <string>
 #include <sys/stat.h>
@@ -155,8 +157,12 @@ int run(const CliOptions& options) {
     if (!databaseFilesPresent(location)) {
         throw NomixError(noDatabaseMessage(location));
     }
+    // Both files are opened before an import may replace them; what is
+    // open stays readable after that.
+    auto lock = std::make_unique<DataFolderLock>(location.directory, DataFolderLock::Mode::Read);
     const ProductTable table = readProductTable(location.tablePath(), location.tableName);
     FileByteSource database(location.databasePath());
+    lock.reset();
     const size_t productCount = table.entries.size();
     const ProductSelection selection = selectionFor(options, productCount);
 

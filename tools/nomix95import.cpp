@@ -4,6 +4,7 @@
 #include "core/import/scanreports.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,27 @@ constexpr int kAllRead = 0;
 constexpr int kSomeSkipped = 1;
 constexpr int kNothingWritten = 2;
 constexpr size_t kChunk = 1 << 20;
+
+// Set by SIGTERM and SIGINT: the import stops, removes what it had begun to
+// write and leaves the folder as it was.
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+void requestStop(int) {
+    g_stopRequested = 1;
+}
+
+// Without SA_RESTART, so that a read waiting on a pipe returns at once.
+void stopOnTerminationSignals() {
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool stopRequested() {
+    return g_stopRequested != 0;
+}
 
 const char* const kUsage =
     "Usage: nomix95-import --out DIR [--label TEXT] FILE...\n"
@@ -107,7 +129,7 @@ bool readInputs(const Options& options, NameDatabaseBuilder& builder, size_t& sk
                                     ++skipped;
                                 });
         ssize_t got = 0;
-        while ((got = read(fd, buffer.data(), buffer.size())) > 0) {
+        while (!stopRequested() && (got = read(fd, buffer.data(), buffer.size())) > 0) {
             reader.feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
             bytesRead += static_cast<size_t>(got);
             progress.update(builder.sampleCount(), bytesRead);
@@ -115,6 +137,10 @@ bool readInputs(const Options& options, NameDatabaseBuilder& builder, size_t& sk
         const int readError = got < 0 ? errno : 0;
         if (!standardInput) {
             close(fd);
+        }
+        if (stopRequested()) {
+            progress.clear();
+            return false;
         }
         if (readError != 0) {
             progress.clear();
@@ -133,7 +159,7 @@ bool writeDatabase(const Options& options, const NameDatabaseBuilder& builder) {
         options.labelGiven ? options.label
                            : nomix::defaultImportLabel(builder.sampleCount(), std::time(nullptr));
     std::string error;
-    if (!nomix::writeImportedDatabase(options.out, builder, label, error)) {
+    if (!nomix::writeImportedDatabase(options.out, builder, label, error, stopRequested)) {
         std::fprintf(stderr, "nomix95-import: %s\n", error.c_str());
         return false;
     }
@@ -170,9 +196,13 @@ int main(int argc, char* argv[]) {
     if (options.files.empty()) {
         return usageError("no report file given");
     }
+    stopOnTerminationSignals();
     NameDatabaseBuilder builder;
     size_t skipped = 0;
     if (!readInputs(options, builder, skipped)) {
+        if (stopRequested()) {
+            std::fprintf(stderr, "nomix95-import: interrupted; nothing written\n");
+        }
         return kNothingWritten;
     }
     if (builder.sampleCount() == 0) {

@@ -1,5 +1,6 @@
 #include "scanreports.h"
 
+#include "core/datafolderlock.h"
 #include "core/utf8.h"
 
 #include <simdjson.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -513,15 +515,23 @@ class PendingFile {
             }
         }
     }
-    void complete() { check(m_ok && fsync(m_fd) == 0 && fchmod(m_fd, 0644) == 0); }
-    void commit() {
-        check(m_ok && rename(m_temporary.c_str(), m_final.c_str()) == 0);
-        m_renamed = m_ok;
-    }
+    void complete() { check(m_ok && fsync(m_fd) == 0 && fchmod(m_fd, modeFromUmask()) == 0); }
+    // The file is at its final name now; it is no longer removed.
+    void markRenamed() { m_renamed = true; }
+    const std::string& finalPath() const { return m_final; }
+    const std::string& temporaryPath() const { return m_temporary; }
     bool ok() const { return m_ok; }
     int error() const { return m_error; }
 
   private:
+    // New files get the permissions the user's umask gives them, as files
+    // other programs create do.
+    static mode_t modeFromUmask() {
+        const mode_t mask = umask(0);
+        umask(mask);
+        return 0666 & ~mask;
+    }
+
     void check(bool fine) {
         if (m_ok && !fine) {
             m_ok = false;
@@ -537,26 +547,68 @@ class PendingFile {
     bool m_renamed = false;
 };
 
+// Files an import killed while writing left beside the final names. With the
+// folder's write lock held no other import is writing, so every one is a
+// leftover.
+void removeLeftovers(const std::string& dir) {
+    DIR* folder = opendir(dir.c_str());
+    if (!folder) {
+        return;
+    }
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        for (std::string_view prefix : {".NOMIX.CFG.", ".NOMIX.DAT."}) {
+            if (name.size() == prefix.size() + 6 && name.substr(0, prefix.size()) == prefix) {
+                leftovers.emplace_back(dir + "/" + std::string(name));
+            }
+        }
+    }
+    closedir(folder);
+    for (const std::string& path : leftovers) {
+        unlink(path.c_str());
+    }
+}
+
 } // namespace
 
 bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
-                           const std::string& label, std::string& error) {
+                           const std::string& label, std::string& error,
+                           const std::function<bool()>& stopRequested) {
+    const auto cannotWrite = [&dir, &error](int code) {
+        error = dir + ": cannot write there: " + std::strerror(code);
+        return false;
+    };
+    DataFolderLock lock(dir, DataFolderLock::Mode::Write);
+    if (!lock.ok()) {
+        return cannotWrite(lock.error());
+    }
+    removeLeftovers(dir);
     PendingFile table(dir, "NOMIX.CFG");
     PendingFile names(dir, "NOMIX.DAT");
+    const auto stopped = [&stopRequested] { return stopRequested && stopRequested(); };
     table.write(builder.productTable(label));
-    builder.writeNameDatabase([&names](std::string_view line) { names.write(line); });
+    builder.writeNameDatabase([&names, &stopped](std::string_view line) {
+        if (!stopped()) {
+            names.write(line);
+        }
+    });
     table.complete();
     names.complete();
-    if (table.ok() && names.ok()) {
-        names.commit();
-        table.commit();
+    if (stopped()) {
+        error = "interrupted; nothing written";
+        return false;
     }
-    if (table.ok() && names.ok()) {
-        return true;
+    if (!table.ok() || !names.ok()) {
+        return cannotWrite(!table.ok() ? table.error() : names.error());
     }
-    error =
-        dir + ": cannot write there: " + std::strerror(!table.ok() ? table.error() : names.error());
-    return false;
+    if (!lock.replace({{names.temporaryPath(), names.finalPath()},
+                       {table.temporaryPath(), table.finalPath()}})) {
+        return cannotWrite(lock.error());
+    }
+    names.markRenamed();
+    table.markRenamed();
+    return true;
 }
 
 } // namespace nomix
