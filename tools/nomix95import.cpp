@@ -154,6 +154,36 @@ bool readInputs(const Options& options, NameDatabaseBuilder& builder, size_t& sk
     return true;
 }
 
+// Text as C would quote it, so a line break or a bar in a name shows.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(c));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+// Every name the files could not hold as the reports gave it.
+void reportChanges(const NameDatabaseBuilder& builder) {
+    for (const NameDatabaseBuilder::Change& change : builder.engineChanges()) {
+        std::fprintf(stderr, "nomix95-import: engine %s is the product %s\n",
+                     quoted(change.original).c_str(), quoted(change.written).c_str());
+    }
+    for (const NameDatabaseBuilder::Change& change : builder.nameChanges()) {
+        std::fprintf(stderr, "nomix95-import: the name %s is written as %s (%zu times)\n",
+                     quoted(change.original).c_str(), quoted(change.written).c_str(), change.count);
+    }
+}
+
 bool writeDatabase(const Options& options, const NameDatabaseBuilder& builder) {
     const std::string label =
         options.labelGiven ? options.label
@@ -212,12 +242,7 @@ int main(int argc, char* argv[]) {
     if (!writeDatabase(options, builder)) {
         return kNothingWritten;
     }
-    if (builder.changedNames() > 0) {
-        std::fprintf(stderr,
-                     "nomix95-import: %zu names held '|', a line break or byte 26; "
-                     "written with '_' in their place\n",
-                     builder.changedNames());
-    }
+    reportChanges(builder);
     std::fprintf(stderr, "nomix95-import: %zu samples, %zu products written to %s\n",
                  builder.sampleCount(), builder.productCount(), options.out.c_str());
     return skipped > 0 ? kSomeSkipped : kAllRead;

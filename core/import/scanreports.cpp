@@ -31,18 +31,9 @@ bool isFieldBreaker(char c) {
 }
 
 // A byte that would end the field, the line or the file becomes '_'.
-std::string safeText(std::string_view text, bool* changed = nullptr) {
+std::string safeText(std::string_view text) {
     std::string safe(text);
-    bool any = false;
-    for (char& c : safe) {
-        if (isFieldBreaker(c)) {
-            c = '_';
-            any = true;
-        }
-    }
-    if (changed) {
-        *changed = any;
-    }
+    std::replace_if(safe.begin(), safe.end(), isFieldBreaker, '_');
     return safe;
 }
 
@@ -67,9 +58,12 @@ std::string dateWord(std::string_view update) {
     return word.empty() ? std::string("-") : word;
 }
 
+bool lastValue(element parent, std::string_view key, element& value);
+
 std::string_view stringOr(element parent, const char* key, std::string_view fallback = {}) {
+    element value;
     std::string_view text;
-    if (parent[key].get_string().get(text) == simdjson::SUCCESS) {
+    if (lastValue(parent, key, value) && value.get_string().get(text) == simdjson::SUCCESS) {
         return text;
     }
     return fallback;
@@ -102,29 +96,59 @@ int64_t parseScanDate(std::string_view text) {
     return static_cast<int64_t>(timegm(&time));
 }
 
-std::string detectionField(std::string_view name) {
-    return name.empty() ? std::string(kUnknownVirus) : std::string(name);
+// A detection without a name is UNKNOWN_VIRUS; one with a name keeps it.
+void setDetection(EngineVerdict& verdict, std::string_view name) {
+    verdict.named = !name.empty();
+    verdict.field = name.empty() ? std::string(kUnknownVirus) : std::string(name);
+}
+
+// A detection whose name the program would read as clean, nameless or not
+// scanned is written with a leading '_'.
+bool readsAsMarker(std::string_view name) {
+    return name == kNoVirus || name == kUnknownVirus || (!name.empty() && name.front() == '~');
+}
+
+// The last value of `key`, as most JSON readers resolve a repeated key.
+bool lastValue(element parent, std::string_view key, element& value) {
+    object fields;
+    if (parent.get(fields) != simdjson::SUCCESS) {
+        return false;
+    }
+    bool found = false;
+    for (auto [name, field] : fields) {
+        if (name == key) {
+            value = field;
+            found = true;
+        }
+    }
+    return found;
 }
 
 // API v3: "category" says whether the engine detected, passed or could not
 // scan the file.
-std::string v3Field(element result) {
+void readV3Verdict(element result, EngineVerdict& verdict) {
     const std::string_view category = stringOr(result, "category");
     if (category == "malicious" || category == "suspicious") {
-        return detectionField(stringOr(result, "result"));
+        setDetection(verdict, stringOr(result, "result"));
+    } else if (category == "undetected" || category == "harmless") {
+        verdict.field = kNoVirus;
+    } else {
+        verdict.field =
+            "~" + std::string(category.empty() ? std::string_view("no verdict") : category);
     }
-    if (category == "undetected" || category == "harmless") {
-        return std::string(kNoVirus);
-    }
-    return "~" + std::string(category.empty() ? std::string_view("no verdict") : category);
 }
 
-std::string v2Field(element scan) {
+void readV2Verdict(element scan, EngineVerdict& verdict) {
+    element value;
     bool detected = false;
-    if (scan["detected"].get_bool().get(detected) != simdjson::SUCCESS) {
-        return "~no verdict";
+    if (!lastValue(scan, "detected", value) ||
+        value.get_bool().get(detected) != simdjson::SUCCESS) {
+        verdict.field = "~no verdict";
+    } else if (detected) {
+        setDetection(verdict, stringOr(scan, "result"));
+    } else {
+        verdict.field = kNoVirus;
     }
-    return detected ? detectionField(stringOr(scan, "result")) : std::string(kNoVirus);
 }
 
 bool readVerdicts(object results, bool v3, ScanReport& report) {
@@ -136,7 +160,11 @@ bool readVerdicts(object results, bool v3, ScanReport& report) {
         verdict.engine = std::string(key);
         verdict.version = std::string(stringOr(value, v3 ? "engine_version" : "version"));
         verdict.update = std::string(stringOr(value, v3 ? "engine_update" : "update"));
-        verdict.field = v3 ? v3Field(value) : v2Field(value);
+        if (v3) {
+            readV3Verdict(value, verdict);
+        } else {
+            readV2Verdict(value, verdict);
+        }
         report.verdicts.push_back(std::move(verdict));
     }
     return true;
@@ -150,21 +178,23 @@ bool readReport(element root, ScanReport& report, std::string& reason) {
     }
     element body = root;
     element inner;
-    if (root["data"].get(inner) == simdjson::SUCCESS && inner.is_object()) {
+    if (lastValue(root, "data", inner) && inner.is_object()) {
         body = inner;
     }
     element attributes = body;
-    if (body["attributes"].get(inner) == simdjson::SUCCESS && inner.is_object()) {
+    if (lastValue(body, "attributes", inner) && inner.is_object()) {
         attributes = inner;
     }
     object results;
     bool v3 = true;
-    if (attributes["last_analysis_results"].get(results) == simdjson::SUCCESS) {
+    if (lastValue(attributes, "last_analysis_results", inner) &&
+        inner.get(results) == simdjson::SUCCESS) {
         int64_t date = 0;
-        if (attributes["last_analysis_date"].get_int64().get(date) == simdjson::SUCCESS) {
+        if (lastValue(attributes, "last_analysis_date", inner) &&
+            inner.get_int64().get(date) == simdjson::SUCCESS) {
             report.analysisDate = date;
         }
-    } else if (root["scans"].get(results) == simdjson::SUCCESS) {
+    } else if (lastValue(root, "scans", inner) && inner.get(results) == simdjson::SUCCESS) {
         v3 = false;
         attributes = root;
         report.analysisDate = parseScanDate(stringOr(root, "scan_date"));
@@ -287,13 +317,7 @@ void ScanReportReader::takeLine(std::string_view rawLine) {
         m_onSkip(m_line, "not a JSON object");
         return;
     }
-    ScanReport report;
-    std::string reason;
-    if (!readReport(value, report, reason)) {
-        m_onSkip(m_line, reason);
-        return;
-    }
-    m_onReport(std::move(report));
+    takeReports(value, m_line);
 }
 
 void ScanReportReader::finish() {
@@ -319,11 +343,21 @@ void ScanReportReader::parseDocument(std::string_view text, size_t line) {
         }
         return;
     }
+    takeReports(root, line);
+}
+
+// A report, an array of reports, or a collection of them under "data", as
+// the public API returns collections.
+void ScanReportReader::takeReports(element value, size_t line) {
+    element data;
+    if (lastValue(value, "data", data) && data.is_array()) {
+        value = data;
+    }
     simdjson::dom::array items;
-    if (root.get(items) != simdjson::SUCCESS) {
+    if (value.get(items) != simdjson::SUCCESS) {
         ScanReport report;
         std::string reason;
-        if (readReport(root, report, reason)) {
+        if (readReport(value, report, reason)) {
             m_onReport(std::move(report));
         } else {
             m_onSkip(line, reason);
@@ -377,7 +411,7 @@ uint32_t NameDatabaseBuilder::engineId(const EngineVerdict& verdict, int64_t dat
     auto [position, added] =
         m_engineIds.try_emplace(verdict.engine, static_cast<uint32_t>(m_engines.size()));
     if (added) {
-        m_engines.push_back({safeText(verdict.engine), {}, {}, INT64_MIN});
+        m_engines.push_back({productName(verdict.engine), {}, {}, INT64_MIN});
     }
     Engine& engine = m_engines[position->second];
     if (date >= engine.newestDate) {
@@ -388,16 +422,63 @@ uint32_t NameDatabaseBuilder::engineId(const EngineVerdict& verdict, int64_t dat
     return position->second;
 }
 
+// The engine's name as the product table can hold it: no field breakers, no
+// word that begins with a digit (such a word starts the version, so the name
+// would read back shorter or empty), and no name another product has.
+std::string NameDatabaseBuilder::productName(const std::string& engine) {
+    std::string name = safeText(engine);
+    for (size_t i = 0; i < name.size(); ++i) {
+        if ((i == 0 || name[i - 1] == ' ') && std::isdigit(static_cast<unsigned char>(name[i]))) {
+            name.insert(i, 1, '_');
+        }
+    }
+    if (name.empty() || name.find_first_not_of(' ') == std::string::npos) {
+        name = "_" + name;
+    }
+    if (m_productNames.empty()) {
+        m_productNames.emplace("SHA-256", true);
+    }
+    const std::string wanted = name;
+    for (int copy = 2; !m_productNames.emplace(name, true).second; ++copy) {
+        name = wanted + "#" + std::to_string(copy);
+    }
+    if (name != engine) {
+        m_engineChanges.push_back({engine, name, 1});
+    }
+    return name;
+}
+
+// The field as the name database can hold it; each change is counted.
+std::string NameDatabaseBuilder::fieldText(const EngineVerdict& verdict) {
+    std::string field = safeText(verdict.field);
+    if (verdict.named && readsAsMarker(field)) {
+        field.insert(0, 1, '_');
+    }
+    if (field != verdict.field) {
+        Change& change = m_nameChanges[verdict.field];
+        change.original = verdict.field;
+        change.written = field;
+        ++change.count;
+    }
+    return field;
+}
+
+std::vector<NameDatabaseBuilder::Change> NameDatabaseBuilder::nameChanges() const {
+    std::vector<Change> changes;
+    for (const auto& entry : m_nameChanges) {
+        changes.push_back(entry.second);
+    }
+    return changes;
+}
+
 void NameDatabaseBuilder::fillSample(Sample& sample, ScanReport&& report) {
     sample.analysisDate = report.analysisDate;
     sample.engines.clear();
     sample.fields.clear();
     for (const EngineVerdict& verdict : report.verdicts) {
         sample.engines.push_back(engineId(verdict, report.analysisDate));
-        bool changed = false;
-        sample.fields += safeText(verdict.field, &changed);
+        sample.fields += fieldText(verdict);
         sample.fields += '|';
-        m_changedNames += changed ? 1 : 0;
     }
 }
 

@@ -10,6 +10,10 @@
 #include <unordered_map>
 #include <vector>
 
+namespace simdjson::dom {
+class element;
+}
+
 namespace nomix {
 
 // One engine's verdict on one sample, as the name database will hold it.
@@ -17,7 +21,8 @@ struct EngineVerdict {
     std::string engine; // the report's key for the engine
     std::string version;
     std::string update;
-    std::string field; // the name, NO_VIRUS, UNKNOWN_VIRUS or '~' and a reason
+    std::string field;  // the name, NO_VIRUS, UNKNOWN_VIRUS or '~' and a reason
+    bool named = false; // `field` is the engine's own name for what it detected
 };
 
 // One multi-engine scan report of one sample.
@@ -51,6 +56,7 @@ class ScanReportReader {
     void takeLine(std::string_view line);
     void parseDocument(std::string_view text, size_t line);
     bool readAsLines(std::string_view text);
+    void takeReports(simdjson::dom::element value, size_t line);
 
     struct Parser;
     std::unique_ptr<Parser> m_parser;
@@ -72,8 +78,18 @@ class NameDatabaseBuilder {
 
     size_t sampleCount() const { return m_samples.size(); }
     size_t productCount() const { return m_engines.size() + 1; }
-    // Names that held '|', a line break, byte 26 or NUL, written with '_'.
-    size_t changedNames() const { return m_changedNames; }
+
+    // A text of the reports that the files could not hold as it is: a byte
+    // that would end a field or a line, a detection that would read as
+    // clean or not scanned, an engine name that would read back otherwise or
+    // as another engine's.
+    struct Change {
+        std::string original;
+        std::string written;
+        size_t count = 0;
+    };
+    const std::vector<Change>& engineChanges() const { return m_engineChanges; }
+    std::vector<Change> nameChanges() const;
 
     // The product table's bytes: label, entries, CR LF.
     std::string productTable(const std::string& label) const;
@@ -95,6 +111,8 @@ class NameDatabaseBuilder {
     };
 
     uint32_t engineId(const EngineVerdict& verdict, int64_t date);
+    std::string productName(const std::string& engine);
+    std::string fieldText(const EngineVerdict& verdict);
     void fillSample(Sample& sample, ScanReport&& report);
     std::vector<uint32_t> enginesInTableOrder() const;
 
@@ -102,7 +120,9 @@ class NameDatabaseBuilder {
     std::unordered_map<std::string, uint32_t> m_engineIds;
     std::vector<Sample> m_samples;
     std::unordered_map<std::string, size_t> m_sampleIndex;
-    size_t m_changedNames = 0;
+    std::unordered_map<std::string, bool> m_productNames; // the names given so far
+    std::vector<Change> m_engineChanges;
+    std::map<std::string, Change> m_nameChanges; // by original text
 };
 
 // The label a database gets unless the user names one.

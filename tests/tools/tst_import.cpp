@@ -64,6 +64,7 @@ class TestImport : public QObject {
     void fieldRules_data();
     void fieldRules();
     void samplesAndEnginesMerge();
+    void engineNamesStayDistinct();
     void badInputs_data();
     void badInputs();
 
@@ -113,6 +114,24 @@ void TestImport::fieldRules_data() {
     QTest::newRow("bar and line break in a name")
         << v3(kShaA, 1, v3Result("E", "malicious", "\"A|B\\r\\nC\\u001aD\""))
         << QByteArray("A_B__C_D") << true;
+    // Detections that would read as the program's own markers.
+    QTest::newRow("detection named NO_VIRUS")
+        << v3(kShaA, 1, v3Result("E", "malicious", "\"NO_VIRUS\"")) << QByteArray("_NO_VIRUS")
+        << true;
+    QTest::newRow("detection named UNKNOWN_VIRUS")
+        << v3(kShaA, 1, v3Result("E", "malicious", "\"UNKNOWN_VIRUS\""))
+        << QByteArray("_UNKNOWN_VIRUS") << true;
+    QTest::newRow("detection beginning with ~")
+        << v3(kShaA, 1, v3Result("E", "malicious", "\"~Gen\"")) << QByteArray("_~Gen") << true;
+    QTest::newRow("repeated key: the last wins")
+        << v3(kShaA, 1,
+              "\"E\": {\"category\": \"malicious\", \"result\": \"First\", \"result\": \"Last\"}")
+        << QByteArray("Last") << false;
+    QTest::newRow("a collection under data")
+        << QByteArray("{\"data\": [{\"attributes\": {\"sha256\": \"" + kShaA +
+                      "\", \"last_analysis_results\": {" + v3Result("E", "malicious", "\"W32/Z\"") +
+                      "}}}]}")
+        << QByteArray("W32/Z") << false;
 }
 
 void TestImport::fieldRules() {
@@ -126,7 +145,7 @@ void TestImport::fieldRules() {
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(readFile(dir.filePath(QStringLiteral("NOMIX.DAT"))),
              "|" + kShaA + "|" + field + "|\r\n");
-    QCOMPARE(run.err.contains("written with '_'"), changed);
+    QCOMPARE(run.err.contains("is written as"), changed);
 }
 
 // A sample seen twice keeps its newest analysis and its first place; every
@@ -169,6 +188,38 @@ void TestImport::samplesAndEnginesMerge() {
                                   &out);
     QCOMPARE(search.exitCode, 0);
     QCOMPARE(out.trimmed(), QByteArray("1"));
+}
+
+// Engines whose names the product table cannot hold as they are become
+// products of their own, each name reading back as written and told on
+// standard error.
+void TestImport::engineNamesStayDistinct() {
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("reports.jsonl"));
+    QByteArray results;
+    for (const char* engine : {"A|B", "A_B", "A\\nB", "360 Safe", "SHA-256"}) {
+        results += (results.isEmpty() ? "" : ", ") + v3Result(engine, "malicious", "\"X\"");
+    }
+    QVERIFY(writeFile(input, v3(kShaA, 1, results) + "\n"));
+    const Run run = import({input}, dir.path());
+    QCOMPARE(run.exitCode, 0);
+    QList<QByteArray> entries =
+        readFile(dir.filePath(QStringLiteral("NOMIX.CFG"))).chopped(2).split('|');
+    entries.removeFirst();
+    QStringList names;
+    for (const QByteArray& entry : entries) {
+        names
+            << QString::fromStdString(nomix::splitProductEntry(entry.toStdString()).name).trimmed();
+    }
+    QCOMPARE(names, QStringList({"SHA-256", "_360 Safe", "A_B", "A_B#2", "A_B#3", "SHA-256#2"}));
+    // Products are named in the order the engines come.
+    for (const char* told :
+         {"engine \"A|B\" is the product \"A_B\"", "engine \"A_B\" is the product \"A_B#2\"",
+          "engine \"A\\x0aB\" is the product \"A_B#3\"",
+          "engine \"360 Safe\" is the product \"_360 Safe\"",
+          "engine \"SHA-256\" is the product \"SHA-256#2\""}) {
+        QVERIFY2(run.err.contains(told), run.err.constData());
+    }
 }
 
 void TestImport::badInputs_data() {
