@@ -7,14 +7,12 @@
 #include "mainwindow/resultsmodel.h"
 #include "mainwindow/resultsview.h"
 #include "platform/filedialog.h"
-#include "platform/messagebox.h"
 #include "platform/settings.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QInputDialog>
@@ -27,38 +25,8 @@
 using namespace nomix;
 using namespace userinput;
 
-namespace {
-
-// Reads an exported file as another program would: python3's json and csv
-// modules. Prints "HITS COLUMNS FIRST-NAME".
-const char* const kReader = R"(
-import csv, json, sys
-kind, path = sys.argv[1], sys.argv[2]
-with open(path, newline='', encoding='utf-8') as f:
-    if kind == 'json':
-        rows = [list(hit['names'].values()) for hit in json.load(f)]
-    elif kind == 'jsonl':
-        rows = [list(json.loads(line)['names'].values()) for line in f]
-    else:
-        rows = list(csv.reader(f, delimiter=',' if kind == 'csv' else '\t'))[1:]
-print(len(rows), len(rows[0]), rows[0][0])
-)";
-
-QString readWithPython(const QString& kind, const QString& path) {
-    QProcess python;
-    python.start(QStandardPaths::findExecutable(QStringLiteral("python3")),
-                 {QStringLiteral("-c"), QLatin1String(kReader), kind, path});
-    if (!python.waitForFinished(20000) || python.exitCode() != 0) {
-        return QString::fromUtf8(python.readAllStandardError());
-    }
-    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
-}
-
-} // namespace
-
 // The results grid as a user works with it: what it shows of the selection,
-// what Ctrl+C and the local menu copy, what the search box makes of a paste,
-// what an export writes, and the hint over a cut-off column title.
+// what copy and paste carry, what an export writes, the cut-off title hint.
 class TestResultsGrid : public MainWindowTest {
     Q_OBJECT
 
@@ -70,7 +38,6 @@ class TestResultsGrid : public MainWindowTest {
     void selectionAndCurrentCellAreDrawn();
     void copyGivesTheSelectedCells_data();
     void copyGivesTheSelectedCells();
-    void copiedCellFindsItsRowAgain();
     void pasteDropsOuterLineBreaks_data();
     void pasteDropsOuterLineBreaks();
     void exportWritesTheChosenType_data();
@@ -82,136 +49,85 @@ class TestResultsGrid : public MainWindowTest {
     QRect cellRect(int row, int column) const {
         return grid()->visualRect(results()->index(row, column));
     }
-    void selectCells(int row, int column, int lastRow, int lastColumn) {
-        clickAt(grid()->viewport(), cellRect(row, column).center());
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                          cellRect(lastRow, lastColumn).center());
-    }
 };
 
+// Row 0 of "virut" starts with NO_VIRUS, drawn with its marker picture.
 void TestResultsGrid::selectionAndCurrentCellAreDrawn() {
     search(QStringLiteral("virut"));
-    QVERIFY(hitCount() > 3);
-    QWidget* cells = grid()->viewport();
-    // A cell showing a marker picture, on screen.
-    QModelIndex marked;
-    for (int row = 0; row < 3 && !marked.isValid(); ++row) {
-        for (int column = 0; column < 3 && !marked.isValid(); ++column) {
-            if (results()->index(row, column).data().toString() == QLatin1String("NO_VIRUS")) {
-                marked = results()->index(row, column);
-            }
-        }
-    }
-    QVERIFY(marked.isValid());
-    const QRect rect = grid()->visualRect(marked);
-    const QPoint background(rect.right() - 4, rect.top() + 2);
-    const QImage before = cells->grab().toImage();
+    QCOMPARE(results()->index(0, 0).data().toString(), QStringLiteral("NO_VIRUS"));
+    const QRect cell = cellRect(0, 0);
+    const QPoint background(cell.right() - 4, cell.top() + 2);
+    const QPoint marker(cell.left() + 8, cell.top() + 12);
+    const QImage before = grid()->viewport()->grab().toImage();
     QCOMPARE(before.pixelColor(background), QColor(Qt::white));
 
-    clickAt(cells, rect.center());
-    QTRY_VERIFY(grid()->selectionModel()->isSelected(marked));
-    const QImage after = cells->grab().toImage();
-    const QColor highlight = after.pixelColor(background);
-    QVERIFY2(highlight == grid()->palette().color(QPalette::Active, QPalette::Highlight) ||
-                 highlight == grid()->palette().color(QPalette::Inactive, QPalette::Highlight),
-             qPrintable(highlight.name()));
-    // The marker stays, on the highlight rather than in a white box.
-    QCOMPARE(after.pixelColor(rect.left() + 2, rect.top() + 6), highlight);
-    QCOMPARE(after.pixelColor(rect.left() + 8, rect.top() + 12),
-             before.pixelColor(rect.left() + 8, rect.top() + 12));
-    // The current cell is framed: its top edge is not all highlight.
-    bool framed = false;
-    for (int x = rect.left(); x < rect.left() + 12; ++x) {
-        framed = framed || after.pixelColor(x, rect.top()) != highlight;
-    }
-    QVERIFY(framed);
-    // A cell beside it is not selected and looks it.
-    const QRect beside = grid()->visualRect(marked.siblingAtRow(marked.row() + 1));
-    QCOMPARE(after.pixelColor(beside.right() - 4, beside.top() + 2), QColor(Qt::white));
+    clickAt(grid()->viewport(), cell.center());
+    const QImage after = grid()->viewport()->grab().toImage();
+    const QColor highlight = grid()->palette().color(QPalette::Active, QPalette::Highlight);
+    QCOMPARE(after.pixelColor(background), highlight);
+    QCOMPARE(after.pixelColor(cell.left() + 2, cell.top() + 6), highlight); // not a white box
+    QCOMPARE(after.pixelColor(marker), before.pixelColor(marker));
+    QVERIFY(after.pixelColor(cell.left() + 1, cell.top()) != highlight); // the current cell's frame
+    QCOMPARE(after.pixelColor(cellRect(1, 0).right() - 4, cellRect(1, 0).top() + 2),
+             QColor(Qt::white));
 
-    // The header row keeps its look, and a click on it selects nothing.
-    QHeaderView* header = grid()->horizontalHeader();
-    const QPoint title(header->sectionViewportPosition(0) + header->sectionSize(0) - 4, 4);
-    clickAt(header->viewport(), title);
-    QCOMPARE(grid()->selectionModel()->selectedIndexes(), QModelIndexList{marked});
-    QCOMPARE(header->viewport()->grab().toImage().pixelColor(title), QColor(255, 0, 0));
+    // The header keeps its red, and a click on it selects nothing.
+    QWidget* titles = grid()->horizontalHeader()->viewport();
+    clickAt(titles, QPoint(cell.right() - 4, 4));
+    QCOMPARE(grid()->selectionModel()->selectedIndexes().size(), 1);
+    QCOMPARE(titles->grab().toImage().pixelColor(cell.right() - 4, 4), QColor(255, 0, 0));
 }
 
 void TestResultsGrid::copyGivesTheSelectedCells_data() {
-    QTest::addColumn<QRect>("cells"); // x: column, y: row
+    QTest::addColumn<QRect>("cells"); // x: columns, y: rows
     QTest::addColumn<bool>("withTitles");
-    QTest::newRow("one cell") << QRect(1, 0, 1, 1) << false;
-    QTest::newRow("one cell with titles") << QRect(1, 0, 1, 1) << true;
+    QTest::newRow("one cell") << QRect(1, 2, 1, 1) << false;
+    QTest::newRow("one cell with titles") << QRect(1, 2, 1, 1) << true;
     QTest::newRow("a block") << QRect(0, 1, 2, 3) << false;
     QTest::newRow("a block with titles") << QRect(0, 1, 2, 3) << true;
 }
 
-// One cell copies as its name alone; a block as tab-separated rows; the
-// local menu's "Copy with product titles" puts the titles first.
+// Ctrl+C copies one cell as its name alone, a block as tab-separated rows;
+// "Copy with product titles" puts the titles first.
 void TestResultsGrid::copyGivesTheSelectedCells() {
     QFETCH(QRect, cells);
     QFETCH(bool, withTitles);
     search(QStringLiteral("virut"));
-    selectCells(cells.top(), cells.left(), cells.bottom(), cells.right());
-    QApplication::clipboard()->clear();
+    clickAt(grid()->viewport(), cellRect(cells.top(), cells.left()).center());
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      cellRect(cells.bottom(), cells.right()).center());
     if (withTitles) {
         openContextMenu(grid()->viewport(), cellRect(cells.top(), cells.left()).center());
         chooseInPopup(Qt::Key_T); // "Copy with product &titles"
     } else {
         pressKey(Qt::Key_C, Qt::ControlModifier);
     }
-
-    QStringList lines;
-    if (withTitles) {
-        QStringList titles;
+    QString expected;
+    for (int row = withTitles ? -1 : cells.top(); row <= cells.bottom();
+         row = qMax(row + 1, cells.top())) {
         for (int column = cells.left(); column <= cells.right(); ++column) {
-            titles << results()->headerData(column, Qt::Horizontal).toString();
+            expected += row < 0 ? results()->headerData(column, Qt::Horizontal).toString()
+                                : results()->index(row, column).data().toString();
+            expected += column < cells.right() ? QStringLiteral("\t") : QStringLiteral("\n");
         }
-        lines << titles.join(QLatin1Char('\t'));
     }
-    for (int row = cells.top(); row <= cells.bottom(); ++row) {
-        QStringList names;
-        for (int column = cells.left(); column <= cells.right(); ++column) {
-            names << results()->index(row, column).data().toString();
-        }
-        lines << names.join(QLatin1Char('\t'));
+    if (cells.width() * cells.height() == 1 && !withTitles) {
+        expected.chop(1); // one name, to paste as it is
     }
-    const bool alone = cells.width() == 1 && cells.height() == 1 && !withTitles;
-    const QString expected =
-        alone ? lines.first() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     QCOMPARE(QApplication::clipboard()->text(), expected);
-}
-
-// A copied name pasted into the search box finds its row again.
-void TestResultsGrid::copiedCellFindsItsRowAgain() {
-    search(QStringLiteral("virut"));
-    const QModelIndex cell = results()->index(2, 1);
-    const uint32_t line = results()->hits()[2];
-    const QString name = cell.data().toString();
-    QVERIFY(!name.isEmpty());
-    clickAt(grid()->viewport(), grid()->visualRect(cell).center());
-    pressKey(Qt::Key_C, Qt::ControlModifier);
-
-    pressKey(Qt::Key_E, Qt::AltModifier);
-    pressKey(Qt::Key_A, Qt::ControlModifier);
-    pressKey(Qt::Key_V, Qt::ControlModifier);
-    pressKey(Qt::Key_Return);
-    QCOMPARE(find<QComboBox>("searchBox")->currentText(), name);
-    const std::vector<uint32_t>& hits = results()->hits();
-    QVERIFY(std::find(hits.begin(), hits.end(), line) != hits.end());
 }
 
 void TestResultsGrid::pasteDropsOuterLineBreaks_data() {
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("searched");
-    QTest::newRow("a line from a terminal")
-        << QStringLiteral("W32/Virut.Gen\n") << QStringLiteral("W32/Virut.Gen");
-    QTest::newRow("a line from a Windows program")
-        << QStringLiteral("W32/Virut.Gen\r\n") << QStringLiteral("W32/Virut.Gen");
-    QTest::newRow("breaks at both ends")
-        << QStringLiteral("\n\nVirut.Gen\n\n") << QStringLiteral("Virut.Gen");
-    QTest::newRow("blanks are part of the string")
-        << QStringLiteral(" Virut \n") << QStringLiteral(" Virut ");
+    QTest::newRow("terminal line") << "W32/Virut.Gen\n"
+                                   << "W32/Virut.Gen";
+    QTest::newRow("Windows line") << "W32/Virut.Gen\r\n"
+                                  << "W32/Virut.Gen";
+    QTest::newRow("both ends") << "\n\nVirut.Gen\n\n"
+                               << "Virut.Gen";
+    QTest::newRow("blanks stay") << " Virut \n"
+                                 << " Virut ";
 }
 
 void TestResultsGrid::pasteDropsOuterLineBreaks() {
@@ -219,10 +135,8 @@ void TestResultsGrid::pasteDropsOuterLineBreaks() {
     QFETCH(QString, searched);
     QApplication::clipboard()->setText(clipboard);
     pressKey(Qt::Key_E, Qt::AltModifier);
-    pressKey(Qt::Key_A, Qt::ControlModifier);
     pressKey(Qt::Key_V, Qt::ControlModifier);
     pressKey(Qt::Key_Return);
-    QCOMPARE(find<QComboBox>("searchBox")->currentText(), searched);
     QCOMPARE(find<QComboBox>("searchBox")->itemText(0), searched);
 }
 
@@ -231,51 +145,35 @@ void TestResultsGrid::exportWritesTheChosenType_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<int>("answer"); // -1: no question; -2: cancelled; n: n items down
     QTest::addColumn<bool>("showAll");
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("written"); // and its kind, after a space
     const QString csv = QStringLiteral("CSV (*.csv)");
-    const QString json = QStringLiteral("JSON (*.json)");
-    const QString jsonLines = QStringLiteral("JSON Lines (*.jsonl)");
-    const QString all = QStringLiteral("All files (*)");
-    QTest::newRow("bare name, JSON Lines chosen")
-        << "virut" << jsonLines << -1 << true << "virut.jsonl"
-        << "jsonl";
-    QTest::newRow("bare name, JSON chosen") << "virut" << json << -1 << true << "virut.json"
-                                            << "json";
-    QTest::newRow("bare name, CSV chosen") << "virut" << csv << -1 << true << "virut.csv"
-                                           << "csv";
-    QTest::newRow(".json is one JSON document")
-        << "virut.json" << jsonLines << -1 << true << "virut.json"
-        << "json";
-    QTest::newRow(".jsonl is JSON Lines") << "virut.JSONL" << csv << -1 << true << "virut.JSONL"
-                                          << "jsonl";
-    QTest::newRow(".tsv is tab-separated") << "virut.tsv" << csv << -1 << true << "virut.tsv"
-                                           << "tsv";
-    QTest::newRow("unknown extension, JSON answered")
-        << "virut.xyz" << csv << 1 << true << "virut.xyz"
-        << "json";
-    QTest::newRow("bare name under all files, CSV answered")
-        << "virut" << all << 0 << true << "virut"
-        << "csv";
-    QTest::newRow("unknown extension, question cancelled") << "virut.xyz" << csv << -2 << true << ""
-                                                           << "";
-    QTest::newRow("unselected products hidden") << "virut.csv" << csv << -1 << false << "virut.csv"
-                                                << "csv";
+    QTest::newRow("bare name, JSON Lines")
+        << "v"
+        << "JSON Lines (*.jsonl)" << -1 << true << "v.jsonl jsonl";
+    QTest::newRow("bare name, JSON") << "v"
+                                     << "JSON (*.json)" << -1 << true << "v.json json";
+    QTest::newRow(".json is one document") << "v.json" << csv << -1 << true << "v.json json";
+    QTest::newRow(".JSONL is JSON Lines") << "v.JSONL" << csv << -1 << true << "v.JSONL jsonl";
+    QTest::newRow(".tsv") << "v.tsv" << csv << -1 << true << "v.tsv tsv";
+    QTest::newRow("unknown, JSON answered") << "v.xyz" << csv << 1 << true << "v.xyz json";
+    QTest::newRow("bare name, all files, CSV answered") << "v"
+                                                        << "All files (*)" << 0 << true << "v csv";
+    QTest::newRow("unknown, cancelled") << "v.xyz" << csv << -2 << true << "";
+    QTest::newRow("unselected products hidden") << "v" << csv << -1 << false << "v.csv csv";
 }
 
-// The exported file is of the chosen type, holds every column the grid
-// shows, and reads in other programs' parsers.
+// The file is of the chosen type, holds every column the grid shows, and
+// reads in python3's json and csv modules.
 void TestResultsGrid::exportWritesTheChosenType() {
     QFETCH(QString, typed);
     QFETCH(QString, filter);
     QFETCH(int, answer);
     QFETCH(bool, showAll);
     QFETCH(QString, written);
-    QFETCH(QString, kind);
-    if (QStandardPaths::findExecutable(QStringLiteral("python3")).isEmpty()) {
-        QSKIP("python3 reads the exports; it is not installed");
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty()) {
+        QSKIP("python3 reads the exports back; it is not installed");
     }
-    // Two products of 74 selected, both with names in every hit.
     const size_t count = size_t(results()->columnCount());
     ProductSelection two(count);
     for (size_t i = 0; i < count; ++i) {
@@ -286,8 +184,6 @@ void TestResultsGrid::exportWritesTheChosenType() {
     form_->findChild<ProductFilterDialog*>()->setProducts(table.entries, two);
     settings()->setShowAllProducts(showAll);
     search(QStringLiteral("no_virus"));
-    const int hits = hitCount();
-    QVERIFY(hits > 1);
 
     QTemporaryDir dir;
     FileDialog::presetAnswers({dir.filePath(typed)});
@@ -305,23 +201,35 @@ void TestResultsGrid::exportWritesTheChosenType() {
     openContextMenu(grid()->viewport(), QPoint(30, 10));
     chooseInPopup(Qt::Key_X); // "E&xport results..."
     QCOMPARE(asked, answer != -1);
-    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).join(QLatin1Char(' ')),
+             written.section(QLatin1Char(' '), 0, 0));
     if (written.isEmpty()) {
-        QVERIFY2(files.isEmpty(), qPrintable(files.join(QLatin1Char(' '))));
         return;
     }
-    QCOMPARE(files, QStringList{written});
-    const int columns = showAll ? int(count) : 2;
-    const QString first = results()->index(0, showAll ? 0 : 1).data().toString();
-    QCOMPARE(readWithPython(kind, dir.filePath(written)),
-             QStringLiteral("%1 %2 %3").arg(hits).arg(columns).arg(first));
+    QProcess reader;
+    reader.start(python, {QStringLiteral("-c"), QStringLiteral(R"(
+import csv, json, sys
+kind, path = sys.argv[1:]
+with open(path, newline='', encoding='utf-8') as f:
+    if kind == 'json': rows = [list(hit['names'].values()) for hit in json.load(f)]
+    elif kind == 'jsonl': rows = [list(json.loads(line)['names'].values()) for line in f]
+    else: rows = list(csv.reader(f, delimiter=',' if kind == 'csv' else '\t'))[1:]
+print(len(rows), len(rows[0]), rows[0][0]))"),
+                          written.section(QLatin1Char(' '), 1),
+                          dir.filePath(written.section(QLatin1Char(' '), 0, 0))});
+    QVERIFY(reader.waitForFinished(20000));
+    QCOMPARE(QString::fromUtf8(reader.readAll()).trimmed(),
+             QStringLiteral("%1 %2 %3")
+                 .arg(hitCount())
+                 .arg(showAll ? int(count) : 2)
+                 .arg(results()->index(0, showAll ? 0 : 1).data().toString()));
 }
 
 void TestResultsGrid::cutOffTitleShowsWhole_data() {
     QTest::addColumn<QString>("width");
     QTest::addColumn<bool>("shown");
-    QTest::newRow("cut off, narrow column") << QStringLiteral("60") << true;
-    QTest::newRow("cut off, wide column") << QStringLiteral("130") << true;
+    QTest::newRow("narrow column") << QStringLiteral("60") << true;
+    QTest::newRow("title nearly fits") << QStringLiteral("130") << true;
     QTest::newRow("fits with room to spare") << QStringLiteral("600") << false;
 }
 
@@ -336,29 +244,21 @@ void TestResultsGrid::cutOffTitleShowsWhole() {
     });
     openContextMenu(grid()->viewport(), QPoint(20, 10));
     chooseInPopup(Qt::Key_E); // "S&et width of columns..."
-    QHeaderView* header = grid()->horizontalHeader();
-    QCOMPARE(header->sectionSize(0), width.toInt());
-    const QString title = results()->headerData(0, Qt::Horizontal).toString();
-
-    QWidget* titles = header->viewport();
+    QWidget* titles = grid()->horizontalHeader()->viewport();
     const QPoint position(10, 8);
     QTest::mouseMove(titles, position);
     QHelpEvent rest(QEvent::ToolTip, position, titles->mapToGlobal(position));
     QApplication::sendEvent(titles, &rest);
-    auto* hint = header->findChild<QLabel*>(QStringLiteral("titleHint"));
+    auto* hint = grid()->findChild<QLabel*>(QStringLiteral("titleHint"));
+    QCOMPARE(hint && hint->isVisible(), shown);
     if (!shown) {
-        QVERIFY(!hint || !hint->isVisible());
         return;
     }
-    QVERIFY(hint);
-    QTRY_VERIFY(hint->isVisible());
-    QCOMPARE(hint->text(), title);
-    QVERIFY(!hint->geometry().contains(titles->mapToGlobal(position)));
+    QCOMPARE(hint->text(), results()->headerData(0, Qt::Horizontal).toString());
     QVERIFY(hint->geometry().bottom() < titles->mapToGlobal(QPoint(0, 0)).y());
-
     QTest::mouseMove(titles, position + QPoint(0, 4)); // still on the title
     QVERIFY(hint->isVisible());
-    QTest::mouseMove(titles, QPoint(header->sectionViewportPosition(1) + 10, 8));
+    QTest::mouseMove(titles, QPoint(grid()->columnWidth(0) + 10, 8));
     QVERIFY(!hint->isVisible());
 }
 
