@@ -93,6 +93,7 @@ void ResultWriter::putField(std::string_view bytes) {
     case ResultFormat::Csv:
         appendCsv(m_buffer, text);
         break;
+    case ResultFormat::Json:
     case ResultFormat::JsonLines:
         appendJsonString(m_buffer, text);
         break;
@@ -115,6 +116,10 @@ void ResultWriter::header() {
     if (m_format == ResultFormat::JsonLines) {
         return;
     }
+    if (m_format == ResultFormat::Json) {
+        m_sink("[");
+        return;
+    }
     for (size_t i = 0; i < m_products.size(); ++i) {
         putSeparator(i == 0);
         putField(m_products[i]);
@@ -122,17 +127,30 @@ void ResultWriter::header() {
     putRowEnd();
 }
 
+void ResultWriter::putNamesObject(size_t lineIndex, const std::vector<std::string_view>& names) {
+    m_buffer += "{\"line\": " + std::to_string(lineIndex + 1) + ", \"names\": {";
+    for (size_t i = 0; i < m_products.size() && i < names.size(); ++i) {
+        m_buffer += i == 0 ? "" : ", ";
+        putField(m_products[i]);
+        m_buffer += ": ";
+        putField(names[i]);
+    }
+    m_buffer += "}}";
+}
+
 void ResultWriter::row(size_t lineIndex, const std::vector<std::string_view>& names) {
     if (m_format == ResultFormat::JsonLines) {
-        m_buffer += "{\"line\": " + std::to_string(lineIndex + 1) + ", \"names\": {";
-        for (size_t i = 0; i < m_products.size() && i < names.size(); ++i) {
-            m_buffer += i == 0 ? "" : ", ";
-            putField(m_products[i]);
-            m_buffer += ": ";
-            putField(names[i]);
-        }
-        m_buffer += "}}";
+        putNamesObject(lineIndex, names);
         putRowEnd();
+        return;
+    }
+    // One element a line, so the array reads in a text editor as JSON Lines do.
+    if (m_format == ResultFormat::Json) {
+        m_buffer += m_firstRow ? "\n" : ",\n";
+        m_firstRow = false;
+        putNamesObject(lineIndex, names);
+        m_sink(m_buffer);
+        m_buffer.clear();
         return;
     }
     for (size_t i = 0; i < names.size(); ++i) {
@@ -142,15 +160,27 @@ void ResultWriter::row(size_t lineIndex, const std::vector<std::string_view>& na
     putRowEnd();
 }
 
-ResultFormat resultFormatForFileName(std::string_view fileName) {
+void ResultWriter::finish() {
+    if (m_format == ResultFormat::Json) {
+        m_sink(m_firstRow ? "]\n" : "\n]\n");
+    }
+}
+
+std::optional<ResultFormat> resultFormatForFileName(std::string_view fileName) {
     const std::string lower = lowerCase(fileName);
-    if (lower.ends_with(".json") || lower.ends_with(".jsonl")) {
+    if (lower.ends_with(".csv")) {
+        return ResultFormat::Csv;
+    }
+    if (lower.ends_with(".json")) {
+        return ResultFormat::Json;
+    }
+    if (lower.ends_with(".jsonl")) {
         return ResultFormat::JsonLines;
     }
     if (lower.ends_with(".tsv") || lower.ends_with(".txt")) {
         return ResultFormat::Tsv;
     }
-    return ResultFormat::Csv;
+    return std::nullopt;
 }
 
 } // namespace nomix

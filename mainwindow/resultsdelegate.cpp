@@ -1,6 +1,7 @@
 #include "resultsdelegate.h"
 
 #include "fittext.h"
+#include "pictures.h"
 #include "resultsmodel.h"
 
 #include "platform/displaytext.h"
@@ -55,13 +56,55 @@ ResultsDelegate::Marker ResultsDelegate::markerFor(std::string_view field) {
     return Marker::None;
 }
 
+const QPixmap* ResultsDelegate::picture(Marker marker, bool selected,
+                                        const QColor& highlight) const {
+    if (selected && m_selectedBackground != highlight) {
+        auto onHighlight = [&highlight](QImage image) {
+            replaceImageColor(image, highlight, Pictures::kOlive);
+            return QPixmap::fromImage(image);
+        };
+        m_selectedNoVirus = onHighlight(Pictures::noVirus());
+        m_selectedMagnifier = onHighlight(Pictures::magnifier());
+        m_selectedHelp = onHighlight(Pictures::helpMarker());
+        m_selectedBackground = highlight;
+    }
+    switch (marker) {
+    case Marker::NoVirus:
+        return selected ? &m_selectedNoVirus : &m_noVirus;
+    case Marker::UnknownVirus:
+        return selected ? &m_selectedMagnifier : &m_magnifier;
+    case Marker::Tilde:
+        return selected ? &m_selectedHelp : &m_help;
+    case Marker::None:
+        break;
+    }
+    return nullptr;
+}
+
 void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
     if (!m_model->databaseLoaded()) {
         return;
     }
     const QRect rect = option.rect;
-    painter->fillRect(rect, option.palette.color(QPalette::Base));
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    const QPalette::ColorGroup group =
+        !option.state.testFlag(QStyle::State_Enabled) ? QPalette::Disabled
+        : option.state.testFlag(QStyle::State_Active) ? QPalette::Active
+                                                      : QPalette::Inactive;
+    const QColor highlight = option.palette.color(group, QPalette::Highlight);
+    const QColor ink =
+        selected ? option.palette.color(group, QPalette::HighlightedText) : QColor(Qt::black);
+    painter->fillRect(rect, selected ? highlight : option.palette.color(QPalette::Base));
+    // The current cell is framed only while the grid has the keyboard, as
+    // the classic grids do.
+    if (option.state.testFlag(QStyle::State_HasFocus)) {
+        painter->save();
+        painter->setPen(QPen(selected ? ink : QColor(Qt::black), 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
     const int row = index.row();
     const int column = index.column();
     if (rect.width() <= kNoTextWidth || m_model->searchRunning() ||
@@ -72,29 +115,26 @@ void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QString text = nomix::displayText(field);
     const QFontMetrics metrics(option.font);
     painter->setFont(option.font);
-    painter->setPen(Qt::black);
+    painter->setPen(ink);
 
-    const Marker marker = markerFor(field);
-    const QPixmap* picture = nullptr;
     int pictureTop = 0;
+    const Marker marker = markerFor(field);
     switch (marker) {
     case Marker::NoVirus:
-        picture = &m_noVirus;
         pictureTop = 6;
         break;
     case Marker::UnknownVirus:
-        picture = &m_magnifier;
         pictureTop = 4;
         break;
     case Marker::Tilde:
-        picture = &m_help;
         pictureTop = 5;
         break;
     case Marker::None:
         break;
     }
-    if (m_model->showBitmaps() && picture && rect.width() >= kMarkerMinWidth) {
-        painter->drawPixmap(rect.left() + 2, rect.top() + pictureTop, *picture);
+    if (m_model->showBitmaps() && marker != Marker::None && rect.width() >= kMarkerMinWidth) {
+        painter->drawPixmap(rect.left() + 2, rect.top() + pictureTop,
+                            *picture(marker, selected, highlight));
         painter->drawText(rect.adjusted(20, 4, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                           fitText(text, rect.width() - 20, metrics));
     } else {

@@ -3,11 +3,11 @@
 #include "resultsmodel.h"
 
 #include "fittext.h"
+#include "titlehintwindow.h"
 
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
-#include <QTextDocument>
-#include <QToolTip>
 
 namespace nomix {
 
@@ -18,7 +18,8 @@ constexpr int kHintSpareRoom = 35; // a title that fits with this to spare needs
 constexpr int kHintLeftOffset = 210;
 } // namespace
 
-ResultsHeader::ResultsHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+ResultsHeader::ResultsHeader(QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent), m_hint(new TitleHintWindow(this)) {
     setObjectName(QStringLiteral("ResultsHeader"));
     setSectionsClickable(false);
     setHighlightSections(false);
@@ -26,6 +27,8 @@ ResultsHeader::ResultsHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, pare
     setMinimumSectionSize(1);
     setSectionResizeMode(QHeaderView::Interactive);
     setStretchLastSection(false);
+    // Moves off a hinted title hide its hint.
+    viewport()->setMouseTracking(true);
 }
 
 bool ResultsHeader::productSelected(int column) const {
@@ -85,23 +88,39 @@ QString ResultsHeader::hintTitleAt(const QPoint& pos, QRect* cellRect) const {
     return title;
 }
 
-bool ResultsHeader::viewportEvent(QEvent* event) {
-    if (event->type() != QEvent::ToolTip) {
-        return QHeaderView::viewportEvent(event);
-    }
-    auto* help = static_cast<QHelpEvent*>(event);
+void ResultsHeader::showTitleHint(const QPoint& pos) {
     QRect cell;
-    const QString title = hintTitleAt(help->pos(), &cell);
+    const QString title = hintTitleAt(pos, &cell);
     if (title.isEmpty()) {
-        QToolTip::hideText();
-        event->ignore();
-        return true;
+        m_hint->hide();
+        return;
     }
-    const QPoint above(cell.right() - kHintLeftOffset, -height() - 2);
-    // A product entry is data: shown as typed, never as markup.
-    QToolTip::showText(viewport()->mapToGlobal(above), Qt::convertFromPlainText(title), viewport(),
-                       cell);
-    return true;
+    m_hintCell = cell;
+    const QPoint rowTop = viewport()->mapToGlobal(QPoint(cell.right() - kHintLeftOffset, 0));
+    m_hint->showTitle(title, rowTop.x(), rowTop.y(), rowTop.y() + height());
+}
+
+// The hint stays while the mouse stays on its header cell.
+bool ResultsHeader::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ToolTip:
+        showTitleHint(static_cast<QHelpEvent*>(event)->pos());
+        return true;
+    case QEvent::MouseMove:
+        if (!m_hintCell.contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            m_hint->hide();
+        }
+        break;
+    case QEvent::Leave:
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::Hide:
+        m_hint->hide();
+        break;
+    default:
+        break;
+    }
+    return QHeaderView::viewportEvent(event);
 }
 
 } // namespace nomix

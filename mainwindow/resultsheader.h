@@ -4,9 +4,12 @@
 
 namespace nomix {
 
+class TitleHintWindow;
+
 // The grid's header row: the products' entries, selected products in white
 // bold on red, others in black on the button colour, each title cut to fit.
-// A title that does not fit shows in full in a plain tool tip above the grid.
+// A title that does not fit shows in full in a plain hint window above the
+// grid while the mouse stays on its header cell.
 class ResultsHeader : public QHeaderView {
     Q_OBJECT
 
@@ -25,6 +28,10 @@ class ResultsHeader : public QHeaderView {
 
   private:
     bool productSelected(int column) const;
+    void showTitleHint(const QPoint& pos);
+
+    TitleHintWindow* m_hint;
+    QRect m_hintCell;
 };
 
 } // namespace nomix

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -25,6 +26,48 @@ namespace nomix {
 namespace {
 constexpr int kMinColumnWidth = 50;
 constexpr int kMaxColumnWidth = 3000;
+
+struct ExportType {
+    const char* name;
+    const char* filter;
+    ResultFormat format;
+};
+
+// The first pattern of each filter gives the extension a bare name gets.
+constexpr ExportType kExportTypes[] = {
+    {"CSV", "CSV (*.csv)", ResultFormat::Csv},
+    {"JSON", "JSON (*.json)", ResultFormat::Json},
+    {"JSON Lines", "JSON Lines (*.jsonl)", ResultFormat::JsonLines},
+    {"Tab-separated values", "Tab-separated values (*.tsv *.txt)", ResultFormat::Tsv},
+};
+
+QString exportFilters() {
+    QStringList filters;
+    for (const ExportType& type : kExportTypes) {
+        filters << QLatin1String(type.filter);
+    }
+    filters << QStringLiteral("All files (*)");
+    return filters.join(QStringLiteral(";;"));
+}
+
+// "virut" saved under "JSON (*.json)" becomes "virut.json"; a name that has
+// an extension, or a filter without one ("*"), leaves the name alone.
+QString withFilterExtension(const QString& fileName, const QString& filter) {
+    if (!QFileInfo(fileName).suffix().isEmpty()) {
+        return fileName;
+    }
+    const qsizetype star = filter.indexOf(QLatin1String("(*."));
+    if (star < 0) {
+        return fileName;
+    }
+    const qsizetype start = star + 2;
+    qsizetype end = start;
+    while (end < filter.size() && filter.at(end) != QLatin1Char(' ') &&
+           filter.at(end) != QLatin1Char(')')) {
+        ++end;
+    }
+    return fileName + filter.mid(start, end - start);
+}
 } // namespace
 
 ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObject* parent)
@@ -38,6 +81,10 @@ ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObjec
                               QStringLiteral("Search for the name in this cell"));
     connect(m_searchForName, &QAction::triggered, this,
             [this] { emit searchForNameTriggered(cellName(m_menuCell)); });
+    m_copyWithTitles =
+        addItem("copyWithTitles", QStringLiteral("Copy with product &titles"),
+                QStringLiteral("Copy the selected cells under their products' titles"));
+    connect(m_copyWithTitles, &QAction::triggered, this, [this] { copySelectedCells(true); });
     m_clear = addItem("clearResults", QStringLiteral("&Clear results"),
                       QStringLiteral("Blank  the grid of results"));
     connect(m_clear, &QAction::triggered, this, &ResultsMenu::clearTriggered);
@@ -45,7 +92,7 @@ ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObjec
                      QStringLiteral("Save search results in a file"));
     connect(m_save, &QAction::triggered, this, &ResultsMenu::saveTriggered);
     m_export = addItem("exportResults", QStringLiteral("E&xport results..."),
-                       QStringLiteral("Export search results as CSV or JSON Lines"));
+                       QStringLiteral("Export search results as CSV, JSON or JSON Lines"));
     connect(m_export, &QAction::triggered, this, &ResultsMenu::exportResults);
     m_menu->addSeparator();
     connect(addItem("setColumnWidth", QStringLiteral("S&et width of columns..."),
@@ -59,7 +106,7 @@ ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObjec
     copy->setObjectName(QStringLiteral("copyCells"));
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(copy, &QAction::triggered, this, &ResultsMenu::copySelectedCells);
+    connect(copy, &QAction::triggered, this, [this] { copySelectedCells(false); });
     view->addAction(copy);
 }
 
@@ -77,6 +124,7 @@ void ResultsMenu::popup(const QPoint& position, const QString& directory) {
     m_clear->setEnabled(haveHits);
     m_save->setEnabled(haveHits);
     m_export->setEnabled(haveHits);
+    m_copyWithTitles->setEnabled(haveHits);
     m_searchForName->setEnabled(!cellName(m_menuCell).isEmpty());
     m_menu->popup(m_view->viewport()->mapToGlobal(position));
 }
@@ -88,12 +136,12 @@ QString ResultsMenu::cellName(const QModelIndex& cell) const {
     return nomix::displayText(m_view->resultsModel()->fieldAt(cell.row(), cell.column()));
 }
 
-// The products whose columns a search and an export take part in.
-std::vector<size_t> ResultsMenu::columnsTakingPart() const {
-    const ResultsModel* model = m_view->resultsModel();
+// An export holds what the grid shows: with "Show all products" on, the
+// unselected products' columns too.
+std::vector<size_t> ResultsMenu::shownColumns() const {
     std::vector<size_t> columns;
     for (size_t c = 0; c < m_products->entries.size(); ++c) {
-        if (model->allProductsSelected() || model->productSelected(static_cast<int>(c))) {
+        if (!m_view->isColumnHidden(static_cast<int>(c))) {
             columns.push_back(c);
         }
     }
@@ -111,7 +159,6 @@ std::vector<std::string> ResultsMenu::productTitles(const std::vector<size_t>& c
 void ResultsMenu::writeResults(ResultWriter& writer, const std::vector<size_t>& columns,
                                const std::vector<uint32_t>& lines) const {
     const DatabaseLines& database = *m_view->resultsModel()->database();
-    writer.header();
     std::vector<std::string_view> names(columns.size());
     for (uint32_t index : lines) {
         const std::string_view line = database.at(index);
@@ -122,26 +169,38 @@ void ResultsMenu::writeResults(ResultWriter& writer, const std::vector<size_t>& 
     }
 }
 
-// The hits as CSV or JSON Lines, by the chosen name's extension.
+// The hits in the format the name's extension asks for. A bare name takes
+// the chosen filter's extension; an extension no format owns is asked about
+// rather than written as something the user did not choose.
 void ResultsMenu::exportResults() {
     QWidget* window = m_view->window();
-    const QString fileName = FileDialog::getSaveFileName(
-        window, QStringLiteral("Export search results"), m_directory,
-        QStringLiteral("CSV (*.csv);;JSON Lines (*.jsonl *.json);;All files (*)"));
+    QString filter = m_exportFilter;
+    QString fileName = FileDialog::getSaveFileName(window, QStringLiteral("Export search results"),
+                                                   m_directory, exportFilters(), &filter);
     if (fileName.isEmpty()) {
         return;
+    }
+    m_exportFilter = filter;
+    fileName = withFilterExtension(fileName, filter);
+    std::optional<ResultFormat> format = resultFormatForFileName(fileName.toStdString());
+    if (!format) {
+        format = askExportFormat(fileName);
+        if (!format) {
+            return;
+        }
     }
     QSaveFile file(fileName);
     bool written = file.open(QIODevice::WriteOnly);
     if (written) {
-        const std::vector<size_t> columns = columnsTakingPart();
-        ResultWriter writer(resultFormatForFileName(fileName.toStdString()), productTitles(columns),
-                            [&file, &written](std::string_view bytes) {
-                                written =
-                                    written && file.write(bytes.data(), qint64(bytes.size())) ==
-                                                   qint64(bytes.size());
-                            });
+        const std::vector<size_t> columns = shownColumns();
+        ResultWriter writer(
+            *format, productTitles(columns), [&file, &written](std::string_view bytes) {
+                written = written &&
+                          file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+            });
+        writer.header();
         writeResults(writer, columns, m_view->resultsModel()->hits());
+        writer.finish();
         written = written && file.commit();
     }
     if (!written) {
@@ -149,12 +208,35 @@ void ResultsMenu::exportResults() {
     }
 }
 
-// Ctrl+C: the selected cells as tab-separated text under their products' titles.
-void ResultsMenu::copySelectedCells() {
+std::optional<ResultFormat> ResultsMenu::askExportFormat(const QString& fileName) const {
+    QStringList names;
+    for (const ExportType& type : kExportTypes) {
+        names << QLatin1String(type.name);
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        m_view->window(), QStringLiteral("Export search results"),
+        QStringLiteral("Write %1 as:").arg(QFileInfo(fileName).fileName()), names, 0, false, &ok);
+    for (const ExportType& type : kExportTypes) {
+        if (ok && chosen == QLatin1String(type.name)) {
+            return type.format;
+        }
+    }
+    return std::nullopt;
+}
+
+// Ctrl+C: one cell copies its name alone, so that it pastes back into the
+// search box as it is; more cells copy as tab-separated rows, under their
+// products' titles only when the local menu asks for them.
+void ResultsMenu::copySelectedCells(bool withTitles) {
     const std::vector<uint32_t>& hits = m_view->resultsModel()->hits();
+    QModelIndexList cells = m_view->selectionModel()->selectedIndexes();
+    if (cells.isEmpty() && m_view->currentIndex().isValid()) {
+        cells << m_view->currentIndex();
+    }
     std::set<size_t> columnSet;
     std::set<int> rowSet;
-    for (const QModelIndex& index : m_view->selectionModel()->selectedIndexes()) {
+    for (const QModelIndex& index : cells) {
         if (!m_view->isColumnHidden(index.column()) &&
             static_cast<size_t>(index.row()) < hits.size()) {
             columnSet.insert(static_cast<size_t>(index.column()));
@@ -162,6 +244,11 @@ void ResultsMenu::copySelectedCells() {
         }
     }
     if (columnSet.empty()) {
+        return;
+    }
+    if (!withTitles && columnSet.size() == 1 && rowSet.size() == 1) {
+        QApplication::clipboard()->setText(
+            cellName(m_view->resultsModel()->index(*rowSet.begin(), int(*columnSet.begin()))));
         return;
     }
     std::vector<uint32_t> lines;
@@ -172,6 +259,9 @@ void ResultsMenu::copySelectedCells() {
     std::string text;
     ResultWriter writer(ResultFormat::Tsv, productTitles(columns),
                         [&text](std::string_view bytes) { text.append(bytes); });
+    if (withTitles) {
+        writer.header();
+    }
     writeResults(writer, columns, lines);
     QApplication::clipboard()->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
 }

@@ -4,6 +4,7 @@
 #include <QPersistentModelIndex>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace nomix {
 
 class ResultWriter;
 class ResultsView;
+enum class ResultFormat;
 struct ProductTable;
 
 // The results grid's local menu and Ctrl+C. Copying, exporting and the
@@ -40,11 +42,12 @@ class ResultsMenu : public QObject {
   private:
     QAction* addItem(const char* name, const QString& caption, const QString& hint);
     void exportResults();
-    void copySelectedCells();
+    std::optional<ResultFormat> askExportFormat(const QString& fileName) const;
+    void copySelectedCells(bool withTitles);
     void askColumnWidth();
     void restoreColumnWidths();
     QString cellName(const QModelIndex& cell) const;
-    std::vector<size_t> columnsTakingPart() const;
+    std::vector<size_t> shownColumns() const;
     std::vector<std::string> productTitles(const std::vector<size_t>& columns) const;
     void writeResults(ResultWriter& writer, const std::vector<size_t>& columns,
                       const std::vector<uint32_t>& lines) const;
@@ -56,8 +59,10 @@ class ResultsMenu : public QObject {
     QAction* m_clear = nullptr;
     QAction* m_save = nullptr;
     QAction* m_export = nullptr;
+    QAction* m_copyWithTitles = nullptr;
     QPersistentModelIndex m_menuCell;
     QString m_directory;
+    QString m_exportFilter;
 };
 
 } // namespace nomix

@@ -1,6 +1,7 @@
 #include "searchpage.h"
 
 #include "pictures.h"
+#include "searchlineedit.h"
 #include "widgethelp.h"
 
 #include "controls/embossedlabel.h"
@@ -32,6 +33,7 @@ void SearchPage::buildStringPanel() {
     m_searchBox = new QComboBox(m_stringPanel);
     m_searchBox->setObjectName(QStringLiteral("searchBox"));
     m_searchBox->setEditable(true);
+    m_searchBox->setLineEdit(new SearchLineEdit(m_searchBox));
     m_searchBox->setInsertPolicy(QComboBox::NoInsert);
     // No inline completion from the history: typing "no_vir" must search for
     // "no_vir", not for a longer string the history happens to hold.

@@ -11,6 +11,11 @@ QList<QString>& presets() {
     return queue;
 }
 
+QString& presetFilter() {
+    static QString filter;
+    return filter;
+}
+
 QList<FileDialog::Asked>& history() {
     static QList<FileDialog::Asked> list;
     return list;
@@ -47,13 +52,19 @@ QStringList FileDialog::getOpenFileNames(QWidget* parent, const QString& caption
 }
 
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                    const QString& filter) {
+                                    const QString& filter, QString* selectedFilter) {
     QString answer;
     if (takePreset(caption, dir, filter, &answer)) {
+        if (selectedFilter && !presetFilter().isEmpty()) {
+            *selectedFilter = presetFilter();
+        } else if (selectedFilter && selectedFilter->isEmpty()) {
+            *selectedFilter = filter.section(QStringLiteral(";;"), 0, 0);
+        }
+        presetFilter().clear();
         return answer;
     }
     // The program asks itself whether to append or overwrite an existing file.
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr,
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter, selectedFilter,
                                         QFileDialog::DontConfirmOverwrite);
 }
 
@@ -68,6 +79,10 @@ QString FileDialog::getExistingDirectory(QWidget* parent, const QString& caption
 
 void FileDialog::presetAnswers(const QList<QString>& answers) {
     presets() = answers;
+}
+
+void FileDialog::presetSelectedFilter(const QString& filter) {
+    presetFilter() = filter;
 }
 
 const QList<FileDialog::Asked>& FileDialog::asked() {

@@ -161,9 +161,10 @@ void TestMainWindowFiles::resultsLeaveTheGrid() {
     pressKey(Qt::Key_C, Qt::ControlModifier);
     const QStringList copied =
         QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(copied.size(), hits + 1);
+    QCOMPARE(copied.size(), hits); // names only: the titles come from the local menu
     QCOMPARE(copied.first().split(QLatin1Char('\t')).size(), 74);
-    QVERIFY(copied.first().startsWith(QStringLiteral("a-squared 2009.12 12/09\tAd-Aware")));
+    QCOMPARE(copied.first().section(QLatin1Char('\t'), 1, 1),
+             results()->index(0, 1).data().toString());
 
     QWidget* cells = grid()->viewport();
     QTemporaryDir dir;
