@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -478,6 +479,14 @@ class PendingFile {
 
 bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
                            const std::string& label, std::string& error) {
+    // A folder named for the new database need not exist yet: it is made
+    // with its parents, as mkdir -p does.
+    std::error_code made;
+    std::filesystem::create_directories(dir, made);
+    if (made) {
+        error = dir + ": cannot write there: " + made.message();
+        return false;
+    }
     PendingFile table(dir, "NOMIX.CFG");
     PendingFile names(dir, "NOMIX.DAT");
     table.write(builder.productTable(label));

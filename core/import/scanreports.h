@@ -109,7 +109,8 @@ std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970);
 
 // Writes DIR/NOMIX.CFG and DIR/NOMIX.DAT, each beside its final name first
 // and renamed only once both are complete, so a failure leaves what was
-// there before. False, with the reason in `error`, when it could not.
+// there before. DIR and its parents are made when missing. False, with the
+// reason in `error`, when it could not.
 bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
                            const std::string& label, std::string& error);
 

@@ -64,6 +64,8 @@ class TestImport : public QObject {
     void fieldRules_data();
     void fieldRules();
     void samplesAndEnginesMerge();
+    void missingOutputFolderIsMade_data();
+    void missingOutputFolderIsMade();
     void badInputs_data();
     void badInputs();
 
@@ -169,6 +171,25 @@ void TestImport::samplesAndEnginesMerge() {
                                   &out);
     QCOMPARE(search.exitCode, 0);
     QCOMPARE(out.trimmed(), QByteArray("1"));
+}
+
+void TestImport::missingOutputFolderIsMade_data() {
+    QTest::addColumn<QString>("out"); // below a fresh temporary folder
+    QTest::newRow("the folder") << QStringLiteral("nomix-data");
+    QTest::newRow("the folder and its parents") << QStringLiteral("home/analyst/nomix-data/");
+}
+
+// As the README's example does on a fresh machine.
+void TestImport::missingOutputFolderIsMade() {
+    QFETCH(QString, out);
+    QTemporaryDir dir;
+    const QString reports = dir.filePath(QStringLiteral("reports.jsonl"));
+    QVERIFY(writeFile(reports, v3(kShaA, 1, v3Result("E", "malicious", "\"X\"")) + "\n"));
+    const Run run = import({reports}, dir.filePath(out));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("1 samples, 2 products written"), run.err.constData());
+    QCOMPARE(readFile(dir.filePath(out + QStringLiteral("/NOMIX.DAT"))), "|" + kShaA + "|X|\r\n");
+    QVERIFY(QFile::exists(dir.filePath(out + QStringLiteral("/NOMIX.CFG"))));
 }
 
 void TestImport::badInputs_data() {
