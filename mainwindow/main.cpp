@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "windowtray.h"
 
+#include "platform/captionfitter.h"
 #include "platform/messagebox.h"
 #include "platform/singleinstance.h"
 #include "platform/terminationsignals.h"
@@ -51,6 +52,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // Dialogs narrower than their captions get room for them.
+    nomix::CaptionFitter captionFitter;
     nomix::MainWindow form;
     // A knock during start-up is let go: the window comes up by itself.
     bool started = false;
