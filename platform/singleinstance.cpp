@@ -2,6 +2,7 @@
 
 #include "registryfile.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -98,6 +99,9 @@ bool SingleInstance::listen() {
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    // A copy on its way out answers no more: a start meanwhile waits for the
+    // lock instead of knocking at a window that is going.
+    connect(qApp, &QCoreApplication::aboutToQuit, m_server, &QLocalServer::close);
     if (m_server->listen(m_serverName)) {
         return true;
     }
