@@ -4,8 +4,21 @@
 
 namespace nomix {
 
+namespace {
+
+// No name holds a field separator, a line end or the end-of-file mark, so a
+// string with one of them finds nothing. Searched for as it is, it would
+// match across the fields of a line when all products take part.
+std::string searchableText(const std::string& text) {
+    return text.find_first_of(std::string_view("|\r\n\x1a", 4)) == std::string::npos
+               ? upperCaseAscii(text)
+               : std::string();
+}
+
+} // namespace
+
 LineMatcher::LineMatcher(const SearchRequest& request)
-    : m_request(request), m_finder(upperCaseAscii(request.text)) {}
+    : m_request(request), m_finder(searchableText(request.text)) {}
 
 bool LineMatcher::matches(std::string_view text) const {
     if (m_request.allProductsSelected && m_request.mode == MatchMode::Substring) {

@@ -14,7 +14,8 @@ class LineMatcher {
   public:
     explicit LineMatcher(const SearchRequest& request);
 
-    // The upper-cased search string's finder; an empty string occurs nowhere.
+    // The upper-cased search string's finder; an empty string occurs
+    // nowhere, nor does one holding '|', CR, LF or byte 26 (it is made empty).
     const AsciiFinder& finder() const { return m_finder; }
 
     // True when `text`, the text of a line that holds the string somewhere,

@@ -1,7 +1,11 @@
 #include "dialoghelp.h"
 
+#include "contexthelpmenu.h"
+#include "helpkey.h"
 #include "platform/helpviewer.h"
 #include "platform/programdata.h"
+
+#include <QWidget>
 
 namespace nomix {
 
@@ -49,6 +53,14 @@ void openHelpTopic(QWidget* owner, int topic) {
 
 void openHelpPopup(QWidget* owner, int topic) {
     dispatch(owner, HelpCommand::Popup, topic);
+}
+
+void addHelpKey(QWidget* dialog, int windowTopic) {
+    auto* key = new HelpKey(dialog, windowTopic, [](const QWidget* control) {
+        return control->property(ContextHelpMenu::kHelpContextProperty).toInt();
+    });
+    QObject::connect(key, &HelpKey::topicRequested, dialog,
+                     [dialog](int topic) { openHelpTopic(dialog, topic); });
 }
 
 void useHelpViewer(HelpViewer* viewer) {

@@ -19,6 +19,10 @@ enum class HelpCommand {
 void openHelpTopic(QWidget* owner, int topic);
 void openHelpPopup(QWidget* owner, int topic);
 
+// F1 in `dialog` opens the help context of the focused control, as its
+// "What's this?" menu gives it, or `windowTopic` (see HelpKey).
+void addHelpKey(QWidget* dialog, int windowTopic);
+
 // Sends both calls to `viewer` (owned by the caller, which must call this
 // again with nullptr before destroying it). Until then the dialogs use a
 // viewer of their own on the help file beside the program.

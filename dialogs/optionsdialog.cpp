@@ -66,6 +66,7 @@ OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
     buildSearchGroup();
     buildButtons(buildPage());
     alignRightColumns();
+    addHelpKey(this, kHelpTopic);
 
     const QSize needed = sizeHint();
     setFixedSize(qMax(kClientWidth, needed.width()), qMax(kClientHeight, needed.height()));

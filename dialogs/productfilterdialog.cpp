@@ -79,6 +79,7 @@ ProductFilterDialog::ProductFilterDialog(QWidget* parent)
     buildList();
     QWidget* buttonPanel = buildButtons();
     buildMenu();
+    nomix::addHelpKey(this, kHelpTopic);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -77,12 +77,14 @@ bool referenceFieldMatches(const std::string& upperNeedle, std::string_view fiel
 }
 
 // The search as the rules put it: the whole upper-cased line first, then
-// each selected column's field in turn.
+// each selected column's field in turn. A string no name can hold ('|', a
+// line end, byte 26) finds nothing.
 std::vector<uint32_t> referenceHits(const std::vector<std::string>& lines,
                                     const SearchRequest& request) {
     const std::string needle = upperCaseAscii(request.text);
     std::vector<uint32_t> hits;
-    if (needle.empty()) {
+    if (needle.empty() ||
+        needle.find_first_of(std::string_view("|\r\n\x1a", 4)) != std::string::npos) {
         return hits;
     }
     for (size_t k = 0; k < lines.size(); ++k) {

@@ -3,6 +3,7 @@
 #include "widgethelp.h"
 
 #include "dialogs/dialoghelp.h"
+#include "dialogs/helpkey.h"
 #include "platform/helpviewer.h"
 
 #include <QMenu>
@@ -22,6 +23,14 @@ ControlHelp::ControlHelp(const QString& helpFile, QWidget* window)
     m_menu->setObjectName(QStringLiteral("controlHelpMenu"));
     m_menu->addAction(QStringLiteral("What's this?"), this, &ControlHelp::showControlTopic)
         ->setObjectName(QStringLiteral("whatsThisAction"));
+    auto* key = new HelpKey(window, kContentsTopic, [](const QWidget* control) {
+        return hasHelpTopic(control) ? helpTopic(control) : 0;
+    });
+    connect(key, &HelpKey::topicRequested, this, [this](int topic) {
+        if (m_enabled) {
+            m_viewer->showTopic(topic);
+        }
+    });
 }
 
 ControlHelp::~ControlHelp() {

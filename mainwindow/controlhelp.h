@@ -13,9 +13,9 @@ namespace nomix {
 
 class HelpViewer;
 
-// The main window's help: the help viewer with its contents and popups, and
-// the "What's this?" menu that a right click on any control with a help
-// topic opens.
+// The main window's help: the help viewer with its contents and popups, the
+// "What's this?" menu that a right click on any control with a help topic
+// opens, and F1, which opens the focused control's topic in the viewer.
 class ControlHelp : public QObject {
     Q_OBJECT
 
@@ -26,7 +26,8 @@ class ControlHelp : public QObject {
     // Offers "What's this?" on every control of `window` that has a topic,
     // except the ones in `excluded`.
     void attachControls(QWidget* window, const QWidget* excluded);
-    // While disabled (a search runs), right clicks open no menu.
+    // While disabled (a search runs), right clicks open no menu and F1 does
+    // nothing.
     void setEnabled(bool enabled);
 
     void showContents();

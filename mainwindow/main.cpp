@@ -1,12 +1,32 @@
 // Nomix95: what every antivirus product calls the same virus.
 
 #include "mainwindow.h"
+#include "windowtray.h"
 
+#include "platform/captionfitter.h"
+#include "platform/messagebox.h"
+#include "platform/singleinstance.h"
 #include "platform/terminationsignals.h"
 
 #include <QApplication>
 
 #include <csignal>
+
+namespace {
+
+// A later start knocked: the window comes back from the task bar or the
+// tray, and whatever dialog holds it stays on top.
+void bringToFront(nomix::MainWindow& form) {
+    if (auto* tray = form.findChild<nomix::WindowTray*>(QStringLiteral("windowTray"))) {
+        tray->restoreWindow();
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // A full disk or a file-size limit must show "Disk full", not end the program.
@@ -16,8 +36,35 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Nomix95"));
     // No display name: X11 would append it to every window's caption.
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
+
+    // A second copy would write its own settings over the first one's when
+    // it closes: it brings the running copy forward instead.
+    nomix::SingleInstance instance;
+    switch (instance.claim()) {
+    case nomix::SingleInstance::Claim::Claimed:
+        break;
+    case nomix::SingleInstance::Claim::OtherActivated:
+        return 0;
+    case nomix::SingleInstance::Claim::OtherUnreachable:
+        nomix::MessageBox::error(nullptr,
+                                 QStringLiteral("Nomix95 is already running, but does not answer."
+                                                "\rClose it, then start Nomix95 again."));
+        return 1;
+    }
+
+    // Dialogs narrower than their captions get room for them.
+    nomix::CaptionFitter captionFitter;
     nomix::MainWindow form;
+    // A knock during start-up is let go: the window comes up by itself.
+    bool started = false;
+    QObject::connect(&instance, &nomix::SingleInstance::activationRequested, &form,
+                     [&form, &started] {
+                         if (started) {
+                             bringToFront(form);
+                         }
+                     });
     form.start();
+    started = true;
     // A logout, a service manager or Ctrl+C closes the program as Exit does.
     nomix::TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &nomix::TerminationSignals::received, &form,

@@ -111,12 +111,20 @@ QString ReportSaver::askFileName() {
     if (!lastFileName().isEmpty()) {
         startIn += QLatin1Char('/') + lastFileName();
     }
-    const QString chosen = FileDialog::getSaveFileName(
+    QString chosen = FileDialog::getSaveFileName(
         m_mainWindow, QStringLiteral("Save a log of search results"), startIn,
         QStringLiteral("Nomix report file (*.nrp);;All files (*)"));
-    if (!chosen.isEmpty()) {
-        lastFileName() = QFileInfo(chosen).fileName();
+    if (chosen.isEmpty()) {
+        return chosen;
     }
+    // A new name typed without an extension is a report all the same, and
+    // whatever opens reports by their extension must find it one. A file
+    // that exists under the name as typed is the one the user chose.
+    if (QFileInfo(chosen).suffix().isEmpty() && !QFileInfo::exists(chosen)) {
+        chosen +=
+            chosen.endsWith(QLatin1Char('.')) ? QStringLiteral("nrp") : QStringLiteral(".nrp");
+    }
+    lastFileName() = QFileInfo(chosen).fileName();
     return chosen;
 }
 

@@ -3,6 +3,7 @@
 #include "resultsdelegate.h"
 #include "resultsheader.h"
 #include "resultsmodel.h"
+#include "widgethelp.h"
 
 #include <QHeaderView>
 
@@ -21,7 +22,9 @@ ResultsView::ResultsView(QWidget* parent)
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setContextMenuPolicy(Qt::CustomContextMenu);
+    // The grid's own local menu offers "What's this?" for this topic; F1
+    // opens it too.
+    setHelpTopic(this, kHelpTopic);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(1);

@@ -17,6 +17,8 @@ class ResultsView : public QTableView {
   public:
     static constexpr int kDefaultColumnWidth = 200;
     static constexpr int kRowHeight = 20;
+    // The grid's help topic, for its "What's this?" and for F1.
+    static constexpr int kHelpTopic = 38;
 
     explicit ResultsView(QWidget* parent = nullptr);
 

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -660,6 +661,14 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
         error = dir + ": cannot write there: " + std::strerror(code);
         return false;
     };
+    // A folder named for the new database need not exist yet: it is made
+    // with its parents, as mkdir -p does.
+    std::error_code made;
+    std::filesystem::create_directories(dir, made);
+    if (made) {
+        error = dir + ": cannot write there: " + made.message();
+        return false;
+    }
     DataFolderLock lock(dir, DataFolderLock::Mode::Write);
     if (!lock.ok()) {
         return cannotWrite(lock.error());

@@ -131,8 +131,9 @@ std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970);
 // Writes DIR/NOMIX.CFG and DIR/NOMIX.DAT, each beside its final name first,
 // then puts both in place as one step for every reader (see DataFolderLock),
 // so a failure or a kill leaves the old pair or the new one. Imports into
-// one folder take turns. False, with the reason in `error`, when it could
-// not, or when `stopRequested` said to stop; nothing is changed then.
+// one folder take turns. DIR and its parents are made when missing. False,
+// with the reason in `error`, when it could not, or when `stopRequested`
+// said to stop; nothing is changed then.
 bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
                            const std::string& label, std::string& error,
                            const std::function<bool()>& stopRequested = {});

@@ -1,6 +1,8 @@
 #include "core/asciifinder.h"
+#include "core/database.h"
 #include "core/fields.h"
 #include "core/searchengine.h"
+#include "core/streamsearch.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -50,8 +52,8 @@ QList<uint32_t> hitsOf(const SearchOutcome& outcome) {
 QList<uint32_t> referenceSearch(const DatabaseLines& lines, const SearchRequest& request) {
     QList<uint32_t> hits;
     const std::string s = upperCaseAscii(request.text);
-    if (s.empty()) {
-        return hits;
+    if (s.empty() || s.find_first_of(std::string_view("|\r\n\x1a", 4)) != std::string::npos) {
+        return hits; // no name holds a separator, a line end or byte 26
     }
     for (size_t k = 0; k < lines.count(); ++k) {
         const std::string line = upperCaseAscii(lines.at(k));
@@ -115,6 +117,8 @@ class TestSearchEngine : public QObject {
     void matchMode();
     void matches_data();
     void matches();
+    void unnameableStringFindsNothing_data();
+    void unnameableStringFindsNothing();
     void agreesWithReferenceOnRandomData();
     void finderFindsAtEveryOffset();
     void numericOnlyCountsWithoutRows();
@@ -166,7 +170,7 @@ void TestSearchEngine::matches_data() {
                                       << QByteArray("tROJAN") << S << two << QList<uint32_t>{0};
     QTest::newRow("across the bar with all products")
         << QList<QByteArray>{"AB|CD", "AB|XD"} << QByteArray("b|c") << S << two
-        << QList<uint32_t>{0};
+        << QList<uint32_t>{};
     QTest::newRow("across the bar with a product deselected")
         << QList<QByteArray>{"AB|CD"} << QByteArray("b|c") << S << firstOnly << QList<uint32_t>{};
     QTest::newRow("beyond the last column with all products")
@@ -217,6 +221,43 @@ void TestSearchEngine::matches() {
     QCOMPARE(hitsOf(outcome), hits);
     QCOMPARE(outcome.hitCount, int32_t(hits.size()));
     QCOMPARE(referenceSearch(db, request), hits);
+}
+
+// No name holds '|', a line end or the end-of-file mark, so a string with one
+// finds nothing, in every mode and in both searches, the loaded database's
+// and the command line's straight from the file.
+void TestSearchEngine::unnameableStringFindsNothing_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<MatchMode>("mode");
+    QTest::addColumn<bool>("allSelected");
+    const QList<QByteArray> texts{"NO_VIRUS|NO_VIRUS", "NO_VIRUS|",  "|",
+                                  "NO_VIRUS\r",        "\nNO_VIRUS", "NO_VIRUS\x1a"};
+    const QList<MatchMode> modes{MatchMode::Substring, MatchMode::BeginsWith, MatchMode::EndsWith,
+                                 MatchMode::CompleteMatch};
+    for (const QByteArray& text : texts) {
+        for (MatchMode mode : modes) {
+            for (bool all : {true, false}) {
+                QTest::addRow("%s mode %d %s", text.toPercentEncoding().constData(), int(mode),
+                              all ? "all products" : "one deselected")
+                    << text << mode << all;
+            }
+        }
+    }
+}
+
+void TestSearchEngine::unnameableStringFindsNothing() {
+    QFETCH(QByteArray, text);
+    QFETCH(MatchMode, mode);
+    QFETCH(bool, allSelected);
+    static const std::optional<Database> sample =
+        loadDatabaseFiles(DataLocation{NOMIX_SAMPLE_DIR, "NOMIX.DAT", "NOMIX.CFG"});
+    QVERIFY(sample);
+    QList<bool> selected(qsizetype(sample->table.entries.size()), true);
+    selected[0] = allSelected;
+    const SearchRequest request = requestFor(text, mode, selected);
+    QCOMPARE(runSearch(sample->names.lines, request).hitCount, 0);
+    FileByteSource file(std::string(NOMIX_SAMPLE_DIR) + "/NOMIX.DAT");
+    QCOMPARE(streamSearch(file, request), 0);
 }
 
 // The engine scans the whole buffer at once and splits fields only where the

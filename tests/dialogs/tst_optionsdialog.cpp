@@ -89,6 +89,8 @@ class TestOptionsDialog : public QObject {
     void historyErase();
     void execFromMainWindow();
     void helpRequests();
+    void f1OpensTheFocusedControlsTopic_data();
+    void f1OpensTheFocusedControlsTopic();
 };
 
 void TestOptionsDialog::designStates() {
@@ -270,6 +272,40 @@ void TestOptionsDialog::helpRequests() {
                                          "popup 46", "popup 50"}));
     QVERIFY(form.isVisible());
     QVERIFY(form.grab().save(QStringLiteral("/tmp/optionform.png")));
+}
+
+void TestOptionsDialog::f1OpensTheFocusedControlsTopic_data() {
+    QTest::addColumn<QString>("focus"); // empty: nothing in the dialog has the focus
+    QTest::addColumn<QString>("request");
+    QTest::newRow("OK, focused when shown") << "okButton"
+                                            << "topic 49";
+    QTest::newRow("check box") << "completeStringMatchBox"
+                               << "topic 23";
+    QTest::newRow("erase button") << "clearHistoryButton"
+                                  << "topic 46";
+    QTest::newRow("nothing focused") << ""
+                                     << "topic 34";
+}
+
+void TestOptionsDialog::f1OpensTheFocusedControlsTopic() {
+    QFETCH(QString, focus);
+    QFETCH(QString, request);
+    dialogtest::HelpRecorder help;
+    Settings settings;
+    OptionsDialog form(&settings);
+    ShowAndWait(form);
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QWidget* control = focus.isEmpty() ? nullptr : form.findChild<QWidget*>(focus);
+    if (control) {
+        control->setFocus();
+    } else {
+        QApplication::focusWidget()->clearFocus();
+    }
+    QTRY_COMPARE(QApplication::focusWidget(), control);
+    QWidget* target = control ? control : &form;
+    QTest::keyClick(target, Qt::Key_F1);
+    QCOMPARE(help.requests, QStringList{request});
 }
 
 QTEST_MAIN(TestOptionsDialog)

@@ -138,6 +138,7 @@ class TestProductFilterDialog : public QObject {
 
     void detailsSwitchChangesOnlyWidths();
     void helpRequests();
+    void f1OpensTheFocusedControlsTopic();
     void tenThousandProductsStayQuick();
 };
 
@@ -335,6 +336,24 @@ void TestProductFilterDialog::helpRequests() {
     }
     QCOMPARE(help.requests,
              QStringList({"topic 47", "popup 48", "popup 49", "popup 50", "popup 52"}));
+}
+
+// F1 to the focus widget: the list's help context, a button's, the dialog's.
+void TestProductFilterDialog::f1OpensTheFocusedControlsTopic() {
+    dialogtest::HelpRecorder help;
+    auto form = shownForm({true});
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    for (const char* name : {"productList", "cancelButton", ""}) {
+        if (*name) {
+            form->findChild<QWidget*>(QLatin1String(name))->setFocus();
+        } else {
+            QApplication::focusWidget()->clearFocus();
+        }
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form.get();
+        QTest::keyClick(target, Qt::Key_F1);
+    }
+    QCOMPARE(help.requests, QStringList({"topic 48", "topic 50", "topic 47"}));
 }
 
 void TestProductFilterDialog::tenThousandProductsStayQuick() {

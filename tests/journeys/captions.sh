@@ -1,7 +1,7 @@
 #!/bin/bash
 # Every window's caption is exactly its own text, read from the X server as
-# a user reads the title bar; the update alarm and the start-up error box
-# are centred on the main window.
+# a user reads the title bar, and no window is too narrow for its caption;
+# the update alarm and the start-up error box are centred on the main window.
 # Usage: captions.sh PROGRAM
 source "$(dirname "$0")/lib.sh"
 PROGRAM=${1:?usage: captions.sh PROGRAM}
@@ -19,6 +19,19 @@ caption_is() {
     [ "$name" = "$2" ] || jr_fail "the $3's caption is '$name', not '$2'"
     net=$(xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
     [ "$net" = "$2" ] || jr_fail "the $3's _NET_WM_NAME is '$net', not '$2'"
+}
+
+# caption_room WINDOW: "WIDTH NEEDED" of the window: its client width, and
+# what its caption needs in openbox's title font (sans bold 8 pt) beside the
+# title bar's icon and three buttons.
+caption_room() {
+    local text width
+    text=$(jr_caption "$1")
+    width=$(convert -density 96 -font DejaVu-Sans-Bold -pointsize 8 label:"$text" -format %w info:)
+    echo "$(jr_geometry "$1" | cut -d' ' -f3)" $((width + 4 * 18))
+}
+caption_fits() { # WIDTH NEEDED WHAT
+    [ "$1" -ge "$2" ] || jr_fail "the $3 is $1 pixels wide; its caption needs $2 and is cut"
 }
 
 # centre_offset WINDOW: how far the window's centre is from the main
@@ -145,6 +158,58 @@ exec 3>&-
 drained() { ! jr_alive "$drain"; }
 jr_wait_until 10 "the program to close the report" drained
 wait "$drain"
+
+# The column width question, narrower than its caption as it comes.
+jr_click 100 $(($(jr_grid_top) + 50)) 3
+jr_wait_menu
+jr_park_pointer
+xdotool key e
+width=$(jr_wait_window '^Set width of columns' 5) || jr_fail "Set width of columns... asked nothing"
+caption_is "$width" "Set width of columns within the grid" "column width question"
+caption_fits $(caption_room "$width") "column width question"
+jr_shot "column-width" >/dev/null
+xdotool key Escape
+jr_wait_until 5 "Esc to close the column width question" jr_unmapped "$width"
+
+# The import's progress window lives while the reports are read: a large
+# file keeps it up long enough to stop the program and look at it.
+IMPORTED="$JR_DATA/imported"
+REPORTS="$JR_DATA/reports.jsonl"
+mkdir -p "$IMPORTED"
+sha=$(printf 'a%.0s' $(seq 64))
+yes "{\"data\": {\"attributes\": {\"sha256\": \"$sha\", \"last_analysis_date\": 1, \"last_analysis_results\": {\"E\": {\"category\": \"malicious\", \"engine_name\": \"E\", \"engine_version\": \"1\", \"engine_update\": \"20240102\", \"result\": \"X\"}}}}}" |
+    head -n 500000 >"$REPORTS"
+jr_activate "$JR_MAIN"
+xdotool key alt+f
+jr_wait_menu
+xdotool key i
+files=$(jr_wait_window '^Import scan reports' 5) || jr_fail "File > Import scan reports... opened no file dialog"
+caption_is "$files" "Import scan reports" "import's file dialog"
+jr_wait_until 5 "the import's file dialog to take the focus" jr_is_active "$files"
+xdotool type --delay 10 "$REPORTS"
+xdotool key Return
+jr_wait_until 5 "the import's file dialog to close" jr_unmapped "$files"
+folder=$(jr_wait_window '^Folder for the new database' 5) || jr_fail "the import asked for no folder"
+jr_wait_until 5 "the folder dialog to take the focus" jr_is_active "$folder"
+xdotool key ctrl+a
+xdotool type --delay 10 "$IMPORTED"
+xdotool key Return
+progress=""
+progress_up() {
+    progress=$(jr_find_window '^Import scan reports$')
+    [ -n "$progress" ] && kill -STOP "$JR_PROG_PID"
+}
+jr_wait_until 20 "the import's progress window" progress_up
+progress_caption=$(jr_caption "$progress")
+progress_room=$(caption_room "$progress")
+jr_shot "import-progress" >/dev/null
+kill -CONT "$JR_PROG_PID"
+[ "$progress_caption" = "Import scan reports" ] ||
+    jr_fail "the import's progress window's caption is '$progress_caption'"
+caption_fits $progress_room "import's progress window"
+question=$(jr_wait_window '^Information' 30) || jr_fail "the import ended without its question"
+xdotool key Escape
+jr_wait_until 5 "Esc to answer No to using the new database" jr_unmapped "$question"
 jr_exit_program
 
 # Without data the start-up ends in an error box over the main window.

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The modal dialogs: product selection (Cancel and OK), the about box, and
-# help opened from a modal dialog (it must come up above the dialog and take
-# input while the dialog stays open).
+# help opened from a modal dialog by its Help button or F1 (it must come up
+# above the dialog and take input while the dialog stays open); F1 in the
+# main window.
 # Usage: dialogs.sh PROGRAM
 source "$(dirname "$0")/lib.sh"
 PROGRAM=${1:?usage: dialogs.sh PROGRAM}
@@ -55,16 +56,16 @@ xdotool key Return
 jr_wait_until 5 "Enter to close the about box" jr_unmapped "$about"
 jr_wait_until 5 "the main window to get the focus back" jr_is_active "$JR_MAIN"
 
-# check_help_over DIALOG WHAT: Alt+H in the dialog brings up the help viewer
-# above it (where the two overlap, the screen shows the help), with the
-# focus, scrolling on Page Down, and the dialog stays open.
+# check_help_over DIALOG WHAT [KEY]: Alt+H (or KEY) in the dialog brings up
+# the help viewer above it (where the two overlap, the screen shows the
+# help), with the focus, scrolling on Page Down, and the dialog stays open.
 check_help_over() {
-    local dialog=$1 what=$2 help before_shot
+    local dialog=$1 what=$2 key=${3:-alt+h} help before_shot
     local dx dy dw dh hx hy hw hh
     read -r dx dy dw dh < <(jr_geometry "$dialog")
     before_shot=$(jr_shot before-help)
-    xdotool key alt+h
-    help=$(jr_wait_window '^Nomix95 Help' 5) || jr_fail "Help in the $what opened no help viewer"
+    xdotool key "$key"
+    help=$(jr_wait_window '^Nomix95 Help' 5) || jr_fail "$key in the $what opened no help viewer"
     read -r hx hy hw hh < <(jr_geometry "$help")
     local ox=$((dx > hx ? dx : hx)) oy=$((dy > hy ? dy : hy))
     local ow=$(( (dx + dw < hx + hw ? dx + dw : hx + hw) - ox ))
@@ -95,6 +96,7 @@ check_help_over() {
 jr_open_options
 options=$JR_OPTIONS
 check_help_over "$options" "options dialog"
+check_help_over "$options" "options dialog" F1
 xdotool key Escape
 jr_wait_until 5 "Esc to close the options dialog" jr_unmapped "$options"
 
@@ -105,6 +107,17 @@ xdotool key alt+l
 dialog=$(jr_wait_window "$SELECT_RE" 5) || jr_fail "Alt+L did not open the product selection dialog"
 jr_wait_until 5 "the product selection dialog to take the focus" jr_is_active "$dialog"
 check_help_over "$dialog" "product selection dialog"
+check_help_over "$dialog" "product selection dialog" F1
 xdotool key Escape
 jr_wait_until 5 "Esc to close the product selection dialog" jr_unmapped "$dialog"
+
+# F1 in the main window, with the focus in the search box.
+jr_activate "$JR_MAIN"
+xdotool key alt+e F1
+help=$(jr_wait_window '^Nomix95 Help' 5) || jr_fail "F1 in the search box opened no help viewer"
+jr_wait_until 5 "the help viewer opened by F1 to take the focus" jr_is_active "$help"
+jr_shot "f1-help" >/dev/null
+xdotool key alt+F4
+jr_wait_until 5 "Alt+F4 to close the help viewer" jr_unmapped "$help"
+jr_wait_until 5 "the main window to get the focus back" jr_is_active "$JR_MAIN"
 jr_log "passed"

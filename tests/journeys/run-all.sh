@@ -6,7 +6,7 @@ here=$(dirname "$0")
 PROGRAM=${1:?usage: run-all.sh PROGRAM GENERATOR}
 GENERATOR=${2:?usage: run-all.sh PROGRAM GENERATOR}
 failed=0
-for journey in search grid dialogs options preferences report tray captions stop; do
+for journey in search grid dialogs options preferences report tray captions stop instance; do
     start=$(date +%s)
     args=("$PROGRAM")
     [ "$journey" = stop ] && args+=("$GENERATOR")

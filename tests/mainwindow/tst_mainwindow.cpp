@@ -37,9 +37,11 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusTipEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -94,6 +96,8 @@ class TestMainWindow : public MainWindowTest {
     void hintsShowOnTheStatusBar();
     void gridKeepsItsRowsWhenFocusMoves();
     void helpFromAModalDialogTakesInput();
+    void f1OpensTheFocusedControlsTopic_data();
+    void f1OpensTheFocusedControlsTopic();
     void statusLabelAndCounterShowWhole();
     void countAboveFiveDigitsIsGivenExactly();
     void terminateInTheTrayEndsTheProgram();
@@ -531,6 +535,38 @@ void TestMainWindow::helpFromAModalDialogTakesInput() {
     pressKey(Qt::Key_O, Qt::AltModifier); // "&Options", clicked the way a button animates it
     QTRY_VERIFY(dialogStayed);
     QVERIFY2(scrolledBy > 0, "the help viewer took no input while the dialog was open");
+}
+
+void TestMainWindow::f1OpensTheFocusedControlsTopic_data() {
+    QTest::addColumn<bool>("preferences"); // on the Preferences page
+    QTest::addColumn<QString>("focus");    // empty: the pages' tab bar
+    QTest::addColumn<int>("topic");
+    QTest::newRow("search box, by its label") << false << "searchBox" << 7;
+    QTest::newRow("search button") << false << "searchButton" << 4;
+    QTest::newRow("modifier button") << false << "endsWithButton" << 9;
+    QTest::newRow("results grid") << false << "resultsView" << 38;
+    QTest::newRow("common directory, by its label") << true << "directoryEdit" << 29;
+    QTest::newRow("options button") << true << "optionsButton" << 59;
+    QTest::newRow("no topic: the window's") << false << "" << 40;
+}
+
+void TestMainWindow::f1OpensTheFocusedControlsTopic() {
+    QFETCH(bool, preferences);
+    QFETCH(QString, focus);
+    QFETCH(int, topic);
+    if (preferences) {
+        pressKey(Qt::Key_F, Qt::AltModifier);
+        chooseInPopup(Qt::Key_P); // "&Preferences"
+    }
+    QWidget* control =
+        focus.isEmpty() ? find<QTabWidget>("pages")->tabBar() : find<QWidget>(qPrintable(focus));
+    control->setFocus();
+    QTRY_VERIFY(control->hasFocus());
+    pressKey(Qt::Key_F1);
+    QWidget* viewer = nullptr;
+    QTRY_VERIFY((viewer = visibleWindow("HelpViewer")));
+    QCOMPARE(qobject_cast<QTextBrowser*>(viewer)->source().fragment(),
+             QStringLiteral("topic-%1").arg(topic));
 }
 
 void TestMainWindow::statusLabelAndCounterShowWhole() {

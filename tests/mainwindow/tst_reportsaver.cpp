@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -87,6 +88,8 @@ class TestReportSaver : public QObject {
 
     // Choosing the file.
     void newFileGetsTheReport();
+    void nameWithoutExtensionGetsNrp_data();
+    void nameWithoutExtensionGetsNrp();
     void existingFile_data();
     void existingFile();
     void existingFileChoices_data();
@@ -203,6 +206,44 @@ void TestReportSaver::newFileGetsTheReport() {
     FileDialog::presetAnswers({QString()});
     saveResults(m_mainWindow.get(), input(m_hits));
     QCOMPARE(FileDialog::asked().last().dir, path);
+}
+
+void TestReportSaver::nameWithoutExtensionGetsNrp_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no extension") << "case 12"
+                                  << "case 12.nrp";
+    QTest::newRow("dot in the folder only") << "old.cases/case 12"
+                                            << "old.cases/case 12.nrp";
+    QTest::newRow("ending in a dot") << "case 12."
+                                     << "case 12.nrp";
+    QTest::newRow("report extension") << "case 12.nrp"
+                                      << "case 12.nrp";
+    QTest::newRow("other extension") << "case 12.txt"
+                                     << "case 12.txt";
+    QTest::newRow("existing file without extension") << "notes"
+                                                     << "notes";
+}
+
+void TestReportSaver::nameWithoutExtensionGetsNrp() {
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("old.cases")));
+    const bool exists = typed == written && QFileInfo(typed).suffix().isEmpty();
+    if (exists) {
+        writeAll(m_dir->filePath(typed), kOldReport);
+    }
+    FileDialog::presetAnswers({m_dir->filePath(typed)});
+    ModalDriver driver(exists ? QStringLiteral("existingReportDialog") : QString(),
+                       exists ? QStringLiteral("overwriteButton") : QString());
+    saveResults(m_mainWindow.get(), input(m_hits));
+    QCOMPARE(driver.unexpected(), QStringList());
+    const QFileInfo report(m_dir->filePath(written));
+    QCOMPARE(report.dir().entryList(QDir::Files), QStringList{report.fileName()});
+    // The next save offers the name as written.
+    FileDialog::presetAnswers({QString()});
+    saveResults(m_mainWindow.get(), input(m_hits));
+    QCOMPARE(QFileInfo(FileDialog::asked().last().dir).fileName(), report.fileName());
 }
 
 void TestReportSaver::existingFile_data() {

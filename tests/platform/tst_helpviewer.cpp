@@ -57,6 +57,8 @@ QWidget* visibleWhatsThisPopup() {
 const QList<int> ProgramTopics = {1,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 16, 17,
                                   23, 25, 27, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
                                   40, 42, 43, 44, 45, 46, 47, 48, 49, 50, 52, 57, 58, 59};
+// Topics only the contents leads to: the import, the export and the tools.
+const QList<int> GuideTopics = {60, 61, 62, 63};
 
 QString bundledHelpFile() {
     return QStringLiteral(NOMIX_TEST_DATA_DIR "/../../resources/help/") +
@@ -84,6 +86,8 @@ class TestHelpViewer : public QObject {
     void bundledFileCoversEveryTopic_data();
     void bundledFileCoversEveryTopic();
     void bundledContentsLinksToEveryTopic();
+    void bundledFileDescribesEveryCommand_data();
+    void bundledFileDescribesEveryCommand();
     void bundledLinksLeadToTopics();
 
   private:
@@ -226,12 +230,36 @@ void TestHelpViewer::bundledFileCoversEveryTopic() {
 void TestHelpViewer::bundledContentsLinksToEveryTopic() {
     HelpViewer help(bundledHelpFile());
     const QString contents = help.topicHtml(40);
-    for (int topic : ProgramTopics) {
+    for (int topic : ProgramTopics + GuideTopics) {
         if (topic != 40) {
             QVERIFY2(contents.contains(QStringLiteral("#topic-%1\"").arg(topic)),
                      qPrintable(QStringLiteral("no link to topic %1").arg(topic)));
         }
     }
+}
+
+void TestHelpViewer::bundledFileDescribesEveryCommand_data() {
+    QTest::addColumn<int>("topic");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("import") << 60 << "Import scan reports...";
+    QTest::newRow("import's folder") << 60 << "Folder for the new database";
+    QTest::newRow("search for a name") << 39 << "Search for this name";
+    QTest::newRow("export in the menu") << 39 << "Export results...";
+    QTest::newRow("export") << 61 << "Export search results";
+    QTest::newRow("copy") << 61 << "Ctrl+C";
+    QTest::newRow("command-line search") << 62 << "nomix95-cli --dir";
+    QTest::newRow("command-line import") << 63 << "nomix95-import --out";
+    QTest::newRow("report extension") << 39 << ".nrp";
+    QTest::newRow("help key") << 40 << "F1";
+}
+
+void TestHelpViewer::bundledFileDescribesEveryCommand() {
+    QFETCH(int, topic);
+    QFETCH(QString, text);
+    HelpViewer help(bundledHelpFile());
+    const QString section = help.topicText(topic);
+    QVERIFY2(section.size() > 400, qPrintable(section));
+    QVERIFY2(section.contains(text), qPrintable(section));
 }
 
 void TestHelpViewer::bundledLinksLeadToTopics() {

@@ -186,6 +186,8 @@ class TestCli : public QObject {
     void indicesAreAscendingLineNumbers();
     void tsvShowsTakingPartProducts();
     void completeMatch();
+    void unnameableStringFindsNothing_data();
+    void unnameableStringFindsNothing();
     void exitCodes_data();
     void exitCodes();
     void missingDatabaseNamesTheFile();
@@ -206,7 +208,6 @@ void TestCli::countsLikeAPlainScan_data() {
     QTest::newRow("common") << "trojan";
     QTest::newRow("mixed case") << "WiN32";
     QTest::newRow("rare") << "zbot";
-    QTest::newRow("across fields") << "S|NO_V";
 }
 
 void TestCli::countsLikeAPlainScan() {
@@ -248,6 +249,37 @@ void TestCli::completeMatch() {
     QCOMPARE(runCli({"--count", "--begins", "--ends", "no_virus"}).out.trimmed(),
              QByteArray("500"));
     QCOMPARE(runCli({"--count", "--complete", "no_viru"}).exitCode, 1);
+}
+
+// No name holds '|', a line end or byte 26: such a string finds nothing,
+// whether or not all products take part, in every mode.
+void TestCli::unnameableStringFindsNothing_data() {
+    QTest::addColumn<QStringList>("args");
+    for (const char* mode : {"", "--begins", "--ends", "--complete"}) {
+        for (bool all : {true, false}) {
+            QStringList args{"--count"};
+            if (*mode) {
+                args << QString::fromLatin1(mode);
+            }
+            if (!all) {
+                args << "--products"
+                     << "1,2,3";
+            }
+            QTest::addRow("%s %s", *mode ? mode : "contains",
+                          all ? "all products" : "some products")
+                << (args << "NO_VIRUS|NO_VIRUS");
+        }
+    }
+    QTest::newRow("across fields") << QStringList{"--count", "S|NO_V"};
+    QTest::newRow("line end") << QStringList{"--count", "NO_VIRUS\r"};
+    QTest::newRow("end-of-file mark") << QStringList{"--count", "NO_VIRUS\x1a"};
+}
+
+void TestCli::unnameableStringFindsNothing() {
+    QFETCH(QStringList, args);
+    const Run run = runCli(args);
+    QCOMPARE(run.out.trimmed(), QByteArray("0"));
+    QCOMPARE(run.exitCode, 1);
 }
 
 void TestCli::exitCodes_data() {

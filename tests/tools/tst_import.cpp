@@ -65,6 +65,8 @@ class TestImport : public QObject {
     void fieldRules();
     void samplesAndEnginesMerge();
     void engineNamesStayDistinct();
+    void missingOutputFolderIsMade_data();
+    void missingOutputFolderIsMade();
     void badInputs_data();
     void badInputs();
 
@@ -220,6 +222,25 @@ void TestImport::engineNamesStayDistinct() {
           "engine \"SHA-256\" is the product \"SHA-256#2\""}) {
         QVERIFY2(run.err.contains(told), run.err.constData());
     }
+}
+
+void TestImport::missingOutputFolderIsMade_data() {
+    QTest::addColumn<QString>("out"); // below a fresh temporary folder
+    QTest::newRow("the folder") << QStringLiteral("nomix-data");
+    QTest::newRow("the folder and its parents") << QStringLiteral("home/analyst/nomix-data/");
+}
+
+// As the README's example does on a fresh machine.
+void TestImport::missingOutputFolderIsMade() {
+    QFETCH(QString, out);
+    QTemporaryDir dir;
+    const QString reports = dir.filePath(QStringLiteral("reports.jsonl"));
+    QVERIFY(writeFile(reports, v3(kShaA, 1, v3Result("E", "malicious", "\"X\"")) + "\n"));
+    const Run run = import({reports}, dir.filePath(out));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("1 samples, 2 products written"), run.err.constData());
+    QCOMPARE(readFile(dir.filePath(out + QStringLiteral("/NOMIX.DAT"))), "|" + kShaA + "|X|\r\n");
+    QVERIFY(QFile::exists(dir.filePath(out + QStringLiteral("/NOMIX.CFG"))));
 }
 
 void TestImport::badInputs_data() {
