@@ -1,7 +1,6 @@
 // Nomix95: what every antivirus product calls the same virus.
 
 #include "mainwindow.h"
-#include "windowtray.h"
 
 #include "platform/captionfitter.h"
 #include "platform/messagebox.h"
@@ -11,22 +10,6 @@
 #include <QApplication>
 
 #include <csignal>
-
-namespace {
-
-// A later start knocked: the window comes back from the task bar or the
-// tray, and whatever dialog holds it stays on top.
-void bringToFront(nomix::MainWindow& form) {
-    if (auto* tray = form.findChild<nomix::WindowTray*>(QStringLiteral("windowTray"))) {
-        tray->restoreWindow();
-    }
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-        modal->raise();
-        modal->activateWindow();
-    }
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     // A full disk or a file-size limit must show "Disk full", not end the program.
@@ -60,7 +43,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&instance, &nomix::SingleInstance::activationRequested, &form,
                      [&form, &started] {
                          if (started) {
-                             bringToFront(form);
+                             form.bringToFront();
                          }
                      });
     form.start();

@@ -67,7 +67,6 @@ constexpr int kDesignWidth = 630;
 constexpr int kDesignHeight = 476;
 constexpr int kEventSliceMs = 10;
 constexpr int kStatusBarHelpTopic = 16;
-constexpr int kResultsHelpTopic = 38;
 const QString kApplicationTitle =
     QStringLiteral("Nomix95 - the virus name cross-reference, by its developers");
 const QString kNoDatabaseMessage = QStringLiteral(
@@ -759,7 +758,7 @@ void MainWindow::showResultsMenu(const QPoint& position) {
 }
 
 void MainWindow::showResultsHelp() {
-    m_help->showPopup(kResultsHelpTopic, QCursor::pos());
+    m_help->showPopup(ResultsView::kHelpTopic, QCursor::pos());
 }
 
 // ---------------------------------------------------------------- window
@@ -824,6 +823,14 @@ void MainWindow::commitSessionData() {
     m_closingUnattended = true;
     saveSettings();
     m_closingUnattended = false;
+}
+
+void MainWindow::bringToFront() {
+    m_tray->restoreWindow();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 void MainWindow::changeEvent(QEvent* event) {

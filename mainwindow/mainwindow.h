@@ -61,6 +61,9 @@ class MainWindow : public QMainWindow {
     void endSession();
     // Saves the settings without questions, for a session that is ending.
     void commitSessionData();
+    // A later start of the program knocked: the window comes back from the
+    // task bar or the tray, and whatever dialog holds it stays on top.
+    void bringToFront();
 
     QString helpFilePath() const;
 
