@@ -121,10 +121,7 @@ REPORT="$JR_TMP/exists.nrp"
 jr_type_search NO_VIRUS
 xdotool key alt+s
 jr_poll_until 10 jr_grid_rows_at_least 1 || jr_fail "searching 'virut' filled no grid rows"
-jr_click 100 $(($(jr_grid_top) + 50)) 3
-jr_wait_menu
-jr_park_pointer
-xdotool key s
+jr_choose_in_results_menu s
 dialog=$(jr_wait_window '^Save a log of search results' 5) || jr_fail "Save results... opened no save dialog"
 caption_is "$dialog" "Save a log of search results" "save dialog"
 jr_wait_until 5 "the save dialog to take the focus" jr_is_active "$dialog"
@@ -160,10 +157,7 @@ jr_wait_until 10 "the program to close the report" drained
 wait "$drain"
 
 # The column width question, narrower than its caption as it comes.
-jr_click 100 $(($(jr_grid_top) + 50)) 3
-jr_wait_menu
-jr_park_pointer
-xdotool key e
+jr_choose_in_results_menu e
 width=$(jr_wait_window '^Set width of columns' 5) || jr_fail "Set width of columns... asked nothing"
 caption_is "$width" "Set width of columns within the grid" "column width question"
 caption_fits $(caption_room "$width") "column width question"

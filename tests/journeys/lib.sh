@@ -233,14 +233,20 @@ jr_open_options() {
     jr_wait_until 5 "the options dialog to take the focus" jr_is_active "$JR_OPTIONS"
 }
 
+# jr_choose_in_results_menu KEY: the grid's local menu, opened with the
+# right button on the grid, and the item of accelerator KEY.
+jr_choose_in_results_menu() {
+    jr_click 100 $(($(jr_grid_top) + 50)) 3
+    jr_wait_menu
+    jr_park_pointer
+    xdotool key "$1"
+}
+
 # jr_save_results_as PATH: "Save results..." from the grid's local menu,
 # and PATH typed into the save dialog, whose id is left in JR_SAVE_DIALOG.
 JR_SAVE_DIALOG=""
 jr_save_results_as() {
-    jr_click 100 $(($(jr_grid_top) + 50)) 3
-    jr_wait_menu
-    jr_park_pointer
-    xdotool key s
+    jr_choose_in_results_menu s
     JR_SAVE_DIALOG=$(jr_wait_window '^Save a log of search results' 5) ||
         jr_fail "the grid's Save results... opened no save dialog"
     jr_wait_until 5 "the save dialog to take the focus" jr_is_active "$JR_SAVE_DIALOG"

@@ -1,3 +1,5 @@
+#include "shared_files.h"
+
 #include "core/producttable.h"
 
 #include <QDir>
@@ -30,16 +32,6 @@ Run runProgram(const QString& program, const QStringList& args, QByteArray* out 
         *out = process.readAllStandardOutput();
     }
     return run;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QByteArray v3(const QByteArray& sha, qint64 date, const QByteArray& results) {

@@ -2,6 +2,8 @@
 // it, and whoever else writes or reads the folder at the same time, the
 // folder holds the old pair or the new one, never a mix or leftovers.
 
+#include "shared_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -12,16 +14,6 @@
 #include <csignal>
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // `count` reports in which engine `engine` calls every sample `name`.
 QByteArray reports(int count, const QByteArray& engine, const QByteArray& name) {
