@@ -136,7 +136,7 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
     progress.setMinimumDuration(0);
     progress.setValue(0);
 
-    NameDatabaseBuilder builder;
+    NameDatabaseBuilder builder(folder.toStdString());
     QStringList skips;
     size_t skipped = 0;
     qint64 done = 0;

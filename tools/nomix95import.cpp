@@ -228,7 +228,9 @@ int main(int argc, char* argv[]) {
         return usageError("no report file given");
     }
     stopOnTerminationSignals();
-    NameDatabaseBuilder builder;
+    // The samples wait in the output folder, where the database will need
+    // the room anyway.
+    NameDatabaseBuilder builder(options.out);
     size_t skipped = 0;
     if (!readInputs(options, builder, skipped)) {
         if (stopRequested()) {

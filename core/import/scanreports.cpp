@@ -236,6 +236,10 @@ std::string jsonProblem(simdjson::error_code error, std::string_view text) {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 std::string_view trimmedLine(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
@@ -258,9 +262,47 @@ ScanReportReader::ScanReportReader(ReportHandler onReport, SkipHandler onSkip)
 
 ScanReportReader::~ScanReportReader() = default;
 
+void ScanReportReader::feed(std::string_view bytes) {
+    if (!m_started) {
+        feedStart(bytes);
+    } else if (m_layout == Layout::Array) {
+        feedArray(bytes);
+    } else {
+        feedLines(bytes);
+    }
+}
+
+// The first byte that counts decides: '[' starts an array, read an element
+// at a time; anything else is read a line at a time. A UTF-8 byte-order mark
+// before it, as some editors write, is skipped.
+void ScanReportReader::feedStart(std::string_view bytes) {
+    m_pending.append(bytes);
+    std::string_view head = m_pending;
+    if (head.size() < kByteOrderMark.size() && kByteOrderMark.substr(0, head.size()) == head) {
+        return; // perhaps a mark, not yet whole
+    }
+    if (head.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        head.remove_prefix(kByteOrderMark.size());
+    }
+    const auto first = std::find_if_not(head.begin(), head.end(), isBlank);
+    if (first == head.end()) {
+        return; // blanks only so far
+    }
+    m_started = true;
+    const bool array = *first == '[';
+    const std::string text(head);
+    m_pending.clear();
+    if (array) {
+        m_layout = Layout::Array;
+        feedArray(text);
+    } else {
+        feedLines(text);
+    }
+}
+
 // The layout shows in the first line that holds anything: a complete JSON
 // value there means JSON Lines; anything else is the start of one document.
-void ScanReportReader::feed(std::string_view bytes) {
+void ScanReportReader::feedLines(std::string_view bytes) {
     if (m_layout == Layout::Document) {
         m_pending.append(bytes);
         return;
@@ -288,12 +330,84 @@ void ScanReportReader::feed(std::string_view bytes) {
     }
 }
 
+// Splits the array into its elements by following brackets and strings, and
+// reads each element alone. What follows the array is read as JSON Lines.
+void ScanReportReader::feedArray(std::string_view bytes) {
+    ArrayState& a = m_array;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (a.closed) {
+            // Past the array's end.
+            m_layout = Layout::Lines;
+            m_line = a.line - 1;
+            feedLines(bytes.substr(i));
+            return;
+        }
+        if (c == '\n') {
+            ++a.line;
+        }
+        if (a.inString) {
+            a.element += c;
+            if (a.escaped) {
+                a.escaped = false;
+            } else if (c == '\\') {
+                a.escaped = true;
+            } else if (c == '"') {
+                a.inString = false;
+            }
+            continue;
+        }
+        if (a.depth == 0) {
+            if (c == '[') {
+                a.depth = 1;
+            }
+            continue;
+        }
+        if (a.depth == 1 && (c == ',' || c == ']')) {
+            takeArrayElement();
+            if (c == ']') {
+                a.depth = 0;
+                a.closed = true;
+            }
+            continue;
+        }
+        if (a.depth == 1 && a.element.empty()) {
+            if (isBlank(c)) {
+                continue;
+            }
+            a.elementLine = a.line;
+        }
+        if (c == '[' || c == '{') {
+            ++a.depth;
+        } else if (c == ']' || c == '}') {
+            --a.depth;
+        } else if (c == '"') {
+            a.inString = true;
+        }
+        a.element += c;
+    }
+}
+
+void ScanReportReader::takeArrayElement() {
+    ArrayState& a = m_array;
+    if (a.element.empty()) {
+        return; // "[]", or a comma too many
+    }
+    const size_t index = ++a.index;
+    element item;
+    const simdjson::error_code error =
+        m_parser->json.parse(a.element.data(), a.element.size()).get(item);
+    if (error != simdjson::SUCCESS) {
+        m_onSkip(a.elementLine, "report " + std::to_string(index) +
+                                    " of the array: " + jsonProblem(error, a.element));
+    } else {
+        takeArrayItem(item, index, a.elementLine);
+    }
+    a.element.clear();
+}
+
 void ScanReportReader::takeLine(std::string_view rawLine) {
     ++m_line;
-    // Editors on some systems begin a UTF-8 file with a byte-order mark.
-    if (m_line == 1 && rawLine.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        rawLine.remove_prefix(kByteOrderMark.size());
-    }
     const std::string_view line = trimmedLine(rawLine);
     if (line.empty()) {
         return;
@@ -322,7 +436,20 @@ void ScanReportReader::takeLine(std::string_view rawLine) {
 }
 
 void ScanReportReader::finish() {
-    if (m_layout == Layout::Document) {
+    if (!m_started) {
+        // Blanks only, or too short to tell: read as lines.
+        m_started = true;
+        std::string text = std::move(m_pending);
+        m_pending.clear();
+        feedLines(text);
+    }
+    if (m_layout == Layout::Array) {
+        if (m_array.depth > 0) {
+            const size_t line = m_array.element.empty() ? m_array.line : m_array.elementLine;
+            m_array.element.clear();
+            m_onSkip(line, "the array is cut short");
+        }
+    } else if (m_layout == Layout::Document) {
         parseDocument(m_pending, 1);
     } else if (!m_pending.empty()) {
         std::string last = std::move(m_pending);
@@ -367,14 +494,17 @@ void ScanReportReader::takeReports(element value, size_t line) {
     }
     size_t index = 0;
     for (element item : items) {
-        ++index;
-        ScanReport report;
-        std::string reason;
-        if (readReport(item, report, reason)) {
-            m_onReport(std::move(report));
-        } else {
-            m_onSkip(line, "report " + std::to_string(index) + " of the array: " + reason);
-        }
+        takeArrayItem(item, ++index, line);
+    }
+}
+
+void ScanReportReader::takeArrayItem(element item, size_t index, size_t line) {
+    ScanReport report;
+    std::string reason;
+    if (readReport(item, report, reason)) {
+        m_onReport(std::move(report));
+    } else {
+        m_onSkip(line, "report " + std::to_string(index) + " of the array: " + reason);
     }
 }
 
@@ -472,32 +602,32 @@ std::vector<NameDatabaseBuilder::Change> NameDatabaseBuilder::nameChanges() cons
     return changes;
 }
 
-void NameDatabaseBuilder::fillSample(Sample& sample, ScanReport&& report) {
-    sample.analysisDate = report.analysisDate;
-    sample.engines.clear();
-    sample.fields.clear();
+NameDatabaseBuilder::NameDatabaseBuilder(const std::string& spillDirectory)
+    : m_store(spillDirectory) {}
+
+// What the store keeps of a sample: how many engines, their ids, then their
+// fields, each followed by '|'.
+std::string NameDatabaseBuilder::sampleRecord(const ScanReport& report) {
+    const uint32_t count = static_cast<uint32_t>(report.verdicts.size());
+    std::string record(reinterpret_cast<const char*>(&count), sizeof count);
+    std::string fields;
     for (const EngineVerdict& verdict : report.verdicts) {
-        sample.engines.push_back(engineId(verdict, report.analysisDate));
-        sample.fields += fieldText(verdict);
-        sample.fields += '|';
+        const uint32_t id = engineId(verdict, report.analysisDate);
+        record.append(reinterpret_cast<const char*>(&id), sizeof id);
+        fields += fieldText(verdict);
+        fields += '|';
     }
+    return record + fields;
 }
 
 void NameDatabaseBuilder::add(ScanReport&& report) {
-    auto [position, added] = m_sampleIndex.try_emplace(report.sha256, m_samples.size());
-    if (added) {
-        m_samples.push_back({report.sha256, 0, {}, {}});
-        fillSample(m_samples.back(), std::move(report));
+    if (m_store.wants(report.sha256, report.analysisDate)) {
+        m_store.put(report.sha256, report.analysisDate, sampleRecord(report));
         return;
     }
-    Sample& sample = m_samples[position->second];
-    if (report.analysisDate >= sample.analysisDate) {
-        fillSample(sample, std::move(report));
-    } else {
-        // An older analysis still tells which engine versions existed.
-        for (const EngineVerdict& verdict : report.verdicts) {
-            engineId(verdict, report.analysisDate);
-        }
+    // An older analysis still tells which engine versions existed.
+    for (const EngineVerdict& verdict : report.verdicts) {
+        engineId(verdict, report.analysisDate);
     }
 }
 
@@ -535,23 +665,28 @@ void NameDatabaseBuilder::writeNameDatabase(
     const std::vector<uint32_t> order = enginesInTableOrder();
     std::vector<std::string_view> fieldOf(m_engines.size());
     std::string line;
-    for (const Sample& sample : m_samples) {
+    m_store.forEach([&](std::string_view sha256, std::string_view record) {
         std::fill(fieldOf.begin(), fieldOf.end(), kNotInReport);
+        uint32_t count = 0;
+        std::memcpy(&count, record.data(), sizeof count);
+        const std::string_view fields = record.substr(sizeof count * (1 + size_t(count)));
         size_t start = 0;
-        for (uint32_t id : sample.engines) {
-            const size_t bar = sample.fields.find('|', start);
-            fieldOf[id] = std::string_view(sample.fields).substr(start, bar - start);
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t id = 0;
+            std::memcpy(&id, record.data() + sizeof count * (1 + size_t(i)), sizeof id);
+            const size_t bar = fields.find('|', start);
+            fieldOf[id] = fields.substr(start, bar - start);
             start = bar + 1;
         }
         line.assign("|");
-        line += sample.sha256;
+        line += sha256;
         for (uint32_t id : order) {
             line += '|';
             line += fieldOf[id];
         }
         line += "|\r\n";
         write(line);
-    }
+    });
 }
 
 std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970) {
@@ -585,7 +720,16 @@ class PendingFile {
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
+    // Lines are gathered into large writes: one system call a line would
+    // cost more than making the line.
     void write(std::string_view bytes) {
+        m_buffer.append(bytes);
+        if (m_buffer.size() >= kWriteBuffer) {
+            flush();
+        }
+    }
+    void flush() {
+        std::string_view bytes = m_buffer;
         while (!bytes.empty() && m_ok) {
             const ssize_t done = ::write(m_fd, bytes.data(), bytes.size());
             if (done < 0 && errno == EINTR) {
@@ -596,8 +740,12 @@ class PendingFile {
                 bytes.remove_prefix(static_cast<size_t>(done));
             }
         }
+        m_buffer.clear();
     }
-    void complete() { check(m_ok && fsync(m_fd) == 0 && fchmod(m_fd, modeFromUmask()) == 0); }
+    void complete() {
+        flush();
+        check(m_ok && fsync(m_fd) == 0 && fchmod(m_fd, modeFromUmask()) == 0);
+    }
     // The file is at its final name now; it is no longer removed.
     void markRenamed() { m_renamed = true; }
     const std::string& finalPath() const { return m_final; }
@@ -621,8 +769,11 @@ class PendingFile {
         }
     }
 
+    static constexpr size_t kWriteBuffer = 1 << 20;
+
     std::string m_final;
     std::string m_temporary;
+    std::string m_buffer;
     int m_fd = -1;
     bool m_ok = true;
     int m_error = 0;
@@ -687,6 +838,11 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
     names.complete();
     if (stopped()) {
         error = "interrupted; nothing written";
+        return false;
+    }
+    if (builder.storeError() != 0) {
+        error = "cannot keep the samples in a temporary file: " +
+                std::string(std::strerror(builder.storeError()));
         return false;
     }
     if (!table.ok() || !names.ok()) {

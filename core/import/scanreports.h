@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/import/samplestore.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -33,7 +35,8 @@ struct ScanReport {
 };
 
 // Reads the scan reports of one input: JSON Lines (one report a line), or a
-// JSON document holding one report or an array of reports. Both public
+// JSON document holding one report or an array of reports. An array is read
+// one element at a time, so its size does not matter. Both public
 // layouts are told apart per report: API v3 file objects, with or without
 // their "data" wrapper, and API v2 file reports. The input comes a chunk at
 // a time, so JSON Lines are read in bounded memory; a whole document is kept
@@ -51,12 +54,17 @@ class ScanReportReader {
     void finish();
 
   private:
-    enum class Layout { Undecided, Lines, Document };
+    enum class Layout { Undecided, Lines, Document, Array };
 
+    void feedStart(std::string_view bytes);
+    void feedLines(std::string_view bytes);
+    void feedArray(std::string_view bytes);
+    void takeArrayElement();
     void takeLine(std::string_view line);
     void parseDocument(std::string_view text, size_t line);
     bool readAsLines(std::string_view text);
     void takeReports(simdjson::dom::element value, size_t line);
+    void takeArrayItem(simdjson::dom::element item, size_t index, size_t line);
 
     struct Parser;
     std::unique_ptr<Parser> m_parser;
@@ -65,6 +73,19 @@ class ScanReportReader {
     Layout m_layout = Layout::Undecided;
     std::string m_pending; // a line not yet ended, or the whole document
     size_t m_line = 0;
+    bool m_started = false; // the first byte that counts was seen
+
+    // Reading an array: where in it the bytes so far have left off.
+    struct ArrayState {
+        size_t line = 1; // the line being read
+        int depth = 0;   // 1 inside the array, more inside an element
+        bool inString = false;
+        bool escaped = false;
+        std::string element; // the element read so far
+        size_t elementLine = 0;
+        size_t index = 0; // elements taken
+        bool closed = false;
+    } m_array;
 };
 
 // Gathers reports into the program's product table and name database. The
@@ -74,9 +95,15 @@ class ScanReportReader {
 // per sample, in order of first appearance, with its newest analysis.
 class NameDatabaseBuilder {
   public:
+    // The samples wait in a temporary file in `spillDirectory` (see
+    // SampleStore): the output folder, where there is room for the database.
+    explicit NameDatabaseBuilder(const std::string& spillDirectory = {});
+
     void add(ScanReport&& report);
 
-    size_t sampleCount() const { return m_samples.size(); }
+    size_t sampleCount() const { return m_store.size(); }
+    // 0, or the errno of the first failure of the samples' temporary file.
+    int storeError() const { return m_store.error(); }
     size_t productCount() const { return m_engines.size() + 1; }
 
     // A text of the reports that the files could not hold as it is: a byte
@@ -103,23 +130,15 @@ class NameDatabaseBuilder {
         std::string update;
         int64_t newestDate = INT64_MIN;
     };
-    struct Sample {
-        std::string sha256;
-        int64_t analysisDate = 0;
-        std::vector<uint32_t> engines; // engine ids, in the order of `fields`
-        std::string fields;            // the fields, each followed by '|'
-    };
-
     uint32_t engineId(const EngineVerdict& verdict, int64_t date);
     std::string productName(const std::string& engine);
     std::string fieldText(const EngineVerdict& verdict);
-    void fillSample(Sample& sample, ScanReport&& report);
+    std::string sampleRecord(const ScanReport& report);
     std::vector<uint32_t> enginesInTableOrder() const;
 
     std::vector<Engine> m_engines;
     std::unordered_map<std::string, uint32_t> m_engineIds;
-    std::vector<Sample> m_samples;
-    std::unordered_map<std::string, size_t> m_sampleIndex;
+    SampleStore m_store;
     std::unordered_map<std::string, bool> m_productNames; // the names given so far
     std::vector<Change> m_engineChanges;
     std::map<std::string, Change> m_nameChanges; // by original text

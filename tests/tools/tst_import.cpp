@@ -264,10 +264,14 @@ void TestImport::badInputs_data() {
         << false << 1 << QByteArray("reports:1: invalid UTF-8 at byte 8");
     QTest::newRow("first line nested too deep")
         << QByteArray(1100, '[') + QByteArray(1100, ']') + "\n" + good + "\n"
-        << false << 1 << QByteArray("reports:1: nested deeper than 1024");
+        << false << 1 << QByteArray("reports:1: report 1 of the array: nested deeper than 1024");
     QTest::newRow("first line not an object")
         << "[1]\n" + good + "\n"
-        << false << 1 << QByteArray("reports:1: not a JSON object");
+        << false << 1 << QByteArray("reports:1: report 1 of the array: not a JSON object");
+    QTest::newRow("array with a broken report")
+        << "[\n" + good + ",\n{\"data\": broken},\n" +
+               v3(kShaB, 1, v3Result("E", "harmless", "null")) + "\n]"
+        << false << 1 << QByteArray("reports:3: report 2 of the array: not valid JSON");
     QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + good + "\n" << false << 0 << QByteArray();
     QTest::newRow("byte-order mark before an array")
         << "\xEF\xBB\xBF[" + good + "]" << false << 0 << QByteArray();

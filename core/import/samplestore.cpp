@@ -1,0 +1,214 @@
+#include "samplestore.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace nomix {
+
+namespace {
+
+constexpr size_t kWriteBuffer = 1 << 20;
+constexpr size_t kReadAhead = 1 << 20;
+
+int makeUnlinkedFile(const std::string& directory) {
+    std::string path = directory + "/.NOMIX.spill.XXXXXX";
+    const int fd = mkostemp(path.data(), O_CLOEXEC);
+    if (fd >= 0) {
+        unlink(path.c_str());
+    }
+    return fd;
+}
+
+uint8_t hexValue(char c) {
+    return static_cast<uint8_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+}
+
+void hashFromHex(std::string_view hex, uint8_t* hash) {
+    for (size_t i = 0; i < 32; ++i) {
+        hash[i] = static_cast<uint8_t>(hexValue(hex[2 * i]) << 4 | hexValue(hex[2 * i + 1]));
+    }
+}
+
+std::string hexFromHash(const uint8_t* hash) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex(64, '0');
+    for (size_t i = 0; i < 32; ++i) {
+        hex[2 * i] = kDigits[hash[i] >> 4];
+        hex[2 * i + 1] = kDigits[hash[i] & 15];
+    }
+    return hex;
+}
+
+} // namespace
+
+SampleStore::SampleStore(const std::string& directory) {
+    if (!directory.empty()) {
+        m_fd = makeUnlinkedFile(directory);
+    }
+    if (m_fd < 0) {
+        const char* temporary = std::getenv("TMPDIR");
+        m_fd = makeUnlinkedFile(temporary && *temporary ? temporary : "/tmp");
+    }
+    if (m_fd < 0) {
+        m_error = errno;
+    }
+    m_slots.assign(1024, 0);
+}
+
+SampleStore::~SampleStore() {
+    if (m_fd >= 0) {
+        close(m_fd);
+    }
+}
+
+// Hashes from real reports are uniformly spread, but made-up ones (tests,
+// benchmarks, hostile input) need not be: all 32 bytes are hashed again.
+size_t SampleStore::slotOf(const uint8_t* hash) const {
+    const size_t key = std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(hash), sizeof(Sample::hash)));
+    const size_t mask = m_slots.size() - 1;
+    size_t slot = key & mask;
+    while (m_slots[slot] != 0 &&
+           std::memcmp(m_samples[m_slots[slot] - 1].hash, hash, sizeof(Sample::hash)) != 0) {
+        slot = (slot + 1) & mask;
+    }
+    return slot;
+}
+
+void SampleStore::grow() {
+    m_slots.assign(m_slots.size() * 2, 0);
+    for (uint32_t i = 0; i < m_samples.size(); ++i) {
+        m_slots[slotOf(m_samples[i].hash)] = i + 1;
+    }
+}
+
+bool SampleStore::wants(std::string_view sha256, int64_t analysisDate) const {
+    uint8_t hash[32];
+    hashFromHex(sha256, hash);
+    const uint32_t index = m_slots[slotOf(hash)];
+    return index == 0 || analysisDate >= m_samples[index - 1].analysisDate;
+}
+
+bool SampleStore::put(std::string_view sha256, int64_t analysisDate, std::string_view record) {
+    uint8_t hash[32];
+    hashFromHex(sha256, hash);
+    const size_t slot = slotOf(hash);
+    if (m_slots[slot] != 0) {
+        Sample& sample = m_samples[m_slots[slot] - 1];
+        if (analysisDate < sample.analysisDate) {
+            return false;
+        }
+        sample.analysisDate = analysisDate;
+        sample.offset = append(record);
+        return true;
+    }
+    Sample sample{};
+    std::memcpy(sample.hash, hash, sizeof hash);
+    sample.analysisDate = analysisDate;
+    sample.offset = append(record);
+    m_samples.push_back(sample);
+    m_slots[slot] = static_cast<uint32_t>(m_samples.size());
+    if (m_samples.size() * 2 > m_slots.size()) {
+        grow();
+    }
+    return true;
+}
+
+uint64_t SampleStore::append(std::string_view record) {
+    const uint64_t offset = m_fileSize;
+    const uint32_t length = static_cast<uint32_t>(record.size());
+    m_pending.append(reinterpret_cast<const char*>(&length), sizeof length);
+    m_pending.append(record);
+    m_fileSize += sizeof length + record.size();
+    if (m_pending.size() >= kWriteBuffer) {
+        flush();
+    }
+    return offset;
+}
+
+void SampleStore::flush() const {
+    size_t done = 0;
+    while (done < m_pending.size() && m_error == 0) {
+        const ssize_t n = ::write(m_fd, m_pending.data() + done, m_pending.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            m_error = n < 0 ? errno : EIO;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    m_pending.clear();
+}
+
+bool SampleStore::readAt(uint64_t offset, size_t size, std::string& into) const {
+    into.resize(size);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n =
+            ::pread(m_fd, into.data() + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            m_error = n < 0 ? errno : EIO;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Records are read through a window of the file: samples seen once lie in
+// the order they are visited, so most come from the window already read.
+void SampleStore::forEach(
+    const std::function<void(std::string_view sha256, std::string_view record)>& visit) const {
+    flush();
+    std::string window;
+    uint64_t windowStart = 0;
+    std::string single;
+    for (const Sample& sample : m_samples) {
+        if (m_error != 0) {
+            return;
+        }
+        uint32_t length = 0;
+        const auto inWindow = [&](uint64_t from, uint64_t size) {
+            return from >= windowStart && from + size <= windowStart + window.size();
+        };
+        if (!inWindow(sample.offset, sizeof length)) {
+            windowStart = sample.offset;
+            const uint64_t left = m_fileSize - windowStart;
+            if (!readAt(windowStart, static_cast<size_t>(std::min<uint64_t>(kReadAhead, left)),
+                        window)) {
+                return;
+            }
+        }
+        std::memcpy(&length, window.data() + (sample.offset - windowStart), sizeof length);
+        const uint64_t recordStart = sample.offset + sizeof length;
+        std::string_view record;
+        if (inWindow(recordStart, length)) {
+            record = std::string_view(window).substr(recordStart - windowStart, length);
+        } else if (length <= kReadAhead) {
+            windowStart = recordStart;
+            const uint64_t left = m_fileSize - windowStart;
+            if (!readAt(windowStart, static_cast<size_t>(std::min<uint64_t>(kReadAhead, left)),
+                        window)) {
+                return;
+            }
+            record = std::string_view(window).substr(0, length);
+        } else {
+            if (!readAt(recordStart, length, single)) {
+                return;
+            }
+            record = single;
+        }
+        visit(hexFromHash(sample.hash), record);
+    }
+}
+
+} // namespace nomix

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nomix {
+
+// The samples of an import, kept in a temporary file rather than in memory,
+// so an import of millions of reports needs only a few dozen bytes of memory
+// per sample. Each sample is known by its SHA-256 and keeps the record of its
+// newest analysis; the samples come back in the order they were first seen.
+//
+// The file lies in the folder given (the output folder, so a large import
+// needs no room in /tmp) or, when that cannot be written, in the temporary
+// folder. It is unlinked as soon as it is made: a killed import leaves
+// nothing behind.
+class SampleStore {
+  public:
+    explicit SampleStore(const std::string& directory = {});
+    ~SampleStore();
+    SampleStore(const SampleStore&) = delete;
+    SampleStore& operator=(const SampleStore&) = delete;
+
+    // Keeps `record` for the sample `sha256` (64 lower-case hex digits)
+    // unless the sample already has one of a later analysis; a record of the
+    // same date replaces the one before. Returns whether it was kept.
+    bool put(std::string_view sha256, int64_t analysisDate, std::string_view record);
+    // Whether put() would keep a record of this analysis.
+    bool wants(std::string_view sha256, int64_t analysisDate) const;
+
+    size_t size() const { return m_samples.size(); }
+    // 0 while every write and read succeeded, else the first error's errno.
+    int error() const { return m_error; }
+
+    // Each sample's hash and kept record, in order of first appearance.
+    void forEach(
+        const std::function<void(std::string_view sha256, std::string_view record)>& visit) const;
+
+  private:
+    struct Sample {
+        uint8_t hash[32];
+        int64_t analysisDate;
+        uint64_t offset; // of the record's length in the file
+    };
+
+    uint64_t append(std::string_view record);
+    void flush() const;
+    size_t slotOf(const uint8_t* hash) const;
+    void grow();
+    bool readAt(uint64_t offset, size_t size, std::string& into) const;
+
+    int m_fd = -1;
+    mutable int m_error = 0;
+    uint64_t m_fileSize = 0;
+    mutable std::string m_pending; // appended, not yet written
+    std::vector<Sample> m_samples;
+    std::vector<uint32_t> m_slots; // open addressing: sample index + 1, 0 for none
+};
+
+} // namespace nomix
