@@ -49,6 +49,7 @@ bool stopRequested() {
 
 const char* const kUsage =
     "Usage: nomix95-import --out DIR [--label TEXT] FILE...\n"
+    "       nomix95-import --update DIR [--label TEXT] FILE...\n"
     "Builds DIR/NOMIX.CFG and DIR/NOMIX.DAT from multi-engine scan reports.\n"
     "\n"
     "FILE holds JSON Lines (one report a line) or one JSON document (a report\n"
@@ -62,6 +63,9 @@ const char* const kUsage =
     "  --out DIR     the folder to write, made with its parents if missing;\n"
     "                files already there are replaced only once both new ones\n"
     "                are complete\n"
+    "  --update DIR  adds the reports to the database an earlier import wrote\n"
+    "                in DIR: a sample seen again keeps its newest analysis, new\n"
+    "                engines become new products; only the new reports are read\n"
     "  --label TEXT  the database's label (default: \"Imported N samples on DATE\")\n"
     "  --help        this text\n"
     "\n"
@@ -72,6 +76,7 @@ struct Options {
     std::string out;
     std::string label;
     bool labelGiven = false;
+    bool update = false;
     std::vector<std::string> files;
 };
 
@@ -207,11 +212,15 @@ int main(int argc, char* argv[]) {
             std::fputs(kUsage, stdout);
             return kAllRead;
         }
-        if ((arg == "--out" || arg == "--label") && i + 1 >= argc) {
+        if ((arg == "--out" || arg == "--update" || arg == "--label") && i + 1 >= argc) {
             return usageError(arg + " needs a value");
         }
-        if (arg == "--out") {
+        if (arg == "--out" || arg == "--update") {
+            if (!options.out.empty()) {
+                return usageError("give --out or --update once");
+            }
             options.out = argv[++i];
+            options.update = arg == "--update";
         } else if (arg == "--label") {
             options.label = argv[++i];
             options.labelGiven = true;
@@ -222,7 +231,7 @@ int main(int argc, char* argv[]) {
         }
     }
     if (options.out.empty()) {
-        return usageError("--out DIR is missing");
+        return usageError("--out DIR or --update DIR is missing");
     }
     if (options.files.empty()) {
         return usageError("no report file given");
@@ -231,6 +240,11 @@ int main(int argc, char* argv[]) {
     // The samples wait in the output folder, where the database will need
     // the room anyway.
     NameDatabaseBuilder builder(options.out);
+    std::string error;
+    if (options.update && !builder.loadPrevious(options.out, error)) {
+        std::fprintf(stderr, "nomix95-import: %s\n", error.c_str());
+        return kNothingWritten;
+    }
     size_t skipped = 0;
     if (!readInputs(options, builder, skipped)) {
         if (stopRequested()) {

@@ -166,8 +166,8 @@ bool SampleStore::readAt(uint64_t offset, size_t size, std::string& into) const 
 
 // Records are read through a window of the file: samples seen once lie in
 // the order they are visited, so most come from the window already read.
-void SampleStore::forEach(
-    const std::function<void(std::string_view sha256, std::string_view record)>& visit) const {
+void SampleStore::forEach(const std::function<void(std::string_view sha256, int64_t analysisDate,
+                                                   std::string_view record)>& visit) const {
     flush();
     std::string window;
     uint64_t windowStart = 0;
@@ -207,7 +207,7 @@ void SampleStore::forEach(
             }
             record = single;
         }
-        visit(hexFromHash(sample.hash), record);
+        visit(hexFromHash(sample.hash), sample.analysisDate, record);
     }
 }
 

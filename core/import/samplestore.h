@@ -36,9 +36,10 @@ class SampleStore {
     // 0 while every write and read succeeded, else the first error's errno.
     int error() const { return m_error; }
 
-    // Each sample's hash and kept record, in order of first appearance.
-    void forEach(
-        const std::function<void(std::string_view sha256, std::string_view record)>& visit) const;
+    // Each sample's hash, analysis date and kept record, in order of first
+    // appearance.
+    void forEach(const std::function<void(std::string_view sha256, int64_t analysisDate,
+                                          std::string_view record)>& visit) const;
 
   private:
     struct Sample {

@@ -264,6 +264,141 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// The record an import leaves beside the database, for a later update: the
+// engines as the reports name them, with the products they became, then
+// each sample's analysis date, one a line in the name database's order.
+constexpr std::string_view kRecordName = ".nomix95.samples";
+constexpr std::string_view kRecordTitle = "Nomix95 import record 1";
+
+// A report's text in a line of the record: tab, line breaks and backslash
+// written as escapes.
+std::string escapedText(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A record line's tab-separated parts, escapes undone.
+std::vector<std::string> splitRecordLine(std::string_view line) {
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\t') {
+            parts.emplace_back();
+        } else if (c == '\\' && i + 1 < line.size()) {
+            const char next = line[++i];
+            parts.back() += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts;
+}
+
+bool readCount(const std::string& line, std::string_view title, size_t& count) {
+    if (line.compare(0, title.size(), title) != 0 || line.size() == title.size()) {
+        return false;
+    }
+    const std::string digits = line.substr(title.size());
+    if (digits.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    count = std::stoull(digits);
+    return true;
+}
+
+// A text file read a line at a time, the line ending dropped.
+class LineFile {
+  public:
+    explicit LineFile(const std::string& path) : m_file(std::fopen(path.c_str(), "re")) {
+        m_error = m_file ? 0 : errno;
+    }
+    ~LineFile() {
+        if (m_file) {
+            std::fclose(m_file);
+        }
+        std::free(m_buffer);
+    }
+    LineFile(const LineFile&) = delete;
+    LineFile& operator=(const LineFile&) = delete;
+
+    bool ok() const { return m_file != nullptr; }
+    int error() const { return m_error; }
+    bool next(std::string& line) {
+        const ssize_t length = m_file ? getline(&m_buffer, &m_capacity, m_file) : -1;
+        if (length < 0) {
+            return false;
+        }
+        line.assign(m_buffer, static_cast<size_t>(length));
+        if (!line.empty() && line.back() == '\n') {
+            line.pop_back();
+        }
+        return true;
+    }
+
+  private:
+    std::FILE* m_file;
+    int m_error;
+    char* m_buffer = nullptr;
+    size_t m_capacity = 0;
+};
+
+// A line of the name database as the store keeps a sample (see
+// NameDatabaseBuilder::sampleRecord()): `order` gives each column's engine.
+bool storedSample(std::string_view line, const std::vector<uint32_t>& order, std::string& sha256,
+                  std::string& kept) {
+    if (line.size() < 2 || line.front() != '|' || line.back() != '|') {
+        return false;
+    }
+    line = line.substr(1, line.size() - 2);
+    size_t bar = line.find('|');
+    sha256.assign(line.substr(0, bar));
+    if (!isSha256(sha256) || lowerCase(sha256) != sha256) {
+        return false;
+    }
+    std::string ids;
+    std::string fields;
+    uint32_t count = 0;
+    for (const uint32_t id : order) {
+        if (bar == std::string_view::npos) {
+            return false;
+        }
+        const size_t start = bar + 1;
+        bar = line.find('|', start);
+        const std::string_view field = line.substr(start, bar - start);
+        if (field != kNotInReport) {
+            ids.append(reinterpret_cast<const char*>(&id), sizeof id);
+            fields += field;
+            fields += '|';
+            ++count;
+        }
+    }
+    if (bar != std::string_view::npos) {
+        return false;
+    }
+    kept.assign(reinterpret_cast<const char*>(&count), sizeof count);
+    kept += ids;
+    kept += fields;
+    return true;
+}
+
 std::string_view trimmedLine(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
@@ -699,19 +834,37 @@ std::string NameDatabaseBuilder::productTable(const std::string& label) const {
 }
 
 void NameDatabaseBuilder::writeNameDatabase(
-    const std::function<void(std::string_view)>& write) const {
+    const std::function<void(std::string_view)>& write,
+    const std::function<void(std::string_view)>& record) const {
     const std::vector<uint32_t> order = enginesInTableOrder();
+    if (record) {
+        std::string head =
+            std::string(kRecordTitle) + "\nengines " + std::to_string(m_engines.size()) + "\n";
+        std::vector<const std::string*> keys(m_engines.size());
+        for (const auto& [key, id] : m_engineIds) {
+            keys[id] = &key;
+        }
+        for (uint32_t id = 0; id < m_engines.size(); ++id) {
+            const Engine& engine = m_engines[id];
+            head += escapedText(*keys[id]) + '\t' + engine.name + '\t' +
+                    escapedText(engine.version) + '\t' + escapedText(engine.update) + '\t' +
+                    std::to_string(engine.newestDate) + '\n';
+        }
+        head += "samples " + std::to_string(m_store.size()) + "\n";
+        record(head);
+    }
     std::vector<std::string_view> fieldOf(m_engines.size());
     std::string line;
-    m_store.forEach([&](std::string_view sha256, std::string_view record) {
+    std::string date;
+    m_store.forEach([&](std::string_view sha256, int64_t analysisDate, std::string_view kept) {
         std::fill(fieldOf.begin(), fieldOf.end(), kNotInReport);
         uint32_t count = 0;
-        std::memcpy(&count, record.data(), sizeof count);
-        const std::string_view fields = record.substr(sizeof count * (1 + size_t(count)));
+        std::memcpy(&count, kept.data(), sizeof count);
+        const std::string_view fields = kept.substr(sizeof count * (1 + size_t(count)));
         size_t start = 0;
         for (uint32_t i = 0; i < count; ++i) {
             uint32_t id = 0;
-            std::memcpy(&id, record.data() + sizeof count * (1 + size_t(i)), sizeof id);
+            std::memcpy(&id, kept.data() + sizeof count * (1 + size_t(i)), sizeof id);
             const size_t bar = fields.find('|', start);
             fieldOf[id] = fields.substr(start, bar - start);
             start = bar + 1;
@@ -724,7 +877,81 @@ void NameDatabaseBuilder::writeNameDatabase(
         }
         line += "|\r\n";
         write(line);
+        if (record) {
+            date = std::to_string(analysisDate) + '\n';
+            record(date);
+        }
     });
+}
+
+uint32_t NameDatabaseBuilder::restoreEngine(const std::string& key, Engine engine) {
+    const uint32_t id = static_cast<uint32_t>(m_engines.size());
+    m_engineIds.emplace(key, id);
+    if (m_productNames.empty()) {
+        m_productNames.emplace("SHA-256", true);
+    }
+    m_productNames.emplace(engine.name, true);
+    m_engines.push_back(std::move(engine));
+    return id;
+}
+
+bool NameDatabaseBuilder::loadPrevious(const std::string& dir, std::string& error) {
+    // An import replacing the pair meanwhile waits until it is read.
+    const DataFolderLock lock(dir, DataFolderLock::Mode::Read);
+    const std::string recordPath = dir + "/" + std::string(kRecordName);
+    const std::string namesPath = dir + "/NOMIX.DAT";
+    LineFile record(recordPath);
+    LineFile names(namesPath);
+    const auto fail = [&error](const std::string& path, const std::string& what) {
+        error = path + ": " + what;
+        return false;
+    };
+    if (!record.ok()) {
+        return fail(recordPath, std::string(std::strerror(record.error())) +
+                                    " (a database not imported by this version cannot be "
+                                    "updated: import it again with --out)");
+    }
+    if (!names.ok()) {
+        return fail(namesPath, std::strerror(names.error()));
+    }
+    std::string line;
+    size_t engines = 0;
+    if (!record.next(line) || line != kRecordTitle || !record.next(line) ||
+        !readCount(line, "engines ", engines)) {
+        return fail(recordPath, "not the record of an import");
+    }
+    for (size_t i = 0; i < engines; ++i) {
+        std::vector<std::string> parts;
+        if (!record.next(line) || (parts = splitRecordLine(line)).size() != 5) {
+            return fail(recordPath, "an engine's line is damaged");
+        }
+        restoreEngine(parts[0], {parts[1], parts[2], parts[3], std::stoll(parts[4])});
+    }
+    size_t samples = 0;
+    if (!record.next(line) || !readCount(line, "samples ", samples)) {
+        return fail(recordPath, "not the record of an import");
+    }
+    const std::vector<uint32_t> order = enginesInTableOrder();
+    for (size_t k = 0; k < samples; ++k) {
+        std::string dateLine;
+        if (!record.next(dateLine) || !names.next(line)) {
+            return fail(namesPath, "does not match the record of its import");
+        }
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.pop_back();
+        }
+        std::string kept;
+        std::string sha256;
+        if (!storedSample(line, order, sha256, kept)) {
+            return fail(namesPath, "line " + std::to_string(k + 1) +
+                                       " does not match the record of its import");
+        }
+        m_store.put(sha256, std::stoll(dateLine), kept);
+    }
+    if (names.next(line)) {
+        return fail(namesPath, "does not match the record of its import");
+    }
+    return true;
 }
 
 std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970) {
@@ -829,7 +1056,7 @@ void removeLeftovers(const std::string& dir) {
     std::vector<std::string> leftovers;
     while (const dirent* entry = readdir(folder)) {
         const std::string_view name = entry->d_name;
-        for (std::string_view prefix : {".NOMIX.CFG.", ".NOMIX.DAT."}) {
+        for (std::string_view prefix : {".NOMIX.CFG.", ".NOMIX.DAT.", "..nomix95.samples."}) {
             if (name.size() == prefix.size() + 6 && name.substr(0, prefix.size()) == prefix) {
                 leftovers.emplace_back(dir + "/" + std::string(name));
             }
@@ -865,15 +1092,19 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
     removeLeftovers(dir);
     PendingFile table(dir, "NOMIX.CFG");
     PendingFile names(dir, "NOMIX.DAT");
+    PendingFile record(dir, std::string(kRecordName));
     const auto stopped = [&stopRequested] { return stopRequested && stopRequested(); };
     table.write(builder.productTable(label));
-    builder.writeNameDatabase([&names, &stopped](std::string_view line) {
-        if (!stopped()) {
-            names.write(line);
-        }
-    });
+    builder.writeNameDatabase(
+        [&names, &stopped](std::string_view line) {
+            if (!stopped()) {
+                names.write(line);
+            }
+        },
+        [&record](std::string_view text) { record.write(text); });
     table.complete();
     names.complete();
+    record.complete();
     if (stopped()) {
         error = "interrupted; nothing written";
         return false;
@@ -883,15 +1114,19 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
                 std::string(std::strerror(builder.storeError()));
         return false;
     }
-    if (!table.ok() || !names.ok()) {
-        return cannotWrite(!table.ok() ? table.error() : names.error());
+    for (const PendingFile* file : {&table, &names, &record}) {
+        if (!file->ok()) {
+            return cannotWrite(file->error());
+        }
     }
     if (!lock.replace({{names.temporaryPath(), names.finalPath()},
-                       {table.temporaryPath(), table.finalPath()}})) {
+                       {table.temporaryPath(), table.finalPath()},
+                       {record.temporaryPath(), record.finalPath()}})) {
         return cannotWrite(lock.error());
     }
     names.markRenamed();
     table.markRenamed();
+    record.markRenamed();
     return true;
 }
 

@@ -101,6 +101,11 @@ class NameDatabaseBuilder {
 
     void add(ScanReport&& report);
 
+    // Takes in the database an earlier import wrote into `dir`, from its
+    // record of the import (see importRecord()) and its name database, so
+    // new reports are added to it. False, with the reason in `error`, when
+    // there is none or it does not match.
+    bool loadPrevious(const std::string& dir, std::string& error);
     size_t sampleCount() const { return m_store.size(); }
     // 0, or the errno of the first failure of the samples' temporary file.
     int storeError() const { return m_store.error(); }
@@ -120,8 +125,11 @@ class NameDatabaseBuilder {
 
     // The product table's bytes: label, entries, CR LF.
     std::string productTable(const std::string& label) const;
-    // Writes the name database's lines, each ended by CR LF, in pieces.
-    void writeNameDatabase(const std::function<void(std::string_view)>& write) const;
+    // Writes the name database's lines, each ended by CR LF, in pieces, and
+    // the record of the import that a later update reads (the engines as
+    // the reports name them, and each sample's analysis date), to `record`.
+    void writeNameDatabase(const std::function<void(std::string_view)>& write,
+                           const std::function<void(std::string_view)>& record = {}) const;
 
   private:
     struct Engine {
@@ -134,6 +142,7 @@ class NameDatabaseBuilder {
     std::string productName(const std::string& engine);
     std::string fieldText(const EngineVerdict& verdict);
     std::string sampleRecord(const ScanReport& report);
+    uint32_t restoreEngine(const std::string& key, Engine engine);
     std::vector<uint32_t> enginesInTableOrder() const;
 
     std::vector<Engine> m_engines;

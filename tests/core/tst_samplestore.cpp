@@ -24,7 +24,7 @@ struct Kept {
 
 std::vector<Kept> everything(const SampleStore& store) {
     std::vector<Kept> kept;
-    store.forEach([&kept](std::string_view sha256, std::string_view record) {
+    store.forEach([&kept](std::string_view sha256, int64_t, std::string_view record) {
         kept.push_back({std::string(sha256), std::string(record)});
     });
     return kept;

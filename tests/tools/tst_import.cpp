@@ -59,6 +59,10 @@ class TestImport : public QObject {
     void engineNamesStayDistinct();
     void missingOutputFolderIsMade_data();
     void missingOutputFolderIsMade();
+    void updateEqualsOneImport_data();
+    void updateEqualsOneImport();
+    void updateNeedsItsRecord_data();
+    void updateNeedsItsRecord();
     void badInputs_data();
     void badInputs();
 
@@ -233,6 +237,87 @@ void TestImport::missingOutputFolderIsMade() {
     QVERIFY2(run.err.contains("1 samples, 2 products written"), run.err.constData());
     QCOMPARE(readFile(dir.filePath(out + QStringLiteral("/NOMIX.DAT"))), "|" + kShaA + "|X|\r\n");
     QVERIFY(QFile::exists(dir.filePath(out + QStringLiteral("/NOMIX.CFG"))));
+}
+
+void TestImport::updateEqualsOneImport_data() {
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("added");
+    const QByteArray kShaC(64, 'c');
+    QTest::newRow("newer, older and new samples")
+        << v3(kShaA, 100, v3Result("Alpha", "malicious", "\"X\"")) + "\n" +
+               v3(kShaB, 100,
+                  v3Result("Alpha", "malicious", "\"Y\"") + ", " +
+                      v3Result("Beta", "harmless", "null"))
+        << v3(kShaA, 200, v3Result("Alpha", "malicious", "\"X2\"", "2.0")) + "\n" +
+               v3(kShaC, 50, v3Result("Beta", "malicious", "\"W\"")) + "\n" +
+               v3(kShaB, 10, v3Result("Alpha", "malicious", "\"Old\""));
+    QTest::newRow("new engines, and names that change")
+        << v3(kShaA, 1, v3Result("A|B", "malicious", "\"NO_VIRUS\"")) + "\n"
+        << v3(kShaB, 2,
+              v3Result("A|B", "malicious", "\"P\\tQ\"") + ", " +
+                  v3Result("A_B", "malicious", "\"R\"") + ", " +
+                  v3Result("Zeta", "type-unsupported", "null"));
+}
+
+// Adding reports to a database gives what one import of all of them gives.
+void TestImport::updateEqualsOneImport() {
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, added);
+    QTemporaryDir dir;
+    const QString firstFile = dir.filePath(QStringLiteral("first.jsonl"));
+    const QString addedFile = dir.filePath(QStringLiteral("added.jsonl"));
+    QVERIFY(writeFile(firstFile, first));
+    QVERIFY(writeFile(addedFile, added));
+    const QStringList label{QStringLiteral("--label"), QStringLiteral("L")};
+    const QString updated = dir.filePath(QStringLiteral("updated"));
+    const QString whole = dir.filePath(QStringLiteral("whole"));
+    QCOMPARE(import({firstFile}, updated, label).exitCode, 0);
+    const Run update = runProgram(QStringLiteral(NOMIX_IMPORT_PATH),
+                                  QStringList{QStringLiteral("--update"), updated} + label +
+                                      QStringList{addedFile});
+    QVERIFY2(update.exitCode == 0, update.err.constData());
+    QCOMPARE(import({firstFile, addedFile}, whole, label).exitCode, 0);
+    for (const char* name : {"/NOMIX.CFG", "/NOMIX.DAT", "/.nomix95.samples"}) {
+        QCOMPARE(readFile(updated + QLatin1String(name)), readFile(whole + QLatin1String(name)));
+    }
+}
+
+void TestImport::updateNeedsItsRecord_data() {
+    QTest::addColumn<QString>("damage"); // what happens to the folder after the import
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("no record") << QStringLiteral("remove record")
+                               << QByteArray("cannot be updated: import it again with --out");
+    QTest::newRow("a line less") << QStringLiteral("cut names")
+                                 << QByteArray("does not match the record of its import");
+    QTest::newRow("a damaged record")
+        << QStringLiteral("damage record") << QByteArray("not the record of an import");
+}
+
+// A folder whose record is missing or does not match is left alone.
+void TestImport::updateNeedsItsRecord() {
+    QFETCH(QString, damage);
+    QFETCH(QByteArray, message);
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("reports.jsonl"));
+    QVERIFY(writeFile(input, v3(kShaA, 1, v3Result("E", "malicious", "\"X\"")) + "\n" +
+                                 v3(kShaB, 1, v3Result("E", "malicious", "\"Y\"")) + "\n"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QCOMPARE(import({input}, out).exitCode, 0);
+    const QString record = out + QStringLiteral("/.nomix95.samples");
+    const QString names = out + QStringLiteral("/NOMIX.DAT");
+    if (damage == QLatin1String("remove record")) {
+        QVERIFY(QFile::remove(record));
+    } else if (damage == QLatin1String("cut names")) {
+        QVERIFY(writeFile(names, readFile(names).left(readFile(names).indexOf('\n') + 1)));
+    } else {
+        QVERIFY(writeFile(record, "something else\n"));
+    }
+    const QByteArray before = readFile(names);
+    const Run run =
+        runProgram(QStringLiteral(NOMIX_IMPORT_PATH), {QStringLiteral("--update"), out, input});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(message), run.err.constData());
+    QCOMPARE(readFile(names), before);
 }
 
 void TestImport::badInputs_data() {

@@ -140,8 +140,8 @@ void TestImportSafety::killBetweenTheRenamesIsFinishedByTheNextReader() {
     QCOMPARE(cli.readAllStandardOutput().trimmed(), QByteArray("3"));
     QVERIFY(readFile(m_out + QStringLiteral("/NOMIX.CFG")).contains("|Alpha "));
     QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden),
-             QStringList({QStringLiteral(".nomix95.lock"), QStringLiteral("NOMIX.CFG"),
-                          QStringLiteral("NOMIX.DAT")}));
+             QStringList({QStringLiteral(".nomix95.lock"), QStringLiteral(".nomix95.samples"),
+                          QStringLiteral("NOMIX.CFG"), QStringLiteral("NOMIX.DAT")}));
 }
 
 // Two imports into one folder at once: the pair is one import's, whole.
@@ -179,7 +179,8 @@ void TestImportSafety::leftoversOfKilledImportsGo() {
     QCOMPARE(import.exitCode(), 0);
     QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral(".NOMIX.DAT.mine.bak"), QStringLiteral(".nomix95.lock"),
-                          QStringLiteral("NOMIX.CFG"), QStringLiteral("NOMIX.DAT")}));
+                          QStringLiteral(".nomix95.samples"), QStringLiteral("NOMIX.CFG"),
+                          QStringLiteral("NOMIX.DAT")}));
 }
 
 QTEST_MAIN(TestImportSafety)
