@@ -5,6 +5,10 @@
 
 #include <simdjson.h>
 
+#include <deque>
+#include <future>
+#include <thread>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -17,6 +21,14 @@
 #include <unistd.h>
 
 namespace nomix {
+
+// What reading a line or an element gave: a report, or why it holds none.
+struct ReadOutcome {
+    bool isReport = false;
+    ScanReport report;
+    size_t line = 0;
+    std::string reason;
+};
 
 namespace {
 
@@ -409,10 +421,84 @@ std::string_view trimmedLine(std::string_view line) {
     return line;
 }
 
+void arrayItemOutcome(element item, size_t index, size_t line, std::vector<ReadOutcome>& out) {
+    ReadOutcome outcome;
+    std::string reason;
+    outcome.line = line;
+    outcome.isReport = readReport(item, outcome.report, reason);
+    if (!outcome.isReport) {
+        outcome.reason = "report " + std::to_string(index) + " of the array: " + reason;
+    }
+    out.push_back(std::move(outcome));
+}
+
+// A report, an array of reports, or a collection of them under "data", as
+// the public API returns collections.
+void reportOutcomes(element value, size_t line, std::vector<ReadOutcome>& out) {
+    element data;
+    if (lastValue(value, "data", data) && data.is_array()) {
+        value = data;
+    }
+    simdjson::dom::array items;
+    if (value.get(items) != simdjson::SUCCESS) {
+        ReadOutcome outcome;
+        outcome.line = line;
+        outcome.isReport = readReport(value, outcome.report, outcome.reason);
+        out.push_back(std::move(outcome));
+        return;
+    }
+    size_t index = 0;
+    for (element item : items) {
+        arrayItemOutcome(item, ++index, line, out);
+    }
+}
+
+// A line of JSON Lines, or an element of an array (`index` from 1), read
+// apart from the rest, so several can be read at once.
+struct Unit {
+    std::string text;
+    size_t line = 0;
+    size_t index = 0; // 0 for a line
+};
+
+std::vector<ReadOutcome> unitOutcomes(std::vector<Unit> units) {
+    simdjson::dom::parser parser;
+    std::vector<ReadOutcome> out;
+    for (const Unit& unit : units) {
+        element value;
+        const simdjson::error_code error = parser.parse(unit.text).get(value);
+        if (error != simdjson::SUCCESS) {
+            ReadOutcome outcome;
+            outcome.line = unit.line;
+            outcome.reason = jsonProblem(error, unit.text);
+            if (unit.index > 0) {
+                outcome.reason.insert(0,
+                                      "report " + std::to_string(unit.index) + " of the array: ");
+            }
+            out.push_back(std::move(outcome));
+        } else if (unit.index > 0) {
+            arrayItemOutcome(value, unit.index, unit.line, out);
+        } else if (!value.is_object()) {
+            out.push_back({false, {}, unit.line, "not a JSON object"});
+        } else {
+            reportOutcomes(value, unit.line, out);
+        }
+    }
+    return out;
+}
+
+constexpr size_t kBatchBytes = 1 << 20;
+
 } // namespace
 
 struct ScanReportReader::Parser {
     simdjson::dom::parser json;
+    // Lines and elements are read in batches, on other cores where there
+    // are any; their reports are handed on in order, on the caller's thread.
+    std::vector<Unit> batch;
+    size_t batchBytes = 0;
+    std::deque<std::future<std::vector<ReadOutcome>>> inFlight;
+    const size_t maxInFlight = std::max(1u, std::thread::hardware_concurrency());
 };
 
 ScanReportReader::ScanReportReader(ReportHandler onReport, SkipHandler onSkip)
@@ -567,15 +653,7 @@ void ScanReportReader::takeArrayElement() {
         return; // "[]", or a comma too many
     }
     const size_t index = ++a.index;
-    element item;
-    const simdjson::error_code error =
-        m_parser->json.parse(a.element.data(), a.element.size()).get(item);
-    if (error != simdjson::SUCCESS) {
-        m_onSkip(a.elementLine, "report " + std::to_string(index) +
-                                    " of the array: " + jsonProblem(error, a.element));
-    } else {
-        takeArrayItem(item, index, a.elementLine);
-    }
+    queueUnit(std::move(a.element), a.elementLine, index);
     a.element.clear();
 }
 
@@ -596,16 +674,61 @@ void ScanReportReader::takeLine(std::string_view rawLine) {
             return;
         }
         m_layout = Layout::Lines;
-    }
-    if (error != simdjson::SUCCESS) {
-        m_onSkip(m_line, jsonProblem(error, line));
+        std::vector<ReadOutcome> first;
+        reportOutcomes(value, m_line, first);
+        deliver(std::move(first));
         return;
     }
-    if (!value.is_object()) {
-        m_onSkip(m_line, "not a JSON object");
+    queueUnit(std::string(line), m_line, 0);
+}
+
+void ScanReportReader::queueUnit(std::string text, size_t line, size_t index) {
+    m_parser->batchBytes += text.size();
+    m_parser->batch.push_back({std::move(text), line, index});
+    if (m_parser->batchBytes >= kBatchBytes) {
+        submitBatch();
+    }
+}
+
+void ScanReportReader::submitBatch() {
+    Parser& p = *m_parser;
+    if (p.batch.empty()) {
         return;
     }
-    takeReports(value, m_line);
+    std::vector<Unit> units = std::move(p.batch);
+    p.batch.clear();
+    p.batchBytes = 0;
+    if (p.maxInFlight < 2) {
+        deliver(unitOutcomes(std::move(units)));
+        return;
+    }
+    p.inFlight.push_back(std::async(std::launch::async, unitOutcomes, std::move(units)));
+    while (p.inFlight.size() > p.maxInFlight) {
+        deliverOldest();
+    }
+}
+
+void ScanReportReader::deliverOldest() {
+    std::vector<ReadOutcome> outcomes = m_parser->inFlight.front().get();
+    m_parser->inFlight.pop_front();
+    deliver(std::move(outcomes));
+}
+
+void ScanReportReader::deliver(std::vector<ReadOutcome>&& outcomes) {
+    for (ReadOutcome& outcome : outcomes) {
+        if (outcome.isReport) {
+            m_onReport(std::move(outcome.report));
+        } else {
+            m_onSkip(outcome.line, outcome.reason);
+        }
+    }
+}
+
+void ScanReportReader::drain() {
+    submitBatch();
+    while (!m_parser->inFlight.empty()) {
+        deliverOldest();
+    }
 }
 
 void ScanReportReader::finish() {
@@ -617,6 +740,7 @@ void ScanReportReader::finish() {
         feedLines(text);
     }
     if (m_layout == Layout::Array) {
+        drain();
         if (m_array.depth > 0) {
             const size_t line = m_array.element.empty() ? m_array.line : m_array.elementLine;
             m_array.element.clear();
@@ -631,6 +755,7 @@ void ScanReportReader::finish() {
             parseDocument(m_pending, 1);
         }
     }
+    drain();
     m_pending.clear();
 }
 
@@ -647,38 +772,10 @@ void ScanReportReader::parseDocument(std::string_view text, size_t line) {
     takeReports(root, line);
 }
 
-// A report, an array of reports, or a collection of them under "data", as
-// the public API returns collections.
 void ScanReportReader::takeReports(element value, size_t line) {
-    element data;
-    if (lastValue(value, "data", data) && data.is_array()) {
-        value = data;
-    }
-    simdjson::dom::array items;
-    if (value.get(items) != simdjson::SUCCESS) {
-        ScanReport report;
-        std::string reason;
-        if (readReport(value, report, reason)) {
-            m_onReport(std::move(report));
-        } else {
-            m_onSkip(line, reason);
-        }
-        return;
-    }
-    size_t index = 0;
-    for (element item : items) {
-        takeArrayItem(item, ++index, line);
-    }
-}
-
-void ScanReportReader::takeArrayItem(element item, size_t index, size_t line) {
-    ScanReport report;
-    std::string reason;
-    if (readReport(item, report, reason)) {
-        m_onReport(std::move(report));
-    } else {
-        m_onSkip(line, "report " + std::to_string(index) + " of the array: " + reason);
-    }
+    std::vector<ReadOutcome> outcomes;
+    reportOutcomes(value, line, outcomes);
+    deliver(std::move(outcomes));
 }
 
 // Text that is no JSON document is read as JSON Lines when a line after its

@@ -34,6 +34,8 @@ struct ScanReport {
     std::vector<EngineVerdict> verdicts;
 };
 
+struct ReadOutcome;
+
 // Reads the scan reports of one input: JSON Lines (one report a line), or a
 // JSON document holding one report or an array of reports. An array is read
 // one element at a time, so its size does not matter. Both public
@@ -64,7 +66,11 @@ class ScanReportReader {
     void parseDocument(std::string_view text, size_t line);
     bool readAsLines(std::string_view text);
     void takeReports(simdjson::dom::element value, size_t line);
-    void takeArrayItem(simdjson::dom::element item, size_t index, size_t line);
+    void queueUnit(std::string text, size_t line, size_t index);
+    void submitBatch();
+    void deliverOldest();
+    void deliver(std::vector<ReadOutcome>&& outcomes);
+    void drain();
 
     struct Parser;
     std::unique_ptr<Parser> m_parser;
