@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -72,6 +73,7 @@ class TestMainWindowFiles : public MainWindowTest {
     void importFromTheFileMenu();
     void importRefusesTheSampleFolder();
     void importOfOnlyBadLinesNamesThem();
+    void importOfACutShortFileNamesIt();
     void failedReloadKeepsTheDatabaseInUse();
 };
 
@@ -207,6 +209,12 @@ QString writeReports(const QTemporaryDir& dir, int count) {
     return path;
 }
 
+// The file compressed as gzip leaves it, beside it; empty when gzip failed.
+QString gzipped(const QString& path) {
+    return QProcess::execute(QStringLiteral("gzip"), {path}) == 0 ? path + QStringLiteral(".gz")
+                                                                  : QString();
+}
+
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -217,9 +225,11 @@ QByteArray contentsOf(const QString& path) {
 void TestMainWindowFiles::importFromTheFileMenu_data() {
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<bool>("replace");
-    QTest::newRow("replaced and opened") << false << true;
-    QTest::newRow("cancelled") << true << true;
-    QTest::newRow("not replaced") << false << false;
+    QTest::addColumn<bool>("compressed");
+    QTest::newRow("replaced and opened") << false << true << false;
+    QTest::newRow("from a gzip file") << false << true << true;
+    QTest::newRow("cancelled") << true << true << false;
+    QTest::newRow("not replaced") << false << false << false;
 }
 
 // File > Import scan reports...: the folder dialog starts in a folder of the
@@ -229,8 +239,13 @@ void TestMainWindowFiles::importFromTheFileMenu_data() {
 void TestMainWindowFiles::importFromTheFileMenu() {
     QFETCH(bool, cancel);
     QFETCH(bool, replace);
+    QFETCH(bool, compressed);
     QTemporaryDir dir;
-    const QString reportsPath = writeReports(dir, cancel ? 100000 : 3);
+    QString reportsPath = writeReports(dir, cancel ? 100000 : 3);
+    if (compressed) {
+        reportsPath = gzipped(reportsPath);
+        QVERIFY(!reportsPath.isEmpty());
+    }
     const QString database = dir.filePath(QStringLiteral("db"));
     QVERIFY(QDir().mkdir(database));
     QFile old(database + QStringLiteral("/NOMIX.DAT"));
@@ -315,6 +330,24 @@ void TestMainWindowFiles::importOfOnlyBadLinesNamesThem() {
     QVERIFY2(lines.size() >= 4 && lines.at(2).startsWith(files.at(0) + QStringLiteral(":1: ")) &&
                  lines.last().startsWith(files.at(1) + QStringLiteral(":1: ")),
              qPrintable(lines.join(QLatin1Char('|'))));
+    QVERIFY(QDir(dir.filePath(QStringLiteral("new"))).isEmpty());
+}
+
+// A compressed file that stops short is refused by its name, and nothing is
+// written.
+void TestMainWindowFiles::importOfACutShortFileNamesIt() {
+    QTemporaryDir dir;
+    const QString reportsPath = gzipped(writeReports(dir, 3));
+    QFile reports(reportsPath);
+    QVERIFY(reports.resize(reports.size() - 4));
+    MessageBox::clearShown();
+    QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("new"))));
+    FileDialog::presetAnswers({reportsPath, dir.filePath(QStringLiteral("new"))});
+    pressKey(Qt::Key_F, Qt::AltModifier);
+    chooseInPopup(Qt::Key_I);
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::shown().first().text,
+             reportsPath + QStringLiteral(": not a complete gzip stream."));
     QVERIFY(QDir(dir.filePath(QStringLiteral("new"))).isEmpty());
 }
 
