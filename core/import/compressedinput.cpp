@@ -4,6 +4,7 @@
 #include <bzlib.h>
 #include <zlib.h>
 #include <zstd.h>
+#include <zstd_errors.h>
 
 #include <algorithm>
 #include <new>
@@ -102,6 +103,13 @@ class ZstdDecoder final : public StreamDecoder {
             ZSTD_outBuffer out = {m_out.data(), m_out.size(), 0};
             // Frames that follow one another are read on without a word.
             const size_t result = ZSTD_decompressStream(m_stream, &out, &in);
+            if (ZSTD_getErrorCode(result) == ZSTD_error_frameParameter_windowTooLarge) {
+                // Made with --long beyond 27: whole, but more memory than an
+                // import may take.
+                error = "zstd stream needs a window over 128 MB (as zstd --long makes), too large "
+                        "to read";
+                return false;
+            }
             if (ZSTD_isError(result)) {
                 error = std::string("corrupt zstd stream (") + ZSTD_getErrorName(result) + ")";
                 return false;

@@ -148,6 +148,9 @@ void TestCompressedInput::brokenInputIsNamed_data() {
         << flipped(zstd, zstd.size() - 1) << QByteArray("corrupt zstd stream (");
     QTest::newRow("bzip2 with a wrong block marker")
         << flipped(bzip2, 5) << QByteArray("corrupt bzip2 stream (data error)");
+    // A frame header asking for a 256 MB window.
+    QTest::newRow("zstd window too large") << QByteArray("\x28\xb5\x2f\xfd\x00\x90", 6)
+                                           << QByteArray("zstd stream needs a window over 128 MB");
     QTest::newRow("gzip followed by other bytes") << gzip + "{}\n"
                                                   << QByteArray("corrupt gzip stream (");
 }
