@@ -33,8 +33,6 @@ class CompressedInput {
     // short of its end.
     bool finish();
 
-    // Plain until the first four bytes, or the end, have decided.
-    Format format() const { return m_format; }
     // What is wrong, as "not a complete gzip stream"; empty while nothing is.
     const std::string& error() const { return m_error; }
 
@@ -43,7 +41,7 @@ class CompressedInput {
     bool pass(std::string_view bytes);
 
     Sink m_sink;
-    Format m_format = Format::Plain;
+    Format m_format = Format::Plain; // until the first four bytes, or the end, decide
     bool m_decided = false;
     std::string m_head; // the first bytes, until they decide the format
     std::unique_ptr<StreamDecoder> m_decoder;
