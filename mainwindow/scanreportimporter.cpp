@@ -1,6 +1,7 @@
 #include "scanreportimporter.h"
 
 #include "core/bytecount.h"
+#include "core/import/compressedinput.h"
 #include "core/import/scanreports.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
@@ -100,7 +101,7 @@ ScanReportImporter::ScanReportImporter(QWidget* parent) : m_parent(parent) {}
 QString ScanReportImporter::chooseAndImport(QWidget* parent, const QString& directory) {
     const QStringList files = FileDialog::getOpenFileNames(
         parent, QStringLiteral("Import scan reports"), directory,
-        QStringLiteral("Scan reports (*.json *.jsonl *.ndjson);;All files (*)"));
+        QStringLiteral("Scan reports (*.json *.jsonl *.ndjson *.gz *.zst *.bz2);;All files (*)"));
     if (files.isEmpty()) {
         return {};
     }
@@ -156,9 +157,12 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
                                                      .arg(QString::fromStdString(reason));
                                     }
                                 });
+        CompressedInput input([&reader](std::string_view bytes) { reader.feed(bytes); });
         QByteArray chunk;
         while (!(chunk = file.read(kChunk)).isEmpty()) {
-            reader.feed(std::string_view(chunk.constData(), size_t(chunk.size())));
+            if (!input.feed(std::string_view(chunk.constData(), size_t(chunk.size())))) {
+                break;
+            }
             done += chunk.size();
             // Setting the value of a modal progress window lets the user
             // press Cancel in between.
@@ -166,6 +170,11 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
             if (progress.wasCanceled()) {
                 return Outcome::Cancelled;
             }
+        }
+        if (!input.finish()) {
+            MessageBox::reportException(m_parent, name + QStringLiteral(": ") +
+                                                      QString::fromStdString(input.error()));
+            return Outcome::Failed;
         }
         reader.finish();
     }

@@ -1,6 +1,7 @@
 // nomix95-import: builds the program's product table and name database from
 // multi-engine scan reports, so analysts can search their own labels.
 
+#include "core/import/compressedinput.h"
 #include "core/import/scanreports.h"
 
 #include <cerrno>
@@ -17,6 +18,7 @@
 
 namespace {
 
+using nomix::CompressedInput;
 using nomix::NameDatabaseBuilder;
 using nomix::ScanReport;
 using nomix::ScanReportReader;
@@ -53,12 +55,14 @@ const char* const kUsage =
     "Builds DIR/NOMIX.CFG and DIR/NOMIX.DAT from multi-engine scan reports.\n"
     "\n"
     "FILE holds JSON Lines (one report a line) or one JSON document (a report\n"
-    "or an array of reports); - reads standard input. Reports may be API v3\n"
-    "file objects (with or without their \"data\" wrapper) or API v2 file\n"
-    "reports. The first product is SHA-256, holding each sample's hash; then\n"
-    "one product per engine, sorted by name. Fields: the detection's name,\n"
-    "UNKNOWN_VIRUS (detected without a name), NO_VIRUS, ~REASON (the engine did\n"
-    "not scan the file), ~not in report.\n"
+    "or an array of reports); - reads standard input. A FILE, or standard\n"
+    "input, compressed with gzip, zstd or bzip2 is read as the plain file,\n"
+    "whatever its name. Reports may be API v3 file objects (with or without\n"
+    "their \"data\" wrapper) or API v2 file reports. The first product is\n"
+    "SHA-256, holding each sample's hash; then one product per engine, sorted\n"
+    "by name. Fields: the detection's name, UNKNOWN_VIRUS (detected without a\n"
+    "name), NO_VIRUS, ~REASON (the engine did not scan the file),\n"
+    "~not in report.\n"
     "\n"
     "  --out DIR     the folder to write, made with its parents if missing;\n"
     "                files already there are replaced only once both new ones\n"
@@ -70,7 +74,8 @@ const char* const kUsage =
     "  --help        this text\n"
     "\n"
     "Exit status: 0 every line read; 1 written, but lines were skipped (each\n"
-    "named on standard error as FILE:LINE: reason); 2 nothing written.\n";
+    "named on standard error as FILE:LINE: reason); 2 nothing written, as\n"
+    "when a FILE cannot be read or its compressed data is corrupt or cut short.\n";
 
 struct Options {
     std::string out;
@@ -134,9 +139,11 @@ bool readInputs(const Options& options, NameDatabaseBuilder& builder, size_t& sk
                                                  reason.c_str());
                                     ++skipped;
                                 });
+        CompressedInput input([&reader](std::string_view bytes) { reader.feed(bytes); });
         ssize_t got = 0;
-        while (!stopRequested() && (got = read(fd, buffer.data(), buffer.size())) > 0) {
-            reader.feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
+        bool intact = true;
+        while (intact && !stopRequested() && (got = read(fd, buffer.data(), buffer.size())) > 0) {
+            intact = input.feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
             bytesRead += static_cast<size_t>(got);
             progress.update(builder.sampleCount(), bytesRead);
         }
@@ -152,6 +159,11 @@ bool readInputs(const Options& options, NameDatabaseBuilder& builder, size_t& sk
             progress.clear();
             std::fprintf(stderr, "nomix95-import: %s: %s\n", name.c_str(),
                          std::strerror(readError));
+            return false;
+        }
+        if (!input.finish()) {
+            progress.clear();
+            std::fprintf(stderr, "nomix95-import: %s: %s\n", name.c_str(), input.error().c_str());
             return false;
         }
         reader.finish();

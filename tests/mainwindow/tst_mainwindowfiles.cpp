@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -217,9 +218,11 @@ QByteArray contentsOf(const QString& path) {
 void TestMainWindowFiles::importFromTheFileMenu_data() {
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<bool>("replace");
-    QTest::newRow("replaced and opened") << false << true;
-    QTest::newRow("cancelled") << true << true;
-    QTest::newRow("not replaced") << false << false;
+    QTest::addColumn<bool>("compressed");
+    QTest::newRow("replaced and opened") << false << true << false;
+    QTest::newRow("from a gzip file") << false << true << true;
+    QTest::newRow("cancelled") << true << true << false;
+    QTest::newRow("not replaced") << false << false << false;
 }
 
 // File > Import scan reports...: the folder dialog starts in a folder of the
@@ -229,8 +232,13 @@ void TestMainWindowFiles::importFromTheFileMenu_data() {
 void TestMainWindowFiles::importFromTheFileMenu() {
     QFETCH(bool, cancel);
     QFETCH(bool, replace);
+    QFETCH(bool, compressed);
     QTemporaryDir dir;
-    const QString reportsPath = writeReports(dir, cancel ? 100000 : 3);
+    QString reportsPath = writeReports(dir, cancel ? 100000 : 3);
+    if (compressed) {
+        QCOMPARE(QProcess::execute(QStringLiteral("gzip"), {reportsPath}), 0);
+        reportsPath += QStringLiteral(".gz");
+    }
     const QString database = dir.filePath(QStringLiteral("db"));
     QVERIFY(QDir().mkdir(database));
     QFile old(database + QStringLiteral("/NOMIX.DAT"));

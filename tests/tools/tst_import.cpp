@@ -18,9 +18,12 @@ struct Run {
     QByteArray err;
 };
 
-Run runProgram(const QString& program, const QStringList& args, QByteArray* out = nullptr) {
+Run runProgram(const QString& program, const QStringList& args, QByteArray* out = nullptr,
+               const QByteArray& standardInput = {}) {
     QProcess process;
     process.start(program, args);
+    process.write(standardInput);
+    process.closeWriteChannel();
     Run run;
     if (!process.waitForFinished(30000)) {
         process.kill();
@@ -47,6 +50,16 @@ QByteArray v3Result(const QByteArray& engine, const QByteArray& category, const 
            "\", \"engine_update\": \"20240102\", \"result\": " + result + "}";
 }
 
+// `bytes` as the compressor's own program writes them.
+QByteArray compressed(const QString& program, const QByteArray& bytes) {
+    QProcess process;
+    process.start(program, {QStringLiteral("-c")});
+    process.write(bytes);
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    return process.readAllStandardOutput();
+}
+
 } // namespace
 
 class TestImport : public QObject {
@@ -65,11 +78,15 @@ class TestImport : public QObject {
     void updateNeedsItsRecord();
     void badInputs_data();
     void badInputs();
+    void compressedReadsAsPlain_data();
+    void compressedReadsAsPlain();
 
   private:
-    Run import(const QStringList& files, const QString& out, QStringList extra = {}) {
+    Run import(const QStringList& files, const QString& out, QStringList extra = {},
+               const QByteArray& standardInput = {}) {
         return runProgram(QStringLiteral(NOMIX_IMPORT_PATH),
-                          QStringList{QStringLiteral("--out"), out} + extra + files);
+                          QStringList{QStringLiteral("--out"), out} + extra + files, nullptr,
+                          standardInput);
     }
 };
 
@@ -365,6 +382,14 @@ void TestImport::badInputs_data() {
                                   << QByteArray("No such file");
     QTest::newRow("output folder is a file")
         << good << true << 2 << QByteArray("cannot write there");
+    const QByteArray gzip = compressed(QStringLiteral("gzip"), good + "\n");
+    QTest::newRow("gzip cut short")
+        << gzip.chopped(4) << false << 2 << QByteArray("reports: not a complete gzip stream");
+    QByteArray wrongChecksum = gzip;
+    wrongChecksum[gzip.size() - 8] = char(~wrongChecksum[gzip.size() - 8]);
+    QTest::newRow("gzip with a wrong checksum")
+        << wrongChecksum << false << 2
+        << QByteArray("reports: corrupt gzip stream (incorrect data check)");
 }
 
 // Whatever goes wrong, the files already in the output folder stay as they
@@ -398,6 +423,54 @@ void TestImport::badInputs() {
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2); // no leftovers
     } else {
         QVERIFY(readFile(out + QStringLiteral("/NOMIX.DAT")).startsWith("|" + kShaA + "|X|"));
+    }
+}
+
+void TestImport::compressedReadsAsPlain_data() {
+    QTest::addColumn<QString>("program"); // the compressor
+    QTest::addColumn<bool>("standardInput");
+    QTest::newRow("gzip") << QStringLiteral("gzip") << false;
+    QTest::newRow("gzip from standard input") << QStringLiteral("gzip") << true;
+    QTest::newRow("zstd") << QStringLiteral("zstd") << false;
+    QTest::newRow("bzip2") << QStringLiteral("bzip2") << false;
+}
+
+// A compressed feed, from a file or a pipe, gives the database of the plain one
+// and the same skipped lines, whatever the file is called.
+void TestImport::compressedReadsAsPlain() {
+    QFETCH(QString, program);
+    QFETCH(bool, standardInput);
+    // Some MB, so that reads and the compressors' blocks end inside lines.
+    QByteArray reports;
+    for (int i = 0; i < 8000; ++i) {
+        const QByteArray sha = QByteArray::number(i % 7000).rightJustified(64, 'c');
+        reports += v3(sha, i,
+                      v3Result("Alpha", "malicious", "\"Trojan." + QByteArray::number(i) + "\"") +
+                          ", " + v3Result("Beta", i % 3 ? "undetected" : "timeout", "null")) +
+                   (i == 5000 ? "\n{broken\n" : "\n");
+    }
+    QTemporaryDir dir;
+    const QStringList label{QStringLiteral("--label"), QStringLiteral("Feed")};
+    const QString plainOut = dir.filePath(QStringLiteral("plain"));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("reports.json")), reports));
+    const Run plain = import({dir.filePath(QStringLiteral("reports.json"))}, plainOut, label);
+    QCOMPARE(plain.exitCode, 1);
+    QVERIFY2(plain.err.contains("reports.json:5002: not valid JSON") &&
+                 plain.err.contains("7000 samples, 3 products"),
+             plain.err.constData());
+
+    const QByteArray input = compressed(program, reports);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QString file =
+        standardInput ? QStringLiteral("-") : dir.filePath(QStringLiteral("feed/reports.json"));
+    QVERIFY(standardInput ||
+            (QDir().mkdir(dir.filePath(QStringLiteral("feed"))) && writeFile(file, input)));
+    const Run run = import({file}, out, label, standardInput ? input : QByteArray());
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(file.toUtf8() + ":5002: not valid JSON"), run.err.constData());
+    for (const char* name : {"/NOMIX.CFG", "/NOMIX.DAT"}) {
+        const QByteArray expected = readFile(plainOut + name);
+        QVERIFY2(readFile(out + name) == expected, name);
     }
 }
 
