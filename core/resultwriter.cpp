@@ -16,26 +16,6 @@ std::string asUtf8(std::string_view bytes) {
     return displayUtf8(bytes);
 }
 
-void appendTsv(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
 
 // A field with a comma, a quote or a line break is quoted, its quotes doubled.
 void appendCsv(std::string& out, std::string_view text) {
@@ -88,7 +68,7 @@ void ResultWriter::putField(std::string_view bytes) {
     const std::string text = asUtf8(bytes);
     switch (m_format) {
     case ResultFormat::Tsv:
-        appendTsv(m_buffer, text);
+        appendTsvField(m_buffer, text);
         break;
     case ResultFormat::Csv:
         appendCsv(m_buffer, text);
@@ -181,6 +161,28 @@ std::optional<ResultFormat> resultFormatForFileName(std::string_view fileName) {
         return ResultFormat::Tsv;
     }
     return std::nullopt;
+}
+
+
+void appendTsvField(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
+        }
+    }
 }
 
 } // namespace nomix

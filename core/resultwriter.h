@@ -51,4 +51,8 @@ class ResultWriter {
 // values; none for any other name.
 std::optional<ResultFormat> resultFormatForFileName(std::string_view fileName);
 
+// Appends `text` as one field of tab-separated values: a tab, line break or
+// backslash written as \t, \n, \r or \\.
+void appendTsvField(std::string& out, std::string_view text);
+
 } // namespace nomix

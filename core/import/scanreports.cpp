@@ -1,6 +1,7 @@
 #include "scanreports.h"
 
 #include "core/datafolderlock.h"
+#include "core/resultwriter.h"
 #include "core/utf8.h"
 
 #include <simdjson.h>
@@ -282,28 +283,11 @@ bool isBlank(char c) {
 constexpr std::string_view kRecordName = ".nomix95.samples";
 constexpr std::string_view kRecordTitle = "Nomix95 import record 1";
 
-// A report's text in a line of the record: tab, line breaks and backslash
-// written as escapes.
+// A report's text in a line of the record, escaped as tab-separated values
+// are.
 std::string escapedText(std::string_view text) {
     std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
+    appendTsvField(out, text);
     return out;
 }
 
