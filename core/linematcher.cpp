@@ -21,7 +21,7 @@ LineMatcher::LineMatcher(const SearchRequest& request)
     : m_request(request), m_finder(searchableText(request.text)) {}
 
 bool LineMatcher::matches(std::string_view text) const {
-    if (m_request.allProductsSelected && m_request.mode == MatchMode::Substring) {
+    if (holdingIsEnough()) {
         return true;
     }
     // The fields in order, each the same as fieldAtByChar(c + 1, text, '|').

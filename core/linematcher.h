@@ -23,6 +23,13 @@ class LineMatcher {
     // request's mode.
     bool matches(std::string_view text) const;
 
+    // True when matches() is true of every text that holds the string: a
+    // substring search of all products, whose hits need not be split into
+    // fields, nor their text be looked at.
+    bool holdingIsEnough() const {
+        return m_request.allProductsSelected && m_request.mode == MatchMode::Substring;
+    }
+
   private:
     bool isSelected(size_t column) const;
     bool fieldMatches(std::string_view field) const;

@@ -181,13 +181,30 @@ class StreamSearcher {
         return begin;
     }
 
+    // True when `at` is the first byte of a line of the block: the block's
+    // first byte, or the one after a line end (and after the LF of a CR LF).
+    bool beginsLine(const char* data, size_t at) const {
+        if (at == 0 || data[at - 1] == m_terminator) {
+            return true;
+        }
+        return m_terminator == kCR && data[at - 1] == kLF && at >= 2 && data[at - 2] == kCR;
+    }
+
     // Searches the whole lines in [0, end) of the block, which begins a line.
     // As in memory: one scan for the string, and only a line whose text
-    // holds it is tested further.
+    // holds it is tested further. The string holds no line end (the matcher
+    // makes such a string empty), so an occurrence lies inside one line, and
+    // the bytes on either side of it tell whether it lies inside the line's
+    // text too (which lacks the line's first and last byte). The scan then
+    // reads the rest of the line, which it skips, for the line's end: each
+    // byte is read once, by the scan or on the way to a line end. Only a hit
+    // whose fields must be tested or that is handed out looks back for its
+    // line's start.
     void searchLines(size_t end) {
         const char* const data = m_block.data();
         const AsciiFinder& finder = m_matcher.finder();
         const size_t m = finder.size();
+        const bool wantsText = m_onHit || !m_matcher.holdingIsEnough();
         size_t pos = 0;
         size_t lineBegin = 0; // a line begins here, at or before pos
         size_t counted = 0;   // line ends before here are in m_lineIndex
@@ -197,40 +214,45 @@ class StreamSearcher {
                 break;
             }
             const size_t at = pos + offset;
-            if (const void* t = ::memrchr(data + lineBegin, m_terminator, at - lineBegin)) {
-                lineBegin =
-                    beginAfter(static_cast<size_t>(static_cast<const char*>(t) - data), end);
-            }
-            if (lineBegin > at) {
-                pos = at + 1; // the LF of a CR LF
+            if (beginsLine(data, at)) {
+                pos = at + 1; // a later occurrence in the line may count
                 continue;
             }
-            const void* t = std::memchr(data + at, m_terminator, end - at);
+            const void* t = std::memchr(data + at + m, m_terminator, end - at - m);
             const size_t lineEnd =
                 t ? static_cast<size_t>(static_cast<const char*>(t) - data) : end;
-            // The text lacks the line's first and last character.
-            const bool hasText = lineEnd - lineBegin > 2;
-            const size_t textBegin = hasText ? lineBegin + 1 : lineBegin;
-            const size_t textEnd = hasText ? lineEnd - 1 : lineBegin;
-            if (at < textBegin || at + m > textEnd) {
-                pos = at + 1;
-                continue;
-            }
-            const std::string_view text(data + textBegin, textEnd - textBegin);
-            if (m_matcher.matches(text)) {
-                ++m_hitCount;
-                if (m_onHit) {
-                    m_lineIndex += countByte(data + counted, lineBegin - counted, m_terminator);
-                    counted = lineBegin;
-                    m_onHit(static_cast<uint32_t>(m_lineIndex), text);
+            const size_t nextLine = lineEnd < end ? beginAfter(lineEnd, end) : end;
+            if (at + m < lineEnd) { // else it takes the line's last byte, as any later one would
+                if (!wantsText || hitInLine(data, lineBegin, at, lineEnd, end, counted)) {
+                    ++m_hitCount;
                 }
             }
-            pos = lineEnd < end ? beginAfter(lineEnd, end) : end;
-            lineBegin = pos;
+            pos = nextLine;
+            lineBegin = nextLine;
         }
         if (m_onHit) {
             m_lineIndex += countByte(data + counted, end - counted, m_terminator);
         }
+    }
+
+    // Tests and hands out the line around the occurrence at `at`, which
+    // lies inside the line's text; `lineBegin` is a line start at or before
+    // it. True for a hit.
+    bool hitInLine(const char* data, size_t lineBegin, size_t at, size_t lineEnd, size_t end,
+                   size_t& counted) {
+        if (const void* t = ::memrchr(data + lineBegin, m_terminator, at - lineBegin)) {
+            lineBegin = beginAfter(static_cast<size_t>(static_cast<const char*>(t) - data), end);
+        }
+        const std::string_view text(data + lineBegin + 1, lineEnd - lineBegin - 2);
+        if (!m_matcher.matches(text)) {
+            return false;
+        }
+        if (m_onHit) {
+            m_lineIndex += countByte(data + counted, lineBegin - counted, m_terminator);
+            counted = lineBegin;
+            m_onHit(static_cast<uint32_t>(m_lineIndex), text);
+        }
+        return true;
     }
 
     Block m_block;

@@ -131,6 +131,16 @@ void TestStreamSearch::answersLikeTheEngine_data() {
         << QByteArray("|") + QByteArray(10000, 'x') + "agent|\r\n|agent|" << QByteArray("agent");
     QTest::newRow("string twice in a field")
         << QByteArray("|abxab|ab|\r\n|xab|\r\n") << QByteArray("ab");
+    // Whether an occurrence lies inside a line's text is read off the bytes
+    // beside it.
+    QTest::newRow("string after the lf of a cr lf, a lone lf and a doubled lf")
+        << QByteArray("|x|\r\nab|\r\n\nab|\rx\nab|\r\n\n\nab|") << QByteArray("ab");
+    QTest::newRow("string at the last byte before each kind of line end")
+        << QByteArray("|xab\r\n|xab\r|xab\n|\r\n|xab") << QByteArray("ab");
+    QTest::newRow("hits in the first and the last line")
+        << QByteArray("|ab|x|\r\n|x|\r\n|x|ab|") << QByteArray("ab");
+    QTest::newRow("empty fields around the string")
+        << QByteArray("||ab||\r\n|||\r\n|ab||\r\n||ab") << QByteArray("ab");
 }
 
 void TestStreamSearch::answersLikeTheEngine() {
