@@ -16,7 +16,6 @@ std::string asUtf8(std::string_view bytes) {
     return displayUtf8(bytes);
 }
 
-
 // A field with a comma, a quote or a line break is quoted, its quotes doubled.
 void appendCsv(std::string& out, std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
@@ -162,7 +161,6 @@ std::optional<ResultFormat> resultFormatForFileName(std::string_view fileName) {
     }
     return std::nullopt;
 }
-
 
 void appendTsvField(std::string& out, std::string_view text) {
     for (char c : text) {
