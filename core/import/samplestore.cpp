@@ -165,22 +165,31 @@ bool SampleStore::readAt(uint64_t offset, size_t size, std::string& into) const 
 }
 
 // Records are read through a window of the file: samples seen once lie in
-// the order they are visited, so most come from the window already read.
+// the order they are visited, so most come from the window already read. A
+// sample analysed again later has its record far from its place; such a
+// record is read alone, and the window stays where the order goes on,
+// unless the next record follows the one read alone.
 void SampleStore::forEach(const std::function<void(std::string_view sha256, int64_t analysisDate,
                                                    std::string_view record)>& visit) const {
     flush();
     std::string window;
     uint64_t windowStart = 0;
     std::string single;
+    uint64_t afterSingle = 0; // where the record read alone ended
+    const auto inWindow = [&](uint64_t from, uint64_t size) {
+        return from >= windowStart && from + size <= windowStart + window.size();
+    };
+    const auto nearAhead = [&](uint64_t from) {
+        return from >= windowStart + window.size() &&
+               from - (windowStart + window.size()) < kReadAhead;
+    };
     for (const Sample& sample : m_samples) {
         if (m_error != 0) {
             return;
         }
         uint32_t length = 0;
-        const auto inWindow = [&](uint64_t from, uint64_t size) {
-            return from >= windowStart && from + size <= windowStart + window.size();
-        };
-        if (!inWindow(sample.offset, sizeof length)) {
+        if (!inWindow(sample.offset, sizeof length) &&
+            (window.empty() || nearAhead(sample.offset) || sample.offset == afterSingle)) {
             windowStart = sample.offset;
             const uint64_t left = m_fileSize - windowStart;
             if (!readAt(windowStart, static_cast<size_t>(std::min<uint64_t>(kReadAhead, left)),
@@ -188,24 +197,24 @@ void SampleStore::forEach(const std::function<void(std::string_view sha256, int6
                 return;
             }
         }
-        std::memcpy(&length, window.data() + (sample.offset - windowStart), sizeof length);
-        const uint64_t recordStart = sample.offset + sizeof length;
         std::string_view record;
-        if (inWindow(recordStart, length)) {
-            record = std::string_view(window).substr(recordStart - windowStart, length);
-        } else if (length <= kReadAhead) {
-            windowStart = recordStart;
-            const uint64_t left = m_fileSize - windowStart;
-            if (!readAt(windowStart, static_cast<size_t>(std::min<uint64_t>(kReadAhead, left)),
-                        window)) {
-                return;
+        if (inWindow(sample.offset, sizeof length)) {
+            std::memcpy(&length, window.data() + (sample.offset - windowStart), sizeof length);
+            if (inWindow(sample.offset + sizeof length, length)) {
+                record = std::string_view(window).substr(
+                    sample.offset + sizeof length - windowStart, length);
             }
-            record = std::string_view(window).substr(0, length);
+        } else if (readAt(sample.offset, sizeof length, single)) {
+            std::memcpy(&length, single.data(), sizeof length);
         } else {
-            if (!readAt(recordStart, length, single)) {
+            return;
+        }
+        if (record.size() != length) {
+            if (!readAt(sample.offset + sizeof length, length, single)) {
                 return;
             }
             record = single;
+            afterSingle = sample.offset + sizeof length + length;
         }
         visit(hexFromHash(sample.hash), sample.analysisDate, record);
     }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -58,7 +59,7 @@ class SampleStore {
     mutable int m_error = 0;
     uint64_t m_fileSize = 0;
     mutable std::string m_pending; // appended, not yet written
-    std::vector<Sample> m_samples;
+    std::deque<Sample> m_samples;  // grows without copying what it holds
     std::vector<uint32_t> m_slots; // open addressing: sample index + 1, 0 for none
 };
 
