@@ -19,6 +19,7 @@
 #include "core/searchengine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -170,12 +171,14 @@ void benchLoad(const std::string& path, int runs) {
 
 struct ProcessCost {
     double seconds = 0;          // CPU, user and system
+    double wallSeconds = 0;      // from start to end, for programs that use several cores
     long peakResidentKbytes = 0; // the most memory it held at once
 };
 
 // The cost of one run of `args` (a program and its arguments), output thrown
 // away, taken from the kernel's account of the finished child.
 ProcessCost processCost(const std::vector<std::string>& args) {
+    const auto started = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child < 0) {
         throw std::runtime_error("cannot start " + args[0]);
@@ -201,14 +204,21 @@ ProcessCost processCost(const std::vector<std::string>& args) {
     const auto seconds = [](const timeval& t) {
         return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
     };
-    return {seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss};
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - started;
+    return {seconds(usage.ru_utime) + seconds(usage.ru_stime), wall.count(), usage.ru_maxrss};
 }
 
 // Arguments "NAME COMMAND ARG... -- NAME COMMAND ARG...". Besides the
-// median times, prints "rss:NAME KBYTES", the largest peak of any run.
+// median times, prints "rss:NAME KBYTES", the largest peak of any run, and
+// "wall:NAME SECONDS", the median wall time.
 void benchProcesses(const std::vector<std::string>& words, int runs) {
     Rounds rounds;
-    std::deque<std::pair<std::string, long>> peaks; // stays in place as it grows
+    struct Seen {
+        std::string name;
+        long peak = 0;
+        std::vector<double> walls; // the first is the warm-up's
+    };
+    std::deque<Seen> seen; // stays in place as it grows
     size_t i = 0;
     while (i < words.size()) {
         size_t end = i;
@@ -220,18 +230,21 @@ void benchProcesses(const std::vector<std::string>& words, int runs) {
         }
         const std::vector<std::string> args(words.begin() + static_cast<long>(i) + 1,
                                             words.begin() + static_cast<long>(end));
-        peaks.emplace_back(words[i], 0);
-        long* peak = &peaks.back().second;
-        rounds.addTimed(words[i], [args, peak] {
+        seen.push_back({words[i], 0, {}});
+        Seen* command = &seen.back();
+        rounds.addTimed(words[i], [args, command] {
             const ProcessCost cost = processCost(args);
-            *peak = std::max(*peak, cost.peakResidentKbytes);
+            command->peak = std::max(command->peak, cost.peakResidentKbytes);
+            command->walls.push_back(cost.wallSeconds);
             return cost.seconds;
         });
         i = end + 1;
     }
     rounds.run(runs);
-    for (const auto& [name, kbytes] : peaks) {
-        std::printf("rss:%s %ld\n", name.c_str(), kbytes);
+    for (Seen& command : seen) {
+        std::printf("rss:%s %ld\n", command.name.c_str(), command.peak);
+        command.walls.erase(command.walls.begin());
+        std::printf("wall:%s %.6f\n", command.name.c_str(), median(command.walls));
     }
 }
 
