@@ -23,8 +23,16 @@ progress_full=$(jr_rect_hash "$idle_shot" $(jr_progress_rect))
 button_is() { [ "$(jr_rect_hash "$(jr_shot button)" $(jr_search_button_rect))" = "$1" ]; }
 button_is_not() { ! button_is "$1"; }
 
+# The counter while nothing is found yet, and where it is.
+jr_led_rect() { echo $((JR_W - 100)) $((JR_MENU_H + 82)) 80 26; }
+led_idle=$(jr_rect_hash "$idle_shot" $(jr_led_rect))
+counting() { [ "$(jr_rect_hash "$(jr_shot counter)" $(jr_led_rect))" != "$led_idle" ]; }
+
 xdotool key alt+s
 jr_poll_until 5 button_is_not "$button_idle" || jr_fail "Alt+S did not turn the Search button into Stop"
+# Esc once hits are counted: an Esc before the first slice of the search
+# would rightly stop it with none.
+jr_poll_until 5 counting || jr_fail "the counter showed no hits during the search"
 xdotool key Escape
 jr_poll_until 3 button_is "$button_idle" || jr_fail "Esc did not stop the search within 3 s (the button still shows Stop)"
 
@@ -32,7 +40,8 @@ stopped_shot=$(jr_shot stopped)
 progress_stopped=$(jr_rect_hash "$stopped_shot" $(jr_progress_rect))
 [ "$progress_stopped" != "$progress_full" ] ||
     jr_fail "the progress bar is full: the search ended by itself before Esc could stop it"
-jr_grid_rows_at_least "$(jr_grid_visible_rows)" || jr_fail "the hits found before Esc are not in the grid ($JR_ROWS rows)"
+jr_poll_until 3 jr_grid_rows_at_least "$(jr_grid_visible_rows)" ||
+    jr_fail "the hits found before Esc are not in the grid ($JR_ROWS rows)"
 [ "$(jr_caption "$JR_MAIN")" = "$JR_MAIN_CAPTION" ] ||
     jr_fail "after the stop the main window's caption is '$(jr_caption "$JR_MAIN")'"
 xdotool key alt+h
