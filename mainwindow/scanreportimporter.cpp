@@ -41,11 +41,15 @@ bool isSameFolder(const QString& a, const QString& b) {
 }
 
 // The number of samples in `folder`'s name database, one a line; nothing when
-// the folder holds none.
+// the folder holds none. A database that an import wrote says it in its
+// record; only another one is counted line by line.
 std::optional<size_t> existingSampleCount(const QString& folder) {
     QFile file(QDir(folder).filePath(kDatabaseFileName));
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
+    }
+    if (const std::optional<size_t> recorded = recordedSampleCount(folder.toStdString())) {
+        return recorded;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <future>
+#include <optional>
 #include <thread>
 
 #include <algorithm>
@@ -974,6 +975,26 @@ uint32_t NameDatabaseBuilder::restoreEngine(const std::string& key, Engine engin
     m_productNames.emplace(engine.name, true);
     m_engines.push_back(std::move(engine));
     return id;
+}
+
+std::optional<size_t> recordedSampleCount(const std::string& dir) {
+    LineFile record(dir + "/" + std::string(kRecordName));
+    std::string line;
+    size_t engines = 0;
+    if (!record.next(line) || line != kRecordTitle || !record.next(line) ||
+        !readCount(line, "engines ", engines)) {
+        return std::nullopt;
+    }
+    for (size_t i = 0; i < engines; ++i) {
+        if (!record.next(line)) {
+            return std::nullopt;
+        }
+    }
+    size_t samples = 0;
+    if (!record.next(line) || !readCount(line, "samples ", samples)) {
+        return std::nullopt;
+    }
+    return samples;
 }
 
 bool NameDatabaseBuilder::loadPrevious(const std::string& dir, std::string& error) {

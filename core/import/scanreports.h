@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -158,6 +159,11 @@ class NameDatabaseBuilder {
     std::vector<Change> m_engineChanges;
     std::map<std::string, Change> m_nameChanges; // by original text
 };
+
+// How many samples the database an import wrote into `dir` holds, as the
+// record of that import says (read in an instant, where counting the name
+// database's lines reads it all); nothing when there is no such record.
+std::optional<size_t> recordedSampleCount(const std::string& dir);
 
 // The label a database gets unless the user names one.
 std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970);

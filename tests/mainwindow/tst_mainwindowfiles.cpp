@@ -72,6 +72,7 @@ class TestMainWindowFiles : public MainWindowTest {
     void importFromTheFileMenu_data();
     void importFromTheFileMenu();
     void importRefusesTheSampleFolder();
+    void importAgainCountsWhatItWrote();
     void importOfOnlyBadLinesNamesThem();
     void failedReloadKeepsTheDatabaseInUse();
 };
@@ -280,6 +281,24 @@ void TestMainWindowFiles::importFromTheFileMenu() {
     QCOMPARE(results()->columnCount(), 3);
     search(QStringLiteral("trojan.imported"));
     QCOMPARE(hitCount(), 3);
+}
+
+// A second import into the folder of the first tells how many samples the
+// first wrote, before it replaces them.
+void TestMainWindowFiles::importAgainCountsWhatItWrote() {
+    QTemporaryDir dir;
+    const QString reportsPath = writeReports(dir, 3);
+    const QString database = dir.filePath(QStringLiteral("db"));
+    for (int round = 0; round < 2; ++round) {
+        MessageBox::clearShown();
+        FileDialog::presetAnswers({reportsPath, database});
+        MessageBox::presetAnswers(round == 0 ? QList{MessageBox::No}
+                                             : QList{MessageBox::Yes, MessageBox::No});
+        pressKey(Qt::Key_F, Qt::AltModifier);
+        chooseInPopup(Qt::Key_I);
+    }
+    QCOMPARE(MessageBox::shown().first().text,
+             database + QStringLiteral(" already holds a name database (3 samples). Replace it?"));
 }
 
 // The sample that comes with the program is never written: choosing its
