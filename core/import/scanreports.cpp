@@ -12,6 +12,7 @@
 #include <thread>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -139,12 +140,57 @@ bool lastValue(element parent, std::string_view key, element& value) {
     return found;
 }
 
+std::string_view stringOf(element value) {
+    std::string_view text;
+    return value.get_string().get(text) == simdjson::SUCCESS ? text : std::string_view();
+}
+
+// What an engine's result says, read in one pass over its members; a
+// repeated member counts with its last value.
+struct VerdictMembers {
+    std::string_view version;
+    std::string_view update;
+    std::string_view result;
+    std::string_view category;       // API v3
+    std::optional<element> detected; // API v2
+};
+
+// Whether `key` is `name`; with the length known at compile time, the
+// comparison is a few instructions instead of a library call.
+template <size_t N> bool isKey(std::string_view key, const char (&name)[N]) {
+    return key.size() == N - 1 && std::memcmp(key.data(), name, N - 1) == 0;
+}
+
+VerdictMembers verdictMembers(object result, bool v3) {
+    VerdictMembers members;
+    for (auto [key, value] : result) {
+        if (isKey(key, "result")) {
+            members.result = stringOf(value);
+        } else if (v3) {
+            if (isKey(key, "category")) {
+                members.category = stringOf(value);
+            } else if (isKey(key, "engine_version")) {
+                members.version = stringOf(value);
+            } else if (isKey(key, "engine_update")) {
+                members.update = stringOf(value);
+            }
+        } else if (isKey(key, "detected")) {
+            members.detected = value;
+        } else if (isKey(key, "version")) {
+            members.version = stringOf(value);
+        } else if (isKey(key, "update")) {
+            members.update = stringOf(value);
+        }
+    }
+    return members;
+}
+
 // API v3: "category" says whether the engine detected, passed or could not
 // scan the file.
-void readV3Verdict(element result, EngineVerdict& verdict) {
-    const std::string_view category = stringOr(result, "category");
+void readV3Verdict(const VerdictMembers& members, EngineVerdict& verdict) {
+    const std::string_view category = members.category;
     if (category == "malicious" || category == "suspicious") {
-        setDetection(verdict, stringOr(result, "result"));
+        setDetection(verdict, members.result);
     } else if (category == "undetected" || category == "harmless") {
         verdict.field = kNoVirus;
     } else {
@@ -153,34 +199,34 @@ void readV3Verdict(element result, EngineVerdict& verdict) {
     }
 }
 
-void readV2Verdict(element scan, EngineVerdict& verdict) {
-    element value;
+void readV2Verdict(const VerdictMembers& members, EngineVerdict& verdict) {
     bool detected = false;
-    if (!lastValue(scan, "detected", value) ||
-        value.get_bool().get(detected) != simdjson::SUCCESS) {
+    if (!members.detected || members.detected->get_bool().get(detected) != simdjson::SUCCESS) {
         verdict.field = "~no verdict";
     } else if (detected) {
-        setDetection(verdict, stringOr(scan, "result"));
+        setDetection(verdict, members.result);
     } else {
         verdict.field = kNoVirus;
     }
 }
 
 bool readVerdicts(object results, bool v3, ScanReport& report) {
+    report.verdicts.reserve(results.size());
     for (auto [key, value] : results) {
-        if (!value.is_object()) {
+        object result;
+        if (value.get(result) != simdjson::SUCCESS) {
             return false;
         }
-        EngineVerdict verdict;
-        verdict.engine = std::string(key);
-        verdict.version = std::string(stringOr(value, v3 ? "engine_version" : "version"));
-        verdict.update = std::string(stringOr(value, v3 ? "engine_update" : "update"));
+        const VerdictMembers members = verdictMembers(result, v3);
+        EngineVerdict& verdict = report.verdicts.emplace_back();
+        verdict.engine = key;
+        verdict.version = members.version;
+        verdict.update = members.update;
         if (v3) {
-            readV3Verdict(value, verdict);
+            readV3Verdict(members, verdict);
         } else {
-            readV2Verdict(value, verdict);
+            readV2Verdict(members, verdict);
         }
-        report.verdicts.push_back(std::move(verdict));
     }
     return true;
 }
@@ -250,29 +296,44 @@ std::string jsonProblem(simdjson::error_code error, std::string_view text) {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A set of bytes that a scan stops at, looked up by table: a search per
-// byte of the set (find_first_of) costs a library call per byte of text.
-class ByteSet {
-  public:
-    constexpr explicit ByteSet(std::string_view bytes) {
-        for (const char c : bytes) {
-            m_member[static_cast<unsigned char>(c)] = true;
+// The bytes of a word that equal `byte`, as its top bits: exact up to the
+// lowest such byte, which is all a search needs.
+constexpr uint64_t bytesEqual(uint64_t word, unsigned char byte) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kTops = 0x8080808080808080;
+    const uint64_t zeroWhereEqual = word ^ (kOnes * byte);
+    return (zeroWhereEqual - kOnes) & ~zeroWhereEqual & kTops;
+}
+
+// The first '"' or '\\' of `text` from `from` on, or its size.
+size_t nextQuoteOrBackslash(std::string_view text, size_t from) {
+    static_assert(std::endian::native == std::endian::little);
+    size_t i = from;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        const uint64_t found = bytesEqual(word, '"') | bytesEqual(word, '\\');
+        if (found != 0) {
+            return i + static_cast<size_t>(std::countr_zero(found)) / 8;
         }
     }
-    // The first position from `from` on that holds a member, or the size.
-    size_t findIn(std::string_view text, size_t from) const {
-        while (from < text.size() && !m_member[static_cast<unsigned char>(text[from])]) {
-            ++from;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '"' || text[i] == '\\') {
+            return i;
         }
-        return from;
     }
+    return text.size();
+}
 
-  private:
-    bool m_member[256] = {};
-};
-
-constexpr ByteSet kStringStops("\"\\\n");
-constexpr ByteSet kElementStops("[]{}\"\n");
+size_t newlinesIn(std::string_view text) {
+    size_t count = 0;
+    for (const char *at = text.data(), *end = text.data() + text.size();
+         (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at))));
+         ++at) {
+        ++count;
+    }
+    return count;
+}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -438,24 +499,50 @@ void reportOutcomes(element value, size_t line, std::vector<ReadOutcome>& out) {
     }
 }
 
-// A line of JSON Lines, or an element of an array (`index` from 1), read
-// apart from the rest, so several can be read at once.
-struct Unit {
+// Lines of JSON Lines, or elements of an array (`index` from 1), read apart
+// from the rest, so several batches can be read at once. The texts lie one
+// after another in one buffer, which ends in the padding the JSON reader
+// needs, so neither queuing nor reading a text allocates or copies it again.
+struct Batch {
+    struct Unit {
+        size_t offset = 0;
+        size_t size = 0;
+        size_t line = 0;
+        size_t index = 0; // 0 for a line
+    };
     std::string text;
-    size_t line = 0;
-    size_t index = 0; // 0 for a line
+    std::vector<Unit> units;
+
+    void add(std::string_view unitText, size_t line, size_t index) {
+        units.push_back({text.size(), unitText.size(), line, index});
+        text += unitText;
+        text += '\n';
+    }
+    std::string_view textOf(const Unit& unit) const {
+        return std::string_view(text).substr(unit.offset, unit.size);
+    }
 };
 
-std::vector<ReadOutcome> unitOutcomes(std::vector<Unit> units) {
+// A batch's reports, and its buffer to fill again: a new one of a megabyte
+// would cost a page fault every few kilobytes.
+struct ReadBatch {
+    std::vector<ReadOutcome> outcomes;
+    std::string spentText;
+};
+
+ReadBatch readBatch(Batch batch) {
+    batch.text.append(simdjson::SIMDJSON_PADDING, ' ');
     simdjson::dom::parser parser;
-    std::vector<ReadOutcome> out;
-    for (const Unit& unit : units) {
+    ReadBatch read;
+    std::vector<ReadOutcome>& out = read.outcomes;
+    for (const Batch::Unit& unit : batch.units) {
         element value;
-        const simdjson::error_code error = parser.parse(unit.text).get(value);
+        const std::string_view text = batch.textOf(unit);
+        const simdjson::error_code error = parser.parse(text.data(), text.size(), false).get(value);
         if (error != simdjson::SUCCESS) {
             ReadOutcome outcome;
             outcome.line = unit.line;
-            outcome.reason = jsonProblem(error, unit.text);
+            outcome.reason = jsonProblem(error, text);
             if (unit.index > 0) {
                 outcome.reason.insert(0,
                                       "report " + std::to_string(unit.index) + " of the array: ");
@@ -469,7 +556,8 @@ std::vector<ReadOutcome> unitOutcomes(std::vector<Unit> units) {
             reportOutcomes(value, unit.line, out);
         }
     }
-    return out;
+    read.spentText = std::move(batch.text);
+    return read;
 }
 
 constexpr size_t kBatchBytes = 1 << 20;
@@ -480,10 +568,13 @@ struct ScanReportReader::Parser {
     simdjson::dom::parser json;
     // Lines and elements are read in batches, on other cores where there
     // are any; their reports are handed on in order, on the caller's thread.
-    std::vector<Unit> batch;
-    size_t batchBytes = 0;
-    std::deque<std::future<std::vector<ReadOutcome>>> inFlight;
-    const size_t maxInFlight = std::max(1u, std::thread::hardware_concurrency());
+    Batch batch;
+    std::deque<std::future<ReadBatch>> inFlight;
+    std::vector<std::string> spareTexts;
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    // A batch or two more than cores, so no core waits while this thread
+    // hands reports on.
+    const size_t maxInFlight = cores;
 };
 
 ScanReportReader::ScanReportReader(ReportHandler onReport, SkipHandler onSkip)
@@ -562,44 +653,36 @@ void ScanReportReader::feedLines(std::string_view bytes) {
 
 // Splits the array into its elements by following brackets and strings, and
 // reads each element alone. What follows the array is read as JSON Lines.
+// This thread reads every byte of the array, so the splitting is kept
+// lean: strings are skipped to their closing quote, the lines are counted
+// only where an element begins, and an element's bytes are queued in one
+// piece when it ends.
 void ScanReportReader::feedArray(std::string_view bytes) {
     ArrayState& a = m_array;
+    constexpr size_t kNone = std::string_view::npos;
+    size_t from = a.element.empty() ? kNone : 0; // the element's bytes in this chunk
+    size_t counted = 0;                          // the lines are counted up to here
+    const auto countLinesTo = [&](size_t end) {
+        a.line += newlinesIn(bytes.substr(counted, end - counted));
+        counted = end;
+    };
     for (size_t i = 0; i < bytes.size(); ++i) {
-        // Runs that hold nothing the splitting looks at are copied whole:
-        // the inside of a string, and the inside of an element up to the
-        // next bracket, quote or line end.
-        const ByteSet* stops = a.inString && !a.escaped     ? &kStringStops
-                               : !a.inString && a.depth > 1 ? &kElementStops
-                                                            : nullptr;
-        if (stops) {
-            const size_t stop = stops->findIn(bytes, i);
-            a.element.append(bytes.substr(i, stop - i));
-            i = stop;
+        if (a.inString) {
+            i = stringEnd(bytes, i);
             if (i == bytes.size()) {
-                return;
+                break;
             }
+            a.inString = false;
+            continue;
         }
         const char c = bytes[i];
         if (a.closed) {
             // Past the array's end.
+            countLinesTo(i);
             m_layout = Layout::Lines;
             m_line = a.line - 1;
             feedLines(bytes.substr(i));
             return;
-        }
-        if (c == '\n') {
-            ++a.line;
-        }
-        if (a.inString) {
-            a.element += c;
-            if (a.escaped) {
-                a.escaped = false;
-            } else if (c == '\\') {
-                a.escaped = true;
-            } else if (c == '"') {
-                a.inString = false;
-            }
-            continue;
         }
         if (a.depth == 0) {
             if (c == '[') {
@@ -608,37 +691,83 @@ void ScanReportReader::feedArray(std::string_view bytes) {
             continue;
         }
         if (a.depth == 1 && (c == ',' || c == ']')) {
-            takeArrayElement();
+            takeArrayElement(from == kNone ? std::string_view() : bytes.substr(from, i - from));
+            from = kNone;
             if (c == ']') {
                 a.depth = 0;
                 a.closed = true;
             }
             continue;
         }
-        if (a.depth == 1 && a.element.empty()) {
+        if (a.depth == 1 && from == kNone) {
             if (isBlank(c)) {
                 continue;
             }
+            countLinesTo(i);
             a.elementLine = a.line;
+            from = i;
         }
-        if (c == '[' || c == '{') {
+        switch (c) {
+        case '[':
+        case '{':
             ++a.depth;
-        } else if (c == ']' || c == '}') {
+            break;
+        case ']':
+        case '}':
             --a.depth;
-        } else if (c == '"') {
+            break;
+        case '"':
             a.inString = true;
+            break;
+        default:
+            break;
         }
-        a.element += c;
+    }
+    countLinesTo(bytes.size());
+    if (from != kNone) {
+        a.element.append(bytes.substr(from));
     }
 }
 
-void ScanReportReader::takeArrayElement() {
+// Where the string being read ends in `bytes` (its closing quote), from
+// `from` on, or the size when the chunk ends first, carrying an escape that
+// the chunk's end cuts in two. Eight bytes are looked at a time: most of an
+// array's bytes are inside strings.
+size_t ScanReportReader::stringEnd(std::string_view bytes, size_t from) {
+    bool& escaped = m_array.escaped;
+    const size_t size = bytes.size();
+    size_t i = from;
+    while (i < size) {
+        if (escaped) {
+            escaped = false;
+            ++i;
+            continue;
+        }
+        const size_t next = nextQuoteOrBackslash(bytes, i);
+        if (next == size) {
+            return size;
+        }
+        if (bytes[next] == '"') {
+            return next;
+        }
+        escaped = true;
+        i = next + 1;
+    }
+    return size;
+}
+
+void ScanReportReader::takeArrayElement(std::string_view tail) {
     ArrayState& a = m_array;
-    if (a.element.empty()) {
+    std::string_view text = tail;
+    if (!a.element.empty()) {
+        a.element += tail;
+        text = a.element;
+    }
+    if (text.empty()) {
         return; // "[]", or a comma too many
     }
     const size_t index = ++a.index;
-    queueUnit(std::move(a.element), a.elementLine, index);
+    queueUnit(text, a.elementLine, index);
     a.element.clear();
 }
 
@@ -648,55 +777,63 @@ void ScanReportReader::takeLine(std::string_view rawLine) {
     if (line.empty()) {
         return;
     }
-    element value;
-    const simdjson::error_code error = m_parser->json.parse(line.data(), line.size()).get(value);
-    if (m_layout == Layout::Undecided) {
-        if (error != simdjson::SUCCESS || !value.is_object()) {
-            // The start of a document spread over lines, or a broken line.
-            m_layout = Layout::Document;
-            m_pending.assign(rawLine);
-            m_pending += '\n';
-            return;
-        }
-        m_layout = Layout::Lines;
-        std::vector<ReadOutcome> first;
-        reportOutcomes(value, m_line, first);
-        deliver(std::move(first));
+    if (m_layout != Layout::Undecided) {
+        queueUnit(line, m_line, 0);
         return;
     }
-    queueUnit(std::string(line), m_line, 0);
+    element value;
+    const simdjson::error_code error = m_parser->json.parse(line.data(), line.size()).get(value);
+    if (error != simdjson::SUCCESS || !value.is_object()) {
+        // The start of a document spread over lines, or a broken line.
+        m_layout = Layout::Document;
+        m_pending.assign(rawLine);
+        m_pending += '\n';
+        return;
+    }
+    m_layout = Layout::Lines;
+    std::vector<ReadOutcome> first;
+    reportOutcomes(value, m_line, first);
+    deliver(std::move(first));
 }
 
-void ScanReportReader::queueUnit(std::string text, size_t line, size_t index) {
-    m_parser->batchBytes += text.size();
-    m_parser->batch.push_back({std::move(text), line, index});
-    if (m_parser->batchBytes >= kBatchBytes) {
+void ScanReportReader::queueUnit(std::string_view text, size_t line, size_t index) {
+    Batch& batch = m_parser->batch;
+    if (batch.text.empty()) {
+        if (!m_parser->spareTexts.empty()) {
+            batch.text = std::move(m_parser->spareTexts.back());
+            m_parser->spareTexts.pop_back();
+        }
+        batch.text.reserve(kBatchBytes + text.size() + simdjson::SIMDJSON_PADDING + 1);
+    }
+    batch.add(text, line, index);
+    if (batch.text.size() >= kBatchBytes) {
         submitBatch();
     }
 }
 
 void ScanReportReader::submitBatch() {
     Parser& p = *m_parser;
-    if (p.batch.empty()) {
+    if (p.batch.units.empty()) {
         return;
     }
-    std::vector<Unit> units = std::move(p.batch);
-    p.batch.clear();
-    p.batchBytes = 0;
+    Batch batch = std::move(p.batch);
+    p.batch = Batch();
     if (p.maxInFlight < 2) {
-        deliver(unitOutcomes(std::move(units)));
+        deliver(readBatch(std::move(batch)).outcomes);
         return;
     }
-    p.inFlight.push_back(std::async(std::launch::async, unitOutcomes, std::move(units)));
+    p.inFlight.push_back(std::async(std::launch::async, readBatch, std::move(batch)));
     while (p.inFlight.size() > p.maxInFlight) {
         deliverOldest();
     }
 }
 
 void ScanReportReader::deliverOldest() {
-    std::vector<ReadOutcome> outcomes = m_parser->inFlight.front().get();
+    ReadBatch read = m_parser->inFlight.front().get();
     m_parser->inFlight.pop_front();
-    deliver(std::move(outcomes));
+    read.spentText.clear();
+    m_parser->spareTexts.push_back(std::move(read.spentText));
+    deliver(std::move(read.outcomes));
 }
 
 void ScanReportReader::deliver(std::vector<ReadOutcome>&& outcomes) {
@@ -793,24 +930,35 @@ bool ScanReportReader::readAsLines(std::string_view text) {
     return true;
 }
 
-uint32_t NameDatabaseBuilder::engineId(const EngineVerdict& verdict, int64_t date) {
-    auto [position, added] =
-        m_engineIds.try_emplace(verdict.engine, static_cast<uint32_t>(m_engines.size()));
-    if (added) {
-        m_engines.push_back({productName(verdict.engine), {}, {}, INT64_MIN});
-    }
-    Engine& engine = m_engines[position->second];
+uint32_t NameDatabaseBuilder::engineId(size_t place, const EngineVerdict& verdict, int64_t date) {
+    const uint32_t id = knownEngineId(place, verdict.engine);
+    Engine& engine = m_engines[id];
     if (date >= engine.newestDate) {
         engine.newestDate = date;
         engine.version = verdict.version;
         engine.update = verdict.update;
     }
+    return id;
+}
+
+// Reports mostly list their engines in one order, so the engine at the same
+// place in the report before is tried before the table of all.
+uint32_t NameDatabaseBuilder::knownEngineId(size_t place, const std::string& key) {
+    if (place < m_idsByPlace.size() && *m_engineKeys[m_idsByPlace[place]] == key) {
+        return m_idsByPlace[place];
+    }
+    auto [position, added] = m_engineIds.try_emplace(key, static_cast<uint32_t>(m_engines.size()));
+    if (added) {
+        m_engines.push_back({productName(key), {}, {}, INT64_MIN});
+        m_engineKeys.push_back(&position->first);
+    }
+    if (place >= m_idsByPlace.size()) {
+        m_idsByPlace.resize(place + 1);
+    }
+    m_idsByPlace[place] = position->second;
     return position->second;
 }
 
-// The engine's name as the product table can hold it: no field breakers, no
-// word that begins with a digit (such a word starts the version, so the name
-// would read back shorter or empty), and no name another product has.
 std::string NameDatabaseBuilder::productName(const std::string& engine) {
     std::string name = safeText(engine);
     for (size_t i = 0; i < name.size(); ++i) {
@@ -835,18 +983,21 @@ std::string NameDatabaseBuilder::productName(const std::string& engine) {
 }
 
 // The field as the name database can hold it; each change is counted.
-std::string NameDatabaseBuilder::fieldText(const EngineVerdict& verdict) {
+void NameDatabaseBuilder::appendFieldText(const EngineVerdict& verdict, std::string& out) {
+    const bool asMarker = verdict.named && readsAsMarker(verdict.field);
+    if (!asMarker && std::none_of(verdict.field.begin(), verdict.field.end(), isFieldBreaker)) {
+        out += verdict.field;
+        return;
+    }
     std::string field = safeText(verdict.field);
-    if (verdict.named && readsAsMarker(field)) {
+    if (asMarker) {
         field.insert(0, 1, '_');
     }
-    if (field != verdict.field) {
-        Change& change = m_nameChanges[verdict.field];
-        change.original = verdict.field;
-        change.written = field;
-        ++change.count;
-    }
-    return field;
+    Change& change = m_nameChanges[verdict.field];
+    change.original = verdict.field;
+    change.written = field;
+    ++change.count;
+    out += field;
 }
 
 std::vector<NameDatabaseBuilder::Change> NameDatabaseBuilder::nameChanges() const {
@@ -864,15 +1015,22 @@ NameDatabaseBuilder::NameDatabaseBuilder(const std::string& spillDirectory)
 // fields, each followed by '|'.
 std::string NameDatabaseBuilder::sampleRecord(const ScanReport& report) {
     const uint32_t count = static_cast<uint32_t>(report.verdicts.size());
-    std::string record(reinterpret_cast<const char*>(&count), sizeof count);
-    std::string fields;
+    size_t fieldBytes = 0;
     for (const EngineVerdict& verdict : report.verdicts) {
-        const uint32_t id = engineId(verdict, report.analysisDate);
-        record.append(reinterpret_cast<const char*>(&id), sizeof id);
-        fields += fieldText(verdict);
-        fields += '|';
+        fieldBytes += verdict.field.size() + 2;
     }
-    return record + fields;
+    std::string record;
+    record.reserve(sizeof count * (count + 1) + fieldBytes);
+    record.append(reinterpret_cast<const char*>(&count), sizeof count);
+    for (size_t place = 0; place < report.verdicts.size(); ++place) {
+        const uint32_t id = engineId(place, report.verdicts[place], report.analysisDate);
+        record.append(reinterpret_cast<const char*>(&id), sizeof id);
+    }
+    for (const EngineVerdict& verdict : report.verdicts) {
+        appendFieldText(verdict, record);
+        record += '|';
+    }
+    return record;
 }
 
 void NameDatabaseBuilder::add(ScanReport&& report) {
@@ -881,8 +1039,8 @@ void NameDatabaseBuilder::add(ScanReport&& report) {
         return;
     }
     // An older analysis still tells which engine versions existed.
-    for (const EngineVerdict& verdict : report.verdicts) {
-        engineId(verdict, report.analysisDate);
+    for (size_t place = 0; place < report.verdicts.size(); ++place) {
+        engineId(place, report.verdicts[place], report.analysisDate);
     }
 }
 
@@ -968,7 +1126,7 @@ void NameDatabaseBuilder::writeNameDatabase(
 
 uint32_t NameDatabaseBuilder::restoreEngine(const std::string& key, Engine engine) {
     const uint32_t id = static_cast<uint32_t>(m_engines.size());
-    m_engineIds.emplace(key, id);
+    m_engineKeys.push_back(&m_engineIds.emplace(key, id).first->first);
     if (m_productNames.empty()) {
         m_productNames.emplace("SHA-256", true);
     }

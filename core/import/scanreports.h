@@ -62,12 +62,13 @@ class ScanReportReader {
     void feedStart(std::string_view bytes);
     void feedLines(std::string_view bytes);
     void feedArray(std::string_view bytes);
-    void takeArrayElement();
+    size_t stringEnd(std::string_view bytes, size_t from);
+    void takeArrayElement(std::string_view tail);
     void takeLine(std::string_view line);
     void parseDocument(std::string_view text, size_t line);
     bool readAsLines(std::string_view text);
     void takeReports(simdjson::dom::element value, size_t line);
-    void queueUnit(std::string text, size_t line, size_t index);
+    void queueUnit(std::string_view text, size_t line, size_t index);
     void submitBatch();
     void deliverOldest();
     void deliver(std::vector<ReadOutcome>&& outcomes);
@@ -145,15 +146,19 @@ class NameDatabaseBuilder {
         std::string update;
         int64_t newestDate = INT64_MIN;
     };
-    uint32_t engineId(const EngineVerdict& verdict, int64_t date);
+    uint32_t engineId(size_t place, const EngineVerdict& verdict, int64_t date);
+    uint32_t knownEngineId(size_t place, const std::string& key);
     std::string productName(const std::string& engine);
-    std::string fieldText(const EngineVerdict& verdict);
+    // The field as the name database holds it, noting any change.
+    void appendFieldText(const EngineVerdict& verdict, std::string& out);
     std::string sampleRecord(const ScanReport& report);
     uint32_t restoreEngine(const std::string& key, Engine engine);
     std::vector<uint32_t> enginesInTableOrder() const;
 
     std::vector<Engine> m_engines;
     std::unordered_map<std::string, uint32_t> m_engineIds;
+    std::vector<const std::string*> m_engineKeys; // by id, the keys of m_engineIds
+    std::vector<uint32_t> m_idsByPlace;           // the engines of the report before
     SampleStore m_store;
     std::unordered_map<std::string, bool> m_productNames; // the names given so far
     std::vector<Change> m_engineChanges;

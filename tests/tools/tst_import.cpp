@@ -138,6 +138,9 @@ void TestImport::fieldRules_data() {
         << QByteArray("_UNKNOWN_VIRUS") << true;
     QTest::newRow("detection beginning with ~")
         << v3(kShaA, 1, v3Result("E", "malicious", "\"~Gen\"")) << QByteArray("_~Gen") << true;
+    QTest::newRow("quotes, brackets and backslashes in a name")
+        << v3(kShaA, 1, v3Result("E", "malicious", "\"A\\\"}],{[\\\\\\\\\""))
+        << QByteArray("A\"}],{[\\\\") << false;
     QTest::newRow("repeated key: the last wins")
         << v3(kShaA, 1,
               "\"E\": {\"category\": \"malicious\", \"result\": \"First\", \"result\": \"Last\"}")
@@ -153,14 +156,22 @@ void TestImport::fieldRules() {
     QFETCH(QByteArray, report);
     QFETCH(QByteArray, field);
     QFETCH(bool, changed);
-    QTemporaryDir dir;
-    const QString input = dir.filePath(QStringLiteral("reports.jsonl"));
-    QVERIFY(writeFile(input, report + "\n"));
-    const Run run = import({input}, dir.path());
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(readFile(dir.filePath(QStringLiteral("NOMIX.DAT"))),
-             "|" + kShaA + "|" + field + "|\r\n");
-    QCOMPARE(run.err.contains("is written as"), changed);
+    // As JSON Lines, and as the one element of an array, which is split
+    // apart from the JSON reader; a collection is a document of its own.
+    QList<QByteArray> texts{report + "\n"};
+    if (!report.startsWith("{\"data\": [")) {
+        texts.append("[\n" + report + "\n]\n");
+    }
+    for (const QByteArray& text : texts) {
+        QTemporaryDir dir;
+        const QString input = dir.filePath(QStringLiteral("reports.json"));
+        QVERIFY(writeFile(input, text));
+        const Run run = import({input}, dir.path());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("NOMIX.DAT"))),
+                 "|" + kShaA + "|" + field + "|\r\n");
+        QCOMPARE(run.err.contains("is written as"), changed);
+    }
 }
 
 // A sample seen twice keeps its newest analysis and its first place; every
