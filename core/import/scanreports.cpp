@@ -124,6 +124,15 @@ bool readsAsMarker(std::string_view name) {
     return name == kNoVirus || name == kUnknownVirus || (!name.empty() && name.front() == '~');
 }
 
+// The field as the name database holds it.
+std::string writtenField(const EngineVerdict& verdict) {
+    std::string field = safeText(verdict.field);
+    if (verdict.named && readsAsMarker(field)) {
+        field.insert(0, 1, '_');
+    }
+    return field;
+}
+
 // The last value of `key`, as most JSON readers resolve a repeated key.
 bool lastValue(element parent, std::string_view key, element& value) {
     object fields;
@@ -273,6 +282,7 @@ bool readReport(element root, ScanReport& report, std::string& reason) {
         reason = "an engine's result is not a JSON object";
         return false;
     }
+    prepareDatabaseFields(report);
     return true;
 }
 
@@ -983,21 +993,15 @@ std::string NameDatabaseBuilder::productName(const std::string& engine) {
 }
 
 // The field as the name database can hold it; each change is counted.
-void NameDatabaseBuilder::appendFieldText(const EngineVerdict& verdict, std::string& out) {
-    const bool asMarker = verdict.named && readsAsMarker(verdict.field);
-    if (!asMarker && std::none_of(verdict.field.begin(), verdict.field.end(), isFieldBreaker)) {
-        out += verdict.field;
-        return;
+void NameDatabaseBuilder::noteRewrittenFields(const ScanReport& report) {
+    for (const EngineVerdict& verdict : report.verdicts) {
+        if (verdict.rewritten) {
+            Change& change = m_nameChanges[verdict.field];
+            change.original = verdict.field;
+            change.written = writtenField(verdict);
+            ++change.count;
+        }
     }
-    std::string field = safeText(verdict.field);
-    if (asMarker) {
-        field.insert(0, 1, '_');
-    }
-    Change& change = m_nameChanges[verdict.field];
-    change.original = verdict.field;
-    change.written = field;
-    ++change.count;
-    out += field;
 }
 
 std::vector<NameDatabaseBuilder::Change> NameDatabaseBuilder::nameChanges() const {
@@ -1015,25 +1019,22 @@ NameDatabaseBuilder::NameDatabaseBuilder(const std::string& spillDirectory)
 // fields, each followed by '|'.
 std::string NameDatabaseBuilder::sampleRecord(const ScanReport& report) {
     const uint32_t count = static_cast<uint32_t>(report.verdicts.size());
-    size_t fieldBytes = 0;
-    for (const EngineVerdict& verdict : report.verdicts) {
-        fieldBytes += verdict.field.size() + 2;
-    }
     std::string record;
-    record.reserve(sizeof count * (count + 1) + fieldBytes);
+    record.reserve(sizeof count * (count + 1) + report.fields.size());
     record.append(reinterpret_cast<const char*>(&count), sizeof count);
     for (size_t place = 0; place < report.verdicts.size(); ++place) {
         const uint32_t id = engineId(place, report.verdicts[place], report.analysisDate);
         record.append(reinterpret_cast<const char*>(&id), sizeof id);
     }
-    for (const EngineVerdict& verdict : report.verdicts) {
-        appendFieldText(verdict, record);
-        record += '|';
-    }
+    noteRewrittenFields(report);
+    record += report.fields;
     return record;
 }
 
 void NameDatabaseBuilder::add(ScanReport&& report) {
+    if (report.fields.empty() && !report.verdicts.empty()) {
+        prepareDatabaseFields(report);
+    }
     if (m_store.wants(report.sha256, report.analysisDate)) {
         m_store.put(report.sha256, report.analysisDate, sampleRecord(report));
         return;
@@ -1133,6 +1134,21 @@ uint32_t NameDatabaseBuilder::restoreEngine(const std::string& key, Engine engin
     m_productNames.emplace(engine.name, true);
     m_engines.push_back(std::move(engine));
     return id;
+}
+
+void prepareDatabaseFields(ScanReport& report) {
+    size_t bytes = 0;
+    for (const EngineVerdict& verdict : report.verdicts) {
+        bytes += verdict.field.size() + 2;
+    }
+    report.fields.clear();
+    report.fields.reserve(bytes);
+    for (EngineVerdict& verdict : report.verdicts) {
+        verdict.rewritten = (verdict.named && readsAsMarker(verdict.field)) ||
+                            std::any_of(verdict.field.begin(), verdict.field.end(), isFieldBreaker);
+        report.fields += verdict.rewritten ? writtenField(verdict) : verdict.field;
+        report.fields += '|';
+    }
 }
 
 std::optional<size_t> recordedSampleCount(const std::string& dir) {

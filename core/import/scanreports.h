@@ -24,8 +24,9 @@ struct EngineVerdict {
     std::string engine; // the report's key for the engine
     std::string version;
     std::string update;
-    std::string field;  // the name, NO_VIRUS, UNKNOWN_VIRUS or '~' and a reason
-    bool named = false; // `field` is the engine's own name for what it detected
+    std::string field;      // the name, NO_VIRUS, UNKNOWN_VIRUS or '~' and a reason
+    bool named = false;     // `field` is the engine's own name for what it detected
+    bool rewritten = false; // the name database holds `field` changed (see below)
 };
 
 // One multi-engine scan report of one sample.
@@ -33,7 +34,15 @@ struct ScanReport {
     std::string sha256;       // lower-case hex
     int64_t analysisDate = 0; // seconds since 1970; the newest analysis wins
     std::vector<EngineVerdict> verdicts;
+    // The verdicts' fields as the name database holds them, each followed by
+    // '|': a byte that would end a field or a line becomes '_', a detection
+    // that would read as clean or not scanned gets a leading '_'. The
+    // reader fills it on the thread that parsed the report.
+    std::string fields;
 };
+
+// Fills `report.fields` and each verdict's `rewritten`.
+void prepareDatabaseFields(ScanReport& report);
 
 struct ReadOutcome;
 
@@ -149,8 +158,7 @@ class NameDatabaseBuilder {
     uint32_t engineId(size_t place, const EngineVerdict& verdict, int64_t date);
     uint32_t knownEngineId(size_t place, const std::string& key);
     std::string productName(const std::string& engine);
-    // The field as the name database holds it, noting any change.
-    void appendFieldText(const EngineVerdict& verdict, std::string& out);
+    void noteRewrittenFields(const ScanReport& report);
     std::string sampleRecord(const ScanReport& report);
     uint32_t restoreEngine(const std::string& key, Engine engine);
     std::vector<uint32_t> enginesInTableOrder() const;
