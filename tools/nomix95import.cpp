@@ -26,7 +26,7 @@ using nomix::ScanReportReader;
 constexpr int kAllRead = 0;
 constexpr int kSomeSkipped = 1;
 constexpr int kNothingWritten = 2;
-constexpr size_t kChunk = 1 << 20;
+constexpr size_t kChunk = 1 << 17;
 
 // Set by SIGTERM and SIGINT: the import stops, removes what it had begun to
 // write and leaves the folder as it was.

@@ -23,6 +23,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace nomix {
 
 // What reading a line or an element gave: a report, or why it holds none.
@@ -201,7 +205,7 @@ void readV3Verdict(const VerdictMembers& members, EngineVerdict& verdict) {
     if (category == "malicious" || category == "suspicious") {
         setDetection(verdict, members.result);
     } else if (category == "undetected" || category == "harmless") {
-        verdict.field = kNoVirus;
+        verdict.field = std::string(kNoVirus);
     } else {
         verdict.field =
             "~" + std::string(category.empty() ? std::string_view("no verdict") : category);
@@ -211,11 +215,11 @@ void readV3Verdict(const VerdictMembers& members, EngineVerdict& verdict) {
 void readV2Verdict(const VerdictMembers& members, EngineVerdict& verdict) {
     bool detected = false;
     if (!members.detected || members.detected->get_bool().get(detected) != simdjson::SUCCESS) {
-        verdict.field = "~no verdict";
+        verdict.field = std::string("~no verdict");
     } else if (detected) {
         setDetection(verdict, members.result);
     } else {
-        verdict.field = kNoVirus;
+        verdict.field = std::string(kNoVirus);
     }
 }
 
@@ -227,10 +231,14 @@ bool readVerdicts(object results, bool v3, ScanReport& report) {
             return false;
         }
         const VerdictMembers members = verdictMembers(result, v3);
-        EngineVerdict& verdict = report.verdicts.emplace_back();
-        verdict.engine = key;
-        verdict.version = members.version;
-        verdict.update = members.update;
+        // Made, not assigned: a string made from a view is the quicker.
+        EngineVerdict& verdict =
+            report.verdicts.emplace_back(EngineVerdict{std::string(key),
+                                                       std::string(members.version),
+                                                       std::string(members.update),
+                                                       {},
+                                                       false,
+                                                       false});
         if (v3) {
             readV3Verdict(members, verdict);
         } else {
@@ -333,6 +341,69 @@ size_t nextQuoteOrBackslash(std::string_view text, size_t from) {
         }
     }
     return text.size();
+}
+
+// An array is split a block of 64 bytes at a time where it can be: a bit
+// per byte says which bytes are quotes, backslashes or brackets.
+constexpr size_t kBlockSize = 64;
+
+struct BlockMasks {
+    uint64_t quotes = 0;
+    uint64_t backslashes = 0;
+    uint64_t opening = 0; // '{' and '['
+    uint64_t closing = 0; // '}' and ']'
+};
+
+BlockMasks blockMasks(const char* block) {
+    BlockMasks masks;
+#if defined(__SSE2__)
+    for (unsigned part = 0; part < kBlockSize / 16; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+        const auto where = [&](char c) {
+            const int bits = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)));
+            return static_cast<uint64_t>(static_cast<uint16_t>(bits)) << (16 * part);
+        };
+        masks.quotes |= where('"');
+        masks.backslashes |= where('\\');
+        masks.opening |= where('{') | where('[');
+        masks.closing |= where('}') | where(']');
+    }
+#else
+    for (unsigned k = 0; k < kBlockSize; ++k) {
+        const uint64_t bit = uint64_t(1) << k;
+        switch (block[k]) {
+        case '"':
+            masks.quotes |= bit;
+            break;
+        case '\\':
+            masks.backslashes |= bit;
+            break;
+        case '{':
+        case '[':
+            masks.opening |= bit;
+            break;
+        case '}':
+        case ']':
+            masks.closing |= bit;
+            break;
+        default:
+            break;
+        }
+    }
+#endif
+    return masks;
+}
+
+// Each bit becomes the parity of itself and the bits below it: with quotes
+// as bits, the bytes from an opening quote up to its closing quote.
+constexpr uint64_t prefixXor(uint64_t bits) {
+    bits ^= bits << 1;
+    bits ^= bits << 2;
+    bits ^= bits << 4;
+    bits ^= bits << 8;
+    bits ^= bits << 16;
+    bits ^= bits << 32;
+    return bits;
 }
 
 size_t newlinesIn(std::string_view text) {
@@ -676,67 +747,102 @@ void ScanReportReader::feedArray(std::string_view bytes) {
         a.line += newlinesIn(bytes.substr(counted, end - counted));
         counted = end;
     };
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (a.inString) {
-            i = stringEnd(bytes, i);
-            if (i == bytes.size()) {
-                break;
-            }
-            a.inString = false;
-            continue;
+    for (size_t i = 0; i < bytes.size();) {
+        // Inside an element whole blocks at a time, then at most a block
+        // byte by byte: where an element ends, or a block holds an escape.
+        if (a.depth >= 2 && !a.escaped) {
+            i = skipInsideElement(bytes, i);
         }
-        const char c = bytes[i];
-        if (a.closed) {
-            // Past the array's end.
-            countLinesTo(i);
-            m_layout = Layout::Lines;
-            m_line = a.line - 1;
-            feedLines(bytes.substr(i));
-            return;
-        }
-        if (a.depth == 0) {
-            if (c == '[') {
-                a.depth = 1;
-            }
-            continue;
-        }
-        if (a.depth == 1 && (c == ',' || c == ']')) {
-            takeArrayElement(from == kNone ? std::string_view() : bytes.substr(from, i - from));
-            from = kNone;
-            if (c == ']') {
-                a.depth = 0;
-                a.closed = true;
-            }
-            continue;
-        }
-        if (a.depth == 1 && from == kNone) {
-            if (isBlank(c)) {
+        for (const size_t stop = std::min(bytes.size(), i + kBlockSize); i < stop; ++i) {
+            if (a.inString) {
+                i = stringEnd(bytes, i);
+                if (i == bytes.size()) {
+                    break;
+                }
+                a.inString = false;
                 continue;
             }
-            countLinesTo(i);
-            a.elementLine = a.line;
-            from = i;
-        }
-        switch (c) {
-        case '[':
-        case '{':
-            ++a.depth;
-            break;
-        case ']':
-        case '}':
-            --a.depth;
-            break;
-        case '"':
-            a.inString = true;
-            break;
-        default:
-            break;
+            const char c = bytes[i];
+            if (a.closed) {
+                // Past the array's end.
+                countLinesTo(i);
+                m_layout = Layout::Lines;
+                m_line = a.line - 1;
+                feedLines(bytes.substr(i));
+                return;
+            }
+            if (a.depth == 0) {
+                if (c == '[') {
+                    a.depth = 1;
+                }
+                continue;
+            }
+            if (a.depth == 1 && (c == ',' || c == ']')) {
+                takeArrayElement(from == kNone ? std::string_view() : bytes.substr(from, i - from));
+                from = kNone;
+                if (c == ']') {
+                    a.depth = 0;
+                    a.closed = true;
+                }
+                continue;
+            }
+            if (a.depth == 1 && from == kNone) {
+                if (isBlank(c)) {
+                    continue;
+                }
+                countLinesTo(i);
+                a.elementLine = a.line;
+                from = i;
+            }
+            switch (c) {
+            case '[':
+            case '{':
+                ++a.depth;
+                break;
+            case ']':
+            case '}':
+                --a.depth;
+                break;
+            case '"':
+                a.inString = true;
+                break;
+            default:
+                break;
+            }
         }
     }
     countLinesTo(bytes.size());
     if (from != kNone) {
         a.element.append(bytes.substr(from));
     }
+}
+
+// Follows an element's brackets from `from` on a block at a time, and
+// returns where its bytes must be read one by one: after the bracket that
+// ends the element, at a block that holds a backslash (an escape, which the
+// byte-wise reading handles), or before the last partial block.
+size_t ScanReportReader::skipInsideElement(std::string_view bytes, size_t from) {
+    ArrayState& a = m_array;
+    size_t i = from;
+    for (; i + kBlockSize <= bytes.size(); i += kBlockSize) {
+        const BlockMasks block = blockMasks(bytes.data() + i);
+        if (block.backslashes != 0) {
+            return i;
+        }
+        const uint64_t inString = prefixXor(block.quotes) ^ (a.inString ? ~uint64_t(0) : 0);
+        for (uint64_t brackets = (block.opening | block.closing) & ~inString; brackets != 0;
+             brackets &= brackets - 1) {
+            const int bit = std::countr_zero(brackets);
+            if ((block.opening >> bit) & 1) {
+                ++a.depth;
+            } else if (--a.depth == 1) {
+                a.inString = false;
+                return i + static_cast<size_t>(bit) + 1;
+            }
+        }
+        a.inString = (inString >> 63) != 0;
+    }
+    return i;
 }
 
 // Where the string being read ends in `bytes` (its closing quote), from

@@ -71,6 +71,7 @@ class ScanReportReader {
     void feedStart(std::string_view bytes);
     void feedLines(std::string_view bytes);
     void feedArray(std::string_view bytes);
+    size_t skipInsideElement(std::string_view bytes, size_t from);
     size_t stringEnd(std::string_view bytes, size_t from);
     void takeArrayElement(std::string_view tail);
     void takeLine(std::string_view line);
