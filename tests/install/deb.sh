@@ -25,7 +25,7 @@ done
 dpkg-deb --contents "$deb" | awk '{ print $6 }' >"$tmp/files"
 for file in ./usr/bin/nomix95 ./usr/bin/nomix95-cli ./usr/share/nomix95/sample/NOMIX.DAT \
             ./usr/share/applications/com.talvora.Nomix95.desktop \
-            ./usr/share/man/man1/nomix95-cli.1.gz; do
+            ./usr/share/man/man1/nomix95-cli.1.gz ./usr/share/doc/nomix95/copyright; do
   grep -qxF "$file" "$tmp/files" || fail "the package lacks $file"
 done
 if outside=$(grep -vE '^\./(usr/.*)?$' "$tmp/files"); then
