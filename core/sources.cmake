@@ -11,6 +11,7 @@ set(NOMIX_CORE_SOURCES
   fields.cpp fields.h
   fileerror.cpp fileerror.h
   linematcher.cpp linematcher.h
+  namesbyproduct.cpp namesbyproduct.h
   productselection.cpp productselection.h
   producttable.cpp producttable.h
   registry.h
@@ -23,3 +24,4 @@ set(NOMIX_CORE_SOURCES
   settingsstore.cpp settingsstore.h
   streamsearch.cpp streamsearch.h
   utf8.cpp utf8.h)
+include(${CMAKE_CURRENT_LIST_DIR}/labelling/sources.cmake)

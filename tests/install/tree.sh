@@ -23,6 +23,8 @@ prefix=$(cd "$tmp/moved" && pwd -P)
 for file in bin/nomix95 bin/nomix95-cli \
             share/nomix95/sample/NOMIX.CFG share/nomix95/sample/NOMIX.DAT \
             share/nomix95/help/NOMIX95.html share/nomix95/music/ABOUT.MID \
+            share/nomix95/labelling/default.taxonomy share/nomix95/labelling/default.tagging \
+            share/nomix95/labelling/default.expansion share/nomix95/labelling/LICENSE \
             share/applications/com.talvora.Nomix95.desktop \
             share/metainfo/com.talvora.Nomix95.metainfo.xml \
             share/icons/hicolor/48x48/apps/com.talvora.Nomix95.png \
@@ -66,6 +68,12 @@ expected=$(LC_ALL=C grep -ci trojan "$source/resources/sample/NOMIX.DAT")
 count=$(cd / && "$prefix/bin/nomix95-cli" --count trojan) ||
   fail "the moved nomix95-cli found no sample (status $?)"
 [ "$count" = "$expected" ] || fail "nomix95-cli --count trojan said $count, expected $expected"
+
+# The installed labelling rules vote the families: the sample's first line is
+# LoadMoney's.
+family=$(cd / && "$prefix/bin/nomix95-cli" --family --tsv loadmoney | sed -n 2p | cut -f1) ||
+  fail "the moved nomix95-cli found no labelling rules (status $?)"
+[ "$family" = loadmoney ] || fail "nomix95-cli --family gave '$family' for the first hit"
 
 # The desktop program, settings naming the sample of an installation that
 # is gone: it loads its own sample instead and saves that at the close.
