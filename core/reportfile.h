@@ -1,6 +1,9 @@
 #pragma once
 
+#include "replacementfile.h"
 #include "reportsink.h"
+
+#include <optional>
 
 #include <string>
 #include <sys/stat.h>
@@ -40,7 +43,7 @@ class ReportFile final : public ReportSink {
     void openNew();
     void openForAppend();
     void openForOverwrite();
-    bool startReplacement(const struct stat& target);
+    bool startReplacement();
     void syncIfOldContentAtStake();
     void closeOrThrow();
     void abandon() noexcept;
@@ -50,8 +53,7 @@ class ReportFile final : public ReportSink {
     int m_fd = -1;
     bool m_regular = false;
     off_t m_originalSize = 0;
-    std::string m_targetPath; // the file a replacement takes the place of
-    std::string m_tempPath;   // the replacement while it is written
+    std::optional<ReplacementFile> m_replacement; // an overwrite's new file
     bool m_committed = false;
 };
 
