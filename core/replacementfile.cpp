@@ -54,8 +54,8 @@ ReplacementFile::ReplacementFile(std::string targetPath, Options options)
     }
 }
 
-// The lock, if any, holds until the file is gone, so no other save removes
-// it meanwhile or takes it for its own.
+// Removed before it is closed: while it is locked, no other save takes it
+// for a leftover.
 ReplacementFile::~ReplacementFile() {
     if (!m_placed) {
         ::unlink(m_temporaryPath.c_str());
