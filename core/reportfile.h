@@ -4,9 +4,7 @@
 #include "reportsink.h"
 
 #include <optional>
-
 #include <string>
-#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace nomix {
@@ -20,11 +18,12 @@ enum class ReportOpenMode {
 // The file a report is saved in. It exists so that a failed save never costs
 // the user what the file held before: a failed append is cut back to the old
 // length, and an overwrite of an ordinary file goes to a new file beside it
-// that takes the old one's place only once it is complete. Costs one file
-// descriptor, an fsync when old content is at stake, and during an overwrite
-// the disk space of both files. Anything that is not a plain file of the
-// user's own (a device, a FIFO, a file with several links or another owner)
-// is overwritten in place. Opening never blocks, even on a FIFO.
+// that takes the old one's place only once it is complete (ReplacementFile).
+// Costs one file descriptor, an fsync when old content is at stake, and
+// during an overwrite the disk space of both files and an fsync of the
+// folder. Anything that is not a plain file of the user's own (a device, a
+// FIFO, a file with several links or another owner) is overwritten in place.
+// Opening never blocks, even on a FIFO.
 class ReportFile final : public ReportSink {
   public:
     // Opens `path` (bytes as the file system takes them); throws FileError.
