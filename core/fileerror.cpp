@@ -41,7 +41,7 @@ std::string inOutErrorMessage(int err) {
 }
 
 void throwInOutError(int err, const std::string& path) {
-    throw FileError(inOutErrorMessage(err), path);
+    throw FileError(inOutErrorMessage(err), path, err);
 }
 
 } // namespace nomix

@@ -7,16 +7,19 @@ namespace nomix {
 
 // A file input/output failure, carrying the runtime's message ("File not
 // found", "Disk full", ...) that the user sees, and the path involved so a
-// command-line caller can name the file.
+// command-line caller can name the file. The errno value, where there is
+// one, lets a caller with messages of its own word the failure its way.
 class FileError : public std::runtime_error {
   public:
-    FileError(const std::string& message, std::string path)
-        : std::runtime_error(message), m_path(std::move(path)) {}
+    FileError(const std::string& message, std::string path, int errorNumber = 0)
+        : std::runtime_error(message), m_path(std::move(path)), m_errorNumber(errorNumber) {}
 
     const std::string& path() const { return m_path; }
+    int errorNumber() const { return m_errorNumber; }
 
   private:
     std::string m_path;
+    int m_errorNumber;
 };
 
 // Any other failure the program detects itself, with its own text.

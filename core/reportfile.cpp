@@ -116,7 +116,7 @@ void ReportFile::openForOverwrite() {
     Descriptor file(openOrThrow(m_path, kOpenFlags));
     const struct stat st = statOrThrow(file.get(), m_path);
     m_regular = S_ISREG(st.st_mode);
-    if (canBeReplaced(st) && startReplacement(st)) {
+    if (canBeReplaced(st) && startReplacement()) {
         return;
     }
     if (m_regular && ::ftruncate(file.get(), 0) != 0) {
@@ -125,33 +125,41 @@ void ReportFile::openForOverwrite() {
     m_fd = file.release();
 }
 
-bool ReportFile::startReplacement(const struct stat& target) {
-    m_targetPath = resolvedPath(m_path);
-    if (m_targetPath.empty()) {
+bool ReportFile::startReplacement() {
+    const std::string target = resolvedPath(m_path);
+    if (target.empty()) {
         return false;
     }
-    std::string pattern = m_targetPath + ".XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
+    try {
+        m_replacement.emplace(
+            target, ReplacementFile::Options{
+                        .namePrefix = target.substr(target.rfind('/') + 1) + ".",
+                        .permissions = ReplacementFile::Permissions::OfReplacedFileAndGroup});
+    } catch (const FileError& error) {
         // A folder we may not create files in, or a name too long for a
         // suffix: the file itself is still writable, so write it in place.
-        if (errno == EACCES || errno == EPERM || errno == ENAMETOOLONG) {
+        const int code = error.errorNumber();
+        if (code == EACCES || code == EPERM || code == ENAMETOOLONG) {
             return false;
         }
-        throwInOutError(errno, m_path);
+        throwInOutError(code, m_path);
     }
-    if (::fchmod(fd, target.st_mode & 07777) != 0 ||
-        ::fchown(fd, static_cast<uid_t>(-1), target.st_gid) != 0) {
-        ::close(fd);
-        ::unlink(pattern.c_str());
+    if (!m_replacement->permissionsKept()) {
+        m_replacement.reset();
         return false;
     }
-    m_fd = fd;
-    m_tempPath = pattern;
     return true;
 }
 
 void ReportFile::write(std::string_view bytes) {
+    if (m_replacement) {
+        try {
+            m_replacement->write(bytes);
+        } catch (const FileError& error) {
+            throwInOutError(error.errorNumber(), m_path);
+        }
+        return;
+    }
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
@@ -171,13 +179,15 @@ void ReportFile::commit() {
     if (m_committed) {
         return;
     }
-    syncIfOldContentAtStake();
-    closeOrThrow();
-    if (!m_tempPath.empty()) {
-        if (::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
-            throwInOutError(errno, m_path);
+    if (m_replacement) {
+        try {
+            m_replacement->commit();
+        } catch (const FileError& error) {
+            throwInOutError(error.errorNumber(), m_path);
         }
-        m_tempPath.clear();
+    } else {
+        syncIfOldContentAtStake();
+        closeOrThrow();
     }
     m_committed = true;
 }
@@ -185,8 +195,7 @@ void ReportFile::commit() {
 // Until the bytes are on the disk, a late failure could still cost the old
 // content, and only before the close can it still be undone.
 void ReportFile::syncIfOldContentAtStake() {
-    const bool atStake = m_mode == ReportOpenMode::Append || !m_tempPath.empty();
-    if (m_regular && atStake && ::fsync(m_fd) != 0) {
+    if (m_regular && m_mode == ReportOpenMode::Append && ::fsync(m_fd) != 0) {
         throwInOutError(errno, m_path);
     }
 }
@@ -210,9 +219,7 @@ void ReportFile::abandon() noexcept {
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_tempPath.empty()) {
-        ::unlink(m_tempPath.c_str());
-    }
+    m_replacement.reset();
 }
 
 } // namespace nomix

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "replacementfile.h"
 #include "reportsink.h"
 
+#include <optional>
 #include <string>
-#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace nomix {
@@ -17,11 +18,12 @@ enum class ReportOpenMode {
 // The file a report is saved in. It exists so that a failed save never costs
 // the user what the file held before: a failed append is cut back to the old
 // length, and an overwrite of an ordinary file goes to a new file beside it
-// that takes the old one's place only once it is complete. Costs one file
-// descriptor, an fsync when old content is at stake, and during an overwrite
-// the disk space of both files. Anything that is not a plain file of the
-// user's own (a device, a FIFO, a file with several links or another owner)
-// is overwritten in place. Opening never blocks, even on a FIFO.
+// that takes the old one's place only once it is complete (ReplacementFile).
+// Costs one file descriptor, an fsync when old content is at stake, and
+// during an overwrite the disk space of both files and an fsync of the
+// folder. Anything that is not a plain file of the user's own (a device, a
+// FIFO, a file with several links or another owner) is overwritten in place.
+// Opening never blocks, even on a FIFO.
 class ReportFile final : public ReportSink {
   public:
     // Opens `path` (bytes as the file system takes them); throws FileError.
@@ -40,7 +42,7 @@ class ReportFile final : public ReportSink {
     void openNew();
     void openForAppend();
     void openForOverwrite();
-    bool startReplacement(const struct stat& target);
+    bool startReplacement();
     void syncIfOldContentAtStake();
     void closeOrThrow();
     void abandon() noexcept;
@@ -50,8 +52,7 @@ class ReportFile final : public ReportSink {
     int m_fd = -1;
     bool m_regular = false;
     off_t m_originalSize = 0;
-    std::string m_targetPath; // the file a replacement takes the place of
-    std::string m_tempPath;   // the replacement while it is written
+    std::optional<ReplacementFile> m_replacement; // an overwrite's new file
     bool m_committed = false;
 };
 

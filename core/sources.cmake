@@ -16,6 +16,7 @@ set(NOMIX_CORE_SOURCES
   producttable.cpp producttable.h
   registry.h
   registryerror.h
+  replacementfile.cpp replacementfile.h
   reportfile.cpp reportfile.h
   reportsink.h
   reportwriter.cpp reportwriter.h

@@ -1,13 +1,13 @@
 #include "registryfile.h"
 
+#include "core/fileerror.h"
+#include "core/replacementfile.h"
+
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -89,129 +89,6 @@ int readWholeFile(int fd, std::string& bytes) {
         if (count > 0) {
             bytes.append(buffer, static_cast<size_t>(count));
         }
-    }
-}
-
-int writeWholeFile(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t count = write(fd, bytes.data(), bytes.size());
-        if (count < 0 && errno != EINTR) {
-            return errno;
-        }
-        if (count > 0) {
-            bytes.remove_prefix(static_cast<size_t>(count));
-        }
-    }
-    return 0;
-}
-
-// The new file gets the old file's permissions, or stays private.
-void keepPermissions(int fd, const std::string& oldPath) {
-    struct stat status {};
-    if (stat(oldPath.c_str(), &status) == 0) {
-        fchmod(fd, status.st_mode & 07777);
-    }
-}
-
-// The new text's file beside the settings file. It stays locked until it is
-// closed, after it has been put in place, so another save can tell the
-// file of a save still under way from one a killed save left behind.
-class TemporaryFile {
-  public:
-    TemporaryFile() = default;
-    // A file that never took its target's place goes: a failed save leaves
-    // nothing behind.
-    ~TemporaryFile() {
-        if (m_fd >= 0) {
-            if (!m_kept) {
-                unlink(m_path.c_str());
-            }
-            close(m_fd);
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-    // Creates and locks the file. Returns 0 or an errno value.
-    int create(const std::string& target) {
-        for (;;) {
-            m_path = folderOf(target) + "/" + temporaryNamePrefix(target) + "XXXXXX";
-            m_fd = mkostemp(m_path.data(), O_CLOEXEC);
-            if (m_fd < 0) {
-                return errno;
-            }
-            // Between its creation and the lock, another save may have taken
-            // it for a leftover and removed it: then it is made anew.
-            const bool locked = flock(m_fd, LOCK_EX) == 0;
-            struct stat status {};
-            if (!locked || (fstat(m_fd, &status) == 0 && status.st_nlink > 0)) {
-                keepPermissions(m_fd, target);
-                return 0;
-            }
-            close(m_fd);
-            m_fd = -1;
-        }
-    }
-
-    // Writes and flushes `text`. Returns 0 or an errno value.
-    int write(std::string_view text) {
-        int error = writeWholeFile(m_fd, text);
-        if (error == 0 && fsync(m_fd) != 0) {
-            error = errno;
-        }
-        return error;
-    }
-
-    // The file has taken its target's place: it stays.
-    void keep() { m_kept = true; }
-
-  private:
-    int m_fd = -1;
-    std::string m_path;
-    bool m_kept = false;
-};
-
-bool isTemporaryFileName(std::string_view name, std::string_view prefix) {
-    constexpr size_t kRandomPart = 6; // the XXXXXX of mkostemp
-    return name.size() == prefix.size() + kRandomPart && name.starts_with(prefix);
-}
-
-// Removes what saves that were killed (or lost their power) left beside
-// `target`: a temporary file that nobody holds locked.
-void removeLeftoverTemporaryFiles(const std::string& target) {
-    const std::string folder = folderOf(target);
-    const std::string prefix = temporaryNamePrefix(target);
-    DIR* directory = opendir(folder.c_str());
-    if (!directory) {
-        return;
-    }
-    while (const dirent* entry = readdir(directory)) {
-        if (!isTemporaryFileName(entry->d_name, prefix)) {
-            continue;
-        }
-        const std::string path = folder + "/" + entry->d_name;
-        int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0) {
-            continue;
-        }
-        struct stat status {};
-        if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-            flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            unlink(path.c_str());
-        }
-        close(fd);
-    }
-    closedir(directory);
-}
-
-// So the rename itself survives a power cut.
-void syncFolder(const std::string& folder) {
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
     }
 }
 
@@ -420,24 +297,25 @@ void RegistryFile::saveDocument(const Document& document) {
     if (int error = createFolders(folderOf(target)); error != 0) {
         throwSaveError(systemMessage(error));
     }
-    removeLeftoverTemporaryFiles(target);
-    TemporaryFile temporary;
-    if (int error = temporary.create(target); error != 0) {
-        throwSaveError(systemMessage(error));
+    const std::string prefix = temporaryNamePrefix(target);
+    ReplacementFile::removeLeftovers(folderOf(target), prefix);
+    try {
+        ReplacementFile temporary(target,
+                                  {.namePrefix = prefix,
+                                   .permissions = ReplacementFile::Permissions::OfReplacedFile,
+                                   .locked = true});
+        temporary.write(RegistryText::format(document));
+        temporary.finish();
+        commitTemporaryFile(temporary.temporaryPath(), target);
+        temporary.markPlaced();
+    } catch (const FileError& error) {
+        throwSaveError(systemMessage(error.errorNumber()));
     }
-    if (int error = temporary.write(RegistryText::format(document)); error != 0) {
-        throwSaveError(systemMessage(error));
-    }
-    commitTemporaryFile(temporary.path(), target);
-    temporary.keep();
 }
 
 void RegistryFile::commitTemporaryFile(const std::string& temporaryPath,
                                        const std::string& targetPath) {
-    if (std::rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
-        throwSaveError(systemMessage(errno));
-    }
-    syncFolder(folderOf(targetPath));
+    ReplacementFile::putInPlace(temporaryPath, targetPath);
 }
 
 void RegistryFile::throwSaveError(const std::string& reason) const {

@@ -1,6 +1,8 @@
 #include "scanreports.h"
 
 #include "core/datafolderlock.h"
+#include "core/fileerror.h"
+#include "core/replacementfile.h"
 #include "core/resultwriter.h"
 #include "core/utf8.h"
 
@@ -17,7 +19,6 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -1345,113 +1346,6 @@ std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970) {
     return "Imported " + std::to_string(sampleCount) + " samples on " + date;
 }
 
-namespace {
-
-// A file written beside its final name, renamed over it on commit().
-class PendingFile {
-  public:
-    PendingFile(const std::string& dir, const std::string& name)
-        : m_final(dir + "/" + name), m_temporary(dir + "/." + name + ".XXXXXX") {
-        m_fd = mkostemp(m_temporary.data(), O_CLOEXEC);
-        m_ok = m_fd >= 0;
-        m_error = m_ok ? 0 : errno;
-    }
-    ~PendingFile() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-        if (m_fd >= 0 && !m_renamed) {
-            unlink(m_temporary.c_str());
-        }
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    // Lines are gathered into large writes: one system call a line would
-    // cost more than making the line.
-    void write(std::string_view bytes) {
-        m_buffer.append(bytes);
-        if (m_buffer.size() >= kWriteBuffer) {
-            flush();
-        }
-    }
-    void flush() {
-        std::string_view bytes = m_buffer;
-        while (!bytes.empty() && m_ok) {
-            const ssize_t done = ::write(m_fd, bytes.data(), bytes.size());
-            if (done < 0 && errno == EINTR) {
-                continue;
-            }
-            check(done > 0);
-            if (m_ok) {
-                bytes.remove_prefix(static_cast<size_t>(done));
-            }
-        }
-        m_buffer.clear();
-    }
-    void complete() {
-        flush();
-        check(m_ok && fsync(m_fd) == 0 && fchmod(m_fd, modeFromUmask()) == 0);
-    }
-    // The file is at its final name now; it is no longer removed.
-    void markRenamed() { m_renamed = true; }
-    const std::string& finalPath() const { return m_final; }
-    const std::string& temporaryPath() const { return m_temporary; }
-    bool ok() const { return m_ok; }
-    int error() const { return m_error; }
-
-  private:
-    // New files get the permissions the user's umask gives them, as files
-    // other programs create do.
-    static mode_t modeFromUmask() {
-        const mode_t mask = umask(0);
-        umask(mask);
-        return 0666 & ~mask;
-    }
-
-    void check(bool fine) {
-        if (m_ok && !fine) {
-            m_ok = false;
-            m_error = errno != 0 ? errno : EIO;
-        }
-    }
-
-    static constexpr size_t kWriteBuffer = 1 << 20;
-
-    std::string m_final;
-    std::string m_temporary;
-    std::string m_buffer;
-    int m_fd = -1;
-    bool m_ok = true;
-    int m_error = 0;
-    bool m_renamed = false;
-};
-
-// Files an import killed while writing left beside the final names. With the
-// folder's write lock held no other import is writing, so every one is a
-// leftover.
-void removeLeftovers(const std::string& dir) {
-    DIR* folder = opendir(dir.c_str());
-    if (!folder) {
-        return;
-    }
-    std::vector<std::string> leftovers;
-    while (const dirent* entry = readdir(folder)) {
-        const std::string_view name = entry->d_name;
-        for (std::string_view prefix : {".NOMIX.CFG.", ".NOMIX.DAT.", "..nomix95.samples."}) {
-            if (name.size() == prefix.size() + 6 && name.substr(0, prefix.size()) == prefix) {
-                leftovers.emplace_back(dir + "/" + std::string(name));
-            }
-        }
-    }
-    closedir(folder);
-    for (const std::string& path : leftovers) {
-        unlink(path.c_str());
-    }
-}
-
-} // namespace
-
 bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
                            const std::string& label, std::string& error,
                            const std::function<bool()>& stopRequested) {
@@ -1471,22 +1365,42 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
     if (!lock.ok()) {
         return cannotWrite(lock.error());
     }
-    removeLeftovers(dir);
-    PendingFile table(dir, "NOMIX.CFG");
-    PendingFile names(dir, "NOMIX.DAT");
-    PendingFile record(dir, std::string(kRecordName));
+    const std::string recordName(kRecordName);
+    // With the folder's write lock held no other import is writing, so every
+    // file beside a final name is one a killed import left.
+    for (const std::string& name :
+         {std::string("NOMIX.CFG"), std::string("NOMIX.DAT"), recordName}) {
+        ReplacementFile::removeLeftovers(dir, "." + name + ".");
+    }
+    const auto beside = [&dir](const std::string& name) {
+        // Lines are gathered into large writes.
+        return std::make_unique<ReplacementFile>(
+            dir + "/" + name,
+            ReplacementFile::Options{.namePrefix = "." + name + ".", .bufferSize = 1 << 20});
+    };
     const auto stopped = [&stopRequested] { return stopRequested && stopRequested(); };
-    table.write(builder.productTable(label));
-    builder.writeNameDatabase(
-        [&names, &stopped](std::string_view line) {
-            if (!stopped()) {
-                names.write(line);
-            }
-        },
-        [&record](std::string_view text) { record.write(text); });
-    table.complete();
-    names.complete();
-    record.complete();
+    std::unique_ptr<ReplacementFile> table;
+    std::unique_ptr<ReplacementFile> names;
+    std::unique_ptr<ReplacementFile> record;
+    int failure = 0; // the errno of the first file that could not be written
+    try {
+        table = beside("NOMIX.CFG");
+        names = beside("NOMIX.DAT");
+        record = beside(recordName);
+        table->write(builder.productTable(label));
+        builder.writeNameDatabase(
+            [&names, &stopped](std::string_view line) {
+                if (!stopped()) {
+                    names->write(line);
+                }
+            },
+            [&record](std::string_view text) { record->write(text); });
+        table->finish();
+        names->finish();
+        record->finish();
+    } catch (const FileError& failed) {
+        failure = failed.errorNumber();
+    }
     if (stopped()) {
         error = "interrupted; nothing written";
         return false;
@@ -1496,19 +1410,17 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
                 std::string(std::strerror(builder.storeError()));
         return false;
     }
-    for (const PendingFile* file : {&table, &names, &record}) {
-        if (!file->ok()) {
-            return cannotWrite(file->error());
-        }
+    if (failure != 0) {
+        return cannotWrite(failure);
     }
-    if (!lock.replace({{names.temporaryPath(), names.finalPath()},
-                       {table.temporaryPath(), table.finalPath()},
-                       {record.temporaryPath(), record.finalPath()}})) {
+    if (!lock.replace({{names->temporaryPath(), names->targetPath()},
+                       {table->temporaryPath(), table->targetPath()},
+                       {record->temporaryPath(), record->targetPath()}})) {
         return cannotWrite(lock.error());
     }
-    names.markRenamed();
-    table.markRenamed();
-    record.markRenamed();
+    names->markPlaced();
+    table->markPlaced();
+    record->markPlaced();
     return true;
 }
 
