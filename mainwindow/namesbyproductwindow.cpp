@@ -29,6 +29,8 @@ namespace nomix {
 namespace {
 
 constexpr int kRowHeight = 20;
+constexpr int kWidth = 520;
+constexpr int kHeight = 400;
 
 void appendCsvField(std::string& out, const QByteArray& text) {
     if (!text.contains('"') && !text.contains(',') && !text.contains('\n') &&
@@ -93,7 +95,6 @@ NamesByProductWindow::NamesByProductWindow(QWidget* parent)
     layout->addWidget(m_summary);
     layout->addLayout(filterRow);
     layout->addWidget(m_view, 1);
-    resize(520, 400);
 
     connect(m_filter, &QLineEdit::textChanged, m_model, &NamesByProductModel::setFilter);
     connect(m_view, &QAbstractItemView::doubleClicked, this,
@@ -105,6 +106,11 @@ NamesByProductWindow::NamesByProductWindow(QWidget* parent)
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(copy, &QAction::triggered, this, &NamesByProductWindow::copySelectedRows);
     m_view->addAction(copy);
+}
+
+// Room for a product, a long name, its count and share without scrolling.
+QSize NamesByProductWindow::sizeHint() const {
+    return QSize(kWidth, kHeight);
 }
 
 void NamesByProductWindow::showNames(const QStringList& products,

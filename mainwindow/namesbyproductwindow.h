@@ -35,6 +35,7 @@ class NamesByProductWindow : public QWidget {
     void setExportDirectory(const QString& directory) { m_exportDirectory = directory; }
 
     NamesByProductModel* namesModel() const { return m_model; }
+    QSize sizeHint() const override;
 
   signals:
     void nameActivated(const QString& name);

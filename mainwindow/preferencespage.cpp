@@ -28,7 +28,7 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("preferencesPage"));
     m_group = new QGroupBox(this);
     m_group->setObjectName(QStringLiteral("dataGroup"));
-    m_group->setGeometry(6, 4, 364, 118);
+    m_group->setGeometry(6, 4, 364, 113);
 
     m_directoryEdit =
         addEdit("directoryEdit", QStringLiteral("Edit database & configuration path"));
@@ -87,13 +87,13 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     QWidget::setTabOrder(m_rulesEdit, m_rulesButton);
 
     // Three rows: the rules folder's label stands beside its box.
-    directoryLabel->setGeometry(10, 6, 160, 18);
-    m_directoryEdit->setGeometry(10, 24, 136, 22);
-    m_databaseLabel->setGeometry(10, 49, 160, 18);
-    m_databaseEdit->setGeometry(10, 67, 136, 22);
-    m_tableEdit->setGeometry(190, 67, 136, 22);
-    m_rulesLabel->setGeometry(10, 95, 110, 18);
-    m_rulesEdit->setGeometry(120, 93, 136, 22);
+    directoryLabel->setGeometry(10, 3, 160, 18);
+    m_directoryEdit->setGeometry(10, 20, 136, 22);
+    m_databaseLabel->setGeometry(10, 44, 160, 18);
+    m_databaseEdit->setGeometry(10, 61, 136, 22);
+    m_tableEdit->setGeometry(190, 61, 136, 22);
+    m_rulesLabel->setGeometry(10, 89, 110, 18);
+    m_rulesEdit->setGeometry(120, 87, 136, 22);
 
     m_folderDialog = new FolderDialog(this);
     m_folderDialog->setObjectName(QStringLiteral("folderDialog"));
@@ -191,19 +191,19 @@ void PreferencesPage::layOut(int pageWidth) {
     m_group->resize(pageWidth - 25, m_group->height());
     const int editWidth = pageWidth / 2 - 59;
     m_directoryEdit->resize(editWidth, m_directoryEdit->height());
-    m_browseButton->move(m_directoryEdit->geometry().right() + 3, m_directoryEdit->y());
+    m_browseButton->move(m_directoryEdit->geometry().right() + 3, m_directoryEdit->y() - 1);
     m_databaseEdit->resize(editWidth, m_databaseEdit->height());
-    m_databaseButton->move(m_browseButton->x(), m_databaseEdit->y());
-    m_optionsButton->setGeometry(m_browseButton->x() + 44, m_directoryEdit->y(),
+    m_databaseButton->move(m_browseButton->x(), m_databaseEdit->y() - 1);
+    m_optionsButton->setGeometry(m_browseButton->x() + 44, m_directoryEdit->y() - 1,
                                  editWidth + m_browseButton->width() + 2, 24);
     m_tableEdit->setGeometry(m_optionsButton->x(), m_databaseEdit->y(),
                              m_optionsButton->width() - m_browseButton->width() - 1,
                              m_tableEdit->height());
-    m_tableButton->move(m_tableEdit->geometry().right() + 3, m_tableEdit->y());
+    m_tableButton->move(m_tableEdit->geometry().right() + 3, m_tableEdit->y() - 1);
     m_tableLabel->setGeometry(m_tableEdit->x(), m_databaseLabel->y(), 170, 18);
     m_rulesEdit->resize(m_tableEdit->geometry().right() - m_rulesEdit->x() + 1,
                         m_rulesEdit->height());
-    m_rulesButton->move(m_tableButton->x(), m_rulesEdit->y());
+    m_rulesButton->move(m_tableButton->x(), m_rulesEdit->y() - 1);
 }
 
 void PreferencesPage::chooseDirectory() {

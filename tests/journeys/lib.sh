@@ -236,7 +236,7 @@ jr_open_options() {
 # jr_choose_in_results_menu KEY: the grid's local menu, opened with the
 # right button on the grid, and the item of accelerator KEY.
 jr_choose_in_results_menu() {
-    jr_click 100 $(($(jr_grid_top) + 50)) 3
+    jr_click $((JR_FAMILY_W + 100)) $(($(jr_grid_top) + 50)) 3
     jr_wait_menu
     jr_park_pointer
     xdotool key "$1"
@@ -449,7 +449,9 @@ jr_find_menu_height() {
 }
 
 # Client coordinates of the results grid (its top is 241 pixels below the
-# menu bar; the status bar, 25 high, is below it).
+# menu bar; the status bar, 25 high, is below it). The Family column is
+# pinned at its left, so the products' columns start JR_FAMILY_W further in.
+JR_FAMILY_W=120
 jr_grid_top() { echo $((JR_MENU_H + 241)); }
 jr_grid_bottom() { echo $((JR_H - 25)); }
 
@@ -457,7 +459,7 @@ jr_grid_bottom() { echo $((JR_H - 25)); }
 # of the selected products' header cells and the header's lower edge.
 jr_grid_header_bottom() {
     local top=$((JR_Y + $(jr_grid_top)))
-    convert "$1" -crop "1x60+$((JR_X + 20))+$top" +repage txt:- |
+    convert "$1" -crop "1x60+$((JR_X + JR_FAMILY_W + 20))+$top" +repage txt:- |
         awk -F'[ ,:]+' -v top="$top" '
             /#FF0000/ { last = $2 }
             END { if (last != "") print top + last + 2 }'

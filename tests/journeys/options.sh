@@ -50,7 +50,7 @@ close_options() { # KEY: Return for OK, Escape for Cancel
 
 # rect_is NAME HASH / rect_is_not NAME HASH, for the rectangles below
 # (all left of a centred options dialog, or checked after it closed).
-marker_rect() { echo 2 $(($(jr_grid_top) + 22)) 15 $((full * 20)); }
+marker_rect() { echo $((JR_FAMILY_W + 2)) $(($(jr_grid_top) + 22)) 15 $((full * 20)); }
 rect_hash() { jr_rect_hash "$(jr_shot "$1")" $("${1}_rect"); }
 rect_is() { [ "$(rect_hash "$1")" = "$2" ]; }
 rect_is_not() { [ "$(rect_hash "$1")" != "$2" ]; }
