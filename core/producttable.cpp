@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <unordered_set>
 
 namespace nomix {
 
@@ -92,6 +93,35 @@ ProductItem splitProductEntry(std::string_view entry) {
         item.date = *waiting;
     }
     return item;
+}
+
+std::string productName(std::string_view entry) {
+    const ProductItem item = splitProductEntry(entry);
+    if (!item.name.empty()) {
+        return item.name.substr(1);
+    }
+    // No word before the version: the entry as the table writes it, without
+    // the blanks around it.
+    const size_t first = entry.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return std::string();
+    }
+    return std::string(entry.substr(first, entry.find_last_not_of(' ') + 1 - first));
+}
+
+std::vector<std::string> uniqueProductNames(const std::vector<std::string>& entries) {
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    std::unordered_set<std::string> taken;
+    for (const std::string& entry : entries) {
+        std::string name = productName(entry);
+        for (int n = 2; taken.count(name) > 0; ++n) {
+            name = productName(entry) + "#" + std::to_string(n);
+        }
+        taken.insert(name);
+        names.push_back(std::move(name));
+    }
+    return names;
 }
 
 } // namespace nomix

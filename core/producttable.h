@@ -35,4 +35,15 @@ struct ProductItem {
 
 ProductItem splitProductEntry(std::string_view entry);
 
+// A product's name: the words of its entry before the version, without the
+// leading blank; an entry without such words (one word, which the product
+// list shows as the date, or a first word that begins with a digit) is named
+// by the whole entry.
+std::string productName(std::string_view entry);
+
+// The names of the entries, each made unique for readers that key by name:
+// a name already taken gets "#2", "#3" ... as the import names engines that
+// clash.
+std::vector<std::string> uniqueProductNames(const std::vector<std::string>& entries);
+
 } // namespace nomix

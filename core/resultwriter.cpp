@@ -1,5 +1,6 @@
 #include "resultwriter.h"
 
+#include "producttable.h"
 #include "utf8.h"
 
 #include <cctype>
@@ -60,8 +61,16 @@ std::string lowerCase(std::string_view text) {
 
 } // namespace
 
-ResultWriter::ResultWriter(ResultFormat format, std::vector<std::string> products, Sink sink)
-    : m_format(format), m_products(std::move(products)), m_sink(std::move(sink)) {}
+// JSON keys by the product's name, so a reader finds "Kaspersky" whatever
+// version the table names.
+ResultWriter::ResultWriter(ResultFormat format, std::vector<std::string> products, Sink sink,
+                           bool withFamily)
+    : m_format(format), m_products(std::move(products)), m_withFamily(withFamily),
+      m_sink(std::move(sink)) {
+    if (m_format == ResultFormat::Json || m_format == ResultFormat::JsonLines) {
+        m_keys = uniqueProductNames(m_products);
+    }
+}
 
 void ResultWriter::putField(std::string_view bytes) {
     const std::string text = asUtf8(bytes);
@@ -99,27 +108,41 @@ void ResultWriter::header() {
         m_sink("[");
         return;
     }
+    if (m_withFamily) {
+        putField("Family");
+    }
     for (size_t i = 0; i < m_products.size(); ++i) {
-        putSeparator(i == 0);
+        putSeparator(i == 0 && !m_withFamily);
         putField(m_products[i]);
     }
     putRowEnd();
 }
 
-void ResultWriter::putNamesObject(size_t lineIndex, const std::vector<std::string_view>& names) {
-    m_buffer += "{\"line\": " + std::to_string(lineIndex + 1) + ", \"names\": {";
-    for (size_t i = 0; i < m_products.size() && i < names.size(); ++i) {
+void ResultWriter::putNamesObject(size_t lineIndex, const std::vector<std::string_view>& names,
+                                  std::string_view family) {
+    m_buffer += "{\"line\": " + std::to_string(lineIndex + 1);
+    if (m_withFamily) {
+        m_buffer += ", \"family\": ";
+        if (family.empty()) {
+            m_buffer += "null";
+        } else {
+            putField(family);
+        }
+    }
+    m_buffer += ", \"names\": {";
+    for (size_t i = 0; i < m_keys.size() && i < names.size(); ++i) {
         m_buffer += i == 0 ? "" : ", ";
-        putField(m_products[i]);
+        putField(m_keys[i]);
         m_buffer += ": ";
         putField(names[i]);
     }
     m_buffer += "}}";
 }
 
-void ResultWriter::row(size_t lineIndex, const std::vector<std::string_view>& names) {
+void ResultWriter::row(size_t lineIndex, const std::vector<std::string_view>& names,
+                       std::string_view family) {
     if (m_format == ResultFormat::JsonLines) {
-        putNamesObject(lineIndex, names);
+        putNamesObject(lineIndex, names, family);
         putRowEnd();
         return;
     }
@@ -127,13 +150,16 @@ void ResultWriter::row(size_t lineIndex, const std::vector<std::string_view>& na
     if (m_format == ResultFormat::Json) {
         m_buffer += m_firstRow ? "\n" : ",\n";
         m_firstRow = false;
-        putNamesObject(lineIndex, names);
+        putNamesObject(lineIndex, names, family);
         m_sink(m_buffer);
         m_buffer.clear();
         return;
     }
+    if (m_withFamily) {
+        putField(family);
+    }
     for (size_t i = 0; i < names.size(); ++i) {
-        putSeparator(i == 0);
+        putSeparator(i == 0 && !m_withFamily);
         putField(names[i]);
     }
     putRowEnd();

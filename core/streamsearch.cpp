@@ -319,6 +319,55 @@ int32_t streamSearch(ByteSource& source, const SearchRequest& request,
     return StreamSearcher(source, request, onHit, blockBytes).run();
 }
 
+// The line end is decided as the loaded database decides it: CR when the
+// data holds any, else LF; finding out may take a pass over the whole file.
+size_t streamLines(ByteSource& source, const StreamHitHandler& onLine, size_t blockBytes) {
+    Block block(source, blockBytes);
+    char terminator = kLF;
+    while (block.next(block.size())) {
+        if (std::memchr(block.data(), kCR, block.size()) != nullptr) {
+            terminator = kCR;
+            break;
+        }
+    }
+    block.restart();
+
+    size_t lineIndex = 0;
+    const auto hand = [&](const char* raw, size_t size) {
+        // The text lacks the line's first and last character.
+        const std::string_view text = size > 2 ? std::string_view(raw + 1, size - 2) : "";
+        onLine(static_cast<uint32_t>(lineIndex++), text);
+    };
+    size_t consumed = 0;
+    while (block.next(consumed)) {
+        const char* const data = block.data();
+        const size_t size = block.size();
+        size_t pos = 0;
+        while (pos < size) {
+            const void* found = std::memchr(data + pos, terminator, size - pos);
+            if (found == nullptr) {
+                if (block.ended()) {
+                    hand(data + pos, size - pos); // the last line has no line end
+                    pos = size;
+                }
+                break;
+            }
+            const size_t end = static_cast<size_t>(static_cast<const char*>(found) - data);
+            // A CR at the block's end waits for the next block: a LF after it goes with it.
+            if (terminator == kCR && end + 1 == size && !block.ended()) {
+                break;
+            }
+            hand(data + pos, end - pos);
+            pos = end + 1;
+            if (terminator == kCR && pos < size && data[pos] == kLF) {
+                ++pos;
+            }
+        }
+        consumed = pos;
+    }
+    return lineIndex;
+}
+
 // Each block is checked up to the start of a sequence it does not finish,
 // which goes with the next block: valid pieces make valid data, and an
 // error stays inside one piece.

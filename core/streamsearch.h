@@ -74,6 +74,12 @@ using StreamHitHandler = std::function<void(uint32_t index, std::string_view tex
 int32_t streamSearch(ByteSource& source, const SearchRequest& request,
                      const StreamHitHandler& onHit = {}, size_t blockBytes = kStreamBlockBytes);
 
+// Every line of the name database that `source` holds, in order, handed to
+// `onLine` with its index and its text as the loaded database holds it, read
+// the same way as streamSearch reads. Returns the number of lines.
+size_t streamLines(ByteSource& source, const StreamHitHandler& onLine,
+                   size_t blockBytes = kStreamBlockBytes);
+
 // isValidUtf8Bytes for the bytes the loaded database would hold (those before
 // the end-of-file mark), read the same way. Leaves the source rewound.
 bool streamIsUtf8(ByteSource& source, size_t blockBytes = kStreamBlockBytes);

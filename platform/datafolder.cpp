@@ -61,6 +61,10 @@ std::string defaultCommonDirectory(const std::string& programDir) {
     return programDataFolder(programDir) + "/sample";
 }
 
+std::string defaultLabellingFolder(const std::string& programDir) {
+    return programDataFolder(programDir) + "/labelling";
+}
+
 bool isStaleDefaultDirectory(const std::string& storedPath) {
     std::string path = storedPath;
     while (path.size() > 1 && path.back() == '/') {

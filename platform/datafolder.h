@@ -17,7 +17,7 @@ namespace nomix {
 // machine's paths is compiled into it.
 //
 // The folder keeps the layout of the source tree's resources/: sample/,
-// help/, music/.
+// help/, music/, labelling/.
 
 // The name of the build tree's marker file; it holds the path of resources/.
 inline constexpr const char* kBuildTreeMarker = "nomix95-resources.path";
@@ -34,6 +34,9 @@ std::string runningProgramDir();
 
 // The default common directory: the bundled sample database's folder.
 std::string defaultCommonDirectory(const std::string& programDir);
+
+// The bundled labelling rules that families are voted with.
+std::string defaultLabellingFolder(const std::string& programDir);
 
 // Whether a stored common directory is a default this program set in some
 // earlier installation or build (a sample folder of an installed or built

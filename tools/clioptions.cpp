@@ -7,7 +7,11 @@ namespace nomix {
 const char* const kCliUsage =
     "Usage: nomix95-cli [--dir DIR] [--db FILE] [--config FILE]\n"
     "                   [--begins] [--ends] [--complete] [--products LIST]\n"
-    "                   [--count | --indices | --tsv | --csv | --json] STRING\n"
+    "                   [--family] [--family-is NAME] [--rules DIR]\n"
+    "                   [--count | --indices | --tsv | --csv | --json]\n"
+    "                   [--names-by-product] STRING\n"
+    "   or: nomix95-cli [options] --family-is NAME\n"
+    "   or: nomix95-cli [--dir DIR] [--config FILE] --products-list\n"
     "\n"
     "Looks up STRING in the names every antivirus product gives a virus.\n"
     "\n"
@@ -27,7 +31,25 @@ const char* const kCliUsage =
     "                   one row per hit\n"
     "  --json           the same as JSON Lines, one object per hit:\n"
     "                   {\"line\": N, \"names\": {\"PRODUCT\": \"NAME\", ...}}, N being\n"
-    "                   the hit's 1-based line in the name database\n"
+    "                   the hit's 1-based line in the name database and PRODUCT\n"
+    "                   the product's name without its version and date\n"
+    "                   (\"Kaspersky\"), as --products-list shows it\n"
+    "  --names-by-product\n"
+    "                   print PRODUCT<TAB>NAME<TAB>COUNT for the hits: the\n"
+    "                   products taking part in table order, each product's\n"
+    "                   names by count, then by name; every name counts,\n"
+    "                   NO_VIRUS and notes beginning with '~' included\n"
+    "  --products-list  print NUMBER<TAB>NAME<TAB>VERSION<TAB>DATE for each product\n"
+    "                   of the table (no STRING)\n"
+    "  --family         add each hit's family, the one most products' names agree\n"
+    "                   on: a first column \"Family\" in TSV and CSV, a key\n"
+    "                   \"family\" (a string, or null for none) in JSON\n"
+    "  --family-is NAME\n"
+    "                   only the lines of family NAME; without STRING, every\n"
+    "                   line of the database\n"
+    "  --rules DIR      vote families with the labelling rules in DIR\n"
+    "                   (default.taxonomy, default.tagging and default.expansion)\n"
+    "                   instead of the bundled ones\n"
     "  --help, --version\n"
     "\n"
     "STRING is read as UTF-8 and encoded like the database (UTF-8, else\n"
@@ -67,6 +89,10 @@ const char* outputOptionName(CliOutput output) {
         return "--csv";
     case CliOutput::Json:
         return "--json";
+    case CliOutput::NamesByProduct:
+        return "--names-by-product";
+    case CliOutput::ProductsList:
+        return "--products-list";
     case CliOutput::Tsv:
         break;
     }
@@ -128,6 +154,20 @@ CliOptions parseCliOptions(const std::vector<std::string>& args, const DataLocat
                 chooseOutput(options, outputGiven, CliOutput::Csv);
             } else if (arg == "--json") {
                 chooseOutput(options, outputGiven, CliOutput::Json);
+            } else if (arg == "--names-by-product") {
+                chooseOutput(options, outputGiven, CliOutput::NamesByProduct);
+            } else if (arg == "--products-list") {
+                chooseOutput(options, outputGiven, CliOutput::ProductsList);
+            } else if (arg == "--family") {
+                options.family = true;
+            } else if (arg == "--family-is") {
+                options.familyIsGiven = true;
+                options.familyIs = valueOf(i);
+            } else if (arg == "--rules") {
+                options.rulesFolder = valueOf(i);
+                if (options.rulesFolder.empty()) {
+                    throw NomixError("option --rules needs a folder");
+                }
             } else if (arg == "--help" || arg == "-h") {
                 options.help = true;
             } else if (arg == "--version") {
@@ -143,7 +183,12 @@ CliOptions parseCliOptions(const std::vector<std::string>& args, const DataLocat
         options.text = arg;
         textGiven = true;
     }
-    if (!options.help && !options.version && !textGiven) {
+    options.textGiven = textGiven;
+    if (options.output == CliOutput::ProductsList && textGiven) {
+        throw NomixError("--products-list takes no search string");
+    }
+    const bool textOptional = options.output == CliOutput::ProductsList || options.familyIsGiven;
+    if (!options.help && !options.version && !textGiven && !textOptional) {
         throw NomixError("no search string given (see --help)");
     }
     return options;

@@ -9,7 +9,7 @@
 
 namespace nomix {
 
-enum class CliOutput { Tsv, Csv, Json, Count, Indices };
+enum class CliOutput { Tsv, Csv, Json, Count, Indices, NamesByProduct, ProductsList };
 
 struct CliOptions {
     DataLocation location;
@@ -19,7 +19,12 @@ struct CliOptions {
     bool productsGiven = false;
     std::vector<int> products; // 1-based, as typed
     CliOutput output = CliOutput::Tsv;
+    bool family = false; // a family column in the rows
+    bool familyIsGiven = false;
+    std::string familyIs;    // only the lines of this family
+    std::string rulesFolder; // empty: the bundled labelling rules
     std::string text;
+    bool textGiven = false;
     bool help = false;
     bool version = false;
 };

@@ -6,6 +6,9 @@
 #include "core/datafolderlock.h"
 #include "core/fields.h"
 #include "core/fileerror.h"
+#include "core/labelling/familyvote.h"
+#include "core/labelling/labellingrules.h"
+#include "core/namesbyproduct.h"
 #include "core/productselection.h"
 #include "core/producttable.h"
 #include "core/resultwriter.h"
@@ -15,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -72,18 +76,21 @@ ProductSelection selectionFor(const CliOptions& options, size_t productCount) {
 // One row per hit as it is found: the database is never held whole.
 class HitPrinter {
   public:
-    HitPrinter(ResultFormat format, const ProductTable& table, const ProductSelection& selection)
-        : m_writer(format, titlesOf(table, selection, m_columns),
-                   [this](std::string_view bytes) { m_out.put(bytes); }) {
+    HitPrinter(ResultFormat format, const ProductTable& table, const ProductSelection& selection,
+               bool withFamily)
+        : m_writer(
+              format, titlesOf(table, selection, m_columns),
+              [this](std::string_view bytes) { m_out.put(bytes); }, withFamily) {
         m_writer.header();
     }
+    ~HitPrinter() { m_writer.finish(); }
 
-    void row(uint32_t index, std::string_view line) {
+    void row(uint32_t index, std::string_view line, std::string_view family) {
         m_names.resize(m_columns.size());
         for (size_t i = 0; i < m_columns.size(); ++i) {
             m_names[i] = fieldViewByChar(static_cast<int32_t>(m_columns[i] + 1), line, '|');
         }
-        m_writer.row(index, m_names);
+        m_writer.row(index, m_names, family);
     }
 
   private:
@@ -105,6 +112,63 @@ class HitPrinter {
     Output m_out;
     ResultWriter m_writer;
 };
+
+// Data bytes as the terminal reads them, one TSV field.
+void putTsvField(Output& out, std::string_view bytes) {
+    std::string field;
+    appendTsvField(field, isValidUtf8Bytes(bytes.data(), bytes.size()) ? std::string(bytes)
+                                                                       : displayUtf8(bytes));
+    out.put(field);
+}
+
+int listProducts(const ProductTable& table) {
+    Output out;
+    for (size_t i = 0; i < table.entries.size(); ++i) {
+        const ProductItem item = splitProductEntry(table.entries[i]);
+        const std::string name = productName(table.entries[i]);
+        out.put(std::to_string(i + 1));
+        out.put('\t');
+        putTsvField(out, name);
+        out.put('\t');
+        putTsvField(out, std::string_view(item.version).substr(item.version.empty() ? 0 : 1));
+        out.put('\t');
+        // A one-word entry is the name alone.
+        putTsvField(out, name == item.date ? std::string_view() : std::string_view(item.date));
+        out.put('\n');
+    }
+    return table.entries.empty() ? kExitNoHits : kExitHits;
+}
+
+void printNamesByProduct(const ProductNameTally& tally, const ProductTable& table,
+                         const ProductSelection& selection) {
+    Output out;
+    const std::vector<std::vector<NameCount>> products = tally.result();
+    for (size_t p = 0; p < products.size(); ++p) {
+        if (!selection.isSelected(p)) {
+            continue;
+        }
+        const std::string product = productName(table.entries[p]);
+        for (const NameCount& name : products[p]) {
+            putTsvField(out, product);
+            out.put('\t');
+            putTsvField(out, name.name);
+            out.put('\t');
+            out.put(std::to_string(name.count));
+            out.put('\n');
+        }
+    }
+}
+
+// Family NAME as typed: families are voted in lower case.
+std::string familyAsVoted(const std::string& typed) {
+    std::string family = typed;
+    for (char& c : family) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return family;
+}
 
 ResultFormat formatOf(CliOutput output) {
     switch (output) {
@@ -148,12 +212,15 @@ std::string searchBytes(const std::string& typed, ByteSource& database) {
 
 // The database is searched straight from the file, a block at a time, so
 // the memory used does not grow with it; the answers are the loaded
-// database's.
+// database's. A family is voted per hit, as the hit passes.
 int run(const CliOptions& options) {
-    if (options.text.empty()) {
+    const DataLocation& location = options.location;
+    if (options.output == CliOutput::ProductsList) {
+        return listProducts(readProductTable(location.tablePath(), location.tableName));
+    }
+    if (options.textGiven && options.text.empty()) {
         throw NomixError("Please, set a search string");
     }
-    const DataLocation& location = options.location;
     if (!databaseFilesPresent(location)) {
         throw NomixError(noDatabaseMessage(location));
     }
@@ -166,38 +233,87 @@ int run(const CliOptions& options) {
     const size_t productCount = table.entries.size();
     const ProductSelection selection = selectionFor(options, productCount);
 
+    std::unique_ptr<FamilyVote> vote;
+    const bool wantsFamily =
+        options.familyIsGiven ||
+        (options.family && (options.output == CliOutput::Tsv || options.output == CliOutput::Csv ||
+                            options.output == CliOutput::Json));
+    if (wantsFamily) {
+        const std::string rules = options.rulesFolder.empty()
+                                      ? defaultLabellingFolder(runningProgramDir())
+                                      : options.rulesFolder;
+        vote = std::make_unique<FamilyVote>(LabellingRules::fromFolder(rules), table);
+    }
+    FamilyVote::Scratch scratch;
+    const std::string wantedFamily = familyAsVoted(options.familyIs);
+
     SearchRequest request;
-    request.text = searchBytes(options.text, database);
+    if (options.textGiven) {
+        request.text = searchBytes(options.text, database);
+    }
     request.mode = decideMatchMode(options.complete, options.begins, options.ends);
-    request.numericOnly = options.output == CliOutput::Count;
+    request.numericOnly = options.output == CliOutput::Count && !options.familyIsGiven;
     request.allProductsSelected = selection.allSelected();
     request.selected = selection.states();
     request.columnCount = productCount;
 
+    // Each hit of the search (each line, when only a family is asked for)
+    // goes to `onHit` with its family, unless the family is not the one asked for.
     int32_t hitCount = 0;
+    const auto forEachHit =
+        [&](const std::function<void(uint32_t, std::string_view, std::string_view)>& onHit) {
+            const StreamHitHandler handler = [&](uint32_t index, std::string_view line) {
+                const std::string_view family = vote ? vote->familyOf(line, scratch) : "";
+                if (options.familyIsGiven && family != wantedFamily) {
+                    return;
+                }
+                ++hitCount;
+                if (onHit) {
+                    onHit(index, line, family);
+                }
+            };
+            if (options.textGiven) {
+                streamSearch(database, request, handler);
+            } else {
+                streamLines(database, handler);
+            }
+        };
+
     switch (options.output) {
     case CliOutput::Count:
-        hitCount = streamSearch(database, request);
+        if (request.numericOnly) {
+            hitCount = streamSearch(database, request);
+        } else {
+            forEachHit({});
+        }
         std::printf("%d\n", hitCount);
         break;
     case CliOutput::Indices: {
         Output out;
-        hitCount = streamSearch(database, request, [&out](uint32_t index, std::string_view) {
+        forEachHit([&out](uint32_t index, std::string_view, std::string_view) {
             out.put(std::to_string(index));
             out.put('\n');
         });
         break;
     }
+    case CliOutput::NamesByProduct: {
+        ProductNameTally tally(productCount);
+        forEachHit(
+            [&tally](uint32_t, std::string_view line, std::string_view) { tally.addLine(line); });
+        printNamesByProduct(tally, table, selection);
+        break;
+    }
     case CliOutput::Tsv:
     case CliOutput::Csv:
     case CliOutput::Json: {
-        HitPrinter printer(formatOf(options.output), table, selection);
-        hitCount =
-            streamSearch(database, request, [&printer](uint32_t index, std::string_view line) {
-                printer.row(index, line);
-            });
+        HitPrinter printer(formatOf(options.output), table, selection, options.family);
+        forEachHit([&printer](uint32_t index, std::string_view line, std::string_view family) {
+            printer.row(index, line, family);
+        });
         break;
     }
+    case CliOutput::ProductsList:
+        break;
     }
     return hitCount > 0 ? kExitHits : kExitNoHits;
 }

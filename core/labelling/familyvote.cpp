@@ -344,7 +344,7 @@ FamilyVote::FamilyVote(const LabellingRules& rules, const ProductTable& products
 
     c.suffixRules.reserve(products.entries.size());
     for (size_t column = 0; column < products.entries.size(); ++column) {
-        const std::string name = productNameOf(products.entries[column]);
+        const std::string name = productName(products.entries[column]);
         c.suffixRules.push_back(suffixRuleOf(name));
         if (name == kHashProduct && c.hashColumn == SIZE_MAX) {
             c.hashColumn = column;
@@ -355,14 +355,6 @@ FamilyVote::FamilyVote(const LabellingRules& rules, const ProductTable& products
 FamilyVote::~FamilyVote() = default;
 FamilyVote::FamilyVote(FamilyVote&&) noexcept = default;
 FamilyVote& FamilyVote::operator=(FamilyVote&&) noexcept = default;
-
-std::string FamilyVote::productNameOf(std::string_view entry) {
-    const ProductItem item = splitProductEntry(entry);
-    if (item.name.empty()) { // one word only, which the product list shows as the date
-        return item.date;
-    }
-    return item.name.substr(1);
-}
 
 std::string FamilyVote::familyOf(std::string_view line) const {
     Scratch scratch;

@@ -53,10 +53,6 @@ class FamilyVote {
     // rules. Safe from several threads at once, each with its own scratch.
     std::string_view familyOf(std::string_view line, Scratch& scratch) const;
 
-    // The product name of a product table entry: its words before the
-    // version, as the product list shows them but without the leading blank.
-    static std::string productNameOf(std::string_view entry);
-
   private:
     struct Compiled;
     std::unique_ptr<Compiled> m_compiled;

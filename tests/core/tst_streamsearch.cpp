@@ -86,6 +86,36 @@ QString differenceFromEngine(const QByteArray& bytes, const SearchRequest& reque
     return {};
 }
 
+// streamLines against the loaded database's lines, in the same ways.
+QString differenceFromLoadedLines(const QByteArray& bytes) {
+    const DatabaseLines lines = linesOf(bytes);
+    std::vector<Hit> expected;
+    for (size_t k = 0; k < lines.count(); ++k) {
+        expected.push_back({static_cast<uint32_t>(k), std::string(lines.at(k))});
+    }
+    const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
+    for (size_t block : kBlockSizes) {
+        for (size_t limit : kReadLimits) {
+            MemoryByteSource source(view, limit);
+            std::vector<Hit> got;
+            const size_t count = streamLines(
+                source,
+                [&got](uint32_t k, std::string_view text) {
+                    got.push_back({k, std::string(text)});
+                },
+                block);
+            if (got != expected || count != expected.size()) {
+                return QStringLiteral("every line, block %1, reads of %2: %3 lines, %4 expected")
+                    .arg(block)
+                    .arg(limit == SIZE_MAX ? -1 : qint64(limit))
+                    .arg(got.size())
+                    .arg(expected.size());
+            }
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 class TestStreamSearch : public QObject {
@@ -150,6 +180,8 @@ void TestStreamSearch::answersLikeTheEngine() {
         const QString difference = differenceFromEngine(bytes, request);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
+    const QString difference = differenceFromLoadedLines(bytes);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 // Random bytes rich in line ends, bars and the string's letters: where the
@@ -179,6 +211,8 @@ void TestStreamSearch::randomDatabasesAnswerLikeTheEngine() {
                 difference.isEmpty(),
                 qPrintable(difference + " in " + bytes.toPercentEncoding() + " for " + needle));
         }
+        const QString difference = differenceFromLoadedLines(bytes);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference + " in " + bytes.toPercentEncoding()));
     }
 }
 

@@ -23,6 +23,8 @@ prefix=$(cd "$tmp/moved" && pwd -P)
 for file in bin/nomix95 bin/nomix95-cli \
             share/nomix95/sample/NOMIX.CFG share/nomix95/sample/NOMIX.DAT \
             share/nomix95/help/NOMIX95.html share/nomix95/music/ABOUT.MID \
+            share/nomix95/labelling/default.taxonomy share/nomix95/labelling/default.tagging \
+            share/nomix95/labelling/default.expansion share/nomix95/labelling/LICENSE \
             share/applications/com.talvora.Nomix95.desktop \
             share/metainfo/com.talvora.Nomix95.metainfo.xml \
             share/icons/hicolor/48x48/apps/com.talvora.Nomix95.png \

@@ -1,3 +1,8 @@
+#include "core/database.h"
+#include "core/labelling/familyvote.h"
+#include "core/labelling/labellingrules.h"
+#include "core/producttable.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -56,6 +61,30 @@ QList<int> indicesContaining(const QByteArray& upperNeedle) {
         }
     }
     return indices;
+}
+
+const char* const kBundledRules = NOMIX_SAMPLE_DIR "/../labelling";
+
+// The family of each sample line, voted by the core with the bundled rules.
+QStringList sampleFamilies() {
+    const nomix::NameDatabase db = nomix::readNameDatabase(NOMIX_SAMPLE_DIR "/NOMIX.DAT");
+    const nomix::FamilyVote vote(nomix::LabellingRules::fromFolder(kBundledRules),
+                                 nomix::readProductTable(NOMIX_SAMPLE_DIR "/NOMIX.CFG", "x"));
+    QStringList families;
+    for (size_t i = 0; i < db.lines.count(); ++i) {
+        families << QString::fromStdString(vote.familyOf(db.lines.at(i)));
+    }
+    return families;
+}
+
+QList<int> lineNumbersOf(const QByteArray& indices) {
+    QList<int> numbers;
+    for (const QByteArray& index : indices.split('\n')) {
+        if (!index.isEmpty()) {
+            numbers << index.toInt();
+        }
+    }
+    return numbers;
 }
 
 // A data folder holding the two files with the given bytes.
@@ -138,8 +167,8 @@ QList<QStringList> parseCsv(const QByteArray& bytes) {
     return rows;
 }
 
-// JSON Lines: the product titles, in the order the text gives them, then the
-// names of each hit.
+// JSON Lines: the product names, in the order the text gives them, then the
+// names of each hit; both after "Family" and the family when there is one.
 QList<QStringList> parseJsonLines(const QByteArray& text, QList<int>* lineNumbers) {
     QList<QStringList> rows;
     for (const QByteArray& line : text.split('\n')) {
@@ -163,6 +192,10 @@ QList<QStringList> parseJsonLines(const QByteArray& text, QList<int>* lineNumber
         std::sort(keys.begin(), keys.end());
         QStringList titles;
         QStringList row;
+        if (hit.contains("family")) {
+            titles << "Family";
+            row << (hit.value("family").isNull() ? QString() : hit.value("family").toString());
+        }
         for (const auto& [position, key] : keys) {
             titles << key;
             row << names.value(key).toString();
@@ -201,6 +234,15 @@ class TestCli : public QObject {
     void mistakes();
     void csvAndJsonHoldWhatTsvHolds_data();
     void csvAndJsonHoldWhatTsvHolds();
+    void familiesAreTheCoresVote_data();
+    void familiesAreTheCoresVote();
+    void linesOfAFamily_data();
+    void linesOfAFamily();
+    void rulesFromAFolder();
+    void namesByProductCountTheRows_data();
+    void namesByProductCountTheRows();
+    void productsList_data();
+    void productsList();
 };
 
 void TestCli::countsLikeAPlainScan_data() {
@@ -462,6 +504,9 @@ void TestCli::csvAndJsonHoldWhatTsvHolds_data() {
     QTest::newRow("sample, every product") << QByteArray() << QStringList{"w32/"};
     QTest::newRow("names with commas, quotes, tabs and backslashes")
         << QByteArray("|a,b \"c\"|x\ty\\z|\r\n|plain|caf\xe9|\r\n") << QStringList{"a"};
+    QTest::newRow("sample with families") << QByteArray() << QStringList{"--family", "w32/"};
+    QTest::newRow("no family is null in JSON")
+        << QByteArray("|Zbot.A|Zbot.B|\r\n|Sality|X|\r\n") << QStringList{"--family", "a"};
 }
 
 // The three formats carry the same hits with the same fields.
@@ -475,9 +520,13 @@ void TestCli::csvAndJsonHoldWhatTsvHolds() {
     };
     const Run tsv = runIn("--tsv");
     QCOMPARE(tsv.exitCode, 0);
-    const QList<QStringList> expected = parseTsv(tsv.out);
+    QList<QStringList> expected = parseTsv(tsv.out);
     QVERIFY(expected.size() > 1);
     QCOMPARE(parseCsv(runIn("--csv").out), expected);
+    // JSON names the products without version and date.
+    for (QString& title : expected.first()) {
+        title = QString::fromStdString(nomix::productName(title.toStdString()));
+    }
     QList<int> lineNumbers;
     QCOMPARE(parseJsonLines(runIn("--json").out, &lineNumbers), expected);
     QList<int> expectedLines;
@@ -487,6 +536,174 @@ void TestCli::csvAndJsonHoldWhatTsvHolds() {
         }
     }
     QCOMPARE(lineNumbers, expectedLines);
+}
+
+void TestCli::familiesAreTheCoresVote_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("TSV") << QStringList{"--tsv", "--family", "--products", "42", "win32"};
+    QTest::newRow("CSV") << QStringList{"--csv", "--family", "--products", "42", "win32"};
+    QTest::newRow("every product") << QStringList{"--family", "trojan"};
+}
+
+// The streamed search votes each hit as the loaded database does.
+void TestCli::familiesAreTheCoresVote() {
+    QFETCH(QStringList, args);
+    const Run run = runCli(args);
+    QCOMPARE(run.exitCode, 0);
+    const QList<QStringList> rows = args.contains("--csv") ? parseCsv(run.out) : parseTsv(run.out);
+    QCOMPARE(rows.first().first(), QStringLiteral("Family"));
+    const QList<int> hits = lineNumbersOf(
+        runCli(QStringList{"--indices"} + args.mid(args.indexOf("--family") + 1)).out);
+    QCOMPARE(rows.size(), hits.size() + 1);
+    const QStringList families = sampleFamilies();
+    for (int i = 0; i < hits.size(); ++i) {
+        QCOMPARE(rows[i + 1].first(), families[hits[i]]);
+        QCOMPARE(rows[i + 1].size(), rows.first().size());
+    }
+}
+
+void TestCli::linesOfAFamily_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QByteArray>("searched"); // upper case; empty: every line
+    QTest::newRow("every line") << QStringList{"--family-is", "vobfus"} << "vobfus" << QByteArray();
+    QTest::newRow("typed in capitals")
+        << QStringList{"--family-is", "ZBOT"} << "zbot" << QByteArray();
+    QTest::newRow("among hits") << QStringList{"--family-is", "vobfus", "vbna"} << "vobfus"
+                                << QByteArray("VBNA");
+    QTest::newRow("no such family")
+        << QStringList{"--family-is", "nosuchfamily"} << "nosuchfamily" << QByteArray();
+}
+
+void TestCli::linesOfAFamily() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, family);
+    QFETCH(QByteArray, searched);
+    const QStringList families = sampleFamilies();
+    const QList<int> candidates =
+        searched.isEmpty() ? indicesContaining("") : indicesContaining(searched);
+    QList<int> expected;
+    for (int line : candidates) {
+        if (families[line] == family) {
+            expected << line;
+        }
+    }
+    const Run indices = runCli(QStringList{"--indices"} + args);
+    QCOMPARE(lineNumbersOf(indices.out), expected);
+    QCOMPARE(indices.exitCode, expected.isEmpty() ? 1 : 0);
+    QCOMPARE(runCli(QStringList{"--count"} + args).out.trimmed(),
+             QByteArray::number(expected.size()));
+    // The usual rows, each line once.
+    const QList<QStringList> rows = parseTsv(runCli(QStringList{"--family"} + args).out);
+    QCOMPARE(rows.size(), expected.size() + 1);
+    for (int i = 1; i < rows.size(); ++i) {
+        QCOMPARE(rows[i].first(), family);
+    }
+}
+
+void TestCli::rulesFromAFolder() {
+    QTemporaryDir rules;
+    auto write = [&](const char* name, const QByteArray& text) {
+        QFile file(rules.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write("default.taxonomy", "FAM:zbot\nGEN:qwerty\n");
+    write("default.tagging", "asdfg\tzbot\n");
+    const DataFolder data(kTwoProducts,
+                          "|Asdfg.A|Qwerty.B|\r\n|Asdfg.A|Zbot.B|\r\n|Qwerty.A|Qwerty.B|\r\n");
+    const QStringList args = data.args({"--family", "--rules", rules.path(), "b"});
+
+    const Run missing = runCli(args);
+    QCOMPARE(missing.exitCode, 2);
+    QVERIFY2(missing.err.contains(QFile::encodeName(rules.filePath("default.expansion"))) &&
+                 missing.err.contains("File not found"),
+             missing.err.constData());
+
+    write("default.expansion", "");
+    const Run run = runCli(args);
+    QCOMPARE(run.err, QByteArray());
+    const QList<QStringList> rows = parseTsv(run.out);
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[1].first(), QString());       // one zbot; qwerty is generic here
+    QCOMPARE(rows[2].first(), QString("zbot")); // Asdfg is an alias
+    QCOMPARE(rows[3].first(), QString());
+
+    // The bundled rules know neither word.
+    const QList<QStringList> bundled = parseTsv(runCli(data.args({"--family", "b"})).out);
+    QCOMPARE(bundled.size(), 4);
+    QCOMPARE(bundled[2].first(), QString());
+    QCOMPARE(bundled[3].first(), QString("qwerty"));
+}
+
+void TestCli::namesByProductCountTheRows_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("every product") << QStringList{"zbot"};
+    QTest::newRow("some products") << QStringList{"--products", "74,1,42", "w32/"};
+    QTest::newRow("a family") << QStringList{"--family-is", "vobfus"};
+    QTest::newRow("no hit") << QStringList{"no such name anywhere"};
+}
+
+// The counts are those of the TSV rows of the same search.
+void TestCli::namesByProductCountTheRows() {
+    QFETCH(QStringList, args);
+    const QList<QStringList> rows = parseTsv(runCli(QStringList{"--tsv"} + args).out);
+    QMap<QString, QMap<QString, int>> expected;
+    QStringList products;
+    for (const QString& title : rows.value(0)) {
+        products << QString::fromStdString(nomix::productName(title.toStdString()));
+    }
+    for (int r = 1; r < rows.size(); ++r) {
+        for (int c = 0; c < rows[r].size(); ++c) {
+            ++expected[products[c]][rows[r][c]];
+        }
+    }
+    const Run run = runCli(QStringList{"--names-by-product"} + args);
+    QCOMPARE(run.exitCode, rows.size() > 1 ? 0 : 1);
+    QMap<QString, QMap<QString, int>> got;
+    QStringList order;
+    int previousCount = 0;
+    QString previousName;
+    for (const QStringList& row : parseTsv(run.out)) {
+        QCOMPARE(row.size(), 3);
+        const int count = row[2].toInt();
+        if (order.isEmpty() || order.last() != row[0]) {
+            order << row[0];
+        } else { // most common first, then by name
+            QVERIFY(count < previousCount || (count == previousCount && previousName < row[1]));
+        }
+        got[row[0]][row[1]] = count;
+        previousCount = count;
+        previousName = row[1];
+    }
+    QCOMPARE(got, expected);
+    QStringList productsWithHits = products;
+    productsWithHits.removeIf([&](const QString& p) { return !expected.contains(p); });
+    QCOMPARE(order, productsWithHits);
+}
+
+void TestCli::productsList_data() {
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("name, version, date")
+        << QByteArray("DB|Alpha Scan 2.31 beta 05/97|Kaspersky 15.0.1.10 20150824\r\n")
+        << QByteArray("1\tAlpha Scan\t2.31 beta\t05/97\n2\tKaspersky\t15.0.1.10\t20150824\n");
+    QTest::newRow("one word") << QByteArray("DB|Solo\r\n") << QByteArray("1\tSolo\t\t\n");
+    QTest::newRow("no name before the version")
+        << QByteArray("DB|3Com 1.0 05/97\r\n")
+        << QByteArray("1\t3Com 1.0 05/97\t3Com 1.0\t05/97\n");
+    QTest::newRow("Windows-1252 in UTF-8")
+        << QByteArray("DB|Caf\xe9 1 x\r\n") << QByteArray("1\tCaf\xc3\xa9\t1\tx\n");
+}
+
+void TestCli::productsList() {
+    QFETCH(QByteArray, table);
+    QFETCH(QByteArray, out);
+    const DataFolder data(table, "");
+    const Run run = runCli(data.args({"--products-list"}));
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(runCli(data.args({"--products-list", "x"})).exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
