@@ -5,6 +5,7 @@
 #include "controlhelp.h"
 #include "familycomputation.h"
 #include "namesbyproductwindow.h"
+#include "namescounting.h"
 #include "pictures.h"
 #include "preferencespage.h"
 #include "reportsaver.h"
@@ -126,6 +127,14 @@ MainWindow::MainWindow(QWidget* parent)
     namesByProduct->setObjectName(QStringLiteral("namesByProductShortcut"));
     namesByProduct->setContext(Qt::WindowShortcut);
     connect(namesByProduct, &QShortcut::activated, this, &MainWindow::showNamesByProduct);
+    m_namesCounting = new NamesCounting(this);
+    connect(m_namesCounting, &NamesCounting::namesCounted, this,
+            [this](const std::vector<std::vector<NameCount>>& names, size_t hitCount) {
+                if (m_namesWindow && m_namesWindow->isVisible()) {
+                    m_namesWindow->showNames(m_productNames, names, hitCount, m_databaseIsUtf8,
+                                             m_lastSearchText);
+                }
+            });
     m_familyComputation = new FamilyComputation(this);
     connect(m_familyComputation, &FamilyComputation::familiesComputed, this,
             &MainWindow::useFamilies);
@@ -139,9 +148,11 @@ MainWindow::MainWindow(QWidget* parent)
     fitToScreen();
 }
 
-// The families' thread reads the lines, which go before the window's children.
+// The background threads read the lines, which go before the window's
+// children.
 MainWindow::~MainWindow() {
     m_familyComputation->cancel();
+    m_namesCounting->cancel();
 }
 
 // ---------------------------------------------------------------- building
@@ -460,6 +471,7 @@ bool MainWindow::loadDatabase() {
 
 void MainWindow::useDatabase(Database&& database) {
     m_familyComputation->cancel();
+    m_namesCounting->cancel();
     m_families.reset();
     m_results->releaseDatabase();
     m_products = std::move(database.table);
@@ -486,7 +498,7 @@ void MainWindow::useDatabase(Database&& database) {
     m_results->setDatabaseLoaded(true);
     m_productNames.clear();
     for (const std::string& entry : m_products.entries) {
-        m_productNames << nomix::displayText(splitProductEntry(entry).name).trimmed();
+        m_productNames << nomix::displayText(productName(entry));
     }
     if (m_namesWindow) {
         m_namesWindow->clearNames();
@@ -643,6 +655,7 @@ void MainWindow::finishSearch() {
 
 void MainWindow::clearResults() {
     m_results->clearHits();
+    m_namesCounting->cancel();
     if (m_namesWindow) {
         m_namesWindow->clearNames();
     }
@@ -818,13 +831,13 @@ void MainWindow::updateNamesByProduct() {
     if (!m_namesWindow || !m_namesWindow->isVisible()) {
         return;
     }
+    m_namesCounting->cancel();
     if (!m_databaseLoaded || m_results->hits().empty()) {
         m_namesWindow->clearNames();
         return;
     }
-    m_namesWindow->showNames(m_productNames,
-                             namesByProduct(m_lines, m_results->hits(), m_products.entries.size()),
-                             m_results->hits().size(), m_databaseIsUtf8, m_lastSearchText);
+    m_namesWindow->showCounting(m_results->hits().size(), m_lastSearchText);
+    m_namesCounting->start(&m_lines, m_results->hits(), m_products.entries.size());
 }
 
 // The families of the lines in use, worked out in the background with the

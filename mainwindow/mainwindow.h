@@ -26,6 +26,7 @@ class ControlHelp;
 class FamilyComputation;
 class LineFamilies;
 class NamesByProductWindow;
+class NamesCounting;
 class OptionsDialog;
 class PreferencesPage;
 class ResultsMenu;
@@ -158,6 +159,7 @@ class MainWindow : public QMainWindow {
     QStringList m_productNames;
     QString m_lastSearchText;
     NamesByProductWindow* m_namesWindow = nullptr;
+    NamesCounting* m_namesCounting = nullptr;
 
     TitlePanel* m_titlePanel = nullptr;
     ClientPanel* m_client = nullptr;

@@ -121,6 +121,12 @@ void NamesByProductWindow::showNames(const QStringList& products,
         QStringLiteral("%1 hits for \"%2\"").arg(QString::number(hitCount), searchText));
 }
 
+void NamesByProductWindow::showCounting(size_t hitCount, const QString& searchText) {
+    m_model->clear();
+    m_summary->setText(QStringLiteral("Counting the names of %1 hits for \"%2\"\u2026")
+                           .arg(QString::number(hitCount), searchText));
+}
+
 void NamesByProductWindow::clearNames() {
     m_model->clear();
     m_summary->clear();

@@ -32,6 +32,8 @@ class NamesByProductWindow : public QWidget {
     void showNames(const QStringList& products, std::vector<std::vector<NameCount>> names,
                    size_t hitCount, bool dataIsUtf8, const QString& searchText);
     void clearNames();
+    // The names of this many hits are being counted.
+    void showCounting(size_t hitCount, const QString& searchText);
     void setExportDirectory(const QString& directory) { m_exportDirectory = directory; }
 
     NamesByProductModel* namesModel() const { return m_model; }

@@ -137,14 +137,15 @@ std::vector<std::string> ResultsMenu::productTitles(const std::vector<size_t>& c
 
 void ResultsMenu::writeResults(ResultWriter& writer, const std::vector<size_t>& columns,
                                const std::vector<uint32_t>& lines) const {
-    const DatabaseLines& database = *m_view->resultsModel()->database();
+    const ResultsModel& model = *m_view->resultsModel();
+    const DatabaseLines& database = *model.database();
     std::vector<std::string_view> names(columns.size());
     for (uint32_t index : lines) {
         const std::string_view line = database.at(index);
         for (size_t i = 0; i < columns.size(); ++i) {
             names[i] = fieldViewByChar(static_cast<int32_t>(columns[i] + 1), line, '|');
         }
-        writer.row(index, names);
+        writer.row(index, names, model.familyOfLine(index));
     }
 }
 
@@ -164,10 +165,12 @@ void ResultsMenu::exportResults() {
     if (written) {
         const std::vector<size_t> columns = shownColumns();
         ResultWriter writer(
-            chosen->format, productTitles(columns), [&file, &written](std::string_view bytes) {
+            chosen->format, productTitles(columns),
+            [&file, &written](std::string_view bytes) {
                 written = written &&
                           file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
-            });
+            },
+            m_view->familyColumnShown());
         writer.header();
         writeResults(writer, columns, m_view->resultsModel()->hits());
         writer.finish();
@@ -210,8 +213,9 @@ void ResultsMenu::copySelectedCells(bool withTitles) {
     }
     const std::vector<size_t> columns(columnSet.begin(), columnSet.end());
     std::string text;
-    ResultWriter writer(ResultFormat::Tsv, productTitles(columns),
-                        [&text](std::string_view bytes) { text.append(bytes); });
+    ResultWriter writer(
+        ResultFormat::Tsv, productTitles(columns),
+        [&text](std::string_view bytes) { text.append(bytes); }, m_view->familyColumnShown());
     if (withTitles) {
         writer.header();
     }

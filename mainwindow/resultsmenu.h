@@ -19,8 +19,9 @@ class ResultsView;
 enum class ResultFormat;
 struct ProductTable;
 
-// The results grid's local menu and Ctrl+C. Copying, exporting and the
-// column widths are done here; clearing, saving a report, searching for a
+// The results grid's local menu and Ctrl+C. Copying, exporting (each with
+// the hits' families while the Family column shows) and the column widths
+// are done here; clearing, saving a report, searching for a
 // cell's name and the help belong to the main window, which gets a signal.
 class ResultsMenu : public QObject {
     Q_OBJECT

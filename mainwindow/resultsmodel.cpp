@@ -96,7 +96,10 @@ void ResultsModel::setFamiliesPending(bool pending) {
 }
 
 std::string_view ResultsModel::familyAt(int row) const {
-    const uint32_t line = lineAt(row);
+    return familyOfLine(lineAt(row));
+}
+
+std::string_view ResultsModel::familyOfLine(uint32_t line) const {
     if (!m_families || !m_lines || line >= m_lines->count()) {
         return {};
     }

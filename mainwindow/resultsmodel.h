@@ -54,6 +54,7 @@ class ResultsModel : public QAbstractTableModel {
     void setFamiliesPending(bool pending);
     bool familiesKnown() const { return static_cast<bool>(m_families); }
     std::string_view familyAt(int row) const;
+    std::string_view familyOfLine(uint32_t line) const;
 
     // Drawing state. Each change repaints what it affects.
     void setDatabaseLoaded(bool loaded);

@@ -161,7 +161,7 @@ jr_copy_sample() {
 # it, pointing at the private data folder, with the update alarm and the
 # sounds off. Name=value pairs replace the option of that name (0/1 for
 # the options, text for DataPath, DataName and ConfigName, eight hex digits
-# for LastSelection).
+# for LastSelection; ShowFamily, 0 or 1, only when given).
 jr_write_settings() {
     declare -A value=(
         [DataPath]="$JR_DATA" [DataName]=NOMIX.DAT [ConfigName]=NOMIX.CFG
@@ -185,7 +185,9 @@ jr_write_settings() {
                     SaveSelectedOnly MinimizeInTaskbar ListDetails; do
             printf '"%s"=dword:%08x\r\n' "$name" "${value[$name]}"
         done
-        printf '"LastSelection"=dword:%s\r\n\r\n' "${value[LastSelection]}"
+        printf '"LastSelection"=dword:%s\r\n' "${value[LastSelection]}"
+        [ -z "${value[ShowFamily]:-}" ] || printf '"ShowFamily"=dword:%08x\r\n' "${value[ShowFamily]}"
+        printf '\r\n'
     } >"$JR_SETTINGS"
 }
 
