@@ -3,6 +3,7 @@
 #include "core/labelling/familyvote.h"
 #include "core/labelling/labellingrules.h"
 #include "core/labelling/linefamilies.h"
+#include "platform/messagebox.h"
 
 #include <QMetaObject>
 
@@ -47,7 +48,7 @@ void FamilyComputation::start(const DatabaseLines* lines, const ProductTable& pr
             }
             families = std::make_shared<const LineFamilies>(std::move(*computed));
         } catch (const std::exception& error) {
-            message = QString::fromLocal8Bit(error.what());
+            message = MessageBox::errorText(error);
         }
         QMetaObject::invokeMethod(
             this, [this, generation, families, message] { deliver(generation, families, message); },

@@ -822,6 +822,7 @@ void MainWindow::showNamesByProduct() {
     m_namesWindow->show();
     m_namesWindow->raise();
     m_namesWindow->activateWindow();
+    m_namesWindow->setFocus();
     updateNamesByProduct();
 }
 

@@ -95,6 +95,8 @@ NamesByProductWindow::NamesByProductWindow(QWidget* parent)
     layout->addWidget(m_summary);
     layout->addLayout(filterRow);
     layout->addWidget(m_view, 1);
+    // The filter box has the keyboard whenever the window comes up.
+    setFocusProxy(m_filter);
 
     connect(m_filter, &QLineEdit::textChanged, m_model, &NamesByProductModel::setFilter);
     connect(m_view, &QAbstractItemView::doubleClicked, this,

@@ -103,6 +103,8 @@ void ResultsMenu::popup(const QPoint& position, const QString& directory) {
     m_export->setEnabled(haveHits);
     m_copyWithTitles->setEnabled(haveHits);
     m_searchForName->setEnabled(!cellName(m_menuCell).isEmpty());
+    // Only a family cell offers its family; its name is not a product's.
+    m_searchForFamily->setVisible(familyRow >= 0);
     m_searchForFamily->setEnabled(!m_menuFamily.isEmpty());
     m_showFamily->setChecked(m_view->familyColumnShown());
     m_menu->popup(m_view->viewport()->mapToGlobal(position));
