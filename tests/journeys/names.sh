@@ -1,6 +1,7 @@
 #!/bin/bash
 # The hits' families and names: the Family column stays at the left of the
-# grid while the products scroll sideways; Ctrl+T opens "Names by product",
+# grid while the products scroll sideways; the names that matched the search
+# stand on yellow; Ctrl+T opens "Names by product",
 # whose export holds each product's names for the hits with their counts;
 # a double-click on a name searches for it, and the window follows.
 # Usage: names.sh PROGRAM
@@ -129,6 +130,21 @@ cmp -s "$EXPORTS/virut.tsv" "$EXPORTS/second.tsv" &&
 grep -q "	$first_name	" "$EXPORTS/second.tsv" ||
     jr_fail "the search for '$first_name' lists no such name"
 jr_log "after the double-click: $(jr_shot second)"
+
+# The names that matched stand on yellow: after the search for the first
+# name, the grid's visible cells holding it are yellow, the others white.
+matched_pixels() {
+    convert "$1" -crop "$((JR_W - 30 - JR_FAMILY_W))x$rows_h+$((JR_X + JR_FAMILY_W + 4))+$((JR_Y + rows_top))" \
+        +repage -fill black +opaque '#FFEC82' -fill white -opaque '#FFEC82' \
+        -format '%[fx:int(mean*w*h)]' info:
+}
+jr_activate "$JR_MAIN"
+jr_park_pointer
+yellow_shown() {
+    JR_YELLOW_SHOT=$(jr_shot matched)
+    [ "$(matched_pixels "$JR_YELLOW_SHOT")" -gt 1000 ]
+}
+jr_poll_until 5 yellow_shown || jr_fail "no matched name is drawn on yellow ($JR_YELLOW_SHOT)"
 
 jr_exit_program
 jr_log "passed"
