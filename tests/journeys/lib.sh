@@ -257,12 +257,17 @@ jr_save_results_as() {
     xdotool key Return
 }
 
-# jr_start_on_sample PROGRAM: an X server, a copy of the sample database,
-# settings naming it, and the program up with its menu bar measured.
+# jr_start_on_sample PROGRAM [Name=value ...]: an X server, a copy of the
+# sample database, settings naming it (with the values given, as
+# jr_write_settings takes them), and the program up with its menu bar
+# measured.
 jr_start_on_sample() {
     jr_start_x
     jr_copy_sample
-    jr_write_settings
+    jr_write_settings "${@:2}"
+    case " ${*:2} " in
+        *" ShowFamily=0 "*) JR_FAMILY_W=0 ;;
+    esac
     jr_start_program "$1"
     jr_find_menu_height
 }

@@ -9,12 +9,7 @@ PROGRAM=${1:?usage: options.sh PROGRAM}
 
 # The grid's Family column stays hidden, so that the first product's
 # markers stand left of the centred options dialog.
-jr_start_x
-jr_copy_sample
-jr_write_settings ShowFamily=0
-JR_FAMILY_W=0
-jr_start_program "$PROGRAM"
-jr_find_menu_height
+jr_start_on_sample "$PROGRAM" ShowFamily=0
 full=$(jr_grid_visible_rows)
 
 jr_type_search virut
