@@ -26,13 +26,11 @@ void FamilyComputation::cancel() {
         m_thread.join();
     }
     m_cancelled = false;
-    m_finished = true;
 }
 
 void FamilyComputation::start(const DatabaseLines* lines, const ProductTable& products,
                               const QString& rulesFolder) {
     cancel();
-    m_finished = false;
     const unsigned generation = m_generation;
     m_thread = std::thread([this, lines, products, generation,
                             folder = rulesFolder.toLocal8Bit().toStdString()] {
@@ -62,7 +60,6 @@ void FamilyComputation::deliver(unsigned generation, std::shared_ptr<const LineF
     if (generation != m_generation) {
         return;
     }
-    m_finished = true;
     if (m_thread.joinable()) {
         m_thread.join();
     }

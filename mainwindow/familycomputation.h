@@ -31,7 +31,6 @@ class FamilyComputation : public QObject {
                const QString& rulesFolder);
     // Stops the work under way; nothing is reported for it.
     void cancel();
-    bool running() const { return m_thread.joinable() && !m_finished; }
 
   signals:
     void familiesComputed(std::shared_ptr<const LineFamilies> families);
@@ -45,7 +44,6 @@ class FamilyComputation : public QObject {
     std::thread m_thread;
     std::atomic<bool> m_cancelled{false};
     unsigned m_generation = 0;
-    bool m_finished = false;
 };
 
 } // namespace nomix
