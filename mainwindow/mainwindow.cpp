@@ -129,10 +129,10 @@ MainWindow::MainWindow(QWidget* parent)
     connect(namesByProduct, &QShortcut::activated, this, &MainWindow::showNamesByProduct);
     m_namesCounting = new NamesCounting(this);
     connect(m_namesCounting, &NamesCounting::namesCounted, this,
-            [this](const std::vector<std::vector<NameCount>>& names, size_t hitCount) {
+            [this](std::shared_ptr<std::vector<std::vector<NameCount>>> names, size_t hitCount) {
                 if (m_namesWindow && m_namesWindow->isVisible()) {
-                    m_namesWindow->showNames(m_productNames, names, hitCount, m_databaseIsUtf8,
-                                             m_lastSearchText);
+                    m_namesWindow->showNames(m_productNames, std::move(*names), hitCount,
+                                             m_databaseIsUtf8, m_lastSearchText);
                 }
             });
     m_familyComputation = new FamilyComputation(this);

@@ -2,8 +2,6 @@
 
 #include <QMetaObject>
 
-#include <memory>
-
 namespace nomix {
 
 NamesCounting::NamesCounting(QObject* parent) : QObject(parent) {
@@ -28,7 +26,9 @@ void NamesCounting::start(const DatabaseLines* lines, std::vector<uint32_t> hits
     cancel();
     const unsigned generation = m_generation;
     if (hits.size() <= kAtOnceLimit) {
-        emit namesCounted(namesByProduct(*lines, hits, productCount), hits.size());
+        emit namesCounted(std::make_shared<std::vector<std::vector<NameCount>>>(
+                              namesByProduct(*lines, hits, productCount)),
+                          hits.size());
         return;
     }
     m_thread = std::thread([this, lines, hits = std::move(hits), productCount, generation] {
@@ -44,14 +44,15 @@ void NamesCounting::start(const DatabaseLines* lines, std::vector<uint32_t> hits
         QMetaObject::invokeMethod(
             this,
             [this, generation, names, hitCount = hits.size()] {
-                deliver(generation, *names, hitCount);
+                deliver(generation, names, hitCount);
             },
             Qt::QueuedConnection);
     });
 }
 
 // Runs on the window's thread; a count dropped since is not reported.
-void NamesCounting::deliver(unsigned generation, const std::vector<std::vector<NameCount>>& names,
+void NamesCounting::deliver(unsigned generation,
+                            std::shared_ptr<std::vector<std::vector<NameCount>>> names,
                             size_t hitCount) {
     if (generation != m_generation) {
         return;
@@ -59,7 +60,7 @@ void NamesCounting::deliver(unsigned generation, const std::vector<std::vector<N
     if (m_thread.joinable()) {
         m_thread.join();
     }
-    emit namesCounted(names, hitCount);
+    emit namesCounted(std::move(names), hitCount);
 }
 
 } // namespace nomix

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -31,11 +32,12 @@ class NamesCounting : public QObject {
     void cancel();
 
   signals:
-    // Per product (table order) its names, most common first.
-    void namesCounted(const std::vector<std::vector<NameCount>>& names, size_t hitCount);
+    // Per product (table order) its names, most common first; the receiver
+    // may take them, so a million names are never copied.
+    void namesCounted(std::shared_ptr<std::vector<std::vector<NameCount>>> names, size_t hitCount);
 
   private:
-    void deliver(unsigned generation, const std::vector<std::vector<NameCount>>& names,
+    void deliver(unsigned generation, std::shared_ptr<std::vector<std::vector<NameCount>>> names,
                  size_t hitCount);
 
     std::thread m_thread;

@@ -50,8 +50,8 @@ void TestNamesCounting::countsAsTheCoreDoes() {
     std::vector<std::vector<NameCount>> got;
     size_t gotHits = 0;
     connect(&counting, &NamesCounting::namesCounted, this,
-            [&](const std::vector<std::vector<NameCount>>& names, size_t hitCount) {
-                got = names;
+            [&](std::shared_ptr<std::vector<std::vector<NameCount>>> names, size_t hitCount) {
+                got = *names;
                 gotHits = hitCount;
             });
     counting.start(&lines, hitLines, 3);
