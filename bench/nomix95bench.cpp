@@ -5,6 +5,7 @@
 //   nomix95-bench [--runs N] --db FILE search STRING...
 //   nomix95-bench [--runs N] --db FILE modes STRING...
 //   nomix95-bench [--runs N] --db FILE load
+//   nomix95-bench [--runs N] --db FILE --rules DIR family STRING...
 //   nomix95-bench [--runs N] run NAME COMMAND ARG... [-- NAME COMMAND ARG...]...
 //
 // Times are CPU seconds (user and system) of the work, or of the whole
@@ -16,6 +17,10 @@
 #include "benchclock.h"
 
 #include "core/databaselines.h"
+#include "core/labelling/familyvote.h"
+#include "core/labelling/labellingrules.h"
+#include "core/labelling/linefamilies.h"
+#include "core/producttable.h"
 #include "core/searchengine.h"
 
 #include <algorithm>
@@ -30,10 +35,12 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -44,6 +51,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: nomix95-bench [--runs N] --db FILE search|modes STRING...\n"
     "       nomix95-bench [--runs N] --db FILE load\n"
+    "       nomix95-bench [--runs N] --db FILE --rules DIR family STRING...\n"
     "       nomix95-bench [--runs N] run NAME COMMAND ARG... [-- NAME COMMAND ARG...]...\n";
 
 using bench::cpuSeconds;
@@ -169,6 +177,47 @@ void benchLoad(const std::string& path, int runs) {
     rounds.run(runs);
 }
 
+double wallSeconds(const std::function<void()>& work) {
+    const auto started = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
+// The families of every line, voted on every core, against one search for
+// each string, both in wall time: the vote's CPU time is that of all cores
+// together, and the user waits for the wall clock. Also prints the CPU time
+// of the families ("family_cpu"), the threads and how many lines have one.
+void benchFamilies(const DatabaseLines& lines, const ProductTable& table, const std::string& rules,
+                   const std::vector<std::string>& strings, int runs) {
+    const FamilyVote vote(LabellingRules::fromFolder(rules), table);
+    const size_t columns = columnCount(lines);
+    const std::optional<LineFamilies> first = computeLineFamilies(vote, lines);
+    size_t withFamily = 0;
+    for (size_t i = 0; i < first->lineCount(); ++i) {
+        withFamily += first->familyOf(i).empty() ? 0 : 1;
+    }
+    std::printf("lines_with_family %zu of %zu, %zu families, %u threads\n", withFamily,
+                first->lineCount(), first->names().size(), std::thread::hardware_concurrency());
+    Rounds rounds;
+    rounds.addTimed("family", [&] {
+        return wallSeconds(
+            [&] { g_sink = g_sink + computeLineFamilies(vote, lines)->lineCount(); });
+    });
+    rounds.add("family_cpu",
+               [&] { g_sink = g_sink + computeLineFamilies(vote, lines)->lineCount(); });
+    for (const std::string& s : strings) {
+        const SearchRequest request = requestFor(s, MatchMode::Substring, columns, false);
+        rounds.addTimed("search:" + s, [&lines, request] {
+            return wallSeconds([&] {
+                QuietObserver observer;
+                g_sink =
+                    g_sink + static_cast<size_t>(runSearch(lines, request, &observer).hitCount);
+            });
+        });
+    }
+    rounds.run(runs);
+}
+
 struct ProcessCost {
     double seconds = 0;          // CPU, user and system
     double wallSeconds = 0;      // from start to end, for programs that use several cores
@@ -251,6 +300,7 @@ void benchProcesses(const std::vector<std::string>& words, int runs) {
 int run(int argc, char** argv) {
     int runs = 5;
     std::string db;
+    std::string rules;
     int i = 1;
     for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
         const std::string option = argv[i];
@@ -265,6 +315,8 @@ int run(int argc, char** argv) {
             runs = std::max(1, std::atoi(argv[i + 1]));
         } else if (option == "--db") {
             db = argv[i + 1];
+        } else if (option == "--rules") {
+            rules = argv[i + 1];
         } else {
             throw std::runtime_error("unknown option " + option);
         }
@@ -285,11 +337,18 @@ int run(int argc, char** argv) {
         benchLoad(db, runs);
         return 0;
     }
-    if (measure != "search" && measure != "modes") {
+    if (measure != "search" && measure != "modes" && measure != "family") {
         throw std::runtime_error("unknown measure " + measure);
     }
     const NameDatabase names = readNameDatabase(db);
-    if (measure == "search") {
+    if (measure == "family") {
+        if (rules.empty()) {
+            throw std::runtime_error("--rules is needed");
+        }
+        const std::string tablePath =
+            (std::filesystem::path(db).parent_path() / "NOMIX.CFG").string();
+        benchFamilies(names.lines, readProductTable(tablePath, tablePath), rules, strings, runs);
+    } else if (measure == "search") {
         benchSearch(names.lines, strings, runs);
     } else {
         benchModes(names.lines, strings, runs);

@@ -72,45 +72,86 @@ std::string_view withoutSuffix(std::string_view label, SuffixRule rule) {
     return label;
 }
 
-// Each byte's lower-case form when it is an ASCII letter or digit; 0 for
-// the bytes that separate words.
-constexpr std::array<char, 256> kWordBytes = [] {
-    std::array<char, 256> table{};
+// Bytes of words: ASCII letters and digits. A word's bytes with bit 0x20
+// set are its lower-case form (digits have it already), so words are
+// lower-cased eight bytes at a time.
+enum ByteKind : uint8_t { kSeparator = 0, kLetter = 1, kDigit = 2 };
+constexpr std::array<uint8_t, 256> kByteKinds = [] {
+    std::array<uint8_t, 256> table{};
     for (int c = '0'; c <= '9'; ++c) {
-        table[static_cast<size_t>(c)] = static_cast<char>(c);
+        table[static_cast<size_t>(c)] = kDigit;
     }
     for (int c = 'a'; c <= 'z'; ++c) {
-        table[static_cast<size_t>(c)] = static_cast<char>(c);
-        table[static_cast<size_t>(c - 'a' + 'A')] = static_cast<char>(c);
+        table[static_cast<size_t>(c)] = kLetter;
+        table[static_cast<size_t>(c - 'a' + 'A')] = kLetter;
     }
     return table;
 }();
+constexpr uint64_t kLowerBits = 0x2020202020202020ull;
 
-uint64_t mix(uint64_t h) {
-    h ^= h >> 32;
-    h *= 0xD6E8FEB86659FD93ull;
-    h ^= h >> 32;
-    return h;
+uint8_t kindOf(char c) {
+    return kByteKinds[static_cast<unsigned char>(c)];
 }
 
-// Words are short: eight bytes at a time, most of them in one or two steps.
-uint64_t hashOf(std::string_view text) {
-    const char* p = text.data();
-    size_t n = text.size();
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
-    while (n >= 8) {
-        uint64_t v = 0;
-        std::memcpy(&v, p, 8);
-        h = mix(h ^ v) * 0xBF58476D1CE4E5B9ull;
-        p += 8;
-        n -= 8;
+uint64_t load8(const char* p) {
+    uint64_t v = 0;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// The first `size` (at most 8) bytes at `p`, in the low bytes; `canOverread`
+// when 8 bytes may be read there.
+uint64_t loadHead(const char* p, size_t size, bool canOverread) {
+    if (size >= 8) {
+        return load8(p);
     }
-    if (n > 0) {
-        uint64_t v = 0;
-        std::memcpy(&v, p, n);
-        h = h ^ v;
+    const uint64_t mask = (uint64_t(1) << (8 * size)) - 1;
+    if (canOverread) {
+        return load8(p) & mask;
     }
-    return mix(h * 0x94D049BB133111EBull);
+    uint64_t v = 0;
+    std::memcpy(&v, p, size);
+    return v;
+}
+
+// A word known by its length and first and last eight bytes, so comparing
+// words of up to eight bytes compares two integers. `text` holds all its
+// bytes in lower case (needed only past eight bytes).
+struct WordKey {
+    uint64_t hash = 0;
+    uint64_t head = 0; // the first eight bytes (fewer: zero-padded)
+    uint64_t tail = 0; // the last eight bytes of a longer word
+    uint32_t size = 0;
+    const char* text = nullptr;
+
+    bool operator==(const WordKey& other) const {
+        return hash == other.hash && size == other.size && head == other.head &&
+               tail == other.tail &&
+               (size <= 16 || std::memcmp(text + 8, other.text + 8, size - 16) == 0);
+    }
+    std::string_view view() const {
+        return size <= 8 ? std::string_view(reinterpret_cast<const char*>(&head), size)
+                         : std::string_view(text, size);
+    }
+};
+
+uint64_t hashOf(uint64_t head, uint64_t tail, uint32_t size) {
+    uint64_t h = (head ^ (uint64_t(size) * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
+    if (size > 8) {
+        h = (h ^ (h >> 31) ^ tail) * 0x94D049BB133111EBull;
+    }
+    return h ^ (h >> 29);
+}
+
+// The key of a word given in lower case.
+WordKey keyOf(std::string_view lower) {
+    WordKey key;
+    key.size = static_cast<uint32_t>(lower.size());
+    key.head = loadHead(lower.data(), lower.size(), false);
+    key.tail = lower.size() > 8 ? load8(lower.data() + lower.size() - 8) : 0;
+    key.text = lower.data();
+    key.hash = hashOf(key.head, key.tail, key.size);
+    return key;
 }
 
 // The field of `column` in lower case, kept in `into`; empty when the line
@@ -134,11 +175,13 @@ size_t tableSizeFor(size_t entries) {
     return size;
 }
 
-// A family a word votes for, with its hash for the line's tally.
-struct Candidate {
-    uint64_t hash;
-    std::string_view name;
-};
+// A label's cheap hash for finding repeats: its length and its first and
+// last eight bytes; a match is confirmed byte by byte.
+uint64_t labelHash(std::string_view label, bool canOverread) {
+    const uint64_t head = loadHead(label.data(), label.size(), canOverread);
+    const uint64_t tail = label.size() > 8 ? load8(label.data() + label.size() - 8) : 0;
+    return hashOf(head, tail, static_cast<uint32_t>(label.size()) | 0x80000000u);
+}
 
 } // namespace
 
@@ -147,43 +190,58 @@ struct Candidate {
 // marked so.
 struct FamilyVote::Compiled {
     struct Word {
-        uint64_t hash;
-        std::string_view text;
+        WordKey key;
         bool ignored; // generic, too short, or voting for no family
         uint32_t first;
         uint32_t count;
     };
 
-    std::deque<std::string> texts; // stays in place as it grows: views point into it
+    // Most words of labels are in no rule: one bit per hash, in a table
+    // small enough to stay in the first-level cache, turns most of them away
+    // before the larger table is read.
+    static constexpr size_t kFilterBits = 1u << 16;
+    struct Slot {
+        uint32_t check; // the hash's high half
+        uint32_t word;  // index + 1 into words, 0 for none
+    };
+
+    std::deque<std::string> texts; // stays in place as it grows: keys point into it
     std::vector<Word> words;
-    std::vector<uint32_t> slots; // index + 1 into words, 0 for none
+    std::array<uint64_t, kFilterBits / 64> filter{};
+    std::vector<Slot> slots;
     size_t mask = 0;
-    std::vector<Candidate> candidates;
+    std::vector<WordKey> candidates;
 
     std::vector<SuffixRule> suffixRules; // per product column
     size_t hashColumn = SIZE_MAX;
 
-    const Word* find(uint64_t hash, std::string_view text) const {
-        for (size_t i = hash & mask;; i = (i + 1) & mask) {
-            const uint32_t slot = slots[i];
-            if (slot == 0) {
+    static size_t filterBit(uint64_t hash) { return (hash >> 20) & (kFilterBits - 1); }
+
+    const Word* find(const WordKey& key) const {
+        const size_t bit = filterBit(key.hash);
+        if ((filter[bit / 64] >> (bit % 64) & 1) == 0) {
+            return nullptr;
+        }
+        const auto check = static_cast<uint32_t>(key.hash >> 32);
+        for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
+            const Slot slot = slots[i];
+            if (slot.word == 0) {
                 return nullptr;
             }
-            const Word& word = words[slot - 1];
-            if (word.hash == hash && word.text == text) {
-                return &word;
+            if (slot.check == check && words[slot.word - 1].key == key) {
+                return &words[slot.word - 1];
             }
         }
     }
 
-    std::string_view keep(std::string_view text) { return texts.emplace_back(text); }
+    WordKey keep(std::string_view text) { return keyOf(texts.emplace_back(text)); }
 
     void add(const std::string& text, const LabellingRules& rules);
     void buildSlots();
 };
 
 void FamilyVote::Compiled::add(const std::string& text, const LabellingRules& rules) {
-    Word word{hashOf(text), keep(text), true, static_cast<uint32_t>(candidates.size()), 0};
+    Word word{keep(text), true, static_cast<uint32_t>(candidates.size()), 0};
     std::vector<std::string> tags;
     if (rules.categoryOf(text) == TagCategory::Generic) {
         words.push_back(word);
@@ -202,8 +260,7 @@ void FamilyVote::Compiled::add(const std::string& text, const LabellingRules& ru
         }
         const TagCategory category = rules.categoryOf(tags[i]);
         if (category == TagCategory::Family || category == TagCategory::None) {
-            const std::string_view name = keep(tags[i]);
-            candidates.push_back({hashOf(name), name});
+            candidates.push_back(keep(tags[i]));
             ++word.count;
         }
         if (const std::vector<std::string>* implied = rules.impliedBy(tags[i])) {
@@ -215,68 +272,58 @@ void FamilyVote::Compiled::add(const std::string& text, const LabellingRules& ru
 }
 
 void FamilyVote::Compiled::buildSlots() {
-    slots.assign(tableSizeFor(words.size()), 0);
+    slots.assign(tableSizeFor(words.size()), Slot{0, 0});
     mask = slots.size() - 1;
     for (size_t w = 0; w < words.size(); ++w) {
-        size_t i = words[w].hash & mask;
-        while (slots[i] != 0) {
+        const uint64_t hash = words[w].key.hash;
+        const size_t bit = filterBit(hash);
+        filter[bit / 64] |= uint64_t(1) << (bit % 64);
+        size_t i = hash & mask;
+        while (slots[i].word != 0) {
             i = (i + 1) & mask;
         }
-        slots[i] = static_cast<uint32_t>(w + 1);
+        slots[i] = Slot{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(w + 1)};
     }
 }
 
-// The line's labels already counted, and each candidate's votes: open
-// addressing over views, emptied by forgetting only the slots in use.
-class ViewTally {
+// Each candidate's votes on a line: open addressing, emptied by forgetting
+// only the slots in use.
+class VoteTally {
   public:
     struct Entry {
-        uint64_t hash = 0;
-        const char* data = nullptr; // null: the slot is free
-        size_t size = 0;
-        uint32_t votes = 0;
+        WordKey key;
+        uint32_t votes = 0; // 0: the slot is free
         uint32_t lastVoter = 0;
-
-        std::string_view name() const { return std::string_view(data, size); }
     };
 
-    ViewTally() : m_entries(64), m_mask(63) {}
+    VoteTally() : m_entries(64), m_mask(63) {}
 
     void clear() {
         for (uint32_t i : m_used) {
-            m_entries[i].data = nullptr;
+            m_entries[i].votes = 0;
         }
         m_used.clear();
     }
 
-    // The entry of `text`, new (with no votes) when `added` is set.
-    Entry& find(uint64_t hash, std::string_view text, bool& added) {
+    // One vote per voter, however often it names the word.
+    void vote(const WordKey& key, uint32_t voter) {
         if ((m_used.size() + 1) * 2 > m_entries.size()) {
             grow();
         }
-        size_t i = hash & m_mask;
-        while (m_entries[i].data != nullptr) {
+        size_t i = key.hash & m_mask;
+        while (m_entries[i].votes != 0) {
             Entry& e = m_entries[i];
-            if (e.hash == hash && e.name() == text) {
-                added = false;
-                return e;
+            if (e.key == key) {
+                if (e.lastVoter != voter) {
+                    ++e.votes;
+                    e.lastVoter = voter;
+                }
+                return;
             }
             i = (i + 1) & m_mask;
         }
-        added = true;
         m_used.push_back(static_cast<uint32_t>(i));
-        m_entries[i] = Entry{hash, text.data(), text.size(), 0, 0};
-        return m_entries[i];
-    }
-
-    // One vote per voter, however often it names the text.
-    void vote(uint64_t hash, std::string_view text, uint32_t voter) {
-        bool added = false;
-        Entry& e = find(hash, text, added);
-        if (added || e.lastVoter != voter) {
-            ++e.votes;
-            e.lastVoter = voter;
-        }
+        m_entries[i] = Entry{key, 1, voter};
     }
 
     // The most votes, at least two; a tie to the greater name.
@@ -288,11 +335,11 @@ class ViewTally {
                 continue;
             }
             if (!best || e.votes > best->votes ||
-                (e.votes == best->votes && e.name() > best->name())) {
+                (e.votes == best->votes && e.key.view() > best->key.view())) {
                 best = &e;
             }
         }
-        return best ? best->name() : std::string_view();
+        return best ? best->key.view() : std::string_view();
     }
 
   private:
@@ -304,8 +351,8 @@ class ViewTally {
         used.swap(m_used);
         for (uint32_t u : used) {
             const Entry& e = old[u];
-            size_t i = e.hash & m_mask;
-            while (m_entries[i].data != nullptr) {
+            size_t i = e.key.hash & m_mask;
+            while (m_entries[i].votes != 0) {
                 i = (i + 1) & m_mask;
             }
             m_entries[i] = e;
@@ -318,11 +365,69 @@ class ViewTally {
     std::vector<uint32_t> m_used;
 };
 
+// The labels a line has counted: open addressing over views into the line.
+class LabelSet {
+  public:
+    LabelSet() : m_entries(64), m_mask(63) {}
+
+    void clear() {
+        for (uint32_t i : m_used) {
+            m_entries[i].data = nullptr;
+        }
+        m_used.clear();
+    }
+
+    // False when the line had the label already.
+    bool insert(std::string_view label, uint64_t hash) {
+        if ((m_used.size() + 1) * 2 > m_entries.size()) {
+            grow();
+        }
+        size_t i = hash & m_mask;
+        while (m_entries[i].data != nullptr) {
+            const Entry& e = m_entries[i];
+            if (e.hash == hash && std::string_view(e.data, e.size) == label) {
+                return false;
+            }
+            i = (i + 1) & m_mask;
+        }
+        m_used.push_back(static_cast<uint32_t>(i));
+        m_entries[i] = Entry{hash, label.data(), label.size()};
+        return true;
+    }
+
+  private:
+    struct Entry {
+        uint64_t hash = 0;
+        const char* data = nullptr; // null: the slot is free
+        size_t size = 0;
+    };
+
+    void grow() {
+        std::vector<Entry> old(m_entries.size() * 2);
+        old.swap(m_entries);
+        m_mask = m_entries.size() - 1;
+        std::vector<uint32_t> used;
+        used.swap(m_used);
+        for (uint32_t u : used) {
+            size_t i = old[u].hash & m_mask;
+            while (m_entries[i].data != nullptr) {
+                i = (i + 1) & m_mask;
+            }
+            m_entries[i] = old[u];
+            m_used.push_back(static_cast<uint32_t>(i));
+        }
+    }
+
+    std::vector<Entry> m_entries;
+    size_t m_mask;
+    std::vector<uint32_t> m_used;
+};
+
 struct FamilyVote::Scratch::Tables {
-    std::string lower; // the line's labels in lower case, at the line's offsets
+    std::string lower; // long words in lower case, at the line's offsets
     std::string hash;  // the line's SHA-256 in lower case
-    ViewTally labels;
-    ViewTally votes;
+    LabelSet labels;
+    VoteTally votes;
 };
 
 FamilyVote::Scratch::Scratch() : m_tables(std::make_unique<Tables>()) {}
@@ -361,6 +466,9 @@ std::string FamilyVote::familyOf(std::string_view line) const {
     return std::string(familyOf(line, scratch));
 }
 
+// The hot path of every line: fields found with memchr, words with a table
+// of byte kinds, each word looked up by its first and last eight bytes; a
+// word is copied (lower-cased) only when it is longer than eight bytes.
 std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) const {
     const Compiled& c = *m_compiled;
     Scratch::Tables& t = *scratch.m_tables;
@@ -373,13 +481,15 @@ std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) c
     const size_t size = line.size();
     const size_t productCount = c.suffixRules.size();
 
-    // Fields and products in step, by the field rule: a run of '|' is one
-    // separator. Fields past the last product belong to none.
     std::string_view hash;
+    uint64_t hashHead = 0;
     if (c.hashColumn != SIZE_MAX) {
         hash = lowerHash(line, c.hashColumn, t.hash);
+        hashHead = loadHead(hash.data(), std::min<size_t>(hash.size(), 8), false);
     }
 
+    // Fields and products in step, by the field rule: a run of '|' is one
+    // separator. Fields past the last product belong to none.
     uint32_t product = 0;
     for (size_t pos = 0; pos < size && product < productCount; ++product) {
         while (pos < size && text[pos] == '|') {
@@ -391,7 +501,6 @@ std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) c
         const void* bar = std::memchr(text + pos, '|', size - pos);
         const size_t end = bar ? static_cast<size_t>(static_cast<const char*>(bar) - text) : size;
         std::string_view label(text + pos, end - pos);
-        size_t offset = pos;
         pos = end;
 
         if (product == c.hashColumn || label == kNoVirus || label == kUnknownVirus ||
@@ -403,52 +512,59 @@ std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) c
         }
         if (label.starts_with(kSharedEnginePrefix)) {
             label.remove_prefix(kSharedEnginePrefix.size());
-            offset += kSharedEnginePrefix.size();
         }
-        if (label.empty()) {
-            continue;
-        }
-        bool added = false;
-        t.labels.find(hashOf(label), label, added);
-        if (!added) {
+        const size_t labelBegin = static_cast<size_t>(label.data() - text);
+        if (label.empty() || !t.labels.insert(label, labelHash(label, labelBegin + 8 <= size))) {
             continue;
         }
         label = withoutSuffix(label, c.suffixRules[product]);
 
-        char* const lower = t.lower.data() + offset;
+        const char* const p = label.data();
         const size_t n = label.size();
         for (size_t i = 0; i < n;) {
-            while (i < n && kWordBytes[static_cast<unsigned char>(label[i])] == 0) {
+            while (i < n && kindOf(p[i]) == kSeparator) {
                 ++i;
             }
             const size_t start = i;
-            for (; i < n; ++i) {
-                const char ch = kWordBytes[static_cast<unsigned char>(label[i])];
-                if (ch == 0) {
-                    break;
-                }
-                lower[i] = ch;
+            while (i < n && kindOf(p[i]) != kSeparator) {
+                ++i;
             }
             size_t wordEnd = i;
-            while (wordEnd > start && lower[wordEnd - 1] >= '0' && lower[wordEnd - 1] <= '9') {
+            while (wordEnd > start && kindOf(p[wordEnd - 1]) == kDigit) {
                 --wordEnd;
             }
             if (wordEnd == start) {
                 continue;
             }
-            const std::string_view word(lower + start, wordEnd - start);
-            if (hash.starts_with(word)) {
+            const size_t wordSize = wordEnd - start;
+            WordKey key;
+            key.size = static_cast<uint32_t>(wordSize);
+            const uint64_t headMask =
+                wordSize >= 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * wordSize)) - 1;
+            const uint64_t headBits = kLowerBits & headMask;
+            key.head = loadHead(p + start, wordSize, labelBegin + start + 8 <= size) | headBits;
+            if (wordSize > 8) {
+                key.tail = load8(p + wordEnd - 8) | kLowerBits;
+                char* const lower = t.lower.data() + labelBegin + start;
+                for (size_t k = 0; k < wordSize; ++k) {
+                    lower[k] = static_cast<char>(p[start + k] | 0x20);
+                }
+                key.text = lower;
+            }
+            key.hash = hashOf(key.head, key.tail, key.size);
+
+            if (wordSize <= hash.size() && (hashHead & headMask) == key.head &&
+                hash.starts_with(key.view())) {
                 continue;
             }
-            const uint64_t h = hashOf(word);
-            if (const Compiled::Word* known = c.find(h, word)) {
+            if (const Compiled::Word* known = c.find(key)) {
                 if (!known->ignored) {
                     for (uint32_t k = known->first; k < known->first + known->count; ++k) {
-                        t.votes.vote(c.candidates[k].hash, c.candidates[k].name, product);
+                        t.votes.vote(c.candidates[k], product);
                     }
                 }
-            } else if (word.size() >= kShortestUnknownWord) {
-                t.votes.vote(h, word, product);
+            } else if (wordSize >= kShortestUnknownWord) {
+                t.votes.vote(key, product);
             }
         }
     }

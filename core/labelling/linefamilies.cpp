@@ -11,9 +11,19 @@ namespace nomix {
 
 namespace {
 
-// Lines a worker takes at a time: a few milliseconds of work, so a cancel
-// is seen soon and the cores finish together.
-constexpr size_t kChunkLines = 2048;
+// A worker takes lines about this many bytes at a time: a few milliseconds
+// of work, so a cancel is seen soon and the cores finish together, however
+// long the lines are.
+constexpr size_t kChunkBytes = 256u << 10;
+constexpr size_t kMostChunkLines = 4096;
+
+size_t chunkLinesFor(const DatabaseLines& lines) {
+    if (lines.count() == 0) {
+        return 1;
+    }
+    const size_t averageBytes = std::max<size_t>(1, lines.dataSize() / lines.count());
+    return std::clamp<size_t>(kChunkBytes / averageBytes, 1, kMostChunkLines);
+}
 
 struct TextHash {
     using is_transparent = void;
@@ -49,7 +59,8 @@ std::optional<LineFamilies> computeLineFamilies(const FamilyVote& vote, const Da
                                                 const std::function<bool()>& cancelled,
                                                 const std::function<void(size_t)>& onProgress) {
     const size_t lineCount = lines.count();
-    const size_t chunkCount = (lineCount + kChunkLines - 1) / kChunkLines;
+    const size_t chunkLines = chunkLinesFor(lines);
+    const size_t chunkCount = (lineCount + chunkLines - 1) / chunkLines;
     const size_t threadCount =
         std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::max<size_t>(chunkCount, 1));
 
@@ -81,8 +92,8 @@ std::optional<LineFamilies> computeLineFamilies(const FamilyVote& vote, const Da
                     return;
                 }
                 chunkWorker[chunk] = static_cast<uint16_t>(w);
-                const size_t first = chunk * kChunkLines;
-                const size_t last = std::min(lineCount, first + kChunkLines);
+                const size_t first = chunk * chunkLines;
+                const size_t last = std::min(lineCount, first + chunkLines);
                 for (size_t line = first; line < last; ++line) {
                     ids[line] = worker.idOf(vote.familyOf(lines.at(line), scratch));
                 }
@@ -132,8 +143,8 @@ std::optional<LineFamilies> computeLineFamilies(const FamilyVote& vote, const Da
     }
     for (size_t chunk = 0; chunk < chunkCount; ++chunk) {
         const std::vector<uint32_t>& map = common[chunkWorker[chunk]];
-        const size_t last = std::min(lineCount, (chunk + 1) * kChunkLines);
-        for (size_t line = chunk * kChunkLines; line < last; ++line) {
+        const size_t last = std::min(lineCount, (chunk + 1) * chunkLines);
+        for (size_t line = chunk * chunkLines; line < last; ++line) {
             ids[line] = map[ids[line]];
         }
     }

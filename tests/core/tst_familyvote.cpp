@@ -142,6 +142,22 @@ void TestFamilyVote::vote_data() {
         << Names{{"SHA-256", "abcdef"}, {"Alpha", "Abcdef"}, {"Beta", "X.ABCDEF"}} << "";
     QTest::newRow("not a prefix of the hash")
         << Names{{"SHA-256", "9f86d081"}, {"Alpha", "F86d.A"}, {"Beta", "F86d-b"}} << "f86d";
+    QTest::newRow("long words, any letter case")
+        << Names{{"Alpha", "W32/Superlongfamilyname.A"}, {"Beta", "SUPERLONGFAMILYNAME-B"}}
+        << "superlongfamilyname";
+    QTest::newRow("long words differing in the middle")
+        << Names{{"Alpha", "Superlongxfamilyname"}, {"Beta", "Superlongyfamilyname"}} << "";
+    QTest::newRow("nine letters differing in the last")
+        << Names{{"Alpha", "Qwertyuia"}, {"Beta", "Qwertyuib"}} << "";
+    QTest::newRow("a long prefix of the hash") << Names{{"SHA-256", "ABCDEF0123456789ABCDEF"},
+                                                        {"Alpha", "Abcdef0123456789abcde.A"},
+                                                        {"Beta", "ABCDEF0123456789ABCDE-b"}}
+                                               << "";
+    QTest::newRow("the hash's first eight bytes, then others")
+        << Names{{"SHA-256", "ABCDEF0123456789ABCDEF"},
+                 {"Alpha", "Abcdef01zzzz.A"},
+                 {"Beta", "ABCDEF01ZZZZ-b"}}
+        << "abcdef01zzzz";
     QTest::newRow("generic words")
         << Names{{"Alpha", "Trojan.Generic"}, {"Beta", "Generic.Trojan"}} << "";
     QTest::newRow("generic by its path") << Names{{"Alpha", "Agent.A"}, {"Beta", "Agent.B"}} << "";

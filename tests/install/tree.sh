@@ -69,6 +69,12 @@ count=$(cd / && "$prefix/bin/nomix95-cli" --count trojan) ||
   fail "the moved nomix95-cli found no sample (status $?)"
 [ "$count" = "$expected" ] || fail "nomix95-cli --count trojan said $count, expected $expected"
 
+# The installed labelling rules vote the families: the sample's first line is
+# LoadMoney's.
+family=$(cd / && "$prefix/bin/nomix95-cli" --family --tsv loadmoney | sed -n 2p | cut -f1) ||
+  fail "the moved nomix95-cli found no labelling rules (status $?)"
+[ "$family" = loadmoney ] || fail "nomix95-cli --family gave '$family' for the first hit"
+
 # The desktop program, settings naming the sample of an installation that
 # is gone: it loads its own sample instead and saves that at the close.
 export XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/runtime
