@@ -12,6 +12,10 @@ void NamesByProductModel::setNames(const QStringList& products,
                                    bool dataIsUtf8) {
     m_products = products;
     m_names = std::move(names);
+    m_nameCount = 0;
+    for (const std::vector<NameCount>& product : m_names) {
+        m_nameCount += product.size();
+    }
     m_hitCount = hitCount;
     m_dataIsUtf8 = dataIsUtf8;
     applyFilter();

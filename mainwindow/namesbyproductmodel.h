@@ -31,6 +31,8 @@ class NamesByProductModel : public QAbstractTableModel {
     void setFilter(const QString& text);
 
     size_t hitCount() const { return m_hitCount; }
+    // Every product's names, filtered or not.
+    size_t nameCount() const { return m_nameCount; }
     QString productAt(int row) const;
     std::string_view nameAt(int row) const;
     size_t countAt(int row) const;
@@ -55,6 +57,7 @@ class NamesByProductModel : public QAbstractTableModel {
     QStringList m_products;
     std::vector<std::vector<NameCount>> m_names;
     size_t m_hitCount = 0;
+    size_t m_nameCount = 0;
     bool m_dataIsUtf8 = false;
     QString m_filter;
     std::vector<Row> m_rows;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -29,6 +30,9 @@ namespace nomix {
 namespace {
 
 constexpr int kRowHeight = 20;
+// A list this long is filtered once the typing pauses, not at every key.
+constexpr size_t kLongList = 200000;
+constexpr int kTypingPauseMs = 200;
 constexpr int kWidth = 520;
 constexpr int kHeight = 400;
 
@@ -58,7 +62,8 @@ double roundedShare(double percent) {
 NamesByProductWindow::NamesByProductWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), m_model(new NamesByProductModel(this)),
       m_summary(new QLabel(this)), m_filter(new QLineEdit(this)), m_view(new QTableView(this)),
-      m_exportButton(new QPushButton(QStringLiteral("E&xport..."), this)) {
+      m_exportButton(new QPushButton(QStringLiteral("E&xport..."), this)),
+      m_filterPause(new QTimer(this)) {
     setObjectName(QStringLiteral("namesByProductWindow"));
     setWindowTitle(QStringLiteral("Names by product"));
     m_summary->setObjectName(QStringLiteral("namesSummary"));
@@ -98,7 +103,17 @@ NamesByProductWindow::NamesByProductWindow(QWidget* parent)
     // The filter box has the keyboard whenever the window comes up.
     setFocusProxy(m_filter);
 
-    connect(m_filter, &QLineEdit::textChanged, m_model, &NamesByProductModel::setFilter);
+    m_filterPause->setSingleShot(true);
+    m_filterPause->setInterval(kTypingPauseMs);
+    connect(m_filterPause, &QTimer::timeout, this,
+            [this] { m_model->setFilter(m_filter->text()); });
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_model->nameCount() > kLongList) {
+            m_filterPause->start();
+        } else {
+            m_model->setFilter(text);
+        }
+    });
     connect(m_view, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { activateRow(index.row()); });
     connect(m_exportButton, &QPushButton::clicked, this, &NamesByProductWindow::exportRows);

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace nomix {
 
@@ -54,6 +55,7 @@ class NamesByProductWindow : public QWidget {
     QLineEdit* m_filter;
     QTableView* m_view;
     QPushButton* m_exportButton;
+    QTimer* m_filterPause;
     QString m_exportDirectory;
     QString m_exportFilter;
 };
