@@ -3,6 +3,9 @@
 #include "balloonhints.h"
 #include "clientpanel.h"
 #include "controlhelp.h"
+#include "familycomputation.h"
+#include "namesbyproductwindow.h"
+#include "namescounting.h"
 #include "pictures.h"
 #include "preferencespage.h"
 #include "reportsaver.h"
@@ -25,6 +28,8 @@
 #include "core/database.h"
 #include "core/datafile.h"
 #include "core/fileerror.h"
+#include "core/labelling/linefamilies.h"
+#include "core/namesbyproduct.h"
 #include "core/searchengine.h"
 #include "core/utf8.h"
 #include "dialogs/aboutdialog.h"
@@ -34,6 +39,7 @@
 #include "platform/datafolder.h"
 #include "platform/displaytext.h"
 #include "platform/helpviewer.h"
+#include "platform/labellingsettings.h"
 #include "platform/messagebox.h"
 #include "platform/programdata.h"
 #include "platform/registryfile.h"
@@ -117,6 +123,23 @@ MainWindow::MainWindow(QWidget* parent)
             stopSearch();
         }
     });
+    auto* namesByProduct = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    namesByProduct->setObjectName(QStringLiteral("namesByProductShortcut"));
+    namesByProduct->setContext(Qt::WindowShortcut);
+    connect(namesByProduct, &QShortcut::activated, this, &MainWindow::showNamesByProduct);
+    m_namesCounting = new NamesCounting(this);
+    connect(m_namesCounting, &NamesCounting::namesCounted, this,
+            [this](std::shared_ptr<std::vector<std::vector<NameCount>>> names, size_t hitCount) {
+                if (m_namesWindow && m_namesWindow->isVisible()) {
+                    m_namesWindow->showNames(m_productNames, std::move(*names), hitCount,
+                                             m_databaseIsUtf8, m_lastSearchText);
+                }
+            });
+    m_familyComputation = new FamilyComputation(this);
+    connect(m_familyComputation, &FamilyComputation::familiesComputed, this,
+            &MainWindow::useFamilies);
+    connect(m_familyComputation, &FamilyComputation::failed, this,
+            &MainWindow::reportFamiliesFailure);
     connect(m_search, &SearchController::progressChanged, m_progressBar, &QProgressBar::setValue);
     connect(m_search, &SearchController::hitCountChanged, m_speedPanel,
             &SpeedCounterPanel::showRunningCount);
@@ -125,7 +148,12 @@ MainWindow::MainWindow(QWidget* parent)
     fitToScreen();
 }
 
-MainWindow::~MainWindow() = default;
+// The background threads read the lines, which go before the window's
+// children.
+MainWindow::~MainWindow() {
+    m_familyComputation->cancel();
+    m_namesCounting->cancel();
+}
 
 // ---------------------------------------------------------------- building
 
@@ -144,6 +172,11 @@ void MainWindow::buildPanels() {
     connect(m_searchPage, &SearchPage::helpClicked, this, [this] { m_help->showContents(); });
     connect(m_searchPage, &SearchPage::exitClicked, this, &QWidget::close);
     connect(m_preferencesPage, &PreferencesPage::optionsClicked, this, &MainWindow::showOptions);
+    connect(m_preferencesPage, &PreferencesPage::rulesFolderChanged, this, [this] {
+        if (m_databaseLoaded) {
+            startFamilies();
+        }
+    });
     connect(m_speedPanel, &SpeedCounterPanel::aboutClicked, this, &MainWindow::showAbout);
 }
 
@@ -160,6 +193,10 @@ void MainWindow::buildResultsView() {
     connect(m_resultsMenu, &ResultsMenu::searchForNameTriggered, this, &MainWindow::searchForName);
     connect(m_resultsMenu, &ResultsMenu::clearTriggered, this, &MainWindow::clearResults);
     connect(m_resultsMenu, &ResultsMenu::saveTriggered, this, &MainWindow::saveResults);
+    connect(m_resultsMenu, &ResultsMenu::searchForFamilyTriggered, this,
+            &MainWindow::searchForName);
+    connect(m_resultsMenu, &ResultsMenu::namesByProductTriggered, this,
+            &MainWindow::showNamesByProduct);
 }
 
 void MainWindow::buildStatusBar() {
@@ -356,6 +393,9 @@ void MainWindow::loadSettings() {
     if (!message.empty()) {
         MessageBox::error(this, textOf(message));
     }
+    const LabellingSettings labelling = loadLabellingSettings(registry);
+    m_resultsView->setFamilyColumnShown(labelling.showFamilyColumn);
+    m_preferencesPage->setRulesFolder(textOf(labelling.rulesFolder));
 }
 
 // Returns whether the settings were saved; a failure is shown to the user,
@@ -366,6 +406,10 @@ bool MainWindow::saveSettings() {
     try {
         RegistryFile registry(RegistryFile::defaultFilePath());
         failure = textOf(nomix::saveSettings(registry, settings, m_databaseLoaded));
+        if (failure.isEmpty() && m_databaseLoaded) {
+            saveLabellingSettings(registry, {m_resultsView->familyColumnShown(),
+                                             bytesOf(m_preferencesPage->rulesFolder())});
+        }
     } catch (const std::exception& error) {
         failure = MessageBox::errorText(error) + QLatin1Char('.');
     }
@@ -426,6 +470,9 @@ bool MainWindow::loadDatabase() {
 }
 
 void MainWindow::useDatabase(Database&& database) {
+    m_familyComputation->cancel();
+    m_namesCounting->cancel();
+    m_families.reset();
     m_results->releaseDatabase();
     m_products = std::move(database.table);
     m_lines = std::move(database.names.lines);
@@ -449,6 +496,14 @@ void MainWindow::useDatabase(Database&& database) {
     m_productDialog->setListDetails(m_listDetails);
     m_results->setDatabase(&m_lines, titles);
     m_results->setDatabaseLoaded(true);
+    m_productNames.clear();
+    for (const std::string& entry : m_products.entries) {
+        m_productNames << nomix::displayText(productName(entry));
+    }
+    if (m_namesWindow) {
+        m_namesWindow->clearNames();
+    }
+    startFamilies();
     m_searchPage->setProductButtonEnabled(true);
     m_preferencesPage->setOptionsButtonEnabled(true);
 }
@@ -559,7 +614,10 @@ void MainWindow::startSearch() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     SearchOutcome outcome = m_search->run(m_lines, request);
+    m_results->setMatchedSearch(request);
     m_results->setHits(std::move(outcome.hits));
+    m_lastSearchText = m_searchPage->searchText();
+    updateNamesByProduct();
     // A search the user stopped was finished when they asked.
     if (!outcome.stopped) {
         finishSearch();
@@ -597,6 +655,10 @@ void MainWindow::finishSearch() {
 
 void MainWindow::clearResults() {
     m_results->clearHits();
+    m_namesCounting->cancel();
+    if (m_namesWindow) {
+        m_namesWindow->clearNames();
+    }
     m_progressBar->setValue(100);
     m_speedPanel->clearCount();
 }
@@ -745,6 +807,67 @@ void MainWindow::searchForName(const QString& name) {
     if (!name.isEmpty()) {
         m_searchPage->setSearchText(name);
         startSearch();
+    }
+}
+
+// Opens the window, or brings it back, for the hits in the grid.
+void MainWindow::showNamesByProduct() {
+    if (!m_namesWindow) {
+        m_namesWindow = new NamesByProductWindow(this);
+        connect(m_namesWindow, &NamesByProductWindow::nameActivated, this,
+                &MainWindow::searchForName);
+        centerOnMainWindow(m_namesWindow, this);
+    }
+    m_namesWindow->setExportDirectory(m_preferencesPage->directory());
+    m_namesWindow->show();
+    m_namesWindow->raise();
+    m_namesWindow->activateWindow();
+    m_namesWindow->setFocus();
+    updateNamesByProduct();
+}
+
+// Only the hits are counted, so this follows every search while the window
+// is open.
+void MainWindow::updateNamesByProduct() {
+    if (!m_namesWindow || !m_namesWindow->isVisible()) {
+        return;
+    }
+    m_namesCounting->cancel();
+    if (!m_databaseLoaded || m_results->hits().empty()) {
+        m_namesWindow->clearNames();
+        return;
+    }
+    m_namesWindow->showCounting(m_results->hits().size(), m_lastSearchText);
+    m_namesCounting->start(&m_lines, m_results->hits(), m_products.entries.size());
+}
+
+// The families of the lines in use, worked out in the background with the
+// rules of the Preferences page's folder (empty: the bundled ones).
+void MainWindow::startFamilies() {
+    QString folder = m_preferencesPage->rulesFolder();
+    if (folder.isEmpty()) {
+        folder = programDataPath(QStringLiteral("labelling"));
+    }
+    m_families.reset();
+    m_results->setFamilies({});
+    m_results->setFamiliesPending(true);
+    m_familyComputation->start(&m_lines, m_products, folder);
+}
+
+void MainWindow::useFamilies(std::shared_ptr<const LineFamilies> families) {
+    m_families = std::move(families);
+    m_results->setFamilies([known = m_families](uint32_t line) {
+        return line < known->lineCount() ? known->familyOf(line) : std::string_view();
+    });
+}
+
+// Rules that cannot be read leave the column blank; rules the user chose
+// are worth a message.
+void MainWindow::reportFamiliesFailure(const QString& message) {
+    m_results->setFamiliesPending(false);
+    m_statusPanels->showHint(message);
+    if (!m_preferencesPage->rulesFolder().isEmpty()) {
+        MessageBox::error(this, message);
     }
 }
 

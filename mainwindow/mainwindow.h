@@ -23,6 +23,10 @@ namespace nomix {
 
 class ClientPanel;
 class ControlHelp;
+class FamilyComputation;
+class LineFamilies;
+class NamesByProductWindow;
+class NamesCounting;
 class OptionsDialog;
 class PreferencesPage;
 class ResultsMenu;
@@ -119,6 +123,11 @@ class MainWindow : public QMainWindow {
     void saveResults();
     void importScanReports();
     void searchForName(const QString& name);
+    void showNamesByProduct();
+    void updateNamesByProduct();
+    void startFamilies();
+    void useFamilies(std::shared_ptr<const LineFamilies> families);
+    void reportFamiliesFailure(const QString& message);
     void showResultsMenu(const QPoint& position);
     void showResultsHelp();
 
@@ -144,6 +153,13 @@ class MainWindow : public QMainWindow {
     uint32_t m_productMask = 0xFFFFFFFFu;
     std::string m_lastSelectionEx;
     bool m_listDetails = false;
+    // Each line's family, once worked out in the background after a load.
+    FamilyComputation* m_familyComputation = nullptr;
+    std::shared_ptr<const LineFamilies> m_families;
+    QStringList m_productNames;
+    QString m_lastSearchText;
+    NamesByProductWindow* m_namesWindow = nullptr;
+    NamesCounting* m_namesCounting = nullptr;
 
     TitlePanel* m_titlePanel = nullptr;
     ClientPanel* m_client = nullptr;

@@ -28,7 +28,7 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("preferencesPage"));
     m_group = new QGroupBox(this);
     m_group->setObjectName(QStringLiteral("dataGroup"));
-    m_group->setGeometry(6, 4, 364, 118);
+    m_group->setGeometry(6, 4, 364, 113);
 
     m_directoryEdit =
         addEdit("directoryEdit", QStringLiteral("Edit database & configuration path"));
@@ -37,6 +37,9 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     m_databaseEdit->setText(QStringLiteral("NOMIX.DAT"));
     m_tableEdit = addEdit("tableEdit", QStringLiteral("Edit configuration file name"));
     m_tableEdit->setText(QStringLiteral("NOMIX.CFG"));
+    m_rulesEdit = addEdit("rulesEdit", QStringLiteral("Edit the folder of your own labelling "
+                                                      "rules; empty for the bundled ones"));
+    m_rulesEdit->setPlaceholderText(QStringLiteral("bundled rules"));
 
     m_browseButton = addSmallButton("browseButton", Pictures::folderGlyph(),
                                     QStringLiteral("Browse|Browse directories"));
@@ -48,6 +51,11 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     for (QToolButton* button : {m_databaseButton, m_tableButton}) {
         setHelpTopic(button, 32);
     }
+    m_rulesButton = addSmallButton("rulesBrowseButton", Pictures::folderGlyph(),
+                                   QStringLiteral("Browse|Browse for a labelling rules folder"));
+    setHelpTopic(m_rulesButton, 30);
+    connect(m_rulesButton, &QToolButton::clicked, this, &PreferencesPage::chooseRulesFolder);
+    connect(m_rulesEdit, &QLineEdit::editingFinished, this, &PreferencesPage::noteRulesFolder);
     connect(m_browseButton, &QToolButton::clicked, this, &PreferencesPage::chooseDirectory);
     connect(m_databaseButton, &QToolButton::clicked, this, &PreferencesPage::chooseDatabaseFile);
     connect(m_tableButton, &QToolButton::clicked, this, &PreferencesPage::chooseTableFile);
@@ -66,6 +74,7 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
         addLabel("databaseLabel", QStringLiteral("&Database file name"), m_databaseEdit, 31);
     m_tableLabel =
         addLabel("tableLabel", QStringLiteral("&Configuration file name"), m_tableEdit, 33);
+    m_rulesLabel = addLabel("rulesLabel", QStringLiteral("&Labelling rules"), m_rulesEdit, 29);
 
     // Tab goes down the left column, then to the options and the table.
     QWidget::setTabOrder(m_directoryEdit, m_browseButton);
@@ -74,12 +83,17 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     QWidget::setTabOrder(m_databaseEdit, m_databaseButton);
     QWidget::setTabOrder(m_databaseButton, m_tableEdit);
     QWidget::setTabOrder(m_tableEdit, m_tableButton);
+    QWidget::setTabOrder(m_tableButton, m_rulesEdit);
+    QWidget::setTabOrder(m_rulesEdit, m_rulesButton);
 
-    directoryLabel->setGeometry(10, 10, 160, 18);
-    m_directoryEdit->setGeometry(10, 30, 136, 24);
-    m_databaseLabel->setGeometry(10, 62, 160, 18);
-    m_databaseEdit->setGeometry(10, 82, 136, 24);
-    m_tableEdit->setGeometry(190, 82, 136, 24);
+    // Three rows: the rules folder's label stands beside its box.
+    directoryLabel->setGeometry(10, 3, 160, 18);
+    m_directoryEdit->setGeometry(10, 20, 136, 22);
+    m_databaseLabel->setGeometry(10, 44, 160, 18);
+    m_databaseEdit->setGeometry(10, 61, 136, 22);
+    m_tableEdit->setGeometry(190, 61, 136, 22);
+    m_rulesLabel->setGeometry(10, 89, 110, 18);
+    m_rulesEdit->setGeometry(120, 87, 136, 22);
 
     m_folderDialog = new FolderDialog(this);
     m_folderDialog->setObjectName(QStringLiteral("folderDialog"));
@@ -144,6 +158,31 @@ void PreferencesPage::setTableName(const QString& name) {
     m_tableEdit->setText(name);
 }
 
+QString PreferencesPage::rulesFolder() const {
+    return m_rulesEdit->text();
+}
+
+void PreferencesPage::setRulesFolder(const QString& folder) {
+    m_rulesEdit->setText(folder);
+    m_rulesFolder = folder;
+}
+
+void PreferencesPage::noteRulesFolder() {
+    if (m_rulesEdit->text() != m_rulesFolder) {
+        m_rulesFolder = m_rulesEdit->text();
+        emit rulesFolderChanged();
+    }
+}
+
+void PreferencesPage::chooseRulesFolder() {
+    m_folderDialog->setOpenFolderPath(
+        rulesFolder().isEmpty() ? programDataPath(QStringLiteral("labelling")) : rulesFolder());
+    if (m_folderDialog->exec()) {
+        m_rulesEdit->setText(m_folderDialog->selectedPath());
+        noteRulesFolder();
+    }
+}
+
 void PreferencesPage::setOptionsButtonEnabled(bool enabled) {
     m_optionsButton->setEnabled(enabled);
 }
@@ -152,16 +191,19 @@ void PreferencesPage::layOut(int pageWidth) {
     m_group->resize(pageWidth - 25, m_group->height());
     const int editWidth = pageWidth / 2 - 59;
     m_directoryEdit->resize(editWidth, m_directoryEdit->height());
-    m_browseButton->move(m_directoryEdit->geometry().right() + 3, m_directoryEdit->y());
+    m_browseButton->move(m_directoryEdit->geometry().right() + 3, m_directoryEdit->y() - 1);
     m_databaseEdit->resize(editWidth, m_databaseEdit->height());
-    m_databaseButton->move(m_browseButton->x(), m_databaseEdit->y());
-    m_optionsButton->setGeometry(m_browseButton->x() + 44, m_directoryEdit->y(),
-                                 editWidth + m_browseButton->width() + 2, 26);
+    m_databaseButton->move(m_browseButton->x(), m_databaseEdit->y() - 1);
+    m_optionsButton->setGeometry(m_browseButton->x() + 44, m_directoryEdit->y() - 1,
+                                 editWidth + m_browseButton->width() + 2, 24);
     m_tableEdit->setGeometry(m_optionsButton->x(), m_databaseEdit->y(),
                              m_optionsButton->width() - m_browseButton->width() - 1,
                              m_tableEdit->height());
-    m_tableButton->move(m_tableEdit->geometry().right() + 3, m_tableEdit->y());
+    m_tableButton->move(m_tableEdit->geometry().right() + 3, m_tableEdit->y() - 1);
     m_tableLabel->setGeometry(m_tableEdit->x(), m_databaseLabel->y(), 170, 18);
+    m_rulesEdit->resize(m_tableEdit->geometry().right() - m_rulesEdit->x() + 1,
+                        m_rulesEdit->height());
+    m_rulesButton->move(m_tableButton->x(), m_rulesEdit->y() - 1);
 }
 
 void PreferencesPage::chooseDirectory() {

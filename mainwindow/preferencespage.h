@@ -14,7 +14,8 @@ class FolderDialog;
 
 // The "Preferences" page: where the database files are (the common
 // directory, the name database's and the product table's file names, typed
-// or chosen in a file dialog) and the button that opens the options.
+// or chosen in a file dialog), the folder of the labelling rules the hits'
+// families come from, and the button that opens the options.
 class PreferencesPage : public QWidget {
     Q_OBJECT
 
@@ -27,6 +28,9 @@ class PreferencesPage : public QWidget {
     void setDirectory(const QString& directory);
     void setDatabaseName(const QString& name);
     void setTableName(const QString& name);
+    // The folder of the user's own labelling rules; empty for the bundled ones.
+    QString rulesFolder() const;
+    void setRulesFolder(const QString& folder);
 
     void setOptionsButtonEnabled(bool enabled);
 
@@ -35,6 +39,8 @@ class PreferencesPage : public QWidget {
 
   signals:
     void optionsClicked();
+    // The user changed the rules folder (typed and left the box, or chose).
+    void rulesFolderChanged();
 
   private:
     QLineEdit* addEdit(const char* name, const QString& hint);
@@ -43,17 +49,23 @@ class PreferencesPage : public QWidget {
     void chooseDirectory();
     void chooseDatabaseFile();
     void chooseTableFile();
+    void chooseRulesFolder();
+    void noteRulesFolder();
 
     QGroupBox* m_group = nullptr;
     QLineEdit* m_directoryEdit = nullptr;
     QLineEdit* m_databaseEdit = nullptr;
     QLineEdit* m_tableEdit = nullptr;
+    QLineEdit* m_rulesEdit = nullptr;
+    QString m_rulesFolder;
     QToolButton* m_browseButton = nullptr;
     QToolButton* m_databaseButton = nullptr;
     QToolButton* m_tableButton = nullptr;
+    QToolButton* m_rulesButton = nullptr;
     QPushButton* m_optionsButton = nullptr;
     EmbossedLabel* m_databaseLabel = nullptr;
     EmbossedLabel* m_tableLabel = nullptr;
+    EmbossedLabel* m_rulesLabel = nullptr;
     FolderDialog* m_folderDialog = nullptr;
 };
 

@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kNoTextWidth = 15;
 constexpr int kMarkerMinWidth = 30;
+// Light enough for black text to read as well as on white.
+constexpr QRgb kMatchedBackground = qRgb(255, 236, 130);
 
 bool equalsUpper(std::string_view field, std::string_view upper) {
     if (field.size() != upper.size()) {
@@ -95,7 +97,18 @@ void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QColor highlight = option.palette.color(group, QPalette::Highlight);
     const QColor ink =
         selected ? option.palette.color(group, QPalette::HighlightedText) : QColor(Qt::black);
-    painter->fillRect(rect, selected ? highlight : option.palette.color(QPalette::Base));
+    const int row = index.row();
+    const int column = index.column();
+    const bool matched = !m_model->searchRunning() && m_model->cellMatched(row, column);
+    painter->fillRect(rect, selected  ? highlight
+                            : matched ? QColor(kMatchedBackground)
+                                      : option.palette.color(QPalette::Base));
+    // A selected name that matched keeps a band of the match colour at its
+    // foot, so the selection does not hide where the string stood.
+    if (selected && matched) {
+        painter->fillRect(QRect(rect.left(), rect.bottom() - 2, rect.width(), 3),
+                          QColor(kMatchedBackground));
+    }
     // The current cell is framed only while the grid has the keyboard, as
     // the classic grids do.
     if (option.state.testFlag(QStyle::State_HasFocus)) {
@@ -105,8 +118,6 @@ void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         painter->drawRect(rect.adjusted(0, 0, -1, -1));
         painter->restore();
     }
-    const int row = index.row();
-    const int column = index.column();
     if (rect.width() <= kNoTextWidth || m_model->searchRunning() ||
         !m_model->namesShownIn(column)) {
         return;

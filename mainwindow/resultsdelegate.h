@@ -11,7 +11,8 @@ class ResultsModel;
 // a marker picture for names no product gave ("NO_VIRUS"), unknown viruses
 // ("UNKNOWN_VIRUS") and names starting with '~', then the name cut to fit.
 // Selected cells take the highlight colour and the current cell a dotted
-// frame, so that what Ctrl+C copies can be seen. Nothing is cached per
+// frame, so that what Ctrl+C copies can be seen. Names in which the search
+// found its string stand on a yellow ground. Nothing is cached per
 // cell, so rows off screen cost nothing.
 class ResultsDelegate : public QStyledItemDelegate {
     Q_OBJECT

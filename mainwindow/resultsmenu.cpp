@@ -1,5 +1,7 @@
 #include "resultsmenu.h"
 
+#include "exportfile.h"
+#include "familyheader.h"
 #include "resultsmodel.h"
 #include "resultsview.h"
 
@@ -26,48 +28,6 @@ namespace nomix {
 namespace {
 constexpr int kMinColumnWidth = 50;
 constexpr int kMaxColumnWidth = 3000;
-
-struct ExportType {
-    const char* name;
-    const char* filter;
-    ResultFormat format;
-};
-
-// The first pattern of each filter gives the extension a bare name gets.
-constexpr ExportType kExportTypes[] = {
-    {"CSV", "CSV (*.csv)", ResultFormat::Csv},
-    {"JSON", "JSON (*.json)", ResultFormat::Json},
-    {"JSON Lines", "JSON Lines (*.jsonl)", ResultFormat::JsonLines},
-    {"Tab-separated values", "Tab-separated values (*.tsv *.txt)", ResultFormat::Tsv},
-};
-
-QString exportFilters() {
-    QStringList filters;
-    for (const ExportType& type : kExportTypes) {
-        filters << QLatin1String(type.filter);
-    }
-    filters << QStringLiteral("All files (*)");
-    return filters.join(QStringLiteral(";;"));
-}
-
-// "virut" saved under "JSON (*.json)" becomes "virut.json"; a name that has
-// an extension, or a filter without one ("*"), leaves the name alone.
-QString withFilterExtension(const QString& fileName, const QString& filter) {
-    if (!QFileInfo(fileName).suffix().isEmpty()) {
-        return fileName;
-    }
-    const qsizetype star = filter.indexOf(QLatin1String("(*."));
-    if (star < 0) {
-        return fileName;
-    }
-    const qsizetype start = star + 2;
-    qsizetype end = start;
-    while (end < filter.size() && filter.at(end) != QLatin1Char(' ') &&
-           filter.at(end) != QLatin1Char(')')) {
-        ++end;
-    }
-    return fileName + filter.mid(start, end - start);
-}
 } // namespace
 
 ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObject* parent)
@@ -81,6 +41,13 @@ ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObjec
                               QStringLiteral("Search for the name in this cell"));
     connect(m_searchForName, &QAction::triggered, this,
             [this] { emit searchForNameTriggered(cellName(m_menuCell)); });
+    m_searchForFamily = addItem("searchForFamily", QStringLiteral("Search this &family"),
+                                QStringLiteral("Search for the family in this cell"));
+    connect(m_searchForFamily, &QAction::triggered, this,
+            [this] { emit searchForFamilyTriggered(m_menuFamily); });
+    connect(addItem("namesByProduct", QStringLiteral("Names by &product..."),
+                    QStringLiteral("List each product's names for the hits")),
+            &QAction::triggered, this, &ResultsMenu::namesByProductTriggered);
     m_copyWithTitles =
         addItem("copyWithTitles", QStringLiteral("Copy with product &titles"),
                 QStringLiteral("Copy the selected cells under their products' titles"));
@@ -101,6 +68,13 @@ ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObjec
     connect(addItem("restoreColumnWidths", QStringLiteral("&Restore default width of columns"),
                     QStringLiteral("Restore default width of columns within the grid")),
             &QAction::triggered, this, &ResultsMenu::restoreColumnWidths);
+    m_showFamily = addItem("showFamilyColumn", QStringLiteral("Show &family column"),
+                           QStringLiteral("Show each hit's family at the left of the grid"));
+    m_showFamily->setCheckable(true);
+    connect(m_showFamily, &QAction::triggered, this, [this](bool shown) {
+        m_view->setFamilyColumnShown(shown);
+        emit familyColumnToggled(shown);
+    });
 
     auto* copy = new QAction(view);
     copy->setObjectName(QStringLiteral("copyCells"));
@@ -118,7 +92,10 @@ QAction* ResultsMenu::addItem(const char* name, const QString& caption, const QS
 }
 
 void ResultsMenu::popup(const QPoint& position, const QString& directory) {
-    m_menuCell = m_view->indexAt(position);
+    const int familyRow = m_view->familyRowAt(position);
+    m_menuCell = familyRow < 0 ? QModelIndex(m_view->indexAt(position)) : QModelIndex();
+    m_menuFamily =
+        familyRow < 0 ? QString() : nomix::displayText(m_view->resultsModel()->familyAt(familyRow));
     m_directory = directory;
     const bool haveHits = !m_view->resultsModel()->hits().empty();
     m_clear->setEnabled(haveHits);
@@ -126,6 +103,10 @@ void ResultsMenu::popup(const QPoint& position, const QString& directory) {
     m_export->setEnabled(haveHits);
     m_copyWithTitles->setEnabled(haveHits);
     m_searchForName->setEnabled(!cellName(m_menuCell).isEmpty());
+    // Only a family cell offers its family; its name is not a product's.
+    m_searchForFamily->setVisible(familyRow >= 0);
+    m_searchForFamily->setEnabled(!m_menuFamily.isEmpty());
+    m_showFamily->setChecked(m_view->familyColumnShown());
     m_menu->popup(m_view->viewport()->mapToGlobal(position));
 }
 
@@ -158,14 +139,15 @@ std::vector<std::string> ResultsMenu::productTitles(const std::vector<size_t>& c
 
 void ResultsMenu::writeResults(ResultWriter& writer, const std::vector<size_t>& columns,
                                const std::vector<uint32_t>& lines) const {
-    const DatabaseLines& database = *m_view->resultsModel()->database();
+    const ResultsModel& model = *m_view->resultsModel();
+    const DatabaseLines& database = *model.database();
     std::vector<std::string_view> names(columns.size());
     for (uint32_t index : lines) {
         const std::string_view line = database.at(index);
         for (size_t i = 0; i < columns.size(); ++i) {
             names[i] = fieldViewByChar(static_cast<int32_t>(columns[i] + 1), line, '|');
         }
-        writer.row(index, names);
+        writer.row(index, names, model.familyOfLine(index));
     }
 }
 
@@ -174,30 +156,23 @@ void ResultsMenu::writeResults(ResultWriter& writer, const std::vector<size_t>& 
 // rather than written as something the user did not choose.
 void ResultsMenu::exportResults() {
     QWidget* window = m_view->window();
-    QString filter = m_exportFilter;
-    QString fileName = FileDialog::getSaveFileName(window, QStringLiteral("Export search results"),
-                                                   m_directory, exportFilters(), &filter);
-    if (fileName.isEmpty()) {
+    const std::optional<ExportFile> chosen = chooseExportFile(
+        window, QStringLiteral("Export search results"), m_directory, &m_exportFilter);
+    if (!chosen) {
         return;
     }
-    m_exportFilter = filter;
-    fileName = withFilterExtension(fileName, filter);
-    std::optional<ResultFormat> format = resultFormatForFileName(fileName.toStdString());
-    if (!format) {
-        format = askExportFormat(fileName);
-        if (!format) {
-            return;
-        }
-    }
+    const QString& fileName = chosen->fileName;
     QSaveFile file(fileName);
     bool written = file.open(QIODevice::WriteOnly);
     if (written) {
         const std::vector<size_t> columns = shownColumns();
         ResultWriter writer(
-            *format, productTitles(columns), [&file, &written](std::string_view bytes) {
+            chosen->format, productTitles(columns),
+            [&file, &written](std::string_view bytes) {
                 written = written &&
                           file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
-            });
+            },
+            m_view->familyColumnShown());
         writer.header();
         writeResults(writer, columns, m_view->resultsModel()->hits());
         writer.finish();
@@ -206,23 +181,6 @@ void ResultsMenu::exportResults() {
     if (!written) {
         MessageBox::reportException(window, fileName + QStringLiteral(": ") + file.errorString());
     }
-}
-
-std::optional<ResultFormat> ResultsMenu::askExportFormat(const QString& fileName) const {
-    QStringList names;
-    for (const ExportType& type : kExportTypes) {
-        names << QLatin1String(type.name);
-    }
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(
-        m_view->window(), QStringLiteral("Export search results"),
-        QStringLiteral("Write %1 as:").arg(QFileInfo(fileName).fileName()), names, 0, false, &ok);
-    for (const ExportType& type : kExportTypes) {
-        if (ok && chosen == QLatin1String(type.name)) {
-            return type.format;
-        }
-    }
-    return std::nullopt;
 }
 
 // Ctrl+C: one cell copies its name alone, so that it pastes back into the
@@ -257,8 +215,9 @@ void ResultsMenu::copySelectedCells(bool withTitles) {
     }
     const std::vector<size_t> columns(columnSet.begin(), columnSet.end());
     std::string text;
-    ResultWriter writer(ResultFormat::Tsv, productTitles(columns),
-                        [&text](std::string_view bytes) { text.append(bytes); });
+    ResultWriter writer(
+        ResultFormat::Tsv, productTitles(columns),
+        [&text](std::string_view bytes) { text.append(bytes); }, m_view->familyColumnShown());
     if (withTitles) {
         writer.header();
     }

@@ -19,8 +19,9 @@ class ResultsView;
 enum class ResultFormat;
 struct ProductTable;
 
-// The results grid's local menu and Ctrl+C. Copying, exporting and the
-// column widths are done here; clearing, saving a report, searching for a
+// The results grid's local menu and Ctrl+C. Copying, exporting (each with
+// the hits' families while the Family column shows) and the column widths
+// are done here; clearing, saving a report, searching for a
 // cell's name and the help belong to the main window, which gets a signal.
 class ResultsMenu : public QObject {
     Q_OBJECT
@@ -36,13 +37,15 @@ class ResultsMenu : public QObject {
   signals:
     void whatsThisTriggered();
     void searchForNameTriggered(const QString& name);
+    void searchForFamilyTriggered(const QString& family);
+    void namesByProductTriggered();
+    void familyColumnToggled(bool shown);
     void clearTriggered();
     void saveTriggered();
 
   private:
     QAction* addItem(const char* name, const QString& caption, const QString& hint);
     void exportResults();
-    std::optional<ResultFormat> askExportFormat(const QString& fileName) const;
     void copySelectedCells(bool withTitles);
     void askColumnWidth();
     void restoreColumnWidths();
@@ -56,11 +59,14 @@ class ResultsMenu : public QObject {
     const ProductTable* m_products;
     QMenu* m_menu;
     QAction* m_searchForName = nullptr;
+    QAction* m_searchForFamily = nullptr;
+    QAction* m_showFamily = nullptr;
     QAction* m_clear = nullptr;
     QAction* m_save = nullptr;
     QAction* m_export = nullptr;
     QAction* m_copyWithTitles = nullptr;
     QPersistentModelIndex m_menuCell;
+    QString m_menuFamily;
     QString m_directory;
     QString m_exportFilter;
 };

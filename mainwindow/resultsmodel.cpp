@@ -1,5 +1,7 @@
 #include "resultsmodel.h"
 
+#include "cellmatcher.h"
+
 #include "core/fields.h"
 #include "platform/displaytext.h"
 
@@ -18,10 +20,15 @@ ResultsModel::ResultsModel(QObject* parent) : QAbstractTableModel(parent) {
     }
 }
 
+ResultsModel::~ResultsModel() = default;
+
 void ResultsModel::setDatabase(const DatabaseLines* lines, const QStringList& productTitles) {
     beginResetModel();
     m_lines = lines;
     m_hits.clear();
+    m_matcher.reset();
+    m_families = {};
+    m_familiesPending = false;
     m_titles = productTitles;
     // A grid keeps one column at least.
     if (m_titles.isEmpty()) {
@@ -34,6 +41,8 @@ void ResultsModel::releaseDatabase() {
     beginResetModel();
     m_lines = nullptr;
     m_hits.clear();
+    m_families = {};
+    m_familiesPending = false;
     endResetModel();
 }
 
@@ -47,15 +56,54 @@ void ResultsModel::clearHits() {
     setHits({});
 }
 
-std::string_view ResultsModel::fieldAt(int row, int column) const {
+// The hit's line, or the line count when the row shows none.
+uint32_t ResultsModel::lineAt(int row) const {
+    const auto none = static_cast<uint32_t>(m_lines ? m_lines->count() : 0);
     if (!m_lines || row < 0 || static_cast<size_t>(row) >= m_hits.size()) {
-        return {};
+        return none;
     }
     const uint32_t line = m_hits[static_cast<size_t>(row)];
-    if (line >= m_lines->count()) {
+    return line < m_lines->count() ? line : none;
+}
+
+std::string_view ResultsModel::fieldAt(int row, int column) const {
+    const uint32_t line = lineAt(row);
+    if (!m_lines || line >= m_lines->count()) {
         return {};
     }
     return fieldViewByChar(column + 1, m_lines->at(line), '|');
+}
+
+void ResultsModel::setMatchedSearch(const SearchRequest& search) {
+    m_matcher = std::make_unique<const CellMatcher>(search);
+    repaintCells();
+}
+
+bool ResultsModel::cellMatched(int row, int column) const {
+    return m_matcher && column >= 0 &&
+           m_matcher->matches(static_cast<size_t>(column), fieldAt(row, column));
+}
+
+void ResultsModel::setFamilies(FamilyLookup lookup) {
+    m_families = std::move(lookup);
+    m_familiesPending = false;
+    repaintFamilies();
+}
+
+void ResultsModel::setFamiliesPending(bool pending) {
+    m_familiesPending = pending;
+    repaintFamilies();
+}
+
+std::string_view ResultsModel::familyAt(int row) const {
+    return familyOfLine(lineAt(row));
+}
+
+std::string_view ResultsModel::familyOfLine(uint32_t line) const {
+    if (!m_families || !m_lines || line >= m_lines->count()) {
+        return {};
+    }
+    return m_families(line);
 }
 
 void ResultsModel::setDatabaseLoaded(bool loaded) {
@@ -108,6 +156,12 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole) {
+        if (!m_families) {
+            return m_familiesPending ? QStringLiteral("\u2026") : QString();
+        }
+        return nomix::displayText(familyAt(section));
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= m_titles.size()) {
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -118,6 +172,12 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
 void ResultsModel::repaintCells() {
     if (!m_hits.empty()) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    }
+}
+
+void ResultsModel::repaintFamilies() {
+    if (!m_hits.empty()) {
+        emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
     }
 }
 

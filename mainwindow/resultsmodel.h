@@ -6,10 +6,15 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace nomix {
+
+class CellMatcher;
+struct SearchRequest;
 
 // The results grid's model: one row per hit, one column per product. It owns
 // the hit list (indices of database lines) but no copy of the names: a cell
@@ -22,6 +27,7 @@ class ResultsModel : public QAbstractTableModel {
 
   public:
     explicit ResultsModel(QObject* parent = nullptr);
+    ~ResultsModel() override;
 
     // The lines the hits index; they must outlive the hits. Clears the hits.
     void setDatabase(const DatabaseLines* lines, const QStringList& productTitles);
@@ -34,6 +40,21 @@ class ResultsModel : public QAbstractTableModel {
 
     // The field of `column`'s product in row `row`'s hit, or empty.
     std::string_view fieldAt(int row, int column) const;
+
+    // The search the hits come from, so the cells whose name matched its
+    // string can be told apart; set before the hits.
+    void setMatchedSearch(const SearchRequest& search);
+    bool cellMatched(int row, int column) const;
+
+    // The family of a database line, as the families computed for the lines
+    // in use tell it; they show as the rows' vertical header. Until they are
+    // set, a row's family is pending ("…") or, without a lookup, blank.
+    using FamilyLookup = std::function<std::string_view(uint32_t line)>;
+    void setFamilies(FamilyLookup lookup);
+    void setFamiliesPending(bool pending);
+    bool familiesKnown() const { return static_cast<bool>(m_families); }
+    std::string_view familyAt(int row) const;
+    std::string_view familyOfLine(uint32_t line) const;
 
     // Drawing state. Each change repaints what it affects.
     void setDatabaseLoaded(bool loaded);
@@ -59,6 +80,8 @@ class ResultsModel : public QAbstractTableModel {
   private:
     void repaintCells();
     void repaintHeader();
+    void repaintFamilies();
+    uint32_t lineAt(int row) const;
 
     const DatabaseLines* m_lines = nullptr;
     std::vector<uint32_t> m_hits;
@@ -69,6 +92,9 @@ class ResultsModel : public QAbstractTableModel {
     bool m_databaseLoaded = false;
     bool m_searchRunning = false;
     bool m_showBitmaps = true;
+    std::unique_ptr<const CellMatcher> m_matcher;
+    FamilyLookup m_families;
+    bool m_familiesPending = false;
 };
 
 } // namespace nomix

@@ -7,7 +7,9 @@
 source "$(dirname "$0")/lib.sh"
 PROGRAM=${1:?usage: dialogs.sh PROGRAM}
 
-jr_start_on_sample "$PROGRAM"
+# The grid's Family column stays hidden, so that the first product's header
+# stands left of the centred product selection dialog.
+jr_start_on_sample "$PROGRAM" ShowFamily=0
 
 SELECT_RE='^Select antiviral products'
 header_y=$(($(jr_grid_top) + 4)) # above the title text

@@ -14,7 +14,7 @@ xdotool key alt+s
 jr_poll_until 10 jr_grid_rows_at_least "$full" ||
     jr_fail "searching 'virut': $JR_ROWS of $full grid rows show text"
 
-cell_x=100
+cell_x=$((JR_FAMILY_W + 100))
 cell_y=$(($(jr_grid_top) + 20 + 50))
 for round in 1 2 3 4 5; do
     jr_click $(jr_search_box_xy)
@@ -34,15 +34,15 @@ xdotool key Return
 jr_poll_until 10 jr_grid_rows_at_least "$full" ||
     jr_fail "searching 'virut' again: $JR_ROWS of $full grid rows show text"
 sel_y=$(($(jr_grid_top) + 20 + 2 * 20 + 12))
-probe_x=390 # right of the name, inside the cell
+probe_x=$((JR_FAMILY_W + 390)) # right of the name, inside the cell
 unselected=$(jr_shot unselected)
 [ "$(jr_pixel "$unselected" $((JR_X + probe_x)) $((JR_Y + sel_y - 6)))" = FFFFFF ] ||
     jr_fail "the cell at $probe_x,$sel_y is not white before it is selected"
-cell_before=$(jr_rect_hash "$unselected" 204 $((sel_y - 8)) 190 16)
-jr_click 300 "$sel_y"
+cell_before=$(jr_rect_hash "$unselected" $((JR_FAMILY_W + 204)) $((sel_y - 8)) 190 16)
+jr_click $((JR_FAMILY_W + 300)) "$sel_y"
 cell_selected() {
     JR_SELECTED_SHOT=$(jr_shot selected)
-    [ "$(jr_rect_hash "$JR_SELECTED_SHOT" 204 $((sel_y - 8)) 190 16)" != "$cell_before" ] &&
+    [ "$(jr_rect_hash "$JR_SELECTED_SHOT" $((JR_FAMILY_W + 204)) $((sel_y - 8)) 190 16)" != "$cell_before" ] &&
         [ "$(jr_pixel "$JR_SELECTED_SHOT" $((JR_X + probe_x)) $((JR_Y + sel_y - 6)))" != FFFFFF ]
 }
 jr_poll_until 2 cell_selected || jr_fail "a click on a cell left it looking unselected"

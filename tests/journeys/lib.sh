@@ -161,7 +161,7 @@ jr_copy_sample() {
 # it, pointing at the private data folder, with the update alarm and the
 # sounds off. Name=value pairs replace the option of that name (0/1 for
 # the options, text for DataPath, DataName and ConfigName, eight hex digits
-# for LastSelection).
+# for LastSelection; ShowFamily, 0 or 1, only when given).
 jr_write_settings() {
     declare -A value=(
         [DataPath]="$JR_DATA" [DataName]=NOMIX.DAT [ConfigName]=NOMIX.CFG
@@ -185,7 +185,9 @@ jr_write_settings() {
                     SaveSelectedOnly MinimizeInTaskbar ListDetails; do
             printf '"%s"=dword:%08x\r\n' "$name" "${value[$name]}"
         done
-        printf '"LastSelection"=dword:%s\r\n\r\n' "${value[LastSelection]}"
+        printf '"LastSelection"=dword:%s\r\n' "${value[LastSelection]}"
+        [ -z "${value[ShowFamily]:-}" ] || printf '"ShowFamily"=dword:%08x\r\n' "${value[ShowFamily]}"
+        printf '\r\n'
     } >"$JR_SETTINGS"
 }
 
@@ -236,7 +238,7 @@ jr_open_options() {
 # jr_choose_in_results_menu KEY: the grid's local menu, opened with the
 # right button on the grid, and the item of accelerator KEY.
 jr_choose_in_results_menu() {
-    jr_click 100 $(($(jr_grid_top) + 50)) 3
+    jr_click $((JR_FAMILY_W + 100)) $(($(jr_grid_top) + 50)) 3
     jr_wait_menu
     jr_park_pointer
     xdotool key "$1"
@@ -255,12 +257,17 @@ jr_save_results_as() {
     xdotool key Return
 }
 
-# jr_start_on_sample PROGRAM: an X server, a copy of the sample database,
-# settings naming it, and the program up with its menu bar measured.
+# jr_start_on_sample PROGRAM [Name=value ...]: an X server, a copy of the
+# sample database, settings naming it (with the values given, as
+# jr_write_settings takes them), and the program up with its menu bar
+# measured.
 jr_start_on_sample() {
     jr_start_x
     jr_copy_sample
-    jr_write_settings
+    jr_write_settings "${@:2}"
+    case " ${*:2} " in
+        *" ShowFamily=0 "*) JR_FAMILY_W=0 ;;
+    esac
     jr_start_program "$1"
     jr_find_menu_height
 }
@@ -449,7 +456,9 @@ jr_find_menu_height() {
 }
 
 # Client coordinates of the results grid (its top is 241 pixels below the
-# menu bar; the status bar, 25 high, is below it).
+# menu bar; the status bar, 25 high, is below it). The Family column is
+# pinned at its left, so the products' columns start JR_FAMILY_W further in.
+JR_FAMILY_W=120
 jr_grid_top() { echo $((JR_MENU_H + 241)); }
 jr_grid_bottom() { echo $((JR_H - 25)); }
 
@@ -457,7 +466,7 @@ jr_grid_bottom() { echo $((JR_H - 25)); }
 # of the selected products' header cells and the header's lower edge.
 jr_grid_header_bottom() {
     local top=$((JR_Y + $(jr_grid_top)))
-    convert "$1" -crop "1x60+$((JR_X + 20))+$top" +repage txt:- |
+    convert "$1" -crop "1x60+$((JR_X + JR_FAMILY_W + 20))+$top" +repage txt:- |
         awk -F'[ ,:]+' -v top="$top" '
             /#FF0000/ { last = $2 }
             END { if (last != "") print top + last + 2 }'

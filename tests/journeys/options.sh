@@ -7,7 +7,9 @@
 source "$(dirname "$0")/lib.sh"
 PROGRAM=${1:?usage: options.sh PROGRAM}
 
-jr_start_on_sample "$PROGRAM"
+# The grid's Family column stays hidden, so that the first product's
+# markers stand left of the centred options dialog.
+jr_start_on_sample "$PROGRAM" ShowFamily=0
 full=$(jr_grid_visible_rows)
 
 jr_type_search virut
@@ -50,7 +52,7 @@ close_options() { # KEY: Return for OK, Escape for Cancel
 
 # rect_is NAME HASH / rect_is_not NAME HASH, for the rectangles below
 # (all left of a centred options dialog, or checked after it closed).
-marker_rect() { echo 2 $(($(jr_grid_top) + 22)) 15 $((full * 20)); }
+marker_rect() { echo $((JR_FAMILY_W + 2)) $(($(jr_grid_top) + 22)) 15 $((full * 20)); }
 rect_hash() { jr_rect_hash "$(jr_shot "$1")" $("${1}_rect"); }
 rect_is() { [ "$(rect_hash "$1")" = "$2" ]; }
 rect_is_not() { [ "$(rect_hash "$1")" != "$2" ]; }

@@ -25,7 +25,7 @@ header_red_at() { [ "$(header_at "$1")" = FF0000 ]; }
 header_not_red_at() { ! header_red_at "$1"; }
 label_rect() { echo $((JR_W - 180)) $((JR_H - 22)) 160 18; }
 
-jr_poll_until 5 header_red_at 450 || jr_fail "the sample's third column has no red header at start"
+jr_poll_until 5 header_red_at $((JR_FAMILY_W + 450)) || jr_fail "the sample's third column has no red header at start"
 label_before=$(jr_rect_hash "$(jr_shot label)" $(label_rect))
 
 xdotool key alt+f
@@ -35,14 +35,14 @@ xdotool key alt+m
 xdotool key ctrl+a
 xdotool type --delay 10 "$OTHER"
 xdotool key Tab
-header_red_at 450 || jr_fail "typing a new common directory changed the grid before a restart"
+header_red_at $((JR_FAMILY_W + 450)) || jr_fail "typing a new common directory changed the grid before a restart"
 jr_exit_program
 [ "$(jr_setting Options DataPath)" = "\"$OTHER\"" ] ||
     jr_fail "the settings file has DataPath=$(jr_setting Options DataPath), not \"$OTHER\""
 
 jr_start_program "$PROGRAM"
-jr_poll_until 5 header_red_at 100 || jr_fail "after the restart the first column's header is not red"
-jr_poll_until 5 header_not_red_at 450 ||
+jr_poll_until 5 header_red_at $((JR_FAMILY_W + 100)) || jr_fail "after the restart the first column's header is not red"
+jr_poll_until 5 header_not_red_at $((JR_FAMILY_W + 450)) ||
     jr_fail "after the restart the grid still has a third column: the new common directory was not used"
 label_after=$(jr_rect_hash "$(jr_shot label)" $(label_rect))
 [ "$label_after" != "$label_before" ] ||

@@ -4,6 +4,7 @@
 #include "core/productselection.h"
 #include "core/producttable.h"
 #include "dialogs/productfilterdialog.h"
+#include "mainwindow/familyheader.h"
 #include "mainwindow/resultsmodel.h"
 #include "mainwindow/resultsview.h"
 #include "platform/filedialog.h"
@@ -81,18 +82,26 @@ void TestResultsGrid::selectionAndCurrentCellAreDrawn() {
 void TestResultsGrid::copyGivesTheSelectedCells_data() {
     QTest::addColumn<QRect>("cells"); // x: columns, y: rows
     QTest::addColumn<bool>("withTitles");
-    QTest::newRow("one cell") << QRect(1, 2, 1, 1) << false;
-    QTest::newRow("one cell with titles") << QRect(1, 2, 1, 1) << true;
-    QTest::newRow("a block") << QRect(0, 1, 2, 3) << false;
-    QTest::newRow("a block with titles") << QRect(0, 1, 2, 3) << true;
+    QTest::addColumn<bool>("family"); // the Family column shows
+    for (bool family : {false, true}) {
+        const QByteArray with = family ? ", family shown" : "";
+        QTest::newRow("one cell" + with) << QRect(1, 2, 1, 1) << false << family;
+        QTest::newRow("one cell with titles" + with) << QRect(1, 2, 1, 1) << true << family;
+        QTest::newRow("a block" + with) << QRect(0, 1, 2, 3) << false << family;
+        QTest::newRow("a block with titles" + with) << QRect(0, 1, 2, 3) << true << family;
+    }
 }
 
 // Ctrl+C copies one cell as its name alone, a block as tab-separated rows;
-// "Copy with product titles" puts the titles first.
+// "Copy with product titles" puts the titles first. While the Family column
+// shows, every row but a lone name starts with the hit's family.
 void TestResultsGrid::copyGivesTheSelectedCells() {
     QFETCH(QRect, cells);
     QFETCH(bool, withTitles);
+    QFETCH(bool, family);
+    grid()->setFamilyColumnShown(family);
     search(QStringLiteral("virut"));
+    QTRY_VERIFY(results()->familiesKnown());
     clickAt(grid()->viewport(), cellRect(cells.top(), cells.left()).center());
     QTest::mouseClick(grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
                       cellRect(cells.bottom(), cells.right()).center());
@@ -102,16 +111,21 @@ void TestResultsGrid::copyGivesTheSelectedCells() {
     } else {
         pressKey(Qt::Key_C, Qt::ControlModifier);
     }
+    const bool loneName = cells.width() * cells.height() == 1 && !withTitles;
     QString expected;
     for (int row = withTitles ? -1 : cells.top(); row <= cells.bottom();
          row = qMax(row + 1, cells.top())) {
+        if (family && !loneName) {
+            expected += row < 0 ? QStringLiteral("Family\t")
+                                : results()->headerData(row, Qt::Vertical).toString() + '\t';
+        }
         for (int column = cells.left(); column <= cells.right(); ++column) {
             expected += row < 0 ? results()->headerData(column, Qt::Horizontal).toString()
                                 : results()->index(row, column).data().toString();
             expected += column < cells.right() ? QStringLiteral("\t") : QStringLiteral("\n");
         }
     }
-    if (cells.width() * cells.height() == 1 && !withTitles) {
+    if (loneName) {
         expected.chop(1); // one name, to paste as it is
     }
     QCOMPARE(QApplication::clipboard()->text(), expected);
@@ -146,20 +160,30 @@ void TestResultsGrid::exportWritesTheChosenType_data() {
     QTest::addColumn<int>("answer"); // -1: no question; -2: cancelled; n: n items down
     QTest::addColumn<bool>("showAll");
     QTest::addColumn<QString>("written"); // and its kind, after a space
+    QTest::addColumn<bool>("family");     // the Family column shows
     const QString csv = QStringLiteral("CSV (*.csv)");
     QTest::newRow("bare name, JSON Lines")
         << "v"
-        << "JSON Lines (*.jsonl)" << -1 << true << "v.jsonl jsonl";
+        << "JSON Lines (*.jsonl)" << -1 << true << "v.jsonl jsonl" << false;
     QTest::newRow("bare name, JSON") << "v"
-                                     << "JSON (*.json)" << -1 << true << "v.json json";
-    QTest::newRow(".json is one document") << "v.json" << csv << -1 << true << "v.json json";
-    QTest::newRow(".JSONL is JSON Lines") << "v.JSONL" << csv << -1 << true << "v.JSONL jsonl";
-    QTest::newRow(".tsv") << "v.tsv" << csv << -1 << true << "v.tsv tsv";
-    QTest::newRow("unknown, JSON answered") << "v.xyz" << csv << 1 << true << "v.xyz json";
-    QTest::newRow("bare name, all files, CSV answered") << "v"
-                                                        << "All files (*)" << 0 << true << "v csv";
-    QTest::newRow("unknown, cancelled") << "v.xyz" << csv << -2 << true << "";
-    QTest::newRow("unselected products hidden") << "v" << csv << -1 << false << "v.csv csv";
+                                     << "JSON (*.json)" << -1 << true << "v.json json" << false;
+    QTest::newRow(".json is one document")
+        << "v.json" << csv << -1 << true << "v.json json" << false;
+    QTest::newRow(".JSONL is JSON Lines")
+        << "v.JSONL" << csv << -1 << true << "v.JSONL jsonl" << false;
+    QTest::newRow(".tsv") << "v.tsv" << csv << -1 << true << "v.tsv tsv" << false;
+    QTest::newRow("unknown, JSON answered") << "v.xyz" << csv << 1 << true << "v.xyz json" << false;
+    QTest::newRow("bare name, all files, CSV answered")
+        << "v"
+        << "All files (*)" << 0 << true << "v csv" << false;
+    QTest::newRow("unknown, cancelled") << "v.xyz" << csv << -2 << true << "" << false;
+    QTest::newRow("unselected products hidden")
+        << "v" << csv << -1 << false << "v.csv csv" << false;
+    QTest::newRow("family, CSV") << "v.csv" << csv << -1 << true << "v.csv csv" << true;
+    QTest::newRow("family, JSON Lines")
+        << "v.jsonl" << csv << -1 << true << "v.jsonl jsonl" << true;
+    QTest::newRow("family, JSON, two products")
+        << "v.json" << csv << -1 << false << "v.json json" << true;
 }
 
 // The file is of the chosen type, holds every column the grid shows, and
@@ -170,6 +194,7 @@ void TestResultsGrid::exportWritesTheChosenType() {
     QFETCH(int, answer);
     QFETCH(bool, showAll);
     QFETCH(QString, written);
+    QFETCH(bool, family);
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
     if (python.isEmpty()) {
         QSKIP("python3 reads the exports back; it is not installed");
@@ -183,7 +208,9 @@ void TestResultsGrid::exportWritesTheChosenType() {
         QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
     form_->findChild<ProductFilterDialog*>()->setProducts(table.entries, two);
     settings()->setShowAllProducts(showAll);
+    grid()->setFamilyColumnShown(family);
     search(QStringLiteral("no_virus"));
+    QTRY_VERIFY(results()->familiesKnown());
 
     QTemporaryDir dir;
     FileDialog::presetAnswers({dir.filePath(typed)});
@@ -211,18 +238,26 @@ void TestResultsGrid::exportWritesTheChosenType() {
 import csv, json, sys
 kind, path = sys.argv[1:]
 with open(path, newline='', encoding='utf-8') as f:
-    if kind == 'json': rows = [list(hit['names'].values()) for hit in json.load(f)]
-    elif kind == 'jsonl': rows = [list(json.loads(line)['names'].values()) for line in f]
-    else: rows = list(csv.reader(f, delimiter=',' if kind == 'csv' else '\t'))[1:]
-print(len(rows), len(rows[0]), rows[0][0]))"),
+    if kind in ('json', 'jsonl'):
+        hits = json.load(f) if kind == 'json' else [json.loads(line) for line in f]
+        rows = [list(hit['names'].values()) for hit in hits]
+        families = [hit.get('family') for hit in hits]
+    else:
+        table = list(csv.reader(f, delimiter=',' if kind == 'csv' else '\t'))
+        rows = table[1:]
+        families = [row.pop(0) for row in rows] if table[0][0] == 'Family' else [None] * len(rows)
+print(len(rows), len(rows[0]), rows[0][0], families[0] or '-'))"),
                           written.section(QLatin1Char(' '), 1),
                           dir.filePath(written.section(QLatin1Char(' '), 0, 0))});
     QVERIFY(reader.waitForFinished(20000));
     QCOMPARE(QString::fromUtf8(reader.readAll()).trimmed(),
-             QStringLiteral("%1 %2 %3")
+             QStringLiteral("%1 %2 %3 %4")
                  .arg(hitCount())
                  .arg(showAll ? int(count) : 2)
-                 .arg(results()->index(0, showAll ? 0 : 1).data().toString()));
+                 .arg(results()->index(0, showAll ? 0 : 1).data().toString())
+                 .arg(family && !results()->headerData(0, Qt::Vertical).toString().isEmpty()
+                          ? results()->headerData(0, Qt::Vertical).toString()
+                          : QStringLiteral("-")));
 }
 
 void TestResultsGrid::cutOffTitleShowsWhole_data() {

@@ -1,0 +1,95 @@
+#include "exportfile.h"
+
+#include "platform/filedialog.h"
+
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QStringList>
+
+namespace nomix {
+
+namespace {
+
+struct ExportType {
+    const char* name;
+    const char* filter;
+    ResultFormat format;
+};
+
+// The first pattern of each filter gives the extension a bare name gets.
+constexpr ExportType kExportTypes[] = {
+    {"CSV", "CSV (*.csv)", ResultFormat::Csv},
+    {"JSON", "JSON (*.json)", ResultFormat::Json},
+    {"JSON Lines", "JSON Lines (*.jsonl)", ResultFormat::JsonLines},
+    {"Tab-separated values", "Tab-separated values (*.tsv *.txt)", ResultFormat::Tsv},
+};
+
+QString exportFilters() {
+    QStringList filters;
+    for (const ExportType& type : kExportTypes) {
+        filters << QLatin1String(type.filter);
+    }
+    filters << QStringLiteral("All files (*)");
+    return filters.join(QStringLiteral(";;"));
+}
+
+// "virut" saved under "JSON (*.json)" becomes "virut.json"; a name that has
+// an extension, or a filter without one ("*"), leaves the name alone.
+QString withFilterExtension(const QString& fileName, const QString& filter) {
+    if (!QFileInfo(fileName).suffix().isEmpty()) {
+        return fileName;
+    }
+    const qsizetype star = filter.indexOf(QLatin1String("(*."));
+    if (star < 0) {
+        return fileName;
+    }
+    const qsizetype start = star + 2;
+    qsizetype end = start;
+    while (end < filter.size() && filter.at(end) != QLatin1Char(' ') &&
+           filter.at(end) != QLatin1Char(')')) {
+        ++end;
+    }
+    return fileName + filter.mid(start, end - start);
+}
+
+std::optional<ResultFormat> askExportFormat(QWidget* window, const QString& caption,
+                                            const QString& fileName) {
+    QStringList names;
+    for (const ExportType& type : kExportTypes) {
+        names << QLatin1String(type.name);
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        window, caption, QStringLiteral("Write %1 as:").arg(QFileInfo(fileName).fileName()), names,
+        0, false, &ok);
+    for (const ExportType& type : kExportTypes) {
+        if (ok && chosen == QLatin1String(type.name)) {
+            return type.format;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ExportFile> chooseExportFile(QWidget* window, const QString& caption,
+                                           const QString& directory, QString* filter) {
+    QString chosenFilter = *filter;
+    QString fileName =
+        FileDialog::getSaveFileName(window, caption, directory, exportFilters(), &chosenFilter);
+    if (fileName.isEmpty()) {
+        return std::nullopt;
+    }
+    *filter = chosenFilter;
+    fileName = withFilterExtension(fileName, chosenFilter);
+    std::optional<ResultFormat> format = resultFormatForFileName(fileName.toStdString());
+    if (!format) {
+        format = askExportFormat(window, caption, fileName);
+        if (!format) {
+            return std::nullopt;
+        }
+    }
+    return ExportFile{fileName, *format};
+}
+
+} // namespace nomix
