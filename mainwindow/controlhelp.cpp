@@ -23,7 +23,11 @@ ControlHelp::ControlHelp(const QString& helpFile, QWidget* window)
     m_menu->setObjectName(QStringLiteral("controlHelpMenu"));
     m_menu->addAction(QStringLiteral("What's this?"), this, &ControlHelp::showControlTopic)
         ->setObjectName(QStringLiteral("whatsThisAction"));
-    auto* key = new HelpKey(window, kContentsTopic, [](const QWidget* control) {
+    addWindow(window, kContentsTopic);
+}
+
+void ControlHelp::addWindow(QWidget* window, int windowTopic) {
+    auto* key = new HelpKey(window, windowTopic, [](const QWidget* control) {
         return hasHelpTopic(control) ? helpTopic(control) : 0;
     });
     connect(key, &HelpKey::topicRequested, this, [this](int topic) {

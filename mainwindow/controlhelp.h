@@ -31,6 +31,9 @@ class ControlHelp : public QObject {
     void setEnabled(bool enabled);
 
     void showContents();
+    // F1 in another window of the program opens its control's topic, or
+    // `windowTopic`, in the same viewer.
+    void addWindow(QWidget* window, int windowTopic);
     void showPopup(int topic, const QPoint& globalPosition);
     // Closes the viewer window, when the program ends.
     void quit();

@@ -816,6 +816,7 @@ void MainWindow::showNamesByProduct() {
         m_namesWindow = new NamesByProductWindow(this);
         connect(m_namesWindow, &NamesByProductWindow::nameActivated, this,
                 &MainWindow::searchForName);
+        m_help->addWindow(m_namesWindow, NamesByProductWindow::kHelpTopic);
         centerOnMainWindow(m_namesWindow, this);
     }
     m_namesWindow->setExportDirectory(m_preferencesPage->directory());

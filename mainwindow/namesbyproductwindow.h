@@ -27,6 +27,8 @@ class NamesByProductWindow : public QWidget {
     Q_OBJECT
 
   public:
+    static constexpr int kHelpTopic = 65;
+
     explicit NamesByProductWindow(QWidget* parent = nullptr);
 
     // The names of the hits of a search for `searchText`.

@@ -17,6 +17,8 @@ namespace nomix {
 
 namespace {
 
+constexpr int kLabellingRulesTopic = 64;
+
 QString fileNamePart(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? path : path.mid(slash + 1);
@@ -53,7 +55,7 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     }
     m_rulesButton = addSmallButton("rulesBrowseButton", Pictures::folderGlyph(),
                                    QStringLiteral("Browse|Browse for a labelling rules folder"));
-    setHelpTopic(m_rulesButton, 30);
+    setHelpTopic(m_rulesButton, kLabellingRulesTopic);
     connect(m_rulesButton, &QToolButton::clicked, this, &PreferencesPage::chooseRulesFolder);
     connect(m_rulesEdit, &QLineEdit::editingFinished, this, &PreferencesPage::noteRulesFolder);
     connect(m_browseButton, &QToolButton::clicked, this, &PreferencesPage::chooseDirectory);
@@ -74,7 +76,8 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
         addLabel("databaseLabel", QStringLiteral("&Database file name"), m_databaseEdit, 31);
     m_tableLabel =
         addLabel("tableLabel", QStringLiteral("&Configuration file name"), m_tableEdit, 33);
-    m_rulesLabel = addLabel("rulesLabel", QStringLiteral("&Labelling rules"), m_rulesEdit, 29);
+    m_rulesLabel = addLabel("rulesLabel", QStringLiteral("&Labelling rules"), m_rulesEdit,
+                            kLabellingRulesTopic);
 
     // Tab goes down the left column, then to the options and the table.
     QWidget::setTabOrder(m_directoryEdit, m_browseButton);

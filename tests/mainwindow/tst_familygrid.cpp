@@ -30,6 +30,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <map>
 
@@ -54,6 +55,8 @@ class TestFamilyGrid : public MainWindowTest {
     void rulesFolderDecidesTheFamilies_data();
     void rulesFolderDecidesTheFamilies();
     void namesWindowFollowsTheSearches();
+    void f1OpensTheNewControlsTopics_data();
+    void f1OpensTheNewControlsTopics();
 
   private:
     QTableView* namesView() const {
@@ -362,6 +365,40 @@ void TestFamilyGrid::namesWindowFollowsTheSearches() {
     QCOMPARE(find<QComboBox>("searchBox")->currentText(), name);
     QTRY_COMPARE(names->hitCount(), size_t(hitCount()));
     QVERIFY(hitCount() > 0 && hitCount() != 16);
+}
+
+// F1 on the labelling rules box and in the names window opens their topics.
+void TestFamilyGrid::f1OpensTheNewControlsTopics_data() {
+    QTest::addColumn<bool>("namesWindow");
+    QTest::addColumn<int>("topic");
+    QTest::newRow("labelling rules, by its label") << false << 64;
+    QTest::newRow("names window") << true << 65;
+}
+
+void TestFamilyGrid::f1OpensTheNewControlsTopics() {
+    QFETCH(bool, namesWindow);
+    QFETCH(int, topic);
+    if (namesWindow) {
+        search(QStringLiteral("virut"));
+        pressKey(Qt::Key_T, Qt::ControlModifier);
+        QTRY_COMPARE(focusTarget(), form_->findChild<QWidget*>(QStringLiteral("namesFilter")));
+    } else {
+        pressKey(Qt::Key_F, Qt::AltModifier);
+        chooseInPopup(Qt::Key_P);             // "&Preferences"
+        pressKey(Qt::Key_L, Qt::AltModifier); // "&Labelling rules"
+        QTRY_COMPARE(focusTarget(), find<QWidget>("rulesEdit"));
+    }
+    pressKey(Qt::Key_F1);
+    QTextBrowser* viewer = nullptr;
+    QTRY_VERIFY((viewer = [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String("HelpViewer") && window->isVisible()) {
+                return qobject_cast<QTextBrowser*>(window);
+            }
+        }
+        return static_cast<QTextBrowser*>(nullptr);
+    }()));
+    QCOMPARE(viewer->source().fragment(), QStringLiteral("topic-%1").arg(topic));
 }
 
 QTEST_MAIN(TestFamilyGrid)
