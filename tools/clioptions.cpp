@@ -1,8 +1,14 @@
 #include "clioptions.h"
 
+#include "commandline.h"
+
+#include "core/fileerror.h"
+
 #include <charconv>
 
 namespace nomix {
+
+namespace {
 
 const char* const kCliUsage =
     "Usage: nomix95-cli [--dir DIR] [--db FILE] [--config FILE]\n"
@@ -57,8 +63,6 @@ const char* const kCliUsage =
     "\n"
     "Exit status: 0 with hits, 1 without, 2 on an error.\n";
 
-namespace {
-
 std::vector<int> parseProductList(const std::string& list) {
     std::vector<int> products;
     size_t start = 0;
@@ -79,117 +83,86 @@ std::vector<int> parseProductList(const std::string& list) {
     return products;
 }
 
-const char* outputOptionName(CliOutput output) {
-    switch (output) {
-    case CliOutput::Count:
-        return "--count";
-    case CliOutput::Indices:
-        return "--indices";
-    case CliOutput::Csv:
-        return "--csv";
-    case CliOutput::Json:
-        return "--json";
-    case CliOutput::NamesByProduct:
-        return "--names-by-product";
-    case CliOutput::ProductsList:
-        return "--products-list";
-    case CliOutput::Tsv:
-        break;
-    }
-    return "--tsv";
-}
+struct OutputOption {
+    const char* name;
+    CliOutput output;
+};
 
 // Each output option wants the whole standard output: asking for two is a
 // mistake, not a choice of the last one.
-void chooseOutput(CliOptions& options, bool& outputGiven, CliOutput output) {
-    if (outputGiven && options.output != output) {
-        throw NomixError(std::string(outputOptionName(options.output)) + " and " +
-                         outputOptionName(output) + " cannot be used together");
+constexpr OutputOption kOutputOptions[] = {
+    {"--count", CliOutput::Count},
+    {"--indices", CliOutput::Indices},
+    {"--tsv", CliOutput::Tsv},
+    {"--csv", CliOutput::Csv},
+    {"--json", CliOutput::Json},
+    {"--names-by-product", CliOutput::NamesByProduct},
+    {"--products-list", CliOutput::ProductsList},
+};
+
+// What the parser leaves to us: the product numbers, the folder of the
+// rules and whether a search string is wanted.
+void completeCliOptions(CliOptions& options, const std::vector<std::string>& texts,
+                        const std::string& products, bool rulesGiven) {
+    if (options.productsGiven) {
+        options.products = parseProductList(products);
     }
-    options.output = output;
-    outputGiven = true;
+    if (rulesGiven && options.rulesFolder.empty()) {
+        throw NomixError("option --rules needs a folder");
+    }
+    if (texts.size() > 1) {
+        throw NomixError("only one search string may be given");
+    }
+    options.textGiven = !texts.empty();
+    if (options.textGiven) {
+        options.text = texts.front();
+    }
+    if (options.output == CliOutput::ProductsList && options.textGiven) {
+        throw NomixError("--products-list takes no search string");
+    }
+    const bool textOptional = options.output == CliOutput::ProductsList || options.familyIsGiven;
+    if (!options.textGiven && !textOptional) {
+        throw NomixError("no search string given (see --help)");
+    }
 }
 
 } // namespace
 
-CliOptions parseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults) {
+std::variant<CliOptions, int> parseCliOptions(int argc, const char* const* argv,
+                                              const DataLocation& defaults) {
     CliOptions options;
     options.location = defaults;
-    bool textGiven = false;
-    bool outputGiven = false;
-    auto valueOf = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) {
-            throw NomixError("option " + args[i] + " needs a value");
-        }
-        return args[++i];
-    };
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (arg == "--") {
-                optionsEnded = true;
-            } else if (arg == "--dir") {
-                options.location.directory = valueOf(i);
-            } else if (arg == "--db") {
-                options.location.databaseName = valueOf(i);
-            } else if (arg == "--config") {
-                options.location.tableName = valueOf(i);
-            } else if (arg == "--begins") {
-                options.begins = true;
-            } else if (arg == "--ends") {
-                options.ends = true;
-            } else if (arg == "--complete") {
-                options.complete = true;
-            } else if (arg == "--products") {
-                options.productsGiven = true;
-                options.products = parseProductList(valueOf(i));
-            } else if (arg == "--count") {
-                chooseOutput(options, outputGiven, CliOutput::Count);
-            } else if (arg == "--indices") {
-                chooseOutput(options, outputGiven, CliOutput::Indices);
-            } else if (arg == "--tsv") {
-                chooseOutput(options, outputGiven, CliOutput::Tsv);
-            } else if (arg == "--csv") {
-                chooseOutput(options, outputGiven, CliOutput::Csv);
-            } else if (arg == "--json") {
-                chooseOutput(options, outputGiven, CliOutput::Json);
-            } else if (arg == "--names-by-product") {
-                chooseOutput(options, outputGiven, CliOutput::NamesByProduct);
-            } else if (arg == "--products-list") {
-                chooseOutput(options, outputGiven, CliOutput::ProductsList);
-            } else if (arg == "--family") {
-                options.family = true;
-            } else if (arg == "--family-is") {
-                options.familyIsGiven = true;
-                options.familyIs = valueOf(i);
-            } else if (arg == "--rules") {
-                options.rulesFolder = valueOf(i);
-                if (options.rulesFolder.empty()) {
-                    throw NomixError("option --rules needs a folder");
-                }
-            } else if (arg == "--help" || arg == "-h") {
-                options.help = true;
-            } else if (arg == "--version") {
-                options.version = true;
-            } else {
-                throw CliUsageError("unknown option " + arg);
-            }
-            continue;
-        }
-        if (textGiven) {
-            throw NomixError("only one search string may be given");
-        }
-        options.text = arg;
-        textGiven = true;
+    CommandLine line("nomix95-cli", kCliUsage, CommandLine::UsageShown::AfterUnknownOption);
+    CLI::App& app = line.app();
+    app.set_version_flag("--version", "nomix95-cli 1.1.0");
+    app.add_option("--dir", options.location.directory);
+    app.add_option("--db", options.location.databaseName);
+    app.add_option("--config", options.location.tableName);
+    app.add_flag("--begins", options.begins);
+    app.add_flag("--ends", options.ends);
+    app.add_flag("--complete", options.complete);
+    std::string products;
+    const CLI::Option* productsOption = app.add_option("--products", products);
+    std::vector<CLI::Option*> outputs;
+    for (const OutputOption& option : kOutputOptions) {
+        outputs.push_back(app.add_flag_callback(
+            option.name, [&options, output = option.output] { options.output = output; }));
     }
-    options.textGiven = textGiven;
-    if (options.output == CliOutput::ProductsList && textGiven) {
-        throw NomixError("--products-list takes no search string");
+    line.makeExclusive(outputs);
+    app.add_flag("--family", options.family);
+    const CLI::Option* familyIs = app.add_option("--family-is", options.familyIs);
+    const CLI::Option* rules = app.add_option("--rules", options.rulesFolder);
+    std::vector<std::string> texts;
+    app.add_option("STRING", texts);
+    if (const std::optional<int> status = line.parse(argc, argv)) {
+        return *status;
     }
-    const bool textOptional = options.output == CliOutput::ProductsList || options.familyIsGiven;
-    if (!options.help && !options.version && !textGiven && !textOptional) {
-        throw NomixError("no search string given (see --help)");
+    options.productsGiven = productsOption->count() > 0;
+    options.familyIsGiven = familyIs->count() > 0;
+    try {
+        completeCliOptions(options, texts, products, rules->count() > 0);
+    } catch (const NomixError& e) {
+        return line.reject(e.what());
     }
     return options;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/database.h"
-#include "core/fileerror.h"
 #include "core/searchengine.h"
 
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace nomix {
@@ -25,22 +25,12 @@ struct CliOptions {
     std::string rulesFolder; // empty: the bundled labelling rules
     std::string text;
     bool textGiven = false;
-    bool help = false;
-    bool version = false;
 };
 
-// A command line that asks for something the program does not offer: the
-// usage is shown after the message.
-class CliUsageError : public NomixError {
-  public:
-    using NomixError::NomixError;
-};
-
-// Parses the command line (without the program name). Throws NomixError
-// with a one-line message for anything it cannot use, CliUsageError for an
-// unknown option.
-CliOptions parseCliOptions(const std::vector<std::string>& args, const DataLocation& defaults);
-
-extern const char* const kCliUsage;
+// Parses the command line. Returns the options to run with, or the exit
+// status when the command line already ends the run: 0 after --help or
+// --version (printed), 2 after a mistake (told on standard error).
+std::variant<CliOptions, int> parseCliOptions(int argc, const char* const* argv,
+                                              const DataLocation& defaults);
 
 } // namespace nomix

@@ -23,6 +23,7 @@
 #include <new>
 #include <string>
 #include <sys/stat.h>
+#include <variant>
 #include <vector>
 
 using namespace nomix;
@@ -323,20 +324,12 @@ int run(const CliOptions& options) {
 int main(int argc, char** argv) {
     const DataLocation defaults{defaultCommonDirectory(runningProgramDir()), "NOMIX.DAT",
                                 "NOMIX.CFG"};
+    const std::variant<CliOptions, int> parsed = parseCliOptions(argc, argv, defaults);
+    if (const int* status = std::get_if<int>(&parsed)) {
+        return *status;
+    }
     try {
-        const CliOptions options =
-            parseCliOptions(std::vector<std::string>(argv + 1, argv + argc), defaults);
-        if (options.help) {
-            std::fputs(kCliUsage, stdout);
-            return 0;
-        }
-        if (options.version) {
-            std::puts("nomix95-cli 1.1.0");
-            return 0;
-        }
-        return run(options);
-    } catch (const CliUsageError& e) {
-        std::fprintf(stderr, "nomix95-cli: %s\n%s", e.what(), kCliUsage);
+        return run(std::get<CliOptions>(parsed));
     } catch (const FileError& e) {
         std::fprintf(stderr, "nomix95-cli: %s: %s\n", e.path().c_str(), e.what());
     } catch (const std::bad_alloc&) {

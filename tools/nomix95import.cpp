@@ -1,6 +1,8 @@
 // nomix95-import: builds the program's product table and name database from
 // multi-engine scan reports, so analysts can search their own labels.
 
+#include "commandline.h"
+
 #include "core/import/compressedinput.h"
 #include "core/import/scanreports.h"
 
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,11 +87,6 @@ struct Options {
     bool update = false;
     std::vector<std::string> files;
 };
-
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "nomix95-import: %s\n%s", message.c_str(), kUsage);
-    return kNothingWritten;
-}
 
 // Shows how far a long import is, when a person watches the terminal.
 class Progress {
@@ -218,35 +216,27 @@ bool writeDatabase(const Options& options, const NameDatabaseBuilder& builder) {
 
 int main(int argc, char* argv[]) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return kAllRead;
-        }
-        if ((arg == "--out" || arg == "--update" || arg == "--label") && i + 1 >= argc) {
-            return usageError(arg + " needs a value");
-        }
-        if (arg == "--out" || arg == "--update") {
-            if (!options.out.empty()) {
-                return usageError("give --out or --update once");
-            }
-            options.out = argv[++i];
-            options.update = arg == "--update";
-        } else if (arg == "--label") {
-            options.label = argv[++i];
-            options.labelGiven = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            return usageError("unknown option " + arg);
-        } else {
-            options.files.push_back(arg);
-        }
+    nomix::CommandLine line("nomix95-import", kUsage,
+                            nomix::CommandLine::UsageShown::AfterEveryMistake);
+    CLI::App& app = line.app();
+    // One folder, given once: a second is a mistake, not a choice.
+    CLI::Option* out =
+        app.add_option("--out", options.out)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* update =
+        app.add_option("--update", options.out)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    line.makeExclusive({out, update});
+    const CLI::Option* label = app.add_option("--label", options.label);
+    app.add_option("FILE", options.files);
+    if (const std::optional<int> status = line.parse(argc, argv)) {
+        return *status;
     }
+    options.update = update->count() > 0;
+    options.labelGiven = label->count() > 0;
     if (options.out.empty()) {
-        return usageError("--out DIR or --update DIR is missing");
+        return line.reject("--out DIR or --update DIR is missing");
     }
     if (options.files.empty()) {
-        return usageError("no report file given");
+        return line.reject("no report file given");
     }
     stopOnTerminationSignals();
     // The samples wait in the output folder, where the database will need
