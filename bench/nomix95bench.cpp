@@ -16,6 +16,8 @@
 
 #include "benchclock.h"
 
+#include "tools/commandline.h"
+
 #include "core/databaselines.h"
 #include "core/labelling/familyvote.h"
 #include "core/labelling/labellingrules.h"
@@ -27,7 +29,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <deque>
@@ -297,35 +298,15 @@ void benchProcesses(const std::vector<std::string>& words, int runs) {
     }
 }
 
-int run(int argc, char** argv) {
-    int runs = 5;
-    std::string db;
-    std::string rules;
-    int i = 1;
-    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (i + 1 >= argc) {
-            throw std::runtime_error(option + " needs a value");
-        }
-        if (option == "--runs") {
-            runs = std::max(1, std::atoi(argv[i + 1]));
-        } else if (option == "--db") {
-            db = argv[i + 1];
-        } else if (option == "--rules") {
-            rules = argv[i + 1];
-        } else {
-            throw std::runtime_error("unknown option " + option);
-        }
+int run(const std::string& db, const std::string& rules, std::vector<std::string> words, int runs) {
+    if (!words.empty() && words.front() == "--") {
+        words.erase(words.begin());
     }
-    if (i >= argc) {
+    if (words.empty()) {
         throw std::runtime_error("a measure is needed");
     }
-    const std::string measure = argv[i];
-    const std::vector<std::string> strings(argv + i + 1, argv + argc);
+    const std::string measure = words.front();
+    const std::vector<std::string> strings(words.begin() + 1, words.end());
     if (measure == "run") {
         benchProcesses(strings, runs);
         return 0;
@@ -359,10 +340,23 @@ int run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    CommandLine line("nomix95-bench", kUsage, CommandLine::UsageShown::AfterEveryMistake);
+    CLI::App& app = line.app();
+    // The options stand before the measure; what follows it, options of
+    // the commands that `run` times included, is the measure's.
+    app.prefix_command();
+    int runs = 5;
+    std::string db;
+    std::string rules;
+    app.add_option("--runs", runs);
+    app.add_option("--db", db);
+    app.add_option("--rules", rules);
+    if (const std::optional<int> status = line.parse(argc, argv)) {
+        return *status;
+    }
     try {
-        return run(argc, argv);
+        return run(db, rules, line.app().remaining(), std::max(1, runs));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "nomix95-bench: %s\n%s", e.what(), kUsage);
-        return 2;
+        return line.reject(e.what());
     }
 }

@@ -20,6 +20,8 @@
 
 #include "benchclock.h"
 
+#include "tools/commandline.h"
+
 #include "core/database.h"
 #include "core/reportfile.h"
 #include "core/reportwriter.h"
@@ -46,8 +48,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <exception>
 #include <fcntl.h>
@@ -368,35 +368,8 @@ void benchReport(const std::string& dbDir, const std::string& outDir, const std:
     std::printf("bytes %jd\n", static_cast<intmax_t>(bytes));
 }
 
-int run(int argc, char** argv) {
-    int runs = 5;
-    std::string dbDir;
-    std::string outDir;
-    int i = 1;
-    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (i + 1 >= argc) {
-            throw std::runtime_error(option + " needs a value");
-        }
-        if (option == "--runs") {
-            runs = std::max(1, std::atoi(argv[i + 1]));
-        } else if (option == "--dir") {
-            dbDir = argv[i + 1];
-        } else if (option == "--out") {
-            outDir = argv[i + 1];
-        } else {
-            throw std::runtime_error("unknown option " + option);
-        }
-    }
-    if (argc - i != 2 || dbDir.empty()) {
-        throw std::runtime_error("a measure, a search string and --dir are needed");
-    }
-    const std::string measure = argv[i];
-    const std::string text = argv[i + 1];
+void run(const std::string& measure, const std::string& dbDir, const std::string& outDir,
+         const std::string& text, int runs) {
     if (measure == "report") {
         if (outDir.empty()) {
             throw std::runtime_error("report needs --out");
@@ -409,7 +382,6 @@ int run(int argc, char** argv) {
     } else {
         throw std::runtime_error("unknown measure " + measure);
     }
-    return 0;
 }
 
 } // namespace
@@ -422,11 +394,26 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) {
         qputenv("SDL_AUDIODRIVER", "dummy");
     }
+    // Takes Qt's own options out of the arguments.
     QApplication app(argc, argv);
+    CommandLine line("nomix95-guibench", kUsage, CommandLine::UsageShown::AfterEveryMistake);
+    int runs = 5;
+    std::string dbDir;
+    std::string outDir;
+    std::string measure;
+    std::string text;
+    line.app().add_option("--runs", runs);
+    line.app().add_option("--dir", dbDir)->required();
+    line.app().add_option("--out", outDir);
+    line.app().add_option("MEASURE", measure)->required();
+    line.app().add_option("STRING", text)->required();
+    if (const std::optional<int> status = line.parse(argc, argv)) {
+        return *status;
+    }
     try {
-        return run(argc, argv);
+        run(measure, dbDir, outDir, text, std::max(1, runs));
+        return 0;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "nomix95-guibench: %s\n%s", e.what(), kUsage);
-        return 2;
+        return line.reject(e.what());
     }
 }
