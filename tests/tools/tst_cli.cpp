@@ -341,6 +341,14 @@ void TestCli::exitCodes_data() {
         << QStringList{"--products", "75", "x"} << 2 << QByteArray("75");
     QTest::newRow("dash string after --")
         << QStringList{"--count", "--", "-x-"} << 1 << QByteArray();
+    QTest::newRow("string before the options")
+        << QStringList{"zbot", "--count"} << 0 << QByteArray();
+    QTest::newRow("output option twice")
+        << QStringList{"--count", "zbot", "--count"} << 0 << QByteArray();
+    QTest::newRow("last folder counts")
+        << QStringList{"--dir", "/nonexistent", "--count", "--dir", NOMIX_SAMPLE_DIR, "zbot"} << 0
+        << QByteArray();
+    QTest::newRow("short help") << QStringList{"-h"} << 0 << QByteArray();
 }
 
 void TestCli::exitCodes() {
@@ -466,6 +474,20 @@ void TestCli::mistakes_data() {
     QTest::newRow("tsv with count")
         << QStringList{"--tsv", "--count", "x"}
         << QByteArray("--tsv and --count cannot be used together") << false;
+    QTest::newRow("unknown short option")
+        << QStringList{"-x", "x"} << QByteArray("unknown option -x") << true;
+    QTest::newRow("value missing")
+        << QStringList{"x", "--dir"} << QByteArray("option --dir needs a value") << false;
+    QTest::newRow("two strings") << QStringList{"x", "--count", "y"}
+                                 << QByteArray("only one search string may be given") << false;
+    QTest::newRow("second string after --")
+        << QStringList{"x", "--", "-y"} << QByteArray("only one search string may be given")
+        << false;
+    QTest::newRow("no string") << QStringList{"--count"}
+                               << QByteArray("no search string given (see --help)") << false;
+    QTest::newRow("products list with a string")
+        << QStringList{"--products-list", "x"}
+        << QByteArray("--products-list takes no search string") << false;
     QTest::newRow("both files are folders")
         << QStringList{"NOMIX.DAT", "NOMIX.CFG"}
         << QByteArray("/NOMIX.DAT is a folder, and %1/NOMIX.CFG is a folder") << false;

@@ -60,6 +60,13 @@ QByteArray compressed(const QString& program, const QByteArray& bytes) {
     return process.readAllStandardOutput();
 }
 
+// A file of one good report in `dir`.
+QString oneReportFile(const QTemporaryDir& dir) {
+    const QString file = dir.filePath(QStringLiteral("reports.jsonl"));
+    return writeFile(file, v3(kShaA, 1, v3Result("E", "malicious", "\"X\"")) + "\n") ? file
+                                                                                     : QString();
+}
+
 } // namespace
 
 class TestImport : public QObject {
@@ -78,6 +85,9 @@ class TestImport : public QObject {
     void updateNeedsItsRecord();
     void badInputs_data();
     void badInputs();
+    void commandLineMistakes_data();
+    void commandLineMistakes();
+    void optionsStandAnywhere();
     void compressedReadsAsPlain_data();
     void compressedReadsAsPlain();
 
@@ -483,6 +493,57 @@ void TestImport::compressedReadsAsPlain() {
         const QByteArray expected = readFile(plainOut + name);
         QVERIFY2(readFile(out + name) == expected, name);
     }
+}
+
+void TestImport::commandLineMistakes_data() {
+    QTest::addColumn<QStringList>("args"); // OUT: a folder to write, FILE: a good report file
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("unknown option") << QStringList{"--frobnicate", "--out", "OUT", "FILE"}
+                                    << QByteArray("unknown option --frobnicate");
+    QTest::newRow("value missing")
+        << QStringList{"FILE", "--out"} << QByteArray("option --out needs a value");
+    QTest::newRow("no folder") << QStringList{"FILE"}
+                               << QByteArray("--out DIR or --update DIR is missing");
+    QTest::newRow("no file") << QStringList{"--out", "OUT"} << QByteArray("no report file given");
+    QTest::newRow("out with update") << QStringList{"--out", "OUT", "--update", "OUT", "FILE"}
+                                     << QByteArray("--out and --update cannot be used together");
+    QTest::newRow("out twice") << QStringList{"--out", "OUT", "--out", "OUT", "FILE"}
+                               << QByteArray("--out");
+}
+
+// One line naming the mistake, then the usage; nothing is written.
+void TestImport::commandLineMistakes() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, message);
+    QTemporaryDir dir;
+    const QString file = oneReportFile(dir);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    for (QString& arg : args) {
+        arg = arg == QLatin1String("OUT") ? out : arg == QLatin1String("FILE") ? file : arg;
+    }
+    QByteArray usage;
+    QCOMPARE(
+        runProgram(QStringLiteral(NOMIX_IMPORT_PATH), {QStringLiteral("--help")}, &usage).exitCode,
+        0);
+    const Run run = runProgram(QStringLiteral(NOMIX_IMPORT_PATH), args);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.startsWith("nomix95-import: " + message), run.err.constData());
+    QCOMPARE(run.err.mid(run.err.indexOf('\n') + 1), usage);
+    QVERIFY(!QFile::exists(out));
+}
+
+// Files before the options, and a label given twice: the last one counts.
+void TestImport::optionsStandAnywhere() {
+    QTemporaryDir dir;
+    const QString file = oneReportFile(dir);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const Run run = runProgram(QStringLiteral(NOMIX_IMPORT_PATH),
+                               {file, QStringLiteral("--label"), QStringLiteral("first"),
+                                QStringLiteral("--out"), out, QStringLiteral("--label"),
+                                QStringLiteral("second")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(readFile(out + QStringLiteral("/NOMIX.CFG")).startsWith("second|"),
+             readFile(out + QStringLiteral("/NOMIX.CFG")).constData());
 }
 
 QTEST_MAIN(TestImport)
