@@ -1,6 +1,7 @@
 // Nomix95: what every antivirus product calls the same virus.
 
 #include "mainwindow.h"
+#include "nomix95version.h"
 
 #include "platform/captionfitter.h"
 #include "platform/messagebox.h"
@@ -18,7 +19,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nomix95"));
     // No display name: X11 would append it to every window's caption.
-    QApplication::setApplicationVersion(QStringLiteral("1.1"));
+    QApplication::setApplicationVersion(QString::fromLatin1(nomix::kShortVersion));
 
     // A second copy would write its own settings over the first one's when
     // it closes: it brings the running copy forward instead.

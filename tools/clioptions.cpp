@@ -1,6 +1,7 @@
 #include "clioptions.h"
 
 #include "commandline.h"
+#include "nomix95version.h"
 
 #include "core/fileerror.h"
 
@@ -134,7 +135,7 @@ std::variant<CliOptions, int> parseCliOptions(int argc, const char* const* argv,
     options.location = defaults;
     CommandLine line("nomix95-cli", kCliUsage, CommandLine::UsageShown::AfterUnknownOption);
     CLI::App& app = line.app();
-    app.set_version_flag("--version", "nomix95-cli 1.1.0");
+    app.set_version_flag("--version", std::string("nomix95-cli ") + kVersion);
     app.add_option("--dir", options.location.directory);
     app.add_option("--db", options.location.databaseName);
     app.add_option("--config", options.location.tableName);
