@@ -9,6 +9,11 @@
 
 namespace nomix {
 
+// The two data files' usual names, which the import writes and the programs
+// look for unless told otherwise.
+inline constexpr const char* kNameDatabaseFileName = "NOMIX.DAT";
+inline constexpr const char* kProductTableFileName = "NOMIX.CFG";
+
 // Where the two data files are: the common directory and the two file names,
 // joined as typed.
 struct DataLocation {

@@ -790,8 +790,8 @@ void MainWindow::importScanReports() {
     const QString oldDatabaseName = m_preferencesPage->databaseName();
     const QString oldTableName = m_preferencesPage->tableName();
     m_preferencesPage->setDirectory(folder);
-    m_preferencesPage->setDatabaseName(QStringLiteral("NOMIX.DAT"));
-    m_preferencesPage->setTableName(QStringLiteral("NOMIX.CFG"));
+    m_preferencesPage->setDatabaseName(QString::fromLatin1(kNameDatabaseFileName));
+    m_preferencesPage->setTableName(QString::fromLatin1(kProductTableFileName));
     if (tryLoadDatabase()) {
         applyProductSelection();
         clearResults();

@@ -5,6 +5,7 @@
 
 #include "controls/embossedlabel.h"
 #include "controls/folderdialog.h"
+#include "core/database.h"
 #include "platform/filedialog.h"
 #include "platform/programdata.h"
 
@@ -36,9 +37,9 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
         addEdit("directoryEdit", QStringLiteral("Edit database & configuration path"));
     m_directoryEdit->setText(programDataPath(QStringLiteral("sample")));
     m_databaseEdit = addEdit("databaseEdit", QStringLiteral("Edit database file name"));
-    m_databaseEdit->setText(QStringLiteral("NOMIX.DAT"));
+    m_databaseEdit->setText(QString::fromLatin1(kNameDatabaseFileName));
     m_tableEdit = addEdit("tableEdit", QStringLiteral("Edit configuration file name"));
-    m_tableEdit->setText(QStringLiteral("NOMIX.CFG"));
+    m_tableEdit->setText(QString::fromLatin1(kProductTableFileName));
     m_rulesEdit = addEdit("rulesEdit", QStringLiteral("Edit the folder of your own labelling "
                                                       "rules; empty for the bundled ones"));
     m_rulesEdit->setPlaceholderText(QStringLiteral("bundled rules"));

@@ -1,6 +1,7 @@
 #include "scanreportimporter.h"
 
 #include "core/bytecount.h"
+#include "core/database.h"
 #include "core/import/compressedinput.h"
 #include "core/import/scanreports.h"
 #include "platform/filedialog.h"
@@ -25,7 +26,7 @@ namespace {
 constexpr qint64 kChunk = 1 << 20;
 constexpr int kProgressSteps = 1000;
 constexpr int kSkipsShown = 10;
-const QString kDatabaseFileName = QStringLiteral("NOMIX.DAT");
+const QString kDatabaseFileName = QString::fromLatin1(kNameDatabaseFileName);
 
 // Where a new database goes unless the user picks another place: a folder of
 // their own, made on first use, never the installed sample's.

@@ -3,6 +3,7 @@
 
 #include "clioptions.h"
 
+#include "core/database.h"
 #include "core/datafolderlock.h"
 #include "core/fields.h"
 #include "core/fileerror.h"
@@ -322,8 +323,8 @@ int run(const CliOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const DataLocation defaults{defaultCommonDirectory(runningProgramDir()), "NOMIX.DAT",
-                                "NOMIX.CFG"};
+    const DataLocation defaults{defaultCommonDirectory(runningProgramDir()), kNameDatabaseFileName,
+                                kProductTableFileName};
     const std::variant<CliOptions, int> parsed = parseCliOptions(argc, argv, defaults);
     if (const int* status = std::get_if<int>(&parsed)) {
         return *status;

@@ -1,5 +1,6 @@
 #include "scanreports.h"
 
+#include "core/database.h"
 #include "core/datafolderlock.h"
 #include "core/fileerror.h"
 #include "core/replacementfile.h"
@@ -1282,7 +1283,7 @@ bool NameDatabaseBuilder::loadPrevious(const std::string& dir, std::string& erro
     // An import replacing the pair meanwhile waits until it is read.
     const DataFolderLock lock(dir, DataFolderLock::Mode::Read);
     const std::string recordPath = dir + "/" + std::string(kRecordName);
-    const std::string namesPath = dir + "/NOMIX.DAT";
+    const std::string namesPath = dir + "/" + kNameDatabaseFileName;
     LineFile record(recordPath);
     LineFile names(namesPath);
     const auto fail = [&error](const std::string& path, const std::string& what) {
@@ -1369,7 +1370,7 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
     // With the folder's write lock held no other import is writing, so every
     // file beside a final name is one a killed import left.
     for (const std::string& name :
-         {std::string("NOMIX.CFG"), std::string("NOMIX.DAT"), recordName}) {
+         {std::string(kProductTableFileName), std::string(kNameDatabaseFileName), recordName}) {
         ReplacementFile::removeLeftovers(dir, "." + name + ".");
     }
     const auto beside = [&dir](const std::string& name) {
@@ -1384,8 +1385,8 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
     std::unique_ptr<ReplacementFile> record;
     int failure = 0; // the errno of the first file that could not be written
     try {
-        table = beside("NOMIX.CFG");
-        names = beside("NOMIX.DAT");
+        table = beside(kProductTableFileName);
+        names = beside(kNameDatabaseFileName);
         record = beside(recordName);
         table->write(builder.productTable(label));
         builder.writeNameDatabase(
