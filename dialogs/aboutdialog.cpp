@@ -5,6 +5,7 @@
 #include "controls/marquee.h"
 #include "controls/marqueeerror.h"
 #include "controls/tiledbackground.h"
+#include "platform/classicfont.h"
 #include "platform/messagebox.h"
 #include "platform/programdata.h"
 #include "platform/sounderror.h"
@@ -100,7 +101,7 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& musicPath, bool soundsD
     setWindowTitle(QStringLiteral("About Nomix95"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13, false, false));
+    setFont(nomix::classicUiFont());
     setFixedSize(kClientWidth, kClientHeight);
 
     buildCaptions(buildFrames());

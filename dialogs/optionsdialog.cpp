@@ -2,6 +2,7 @@
 
 #include "contexthelpmenu.h"
 #include "dialoghelp.h"
+#include "platform/classicfont.h"
 #include "platform/messagebox.h"
 #include "platform/settings.h"
 #include "platform/staynormalfilter.h"
@@ -29,12 +30,6 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kHelpTopic = 34;
 
-QFont dialogFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(13);
-    return font;
-}
-
 // Two columns of check boxes; the right one takes any room to spare.
 QGridLayout* checkBoxGrid(QGroupBox* group) {
     auto* grid = new QGridLayout(group);
@@ -55,7 +50,7 @@ OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
     // buttons and Esc.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFont(dialogFont());
+    setFont(classicUiFont());
     // Modal to the main window only: the help it opens is a window of its own
     // that the user must be able to read and scroll while this one is open.
     setWindowModality(Qt::WindowModal);

@@ -2,6 +2,7 @@
 
 #include "contexthelpmenu.h"
 #include "dialoghelp.h"
+#include "platform/classicfont.h"
 #include "platform/messagebox.h"
 #include "productlistmodel.h"
 
@@ -41,12 +42,6 @@ struct ColumnWidths {
 constexpr ColumnWidths kShortListWidths{370, 0, 0, 120};
 constexpr ColumnWidths kDetailsWidths{200, 120, 80, 90};
 
-QFont dialogFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(13);
-    return font;
-}
-
 // Screen updates of `widget` stay off while this lives, so a change of many
 // items is drawn once.
 class UpdatesSuspended {
@@ -70,7 +65,7 @@ ProductFilterDialog::ProductFilterDialog(QWidget* parent)
     setWindowTitle(QStringLiteral("Select antiviral products"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(dialogFont());
+    setFont(nomix::classicUiFont());
     setFixedSize(kClientWidth, kClientHeight);
     // Modal to the main window only: the help it opens is a window of its own
     // that the user must be able to read and scroll while this one is open.

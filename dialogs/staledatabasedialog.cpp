@@ -2,6 +2,7 @@
 
 #include "controls/embossedlabel.h"
 #include "dialogpictures.h"
+#include "platform/classicfont.h"
 #include "platform/windowplacement.h"
 
 #include <QApplication>
@@ -22,12 +23,6 @@ constexpr int kClientHeight = 193;
 const QString kPublisherSite = QStringLiteral("www.talvora.example");
 
 const QColor kMaroon(128, 0, 0);
-
-QFont dialogFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(13);
-    return font;
-}
 
 QFont addressFont() {
     QFont font(QStringLiteral("Arial"));
@@ -62,7 +57,7 @@ StaleDatabaseDialog::StaleDatabaseDialog(QWidget* parent)
     setWindowTitle(QStringLiteral("Update alarm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(dialogFont());
+    setFont(nomix::classicUiFont());
     setTextColour(this, kMaroon);
     setFixedSize(kClientWidth, kClientHeight);
     buildTexts();

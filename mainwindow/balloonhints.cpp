@@ -1,5 +1,7 @@
 #include "balloonhints.h"
 
+#include "platform/classicfont.h"
+
 #include "controls/balloontooltips.h"
 
 #include <QHeaderView>
@@ -11,9 +13,7 @@ void showHintsAsBalloons(QWidget* window, const QHeaderView* header) {
     balloons->setObjectName(QStringLiteral("balloonToolTips"));
     balloons->setBorderColor(Qt::black);
     balloons->setColor(Qt::white);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(13);
-    balloons->setFont(font);
+    balloons->setFont(classicUiFont());
     balloons->setMaxWidth(-3);
     balloons->setBehavior(BalloonBehavior::NoShowMouseDown | BalloonBehavior::UseRegions |
                           BalloonBehavior::HideOnPaint);

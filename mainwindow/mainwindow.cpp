@@ -36,6 +36,7 @@
 #include "dialogs/optionsdialog.h"
 #include "dialogs/productfilterdialog.h"
 #include "dialogs/staledatabasedialog.h"
+#include "platform/classicfont.h"
 #include "platform/datafolder.h"
 #include "platform/displaytext.h"
 #include "platform/helpviewer.h"
@@ -100,9 +101,7 @@ MainWindow::MainWindow(QWidget* parent)
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kApplicationTitle);
     setWindowIcon(Pictures::applicationIcon());
-    QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPixelSize(13);
-    setFont(windowFont);
+    setFont(classicUiFont());
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralWidget"));
