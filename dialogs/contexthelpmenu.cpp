@@ -13,8 +13,8 @@ ContextHelpMenu::ContextHelpMenu(QWidget* window) : QObject(window), m_menu(new 
     connect(whatsThis, &QAction::triggered, this, &ContextHelpMenu::showSubjectHelp);
 }
 
-void ContextHelpMenu::attach(QWidget* control, int helpContext) {
-    control->setProperty(kHelpContextProperty, helpContext);
+void ContextHelpMenu::attach(QWidget* control, nomix::HelpTopic topic) {
+    control->setProperty(kHelpContextProperty, nomix::topicNumber(topic));
     control->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(control, &QWidget::customContextMenuRequested, this,
             [this, control](const QPoint& position) { popupFor(control, position); });

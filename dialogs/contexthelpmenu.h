@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/helptopic.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -22,7 +24,7 @@ class ContextHelpMenu : public QObject {
     explicit ContextHelpMenu(QWidget* window);
 
     // Gives `control` the local menu and the help context `helpContext`.
-    void attach(QWidget* control, int helpContext);
+    void attach(QWidget* control, nomix::HelpTopic topic);
 
   private:
     void popupFor(QWidget* control, const QPoint& position);

@@ -47,20 +47,20 @@ void dispatch(QWidget* owner, HelpCommand command, int topic) {
 
 } // namespace
 
-void openHelpTopic(QWidget* owner, int topic) {
-    dispatch(owner, HelpCommand::Topic, topic);
+void openHelpTopic(QWidget* owner, HelpTopic topic) {
+    dispatch(owner, HelpCommand::Topic, topicNumber(topic));
 }
 
 void openHelpPopup(QWidget* owner, int topic) {
     dispatch(owner, HelpCommand::Popup, topic);
 }
 
-void addHelpKey(QWidget* dialog, int windowTopic) {
+void addHelpKey(QWidget* dialog, HelpTopic windowTopic) {
     auto* key = new HelpKey(dialog, windowTopic, [](const QWidget* control) {
         return control->property(ContextHelpMenu::kHelpContextProperty).toInt();
     });
     QObject::connect(key, &HelpKey::topicRequested, dialog,
-                     [dialog](int topic) { openHelpTopic(dialog, topic); });
+                     [dialog](int topic) { dispatch(dialog, HelpCommand::Topic, topic); });
 }
 
 void useHelpViewer(HelpViewer* viewer) {

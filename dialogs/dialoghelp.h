@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/helptopic.h"
+
 #include <functional>
 
 class QWidget;
@@ -16,12 +18,12 @@ enum class HelpCommand {
     Popup, // the context-help popup of a control
 };
 
-void openHelpTopic(QWidget* owner, int topic);
+void openHelpTopic(QWidget* owner, HelpTopic topic);
 void openHelpPopup(QWidget* owner, int topic);
 
 // F1 in `dialog` opens the help context of the focused control, as its
 // "What's this?" menu gives it, or `windowTopic` (see HelpKey).
-void addHelpKey(QWidget* dialog, int windowTopic);
+void addHelpKey(QWidget* dialog, HelpTopic windowTopic);
 
 // Sends both calls to `viewer` (owned by the caller, which must call this
 // again with nullptr before destroying it). Until then the dialogs use a

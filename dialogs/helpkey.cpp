@@ -6,8 +6,9 @@
 
 namespace nomix {
 
-HelpKey::HelpKey(QWidget* window, int windowTopic, TopicOf topicOf)
-    : QObject(window), m_window(window), m_windowTopic(windowTopic), m_topicOf(std::move(topicOf)) {
+HelpKey::HelpKey(QWidget* window, HelpTopic windowTopic, TopicOf topicOf)
+    : QObject(window), m_window(window), m_windowTopic(topicNumber(windowTopic)),
+      m_topicOf(std::move(topicOf)) {
     setObjectName(QStringLiteral("helpKey"));
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1), window);
     shortcut->setObjectName(QStringLiteral("helpKeyShortcut"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/helptopic.h"
 #include <QObject>
 
 #include <functional>
@@ -20,7 +21,7 @@ class HelpKey : public QObject {
     // A control's topic, 0 when it has none.
     using TopicOf = std::function<int(const QWidget*)>;
 
-    HelpKey(QWidget* window, int windowTopic, TopicOf topicOf);
+    HelpKey(QWidget* window, HelpTopic windowTopic, TopicOf topicOf);
 
     // The topic F1 opens now.
     int focusedTopic() const;

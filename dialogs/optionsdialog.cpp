@@ -28,7 +28,7 @@ constexpr int kClientWidth = 432;
 constexpr int kClientHeight = 353;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
-constexpr int kHelpTopic = 34;
+constexpr HelpTopic kHelpTopic = HelpTopic::Options;
 
 // Two columns of check boxes; the right one takes any room to spare.
 QGridLayout* checkBoxGrid(QGroupBox* group) {
@@ -68,7 +68,7 @@ OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
 }
 
 QCheckBox* OptionsDialog::addOptionBox(QWidget* group, const char* name, const QString& caption,
-                                       const QString& hint, int helpTopic, bool checked,
+                                       const QString& hint, HelpTopic helpTopic, bool checked,
                                        Setter setter, ChangedSignal changed) {
     auto* box = new QCheckBox(caption, group);
     box->setObjectName(QLatin1String(name));
@@ -87,25 +87,27 @@ void OptionsDialog::buildDisplayGroup() {
     Settings* s = m_settings;
     QCheckBox* numericOnly = addOptionBox(
         m_displayGroup, "showNumericResultOnlyBox", QStringLiteral("Show &numeric result only"),
-        QStringLiteral("After a search, display only the number of items found"), 35,
-        s->showNumericResultOnly(), &Settings::setShowNumericResultOnly,
-        &Settings::showNumericResultOnlyChanged);
-    QCheckBox* bitmaps =
-        addOptionBox(m_displayGroup, "showBitmapsBox", QStringLiteral("Show &bitmaps"),
-                     QStringLiteral("Show or hide the bitmaps in the grid of results"), 36,
-                     s->showBitmaps(), &Settings::setShowBitmaps, &Settings::showBitmapsChanged);
+        QStringLiteral("After a search, display only the number of items found"),
+        HelpTopic::ShowNumericResultOnly, s->showNumericResultOnly(),
+        &Settings::setShowNumericResultOnly, &Settings::showNumericResultOnlyChanged);
+    QCheckBox* bitmaps = addOptionBox(
+        m_displayGroup, "showBitmapsBox", QStringLiteral("Show &bitmaps"),
+        QStringLiteral("Show or hide the bitmaps in the grid of results"), HelpTopic::ShowBitmaps,
+        s->showBitmaps(), &Settings::setShowBitmaps, &Settings::showBitmapsChanged);
     QCheckBox* counter = addOptionBox(
         m_displayGroup, "updateItemCounterBox", QStringLiteral("&Update items counter"),
-        QStringLiteral("Update the items counter during the search"), 37, s->updateItemCounter(),
-        &Settings::setUpdateItemCounter, &Settings::updateItemCounterChanged);
+        QStringLiteral("Update the items counter during the search"), HelpTopic::UpdateItemsCounter,
+        s->updateItemCounter(), &Settings::setUpdateItemCounter,
+        &Settings::updateItemCounterChanged);
     QCheckBox* background = addOptionBox(
         m_displayGroup, "searchInBackgroundBox", QStringLiteral("Search in bac&kground"),
-        QStringLiteral("Allow to stop the search"), 27, s->searchInBackground(),
-        &Settings::setSearchInBackground, &Settings::searchInBackgroundChanged);
-    QCheckBox* allProducts =
-        addOptionBox(m_displayGroup, "showAllProductsBox", QStringLiteral("Show &all products"),
-                     QStringLiteral("Show unselected products also"), 25, s->showAllProducts(),
-                     &Settings::setShowAllProducts, &Settings::showAllProductsChanged);
+        QStringLiteral("Allow to stop the search"), HelpTopic::SearchInBackground,
+        s->searchInBackground(), &Settings::setSearchInBackground,
+        &Settings::searchInBackgroundChanged);
+    QCheckBox* allProducts = addOptionBox(
+        m_displayGroup, "showAllProductsBox", QStringLiteral("Show &all products"),
+        QStringLiteral("Show unselected products also"), HelpTopic::ShowAllProducts,
+        s->showAllProducts(), &Settings::setShowAllProducts, &Settings::showAllProductsChanged);
     numericOnly->setFocusPolicy(Qt::StrongFocus);
 
     QGridLayout* grid = checkBoxGrid(m_displayGroup);
@@ -122,26 +124,28 @@ void OptionsDialog::buildEnvironmentGroup() {
     Settings* s = m_settings;
     QCheckBox* alarm = addOptionBox(
         m_environmentGroup, "disableUpdateAlarmBox", QStringLiteral("&Disable update alarm"),
-        QStringLiteral("Disable the alarm about the update of the database"), 42,
-        s->updateAlarmDisabled(), &Settings::setUpdateAlarmDisabled,
+        QStringLiteral("Disable the alarm about the update of the database"),
+        HelpTopic::DisableUpdateAlarm, s->updateAlarmDisabled(), &Settings::setUpdateAlarmDisabled,
         &Settings::updateAlarmDisabledChanged);
-    QCheckBox* sounds =
-        addOptionBox(m_environmentGroup, "disableSoundsBox", QStringLiteral("D&isable sounds"),
-                     QStringLiteral("Disable sounds effects"), 43, s->soundsDisabled(),
-                     &Settings::setSoundsDisabled, &Settings::soundsDisabledChanged);
+    QCheckBox* sounds = addOptionBox(
+        m_environmentGroup, "disableSoundsBox", QStringLiteral("D&isable sounds"),
+        QStringLiteral("Disable sounds effects"), HelpTopic::DisableSounds, s->soundsDisabled(),
+        &Settings::setSoundsDisabled, &Settings::soundsDisabledChanged);
     QCheckBox* lastSelection = addOptionBox(
         m_environmentGroup, "loadLastSelectionBox", QStringLiteral("&Load last selection"),
         QStringLiteral("At program startup, display only the items selected on the last session"),
-        44, s->loadLastSelection(), &Settings::setLoadLastSelection,
+        HelpTopic::LoadLastSelection, s->loadLastSelection(), &Settings::setLoadLastSelection,
         &Settings::loadLastSelectionChanged);
     QCheckBox* selectedOnly = addOptionBox(
         m_environmentGroup, "saveSelectedOnlyBox", QStringLiteral("Sa&ve selected items only"),
-        QStringLiteral("Save only the search results obtained about the selected products"), 45,
-        s->saveSelectedOnly(), &Settings::setSaveSelectedOnly, &Settings::saveSelectedOnlyChanged);
+        QStringLiteral("Save only the search results obtained about the selected products"),
+        HelpTopic::SaveSelectedItemsOnly, s->saveSelectedOnly(), &Settings::setSaveSelectedOnly,
+        &Settings::saveSelectedOnlyChanged);
     QCheckBox* tray = addOptionBox(
         m_environmentGroup, "minimizeToTrayBox", QStringLiteral("&Minimize in tray area"),
-        QStringLiteral("Put the program  in the tray area when minimized"), 58, s->minimizeToTray(),
-        &Settings::setMinimizeToTray, &Settings::minimizeToTrayChanged);
+        QStringLiteral("Put the program  in the tray area when minimized"),
+        HelpTopic::MinimizeInTrayArea, s->minimizeToTray(), &Settings::setMinimizeToTray,
+        &Settings::minimizeToTrayChanged);
     alarm->setFocusPolicy(Qt::StrongFocus);
 
     QGridLayout* grid = checkBoxGrid(m_environmentGroup);
@@ -157,9 +161,9 @@ void OptionsDialog::buildSearchGroup() {
     m_searchGroup->setObjectName(QStringLiteral("searchGroup"));
     QCheckBox* match = addOptionBox(
         m_searchGroup, "completeStringMatchBox", QStringLiteral("&Complete string match"),
-        QStringLiteral("Perform a search using a complete string match"), 23,
-        m_settings->completeStringMatch(), &Settings::setCompleteStringMatch,
-        &Settings::completeStringMatchChanged);
+        QStringLiteral("Perform a search using a complete string match"),
+        HelpTopic::CompleteStringMatch, m_settings->completeStringMatch(),
+        &Settings::setCompleteStringMatch, &Settings::completeStringMatchChanged);
     match->setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(m_searchGroup);
     layout->setContentsMargins(12, 4, 12, 6);
@@ -188,7 +192,7 @@ QWidget* OptionsDialog::buildPage() {
     eraseHistory->setObjectName(QStringLiteral("clearHistoryButton"));
     eraseHistory->setStatusTip(QStringLiteral("Clear the history of search strings"));
     eraseHistory->setMinimumSize(168, kButtonHeight);
-    m_helpMenu->attach(eraseHistory, 46);
+    m_helpMenu->attach(eraseHistory, HelpTopic::ClearStringHistory);
     connect(eraseHistory, &QPushButton::clicked, this, &OptionsDialog::confirmHistoryErase);
 
     auto* page = new QWidget;
@@ -212,7 +216,7 @@ QWidget* OptionsDialog::buildPage() {
 }
 
 QPushButton* OptionsDialog::addButton(const char* name, const QString& caption, const QString& hint,
-                                      int helpTopic) {
+                                      HelpTopic helpTopic) {
     auto* button = new QPushButton(caption);
     button->setObjectName(QLatin1String(name));
     button->setStatusTip(hint);
@@ -222,14 +226,15 @@ QPushButton* OptionsDialog::addButton(const char* name, const QString& caption, 
 }
 
 void OptionsDialog::buildButtons(QWidget* page) {
-    m_okButton =
-        addButton("okButton", QStringLiteral("OK"), QStringLiteral("Accept the settings"), 49);
+    m_okButton = addButton("okButton", QStringLiteral("OK"), QStringLiteral("Accept the settings"),
+                           HelpTopic::OkButton);
     m_okButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     m_okButton->setDefault(true);
-    QPushButton* cancel = addButton("cancelButton", QStringLiteral("Cancel"), QString(), 50);
+    QPushButton* cancel =
+        addButton("cancelButton", QStringLiteral("Cancel"), QString(), HelpTopic::CancelButton);
     cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    QPushButton* help =
-        addButton("helpButton", QStringLiteral("&Help"), QStringLiteral("Get help"), 52);
+    QPushButton* help = addButton("helpButton", QStringLiteral("&Help"), QStringLiteral("Get help"),
+                                  HelpTopic::HelpButton);
     help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

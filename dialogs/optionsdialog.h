@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/helptopic.h"
+
 #include "core/settingsstore.h"
 
 #include <QDialog>
@@ -42,10 +44,10 @@ class OptionsDialog : public QDialog {
     using ChangedSignal = void (Settings::*)(bool);
 
     QCheckBox* addOptionBox(QWidget* group, const char* name, const QString& caption,
-                            const QString& hint, int helpTopic, bool checked, Setter setter,
-                            ChangedSignal changed);
+                            const QString& hint, nomix::HelpTopic helpTopic, bool checked,
+                            Setter setter, ChangedSignal changed);
     QPushButton* addButton(const char* name, const QString& caption, const QString& hint,
-                           int helpTopic);
+                           nomix::HelpTopic helpTopic);
     void buildDisplayGroup();
     void buildEnvironmentGroup();
     void buildSearchGroup();

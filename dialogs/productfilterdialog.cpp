@@ -29,9 +29,9 @@ constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 25;
 
 constexpr int kCellPadding = 8;
-constexpr int kHelpTopic = 47;
-constexpr int kListHelpContext = 48;
-constexpr int kMenuHelpContext = 57;
+constexpr nomix::HelpTopic kHelpTopic = nomix::HelpTopic::ProductSelectionDialog;
+constexpr int kListHelpContext = nomix::topicNumber(nomix::HelpTopic::ProductList);
+constexpr int kMenuHelpContext = nomix::topicNumber(nomix::HelpTopic::ProductListMenu);
 
 struct ColumnWidths {
     int products;
@@ -123,7 +123,7 @@ QWidget* ProductFilterDialog::buildButtons() {
 
     auto makeButton = [this, buttonPanel](const char* name, const QString& caption,
                                           QStyle::StandardPixmap glyph, const QString& hint,
-                                          int left, int helpContext) {
+                                          int left, nomix::HelpTopic helpContext) {
         auto* button = new QPushButton(style()->standardIcon(glyph), caption, buttonPanel);
         button->setObjectName(QLatin1String(name));
         button->setStatusTip(hint);
@@ -132,13 +132,13 @@ QWidget* ProductFilterDialog::buildButtons() {
         return button;
     };
     m_okButton = makeButton("okButton", QStringLiteral("&OK"), QStyle::SP_DialogOkButton,
-                            QStringLiteral("Accept the settings"), 61, 49);
-    QPushButton* cancelButton =
-        makeButton("cancelButton", QStringLiteral("&Cancel"), QStyle::SP_DialogCancelButton,
-                   QStringLiteral("Close the window without changes"), 203, 50);
+                            QStringLiteral("Accept the settings"), 61, nomix::HelpTopic::OkButton);
+    QPushButton* cancelButton = makeButton(
+        "cancelButton", QStringLiteral("&Cancel"), QStyle::SP_DialogCancelButton,
+        QStringLiteral("Close the window without changes"), 203, nomix::HelpTopic::CancelButton);
     QPushButton* helpButton =
         makeButton("helpButton", QStringLiteral("&Help"), QStyle::SP_DialogHelpButton,
-                   QStringLiteral("Get help"), 344, 52);
+                   QStringLiteral("Get help"), 344, nomix::HelpTopic::HelpButton);
     m_okButton->setDefault(true);
 
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);

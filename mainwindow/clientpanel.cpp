@@ -34,7 +34,7 @@ void ClientPanel::buildProgressPanel() {
     m_progressBar->setValue(100);
     m_progressBar->setTextVisible(false);
     setHint(m_progressBar, QStringLiteral("Display search progress"));
-    setHelpTopic(m_progressBar, 11);
+    setHelpTopic(m_progressBar, HelpTopic::ProgressBar);
     m_progressEndLabel = new QLabel(QStringLiteral("%100"), this);
     m_progressEndLabel->setObjectName(QStringLiteral("progressEndLabel"));
 }

@@ -11,10 +11,6 @@
 
 namespace nomix {
 
-namespace {
-constexpr int kContentsTopic = 40;
-} // namespace
-
 ControlHelp::ControlHelp(const QString& helpFile, QWidget* window)
     : QObject(window), m_viewer(std::make_unique<HelpViewer>(helpFile, window)),
       m_menu(new QMenu(window)) {
@@ -23,10 +19,10 @@ ControlHelp::ControlHelp(const QString& helpFile, QWidget* window)
     m_menu->setObjectName(QStringLiteral("controlHelpMenu"));
     m_menu->addAction(QStringLiteral("What's this?"), this, &ControlHelp::showControlTopic)
         ->setObjectName(QStringLiteral("whatsThisAction"));
-    addWindow(window, kContentsTopic);
+    addWindow(window, HelpTopic::Contents);
 }
 
-void ControlHelp::addWindow(QWidget* window, int windowTopic) {
+void ControlHelp::addWindow(QWidget* window, HelpTopic windowTopic) {
     auto* key = new HelpKey(window, windowTopic, [](const QWidget* control) {
         return hasHelpTopic(control) ? helpTopic(control) : 0;
     });
@@ -58,11 +54,11 @@ void ControlHelp::setEnabled(bool enabled) {
 }
 
 void ControlHelp::showContents() {
-    m_viewer->showTopic(kContentsTopic);
+    m_viewer->showTopic(topicNumber(HelpTopic::Contents));
 }
 
-void ControlHelp::showPopup(int topic, const QPoint& globalPosition) {
-    m_viewer->showPopup(topic, globalPosition);
+void ControlHelp::showPopup(HelpTopic topic, const QPoint& globalPosition) {
+    m_viewer->showPopup(topicNumber(topic), globalPosition);
 }
 
 void ControlHelp::quit() {

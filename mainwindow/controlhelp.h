@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/helptopic.h"
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -33,8 +34,8 @@ class ControlHelp : public QObject {
     void showContents();
     // F1 in another window of the program opens its control's topic, or
     // `windowTopic`, in the same viewer.
-    void addWindow(QWidget* window, int windowTopic);
-    void showPopup(int topic, const QPoint& globalPosition);
+    void addWindow(QWidget* window, HelpTopic windowTopic);
+    void showPopup(HelpTopic topic, const QPoint& globalPosition);
     // Closes the viewer window, when the program ends.
     void quit();
 

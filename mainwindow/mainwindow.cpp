@@ -73,7 +73,6 @@ namespace {
 constexpr int kDesignWidth = 630;
 constexpr int kDesignHeight = 476;
 constexpr int kEventSliceMs = 10;
-constexpr int kStatusBarHelpTopic = 16;
 const QString kApplicationTitle =
     QStringLiteral("Nomix95 - the virus name cross-reference, by its developers");
 const QString kNoDatabaseMessage = QStringLiteral(
@@ -205,7 +204,7 @@ void MainWindow::buildStatusBar() {
     bar->setFixedHeight(25);
     m_statusPanels = new StatusPanels;
     bar->addWidget(m_statusPanels, 1);
-    setHelpTopic(bar, kStatusBarHelpTopic);
+    setHelpTopic(bar, HelpTopic::StatusLine);
 }
 
 void MainWindow::buildMenus() {

@@ -2,6 +2,7 @@
 
 #include "core/namesbyproduct.h"
 #include "core/resultwriter.h"
+#include "platform/helptopic.h"
 
 #include <QWidget>
 
@@ -27,7 +28,7 @@ class NamesByProductWindow : public QWidget {
     Q_OBJECT
 
   public:
-    static constexpr int kHelpTopic = 65;
+    static constexpr HelpTopic kHelpTopic = HelpTopic::NamesByProduct;
 
     explicit NamesByProductWindow(QWidget* parent = nullptr);
 

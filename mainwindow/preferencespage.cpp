@@ -18,8 +18,6 @@ namespace nomix {
 
 namespace {
 
-constexpr int kLabellingRulesTopic = 64;
-
 QString fileNamePart(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? path : path.mid(slash + 1);
@@ -46,17 +44,17 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
 
     m_browseButton = addSmallButton("browseButton", Pictures::folderGlyph(),
                                     QStringLiteral("Browse|Browse directories"));
-    setHelpTopic(m_browseButton, 30);
+    setHelpTopic(m_browseButton, HelpTopic::BrowseButton);
     m_databaseButton = addSmallButton("databaseButton", Pictures::openGlyph(),
                                       QStringLiteral("Open|Set  database file"));
     m_tableButton = addSmallButton("tableButton", Pictures::openGlyph(),
                                    QStringLiteral("Open|Set  configuration file"));
     for (QToolButton* button : {m_databaseButton, m_tableButton}) {
-        setHelpTopic(button, 32);
+        setHelpTopic(button, HelpTopic::OpenButtons);
     }
     m_rulesButton = addSmallButton("rulesBrowseButton", Pictures::folderGlyph(),
                                    QStringLiteral("Browse|Browse for a labelling rules folder"));
-    setHelpTopic(m_rulesButton, kLabellingRulesTopic);
+    setHelpTopic(m_rulesButton, HelpTopic::FamilyColumn);
     connect(m_rulesButton, &QToolButton::clicked, this, &PreferencesPage::chooseRulesFolder);
     connect(m_rulesEdit, &QLineEdit::editingFinished, this, &PreferencesPage::noteRulesFolder);
     connect(m_browseButton, &QToolButton::clicked, this, &PreferencesPage::chooseDirectory);
@@ -68,17 +66,17 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     m_optionsButton->setObjectName(QStringLiteral("optionsButton"));
     m_optionsButton->setEnabled(false);
     setHint(m_optionsButton, QStringLiteral("Display options"), false);
-    setHelpTopic(m_optionsButton, 59);
+    setHelpTopic(m_optionsButton, HelpTopic::OptionsButton);
     connect(m_optionsButton, &QPushButton::clicked, this, &PreferencesPage::optionsClicked);
 
-    EmbossedLabel* directoryLabel =
-        addLabel("directoryLabel", QStringLiteral("Co&mmon directory"), m_directoryEdit, 29);
-    m_databaseLabel =
-        addLabel("databaseLabel", QStringLiteral("&Database file name"), m_databaseEdit, 31);
-    m_tableLabel =
-        addLabel("tableLabel", QStringLiteral("&Configuration file name"), m_tableEdit, 33);
+    EmbossedLabel* directoryLabel = addLabel("directoryLabel", QStringLiteral("Co&mmon directory"),
+                                             m_directoryEdit, HelpTopic::CommonDirectory);
+    m_databaseLabel = addLabel("databaseLabel", QStringLiteral("&Database file name"),
+                               m_databaseEdit, HelpTopic::DatabaseFileName);
+    m_tableLabel = addLabel("tableLabel", QStringLiteral("&Configuration file name"), m_tableEdit,
+                            HelpTopic::ConfigurationFileName);
     m_rulesLabel = addLabel("rulesLabel", QStringLiteral("&Labelling rules"), m_rulesEdit,
-                            kLabellingRulesTopic);
+                            HelpTopic::FamilyColumn);
 
     // Tab goes down the left column, then to the options and the table.
     QWidget::setTabOrder(m_directoryEdit, m_browseButton);
@@ -125,7 +123,7 @@ QToolButton* PreferencesPage::addSmallButton(const char* name, const QPixmap& gl
 }
 
 EmbossedLabel* PreferencesPage::addLabel(const char* name, const QString& caption, QWidget* buddy,
-                                         int topic) {
+                                         HelpTopic topic) {
     auto* label = new EmbossedLabel(caption, m_group);
     label->setObjectName(QLatin1String(name));
     QFont font(QStringLiteral("Arial"));

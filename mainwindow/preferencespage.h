@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/helptopic.h"
 #include <QWidget>
 
 class QGroupBox;
@@ -45,7 +46,8 @@ class PreferencesPage : public QWidget {
   private:
     QLineEdit* addEdit(const char* name, const QString& hint);
     QToolButton* addSmallButton(const char* name, const QPixmap& glyph, const QString& hint);
-    EmbossedLabel* addLabel(const char* name, const QString& caption, QWidget* buddy, int topic);
+    EmbossedLabel* addLabel(const char* name, const QString& caption, QWidget* buddy,
+                            HelpTopic topic);
     void chooseDirectory();
     void chooseDatabaseFile();
     void chooseTableFile();

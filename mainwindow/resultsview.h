@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/helptopic.h"
 #include <QTableView>
 
 class QLabel;
@@ -22,7 +23,7 @@ class ResultsView : public QTableView {
     static constexpr int kDefaultColumnWidth = 200;
     static constexpr int kRowHeight = 20;
     // The grid's help topic, for its "What's this?" and for F1.
-    static constexpr int kHelpTopic = 38;
+    static constexpr HelpTopic kHelpTopic = HelpTopic::ResultsGrid;
 
     explicit ResultsView(QWidget* parent = nullptr);
 

@@ -51,20 +51,20 @@ void SearchPage::buildStringPanel() {
     label->setTransparent(true);
     label->setBuddy(m_searchBox);
     label->setGeometry(8, 6, 200, 20);
-    setHelpTopic(label, 7);
+    setHelpTopic(label, HelpTopic::SearchString);
 
     m_beginsWithButton = new QToolButton(m_stringPanel);
     m_beginsWithButton->setObjectName(QStringLiteral("beginsWithButton"));
     m_endsWithButton = new QToolButton(m_stringPanel);
     m_endsWithButton->setObjectName(QStringLiteral("endsWithButton"));
-    int topic = 8;
     for (QToolButton* button : {m_beginsWithButton, m_endsWithButton}) {
         button->setCheckable(true);
         button->setAutoRaise(false);
         button->setIconSize(QSize(20, 20));
         setHint(button, QStringLiteral("Search modifier"));
-        setHelpTopic(button, topic++);
     }
+    setHelpTopic(m_beginsWithButton, HelpTopic::BeginsWithButton);
+    setHelpTopic(m_endsWithButton, HelpTopic::EndsWithButton);
     auto setGlyphs = [](QToolButton* button, QPixmap (*glyph)(bool)) {
         QIcon icon;
         icon.addPixmap(glyph(false), QIcon::Normal, QIcon::Off);
@@ -82,7 +82,7 @@ void SearchPage::buildStringPanel() {
     m_productButton->setEnabled(false);
     m_productButton->setGeometry(72, 64, 187, 28);
     setHint(m_productButton, QStringLiteral("Select products on which limit the search"));
-    setHelpTopic(m_productButton, 10);
+    setHelpTopic(m_productButton, HelpTopic::SelectProducts);
     connect(m_productButton, &QPushButton::clicked, this, &SearchPage::productsClicked);
 }
 
@@ -91,19 +91,19 @@ void SearchPage::buildButtons() {
     m_searchButton->setObjectName(QStringLiteral("searchButton"));
     showStopButton(false);
     setHint(m_searchButton, QStringLiteral("Press the button to start/stop a search"));
-    setHelpTopic(m_searchButton, 4);
+    setHelpTopic(m_searchButton, HelpTopic::SearchButton);
     connect(m_searchButton, &QPushButton::clicked, this, &SearchPage::searchClicked);
 
     m_helpButton = new QPushButton(QIcon(Pictures::helpGlyph()), QStringLiteral("&Get help"), this);
     m_helpButton->setObjectName(QStringLiteral("helpButton"));
     setHint(m_helpButton, QStringLiteral("Get help about Nomix95"));
-    setHelpTopic(m_helpButton, 5);
+    setHelpTopic(m_helpButton, HelpTopic::GetHelpButton);
     connect(m_helpButton, &QPushButton::clicked, this, &SearchPage::helpClicked);
 
     m_exitButton = new QPushButton(QIcon(Pictures::exitGlyph()), QStringLiteral("E&xit"), this);
     m_exitButton->setObjectName(QStringLiteral("exitButton"));
     setHint(m_exitButton, QStringLiteral("Exit from Nomix95"));
-    setHelpTopic(m_exitButton, 6);
+    setHelpTopic(m_exitButton, HelpTopic::ExitButton);
     connect(m_exitButton, &QPushButton::clicked, this, &SearchPage::exitClicked);
 
     int top = 8;

@@ -41,7 +41,7 @@ void SpeedCounterPanel::buildSpeedPanel() {
     inner->setObjectName(QStringLiteral("speedPanel"));
     inner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     inner->setGeometry(6, 6, 96, 176);
-    setHelpTopic(inner, 13);
+    setHelpTopic(inner, HelpTopic::SpeedPanel);
 
     auto* speedLabel = new QLabel(QStringLiteral("Search speed"), inner);
     speedLabel->setObjectName(QStringLiteral("speedLabel"));
@@ -60,7 +60,7 @@ void SpeedCounterPanel::buildSpeedPanel() {
     m_trackBar->setTickInterval(1);
     m_trackBar->setGeometry(8, 28, 30, 140);
     setHint(m_trackBar, QStringLiteral("Set search speed"));
-    setHelpTopic(m_trackBar, 12);
+    setHelpTopic(m_trackBar, HelpTopic::SearchSpeed);
     connect(m_trackBar, &QSlider::valueChanged, this, [this] {
         if (!m_trackBarMoving) {
             applyTrackBarPosition();
@@ -86,7 +86,7 @@ void SpeedCounterPanel::buildCounter() {
     // centred in the space beside the track bar.
     m_counter->move(104 + (96 - m_counter->width()) / 2, 30);
     setHint(m_counter, kCounterHint);
-    setHelpTopic(m_counter, 14);
+    setHelpTopic(m_counter, HelpTopic::ItemsFound);
 }
 
 void SpeedCounterPanel::buildPicture() {
@@ -103,7 +103,7 @@ void SpeedCounterPanel::buildPicture() {
     m_picture->setGeometry(8, 8, 64, 64);
     m_picture->setCursor(Qt::PointingHandCursor);
     m_picture->installEventFilter(this);
-    setHelpTopic(m_picture, 13);
+    setHelpTopic(m_picture, HelpTopic::SpeedPanel);
     QImage document = Pictures::findDocument();
     replaceImageColor(document, kPictureBackground, Pictures::kWhite);
     m_picture->setPixmap(QPixmap::fromImage(document));

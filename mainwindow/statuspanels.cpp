@@ -22,8 +22,8 @@ StatusPanels::StatusPanels(QWidget* parent)
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(1);
     }
-    setHelpTopic(m_hintPanel, 16);
-    setHelpTopic(m_databasePanel, 17);
+    setHelpTopic(m_hintPanel, HelpTopic::StatusLine);
+    setHelpTopic(m_databasePanel, HelpTopic::DatabaseLabel);
 }
 
 void StatusPanels::showHint(const QString& hint) {

@@ -28,7 +28,7 @@ TitlePanel::TitlePanel(QWidget* parent) : QFrame(parent) {
     titleFont.setItalic(true);
     title->setFont(titleFont);
     setHint(title, QStringLiteral("The great Nomix95! What else?"));
-    setHelpTopic(title, 1);
+    setHelpTopic(title, HelpTopic::TitleBanner);
     connect(title, &EmbossedLabel::clicked, this, &TitlePanel::titleClicked);
     m_title = title;
 }

@@ -19,8 +19,8 @@ void setHint(QWidget* widget, const QString& hint, bool toolTip) {
     widget->setStatusTip(longHint);
 }
 
-void setHelpTopic(QWidget* widget, int topic) {
-    widget->setProperty(kTopicProperty, topic);
+void setHelpTopic(QWidget* widget, HelpTopic topic) {
+    widget->setProperty(kTopicProperty, topicNumber(topic));
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 

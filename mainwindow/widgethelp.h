@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/helptopic.h"
 #include <QString>
 
 class QWidget;
@@ -12,7 +13,7 @@ void setHint(QWidget* widget, const QString& hint, bool toolTip = true);
 
 // The help topic a right click on the widget offers ("What's this?"). The
 // main window connects every widget that has one to its help menu.
-void setHelpTopic(QWidget* widget, int topic);
+void setHelpTopic(QWidget* widget, HelpTopic topic);
 int helpTopic(const QWidget* widget);
 bool hasHelpTopic(const QWidget* widget);
 
