@@ -430,6 +430,25 @@ class LabelSet {
 
 namespace {
 
+// The first '|' from `p`, or `end`. Inline: most fields are a few bytes,
+// where a call to memchr costs more than the search.
+const char* findBar(const char* p, const char* end) {
+#if defined(__SSE2__) && defined(__x86_64__)
+    const __m128i bar = _mm_set1_epi8('|');
+    for (; end - p >= 16; p += 16) {
+        const auto hits = static_cast<uint32_t>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), bar)));
+        if (hits != 0) {
+            return p + std::countr_zero(hits);
+        }
+    }
+#endif
+    while (p < end && *p != '|') {
+        ++p;
+    }
+    return p;
+}
+
 // The labels of a line that take part in the vote, each with its product's
 // column: fields and products in step, by the field rule (a run of '|' is
 // one separator), fields past the last product belonging to none; notes and
@@ -448,8 +467,7 @@ void forEachLabel(std::string_view line, size_t productCount, size_t hashColumn,
         if (pos == size) {
             break;
         }
-        const void* bar = std::memchr(text + pos, '|', size - pos);
-        const size_t end = bar ? static_cast<size_t>(static_cast<const char*>(bar) - text) : size;
+        const size_t end = static_cast<size_t>(findBar(text + pos, text + size) - text);
         std::string_view label(text + pos, end - pos);
         pos = end;
 
