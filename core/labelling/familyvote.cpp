@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstring>
 #include <deque>
+#include <unordered_map>
 #include <unordered_set>
 
 #if defined(__SSE2__) && defined(__x86_64__)
@@ -216,6 +217,10 @@ struct FamilyVote::Compiled {
     std::vector<Slot> slots;
     size_t mask = 0;
     std::vector<WordKey> candidates;
+    // Each candidate's tag by number, and the tags by number: the tags of
+    // the rules are counted in an array.
+    std::vector<uint32_t> candidateTags;
+    std::vector<WordKey> tagKeys;
 
     std::vector<SuffixRule> suffixRules; // per product column
     size_t hashColumn = SIZE_MAX;
@@ -291,6 +296,67 @@ void FamilyVote::Compiled::buildSlots() {
     }
 }
 
+// The tag ahead in a vote: the most votes, at least two; a tie to the
+// greater name.
+struct VoteLeader {
+    uint32_t votes = 1;
+    std::string_view name;
+
+    void consider(uint32_t tagVotes, std::string_view tag) {
+        if (tagVotes > votes || (tagVotes == votes && tagVotes >= 2 && tag > name)) {
+            votes = tagVotes;
+            name = tag;
+        }
+    }
+};
+
+// The votes of the rules' tags on a line, by the tag's number: each count
+// knows the line it belongs to, so a new line forgets the old counts without
+// touching them.
+class TagTally {
+  public:
+    void startLine(size_t tagCount) {
+        m_touched.clear();
+        if (m_counts.size() < tagCount) {
+            m_counts.resize(tagCount);
+        }
+        if (++m_line == 0) {
+            std::fill(m_counts.begin(), m_counts.end(), Count{});
+            m_line = 1;
+        }
+    }
+
+    // One vote per voter, however often it names the tag.
+    void vote(uint32_t tag, uint32_t voter) {
+        Count& count = m_counts[tag];
+        if (count.line != m_line) {
+            count = Count{m_line, voter, 1};
+            m_touched.push_back(tag);
+        } else if (count.voter != voter) {
+            count.voter = voter;
+            ++count.votes;
+        }
+    }
+
+    VoteLeader leader(const std::vector<WordKey>& tags) const {
+        VoteLeader best;
+        for (uint32_t tag : m_touched) {
+            best.consider(m_counts[tag].votes, tags[tag].view());
+        }
+        return best;
+    }
+
+  private:
+    struct Count {
+        uint32_t line = 0;
+        uint32_t voter = 0;
+        uint32_t votes = 0;
+    };
+    std::vector<Count> m_counts;
+    std::vector<uint32_t> m_touched;
+    uint32_t m_line = 0;
+};
+
 // Each candidate's votes on a line: open addressing, emptied by forgetting
 // only the slots in use.
 class VoteTally {
@@ -332,19 +398,12 @@ class VoteTally {
     }
 
     // The most votes, at least two; a tie to the greater name.
-    std::string_view winner() const {
-        const Entry* best = nullptr;
+    VoteLeader leader() const {
+        VoteLeader best;
         for (uint32_t i : m_used) {
-            const Entry& e = m_entries[i];
-            if (e.votes < 2) {
-                continue;
-            }
-            if (!best || e.votes > best->votes ||
-                (e.votes == best->votes && e.key.view() > best->key.view())) {
-                best = &e;
-            }
+            best.consider(m_entries[i].votes, m_entries[i].key.view());
         }
-        return best ? best->key.view() : std::string_view();
+        return best;
     }
 
   private:
@@ -563,7 +622,8 @@ struct FamilyVote::Scratch::Tables {
     std::string lower; // long words in lower case, at the line's offsets
     std::string hash;  // the line's SHA-256 in lower case
     LabelSet labels;
-    VoteTally votes;
+    VoteTally votes; // of the words no rule knows
+    TagTally tally;  // of the rules' tags
 };
 
 FamilyVote::Scratch::Scratch() : m_tables(std::make_unique<Tables>()) {}
@@ -581,7 +641,26 @@ FamilyVote::FamilyVote(const LabellingRules& rules, const ProductTable& products
     rules.forEachTag([&](const std::string& tag, TagCategory) { addWord(tag); });
     rules.forEachTaggedWord([&](const std::string& word, const auto&) { addWord(word); });
     rules.forEachExpansion([&](const std::string& tag, const auto&) { addWord(tag); });
+    // A tag that no rule names as a word votes as itself when a label has
+    // it, as a word of no rule does: made a word, it is counted with the
+    // rules' tags, and a word the table lacks is never one of them.
+    std::vector<std::string> candidateTexts;
+    for (const WordKey& candidate : c.candidates) {
+        candidateTexts.emplace_back(candidate.view());
+    }
+    for (const std::string& text : candidateTexts) {
+        addWord(text);
+    }
     c.buildSlots();
+    std::unordered_map<std::string_view, uint32_t> tagIds;
+    for (const WordKey& candidate : c.candidates) {
+        const auto [at, added] =
+            tagIds.emplace(candidate.view(), static_cast<uint32_t>(c.tagKeys.size()));
+        if (added) {
+            c.tagKeys.push_back(candidate);
+        }
+        c.candidateTags.push_back(at->second);
+    }
 
     c.suffixRules.reserve(products.entries.size());
     for (size_t column = 0; column < products.entries.size(); ++column) {
@@ -612,6 +691,7 @@ std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) c
     Scratch::Tables& t = *scratch.m_tables;
     t.labels.clear();
     t.votes.clear();
+    t.tally.startLine(c.tagKeys.size());
     if (t.lower.size() < line.size()) {
         t.lower.resize(line.size());
     }
@@ -658,7 +738,7 @@ std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) c
                 if (const Compiled::Word* known = c.find(key)) {
                     if (!known->ignored) {
                         for (uint32_t k = known->first; k < known->first + known->count; ++k) {
-                            t.votes.vote(c.candidates[k], product);
+                            t.tally.vote(c.candidateTags[k], product);
                         }
                     }
                 } else if (wordSize >= kShortestUnknownWord) {
@@ -689,7 +769,10 @@ std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) c
                 }
             }
         });
-    return t.votes.winner();
+    VoteLeader leader = t.tally.leader(c.tagKeys);
+    const VoteLeader unknown = t.votes.leader();
+    leader.consider(unknown.votes, unknown.name);
+    return leader.name;
 }
 
 } // namespace nomix

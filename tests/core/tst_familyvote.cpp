@@ -36,7 +36,8 @@ const char* const kTagging = "zeus\tFAM:zbot\n"
                              "zbo\tzbot\n"
                              "win\twindows\n"
                              "salit\tsality\tworm\n"
-                             "trojware\tGEN:trojan\n";
+                             "trojware\tGEN:trojan\n"
+                             "qwe\tqwertyx\n";
 const char* const kExpansion = "backdoor\tserver\n"
                                "FAM:pinfi\tFAM:parite\n";
 
@@ -185,6 +186,8 @@ void TestFamilyVote::vote_data() {
     QTest::newRow("a short word with a tagging rule")
         << Names{{"Alpha", "Zbo.A"}, {"Beta", "Zbo-B"}} << "zbot";
     QTest::newRow("aliases") << Names{{"Alpha", "Zeus.A"}, {"Beta", "Zbot.B"}} << "zbot";
+    QTest::newRow("a tag outside the taxonomy and the same word unknown")
+        << Names{{"Alpha", "Qwe.A"}, {"Beta", "Qwertyx.B"}} << "qwertyx";
     QTest::newRow("an alias with two tags")
         << Names{{"Alpha", "Salit.A"}, {"Beta", "Salit.B"}} << "sality";
     QTest::newRow("class tags are no family") << Names{{"Alpha", "Worm.A"},
