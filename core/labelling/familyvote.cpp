@@ -4,9 +4,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <deque>
+#include <unordered_map>
 #include <unordered_set>
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace nomix {
 
@@ -211,6 +217,10 @@ struct FamilyVote::Compiled {
     std::vector<Slot> slots;
     size_t mask = 0;
     std::vector<WordKey> candidates;
+    // Each candidate's tag by number, and the tags by number: the tags of
+    // the rules are counted in an array.
+    std::vector<uint32_t> candidateTags;
+    std::vector<WordKey> tagKeys;
 
     std::vector<SuffixRule> suffixRules; // per product column
     size_t hashColumn = SIZE_MAX;
@@ -286,6 +296,67 @@ void FamilyVote::Compiled::buildSlots() {
     }
 }
 
+// The tag ahead in a vote: the most votes, at least two; a tie to the
+// greater name.
+struct VoteLeader {
+    uint32_t votes = 1;
+    std::string_view name;
+
+    void consider(uint32_t tagVotes, std::string_view tag) {
+        if (tagVotes > votes || (tagVotes == votes && tagVotes >= 2 && tag > name)) {
+            votes = tagVotes;
+            name = tag;
+        }
+    }
+};
+
+// The votes of the rules' tags on a line, by the tag's number: each count
+// knows the line it belongs to, so a new line forgets the old counts without
+// touching them.
+class TagTally {
+  public:
+    void startLine(size_t tagCount) {
+        m_touched.clear();
+        if (m_counts.size() < tagCount) {
+            m_counts.resize(tagCount);
+        }
+        if (++m_line == 0) {
+            std::fill(m_counts.begin(), m_counts.end(), Count{});
+            m_line = 1;
+        }
+    }
+
+    // One vote per voter, however often it names the tag.
+    void vote(uint32_t tag, uint32_t voter) {
+        Count& count = m_counts[tag];
+        if (count.line != m_line) {
+            count = Count{m_line, voter, 1};
+            m_touched.push_back(tag);
+        } else if (count.voter != voter) {
+            count.voter = voter;
+            ++count.votes;
+        }
+    }
+
+    VoteLeader leader(const std::vector<WordKey>& tags) const {
+        VoteLeader best;
+        for (uint32_t tag : m_touched) {
+            best.consider(m_counts[tag].votes, tags[tag].view());
+        }
+        return best;
+    }
+
+  private:
+    struct Count {
+        uint32_t line = 0;
+        uint32_t voter = 0;
+        uint32_t votes = 0;
+    };
+    std::vector<Count> m_counts;
+    std::vector<uint32_t> m_touched;
+    uint32_t m_line = 0;
+};
+
 // Each candidate's votes on a line: open addressing, emptied by forgetting
 // only the slots in use.
 class VoteTally {
@@ -327,19 +398,12 @@ class VoteTally {
     }
 
     // The most votes, at least two; a tie to the greater name.
-    std::string_view winner() const {
-        const Entry* best = nullptr;
+    VoteLeader leader() const {
+        VoteLeader best;
         for (uint32_t i : m_used) {
-            const Entry& e = m_entries[i];
-            if (e.votes < 2) {
-                continue;
-            }
-            if (!best || e.votes > best->votes ||
-                (e.votes == best->votes && e.key.view() > best->key.view())) {
-                best = &e;
-            }
+            best.consider(m_entries[i].votes, m_entries[i].key.view());
         }
-        return best ? best->key.view() : std::string_view();
+        return best;
     }
 
   private:
@@ -423,11 +487,143 @@ class LabelSet {
     std::vector<uint32_t> m_used;
 };
 
+namespace {
+
+// The first '|' from `p`, or `end`. Inline: most fields are a few bytes,
+// where a call to memchr costs more than the search.
+const char* findBar(const char* p, const char* end) {
+#if defined(__SSE2__) && defined(__x86_64__)
+    const __m128i bar = _mm_set1_epi8('|');
+    for (; end - p >= 16; p += 16) {
+        const auto hits = static_cast<uint32_t>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), bar)));
+        if (hits != 0) {
+            return p + std::countr_zero(hits);
+        }
+    }
+#endif
+    while (p < end && *p != '|') {
+        ++p;
+    }
+    return p;
+}
+
+// The labels of a line that take part in the vote, each with its product's
+// column: fields and products in step, by the field rule (a run of '|' is
+// one separator), fields past the last product belonging to none; notes and
+// non-names skipped, the marks of a shared engine removed, and a label
+// another product gave already skipped.
+template <typename Visit>
+void forEachLabel(std::string_view line, size_t productCount, size_t hashColumn, LabelSet& labels,
+                  Visit&& visit) {
+    const char* const text = line.data();
+    const size_t size = line.size();
+    uint32_t product = 0;
+    for (size_t pos = 0; pos < size && product < productCount; ++product) {
+        while (pos < size && text[pos] == '|') {
+            ++pos;
+        }
+        if (pos == size) {
+            break;
+        }
+        const size_t end = static_cast<size_t>(findBar(text + pos, text + size) - text);
+        std::string_view label(text + pos, end - pos);
+        pos = end;
+
+        if (product == hashColumn || label == kNoVirus || label == kUnknownVirus ||
+            label.front() == '~') {
+            continue;
+        }
+        if (label.ends_with(kSharedEngineSuffix)) {
+            label.remove_suffix(kSharedEngineSuffix.size());
+        }
+        if (label.starts_with(kSharedEnginePrefix)) {
+            label.remove_prefix(kSharedEnginePrefix.size());
+        }
+        const size_t labelBegin = static_cast<size_t>(label.data() - text);
+        if (label.empty() || !labels.insert(label, labelHash(label, labelBegin + 8 <= size))) {
+            continue;
+        }
+        visit(label, product);
+    }
+}
+
+// Labels up to this long have their words found from bit masks.
+constexpr size_t kMaskedLabelBytes = 64;
+
+// Bit i set when byte i of a label is a letter, or a digit; none past its
+// end.
+struct ByteMasks {
+    uint64_t letters = 0;
+    uint64_t digits = 0;
+};
+
+ByteMasks byteMasksOf(std::string_view label, const char* readableEnd) {
+    const size_t n = label.size();
+    const size_t blocks = (n + 15) / 16;
+    const char* p = label.data();
+    std::array<char, kMaskedLabelBytes> copy{};
+    if (p + blocks * 16 > readableEnd) {
+        std::memcpy(copy.data(), p, n);
+        p = copy.data();
+    }
+    ByteMasks masks;
+#if defined(__SSE2__) && defined(__x86_64__)
+    const __m128i belowDigits = _mm_set1_epi8('0' - 1);
+    const __m128i aboveDigits = _mm_set1_epi8('9' + 1);
+    const __m128i belowLetters = _mm_set1_epi8('a' - 1);
+    const __m128i aboveLetters = _mm_set1_epi8('z' + 1);
+    const __m128i lowerBit = _mm_set1_epi8(0x20);
+    for (size_t b = 0; b < blocks; ++b) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * b));
+        // Signed compares: bytes from 0x80 up are below every bound.
+        const __m128i digit =
+            _mm_and_si128(_mm_cmpgt_epi8(v, belowDigits), _mm_cmplt_epi8(v, aboveDigits));
+        const __m128i lower = _mm_or_si128(v, lowerBit);
+        const __m128i letter =
+            _mm_and_si128(_mm_cmpgt_epi8(lower, belowLetters), _mm_cmplt_epi8(lower, aboveLetters));
+        masks.digits |= uint64_t(static_cast<uint32_t>(_mm_movemask_epi8(digit))) << (16 * b);
+        masks.letters |= uint64_t(static_cast<uint32_t>(_mm_movemask_epi8(letter))) << (16 * b);
+    }
+#else
+    for (size_t i = 0; i < blocks * 16; ++i) {
+        const uint8_t kind = kindOf(p[i]);
+        masks.digits |= uint64_t(kind == kDigit) << i;
+        masks.letters |= uint64_t(kind == kLetter) << i;
+    }
+#endif
+    const uint64_t inLabel = n == 64 ? ~uint64_t(0) : (uint64_t(1) << n) - 1;
+    masks.letters &= inLabel;
+    masks.digits &= inLabel;
+    return masks;
+}
+
+// Each word of a masked label as [start, end), its final digits gone; words
+// of digits only are none.
+template <typename Visit> void forEachMaskedWord(const ByteMasks& masks, Visit&& visit) {
+    const uint64_t word = masks.letters | masks.digits;
+    uint64_t rest = word;
+    while (rest != 0) {
+        const auto start = static_cast<unsigned>(std::countr_zero(rest));
+        const unsigned end = start + static_cast<unsigned>(std::countr_one(word >> start));
+        const uint64_t from = ~uint64_t(0) << start;
+        const uint64_t upTo = end >= 64 ? ~uint64_t(0) : ~(~uint64_t(0) << end);
+        rest &= ~upTo;
+        const uint64_t letters = masks.letters & from & upTo;
+        if (letters != 0) {
+            visit(size_t(start), size_t(64 - std::countl_zero(letters)));
+        }
+    }
+}
+
+} // namespace
+
 struct FamilyVote::Scratch::Tables {
     std::string lower; // long words in lower case, at the line's offsets
     std::string hash;  // the line's SHA-256 in lower case
     LabelSet labels;
-    VoteTally votes;
+    VoteTally votes; // of the words no rule knows
+    TagTally tally;  // of the rules' tags
 };
 
 FamilyVote::Scratch::Scratch() : m_tables(std::make_unique<Tables>()) {}
@@ -445,7 +641,26 @@ FamilyVote::FamilyVote(const LabellingRules& rules, const ProductTable& products
     rules.forEachTag([&](const std::string& tag, TagCategory) { addWord(tag); });
     rules.forEachTaggedWord([&](const std::string& word, const auto&) { addWord(word); });
     rules.forEachExpansion([&](const std::string& tag, const auto&) { addWord(tag); });
+    // A tag that no rule names as a word votes as itself when a label has
+    // it, as a word of no rule does: made a word, it is counted with the
+    // rules' tags, and a word the table lacks is never one of them.
+    std::vector<std::string> candidateTexts;
+    for (const WordKey& candidate : c.candidates) {
+        candidateTexts.emplace_back(candidate.view());
+    }
+    for (const std::string& text : candidateTexts) {
+        addWord(text);
+    }
     c.buildSlots();
+    std::unordered_map<std::string_view, uint32_t> tagIds;
+    for (const WordKey& candidate : c.candidates) {
+        const auto [at, added] =
+            tagIds.emplace(candidate.view(), static_cast<uint32_t>(c.tagKeys.size()));
+        if (added) {
+            c.tagKeys.push_back(candidate);
+        }
+        c.candidateTags.push_back(at->second);
+    }
 
     c.suffixRules.reserve(products.entries.size());
     for (size_t column = 0; column < products.entries.size(); ++column) {
@@ -466,20 +681,22 @@ std::string FamilyVote::familyOf(std::string_view line) const {
     return std::string(familyOf(line, scratch));
 }
 
-// The hot path of every line: fields found with memchr, words with a table
-// of byte kinds, each word looked up by its first and last eight bytes; a
-// word is copied (lower-cased) only when it is longer than eight bytes.
+// The hot path of every line: fields found with memchr, the words of a
+// label found all at once from bit masks of its letters and digits (a table
+// of byte kinds for a label too long for them), each word looked up by its
+// first and last eight bytes; a word is copied (lower-cased) only when it is
+// longer than eight bytes.
 std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) const {
     const Compiled& c = *m_compiled;
     Scratch::Tables& t = *scratch.m_tables;
     t.labels.clear();
     t.votes.clear();
+    t.tally.startLine(c.tagKeys.size());
     if (t.lower.size() < line.size()) {
         t.lower.resize(line.size());
     }
     const char* const text = line.data();
     const size_t size = line.size();
-    const size_t productCount = c.suffixRules.size();
 
     std::string_view hash;
     uint64_t hashHead = 0;
@@ -488,87 +705,74 @@ std::string_view FamilyVote::familyOf(std::string_view line, Scratch& scratch) c
         hashHead = loadHead(hash.data(), std::min<size_t>(hash.size(), 8), false);
     }
 
-    // Fields and products in step, by the field rule: a run of '|' is one
-    // separator. Fields past the last product belong to none.
-    uint32_t product = 0;
-    for (size_t pos = 0; pos < size && product < productCount; ++product) {
-        while (pos < size && text[pos] == '|') {
-            ++pos;
-        }
-        if (pos == size) {
-            break;
-        }
-        const void* bar = std::memchr(text + pos, '|', size - pos);
-        const size_t end = bar ? static_cast<size_t>(static_cast<const char*>(bar) - text) : size;
-        std::string_view label(text + pos, end - pos);
-        pos = end;
+    forEachLabel(
+        line, c.suffixRules.size(), c.hashColumn, t.labels,
+        [&](std::string_view label, uint32_t product) {
+            const size_t labelBegin = static_cast<size_t>(label.data() - text);
+            label = withoutSuffix(label, c.suffixRules[product]);
+            const char* const p = label.data();
 
-        if (product == c.hashColumn || label == kNoVirus || label == kUnknownVirus ||
-            label.front() == '~') {
-            continue;
-        }
-        if (label.ends_with(kSharedEngineSuffix)) {
-            label.remove_suffix(kSharedEngineSuffix.size());
-        }
-        if (label.starts_with(kSharedEnginePrefix)) {
-            label.remove_prefix(kSharedEnginePrefix.size());
-        }
-        const size_t labelBegin = static_cast<size_t>(label.data() - text);
-        if (label.empty() || !t.labels.insert(label, labelHash(label, labelBegin + 8 <= size))) {
-            continue;
-        }
-        label = withoutSuffix(label, c.suffixRules[product]);
-
-        const char* const p = label.data();
-        const size_t n = label.size();
-        for (size_t i = 0; i < n;) {
-            while (i < n && kindOf(p[i]) == kSeparator) {
-                ++i;
-            }
-            const size_t start = i;
-            while (i < n && kindOf(p[i]) != kSeparator) {
-                ++i;
-            }
-            size_t wordEnd = i;
-            while (wordEnd > start && kindOf(p[wordEnd - 1]) == kDigit) {
-                --wordEnd;
-            }
-            if (wordEnd == start) {
-                continue;
-            }
-            const size_t wordSize = wordEnd - start;
-            WordKey key;
-            key.size = static_cast<uint32_t>(wordSize);
-            const uint64_t headMask =
-                wordSize >= 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * wordSize)) - 1;
-            const uint64_t headBits = kLowerBits & headMask;
-            key.head = loadHead(p + start, wordSize, labelBegin + start + 8 <= size) | headBits;
-            if (wordSize > 8) {
-                key.tail = load8(p + wordEnd - 8) | kLowerBits;
-                char* const lower = t.lower.data() + labelBegin + start;
-                for (size_t k = 0; k < wordSize; ++k) {
-                    lower[k] = static_cast<char>(p[start + k] | 0x20);
-                }
-                key.text = lower;
-            }
-            key.hash = hashOf(key.head, key.tail, key.size);
-
-            if (wordSize <= hash.size() && (hashHead & headMask) == key.head &&
-                hash.starts_with(key.view())) {
-                continue;
-            }
-            if (const Compiled::Word* known = c.find(key)) {
-                if (!known->ignored) {
-                    for (uint32_t k = known->first; k < known->first + known->count; ++k) {
-                        t.votes.vote(c.candidates[k], product);
+            // The word of bytes [start, wordEnd) (its final digits gone).
+            const auto voteWord = [&](size_t start, size_t wordEnd) {
+                const size_t wordSize = wordEnd - start;
+                WordKey key;
+                key.size = static_cast<uint32_t>(wordSize);
+                const uint64_t headMask =
+                    wordSize >= 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * wordSize)) - 1;
+                const uint64_t headBits = kLowerBits & headMask;
+                key.head = loadHead(p + start, wordSize, labelBegin + start + 8 <= size) | headBits;
+                if (wordSize > 8) {
+                    key.tail = load8(p + wordEnd - 8) | kLowerBits;
+                    char* const lower = t.lower.data() + labelBegin + start;
+                    for (size_t k = 0; k < wordSize; ++k) {
+                        lower[k] = static_cast<char>(p[start + k] | 0x20);
                     }
+                    key.text = lower;
                 }
-            } else if (wordSize >= kShortestUnknownWord) {
-                t.votes.vote(key, product);
+                key.hash = hashOf(key.head, key.tail, key.size);
+
+                if (wordSize <= hash.size() && (hashHead & headMask) == key.head &&
+                    hash.starts_with(key.view())) {
+                    return;
+                }
+                if (const Compiled::Word* known = c.find(key)) {
+                    if (!known->ignored) {
+                        for (uint32_t k = known->first; k < known->first + known->count; ++k) {
+                            t.tally.vote(c.candidateTags[k], product);
+                        }
+                    }
+                } else if (wordSize >= kShortestUnknownWord) {
+                    t.votes.vote(key, product);
+                }
+            };
+
+            if (label.size() <= kMaskedLabelBytes) {
+                const ByteMasks masks = byteMasksOf(label, text + size);
+                forEachMaskedWord(masks, voteWord);
+                return;
             }
-        }
-    }
-    return t.votes.winner();
+            const size_t n = label.size();
+            for (size_t i = 0; i < n;) {
+                while (i < n && kindOf(p[i]) == kSeparator) {
+                    ++i;
+                }
+                const size_t start = i;
+                while (i < n && kindOf(p[i]) != kSeparator) {
+                    ++i;
+                }
+                size_t wordEnd = i;
+                while (wordEnd > start && kindOf(p[wordEnd - 1]) == kDigit) {
+                    --wordEnd;
+                }
+                if (wordEnd != start) {
+                    voteWord(start, wordEnd);
+                }
+            }
+        });
+    VoteLeader leader = t.tally.leader(c.tagKeys);
+    const VoteLeader unknown = t.votes.leader();
+    leader.consider(unknown.votes, unknown.name);
+    return leader.name;
 }
 
 } // namespace nomix

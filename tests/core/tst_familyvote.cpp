@@ -36,7 +36,8 @@ const char* const kTagging = "zeus\tFAM:zbot\n"
                              "zbo\tzbot\n"
                              "win\twindows\n"
                              "salit\tsality\tworm\n"
-                             "trojware\tGEN:trojan\n";
+                             "trojware\tGEN:trojan\n"
+                             "qwe\tqwertyx\n";
 const char* const kExpansion = "backdoor\tserver\n"
                                "FAM:pinfi\tFAM:parite\n";
 
@@ -158,6 +159,22 @@ void TestFamilyVote::vote_data() {
                  {"Alpha", "Abcdef01zzzz.A"},
                  {"Beta", "ABCDEF01ZZZZ-b"}}
         << "abcdef01zzzz";
+    // Where words are found in blocks of bytes: across blocks, at a label's
+    // limits, past the end of the line.
+    QTest::newRow("a word across two blocks of bytes")
+        << Names{{"Alpha", "Trojan.Win32.Qwertyzz.A"}, {"Beta", "Qwertyzz-B"}} << "qwertyzz";
+    QTest::newRow("inner digits stay, final digits go, across blocks")
+        << Names{{"Alpha", "Trojan.Win32.Ab12cdefgh34.X"}, {"Beta", "AB12CDEFGH-1"}}
+        << "ab12cdefgh";
+    QTest::newRow("a label of 64 bytes, its word last")
+        << Names{{"Alpha", QString(55, '.') + "Qwertyzz9"}, {"Beta", "Qwertyzz.B"}} << "qwertyzz";
+    QTest::newRow("a label of 65 bytes, its word last")
+        << Names{{"Alpha", QString(56, '.') + "Qwertyzz9"}, {"Beta", "Qwertyzz.B"}} << "qwertyzz";
+    QTest::newRow("bytes past ASCII part words")
+        << Names{{"Alpha", QString::fromUtf8("Qwerty\u00e9zzzz")}, {"Beta", "Zzzz-Qwerty"}}
+        << "zzzz";
+    QTest::newRow("the line's last field")
+        << Names{{"Microsoft", "Backdoor:Win32/Qwertyzz.A"}, {"Alpha", "Qwertyzz"}} << "qwertyzz";
     QTest::newRow("generic words")
         << Names{{"Alpha", "Trojan.Generic"}, {"Beta", "Generic.Trojan"}} << "";
     QTest::newRow("generic by its path") << Names{{"Alpha", "Agent.A"}, {"Beta", "Agent.B"}} << "";
@@ -169,6 +186,8 @@ void TestFamilyVote::vote_data() {
     QTest::newRow("a short word with a tagging rule")
         << Names{{"Alpha", "Zbo.A"}, {"Beta", "Zbo-B"}} << "zbot";
     QTest::newRow("aliases") << Names{{"Alpha", "Zeus.A"}, {"Beta", "Zbot.B"}} << "zbot";
+    QTest::newRow("a tag outside the taxonomy and the same word unknown")
+        << Names{{"Alpha", "Qwe.A"}, {"Beta", "Qwertyx.B"}} << "qwertyx";
     QTest::newRow("an alias with two tags")
         << Names{{"Alpha", "Salit.A"}, {"Beta", "Salit.B"}} << "sality";
     QTest::newRow("class tags are no family") << Names{{"Alpha", "Worm.A"},
