@@ -473,19 +473,19 @@ jr_grid_header_bottom() {
 
 # jr_grid_rows_span FILE: "Y ROWS", the screen y of the first data row and
 # how many whole 20-pixel rows the grid's cells show below it, as FILE shows
-# the window at its present size (xwininfo). The cells end at the first
-# pixel row, across the grid, that is hardly white (or the yellow of matched
-# names) any more: the horizontal scroll bar, or the grid's frame above the
-# status bar. Fails when no grid header is found.
+# the window at the size jr_main_geometry last read. The cells end at the
+# first pixel row, across the grid, that is hardly white (or the yellow of
+# matched names) any more: the horizontal scroll bar, or the grid's frame
+# above the status bar. Returns 1 when no grid header is found.
 jr_grid_rows_span() {
     local shot=$1 y0 h w bottom
-    jr_main_geometry
     y0=$(jr_grid_header_bottom "$shot")
     [ -n "$y0" ] || return 1
     h=$((JR_Y + JR_H - y0)) w=$((JR_W - 30))
     [ "$h" -gt 0 ] || return 1
     bottom=$(convert "$shot" -crop "${w}x${h}+$((JR_X + 4))+$y0" +repage \
-        -fill white -opaque '#FFEC82' -colorspace gray -threshold 99% -scale "1x${h}!" -depth 16 txt:- |
+        -fill white -opaque '#FFEC82' -colorspace gray -threshold 99% -scale "1x${h}!" \
+        -depth 16 txt:- |
         awk -F'[()]' 'NR > 1 { split($1, at, "[,:]"); split($2, v, ",")
                                if (v[1] / 65535 < 0.2) { print at[2]; exit } }')
     echo "$y0" $(( ${bottom:-$h} / 20 ))
@@ -496,6 +496,7 @@ jr_grid_rows_span() {
 # averaged to one value each.
 jr_grid_dark_rows() {
     local shot=$1 y0 rows
+    jr_main_geometry
     read -r y0 rows < <(jr_grid_rows_span "$shot") || { echo 0; return; }
     [ "${rows:-0}" -gt 0 ] || { echo 0; return; }
     convert "$shot" -crop "$((JR_W - 30))x$((rows * 20))+$((JR_X + 4))+$y0" +repage \
@@ -563,6 +564,7 @@ jr_grid_empty() {
 JR_VISIBLE_ROWS=0
 jr_grid_visible_rows() {
     local shot y0
+    jr_main_geometry
     shot=$(jr_shot rows)
     read -r y0 JR_VISIBLE_ROWS < <(jr_grid_rows_span "$shot") ||
         jr_fail "no results grid header found on the screen"
