@@ -51,16 +51,13 @@ class TrayIcon : public QObject {
     QMenu* contextMenu() const { return m_contextMenu; }
     void setContextMenu(QMenu* menu);
 
-  public slots:
-    // What the notification area reports about the mouse on the icon;
-    // public so the program's tests can act as the user.
-    void handleActivation(QSystemTrayIcon::ActivationReason reason);
-
   signals:
     void clicked();
     void doubleClicked();
 
   private:
+    // What the notification area reports about the mouse on the icon.
+    void handleActivation(QSystemTrayIcon::ActivationReason reason);
     // What the desktop shows: icon(), or the stock icon when that is empty.
     QIcon effectiveIcon() const;
     // What the tool tip shows: toolTip() up to a NUL, cut to kMaxTipLength.

@@ -4,6 +4,8 @@
 // test's timeout bounds, without splitting costs that grow with the square
 // of the size.
 
+#include "shared_linesof.h"
+
 #include "core/database.h"
 #include "core/databaselines.h"
 #include "core/fields.h"
@@ -15,7 +17,6 @@
 #include <QTest>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 using namespace nomix;
@@ -34,12 +35,6 @@ void writeFile(const QString& path, const std::string& bytes) {
     QVERIFY(file != nullptr);
     QCOMPARE(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
     QCOMPARE(std::fclose(file), 0);
-}
-
-DatabaseLines linesOf(const std::string& bytes) {
-    std::unique_ptr<char[]> buffer(new char[bytes.size() + 1]);
-    std::memcpy(buffer.get(), bytes.data(), bytes.size());
-    return DatabaseLines(std::move(buffer), bytes.size());
 }
 
 // Hits of `needle` in every match mode, with only the columns in `selected`

@@ -1,3 +1,5 @@
+#include "shared_linesof.h"
+
 #include "core/database.h"
 #include "core/fields.h"
 #include "core/fileerror.h"
@@ -11,7 +13,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -77,12 +78,6 @@ std::string expectedRows(const std::vector<uint32_t>& hits, const ProductSelecti
         out += "\r\n";
     }
     return out;
-}
-
-DatabaseLines linesFromFile(const std::string& fileText) {
-    auto bytes = std::make_unique<char[]>(fileText.size());
-    std::memcpy(bytes.get(), fileText.data(), fileText.size());
-    return DatabaseLines(std::move(bytes), fileText.size());
 }
 
 // The rows of a report over any lines, products and selection, built
@@ -259,7 +254,7 @@ void TestReportWriter::sampleSearchReport() {
 }
 
 void TestReportWriter::documentedExample() {
-    const DatabaseLines lines = linesFromFile("|ABC.1|Abc|\r\n|ABC.2|Abc.B|\r\n");
+    const DatabaseLines lines = linesOf("|ABC.1|Abc|\r\n|ABC.2|Abc.B|\r\n");
     const std::vector<std::string> names{" P1", " P2"};
     const std::vector<uint32_t> hits{0, 1};
     StringSink sink;
@@ -310,7 +305,7 @@ void TestReportWriter::productLine() {
     QFETCH(QString, fileLine);
     QFETCH(int, column);
     QFETCH(QString, expected);
-    const DatabaseLines lines = linesFromFile(fileLine.toStdString() + "\r\n");
+    const DatabaseLines lines = linesOf(fileLine.toStdString() + "\r\n");
     std::vector<std::string> names(size_t(column) + 1, "other");
     names.back() = name.toStdString();
     ProductSelection onlyLast(names.size());
@@ -410,7 +405,7 @@ void TestReportWriter::fieldsOfAnyLengthAndPlace_data() {
 void TestReportWriter::fieldsOfAnyLengthAndPlace() {
     QFETCH(QByteArray, fileText);
     QFETCH(int, productCount);
-    const DatabaseLines lines = linesFromFile(fileText.toStdString());
+    const DatabaseLines lines = linesOf(fileText.toStdString());
     const std::vector<std::string> names = productNames(size_t(productCount));
     const std::vector<uint32_t> hits = everyLineTwice(lines);
     ProductSelection everyOther(names.size());
@@ -443,7 +438,7 @@ void TestReportWriter::lastLineAtTheEndOfTheBuffer_data() {
 
 void TestReportWriter::lastLineAtTheEndOfTheBuffer() {
     QFETCH(QByteArray, fileText);
-    const DatabaseLines lines = linesFromFile(fileText.toStdString());
+    const DatabaseLines lines = linesOf(fileText.toStdString());
     const std::vector<std::string> names = productNames(4);
     const std::vector<uint32_t> hits = everyLineTwice(lines);
     const ProductSelection all(names.size());
@@ -471,7 +466,7 @@ void TestReportWriter::labelsOfAnyLength() {
         std::vector<std::string> rotated(names.begin() + ptrdiff_t(first), names.end());
         rotated.insert(rotated.end(), names.begin(), names.begin() + ptrdiff_t(first));
         const DatabaseLines lines =
-            linesFromFile("|a|bb|ccc|dddd|e|f|g|h|i|j|k|l|m|n|o|p|q|r|\r\n|s|\r\n");
+            linesOf("|a|bb|ccc|dddd|e|f|g|h|i|j|k|l|m|n|o|p|q|r|\r\n|s|\r\n");
         const std::vector<uint32_t> hits{0, 1, 0};
         const ProductSelection all(rotated.size());
         StringSink sink;
@@ -498,7 +493,7 @@ void TestReportWriter::oddAndMissingHits_data() {
 void TestReportWriter::oddAndMissingHits() {
     QFETCH(QList<uint>, hits);
     QFETCH(bool, anyProduct);
-    const DatabaseLines lines = linesFromFile("|a|" + std::string(40, 'b') + "|c|\r\n|d|\r\n|e|f|");
+    const DatabaseLines lines = linesOf("|a|" + std::string(40, 'b') + "|c|\r\n|d|\r\n|e|f|");
     const std::vector<std::string> names = productNames(3);
     ProductSelection selection(names.size());
     for (size_t i = 0; i < names.size() && !anyProduct; ++i) {

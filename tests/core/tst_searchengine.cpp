@@ -1,3 +1,5 @@
+#include "shared_linesof.h"
+
 #include "core/asciifinder.h"
 #include "core/database.h"
 #include "core/fields.h"
@@ -7,19 +9,11 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include <cstring>
-
 using namespace nomix;
 
 Q_DECLARE_METATYPE(nomix::MatchMode)
 
 namespace {
-
-DatabaseLines linesOf(const QByteArray& bytes) {
-    std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(bytes.size()) + 1]);
-    std::memcpy(buffer.get(), bytes.constData(), static_cast<size_t>(bytes.size()));
-    return DatabaseLines(std::move(buffer), static_cast<size_t>(bytes.size()));
-}
 
 // Builds a file from line texts, each wrapped in the two characters that a
 // database line carries around its fields.

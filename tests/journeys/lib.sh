@@ -456,11 +456,10 @@ jr_find_menu_height() {
 }
 
 # Client coordinates of the results grid (its top is 241 pixels below the
-# menu bar; the status bar, 25 high, is below it). The Family column is
-# pinned at its left, so the products' columns start JR_FAMILY_W further in.
+# menu bar). The Family column is pinned at its left, so the products'
+# columns start JR_FAMILY_W further in.
 JR_FAMILY_W=120
 jr_grid_top() { echo $((JR_MENU_H + 241)); }
-jr_grid_bottom() { echo $((JR_H - 25)); }
 
 # jr_grid_header_bottom FILE: screen y of the first data row, below the red
 # of the selected products' header cells and the header's lower edge.
@@ -472,15 +471,34 @@ jr_grid_header_bottom() {
             END { if (last != "") print top + last + 2 }'
 }
 
+# jr_grid_rows_span FILE: "Y ROWS", the screen y of the first data row and
+# how many whole 20-pixel rows the grid's cells show below it, as FILE shows
+# the window at the size jr_main_geometry last read. The cells end at the
+# first pixel row, across the grid, that is hardly white (or the yellow of
+# matched names) any more: the horizontal scroll bar, or the grid's frame
+# above the status bar. Returns 1 when no grid header is found.
+jr_grid_rows_span() {
+    local shot=$1 y0 h w bottom
+    y0=$(jr_grid_header_bottom "$shot")
+    [ -n "$y0" ] || return 1
+    h=$((JR_Y + JR_H - y0)) w=$((JR_W - 30))
+    [ "$h" -gt 0 ] || return 1
+    bottom=$(convert "$shot" -crop "${w}x${h}+$((JR_X + 4))+$y0" +repage \
+        -fill white -opaque '#FFEC82' -colorspace gray -threshold 99% -scale "1x${h}!" \
+        -depth 16 txt:- |
+        awk -F'[()]' 'NR > 1 { split($1, at, "[,:]"); split($2, v, ",")
+                               if (v[1] / 65535 < 0.2) { print at[2]; exit } }')
+    echo "$y0" $(( ${bottom:-$h} / 20 ))
+}
+
 # jr_grid_dark_rows FILE: how many 20-pixel data rows under the header show
 # dark (text) pixels in the visible grid; one band of 18 rows per data row,
 # averaged to one value each.
 jr_grid_dark_rows() {
     local shot=$1 y0 rows
-    y0=$(jr_grid_header_bottom "$shot")
-    [ -n "$y0" ] || { echo 0; return; }
-    rows=$(( (JR_Y + $(jr_grid_bottom) - 20 - y0) / 20 ))
-    [ "$rows" -gt 0 ] || { echo 0; return; }
+    jr_main_geometry
+    read -r y0 rows < <(jr_grid_rows_span "$shot") || { echo 0; return; }
+    [ "${rows:-0}" -gt 0 ] || { echo 0; return; }
     convert "$shot" -crop "$((JR_W - 30))x$((rows * 20))+$((JR_X + 4))+$y0" +repage \
         -colorspace gray -threshold 50% -negate -scale "1x${rows}!" -depth 16 txt:- |
         awk -F'[()]' -v w=$((JR_W - 30)) 'NR > 1 { split($2, v, ","); if (v[1] / 65535 * w * 20 > 20) n++ }
@@ -540,9 +558,18 @@ jr_grid_empty() {
     [ "$JR_ROWS" = 0 ]
 }
 
-# The grid shows this many whole data rows when the results fill it.
+# JR_VISIBLE_ROWS: the whole data rows the grid shows when the results fill
+# it, measured on a fresh screenshot. A grid with no room for a row fails the
+# journey: every later "at least that many rows" would pass on an empty grid.
+JR_VISIBLE_ROWS=0
 jr_grid_visible_rows() {
-    echo $(( ($(jr_grid_bottom) - $(jr_grid_top) - 20 - 20) / 20 ))
+    local shot y0
+    jr_main_geometry
+    shot=$(jr_shot rows)
+    read -r y0 JR_VISIBLE_ROWS < <(jr_grid_rows_span "$shot") ||
+        jr_fail "no results grid header found on the screen"
+    [ "${JR_VISIBLE_ROWS:-0}" -gt 0 ] ||
+        jr_fail "the results grid below y=$y0 has no room for a single row"
 }
 
 # jr_minimise_is_undone WINDOW: a window that must not be minimised (a

@@ -12,7 +12,8 @@ EXPORTS="$JR_TMP/exports"
 mkdir -p "$EXPORTS"
 
 jr_start_on_sample "$PROGRAM"
-full=$(jr_grid_visible_rows)
+jr_grid_visible_rows
+full=$JR_VISIBLE_ROWS
 
 jr_type_search virut
 xdotool key Return

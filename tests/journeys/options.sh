@@ -10,7 +10,8 @@ PROGRAM=${1:?usage: options.sh PROGRAM}
 # The grid's Family column stays hidden, so that the first product's
 # markers stand left of the centred options dialog.
 jr_start_on_sample "$PROGRAM" ShowFamily=0
-full=$(jr_grid_visible_rows)
+jr_grid_visible_rows
+full=$JR_VISIBLE_ROWS
 
 jr_type_search virut
 xdotool key alt+s

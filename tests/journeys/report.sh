@@ -12,7 +12,8 @@ REPORT="$JR_TMP/reports/virut.nrp"
 mkdir -p "$JR_TMP/reports"
 
 jr_start_on_sample "$PROGRAM"
-full=$(jr_grid_visible_rows)
+jr_grid_visible_rows
+full=$JR_VISIBLE_ROWS
 
 # The report after its banner line, worked out from the data files: every
 # line with a product name containing the string (all products selected),

@@ -7,7 +7,8 @@ source "$(dirname "$0")/lib.sh"
 PROGRAM=${1:?usage: search.sh PROGRAM}
 
 jr_start_on_sample "$PROGRAM"
-full=$(jr_grid_visible_rows)
+jr_grid_visible_rows
+full=$JR_VISIBLE_ROWS
 
 # "virut" has 16 hits in the sample: more than the grid shows at once.
 jr_type_search virut

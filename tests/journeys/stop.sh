@@ -40,7 +40,8 @@ stopped_shot=$(jr_shot stopped)
 progress_stopped=$(jr_rect_hash "$stopped_shot" $(jr_progress_rect))
 [ "$progress_stopped" != "$progress_full" ] ||
     jr_fail "the progress bar is full: the search ended by itself before Esc could stop it"
-jr_poll_until 3 jr_grid_rows_at_least "$(jr_grid_visible_rows)" ||
+jr_grid_visible_rows
+jr_poll_until 3 jr_grid_rows_at_least "$JR_VISIBLE_ROWS" ||
     jr_fail "the hits found before Esc are not in the grid ($JR_ROWS rows)"
 [ "$(jr_caption "$JR_MAIN")" = "$JR_MAIN_CAPTION" ] ||
     jr_fail "after the stop the main window's caption is '$(jr_caption "$JR_MAIN")'"

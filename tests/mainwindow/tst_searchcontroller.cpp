@@ -1,10 +1,8 @@
+#include "core/shared_linesof.h"
 #include "mainwindow/searchcontroller.h"
 
 #include <QSignalSpy>
 #include <QTest>
-
-#include <cstring>
-#include <memory>
 
 using nomix::SearchController;
 using State = nomix::SearchController::State;
@@ -19,9 +17,7 @@ nomix::DatabaseLines manyLines() {
     for (int i = 0; i < 200000; ++i) {
         bytes += "|Trojan.Zbot|NO_VIRUS|\r\n";
     }
-    std::unique_ptr<char[]> buffer(new char[size_t(bytes.size()) + 1]);
-    std::memcpy(buffer.get(), bytes.constData(), size_t(bytes.size()));
-    return nomix::DatabaseLines(std::move(buffer), size_t(bytes.size()));
+    return linesOf(bytes);
 }
 
 nomix::SearchRequest zbot(bool background) {
