@@ -58,8 +58,6 @@ class MainWindow : public QMainWindow {
     // update alarm. main() calls it right after construction.
     void start();
 
-    // Runs a search for the search page's string, as the Search button does.
-    void startSearch();
     // Closes as Exit does, without questions: the session ends or the
     // program was told to terminate.
     void endSession();
@@ -79,6 +77,8 @@ class MainWindow : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Runs a search for the search page's string, as the Search button does.
+    void startSearch();
     void buildPanels();
     void buildResultsView();
     void buildStatusBar();
