@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Timing shared by the benchmark programs. CPU time of this process, not

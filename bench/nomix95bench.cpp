@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nomix95-bench: the timings behind bench/run. Every figure is the median
 // of --runs repetitions, and the figures that are compared with each other
 // are taken in turn within each round, so a noisy neighbour hits both sides.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nomix95-gen: writes a deterministic product table and name database for
 // benchmarks and stress tests.
 

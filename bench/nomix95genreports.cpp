@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nomix95-genreports: writes multi-engine scan reports (API v3 file objects)
 // for the import benchmark, fast enough for ten million of them.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nomix95-guibench: the desktop program's timings behind bench/run. Each
 // figure is the median of --runs rounds after one round that only warms up,
 // and the two sides of a ratio are timed in turn within each round, so a

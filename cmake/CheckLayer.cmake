@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake -DTARGET=<name> -DFILES=<a|b|...> -DFORBIDDEN=<folder|...> -DSTAMP=<file> -P CheckLayer.cmake
 # Fails, naming each line, when one of FILES includes "<folder>/..." for a
 # folder in FORBIDDEN; writes STAMP when none does.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Rules every target of the project follows: its warnings and, for the
 # libraries of the program's layers, which folders its code may include.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "balloongeometry.h"
 
 #include <QFontMetrics>

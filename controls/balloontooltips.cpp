@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "balloontooltips.h"
 
 #include "balloontooltipwindow.h"

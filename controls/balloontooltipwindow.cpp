@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "balloontooltipwindow.h"
 
 #include "balloontooltips.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "balloonwindow.h"
 
 #include "balloonstyle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "folderdialog.h"
 
 #include "folderdialogerror.h"

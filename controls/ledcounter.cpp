@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ledcounter.h"
 
 namespace nomix {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "marquee.h"
 
 #include "marqueeerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "soundclip.h"
 
 #include "core/datafile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tiledbackground.h"
 
 #include "tiling.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tiling.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trayicon.h"
 
 #include "clicksorter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "databaselines.h"
 
 #include "bytecount.h"

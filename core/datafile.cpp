@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datafile.h"
 
 #include "fileerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fileerror.h"
 
 #include <cerrno>

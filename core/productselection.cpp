@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "productselection.h"
 
 #include <algorithm>

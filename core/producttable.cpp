@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "producttable.h"
 
 #include "datafile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "replacementfile.h"
 
 #include "fileerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reportfile.h"
 
 #include "fileerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resultwriter.h"
 
 #include "producttable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "searchengine.h"
 
 #include "linematcher.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The core's sources, one list for the program's build and the fuzzers'
 # (fuzz/CMakeLists.txt), relative to core/.
 set(NOMIX_CORE_SOURCES

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "streamsearch.h"
 
 #include "bytecount.h"

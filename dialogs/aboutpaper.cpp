@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "aboutpaper.h"
 
 #include <QColor>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "contexthelpmenu.h"
 
 #include "dialoghelp.h"

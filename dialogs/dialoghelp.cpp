@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialoghelp.h"
 
 #include "contexthelpmenu.h"

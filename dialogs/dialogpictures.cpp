@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogpictures.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "optionsdialog.h"
 
 #include "contexthelpmenu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "productfilterdialog.h"
 
 #include "contexthelpmenu.h"

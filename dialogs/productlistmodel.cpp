@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "productlistmodel.h"
 
 #include "core/producttable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "staledatabasedialog.h"
 
 #include "controls/embossedlabel.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Joins a usage line's continuation lines (indented, opening with "[") onto
 # it, so help2man reads the whole synopsis and not the rest as description.
 /^Usage:/ { usage = $0; inUsage = 1; next }

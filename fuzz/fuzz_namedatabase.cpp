@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The name database split into lines, then searched in every match mode,
 // each result compared with a plain reading of the line and match rules,
 // and with the search straight from the bytes in blocks so small that most

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The product table reader on any bytes, and the field rule and the entry
 // splitting on everything it gives.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scan-report reader on any bytes: fed in pieces it must find what it
 // finds in one piece, and what it builds must stay within the file formats.
 

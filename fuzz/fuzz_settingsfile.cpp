@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file on any bytes: what parses must format into a text that
 // parses back as the same document, and the settings store must read it,
 // save over it and read back what it saved, keeping every value it does not

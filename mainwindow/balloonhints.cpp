@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "balloonhints.h"
 
 #include "platform/classicfont.h"

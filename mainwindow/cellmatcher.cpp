@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cellmatcher.h"
 
 namespace nomix {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "clientpanel.h"
 
 #include "preferencespage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controlhelp.h"
 
 #include "widgethelp.h"

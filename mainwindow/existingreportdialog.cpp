@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "existingreportdialog.h"
 
 #include "pictures.h"

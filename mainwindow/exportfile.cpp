@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "exportfile.h"
 
 #include "platform/filedialog.h"

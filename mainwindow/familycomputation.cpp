@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "familycomputation.h"
 
 #include "core/labelling/familyvote.h"

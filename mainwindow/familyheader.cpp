@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "familyheader.h"
 
 #include "fittext.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Nomix95: what every antivirus product calls the same virus.
 
 #include "mainwindow.h"

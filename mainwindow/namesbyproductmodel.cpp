@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "namesbyproductmodel.h"
 
 #include "core/asciifinder.h"

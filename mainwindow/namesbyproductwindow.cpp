@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "namesbyproductwindow.h"
 
 #include "exportfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "namescounting.h"
 
 #include <QMetaObject>

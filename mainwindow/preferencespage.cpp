@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "preferencespage.h"
 
 #include "pictures.h"

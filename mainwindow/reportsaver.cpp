@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reportsaver.h"
 
 #include "existingreportdialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resultsdelegate.h"
 
 #include "fittext.h"

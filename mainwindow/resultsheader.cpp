@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resultsheader.h"
 
 #include "resultsmodel.h"

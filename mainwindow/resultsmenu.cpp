@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resultsmenu.h"
 
 #include "exportfile.h"

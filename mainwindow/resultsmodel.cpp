@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resultsmodel.h"
 
 #include "cellmatcher.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resultsview.h"
 
 #include "familyheader.h"

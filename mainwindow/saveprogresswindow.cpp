@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "saveprogresswindow.h"
 
 #include "controls/embossedlabel.h"

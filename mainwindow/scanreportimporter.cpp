@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scanreportimporter.h"
 
 #include "core/bytecount.h"

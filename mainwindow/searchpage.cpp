@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "searchpage.h"
 
 #include "pictures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "soundeffects.h"
 
 #include "controls/soundclip.h"

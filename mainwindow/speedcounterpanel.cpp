@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "speedcounterpanel.h"
 
 #include "pictures.h"

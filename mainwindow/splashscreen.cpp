@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "splashscreen.h"
 
 #include "pictures.h"

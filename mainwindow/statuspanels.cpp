@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "statuspanels.h"
 
 #include "widgethelp.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "titlepanel.h"
 
 #include "widgethelp.h"

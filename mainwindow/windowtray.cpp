@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windowtray.h"
 
 #include "pictures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "classicfont.h"
 
 namespace nomix {

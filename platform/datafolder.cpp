@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datafolder.h"
 
 #include <filesystem>

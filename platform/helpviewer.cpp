@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "helpviewer.h"
 
 #include "messagebox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "labellingsettings.h"
 
 #include "core/settingsstore.h"

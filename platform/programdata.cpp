@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "programdata.h"
 
 #include "datafolder.h"

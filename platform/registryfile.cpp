@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "registryfile.h"
 
 #include "core/fileerror.h"

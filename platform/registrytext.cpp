@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "registrytext.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "singleinstance.h"
 
 #include "registryfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "clioptions.h"
 
 #include "commandline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nomix95-cli: the search of the desktop program, for scripts, benchmarks and
 // tests. Same data files, same core, same answers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nomix95-import: builds the program's product table and name database from
 // multi-engine scan reports, so analysts can search their own labels.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "compressedinput.h"
 
 #define ZLIB_CONST

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scanreports.h"
 
 #include "core/database.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "familyvote.h"
 
 #include "core/fields.h"

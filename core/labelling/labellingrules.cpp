@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "labellingrules.h"
 
 #include "core/datafile.h"

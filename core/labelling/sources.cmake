@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The consensus family of a line from its products' labels, relative to
 # core/: part of the core library, listed apart as the folder is.
 list(APPEND NOMIX_CORE_SOURCES

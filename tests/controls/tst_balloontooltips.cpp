@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/balloontooltips.h"
 #include "controls/balloontooltipwindow.h"
 

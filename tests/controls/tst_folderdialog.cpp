@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/folderdialog.h"
 #include "controls/folderdialogerror.h"
 #include "platform/filedialog.h"

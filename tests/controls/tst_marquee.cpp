@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/marquee.h"
 #include "controls/marqueeerror.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/soundclip.h"
 #include "core/fileerror.h"
 #include "platform/soundplayer.h"

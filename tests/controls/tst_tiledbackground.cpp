@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/tiledbackground.h"
 #include "controls/tiling.h"
 

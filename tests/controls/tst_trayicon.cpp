@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/clicksorter.h"
 #include "controls/trayicon.h"
 #include "controls/trayiconerror.h"

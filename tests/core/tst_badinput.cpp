@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Data files that users get from elsewhere, damaged or not files at all:
 // every one loads as the rules say or fails at once with a message the user
 // can act on. Nothing here may crash, hang or read without end.

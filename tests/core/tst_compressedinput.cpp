@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/import/compressedinput.h"
 
 #include <QProcess>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/datafile.h"
 #include "core/fileerror.h"
 #include "core/labelling/familyvote.h"

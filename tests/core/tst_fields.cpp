@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/fields.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sizes far beyond any real table or database: a line of 100 MB, ten
 // thousand products, a field of 1 MB, a search string of 100,000
 // characters. Each must load and search to the right answer in a time the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/fileerror.h"
 #include "core/replacementfile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/import/samplestore.h"
 
 #include <QDir>

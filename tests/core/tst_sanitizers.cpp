@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sanitizer run of the suite is only worth its time if a fault of ours
 // still fails it: third-party leaks are suppressed there, and a careless
 // suppression could hide ours as well. Each case makes a child process

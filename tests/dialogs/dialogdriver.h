@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Drives the dialogs as a user does: modal dialogs from a timer that finds

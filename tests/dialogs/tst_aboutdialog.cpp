@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogdriver.h"
 #include "platform/soundplayer_audio.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogdriver.h"
 
 #include "core/producttable.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Debian package as cpack builds it from the build folder: its control
 # fields name the libraries the programs need and its files lie under /usr.
 # Usage: deb.sh BUILD_DIR

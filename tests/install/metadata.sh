@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The menu entry and the software centre's description pass the validators
 # the desktops themselves use, without a warning or a hint. Usage: metadata.sh DIST_DIR
 set -euo pipefail

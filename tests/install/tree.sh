@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # An install into a temporary prefix, moved elsewhere, still works: the tools
 # find the bundled sample beside themselves, the desktop program starts on it
 # and trades a stale default common directory for its own, and no installed

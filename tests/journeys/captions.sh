@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Every window's caption is exactly its own text, read from the X server as
 # a user reads the title bar, and no window is too narrow for its caption;
 # the update alarm and the start-up error box are centred on the main window.

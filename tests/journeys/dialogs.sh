@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The modal dialogs: product selection (Cancel and OK), the about box, and
 # help opened from a modal dialog by its Help button or F1 (it must come up
 # above the dialog and take input while the dialog stays open); F1 in the

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The results grid keeps its rows painted while the focus goes back and
 # forth between it and the search box; a click shows the cell selected, and
 # the cell copied with Ctrl+C and pasted into the search box finds its row.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Importing scan reports through File > Import scan reports...: the folder
 # dialog starts in a folder of the user's own, and a folder that holds the
 # database in use is not replaced unless the user says Yes to the question,

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # One running copy: a second start brings the running window to the front,
 # from the task bar and from the tray area, and ends with status 0; no
 # second main window ever shows. A copy that was killed does not keep the

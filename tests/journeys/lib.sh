@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Journeys: the built program driven only through the X server, the way a
 # user drives it, and judged by what a user can see (captions, pixels, files).
 # Sourced by every journey script; needs Xvfb, openbox, xdotool, xwininfo,

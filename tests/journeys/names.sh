@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The hits' families and names: the Family column stays at the left of the
 # grid while the products scroll sideways; the names that matched the search
 # stand on yellow; Ctrl+T opens "Names by product",

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The options dialog: each option whose effect shows on the main window
 # (bitmaps in the grid, columns of unselected products, the modifier buttons
 # under complete match, the speed slider), live while the dialog is open,

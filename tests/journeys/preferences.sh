@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A new common directory typed on the Preferences page is saved at exit and
 # used at the next start, not before.
 # Usage: preferences.sh PROGRAM

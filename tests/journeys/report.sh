@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Saving the results as a report: a new file, then appended to, then
 # overwritten (and Cancel in the file-exists question), each file compared
 # byte for byte with the report the search must give (the banner line, which

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Runs every journey one after the other and prints one line per journey.
 # Usage: run-all.sh PROGRAM GENERATOR   (e.g. build/dev/mainwindow/nomix95
 #        build/dev/bench/nomix95-gen)

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Searching: by the Search button and by Enter, with and without hits, and
 # the search history written to the settings file at exit, by Exit and when
 # the program is told to terminate (a logout sends SIGTERM).

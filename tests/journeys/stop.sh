@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A long search on a generated database of 1,000,000 lines: Esc stops it,
 # the window answers at once, the hits so far stay and can be saved whole,
 # and the window cannot be resized while a search runs.

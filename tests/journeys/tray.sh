@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Minimising to the tray area: the icon appears, its menu's Restore brings
 # the window back where the user left it, and Terminate ends the program
 # with the settings written.

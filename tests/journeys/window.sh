@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The main window on the screen: typing right after start goes into the
 # search box; a maximised window stays maximised, in place and wholly on the
 # screen through searches; with a large scale factor the window still fits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shared_userinput.h"
 
 #include <QApplication>

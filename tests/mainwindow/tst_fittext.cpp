@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/fittext.h"
 #include "mainwindow/resultsdelegate.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/namesbyproduct.h"
 #include "core/shared_linesof.h"
 #include "mainwindow/namescounting.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reportsaver_modaldriver.h"
 
 #include "core/database.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shared_mainwindowtest.h"
 #include "shared_userinput.h"
 

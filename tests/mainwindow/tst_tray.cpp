@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shared_mainwindowfixture.h"
 
 #include "controls/trayicon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Test helpers for anything that plays through SoundPlayer: clips and MIDI

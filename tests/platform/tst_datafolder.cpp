@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the programs look for their data, and which stored common
 // directories count as defaults of an installation or build that is gone.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/registryfile.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Settings files damaged every way a file can be: each is reported with the
 // message the settings store gives, a file that cannot be read as a whole
 // is never written, and a save over one that can keeps every value the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A settings save that is killed at any moment (kill -9, a crash) or runs
 // out of disk leaves a settings file that is whole: every key holds either
 // all it held before or all the save meant to write, never a mix or a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/productselection.h"
 #include "core/settingsstore.h"
 #include "platform/registryfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/sounderror.h"
 #include "platform/soundplayer.h"
 #include "soundplayer_audio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/database.h"
 #include "core/labelling/familyvote.h"
 #include "core/labelling/labellingrules.h"

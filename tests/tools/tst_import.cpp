@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shared_files.h"
 
 #include "core/producttable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An import replaces the two data files of a folder as one: whatever stops
 // it, and whoever else writes or reads the folder at the same time, the
 // folder holds the old pair or the new one, never a mix or leftovers.
