@@ -199,10 +199,11 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
         MessageBox::error(m_parent, message);
         return Outcome::Failed;
     }
-    std::string error;
     const std::string label = defaultImportLabel(m_samples, std::time(nullptr));
-    if (!writeImportedDatabase(folder.toStdString(), builder, label, error)) {
-        MessageBox::reportException(m_parent, QString::fromStdString(error));
+    try {
+        writeImportedDatabase(folder.toStdString(), builder, label);
+    } catch (const ImportError& failure) {
+        MessageBox::reportException(m_parent, QString::fromStdString(failure.what()));
         return Outcome::Failed;
     }
     if (skipped > 0) {

@@ -23,6 +23,7 @@
 namespace {
 
 using nomix::CompressedInput;
+using nomix::ImportError;
 using nomix::NameDatabaseBuilder;
 using nomix::ScanReport;
 using nomix::ScanReportReader;
@@ -205,9 +206,10 @@ bool writeDatabase(const Options& options, const NameDatabaseBuilder& builder) {
     const std::string label =
         options.labelGiven ? options.label
                            : nomix::defaultImportLabel(builder.sampleCount(), std::time(nullptr));
-    std::string error;
-    if (!nomix::writeImportedDatabase(options.out, builder, label, error, stopRequested)) {
-        std::fprintf(stderr, "nomix95-import: %s\n", error.c_str());
+    try {
+        nomix::writeImportedDatabase(options.out, builder, label, stopRequested);
+    } catch (const ImportError& failure) {
+        std::fprintf(stderr, "nomix95-import: %s\n", failure.what());
         return false;
     }
     return true;
@@ -243,10 +245,13 @@ int main(int argc, char* argv[]) {
     // The samples wait in the output folder, where the database will need
     // the room anyway.
     NameDatabaseBuilder builder(options.out);
-    std::string error;
-    if (options.update && !builder.loadPrevious(options.out, error)) {
-        std::fprintf(stderr, "nomix95-import: %s\n", error.c_str());
-        return kNothingWritten;
+    if (options.update) {
+        try {
+            builder.loadPrevious(options.out);
+        } catch (const ImportError& failure) {
+            std::fprintf(stderr, "nomix95-import: %s\n", failure.what());
+            return kNothingWritten;
+        }
     }
     size_t skipped = 0;
     if (!readInputs(options, builder, skipped)) {

@@ -1280,47 +1280,52 @@ std::optional<size_t> recordedSampleCount(const std::string& dir) {
     return samples;
 }
 
-bool NameDatabaseBuilder::loadPrevious(const std::string& dir, std::string& error) {
+namespace {
+
+// A database an update cannot build on: the file and what is wrong with it.
+[[noreturn]] void failToLoad(const std::string& path, const std::string& what) {
+    throw ImportError(path + ": " + what);
+}
+
+} // namespace
+
+void NameDatabaseBuilder::loadPrevious(const std::string& dir) {
     // An import replacing the pair meanwhile waits until it is read.
     const DataFolderLock lock(dir, DataFolderLock::Mode::Read);
     const std::string recordPath = dir + "/" + std::string(kRecordName);
     const std::string namesPath = dir + "/" + kNameDatabaseFileName;
     LineFile record(recordPath);
     LineFile names(namesPath);
-    const auto fail = [&error](const std::string& path, const std::string& what) {
-        error = path + ": " + what;
-        return false;
-    };
     if (!record.ok()) {
-        return fail(recordPath, std::string(std::strerror(record.error())) +
-                                    " (a database not imported by this version cannot be "
-                                    "updated: import it again with --out)");
+        failToLoad(recordPath, std::string(std::strerror(record.error())) +
+                                   " (a database not imported by this version cannot be "
+                                   "updated: import it again with --out)");
     }
     if (!names.ok()) {
-        return fail(namesPath, std::strerror(names.error()));
+        failToLoad(namesPath, std::strerror(names.error()));
     }
     std::string line;
     size_t engines = 0;
     if (!record.next(line) || line != kRecordTitle || !record.next(line) ||
         !readCount(line, "engines ", engines)) {
-        return fail(recordPath, "not the record of an import");
+        failToLoad(recordPath, "not the record of an import");
     }
     for (size_t i = 0; i < engines; ++i) {
         std::vector<std::string> parts;
         if (!record.next(line) || (parts = splitRecordLine(line)).size() != 5) {
-            return fail(recordPath, "an engine's line is damaged");
+            failToLoad(recordPath, "an engine's line is damaged");
         }
         restoreEngine(parts[0], {parts[1], parts[2], parts[3], std::stoll(parts[4])});
     }
     size_t samples = 0;
     if (!record.next(line) || !readCount(line, "samples ", samples)) {
-        return fail(recordPath, "not the record of an import");
+        failToLoad(recordPath, "not the record of an import");
     }
     const std::vector<uint32_t> order = enginesInTableOrder();
     for (size_t k = 0; k < samples; ++k) {
         std::string dateLine;
         if (!record.next(dateLine) || !names.next(line)) {
-            return fail(namesPath, "does not match the record of its import");
+            failToLoad(namesPath, "does not match the record of its import");
         }
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
             line.pop_back();
@@ -1328,15 +1333,14 @@ bool NameDatabaseBuilder::loadPrevious(const std::string& dir, std::string& erro
         std::string kept;
         std::string sha256;
         if (!storedSample(line, order, sha256, kept)) {
-            return fail(namesPath, "line " + std::to_string(k + 1) +
-                                       " does not match the record of its import");
+            failToLoad(namesPath, "line " + std::to_string(k + 1) +
+                                      " does not match the record of its import");
         }
         m_store.put(sha256, std::stoll(dateLine), kept);
     }
     if (names.next(line)) {
-        return fail(namesPath, "does not match the record of its import");
+        failToLoad(namesPath, "does not match the record of its import");
     }
-    return true;
 }
 
 std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970) {
@@ -1348,24 +1352,21 @@ std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970) {
     return "Imported " + std::to_string(sampleCount) + " samples on " + date;
 }
 
-bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
-                           const std::string& label, std::string& error,
-                           const std::function<bool()>& stopRequested) {
-    const auto cannotWrite = [&dir, &error](int code) {
-        error = dir + ": cannot write there: " + std::strerror(code);
-        return false;
+void writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
+                           const std::string& label, const std::function<bool()>& stopRequested) {
+    const auto cannotWrite = [&dir](const std::string& reason) {
+        return ImportError(dir + ": cannot write there: " + reason);
     };
     // A folder named for the new database need not exist yet: it is made
     // with its parents, as mkdir -p does.
     std::error_code made;
     std::filesystem::create_directories(dir, made);
     if (made) {
-        error = dir + ": cannot write there: " + made.message();
-        return false;
+        throw cannotWrite(made.message());
     }
     DataFolderLock lock(dir, DataFolderLock::Mode::Write);
     if (!lock.ok()) {
-        return cannotWrite(lock.error());
+        throw cannotWrite(std::strerror(lock.error()));
     }
     const std::string recordName(kRecordName);
     // With the folder's write lock held no other import is writing, so every
@@ -1404,26 +1405,23 @@ bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
         failure = failed.errorNumber();
     }
     if (stopped()) {
-        error = "interrupted; nothing written";
-        return false;
+        throw ImportError("interrupted; nothing written");
     }
     if (builder.storeError() != 0) {
-        error = "cannot keep the samples in a temporary file: " +
-                std::string(std::strerror(builder.storeError()));
-        return false;
+        throw ImportError("cannot keep the samples in a temporary file: " +
+                          std::string(std::strerror(builder.storeError())));
     }
     if (failure != 0) {
-        return cannotWrite(failure);
+        throw cannotWrite(std::strerror(failure));
     }
     if (!lock.replace({{names->temporaryPath(), names->targetPath()},
                        {table->temporaryPath(), table->targetPath()},
                        {record->temporaryPath(), record->targetPath()}})) {
-        return cannotWrite(lock.error());
+        throw cannotWrite(std::strerror(lock.error()));
     }
     names->markPlaced();
     table->markPlaced();
     record->markPlaced();
-    return true;
 }
 
 } // namespace nomix

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/fileerror.h"
 #include "core/import/samplestore.h"
 
 #include <cstddef>
@@ -19,6 +20,13 @@ class element;
 }
 
 namespace nomix {
+
+// An import that could not write its database or take in the one before,
+// with the whole message the user sees.
+class ImportError : public NomixError {
+  public:
+    using NomixError::NomixError;
+};
 
 // One engine's verdict on one sample, as the name database will hold it.
 struct EngineVerdict {
@@ -122,9 +130,9 @@ class NameDatabaseBuilder {
 
     // Takes in the database an earlier import wrote into `dir`, from its
     // record of the import (see importRecord()) and its name database, so
-    // new reports are added to it. False, with the reason in `error`, when
+    // new reports are added to it. Throws ImportError naming the file when
     // there is none or it does not match.
-    bool loadPrevious(const std::string& dir, std::string& error);
+    void loadPrevious(const std::string& dir);
     size_t sampleCount() const { return m_store.size(); }
     // 0, or the errno of the first failure of the samples' temporary file.
     int storeError() const { return m_store.error(); }
@@ -186,11 +194,11 @@ std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970);
 // Writes DIR/NOMIX.CFG and DIR/NOMIX.DAT, each beside its final name first,
 // then puts both in place as one step for every reader (see DataFolderLock),
 // so a failure or a kill leaves the old pair or the new one. Imports into
-// one folder take turns. DIR and its parents are made when missing. False,
-// with the reason in `error`, when it could not, or when `stopRequested`
-// said to stop; nothing is changed then.
-bool writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
-                           const std::string& label, std::string& error,
+// one folder take turns. DIR and its parents are made when missing. Throws
+// ImportError, saying why, when it could not, or when `stopRequested` said
+// to stop; nothing is changed then.
+void writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
+                           const std::string& label,
                            const std::function<bool()>& stopRequested = {});
 
 } // namespace nomix
