@@ -52,8 +52,11 @@ void whenModalShows(std::function<void(QWidget* modal)> answer) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        // Keys go to the focus widget: answer once the dialog has the focus,
+        // not merely when it shows (a slow machine shows it first).
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
+        const QWidget* focus = QApplication::focusWidget();
+        if (modal && modal->isVisible() && focus && focus->window() == modal) {
             timer->stop();
             timer->deleteLater();
             answer(modal);
