@@ -34,6 +34,9 @@ jr_poll_until 5 button_is_not "$button_idle" || jr_fail "Alt+S did not turn the 
 # Esc once hits are counted: an Esc before the first slice of the search
 # would rightly stop it with none.
 jr_poll_until 5 counting || jr_fail "the counter showed no hits during the search"
+# The button as Stop: right after Alt+S it may only show pressed, for the
+# click comes a moment later.
+button_stop=$(jr_rect_hash "$(jr_shot stop)" $(jr_search_button_rect))
 xdotool key Escape
 jr_poll_until 3 button_is "$button_idle" || jr_fail "Esc did not stop the search within 3 s (the button still shows Stop)"
 
@@ -73,7 +76,7 @@ jr_activate "$JR_MAIN"
 jr_main_geometry
 size_before="$JR_W $JR_H"
 xdotool key alt+e alt+s
-jr_poll_until 5 button_is_not "$button_idle" || jr_fail "the second search did not start"
+jr_poll_until 5 button_is "$button_stop" || jr_fail "the second search did not start"
 xdotool windowsize "$JR_MAIN" $((JR_W + 150)) $((JR_H + 100))
 resized() { jr_main_geometry; [ "$JR_W $JR_H" != "$size_before" ]; }
 was_resized=0
