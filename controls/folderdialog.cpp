@@ -24,23 +24,13 @@ namespace {
 // and "no such file" as the last error.
 constexpr unsigned kFailedLookupResult = 0x80004005;
 constexpr unsigned kFailedLookupLastError = ENOENT;
-// What FolderDialogError::code() and errorOccurred() give for a failed lookup.
-constexpr int kFailedLookupCode = 1;
 
 [[noreturn]] void throwShellFailure() {
     const QString message =
         QStringLiteral("OLE function call failed. HResult is 0x%1. GetLastError is 0x%2")
             .arg(kFailedLookupResult, 0, 16)
             .arg(kFailedLookupLastError, 0, 16);
-    throw FolderDialogError(message.toStdString(), kFailedLookupCode);
-}
-
-QString location(QStandardPaths::StandardLocation type) {
-    return QStandardPaths::writableLocation(type);
-}
-
-QString appended(const QString& base, const QString& tail) {
-    return base.isEmpty() ? QString() : base + tail;
+    throw FolderDialogError(message.toStdString(), FolderDialogError::kLookupFailed);
 }
 
 bool isDirectory(const QString& path) {
@@ -80,10 +70,6 @@ bool FolderDialog::exec() {
         return failLookup();
     }
     m_runRootPath = *root;
-    const std::optional<QString> start = startFolder(m_runRootPath);
-    if (!start) {
-        return failLookup();
-    }
 
     QString answer;
     {
@@ -94,52 +80,29 @@ bool FolderDialog::exec() {
             m_running = false;
             m_dialog = nullptr;
         });
-        answer = FileDialog::getExistingDirectory(ownerWindow(), currentCaption(), *start);
+        answer = FileDialog::getExistingDirectory(ownerWindow(), currentCaption(),
+                                                  startFolder(m_runRootPath));
     }
     takeAnswer(answer);
     return !answer.isEmpty();
 }
 
-// A special folder this desktop does not have: the error signal when
+// A root folder this desktop does not have: the error signal when
 // someone listens to it, the exception otherwise.
 bool FolderDialog::failLookup() {
     if (!isSignalConnected(QMetaMethod::fromSignal(&FolderDialog::errorOccurred))) {
         throwShellFailure();
     }
-    emit errorOccurred(kFailedLookupCode);
+    emit errorOccurred(FolderDialogError::kLookupFailed);
     return false;
 }
 
-// Folders this desktop does not have stay empty, and looking them up fails
-// as a missing folder does.
-QString FolderDialog::specialFolderPath(SpecialFolder folder) {
-    switch (folder) {
-    case SpecialFolder::Desktop:
-    case SpecialFolder::DesktopDirectory:
-        return location(QStandardPaths::DesktopLocation);
-    case SpecialFolder::Programs:
-    case SpecialFolder::StartMenu:
-        return location(QStandardPaths::ApplicationsLocation);
-    case SpecialFolder::Personal:
-        return location(QStandardPaths::DocumentsLocation);
-    case SpecialFolder::Startup:
-        return appended(location(QStandardPaths::GenericConfigLocation), "/autostart");
-    case SpecialFolder::Trash:
-        return appended(location(QStandardPaths::GenericDataLocation), "/Trash/files");
-    case SpecialFolder::Drives:
-        return QStringLiteral("/");
-    case SpecialFolder::Fonts:
-        return location(QStandardPaths::FontsLocation);
-    case SpecialFolder::Templates:
-        return location(QStandardPaths::TemplatesLocation);
-    case SpecialFolder::Controls:
-    case SpecialFolder::Printers:
-    case SpecialFolder::Favorites:
-    case SpecialFolder::Recent:
-    case SpecialFolder::SendTo:
-    case SpecialFolder::Network:
-    case SpecialFolder::NetHood:
+QString FolderDialog::rootFolderPath(FolderRoot root) {
+    switch (root) {
+    case FolderRoot::FileSystem:
         break;
+    case FolderRoot::Documents:
+        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     }
     return QString();
 }
@@ -166,10 +129,10 @@ bool FolderDialog::eventFilter(QObject* watched, QEvent* event) {
 
 // The whole file system is the default tree; any other root must exist.
 std::optional<QString> FolderDialog::rootPath() const {
-    if (m_rootFolder == SpecialFolder::Desktop) {
+    if (m_rootFolder == FolderRoot::FileSystem) {
         return QString();
     }
-    const QString path = specialFolderPath(m_rootFolder);
+    const QString path = rootFolderPath(m_rootFolder);
     if (!isDirectory(path)) {
         return std::nullopt;
     }
@@ -178,15 +141,10 @@ std::optional<QString> FolderDialog::rootPath() const {
 
 // A path that is not an existing folder, or lies outside the root, is left
 // to the dialog, which then starts at the root.
-std::optional<QString> FolderDialog::startFolder(const QString& rootPath) const {
+QString FolderDialog::startFolder(const QString& rootPath) const {
     QString folder;
-    if (m_openFolder == OpenFolder::Path) {
-        folder = isDirectory(m_openFolderPath) ? m_openFolderPath : QString();
-    } else if (m_openFolder != OpenFolder::None) {
-        folder = specialFolderPath(static_cast<SpecialFolder>(m_openFolder));
-        if (!isDirectory(folder)) {
-            return std::nullopt;
-        }
+    if (m_openFolder == OpenFolder::Path && isDirectory(m_openFolderPath)) {
+        folder = m_openFolderPath;
     }
     if (folder.isEmpty() || (!rootPath.isEmpty() && !isInside(folder, rootPath))) {
         return rootPath;

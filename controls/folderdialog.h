@@ -12,49 +12,18 @@ class QWidget;
 
 namespace nomix {
 
-// The special folders the dialog can start at or be limited to.
-enum class SpecialFolder {
-    Desktop,
-    Programs,
-    Controls,
-    Printers,
-    Personal,
-    Favorites,
-    Startup,
-    Recent,
-    SendTo,
-    Trash,
-    StartMenu,
-    DesktopDirectory,
-    Drives,
-    Network,
-    NetHood,
-    Fonts,
-    Templates,
+// The tree the dialog shows: the whole file system, or only the user's
+// documents folder, which this desktop may not have.
+enum class FolderRoot {
+    FileSystem,
+    Documents,
 };
 
-// The same special folders in the same order, then a folder given by path,
-// then no initial folder at all.
+// Where the dialog opens: at openFolderPath(), or wherever the desktop's
+// dialog opens by itself.
 enum class OpenFolder {
-    Desktop,
-    Programs,
-    Controls,
-    Printers,
-    Personal,
-    Favorites,
-    Startup,
-    Recent,
-    SendTo,
-    Trash,
-    StartMenu,
-    DesktopDirectory,
-    Drives,
-    Network,
-    NetHood,
-    Fonts,
-    Templates,
-    Path,
     None,
+    Path,
 };
 
 // What the dialog's signals carry: the dialog window, which event it is, and
@@ -70,9 +39,9 @@ struct BrowseMessage {
 
 // Lets the user pick a folder with the desktop's folder dialog and keeps
 // the answer (display name and path) until the next run. It can open at a
-// given path or special folder, keep the user inside a special folder,
-// show a status line, centre itself, and report a missing special folder
-// as FolderDialogError or through errorOccurred().
+// given path, keep the user inside the documents folder, show a status
+// line, centre itself, and report a missing root folder as
+// FolderDialogError or through errorOccurred().
 //
 // Cost: nothing between runs; during a run it watches the application's
 // events to find the dialog window when it appears.
@@ -94,8 +63,8 @@ class FolderDialog : public QObject {
     QString openFolderPath() const { return m_openFolderPath; }
     void setOpenFolderPath(const QString& path) { m_openFolderPath = path; }
 
-    SpecialFolder rootFolder() const { return m_rootFolder; }
-    void setRootFolder(SpecialFolder root) { m_rootFolder = root; }
+    FolderRoot rootFolder() const { return m_rootFolder; }
+    void setRootFolder(FolderRoot root) { m_rootFolder = root; }
 
     // Shown in the dialog's title while isStatusTextVisible(); a change while
     // the dialog is open shows at once.
@@ -108,9 +77,8 @@ class FolderDialog : public QObject {
     OpenFolder openFolder() const { return m_openFolder; }
     void setOpenFolder(OpenFolder open) { m_openFolder = open; }
 
-    // Runs the dialog; true when the user picked a folder. A missing
-    // special folder throws FolderDialogError, unless errorOccurred is
-    // connected.
+    // Runs the dialog; true when the user picked a folder. A missing root
+    // folder throws FolderDialogError, unless errorOccurred is connected.
     bool exec();
 
     // The folder picked by the last successful run; both are emptied by a
@@ -118,10 +86,9 @@ class FolderDialog : public QObject {
     QString displayName() const { return m_displayName; }
     QString selectedPath() const { return m_selectedPath; }
 
-    // The folder of a special folder on this desktop, or an empty text when
-    // the desktop has none. (As the root, SpecialFolder::Desktop stands for
-    // the whole file system instead.)
-    static QString specialFolderPath(SpecialFolder folder);
+    // The folder a root stands for on this desktop; empty for the whole
+    // file system.
+    static QString rootFolderPath(FolderRoot root);
 
     // The dialog's title for a title and a status line.
     static QString dialogCaption(const QString& title, const QString& statusText);
@@ -137,7 +104,7 @@ class FolderDialog : public QObject {
 
   private:
     std::optional<QString> rootPath() const;
-    std::optional<QString> startFolder(const QString& rootPath) const;
+    QString startFolder(const QString& rootPath) const;
     bool failLookup();
     QString currentCaption() const;
     QWidget* ownerWindow() const;
@@ -152,7 +119,7 @@ class FolderDialog : public QObject {
     QString m_title;
     QString m_statusText;
     bool m_centered = true;
-    SpecialFolder m_rootFolder = SpecialFolder::Desktop;
+    FolderRoot m_rootFolder = FolderRoot::FileSystem;
     bool m_statusTextVisible = false;
     OpenFolder m_openFolder = OpenFolder::None;
     QString m_runRootPath;

@@ -6,12 +6,14 @@
 
 namespace nomix {
 
-// A failure of the folder browser (a special folder this desktop does not
+// A failure of the folder browser (a root folder this desktop does not
 // have), with a code so a caller that handles it through the browser's error
-// signal can tell the kinds apart (1: a folder lookup failed). Costs its
-// message and one integer.
+// signal can tell the kinds apart. Costs its message and one integer.
 class FolderDialogError : public std::runtime_error {
   public:
+    // The code of a root folder that could not be found.
+    static constexpr int kLookupFailed = 1;
+
     FolderDialogError(const std::string& message, int code)
         : std::runtime_error(message), m_code(code) {}
 

@@ -19,8 +19,8 @@ using nomix::BrowseMessage;
 using nomix::FileDialog;
 using nomix::FolderDialog;
 using nomix::FolderDialogError;
+using nomix::FolderRoot;
 using nomix::OpenFolder;
-using nomix::SpecialFolder;
 
 namespace {
 
@@ -66,6 +66,19 @@ class LiveDialog {
     bool seen_ = false;
 };
 
+// A home without a documents folder while it lives.
+class HomeWithoutDocuments {
+  public:
+    HomeWithoutDocuments() : savedHome_(qgetenv("HOME")) {
+        qputenv("HOME", bare_.path().toLocal8Bit());
+    }
+    ~HomeWithoutDocuments() { qputenv("HOME", savedHome_); }
+
+  private:
+    QTemporaryDir bare_;
+    QByteArray savedHome_;
+};
+
 } // namespace
 
 class TestFolderDialog : public QObject {
@@ -80,9 +93,8 @@ class TestFolderDialog : public QObject {
     void cancelEmptiesEarlierResults();
     void dialogIsAskedFor_data();
     void dialogIsAskedFor();
-    void missingSpecialFolderFails_data();
-    void missingSpecialFolderFails();
-    void missingSpecialFolderGoesToErrorSignal();
+    void missingRootFolderFails();
+    void missingRootFolderGoesToErrorSignal();
 
     void liveDialogShowsStatusAndCentres();
     void liveDialogKeepsInsideRoot();
@@ -101,7 +113,7 @@ void TestFolderDialog::initTestCase() {
     documents_ = home_.filePath(QStringLiteral("Documents"));
     QVERIFY(QDir().mkpath(documents_ + QStringLiteral("/Samples/2015")));
     QVERIFY(QDir().mkpath(home_.filePath(QStringLiteral("Elsewhere"))));
-    QCOMPARE(FolderDialog::specialFolderPath(nomix::SpecialFolder::Personal), documents_);
+    QCOMPARE(FolderDialog::rootFolderPath(FolderRoot::Documents), documents_);
 }
 
 void TestFolderDialog::init() {
@@ -159,22 +171,22 @@ void TestFolderDialog::dialogIsAskedFor_data() {
     const QString samples = QStringLiteral("Documents/Samples");
     QTest::newRow("preferences page, existing path")
         << preferences << "" << status << int(nomix::OpenFolder::Path) << samples
-        << int(nomix::SpecialFolder::Desktop) << status << samples;
+        << int(FolderRoot::FileSystem) << status << samples;
     QTest::newRow("path that does not exist")
         << preferences << "" << status << int(nomix::OpenFolder::Path) << "Documents/Gone"
-        << int(nomix::SpecialFolder::Desktop) << status << "";
+        << int(FolderRoot::FileSystem) << status << "";
     QTest::newRow("status without its flag")
         << false << "" << status << int(nomix::OpenFolder::None) << ""
-        << int(nomix::SpecialFolder::Desktop) << ""
+        << int(FolderRoot::FileSystem) << ""
         << "";
     QTest::newRow("title and status")
         << preferences << "Database folder" << status << int(nomix::OpenFolder::None) << ""
-        << int(nomix::SpecialFolder::Desktop) << "Database folder - Please, select a folder"
+        << int(FolderRoot::FileSystem) << "Database folder - Please, select a folder"
         << "";
-    QTest::newRow("path outside the root") << false << ""
-                                           << "" << int(nomix::OpenFolder::Path) << "Elsewhere"
-                                           << int(nomix::SpecialFolder::Personal) << ""
-                                           << "Documents";
+    QTest::newRow("path outside the root")
+        << false << ""
+        << "" << int(nomix::OpenFolder::Path) << "Elsewhere" << int(FolderRoot::Documents) << ""
+        << "Documents";
 }
 
 // Paths in the table are relative to the test's home folder.
@@ -194,7 +206,7 @@ void TestFolderDialog::dialogIsAskedFor() {
     browse.setStatusText(status);
     browse.setOpenFolder(static_cast<OpenFolder>(openFolder));
     browse.setOpenFolderPath(openPath.isEmpty() ? QString() : home_.filePath(openPath));
-    browse.setRootFolder(static_cast<SpecialFolder>(root));
+    browse.setRootFolder(static_cast<FolderRoot>(root));
     FileDialog::presetAnswers({QString()});
     QVERIFY(!browse.exec());
 
@@ -204,27 +216,16 @@ void TestFolderDialog::dialogIsAskedFor() {
              startFolder.isEmpty() ? QString() : home_.filePath(startFolder));
 }
 
-void TestFolderDialog::missingSpecialFolderFails_data() {
-    QTest::addColumn<int>("root");
-    QTest::addColumn<int>("openFolder");
-    QTest::newRow("root the desktop does not have")
-        << int(nomix::SpecialFolder::Printers) << int(nomix::OpenFolder::None);
-    QTest::newRow("open folder the desktop does not have")
-        << int(nomix::SpecialFolder::Desktop) << int(nomix::OpenFolder::Network);
-}
-
-void TestFolderDialog::missingSpecialFolderFails() {
-    QFETCH(int, root);
-    QFETCH(int, openFolder);
+void TestFolderDialog::missingRootFolderFails() {
+    const HomeWithoutDocuments bareHome;
     FolderDialog browse;
-    browse.setRootFolder(static_cast<SpecialFolder>(root));
-    browse.setOpenFolder(static_cast<OpenFolder>(openFolder));
+    browse.setRootFolder(FolderRoot::Documents);
     FileDialog::presetAnswers({QStringLiteral("/srv")});
     try {
         browse.exec();
-        QFAIL("a missing special folder was not reported");
+        QFAIL("a missing root folder was not reported");
     } catch (const FolderDialogError& error) {
-        QCOMPARE(error.code(), 1);
+        QCOMPARE(error.code(), FolderDialogError::kLookupFailed);
         QCOMPARE(QString::fromStdString(error.what()),
                  QStringLiteral("OLE function call failed. HResult is 0x80004005. "
                                 "GetLastError is 0x2"));
@@ -232,15 +233,16 @@ void TestFolderDialog::missingSpecialFolderFails() {
     QVERIFY(FileDialog::asked().isEmpty());
 }
 
-void TestFolderDialog::missingSpecialFolderGoesToErrorSignal() {
+void TestFolderDialog::missingRootFolderGoesToErrorSignal() {
     FolderDialog browse;
     FileDialog::presetAnswers({QStringLiteral("/srv"), QString()});
     QVERIFY(browse.exec());
+    const HomeWithoutDocuments bareHome;
     QSignalSpy errors(&browse, &FolderDialog::errorOccurred);
-    browse.setRootFolder(nomix::SpecialFolder::Network);
+    browse.setRootFolder(FolderRoot::Documents);
     QVERIFY(!browse.exec());
     QCOMPARE(errors.count(), 1);
-    QCOMPARE(errors.first().first().toInt(), 1);
+    QCOMPARE(errors.first().first().toInt(), FolderDialogError::kLookupFailed);
     // Nothing was asked, so the earlier answer stays.
     QCOMPARE(browse.selectedPath(), QStringLiteral("/srv"));
     QCOMPARE(FileDialog::asked().size(), 1);
@@ -281,7 +283,7 @@ void TestFolderDialog::liveDialogShowsStatusAndCentres() {
 
 void TestFolderDialog::liveDialogKeepsInsideRoot() {
     FolderDialog browse;
-    browse.setRootFolder(nomix::SpecialFolder::Personal);
+    browse.setRootFolder(FolderRoot::Documents);
     QString directory;
     QString startDirectory;
     LiveDialog live([&](QFileDialog* dialog) {
