@@ -352,12 +352,12 @@ int main(int argc, char** argv) {
     app.add_option("--runs", runs);
     app.add_option("--db", db);
     app.add_option("--rules", rules);
-    if (const std::optional<int> status = line.parse(argc, argv)) {
-        return *status;
+    if (const std::optional<nomix::ExitStatus> status = line.parse(argc, argv)) {
+        return nomix::exitCode(*status);
     }
     try {
         return run(db, rules, line.app().remaining(), std::max(1, runs));
     } catch (const std::exception& e) {
-        return line.reject(e.what());
+        return nomix::exitCode(line.reject(e.what()));
     }
 }

@@ -409,13 +409,13 @@ int main(int argc, char** argv) {
     line.app().add_option("--out", outDir);
     line.app().add_option("MEASURE", measure)->required();
     line.app().add_option("STRING", text)->required();
-    if (const std::optional<int> status = line.parse(argc, argv)) {
-        return *status;
+    if (const std::optional<nomix::ExitStatus> status = line.parse(argc, argv)) {
+        return nomix::exitCode(*status);
     }
     try {
         run(measure, dbDir, outDir, text, std::max(1, runs));
         return 0;
     } catch (const std::exception& e) {
-        return line.reject(e.what());
+        return nomix::exitCode(line.reject(e.what()));
     }
 }

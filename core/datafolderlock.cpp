@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "datafolderlock.h"
 
+#include "fileerror.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -72,14 +74,19 @@ DataFolderLock::DataFolderLock(const std::string& directory, Mode mode) : m_dire
         m_fd = ::open(lockPath(directory).c_str(), O_RDONLY | O_CLOEXEC);
     }
     if (m_fd < 0) {
-        m_ok = mode == Mode::Read;
-        m_error = errno;
+        if (mode == Mode::Write) {
+            throwInOutError(errno, directory);
+        }
         return;
     }
     while (::flock(m_fd, mode == Mode::Write ? LOCK_EX : LOCK_SH) != 0) {
         if (errno != EINTR) {
-            m_ok = mode == Mode::Read;
-            m_error = errno;
+            const int err = errno;
+            if (mode == Mode::Write) {
+                ::close(m_fd);
+                m_fd = -1;
+                throwInOutError(err, directory);
+            }
             return;
         }
     }
@@ -125,22 +132,25 @@ void DataFolderLock::finishInterruptedReplacement() {
     syncDirectory(m_directory);
 }
 
-bool DataFolderLock::replace(const std::vector<std::pair<std::string, std::string>>& renames) {
+void DataFolderLock::replace(const std::vector<std::pair<std::string, std::string>>& renames) {
     std::string note;
     for (const auto& [from, to] : renames) {
         note += from + '\t' + to + '\n';
     }
     const std::string draft = notePath(m_directory) + ".new";
     const int fd = ::open(draft.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    const bool written = fd >= 0 && writeAll(fd, note) && ::fsync(fd) == 0;
-    m_error = errno;
+    bool noted = fd >= 0 && writeAll(fd, note) && ::fsync(fd) == 0;
+    int err = noted ? 0 : errno;
     if (fd >= 0) {
         ::close(fd);
     }
-    if (!written || ::rename(draft.c_str(), notePath(m_directory).c_str()) != 0) {
-        m_error = errno != 0 ? errno : m_error;
+    if (noted && ::rename(draft.c_str(), notePath(m_directory).c_str()) != 0) {
+        noted = false;
+        err = errno;
+    }
+    if (!noted) {
         ::unlink(draft.c_str());
-        return false;
+        throwInOutError(err != 0 ? err : EIO, m_directory);
     }
     syncDirectory(m_directory);
     for (const auto& [from, to] : renames) {
@@ -148,7 +158,6 @@ bool DataFolderLock::replace(const std::vector<std::pair<std::string, std::strin
     }
     syncDirectory(m_directory);
     ::unlink(notePath(m_directory).c_str());
-    return true;
 }
 
 } // namespace nomix

@@ -21,28 +21,24 @@ class DataFolderLock {
   public:
     enum class Mode { Read, Write };
 
-    // Waits until the lock is granted. A write lock that cannot be had (the
-    // folder is missing or not writable) leaves ok() false and error() set.
+    // Waits until the lock is granted. Throws FileError naming the folder
+    // when a write lock cannot be had (the folder is missing or not
+    // writable); a read lock always can.
     DataFolderLock(const std::string& directory, Mode mode);
     ~DataFolderLock();
     DataFolderLock(const DataFolderLock&) = delete;
     DataFolderLock& operator=(const DataFolderLock&) = delete;
 
-    bool ok() const { return m_ok; }
-    int error() const { return m_error; }
-
     // With the write lock: renames each (from, to) pair, as one step for
-    // every reader. False, with error() set, when the note of the renames
-    // could not be written; nothing is renamed then.
-    bool replace(const std::vector<std::pair<std::string, std::string>>& renames);
+    // every reader. Throws FileError naming the folder when the note of the
+    // renames could not be written; nothing is renamed then.
+    void replace(const std::vector<std::pair<std::string, std::string>>& renames);
 
   private:
     void finishInterruptedReplacement();
 
     std::string m_directory;
     int m_fd = -1;
-    bool m_ok = true;
-    int m_error = 0;
 };
 
 } // namespace nomix

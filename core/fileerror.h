@@ -35,6 +35,19 @@ class ShortReadError : public NomixError {
     using NomixError::NomixError;
 };
 
+// An import that could not read its reports, write its database or take in
+// the one before, with the whole message the user sees.
+class ImportError : public NomixError {
+  public:
+    using NomixError::NomixError;
+};
+
+// An import that stopped because it was asked to; nothing was written.
+class ImportStopped : public ImportError {
+  public:
+    ImportStopped() : ImportError("interrupted; nothing written") {}
+};
+
 // The runtime's message for an errno value.
 std::string inOutErrorMessage(int err);
 

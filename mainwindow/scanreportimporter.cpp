@@ -3,7 +3,6 @@
 
 #include "core/bytecount.h"
 #include "core/database.h"
-#include "core/import/compressedinput.h"
 #include "core/import/scanreports.h"
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
@@ -16,9 +15,8 @@
 #include <QProgressDialog>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <optional>
-
-#include <ctime>
 
 namespace nomix {
 
@@ -131,9 +129,12 @@ QString ScanReportImporter::chooseAndImport(QWidget* parent, const QString& dire
 
 ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
                                                     const QString& folder) {
-    qint64 total = 0;
+    ImportRequest request;
+    request.folder = folder.toStdString();
+    m_totalBytes = 0;
     for (const QString& file : files) {
-        total += QFileInfo(file).size();
+        m_totalBytes += QFileInfo(file).size();
+        request.files.push_back(file.toStdString());
     }
     QProgressDialog progress(QStringLiteral("Importing scan reports..."), QStringLiteral("Cancel"),
                              0, kProgressSteps, m_parent);
@@ -142,78 +143,61 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     progress.setValue(0);
+    m_progress = &progress;
+    const auto forgetProgress = qScopeGuard([this] { m_progress = nullptr; });
+    m_skips.clear();
 
-    NameDatabaseBuilder builder(folder.toStdString());
-    QStringList skips;
-    size_t skipped = 0;
-    qint64 done = 0;
-    for (const QString& name : files) {
-        QFile file(name);
-        if (!file.open(QIODevice::ReadOnly)) {
-            MessageBox::reportException(m_parent, name + QStringLiteral(": ") + file.errorString());
-            return Outcome::Failed;
-        }
-        ScanReportReader reader([&builder](ScanReport&& report) { builder.add(std::move(report)); },
-                                [&](size_t line, const std::string& reason) {
-                                    ++skipped;
-                                    if (skips.size() < kSkipsShown) {
-                                        skips << QStringLiteral("%1:%2: %3")
-                                                     .arg(name)
-                                                     .arg(line)
-                                                     .arg(QString::fromStdString(reason));
-                                    }
-                                });
-        CompressedInput input([&reader](std::string_view bytes) { reader.feed(bytes); });
-        QByteArray chunk;
-        while (!(chunk = file.read(kChunk)).isEmpty()) {
-            if (!input.feed(std::string_view(chunk.constData(), size_t(chunk.size())))) {
-                break;
-            }
-            done += chunk.size();
-            // Setting the value of a modal progress window lets the user
-            // press Cancel in between.
-            progress.setValue(total > 0 ? int(done * kProgressSteps / total) : 0);
-            if (progress.wasCanceled()) {
-                return Outcome::Cancelled;
-            }
-        }
-        if (!input.finish()) {
-            MessageBox::reportException(m_parent, name + QStringLiteral(": ") +
-                                                      QString::fromStdString(input.error()));
-            return Outcome::Failed;
-        }
-        reader.finish();
-    }
-    progress.setValue(kProgressSteps);
-    if (progress.wasCanceled()) {
+    ImportSummary summary;
+    try {
+        summary = importScanReports(request, *this);
+    } catch (const ImportStopped&) {
         return Outcome::Cancelled;
+    } catch (const std::exception& failure) {
+        MessageBox::reportException(m_parent, QString::fromStdString(failure.what()));
+        return Outcome::Failed;
     }
-    m_samples = builder.sampleCount();
-    if (m_samples == 0) {
+    m_samples = summary.samples;
+    if (!summary.written) {
         QString message = QStringLiteral("No scan report was found; nothing was written.");
-        if (skipped > 0) {
+        if (summary.skippedLines > 0) {
             message += QStringLiteral("\r%1 lines held no scan report:\r%2")
-                           .arg(skipped)
-                           .arg(skips.join(QLatin1Char('\r')));
+                           .arg(summary.skippedLines)
+                           .arg(m_skips.join(QLatin1Char('\r')));
         }
         MessageBox::error(m_parent, message);
         return Outcome::Failed;
     }
-    const std::string label = defaultImportLabel(m_samples, std::time(nullptr));
-    try {
-        writeImportedDatabase(folder.toStdString(), builder, label);
-    } catch (const ImportError& failure) {
-        MessageBox::reportException(m_parent, QString::fromStdString(failure.what()));
-        return Outcome::Failed;
-    }
-    if (skipped > 0) {
+    if (summary.skippedLines > 0) {
         MessageBox::show(m_parent, MessageBox::Warning, QStringLiteral("Warning"),
                          QStringLiteral("%1 lines held no scan report and were skipped:\r%2")
-                             .arg(skipped)
-                             .arg(skips.join(QLatin1Char('\r'))),
+                             .arg(summary.skippedLines)
+                             .arg(m_skips.join(QLatin1Char('\r'))),
                          MessageBox::Ok);
     }
     return Outcome::Written;
+}
+
+// Setting the value of a modal progress window lets the user press Cancel in
+// between.
+void ScanReportImporter::progressed(uint64_t bytesRead, size_t) {
+    const qint64 done = static_cast<qint64>(bytesRead);
+    m_progress->setValue(m_totalBytes > 0 ? static_cast<int>(std::min(done, m_totalBytes) *
+                                                             kProgressSteps / m_totalBytes)
+                                          : 0);
+}
+
+bool ScanReportImporter::stopRequested() {
+    return m_progress->wasCanceled();
+}
+
+void ScanReportImporter::lineSkipped(const std::string& file, size_t line,
+                                     const std::string& reason) {
+    if (m_skips.size() < kSkipsShown) {
+        m_skips << QStringLiteral("%1:%2: %3")
+                       .arg(QString::fromStdString(file))
+                       .arg(line)
+                       .arg(QString::fromStdString(reason));
+    }
 }
 
 } // namespace nomix

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/import/importscanreports.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstddef>
+#include <cstdint>
 
+class QProgressDialog;
 class QWidget;
 
 namespace nomix {
@@ -14,7 +18,7 @@ namespace nomix {
 // window the user can cancel, and writes the product table and name database
 // into the chosen folder. Nothing in the folder changes unless the new pair
 // is written whole. Errors and skipped lines are shown to the user here.
-class ScanReportImporter {
+class ScanReportImporter : private ImportCallbacks {
   public:
     enum class Outcome { Written, Cancelled, Failed };
 
@@ -31,8 +35,15 @@ class ScanReportImporter {
     size_t sampleCount() const { return m_samples; }
 
   private:
+    void progressed(uint64_t bytesRead, size_t samples) override;
+    bool stopRequested() override;
+    void lineSkipped(const std::string& file, size_t line, const std::string& reason) override;
+
     QWidget* m_parent;
     size_t m_samples = 0;
+    QProgressDialog* m_progress = nullptr; // while run() runs
+    qint64 m_totalBytes = 0;
+    QStringList m_skips; // the first few skipped lines, as the user sees them
 };
 
 } // namespace nomix

@@ -130,8 +130,8 @@ void completeCliOptions(CliOptions& options, const std::vector<std::string>& tex
 
 } // namespace
 
-std::variant<CliOptions, int> parseCliOptions(int argc, const char* const* argv,
-                                              const DataLocation& defaults) {
+std::variant<CliOptions, ExitStatus> parseCliOptions(int argc, const char* const* argv,
+                                                     const DataLocation& defaults) {
     CliOptions options;
     options.location = defaults;
     CommandLine line("nomix95-cli", kCliUsage, CommandLine::UsageShown::AfterUnknownOption);
@@ -156,7 +156,7 @@ std::variant<CliOptions, int> parseCliOptions(int argc, const char* const* argv,
     const CLI::Option* rules = app.add_option("--rules", options.rulesFolder);
     std::vector<std::string> texts;
     app.add_option("STRING", texts);
-    if (const std::optional<int> status = line.parse(argc, argv)) {
+    if (const std::optional<ExitStatus> status = line.parse(argc, argv)) {
         return *status;
     }
     options.productsGiven = productsOption->count() > 0;

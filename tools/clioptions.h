@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "exitstatus.h"
+
 #include "core/database.h"
 #include "core/searchengine.h"
 
@@ -29,9 +31,9 @@ struct CliOptions {
 };
 
 // Parses the command line. Returns the options to run with, or the exit
-// status when the command line already ends the run: 0 after --help or
-// --version (printed), 2 after a mistake (told on standard error).
-std::variant<CliOptions, int> parseCliOptions(int argc, const char* const* argv,
-                                              const DataLocation& defaults);
+// status when the command line already ends the run: UsageShown after --help
+// or --version (printed), UsageError after a mistake (told on standard error).
+std::variant<CliOptions, ExitStatus> parseCliOptions(int argc, const char* const* argv,
+                                                     const DataLocation& defaults);
 
 } // namespace nomix

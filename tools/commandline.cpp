@@ -6,12 +6,6 @@
 
 namespace nomix {
 
-namespace {
-
-constexpr int kUsageError = 2;
-
-} // namespace
-
 CommandLine::CommandLine(std::string program, std::string usage, UsageShown usageShown)
     : m_program(std::move(program)), m_usage(std::move(usage)), m_usageShown(usageShown),
       m_app(std::string(), m_program) {
@@ -30,15 +24,15 @@ void CommandLine::makeExclusive(const std::vector<CLI::Option*>& options) {
     m_exclusive.push_back(options);
 }
 
-std::optional<int> CommandLine::parse(int argc, const char* const* argv) {
+std::optional<ExitStatus> CommandLine::parse(int argc, const char* const* argv) {
     try {
         m_app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::fputs(m_usage.c_str(), stdout);
-        return 0;
+        return ExitStatus::UsageShown;
     } catch (const CLI::CallForVersion& version) {
         std::puts(version.what());
-        return 0;
+        return ExitStatus::UsageShown;
     } catch (const CLI::ExtrasError& error) {
         const std::optional<std::string> option = unknownOption();
         return option ? reject("unknown option " + *option, true) : reject(error.what());
@@ -64,12 +58,12 @@ std::optional<int> CommandLine::parse(int argc, const char* const* argv) {
     return std::nullopt;
 }
 
-int CommandLine::reject(const std::string& message, bool unknownOption) const {
+ExitStatus CommandLine::reject(const std::string& message, bool unknownOption) const {
     std::fprintf(stderr, "%s: %s\n", m_program.c_str(), message.c_str());
     if (unknownOption || m_usageShown == UsageShown::AfterEveryMistake) {
         std::fputs(m_usage.c_str(), stderr);
     }
-    return kUsageError;
+    return ExitStatus::UsageError;
 }
 
 // The first argument CLI11 left over, when it looks like an option; a

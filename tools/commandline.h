@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "exitstatus.h"
+
 #include <CLI/CLI.hpp>
 
 #include <optional>
@@ -28,16 +30,18 @@ class CommandLine {
     void makeExclusive(const std::vector<CLI::Option*>& options);
 
     // Fills the options' variables from the arguments. Returns the exit
-    // status when the command line already ends the run: 0 when the usage
-    // or the version was asked for (and printed), 2 after a mistake (told);
-    // nothing when the program goes on.
-    std::optional<int> parse(int argc, const char* const* argv);
+    // status when the command line already ends the run: UsageShown when the
+    // usage or the version was asked for (and printed), UsageError after a
+    // mistake (told); nothing when the program goes on.
+    std::optional<ExitStatus> parse(int argc, const char* const* argv);
 
-    // Tells a mistake the program found in what was parsed; returns 2.
-    int reject(const std::string& message, bool unknownOption = false) const;
+    // Tells a mistake the program found in what was parsed; returns
+    // UsageError.
+    ExitStatus reject(const std::string& message, bool unknownOption = false) const;
 
   private:
-    int rejectParseError(const CLI::ParseError& error, const std::string& lastArgument) const;
+    ExitStatus rejectParseError(const CLI::ParseError& error,
+                                const std::string& lastArgument) const;
     std::optional<std::string> unknownOption() const;
     std::string exclusionMessage() const;
 

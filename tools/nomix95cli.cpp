@@ -32,10 +32,6 @@ using namespace nomix;
 
 namespace {
 
-constexpr int kExitHits = 0;
-constexpr int kExitNoHits = 1;
-constexpr int kExitError = 2;
-
 // Buffered standard output: hit lists run to millions of lines.
 class Output {
   public:
@@ -124,7 +120,7 @@ void putTsvField(Output& out, std::string_view bytes) {
     out.put(field);
 }
 
-int listProducts(const ProductTable& table) {
+ExitStatus listProducts(const ProductTable& table) {
     Output out;
     for (size_t i = 0; i < table.entries.size(); ++i) {
         const ProductItem item = splitProductEntry(table.entries[i]);
@@ -139,7 +135,7 @@ int listProducts(const ProductTable& table) {
         putTsvField(out, name == item.date ? std::string_view() : std::string_view(item.date));
         out.put('\n');
     }
-    return table.entries.empty() ? kExitNoHits : kExitHits;
+    return table.entries.empty() ? ExitStatus::NoHits : ExitStatus::Hits;
 }
 
 void printNamesByProduct(const ProductNameTally& tally, const ProductTable& table,
@@ -216,7 +212,7 @@ std::string searchBytes(const std::string& typed, ByteSource& database) {
 // The database is searched straight from the file, a block at a time, so
 // the memory used does not grow with it; the answers are the loaded
 // database's. A family is voted per hit, as the hit passes.
-int run(const CliOptions& options) {
+ExitStatus run(const CliOptions& options) {
     const DataLocation& location = options.location;
     if (options.output == CliOutput::ProductsList) {
         return listProducts(readProductTable(location.tablePath(), location.tableName));
@@ -318,7 +314,7 @@ int run(const CliOptions& options) {
     case CliOutput::ProductsList:
         break;
     }
-    return hitCount > 0 ? kExitHits : kExitNoHits;
+    return hitCount > 0 ? ExitStatus::Hits : ExitStatus::NoHits;
 }
 
 } // namespace
@@ -326,12 +322,12 @@ int run(const CliOptions& options) {
 int main(int argc, char** argv) {
     const DataLocation defaults{defaultCommonDirectory(runningProgramDir()), kNameDatabaseFileName,
                                 kProductTableFileName};
-    const std::variant<CliOptions, int> parsed = parseCliOptions(argc, argv, defaults);
-    if (const int* status = std::get_if<int>(&parsed)) {
-        return *status;
+    const std::variant<CliOptions, ExitStatus> parsed = parseCliOptions(argc, argv, defaults);
+    if (const ExitStatus* status = std::get_if<ExitStatus>(&parsed)) {
+        return exitCode(*status);
     }
     try {
-        return run(std::get<CliOptions>(parsed));
+        return exitCode(run(std::get<CliOptions>(parsed)));
     } catch (const FileError& e) {
         std::fprintf(stderr, "nomix95-cli: %s: %s\n", e.path().c_str(), e.what());
     } catch (const std::bad_alloc&) {
@@ -339,5 +335,5 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "nomix95-cli: %s\n", e.what());
     }
-    return kExitError;
+    return exitCode(ExitStatus::Error);
 }

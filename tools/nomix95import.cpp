@@ -3,35 +3,25 @@
 // multi-engine scan reports, so analysts can search their own labels.
 
 #include "commandline.h"
+#include "exitstatus.h"
 
-#include "core/import/compressedinput.h"
-#include "core/import/scanreports.h"
+#include "core/import/importscanreports.h"
 
-#include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <fcntl.h>
+#include <new>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-using nomix::CompressedInput;
+using nomix::ExitStatus;
 using nomix::ImportError;
 using nomix::NameDatabaseBuilder;
-using nomix::ScanReport;
-using nomix::ScanReportReader;
-
-constexpr int kAllRead = 0;
-constexpr int kSomeSkipped = 1;
-constexpr int kNothingWritten = 2;
-constexpr size_t kChunk = 1 << 17;
 
 // Set by SIGTERM and SIGINT: the import stops, removes what it had begun to
 // write and leaves the folder as it was.
@@ -48,10 +38,6 @@ void stopOnTerminationSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
-}
-
-bool stopRequested() {
-    return g_stopRequested != 0;
 }
 
 const char* const kUsage =
@@ -90,21 +76,29 @@ struct Options {
     std::vector<std::string> files;
 };
 
-// Shows how far a long import is, when a person watches the terminal.
-class Progress {
+// Shows how far a long import is, when a person watches the terminal, and
+// names each skipped line.
+class TerminalProgress : public nomix::ImportCallbacks {
   public:
-    Progress() : m_shown(isatty(STDERR_FILENO) != 0) {}
-    void update(size_t reports, size_t bytes) {
+    TerminalProgress() : m_shown(isatty(STDERR_FILENO) != 0) {}
+    void progressed(uint64_t bytesRead, size_t samples) override {
         if (!m_shown || std::time(nullptr) == m_last) {
             return;
         }
         m_last = std::time(nullptr);
-        std::fprintf(stderr, "\r%zu reports, %zu MB read", reports, bytes >> 20);
+        std::fprintf(stderr, "\r%zu reports, %zu MB read", samples,
+                     static_cast<size_t>(bytesRead >> 20));
         m_drawn = true;
+    }
+    bool stopRequested() override { return g_stopRequested != 0; }
+    void lineSkipped(const std::string& file, size_t line, const std::string& reason) override {
+        clear();
+        std::fprintf(stderr, "%s:%zu: %s\n", file.c_str(), line, reason.c_str());
     }
     void clear() {
         if (m_drawn) {
             std::fprintf(stderr, "\r\033[K");
+            m_drawn = false;
         }
     }
 
@@ -113,64 +107,6 @@ class Progress {
     bool m_drawn = false;
     std::time_t m_last = 0;
 };
-
-// Reads every input; false when one cannot be read at all.
-bool readInputs(const Options& options, NameDatabaseBuilder& builder, size_t& skipped) {
-    Progress progress;
-    size_t bytesRead = 0;
-    std::vector<char> buffer(kChunk);
-    for (const std::string& name : options.files) {
-        const bool standardInput = name == "-";
-        const int fd = standardInput ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat info = {};
-        if (fd < 0 || fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-            const int err = fd < 0 ? errno : EISDIR;
-            std::fprintf(stderr, "nomix95-import: %s: %s\n", name.c_str(), std::strerror(err));
-            if (fd >= 0) {
-                close(fd);
-            }
-            progress.clear();
-            return false;
-        }
-        ScanReportReader reader([&](ScanReport&& report) { builder.add(std::move(report)); },
-                                [&](size_t line, const std::string& reason) {
-                                    progress.clear();
-                                    std::fprintf(stderr, "%s:%zu: %s\n", name.c_str(), line,
-                                                 reason.c_str());
-                                    ++skipped;
-                                });
-        CompressedInput input([&reader](std::string_view bytes) { reader.feed(bytes); });
-        ssize_t got = 0;
-        bool intact = true;
-        while (intact && !stopRequested() && (got = read(fd, buffer.data(), buffer.size())) > 0) {
-            intact = input.feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
-            bytesRead += static_cast<size_t>(got);
-            progress.update(builder.sampleCount(), bytesRead);
-        }
-        const int readError = got < 0 ? errno : 0;
-        if (!standardInput) {
-            close(fd);
-        }
-        if (stopRequested()) {
-            progress.clear();
-            return false;
-        }
-        if (readError != 0) {
-            progress.clear();
-            std::fprintf(stderr, "nomix95-import: %s: %s\n", name.c_str(),
-                         std::strerror(readError));
-            return false;
-        }
-        if (!input.finish()) {
-            progress.clear();
-            std::fprintf(stderr, "nomix95-import: %s: %s\n", name.c_str(), input.error().c_str());
-            return false;
-        }
-        reader.finish();
-    }
-    progress.clear();
-    return true;
-}
 
 // Text as C would quote it, so a line break or a bar in a name shows.
 std::string quoted(const std::string& text) {
@@ -191,28 +127,15 @@ std::string quoted(const std::string& text) {
 }
 
 // Every name the files could not hold as the reports gave it.
-void reportChanges(const NameDatabaseBuilder& builder) {
-    for (const NameDatabaseBuilder::Change& change : builder.engineChanges()) {
+void reportChanges(const nomix::ImportSummary& summary) {
+    for (const NameDatabaseBuilder::Change& change : summary.engineChanges) {
         std::fprintf(stderr, "nomix95-import: engine %s is the product %s\n",
                      quoted(change.original).c_str(), quoted(change.written).c_str());
     }
-    for (const NameDatabaseBuilder::Change& change : builder.nameChanges()) {
+    for (const NameDatabaseBuilder::Change& change : summary.nameChanges) {
         std::fprintf(stderr, "nomix95-import: the name %s is written as %s (%zu times)\n",
                      quoted(change.original).c_str(), quoted(change.written).c_str(), change.count);
     }
-}
-
-bool writeDatabase(const Options& options, const NameDatabaseBuilder& builder) {
-    const std::string label =
-        options.labelGiven ? options.label
-                           : nomix::defaultImportLabel(builder.sampleCount(), std::time(nullptr));
-    try {
-        nomix::writeImportedDatabase(options.out, builder, label, stopRequested);
-    } catch (const ImportError& failure) {
-        std::fprintf(stderr, "nomix95-import: %s\n", failure.what());
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -230,45 +153,42 @@ int main(int argc, char* argv[]) {
     line.makeExclusive({out, update});
     const CLI::Option* label = app.add_option("--label", options.label);
     app.add_option("FILE", options.files);
-    if (const std::optional<int> status = line.parse(argc, argv)) {
-        return *status;
+    if (const std::optional<ExitStatus> status = line.parse(argc, argv)) {
+        return exitCode(*status);
     }
     options.update = update->count() > 0;
     options.labelGiven = label->count() > 0;
     if (options.out.empty()) {
-        return line.reject("--out DIR or --update DIR is missing");
+        return exitCode(line.reject("--out DIR or --update DIR is missing"));
     }
     if (options.files.empty()) {
-        return line.reject("no report file given");
+        return exitCode(line.reject("no report file given"));
     }
     stopOnTerminationSignals();
-    // The samples wait in the output folder, where the database will need
-    // the room anyway.
-    NameDatabaseBuilder builder(options.out);
-    if (options.update) {
-        try {
-            builder.loadPrevious(options.out);
-        } catch (const ImportError& failure) {
-            std::fprintf(stderr, "nomix95-import: %s\n", failure.what());
-            return kNothingWritten;
-        }
+    nomix::ImportRequest request{options.files, options.out, options.update, std::nullopt};
+    if (options.labelGiven) {
+        request.label = options.label;
     }
-    size_t skipped = 0;
-    if (!readInputs(options, builder, skipped)) {
-        if (stopRequested()) {
-            std::fprintf(stderr, "nomix95-import: interrupted; nothing written\n");
-        }
-        return kNothingWritten;
+    TerminalProgress progress;
+    nomix::ImportSummary summary;
+    try {
+        summary = nomix::importScanReports(request, progress);
+    } catch (const ImportError& failure) {
+        progress.clear();
+        std::fprintf(stderr, "nomix95-import: %s\n", failure.what());
+        return exitCode(ExitStatus::NothingWritten);
+    } catch (const std::bad_alloc&) {
+        progress.clear();
+        std::fputs("nomix95-import: Out of memory\n", stderr);
+        return exitCode(ExitStatus::NothingWritten);
     }
-    if (builder.sampleCount() == 0) {
+    progress.clear();
+    if (!summary.written) {
         std::fprintf(stderr, "nomix95-import: no scan report found; nothing written\n");
-        return kNothingWritten;
+        return exitCode(ExitStatus::NothingWritten);
     }
-    if (!writeDatabase(options, builder)) {
-        return kNothingWritten;
-    }
-    reportChanges(builder);
+    reportChanges(summary);
     std::fprintf(stderr, "nomix95-import: %zu samples, %zu products written to %s\n",
-                 builder.sampleCount(), builder.productCount(), options.out.c_str());
-    return skipped > 0 ? kSomeSkipped : kAllRead;
+                 summary.samples, summary.products, options.out.c_str());
+    return exitCode(summary.skippedLines > 0 ? ExitStatus::SomeSkipped : ExitStatus::AllRead);
 }

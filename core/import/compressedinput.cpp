@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "compressedinput.h"
 
+#include "core/fileerror.h"
+
 #define ZLIB_CONST
 #include <bzlib.h>
 #include <zlib.h>
@@ -205,40 +207,39 @@ const char* formatName(CompressedInput::Format format) {
 
 } // namespace
 
-CompressedInput::CompressedInput(Sink sink) : m_sink(std::move(sink)) {}
+CompressedInput::CompressedInput(Sink sink, std::string inputName)
+    : m_sink(std::move(sink)), m_inputName(std::move(inputName)) {}
 
 CompressedInput::~CompressedInput() = default;
 
-bool CompressedInput::feed(std::string_view bytes) {
-    if (!m_error.empty()) {
-        return false;
-    }
+void CompressedInput::fail(const std::string& reason) const {
+    throw ImportError(m_inputName.empty() ? reason : m_inputName + ": " + reason);
+}
+
+void CompressedInput::feed(std::string_view bytes) {
     if (!m_decided) {
         const size_t taken = std::min(bytes.size(), kMagicSize - m_head.size());
         m_head.append(bytes.substr(0, taken));
         bytes.remove_prefix(taken);
         if (m_head.size() < kMagicSize) {
-            return true;
+            return;
         }
         decide();
-        if (!pass(m_head)) {
-            return false;
-        }
+        pass(m_head);
         m_head.clear();
     }
-    return pass(bytes);
+    pass(bytes);
 }
 
-bool CompressedInput::finish() {
+void CompressedInput::finish() {
     if (!m_decided) {
         decide();
         pass(m_head);
         m_head.clear();
     }
-    if (m_error.empty() && m_decoder && !m_decoder->atEnd()) {
-        m_error = std::string("not a complete ") + formatName(m_format) + " stream";
+    if (m_decoder && !m_decoder->atEnd()) {
+        fail(std::string("not a complete ") + formatName(m_format) + " stream");
     }
-    return m_error.empty();
 }
 
 void CompressedInput::decide() {
@@ -257,21 +258,21 @@ void CompressedInput::decide() {
     }
 }
 
-bool CompressedInput::pass(std::string_view bytes) {
+void CompressedInput::pass(std::string_view bytes) {
     if (!m_decoder) {
         if (!bytes.empty()) {
             m_sink(bytes);
         }
-        return true;
+        return;
     }
+    std::string error;
     while (!bytes.empty()) {
         const std::string_view piece = bytes.substr(0, kLargestPiece);
-        if (!m_decoder->decode(piece, m_sink, m_error)) {
-            return false;
+        if (!m_decoder->decode(piece, m_sink, error)) {
+            fail(error);
         }
         bytes.remove_prefix(piece.size());
     }
-    return true;
 }
 
 } // namespace nomix

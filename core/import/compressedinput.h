@@ -17,36 +17,35 @@ class StreamDecoder;
 // size. Compressed parts that follow one another (gzip members, zstd frames,
 // bzip2 streams, as parallel compressors write them) read as one input, as
 // zcat reads them.
+//
+// Corrupt input throws ImportError saying what is wrong, as "reports: not a
+// complete gzip stream" (the input's name first when it was given one).
 class CompressedInput {
   public:
     enum class Format { Plain, Gzip, Zstd, Bzip2 };
     using Sink = std::function<void(std::string_view bytes)>;
 
-    explicit CompressedInput(Sink sink);
+    explicit CompressedInput(Sink sink, std::string inputName = {});
     ~CompressedInput();
     CompressedInput(const CompressedInput&) = delete;
     CompressedInput& operator=(const CompressedInput&) = delete;
 
-    // False once the input proved corrupt; error() says how, and whatever
-    // comes later is ignored.
-    bool feed(std::string_view bytes);
-    // The input ended: false when it is corrupt or a compressed one stopped
-    // short of its end.
-    bool finish();
-
-    // What is wrong, as "not a complete gzip stream"; empty while nothing is.
-    const std::string& error() const { return m_error; }
+    // Throws once the input proved corrupt.
+    void feed(std::string_view bytes);
+    // The input ended: throws when a compressed one stopped short of its end.
+    void finish();
 
   private:
     void decide();
-    bool pass(std::string_view bytes);
+    void pass(std::string_view bytes);
+    [[noreturn]] void fail(const std::string& reason) const;
 
     Sink m_sink;
+    std::string m_inputName;
     Format m_format = Format::Plain; // until the first four bytes, or the end, decide
     bool m_decided = false;
     std::string m_head; // the first bytes, until they decide the format
     std::unique_ptr<StreamDecoder> m_decoder;
-    std::string m_error;
 };
 
 } // namespace nomix

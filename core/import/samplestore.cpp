@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "samplestore.h"
 
+#include "core/fileerror.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -44,6 +46,11 @@ std::string hexFromHash(const uint8_t* hash) {
     return hex;
 }
 
+[[noreturn]] void throwStoreError(int err) {
+    throw ImportError("cannot keep the samples in a temporary file: " +
+                      std::string(std::strerror(err)));
+}
+
 } // namespace
 
 SampleStore::SampleStore(const std::string& directory) {
@@ -55,7 +62,7 @@ SampleStore::SampleStore(const std::string& directory) {
         m_fd = makeUnlinkedFile(temporary && *temporary ? temporary : "/tmp");
     }
     if (m_fd < 0) {
-        m_error = errno;
+        throwStoreError(errno);
     }
     m_slots.assign(1024, 0);
 }
@@ -133,21 +140,21 @@ uint64_t SampleStore::append(std::string_view record) {
 
 void SampleStore::flush() const {
     size_t done = 0;
-    while (done < m_pending.size() && m_error == 0) {
+    while (done < m_pending.size()) {
         const ssize_t n = ::write(m_fd, m_pending.data() + done, m_pending.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            m_error = n < 0 ? errno : EIO;
-            break;
+            m_pending.clear();
+            throwStoreError(n < 0 ? errno : EIO);
         }
         done += static_cast<size_t>(n);
     }
     m_pending.clear();
 }
 
-bool SampleStore::readAt(uint64_t offset, size_t size, std::string& into) const {
+void SampleStore::readAt(uint64_t offset, size_t size, std::string& into) const {
     into.resize(size);
     size_t done = 0;
     while (done < size) {
@@ -157,12 +164,10 @@ bool SampleStore::readAt(uint64_t offset, size_t size, std::string& into) const 
             continue;
         }
         if (n <= 0) {
-            m_error = n < 0 ? errno : EIO;
-            return false;
+            throwStoreError(n < 0 ? errno : EIO);
         }
         done += static_cast<size_t>(n);
     }
-    return true;
 }
 
 // Records are read through a window of the file: samples seen once lie in
@@ -185,18 +190,12 @@ void SampleStore::forEach(const std::function<void(std::string_view sha256, int6
                from - (windowStart + window.size()) < kReadAhead;
     };
     for (const Sample& sample : m_samples) {
-        if (m_error != 0) {
-            return;
-        }
         uint32_t length = 0;
         if (!inWindow(sample.offset, sizeof length) &&
             (window.empty() || nearAhead(sample.offset) || sample.offset == afterSingle)) {
             windowStart = sample.offset;
             const uint64_t left = m_fileSize - windowStart;
-            if (!readAt(windowStart, static_cast<size_t>(std::min<uint64_t>(kReadAhead, left)),
-                        window)) {
-                return;
-            }
+            readAt(windowStart, static_cast<size_t>(std::min<uint64_t>(kReadAhead, left)), window);
         }
         std::string_view record;
         if (inWindow(sample.offset, sizeof length)) {
@@ -205,15 +204,12 @@ void SampleStore::forEach(const std::function<void(std::string_view sha256, int6
                 record = std::string_view(window).substr(
                     sample.offset + sizeof length - windowStart, length);
             }
-        } else if (readAt(sample.offset, sizeof length, single)) {
-            std::memcpy(&length, single.data(), sizeof length);
         } else {
-            return;
+            readAt(sample.offset, sizeof length, single);
+            std::memcpy(&length, single.data(), sizeof length);
         }
         if (record.size() != length) {
-            if (!readAt(sample.offset + sizeof length, length, single)) {
-                return;
-            }
+            readAt(sample.offset + sizeof length, length, single);
             record = single;
             afterSingle = sample.offset + sizeof length + length;
         }

@@ -20,6 +20,9 @@ namespace nomix {
 // needs no room in /tmp) or, when that cannot be written, in the temporary
 // folder. It is unlinked as soon as it is made: a killed import leaves
 // nothing behind.
+//
+// A failure of the file, to be made, written or read, throws ImportError
+// with the message the user sees.
 class SampleStore {
   public:
     explicit SampleStore(const std::string& directory = {});
@@ -35,8 +38,6 @@ class SampleStore {
     bool wants(std::string_view sha256, int64_t analysisDate) const;
 
     size_t size() const { return m_samples.size(); }
-    // 0 while every write and read succeeded, else the first error's errno.
-    int error() const { return m_error; }
 
     // Each sample's hash, analysis date and kept record, in order of first
     // appearance.
@@ -54,10 +55,9 @@ class SampleStore {
     void flush() const;
     size_t slotOf(const uint8_t* hash) const;
     void grow();
-    bool readAt(uint64_t offset, size_t size, std::string& into) const;
+    void readAt(uint64_t offset, size_t size, std::string& into) const;
 
     int m_fd = -1;
-    mutable int m_error = 0;
     uint64_t m_fileSize = 0;
     mutable std::string m_pending; // appended, not yet written
     std::deque<Sample> m_samples;  // grows without copying what it holds

@@ -1364,9 +1364,11 @@ void writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
     if (made) {
         throw cannotWrite(made.message());
     }
-    DataFolderLock lock(dir, DataFolderLock::Mode::Write);
-    if (!lock.ok()) {
-        throw cannotWrite(std::strerror(lock.error()));
+    std::optional<DataFolderLock> lock;
+    try {
+        lock.emplace(dir, DataFolderLock::Mode::Write);
+    } catch (const FileError& failed) {
+        throw cannotWrite(std::strerror(failed.errorNumber()));
     }
     const std::string recordName(kRecordName);
     // With the folder's write lock held no other import is writing, so every
@@ -1405,19 +1407,17 @@ void writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& bu
         failure = failed.errorNumber();
     }
     if (stopped()) {
-        throw ImportError("interrupted; nothing written");
-    }
-    if (builder.storeError() != 0) {
-        throw ImportError("cannot keep the samples in a temporary file: " +
-                          std::string(std::strerror(builder.storeError())));
+        throw ImportStopped();
     }
     if (failure != 0) {
         throw cannotWrite(std::strerror(failure));
     }
-    if (!lock.replace({{names->temporaryPath(), names->targetPath()},
+    try {
+        lock->replace({{names->temporaryPath(), names->targetPath()},
                        {table->temporaryPath(), table->targetPath()},
-                       {record->temporaryPath(), record->targetPath()}})) {
-        throw cannotWrite(std::strerror(lock.error()));
+                       {record->temporaryPath(), record->targetPath()}});
+    } catch (const FileError& failed) {
+        throw cannotWrite(std::strerror(failed.errorNumber()));
     }
     names->markPlaced();
     table->markPlaced();

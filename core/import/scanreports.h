@@ -21,13 +21,6 @@ class element;
 
 namespace nomix {
 
-// An import that could not write its database or take in the one before,
-// with the whole message the user sees.
-class ImportError : public NomixError {
-  public:
-    using NomixError::NomixError;
-};
-
 // One engine's verdict on one sample, as the name database will hold it.
 struct EngineVerdict {
     std::string engine; // the report's key for the engine
@@ -134,8 +127,6 @@ class NameDatabaseBuilder {
     // there is none or it does not match.
     void loadPrevious(const std::string& dir);
     size_t sampleCount() const { return m_store.size(); }
-    // 0, or the errno of the first failure of the samples' temporary file.
-    int storeError() const { return m_store.error(); }
     size_t productCount() const { return m_engines.size() + 1; }
 
     // A text of the reports that the files could not hold as it is: a byte
@@ -195,8 +186,8 @@ std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970);
 // then puts both in place as one step for every reader (see DataFolderLock),
 // so a failure or a kill leaves the old pair or the new one. Imports into
 // one folder take turns. DIR and its parents are made when missing. Throws
-// ImportError, saying why, when it could not, or when `stopRequested` said
-// to stop; nothing is changed then.
+// ImportError, saying why, when it could not, or ImportStopped when
+// `stopRequested` said to stop; nothing is changed then.
 void writeImportedDatabase(const std::string& dir, const NameDatabaseBuilder& builder,
                            const std::string& label,
                            const std::function<bool()>& stopRequested = {});

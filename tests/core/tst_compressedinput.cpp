@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/import/compressedinput.h"
 
+#include "core/fileerror.h"
+
 #include <QProcess>
 #include <QTest>
 
@@ -24,16 +26,22 @@ QByteArray compressed(const QString& program, const QByteArray& bytes, int parts
 }
 
 // What came out, fed `chunk` bytes at a time; the error, or empty.
-std::pair<QByteArray, std::string> decompressed(const QByteArray& input, qsizetype chunk) {
+std::pair<QByteArray, std::string> decompressed(const QByteArray& input, qsizetype chunk,
+                                                const std::string& name = {}) {
     QByteArray out;
     CompressedInput decoder(
-        [&out](std::string_view bytes) { out.append(bytes.data(), qsizetype(bytes.size())); });
-    for (qsizetype at = 0; at < input.size() && decoder.error().empty(); at += chunk) {
-        decoder.feed(
-            std::string_view(input.constData() + at, size_t(qMin(chunk, input.size() - at))));
+        [&out](std::string_view bytes) { out.append(bytes.data(), qsizetype(bytes.size())); },
+        name);
+    try {
+        for (qsizetype at = 0; at < input.size(); at += chunk) {
+            decoder.feed(
+                std::string_view(input.constData() + at, size_t(qMin(chunk, input.size() - at))));
+        }
+        decoder.finish();
+    } catch (const nomix::ImportError& e) {
+        return {out, e.what()};
     }
-    decoder.finish();
-    return {out, decoder.error()};
+    return {out, {}};
 }
 
 // 1.6 MB that compress well: one piece in gives many pieces out.
@@ -121,6 +129,10 @@ void TestCompressedInput::brokenInputIsNamed() {
     for (const qsizetype chunk : {qsizetype{7}, qsizetype{1} << 20}) {
         const std::string got = decompressed(input, chunk).second;
         QVERIFY2(QByteArray::fromStdString(got).startsWith(error), got.c_str());
+        // The caller's name for the input comes first, as the user sees it.
+        const std::string named = decompressed(input, chunk, "reports.gz").second;
+        QVERIFY2(QByteArray::fromStdString(named).startsWith("reports.gz: " + error),
+                 named.c_str());
     }
 }
 
