@@ -36,8 +36,9 @@ void readOptionValues(Registry& registry, StoredSettings& settings) {
     settings.lastSelectionEx = registry.readString("LastSelectionEx");
 }
 
-// Values a later version added: one that is missing or of another type
-// keeps its holder's state, and does not stop the others.
+// Values a later version added, which an older file lacks: a missing flag
+// or a value of another type keeps its holder's state (a missing text reads
+// as empty, as everywhere) and does not stop the other.
 void readAddedValues(Registry& registry, StoredSettings& settings) {
     try {
         settings.showFamilyColumn = registry.readBool(kShowFamily);
