@@ -20,6 +20,7 @@
 // event or for a core that others use costs none. Output: "key value" lines.
 
 #include "benchclock.h"
+#include "settingsfile.h"
 
 #include "tools/commandline.h"
 
@@ -39,9 +40,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QHeaderView>
 #include <QSlider>
 #include <QTableView>
@@ -132,7 +131,8 @@ class Window {
             throw std::runtime_error("cannot create a settings folder");
         }
         qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-        writeSettings(dbDir);
+        writeSettingsFile(m_config.filePath(QStringLiteral("Talvora/Nomix95.reg")).toStdString(),
+                          unattendedSettings(dbDir.toStdString()));
         MessageBox::setAutoAnswer(true);
         m_form.start();
         if (!results()->databaseLoaded()) {
@@ -152,7 +152,8 @@ class Window {
         m_form.findChild<QSlider*>("speedTrackBar")->setValue(speedPosition);
         const bool background = speedPosition <= 1;
         const Settings* settings = m_form.findChild<Settings*>();
-        if (settings->searchInBackground() != background || settings->updateItemCounter()) {
+        if (settings->value(Option::SearchInBackground) != background ||
+            settings->value(Option::UpdateItemCounter)) {
             throw std::runtime_error("the speed bar did not set the search options");
         }
     }
@@ -160,25 +161,6 @@ class Window {
     MainWindow& form() { return m_form; }
 
   private:
-    void writeSettings(const QString& dbDir) const {
-        QDir().mkpath(m_config.filePath(QStringLiteral("Talvora")));
-        QFile file(m_config.filePath(QStringLiteral("Talvora/Nomix95.reg")));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            throw std::runtime_error("cannot write the settings file");
-        }
-        const QString text = QStringLiteral(
-            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Options]\r\n"
-            "\"DataPath\"=\"%1\"\r\n\"DataName\"=\"NOMIX.DAT\"\r\n\"ConfigName\"=\"NOMIX.CFG\"\r\n"
-            "\"ShowNumericOnly\"=dword:00000000\r\n\"ShowBitmaps\"=dword:00000001\r\n"
-            "\"UpdateItemCounter\"=dword:00000000\r\n\"StringMatch\"=dword:00000000\r\n"
-            "\"ShowOtherProducts\"=dword:00000001\r\n\"SearchInBackground\"=dword:00000001\r\n"
-            "\"AlarmDisabled\"=dword:00000001\r\n\"SoundsDisabled\"=dword:00000001\r\n"
-            "\"LoadSelProducts\"=dword:00000000\r\n\"SaveSelectedOnly\"=dword:00000000\r\n"
-            "\"MinimizeInTaskbar\"=dword:00000000\r\n\"ListDetails\"=dword:00000000\r\n"
-            "\"LastSelection\"=dword:ffffffff\r\n");
-        file.write(text.arg(dbDir).toUtf8());
-    }
-
     QTemporaryDir m_config; // made before the window, removed after it
     MainWindow m_form;
 };

@@ -9,25 +9,8 @@ namespace nomix {
 
 namespace {
 
-struct OptionSlot {
-    const char* name;
-    bool StoredSettings::*holder;
-};
-
-// The eleven options in the order in which they are read and written.
-constexpr OptionSlot kOptionSlots[] = {
-    {"ShowNumericOnly", &StoredSettings::showNumericOnly},
-    {"ShowBitmaps", &StoredSettings::showBitmaps},
-    {"UpdateItemCounter", &StoredSettings::updateItemCounter},
-    {"StringMatch", &StoredSettings::stringMatch},
-    {"ShowOtherProducts", &StoredSettings::showOtherProducts},
-    {"SearchInBackground", &StoredSettings::searchInBackground},
-    {"AlarmDisabled", &StoredSettings::alarmDisabled},
-    {"SoundsDisabled", &StoredSettings::soundsDisabled},
-    {"LoadSelProducts", &StoredSettings::loadSelProducts},
-    {"SaveSelectedOnly", &StoredSettings::saveSelectedOnly},
-    {"MinimizeInTaskbar", &StoredSettings::minimizeInTaskbar},
-};
+constexpr const char* kShowFamily = "ShowFamily";
+constexpr const char* kRulesPath = "RulesPath";
 
 // The Linux stand-in for the drive root an empty common directory means.
 constexpr const char* kRootFolder = "/";
@@ -45,12 +28,26 @@ void readOptionValues(Registry& registry, StoredSettings& settings) {
     }
     settings.dataName = registry.readString("DataName");
     settings.configName = registry.readString("ConfigName");
-    for (const OptionSlot& slot : kOptionSlots) {
-        settings.*slot.holder = registry.readBool(slot.name);
+    for (const OptionEntry& entry : kOptions) {
+        settings.option(entry.option) = registry.readBool(entry.valueName);
     }
     settings.listDetails = registry.readBool("ListDetails");
     settings.productMask = static_cast<uint32_t>(registry.readInteger("LastSelection"));
     settings.lastSelectionEx = registry.readString("LastSelectionEx");
+}
+
+// Values a later version added, which an older file lacks: a missing flag
+// or a value of another type keeps its holder's state (a missing text reads
+// as empty, as everywhere) and does not stop the other.
+void readAddedValues(Registry& registry, StoredSettings& settings) {
+    try {
+        settings.showFamilyColumn = registry.readBool(kShowFamily);
+    } catch (const RegistryError&) {
+    }
+    try {
+        settings.rulesFolder = registry.readString(kRulesPath);
+    } catch (const RegistryError&) {
+    }
 }
 
 void readHistory(Registry& registry, std::vector<std::string>& history) {
@@ -65,12 +62,14 @@ void writeOptionValues(Registry& registry, const StoredSettings& settings) {
     registry.writeString("DataPath", settings.dataPath);
     registry.writeString("DataName", settings.dataName);
     registry.writeString("ConfigName", settings.configName);
-    for (const OptionSlot& slot : kOptionSlots) {
-        registry.writeBool(slot.name, settings.*slot.holder);
+    for (const OptionEntry& entry : kOptions) {
+        registry.writeBool(entry.valueName, settings.option(entry.option));
     }
     registry.writeBool("ListDetails", settings.listDetails);
     registry.writeInteger("LastSelection", static_cast<int32_t>(settings.productMask));
     registry.writeString("LastSelectionEx", settings.lastSelectionEx);
+    registry.writeBool(kShowFamily, settings.showFamilyColumn);
+    registry.writeString(kRulesPath, settings.rulesFolder);
 }
 
 // Values beyond the new Count that an earlier save wrote are left alone.
@@ -138,6 +137,7 @@ bool writeKey(Registry& registry, const char* key, WriteValues write) {
 } // namespace
 
 std::string loadSettings(Registry& registry, StoredSettings& settings) {
+    std::string message;
     try {
         if (!readKey(registry, kOptionsKey, [&] { readOptionValues(registry, settings); })) {
             return registry.openFailureMessage(Registry::Purpose::Load);
@@ -146,9 +146,14 @@ std::string loadSettings(Registry& registry, StoredSettings& settings) {
             return registry.openFailureMessage(Registry::Purpose::Load);
         }
     } catch (const RegistryError& error) {
-        return error.what();
+        message = error.what();
     }
-    return {};
+    try {
+        readKey(registry, kOptionsKey, [&] { readAddedValues(registry, settings); });
+    } catch (const RegistryError&) {
+        // Only a failed close can end up here; the message above comes first.
+    }
+    return message;
 }
 
 std::string saveSettings(Registry& registry, const StoredSettings& settings, bool databaseLoaded) {

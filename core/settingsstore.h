@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "options.h"
 #include "registry.h"
 
 #include <cstddef>
@@ -28,18 +29,7 @@ struct StoredSettings {
     std::string dataName;   // DataName: the name database's file name
     std::string configName; // ConfigName: the product table's file name
 
-    // The eleven options, in the order in which they are stored.
-    bool showNumericOnly = false;
-    bool showBitmaps = true;
-    bool updateItemCounter = false;
-    bool stringMatch = false;
-    bool showOtherProducts = true;
-    bool searchInBackground = true;
-    bool alarmDisabled = false;
-    bool soundsDisabled = false;
-    bool loadSelProducts = false;
-    bool saveSelectedOnly = false;
-    bool minimizeInTaskbar = false;
+    OptionValues options = defaultOptionValues();
 
     bool listDetails = false;
     uint32_t productMask = 0xFFFFFFFFu; // LastSelection: products 1 to 32
@@ -47,14 +37,24 @@ struct StoredSettings {
 
     std::vector<std::string> history; // oldest first, as the search box lists it
 
+    // Kept by the results grid and the Preferences page; an older settings
+    // file lacks them, so they are read where they are and keep their state
+    // where not.
+    bool showFamilyColumn = true; // ShowFamily
+    std::string rulesFolder;      // RulesPath: empty for the bundled rules
+
+    bool& option(Option which) { return options[optionIndex(which)]; }
+    bool option(Option which) const { return options[optionIndex(which)]; }
+
     bool operator==(const StoredSettings&) const = default;
 };
 
 // Reads the Options and Search keys into `settings`, value by value, and
 // stops at the first value that cannot be read: what was read before it
-// stays, everything after it keeps its state. Returns the message the user
-// must see (empty when there is none). A key that did not exist before this
-// start (the first run) is skipped silently, leaving its holders as they were.
+// stays, everything after it keeps its state; "ShowFamily" and "RulesPath"
+// are read even then, each on its own. Returns the message the user must see
+// (empty when there is none). A key that did not exist before this start
+// (the first run) is skipped silently, leaving its holders as they were.
 std::string loadSettings(Registry& registry, StoredSettings& settings);
 
 // Writes everything back, but only in a run in which a database was loaded,

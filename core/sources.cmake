@@ -11,6 +11,7 @@ set(NOMIX_CORE_SOURCES
   delimiterset.h
   fields.cpp fields.h
   fileerror.cpp fileerror.h
+  helptopic.h
   linematcher.cpp linematcher.h
   namesbyproduct.cpp namesbyproduct.h
   productselection.cpp productselection.h

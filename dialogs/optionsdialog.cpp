@@ -21,6 +21,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace nomix {
 
 namespace {
@@ -31,13 +33,12 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr HelpTopic kHelpTopic = HelpTopic::Options;
 
-// Two columns of check boxes; the right one takes any room to spare.
+// Check boxes in rows and columns.
 QGridLayout* checkBoxGrid(QGroupBox* group) {
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(12, 4, 12, 6);
     grid->setVerticalSpacing(6);
     grid->setHorizontalSpacing(16);
-    grid->setColumnStretch(1, 1);
     return grid;
 }
 
@@ -57,9 +58,7 @@ OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
     setWindowModality(Qt::WindowModal);
     StayNormalFilter::install(this);
 
-    buildDisplayGroup();
-    buildEnvironmentGroup();
-    buildSearchGroup();
+    buildGroups();
     buildButtons(buildPage());
     alignRightColumns();
     addHelpKey(this, kHelpTopic);
@@ -68,122 +67,61 @@ OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
     setFixedSize(qMax(kClientWidth, needed.width()), qMax(kClientHeight, needed.height()));
 }
 
-QCheckBox* OptionsDialog::addOptionBox(QWidget* group, const char* name, const QString& caption,
-                                       const QString& hint, HelpTopic helpTopic, bool checked,
-                                       Setter setter, ChangedSignal changed) {
-    auto* box = new QCheckBox(caption, group);
-    box->setObjectName(QLatin1String(name));
-    box->setStatusTip(hint);
-    box->setChecked(checked);
+QCheckBox* OptionsDialog::addOptionBox(const OptionEntry& entry) {
+    QGroupBox* frame = group(entry.group);
+    auto* box = new QCheckBox(QString::fromUtf8(entry.caption), frame);
+    box->setObjectName(QLatin1String(entry.boxName));
+    box->setStatusTip(QString::fromUtf8(entry.hint));
+    box->setChecked(m_settings->value(entry.option));
     box->setFocusPolicy(Qt::ClickFocus);
-    m_helpMenu->attach(box, helpTopic);
-    connect(box, &QCheckBox::toggled, m_settings, setter);
-    connect(m_settings, changed, box, &QCheckBox::setChecked);
+    m_helpMenu->attach(box, entry.helpTopic);
+    connect(box, &QCheckBox::toggled, m_settings,
+            [settings = m_settings, option = entry.option](bool on) {
+                settings->setValue(option, on);
+            });
+    m_settings->follow(entry.option, box, &QCheckBox::setChecked);
+    static_cast<QGridLayout*>(frame->layout())->addWidget(box, entry.row, entry.column);
     return box;
 }
 
-void OptionsDialog::buildDisplayGroup() {
-    m_displayGroup = new QGroupBox(QStringLiteral("Display preferences"));
-    m_displayGroup->setObjectName(QStringLiteral("displayGroup"));
-    Settings* s = m_settings;
-    QCheckBox* numericOnly = addOptionBox(
-        m_displayGroup, "showNumericResultOnlyBox", QStringLiteral("Show &numeric result only"),
-        QStringLiteral("After a search, display only the number of items found"),
-        HelpTopic::ShowNumericResultOnly, s->showNumericResultOnly(),
-        &Settings::setShowNumericResultOnly, &Settings::showNumericResultOnlyChanged);
-    QCheckBox* bitmaps = addOptionBox(
-        m_displayGroup, "showBitmapsBox", QStringLiteral("Show &bitmaps"),
-        QStringLiteral("Show or hide the bitmaps in the grid of results"), HelpTopic::ShowBitmaps,
-        s->showBitmaps(), &Settings::setShowBitmaps, &Settings::showBitmapsChanged);
-    QCheckBox* counter = addOptionBox(
-        m_displayGroup, "updateItemCounterBox", QStringLiteral("&Update items counter"),
-        QStringLiteral("Update the items counter during the search"), HelpTopic::UpdateItemsCounter,
-        s->updateItemCounter(), &Settings::setUpdateItemCounter,
-        &Settings::updateItemCounterChanged);
-    QCheckBox* background = addOptionBox(
-        m_displayGroup, "searchInBackgroundBox", QStringLiteral("Search in bac&kground"),
-        QStringLiteral("Allow to stop the search"), HelpTopic::SearchInBackground,
-        s->searchInBackground(), &Settings::setSearchInBackground,
-        &Settings::searchInBackgroundChanged);
-    QCheckBox* allProducts = addOptionBox(
-        m_displayGroup, "showAllProductsBox", QStringLiteral("Show &all products"),
-        QStringLiteral("Show unselected products also"), HelpTopic::ShowAllProducts,
-        s->showAllProducts(), &Settings::setShowAllProducts, &Settings::showAllProductsChanged);
-    numericOnly->setFocusPolicy(Qt::StrongFocus);
-
-    QGridLayout* grid = checkBoxGrid(m_displayGroup);
-    grid->addWidget(numericOnly, 0, 0);
-    grid->addWidget(bitmaps, 1, 0);
-    grid->addWidget(counter, 2, 0);
-    grid->addWidget(background, 0, 1);
-    grid->addWidget(allProducts, 1, 1);
+// Tab reaches each group through its first box only.
+void OptionsDialog::buildGroups() {
+    const std::pair<const char*, const char*> groups[] = {
+        {"displayGroup", "Display preferences"},
+        {"environmentGroup", "Environment preferences"},
+        {"searchGroup", "Search preferences"}};
+    for (size_t i = 0; i < std::size(groups); ++i) {
+        m_groups[i] = new QGroupBox(QLatin1String(groups[i].second));
+        m_groups[i]->setObjectName(QLatin1String(groups[i].first));
+        checkBoxGrid(m_groups[i]);
+    }
+    for (const OptionEntry& entry : kOptions) {
+        QCheckBox* box = addOptionBox(entry);
+        if (entry.row == 0 && entry.column == 0) {
+            box->setFocusPolicy(Qt::StrongFocus);
+            m_firstBoxes[static_cast<size_t>(entry.group)] = box;
+        }
+    }
 }
 
-void OptionsDialog::buildEnvironmentGroup() {
-    m_environmentGroup = new QGroupBox(QStringLiteral("Environment preferences"));
-    m_environmentGroup->setObjectName(QStringLiteral("environmentGroup"));
-    Settings* s = m_settings;
-    QCheckBox* alarm = addOptionBox(
-        m_environmentGroup, "disableUpdateAlarmBox", QStringLiteral("&Disable update alarm"),
-        QStringLiteral("Disable the alarm about the update of the database"),
-        HelpTopic::DisableUpdateAlarm, s->updateAlarmDisabled(), &Settings::setUpdateAlarmDisabled,
-        &Settings::updateAlarmDisabledChanged);
-    QCheckBox* sounds = addOptionBox(
-        m_environmentGroup, "disableSoundsBox", QStringLiteral("D&isable sounds"),
-        QStringLiteral("Disable sounds effects"), HelpTopic::DisableSounds, s->soundsDisabled(),
-        &Settings::setSoundsDisabled, &Settings::soundsDisabledChanged);
-    QCheckBox* lastSelection = addOptionBox(
-        m_environmentGroup, "loadLastSelectionBox", QStringLiteral("&Load last selection"),
-        QStringLiteral("At program startup, display only the items selected on the last session"),
-        HelpTopic::LoadLastSelection, s->loadLastSelection(), &Settings::setLoadLastSelection,
-        &Settings::loadLastSelectionChanged);
-    QCheckBox* selectedOnly = addOptionBox(
-        m_environmentGroup, "saveSelectedOnlyBox", QStringLiteral("Sa&ve selected items only"),
-        QStringLiteral("Save only the search results obtained about the selected products"),
-        HelpTopic::SaveSelectedItemsOnly, s->saveSelectedOnly(), &Settings::setSaveSelectedOnly,
-        &Settings::saveSelectedOnlyChanged);
-    QCheckBox* tray = addOptionBox(
-        m_environmentGroup, "minimizeToTrayBox", QStringLiteral("&Minimize in tray area"),
-        QStringLiteral("Put the program  in the tray area when minimized"),
-        HelpTopic::MinimizeInTrayArea, s->minimizeToTray(), &Settings::setMinimizeToTray,
-        &Settings::minimizeToTrayChanged);
-    alarm->setFocusPolicy(Qt::StrongFocus);
-
-    QGridLayout* grid = checkBoxGrid(m_environmentGroup);
-    grid->addWidget(alarm, 0, 0);
-    grid->addWidget(sounds, 1, 0);
-    grid->addWidget(lastSelection, 2, 0);
-    grid->addWidget(selectedOnly, 0, 1);
-    grid->addWidget(tray, 1, 1);
-}
-
-void OptionsDialog::buildSearchGroup() {
-    m_searchGroup = new QGroupBox(QStringLiteral("Search preferences"));
-    m_searchGroup->setObjectName(QStringLiteral("searchGroup"));
-    QCheckBox* match = addOptionBox(
-        m_searchGroup, "completeStringMatchBox", QStringLiteral("&Complete string match"),
-        QStringLiteral("Perform a search using a complete string match"),
-        HelpTopic::CompleteStringMatch, m_settings->completeStringMatch(),
-        &Settings::setCompleteStringMatch, &Settings::completeStringMatchChanged);
-    match->setFocusPolicy(Qt::StrongFocus);
-    auto* layout = new QVBoxLayout(m_searchGroup);
-    layout->setContentsMargins(12, 4, 12, 6);
-    layout->addWidget(match);
-}
-
-// Both groups start their right column at the same x.
+// Both groups start their right column at the same x, and give it any room
+// to spare.
 void OptionsDialog::alignRightColumns() {
+    QGroupBox* const twoColumnGroups[] = {group(OptionGroup::Display),
+                                          group(OptionGroup::Environment)};
     int leftWidth = 0;
-    for (QGroupBox* group : {m_displayGroup, m_environmentGroup}) {
-        auto* grid = static_cast<QGridLayout*>(group->layout());
+    for (QGroupBox* frame : twoColumnGroups) {
+        auto* grid = static_cast<QGridLayout*>(frame->layout());
         for (int row = 0; row < grid->rowCount(); ++row) {
             if (QLayoutItem* item = grid->itemAtPosition(row, 0)) {
                 leftWidth = qMax(leftWidth, item->widget()->sizeHint().width());
             }
         }
     }
-    for (QGroupBox* group : {m_displayGroup, m_environmentGroup}) {
-        static_cast<QGridLayout*>(group->layout())->setColumnMinimumWidth(0, leftWidth);
+    for (QGroupBox* frame : twoColumnGroups) {
+        auto* grid = static_cast<QGridLayout*>(frame->layout());
+        grid->setColumnMinimumWidth(0, leftWidth);
+        grid->setColumnStretch(1, 1);
     }
 }
 
@@ -202,9 +140,9 @@ QWidget* OptionsDialog::buildPage() {
     grid->setContentsMargins(14, 8, 14, 8);
     grid->setVerticalSpacing(6);
     grid->setHorizontalSpacing(40);
-    grid->addWidget(m_displayGroup, 0, 0, 1, 2);
-    grid->addWidget(m_environmentGroup, 1, 0, 1, 2);
-    grid->addWidget(m_searchGroup, 2, 0);
+    grid->addWidget(group(OptionGroup::Display), 0, 0, 1, 2);
+    grid->addWidget(group(OptionGroup::Environment), 1, 0, 1, 2);
+    grid->addWidget(group(OptionGroup::Search), 2, 0);
     grid->addWidget(eraseHistory, 2, 1, Qt::AlignRight | Qt::AlignBottom);
 
     // A single page in a tab frame without its tab, for the frame's look.
@@ -265,9 +203,9 @@ void OptionsDialog::buildButtons(QWidget* page) {
     QWidget* order[] = {m_okButton,
                         cancel,
                         help,
-                        findChild<QCheckBox*>(QStringLiteral("showNumericResultOnlyBox")),
-                        findChild<QCheckBox*>(QStringLiteral("disableUpdateAlarmBox")),
-                        findChild<QCheckBox*>(QStringLiteral("completeStringMatchBox")),
+                        m_firstBoxes[0],
+                        m_firstBoxes[1],
+                        m_firstBoxes[2],
                         findChild<QPushButton*>(QStringLiteral("clearHistoryButton"))};
     for (size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);

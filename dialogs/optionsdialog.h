@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/helptopic.h"
+#include "core/helptopic.h"
 
 #include "core/settingsstore.h"
 
@@ -39,19 +39,11 @@ class OptionsDialog : public QDialog {
     void done(int result) override;
 
   private:
-    // One box per option: its setter on the settings, and the settings'
-    // signal the box follows.
-    using Setter = void (Settings::*)(bool);
-    using ChangedSignal = void (Settings::*)(bool);
-
-    QCheckBox* addOptionBox(QWidget* group, const char* name, const QString& caption,
-                            const QString& hint, nomix::HelpTopic helpTopic, bool checked,
-                            Setter setter, ChangedSignal changed);
+    QCheckBox* addOptionBox(const OptionEntry& entry);
     QPushButton* addButton(const char* name, const QString& caption, const QString& hint,
                            nomix::HelpTopic helpTopic);
-    void buildDisplayGroup();
-    void buildEnvironmentGroup();
-    void buildSearchGroup();
+    QGroupBox* group(OptionGroup which) const { return m_groups[static_cast<size_t>(which)]; }
+    void buildGroups();
     void alignRightColumns();
     QWidget* buildPage();
     void buildButtons(QWidget* page);
@@ -61,9 +53,9 @@ class OptionsDialog : public QDialog {
 
     Settings* m_settings;
     ContextHelpMenu* m_helpMenu;
-    QGroupBox* m_displayGroup = nullptr;
-    QGroupBox* m_environmentGroup = nullptr;
-    QGroupBox* m_searchGroup = nullptr;
+    // By OptionGroup, as are the boxes Tab goes to in each (the first).
+    QGroupBox* m_groups[3] = {};
+    QCheckBox* m_firstBoxes[3] = {};
     QPushButton* m_okButton = nullptr;
     std::optional<StoredSettings> m_optionsWhenShown;
     bool m_historyEraseRequested = false;

@@ -71,18 +71,26 @@ const RegistryText::Key* findKey(const RegistryText::Document& document, std::st
     return nullptr;
 }
 
-// What saveSettings writes into `key`, by name.
-bool ownedBySettings(std::string_view key, std::string_view name) {
-    static const std::set<std::string> optionNames = {
-        "datapath",           "dataname",          "configname",     "shownumericonly",
-        "showbitmaps",        "updateitemcounter", "stringmatch",    "showotherproducts",
-        "searchinbackground", "alarmdisabled",     "soundsdisabled", "loadselproducts",
-        "saveselectedonly",   "minimizeintaskbar", "listdetails",    "lastselection",
-        "lastselectionex"};
+std::string lowered(std::string_view name) {
     std::string lower(name);
     for (char& c : lower) {
         c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
     }
+    return lower;
+}
+
+// What saveSettings writes into `key`, by name.
+bool ownedBySettings(std::string_view key, std::string_view name) {
+    static const std::set<std::string> optionNames = [] {
+        std::set<std::string> names = {"datapath",    "dataname",      "configname",
+                                       "listdetails", "lastselection", "lastselectionex",
+                                       "showfamily",  "rulespath"};
+        for (const OptionEntry& entry : kOptions) {
+            names.insert(lowered(entry.valueName));
+        }
+        return names;
+    }();
+    const std::string lower = lowered(name);
     if (sameName(key, std::string("HKEY_CURRENT_USER\\") + kOptionsKey)) {
         return optionNames.count(lower) != 0;
     }

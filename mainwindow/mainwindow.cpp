@@ -41,7 +41,6 @@
 #include "platform/datafolder.h"
 #include "platform/displaytext.h"
 #include "platform/helpviewer.h"
-#include "platform/labellingsettings.h"
 #include "platform/messagebox.h"
 #include "platform/programdata.h"
 #include "platform/registryfile.h"
@@ -182,7 +181,7 @@ void MainWindow::buildPanels() {
 void MainWindow::buildResultsView() {
     m_resultsView = new ResultsView(centralWidget());
     m_results = m_resultsView->resultsModel();
-    m_results->setShowBitmaps(m_settings->showBitmaps());
+    m_results->setShowBitmaps(m_settings->value(Option::ShowBitmaps));
     m_resultsView->setStatusTip(
         QStringLiteral("Hint: click the right  button of the mouse to display a local menu"));
     m_resultsMenu = new ResultsMenu(m_resultsView, &m_products, this);
@@ -249,11 +248,10 @@ void MainWindow::buildMenus() {
 // Reactions to options that show at once, also while the options dialog is
 // still open. They start once the stored settings are read.
 void MainWindow::followSettings() {
-    connect(m_settings, &Settings::showBitmapsChanged, m_results, &ResultsModel::setShowBitmaps);
-    connect(m_settings, &Settings::showAllProductsChanged, this,
-            &MainWindow::applyProductSelection);
-    connect(m_settings, &Settings::completeStringMatchChanged, this,
-            [this](bool on) { m_searchPage->setModifiersEnabled(!on); });
+    m_settings->follow(Option::ShowBitmaps, m_results, &ResultsModel::setShowBitmaps);
+    m_settings->follow(Option::ShowAllProducts, this, &MainWindow::applyProductSelection);
+    m_settings->follow(Option::CompleteStringMatch, this,
+                       [this](bool on) { m_searchPage->setModifiersEnabled(!on); });
     connect(m_optionsDialog, &OptionsDialog::historyEraseConfirmed, m_searchPage,
             &SearchPage::clearHistory);
     m_speedPanel->followSettings();
@@ -359,6 +357,8 @@ StoredSettings MainWindow::currentSettings() const {
     for (const QString& entry : m_searchPage->history()) {
         settings.history.push_back(bytesOf(entry));
     }
+    settings.showFamilyColumn = m_resultsView->familyColumnShown();
+    settings.rulesFolder = bytesOf(m_preferencesPage->rulesFolder());
     return settings;
 }
 
@@ -375,6 +375,8 @@ void MainWindow::applyStoredSettings(const StoredSettings& settings) {
         history << textOf(entry);
     }
     m_searchPage->setHistory(history);
+    m_resultsView->setFamilyColumnShown(settings.showFamilyColumn);
+    m_preferencesPage->setRulesFolder(textOf(settings.rulesFolder));
 }
 
 // Values the store could not read keep what the window held before.
@@ -392,9 +394,6 @@ void MainWindow::loadSettings() {
     if (!message.empty()) {
         MessageBox::error(this, textOf(message));
     }
-    const LabellingSettings labelling = loadLabellingSettings(registry);
-    m_resultsView->setFamilyColumnShown(labelling.showFamilyColumn);
-    m_preferencesPage->setRulesFolder(textOf(labelling.rulesFolder));
 }
 
 // Returns whether the settings were saved; a failure is shown to the user,
@@ -405,10 +404,6 @@ bool MainWindow::saveSettings() {
     try {
         RegistryFile registry(RegistryFile::defaultFilePath());
         failure = textOf(nomix::saveSettings(registry, settings, m_databaseLoaded));
-        if (failure.isEmpty() && m_databaseLoaded) {
-            saveLabellingSettings(registry, {m_resultsView->familyColumnShown(),
-                                             bytesOf(m_preferencesPage->rulesFolder())});
-        }
     } catch (const std::exception& error) {
         failure = MessageBox::errorText(error) + QLatin1Char('.');
     }
@@ -428,9 +423,9 @@ void MainWindow::runUpdateAlarm() {
     const QDate today = now.date();
     const double nowNumber = dayNumberFromDate(today.year(), today.month(), today.day()) +
                              now.time().msecsSinceStartOfDay() / 86400000.0;
-    bool alarmDisabled = m_settings->updateAlarmDisabled();
+    bool alarmDisabled = m_settings->value(Option::UpdateAlarmDisabled);
     StaleDatabaseDialog::runAgeTest(this, &alarmDisabled, m_databaseDate, nowNumber);
-    m_settings->setUpdateAlarmDisabled(alarmDisabled);
+    m_settings->setValue(Option::UpdateAlarmDisabled, alarmDisabled);
 }
 
 // ---------------------------------------------------------------- the database
@@ -488,9 +483,9 @@ void MainWindow::useDatabase(Database&& database) {
         delete m_productDialog;
     }
     m_productDialog = new ProductFilterDialog(this);
-    m_selection =
-        ProductSelection::fromStored(m_products.entries.size(), m_settings->loadLastSelection(),
-                                     m_productMask, m_lastSelectionEx);
+    m_selection = ProductSelection::fromStored(m_products.entries.size(),
+                                               m_settings->value(Option::LoadLastSelection),
+                                               m_productMask, m_lastSelectionEx);
     m_productDialog->setProducts(m_products.entries, m_selection);
     m_productDialog->setListDetails(m_listDetails);
     m_results->setDatabase(&m_lines, titles);
@@ -531,7 +526,7 @@ void MainWindow::applyProductSelection() {
         m_selection = m_productDialog->selection();
     }
     m_productMask = m_selection.mask();
-    const bool showAll = m_settings->showAllProducts();
+    const bool showAll = m_settings->value(Option::ShowAllProducts);
     for (size_t i = 0; i < m_selection.count(); ++i) {
         const int column = static_cast<int>(i);
         if (m_selection.isSelected(i)) {
@@ -586,7 +581,7 @@ void MainWindow::startSearch() {
         m_searchPage->focusSearchBox();
         return;
     }
-    const bool background = m_settings->searchInBackground();
+    const bool background = m_settings->value(Option::SearchInBackground);
     if (background) {
         m_searchPage->showStopButton(true);
         m_searchPage->focusSearchButton();
@@ -601,10 +596,10 @@ void MainWindow::startSearch() {
 
     SearchRequest request;
     request.text = searchBytes();
-    request.mode = decideMatchMode(m_settings->completeStringMatch(),
+    request.mode = decideMatchMode(m_settings->value(Option::CompleteStringMatch),
                                    m_searchPage->beginsWithDown(), m_searchPage->endsWithDown());
-    request.numericOnly = m_settings->showNumericResultOnly();
-    request.updateCounter = m_settings->updateItemCounter();
+    request.numericOnly = m_settings->value(Option::ShowNumericResultOnly);
+    request.updateCounter = m_settings->value(Option::UpdateItemCounter);
     request.background = background;
     request.allProductsSelected = m_selection.allSelected();
     request.selected = m_selection.states();
@@ -629,7 +624,7 @@ void MainWindow::stopSearch() {
 }
 
 void MainWindow::finishSearch() {
-    if (m_settings->searchInBackground()) {
+    if (m_settings->value(Option::SearchInBackground)) {
         m_searchPage->showStopButton(false);
         m_searchPage->focusSearchButton();
     } else {
@@ -754,7 +749,7 @@ void MainWindow::showOptions() {
 }
 
 void MainWindow::showAbout() {
-    AboutDialog::showAbout(this, m_settings->soundsDisabled());
+    AboutDialog::showAbout(this, m_settings->value(Option::SoundsDisabled));
 }
 
 void MainWindow::playWelcome() {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/helptopic.h"
 #include "core/namesbyproduct.h"
 #include "core/resultwriter.h"
-#include "platform/helptopic.h"
 
 #include <QWidget>
 

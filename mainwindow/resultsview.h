@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/helptopic.h"
+#include "core/helptopic.h"
 #include <QTableView>
 
 class QLabel;

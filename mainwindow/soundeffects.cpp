@@ -31,7 +31,7 @@ SoundClip* SoundEffects::loadClip(const char* name, const QString& clip) {
 }
 
 void SoundEffects::play(Effect effect) {
-    if (m_settings->soundsDisabled()) {
+    if (m_settings->value(Option::SoundsDisabled)) {
         QApplication::beep();
         return;
     }

@@ -111,19 +111,17 @@ void SpeedCounterPanel::buildPicture() {
 }
 
 void SpeedCounterPanel::followSettings() {
-    setTrackBarPosition((m_settings->updateItemCounter() ? 0 : 1) +
-                        (m_settings->searchInBackground() ? 0 : 1));
-    connect(m_settings, &Settings::updateItemCounterChanged, this,
-            &SpeedCounterPanel::moveTrackBarOneStep);
-    connect(m_settings, &Settings::searchInBackgroundChanged, this,
-            &SpeedCounterPanel::moveTrackBarOneStep);
+    setTrackBarPosition((m_settings->value(Option::UpdateItemCounter) ? 0 : 1) +
+                        (m_settings->value(Option::SearchInBackground) ? 0 : 1));
+    m_settings->follow(Option::UpdateItemCounter, this, &SpeedCounterPanel::moveTrackBarOneStep);
+    m_settings->follow(Option::SearchInBackground, this, &SpeedCounterPanel::moveTrackBarOneStep);
 }
 
 void SpeedCounterPanel::applyTrackBarPosition() {
     m_optionsFollowingBar = true;
     const int position = m_trackBar->value();
-    m_settings->setSearchInBackground(position <= 1);
-    m_settings->setUpdateItemCounter(position == 0);
+    m_settings->setValue(Option::SearchInBackground, position <= 1);
+    m_settings->setValue(Option::UpdateItemCounter, position == 0);
     m_optionsFollowingBar = false;
 }
 

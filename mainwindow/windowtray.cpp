@@ -30,7 +30,7 @@ WindowTray::WindowTray(QWidget* window, const QString& toolTip, const Settings* 
 }
 
 void WindowTray::windowMinimized() {
-    if (m_settings->minimizeToTray()) {
+    if (m_settings->value(Option::MinimizeToTray)) {
         m_icon->setTaskHidden(true);
         m_icon->setVisible(true);
     }

@@ -5,7 +5,9 @@
 #include "platform/messagebox.h"
 #include "platform/settings.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QMap>
 #include <QPushButton>
 #include <QtTest>
 
@@ -16,28 +18,22 @@ using nomix::Settings;
 namespace {
 
 // In the order in which the dialog restores the options on Cancel.
-const QStringList kBoxNames = {
-    "showNumericResultOnlyBox", "showBitmapsBox",         "updateItemCounterBox",
-    "searchInBackgroundBox",    "showAllProductsBox",     "disableUpdateAlarmBox",
-    "disableSoundsBox",         "loadLastSelectionBox",   "saveSelectedOnlyBox",
-    "minimizeToTrayBox",        "completeStringMatchBox",
-};
+const QStringList kBoxNames = [] {
+    QStringList names;
+    for (const nomix::OptionEntry& entry : nomix::kOptions) {
+        names << QLatin1String(entry.boxName);
+    }
+    return names;
+}();
 
 // Stands in for the windows: records which options changed, by box name,
 // and the confirmed history erases.
 class MainWindowStandIn : public QObject {
   public:
     MainWindowStandIn(Settings* settings, OptionsDialog* form) {
-        const QList<void (Settings::*)(bool)> signals_{
-            &Settings::showNumericResultOnlyChanged, &Settings::showBitmapsChanged,
-            &Settings::updateItemCounterChanged,     &Settings::searchInBackgroundChanged,
-            &Settings::showAllProductsChanged,       &Settings::updateAlarmDisabledChanged,
-            &Settings::soundsDisabledChanged,        &Settings::loadLastSelectionChanged,
-            &Settings::saveSelectedOnlyChanged,      &Settings::minimizeToTrayChanged,
-            &Settings::completeStringMatchChanged};
-        for (qsizetype i = 0; i < signals_.size(); ++i) {
-            connect(settings, signals_[i], this, [this, i] { changed.append(kBoxNames[i]); });
-        }
+        connect(settings, &Settings::changed, this, [this](nomix::Option option) {
+            changed.append(QLatin1String(nomix::optionEntry(option).boxName));
+        });
         connect(form, &OptionsDialog::historyEraseConfirmed, this, [this] { ++erases; });
     }
 
@@ -81,6 +77,9 @@ class TestOptionsDialog : public QObject {
     void init() { MessageBox::clearShown(); }
 
     void designStates();
+    void boxesStandSideBySide_data();
+    void boxesStandSideBySide();
+    void mnemonicsAreUnique();
     void clickChangesTheOption_data();
     void clickChangesTheOption();
     void cancelRestoresTheOptions_data();
@@ -99,8 +98,64 @@ void TestOptionsDialog::designStates() {
     OptionsDialog form(&settings);
     // Before the settings are read only bitmaps, background search and all
     // products are on.
-    QCOMPARE(States(form), QList<bool>({false, true, false, true, true, false, false, false, false,
-                                        false, false}));
+    QStringList checked;
+    for (const QString& name : kBoxNames) {
+        if (form.findChild<QCheckBox*>(name)->isChecked()) {
+            checked << name;
+        }
+    }
+    checked.sort();
+    QCOMPARE(checked,
+             QStringList({"searchInBackgroundBox", "showAllProductsBox", "showBitmapsBox"}));
+}
+
+void TestOptionsDialog::boxesStandSideBySide_data() {
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("right");
+    QTest::newRow("display, first row") << "showNumericResultOnlyBox"
+                                        << "searchInBackgroundBox";
+    QTest::newRow("display, second row") << "showBitmapsBox"
+                                         << "showAllProductsBox";
+    QTest::newRow("environment, first row") << "disableUpdateAlarmBox"
+                                            << "saveSelectedOnlyBox";
+    QTest::newRow("environment, second row") << "disableSoundsBox"
+                                             << "minimizeToTrayBox";
+}
+
+// Two columns a group, the right ones of both groups starting at one x.
+void TestOptionsDialog::boxesStandSideBySide() {
+    QFETCH(QString, left);
+    QFETCH(QString, right);
+    Settings settings;
+    OptionsDialog form(&settings);
+    ShowAndWait(form);
+    auto at = [&form](const QString& name) {
+        QWidget* box = form.findChild<QCheckBox*>(name);
+        return box->mapTo(&form, QPoint(0, 0));
+    };
+    QCOMPARE(at(left).y(), at(right).y());
+    QVERIFY(at(left).x() < at(right).x());
+    QCOMPARE(at(right).x(), at("searchInBackgroundBox").x());
+    QCOMPARE(at(left).x(), at("showNumericResultOnlyBox").x());
+}
+
+// Each Alt+letter reaches one control only.
+void TestOptionsDialog::mnemonicsAreUnique() {
+    Settings settings;
+    OptionsDialog form(&settings);
+    QMap<QChar, QString> owners;
+    for (QAbstractButton* button : form.findChildren<QAbstractButton*>()) {
+        const qsizetype amp = button->text().indexOf(QLatin1Char('&'));
+        if (amp < 0) {
+            continue;
+        }
+        const QChar key = button->text().at(amp + 1).toLower();
+        QVERIFY2(!owners.contains(key),
+                 qPrintable(QString("%1 and %2 share Alt+%3")
+                                .arg(owners.value(key), button->objectName(), key)));
+        owners.insert(key, button->objectName());
+    }
+    QCOMPARE(owners.size(), qsizetype(nomix::kOptionCount) + 2); // the erase and help buttons
 }
 
 void TestOptionsDialog::clickChangesTheOption_data() {
@@ -129,12 +184,7 @@ void TestOptionsDialog::clickChangesTheOption() {
     flipped[index] = !before;
     nomix::StoredSettings changed;
     settings.copyTo(changed);
-    bool* fields[] = {
-        &changed.showNumericOnly,    &changed.showBitmaps,       &changed.updateItemCounter,
-        &changed.searchInBackground, &changed.showOtherProducts, &changed.alarmDisabled,
-        &changed.soundsDisabled,     &changed.loadSelProducts,   &changed.saveSelectedOnly,
-        &changed.minimizeInTaskbar,  &changed.stringMatch};
-    *fields[index] = !before;
+    changed.options[static_cast<size_t>(index)] = !before;
     settings.restore(changed);
     QCOMPARE(checkBox->isChecked(), !before);
     QCOMPARE(States(form), flipped);
@@ -150,8 +200,9 @@ void TestOptionsDialog::cancelRestoresTheOptions_data() {
 void TestOptionsDialog::cancelRestoresTheOptions() {
     QFETCH(bool, byEsc);
     Settings settings;
-    settings.setShowNumericResultOnly(true); // as the settings store may have set them
-    settings.setCompleteStringMatch(true);
+    settings.setValue(nomix::Option::ShowNumericResultOnly,
+                      true); // as the settings store may have set them
+    settings.setValue(nomix::Option::CompleteStringMatch, true);
     OptionsDialog form(&settings);
     ShowAndWait(form);
     const QList<bool> shownStates = States(form);
@@ -173,7 +224,8 @@ void TestOptionsDialog::cancelRestoresTheOptions() {
     QStringList restored = kBoxNames;
     restored.removeOne(QStringLiteral("showAllProductsBox"));
     QCOMPARE(main.changed, restored);
-    QVERIFY(settings.showNumericResultOnly() && settings.completeStringMatch());
+    QVERIFY(settings.value(nomix::Option::ShowNumericResultOnly) &&
+            settings.value(nomix::Option::CompleteStringMatch));
 }
 
 void TestOptionsDialog::snapshotIsTakenAtEachShowing() {
@@ -184,13 +236,13 @@ void TestOptionsDialog::snapshotIsTakenAtEachShowing() {
     QTest::mouseClick(Button(&form, "okButton"), Qt::LeftButton);
     QCOMPARE(form.result(), int(QDialog::Accepted));
 
-    settings.setMinimizeToTray(true); // changed between showings
+    settings.setValue(nomix::Option::MinimizeToTray, true); // changed between showings
     ShowAndWait(form);
     ClickBox(Box(form, "disableSoundsBox"));
     ClickBox(Box(form, "minimizeToTrayBox"));
     QTest::mouseClick(Button(&form, "cancelButton"), Qt::LeftButton);
-    QVERIFY(settings.soundsDisabled());
-    QVERIFY(settings.minimizeToTray());
+    QVERIFY(settings.value(nomix::Option::SoundsDisabled));
+    QVERIFY(settings.value(nomix::Option::MinimizeToTray));
     QVERIFY(Box(form, "minimizeToTrayBox")->isChecked());
 }
 

@@ -158,38 +158,15 @@ jr_copy_sample() {
     cp "$JR_SAMPLE_DIR/NOMIX.CFG" "$JR_SAMPLE_DIR/NOMIX.DAT" "$JR_DATA/" || jr_fail "no sample database in $JR_SAMPLE_DIR"
 }
 
-# jr_write_settings [Name=value ...]: a settings file as the program writes
+# jr_write_settings [Name=0|1 ...]: a settings file as the program writes
 # it, pointing at the private data folder, with the update alarm and the
-# sounds off. Name=value pairs replace the option of that name (0/1 for
-# the options, text for DataPath, DataName and ConfigName, eight hex digits
-# for LastSelection; ShowFamily, 0 or 1, only when given).
+# sounds off. Name is an option's value name in the file, or ShowFamily.
+# The program's own settings store writes it (nomix95-settingswriter, found
+# beside the build's program when the test runner does not name it).
 jr_write_settings() {
-    declare -A value=(
-        [DataPath]="$JR_DATA" [DataName]=NOMIX.DAT [ConfigName]=NOMIX.CFG
-        [ShowNumericOnly]=0 [ShowBitmaps]=1 [UpdateItemCounter]=0 [StringMatch]=0
-        [ShowOtherProducts]=1 [SearchInBackground]=1 [AlarmDisabled]=1 [SoundsDisabled]=1
-        [LoadSelProducts]=0 [SaveSelectedOnly]=0 [MinimizeInTaskbar]=0 [ListDetails]=0
-        [LastSelection]=ffffffff
-    )
-    local pair
-    for pair in "$@"; do
-        value[${pair%%=*}]=${pair#*=}
-    done
-    {
-        printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Options]\r\n'
-        local name
-        for name in DataPath DataName ConfigName; do
-            printf '"%s"="%s"\r\n' "$name" "${value[$name]}"
-        done
-        for name in ShowNumericOnly ShowBitmaps UpdateItemCounter StringMatch ShowOtherProducts \
-                    SearchInBackground AlarmDisabled SoundsDisabled LoadSelProducts \
-                    SaveSelectedOnly MinimizeInTaskbar ListDetails; do
-            printf '"%s"=dword:%08x\r\n' "$name" "${value[$name]}"
-        done
-        printf '"LastSelection"=dword:%s\r\n' "${value[LastSelection]}"
-        [ -z "${value[ShowFamily]:-}" ] || printf '"ShowFamily"=dword:%08x\r\n' "${value[ShowFamily]}"
-        printf '\r\n'
-    } >"$JR_SETTINGS"
+    local writer=${JR_SETTINGS_WRITER:-$(dirname "$PROGRAM")/../tests/journeys/nomix95-settingswriter}
+    [ -x "$writer" ] || jr_fail "no settings writer at $writer"
+    "$writer" "$JR_SETTINGS" "$JR_DATA" "$@" || jr_fail "the settings file could not be written"
 }
 
 # jr_setting KEYSUFFIX NAME: the raw right-hand side of value NAME under

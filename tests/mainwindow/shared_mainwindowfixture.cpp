@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "shared_mainwindowfixture.h"
 
-#include <QDir>
+#include "bench/settingsfile.h"
+
 #include <QFile>
 
 MainWindowFixture::MainWindowFixture() {
@@ -19,21 +20,7 @@ QString MainWindowFixture::settingsFile() const {
     return config_.filePath(QStringLiteral("Talvora/Nomix95.reg"));
 }
 
-void MainWindowFixture::writeSettings(const QString& dataDir, const QString& extraOptions) const {
-    QDir().mkpath(config_.filePath(QStringLiteral("Talvora")));
-    QFile file(settingsFile());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return;
-    }
-    QString text = QStringLiteral(
-        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Talvora\\Nomix\\1.1\\Options]\r\n"
-        "\"DataPath\"=\"%1\"\r\n\"DataName\"=\"NOMIX.DAT\"\r\n\"ConfigName\"=\"NOMIX.CFG\"\r\n"
-        "\"ShowNumericOnly\"=dword:00000000\r\n\"ShowBitmaps\"=dword:00000001\r\n"
-        "\"UpdateItemCounter\"=dword:00000000\r\n\"StringMatch\"=dword:00000000\r\n"
-        "\"ShowOtherProducts\"=dword:00000001\r\n\"SearchInBackground\"=dword:00000001\r\n"
-        "\"AlarmDisabled\"=dword:00000001\r\n\"SoundsDisabled\"=dword:00000001\r\n"
-        "\"LoadSelProducts\"=dword:00000000\r\n\"SaveSelectedOnly\"=dword:00000000\r\n"
-        "\"MinimizeInTaskbar\"=dword:00000000\r\n\"ListDetails\"=dword:00000000\r\n"
-        "\"LastSelection\"=dword:ffffffff\r\n%2\r\n");
-    file.write(text.arg(dataDir, extraOptions).toUtf8());
+void MainWindowFixture::writeSettings(const QString& dataDir) const {
+    nomix::writeSettingsFile(settingsFile().toStdString(),
+                             nomix::unattendedSettings(dataDir.toStdString()));
 }

@@ -12,8 +12,9 @@ class MainWindowFixture {
     bool isValid() const { return ok_; }
     QString dataDir() const { return data_.path(); }
     QString settingsFile() const;
-    // Writes a settings file naming `dataDir` with the update alarm off.
-    void writeSettings(const QString& dataDir, const QString& extraOptions = QString()) const;
+    // Writes a settings file naming `dataDir` with the update alarm and the
+    // sounds off.
+    void writeSettings(const QString& dataDir) const;
 
   private:
     QTemporaryDir config_;

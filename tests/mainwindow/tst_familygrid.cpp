@@ -115,7 +115,7 @@ void TestFamilyGrid::matchedNamesStandOut() {
     QFETCH(QString, buttons);
     QFETCH(bool, complete);
     QFETCH(int, onlyProduct);
-    settings()->setCompleteStringMatch(complete);
+    settings()->setValue(nomix::Option::CompleteStringMatch, complete);
     if (buttons.contains(QLatin1Char('b'))) {
         clickAt(find<QWidget>("beginsWithButton"));
     }
@@ -131,8 +131,8 @@ void TestFamilyGrid::matchedNamesStandOut() {
             QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
         form_->findChild<ProductFilterDialog*>()->setProducts(table.entries, one);
         // Each change applies the selection; the others' names stay in view.
-        settings()->setShowAllProducts(false);
-        settings()->setShowAllProducts(true);
+        settings()->setValue(nomix::Option::ShowAllProducts, false);
+        settings()->setValue(nomix::Option::ShowAllProducts, true);
     }
     search(text);
     QVERIFY(hitCount() > 0);

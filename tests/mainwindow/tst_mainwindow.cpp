@@ -107,7 +107,7 @@ void TestMainWindow::enterSearchesAndFillsTheGrid() {
     // The sample's lines holding "zbot" in any case, counted apart from the
     // program: grep -ci zbot resources/sample/NOMIX.DAT.
     const int expected = 33;
-    QVERIFY(settings()->searchInBackground());
+    QVERIFY(settings()->value(nomix::Option::SearchInBackground));
     // While the search runs the window must say so; afterwards, no more.
     SearchController::State stateDuring = SearchController::State::Idle;
     bool runningDuring = false;
@@ -161,7 +161,7 @@ void TestMainWindow::noHitLeavesTheCounterAtZero() {
 }
 
 void TestMainWindow::historyKeepsThirtyDistinctStrings() {
-    settings()->setShowNumericResultOnly(true); // counting is enough here
+    settings()->setValue(nomix::Option::ShowNumericResultOnly, true); // counting is enough here
     for (int i = 1; i <= 31; ++i) {
         search(QStringLiteral("name%1").arg(i));
     }
@@ -172,7 +172,7 @@ void TestMainWindow::historyKeepsThirtyDistinctStrings() {
 }
 
 void TestMainWindow::numericOnlyListsNoRows() {
-    settings()->setShowNumericResultOnly(true);
+    settings()->setValue(nomix::Option::ShowNumericResultOnly, true);
     search(QStringLiteral("trojan"));
     QVERIFY(hitCount() > 0);
     QCOMPARE(results()->rowCount(), 0);
@@ -180,7 +180,7 @@ void TestMainWindow::numericOnlyListsNoRows() {
 }
 
 void TestMainWindow::stopKeepsWhatWasFound() {
-    QVERIFY(settings()->searchInBackground());
+    QVERIFY(settings()->value(nomix::Option::SearchInBackground));
     bool sawStop = false;
     // What the click on Stop left the running search in.
     SearchController::State stateAfterClick = SearchController::State::Searching;
@@ -233,12 +233,12 @@ void TestMainWindow::speedTrackBarAndOptions() {
 }
 
 void TestMainWindow::completeMatchDisablesModifiers() {
-    settings()->setCompleteStringMatch(true);
+    settings()->setValue(nomix::Option::CompleteStringMatch, true);
     QVERIFY(!find<QToolButton>("beginsWithButton")->isEnabled());
     QVERIFY(!find<QToolButton>("endsWithButton")->isEnabled());
     search(QStringLiteral("no_virus"));
     QCOMPARE(hitCount(), 500);
-    settings()->setCompleteStringMatch(false);
+    settings()->setValue(nomix::Option::CompleteStringMatch, false);
     QVERIFY(find<QToolButton>("beginsWithButton")->isEnabled());
     find<QToolButton>("beginsWithButton")->setChecked(true);
     search(QStringLiteral("no_vir"));
@@ -402,7 +402,7 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
     const auto table = readProductTable(
         QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
     form_->findChild<ProductFilterDialog*>()->setProducts(table.entries, only);
-    settings()->setShowAllProducts(false); // hides unselected columns at once
+    settings()->setValue(nomix::Option::ShowAllProducts, false); // hides unselected columns at once
     QVERIFY(!results()->productSelected(0) && results()->productSelected(1));
     QVERIFY(!results()->allProductsSelected());
     QCOMPARE(colWidth(0), -1);
@@ -416,11 +416,11 @@ void TestMainWindow::selectionLimitsSearchAndColumns() {
     // awk -F'|' '$3 == "NO_VIRUS" || $42 == "NO_VIRUS"' NOMIX.DAT | wc -l
     constexpr int expected = 431;
     static_assert(expected > 0 && expected < 500, "the selection must make a difference");
-    settings()->setCompleteStringMatch(true);
+    settings()->setValue(nomix::Option::CompleteStringMatch, true);
     search(QStringLiteral("no_virus"));
     QCOMPARE(hitCount(), expected);
 
-    settings()->setShowAllProducts(true); // shows them again
+    settings()->setValue(nomix::Option::ShowAllProducts, true); // shows them again
     QCOMPARE(colWidth(0), 200);
 }
 
@@ -591,7 +591,7 @@ void TestMainWindow::countAboveFiveDigitsIsGivenExactly() {
     names.close();
     fixture_->writeSettings(dir.path());
     startForm();
-    settings()->setShowNumericResultOnly(true); // counting is enough here
+    settings()->setValue(nomix::Option::ShowNumericResultOnly, true); // counting is enough here
     search(QStringLiteral("trojan"));
     QCOMPARE(hitCount(), kLines);
     const QWidget* counter = find<QWidget>("itemsCounter");
@@ -604,7 +604,7 @@ void TestMainWindow::countAboveFiveDigitsIsGivenExactly() {
 // Minimised to the tray the window is hidden; Terminate must still end the
 // program, not only save the settings.
 void TestMainWindow::terminateInTheTrayEndsTheProgram() {
-    settings()->setMinimizeToTray(true);
+    settings()->setValue(nomix::Option::MinimizeToTray, true);
     form_->setWindowState(Qt::WindowMinimized); // as the window manager reports it
     QTRY_VERIFY(!form_->isVisible());
     QTimer::singleShot(0, this, [this] {

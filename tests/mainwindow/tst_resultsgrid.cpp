@@ -208,7 +208,7 @@ void TestResultsGrid::exportWritesTheChosenType() {
     const auto table = readProductTable(
         QDir(fixture_->dataDir()).filePath("NOMIX.CFG").toStdString(), "NOMIX.CFG");
     form_->findChild<ProductFilterDialog*>()->setProducts(table.entries, two);
-    settings()->setShowAllProducts(showAll);
+    settings()->setValue(nomix::Option::ShowAllProducts, showAll);
     grid()->setFamilyColumnShown(family);
     search(QStringLiteral("no_virus"));
     QTRY_VERIFY(results()->familiesKnown());

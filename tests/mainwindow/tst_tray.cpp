@@ -55,7 +55,7 @@ void TestTray::minimisingFollowsTheOption() {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     // With it, the window leaves the task bar and the icon appears.
-    form.findChild<Settings*>()->setMinimizeToTray(true);
+    form.findChild<Settings*>()->setValue(nomix::Option::MinimizeToTray, true);
     form.showMinimized();
     QTRY_VERIFY(trayIcon->isVisible());
     QVERIFY(trayIcon->isTaskHidden());

@@ -4,59 +4,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using nomix::Option;
+using nomix::OptionEntry;
 using nomix::Settings;
 using nomix::StoredSettings;
-
-namespace {
-
-// One option: its getter, setter, changed signal and field in the file.
-struct Option {
-    bool (Settings::*get)() const;
-    void (Settings::*set)(bool);
-    void (Settings::*changed)(bool);
-    bool StoredSettings::*stored;
-};
-
-const QList<std::pair<const char*, Option>>& options() {
-    static const QList<std::pair<const char*, Option>> all{
-        {"numeric result only",
-         {&Settings::showNumericResultOnly, &Settings::setShowNumericResultOnly,
-          &Settings::showNumericResultOnlyChanged, &StoredSettings::showNumericOnly}},
-        {"bitmaps",
-         {&Settings::showBitmaps, &Settings::setShowBitmaps, &Settings::showBitmapsChanged,
-          &StoredSettings::showBitmaps}},
-        {"item counter",
-         {&Settings::updateItemCounter, &Settings::setUpdateItemCounter,
-          &Settings::updateItemCounterChanged, &StoredSettings::updateItemCounter}},
-        {"background",
-         {&Settings::searchInBackground, &Settings::setSearchInBackground,
-          &Settings::searchInBackgroundChanged, &StoredSettings::searchInBackground}},
-        {"all products",
-         {&Settings::showAllProducts, &Settings::setShowAllProducts,
-          &Settings::showAllProductsChanged, &StoredSettings::showOtherProducts}},
-        {"alarm disabled",
-         {&Settings::updateAlarmDisabled, &Settings::setUpdateAlarmDisabled,
-          &Settings::updateAlarmDisabledChanged, &StoredSettings::alarmDisabled}},
-        {"sounds disabled",
-         {&Settings::soundsDisabled, &Settings::setSoundsDisabled, &Settings::soundsDisabledChanged,
-          &StoredSettings::soundsDisabled}},
-        {"last selection",
-         {&Settings::loadLastSelection, &Settings::setLoadLastSelection,
-          &Settings::loadLastSelectionChanged, &StoredSettings::loadSelProducts}},
-        {"selected only",
-         {&Settings::saveSelectedOnly, &Settings::setSaveSelectedOnly,
-          &Settings::saveSelectedOnlyChanged, &StoredSettings::saveSelectedOnly}},
-        {"tray",
-         {&Settings::minimizeToTray, &Settings::setMinimizeToTray, &Settings::minimizeToTrayChanged,
-          &StoredSettings::minimizeInTaskbar}},
-        {"complete match",
-         {&Settings::completeStringMatch, &Settings::setCompleteStringMatch,
-          &Settings::completeStringMatchChanged, &StoredSettings::stringMatch}},
-    };
-    return all;
-}
-
-} // namespace
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -64,59 +15,73 @@ class TestSettings : public QObject {
   private slots:
     void eachOptionSignalsOnlyRealChanges_data();
     void eachOptionSignalsOnlyRealChanges();
+    void followHearsOneOption();
     void restoreChangesOnlyWhatDiffers();
 };
 
 void TestSettings::eachOptionSignalsOnlyRealChanges_data() {
-    QTest::addColumn<int>("option");
-    for (qsizetype i = 0; i < options().size(); ++i) {
-        QTest::newRow(options()[i].first) << int(i);
+    QTest::addColumn<Option>("option");
+    for (const OptionEntry& entry : nomix::kOptions) {
+        QTest::newRow(entry.valueName) << entry.option;
     }
 }
 
-// A setter signals once per real change, with the new value, and touches
-// no other option; the option reaches the settings file's field.
+// A setter signals once per real change, with the option and its new value,
+// and touches no other option; the option reaches the settings file's field.
 void TestSettings::eachOptionSignalsOnlyRealChanges() {
-    QFETCH(int, option);
-    const Option& o = options()[option].second;
+    QFETCH(Option, option);
     Settings settings;
     StoredSettings before;
     settings.copyTo(before);
-    QCOMPARE((settings.*o.get)(), before.*o.stored); // the defaults are the file's defaults
-    QSignalSpy spy(&settings, o.changed);
-    const bool flipped = !(settings.*o.get)();
+    QCOMPARE(settings.value(option), before.option(option)); // the file's defaults
+    QSignalSpy spy(&settings, &Settings::changed);
+    const bool flipped = !settings.value(option);
 
-    (settings.*o.set)(flipped);
-    (settings.*o.set)(flipped);
+    settings.setValue(option, flipped);
+    settings.setValue(option, flipped);
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.first().first().toBool(), flipped);
+    QCOMPARE(spy.first().at(0).value<Option>(), option);
+    QCOMPARE(spy.first().at(1).toBool(), flipped);
 
     StoredSettings after;
     settings.copyTo(after);
-    QCOMPARE(after.*o.stored, flipped);
-    after.*o.stored = !flipped;
+    QCOMPARE(after.option(option), flipped);
+    after.option(option) = !flipped;
     QVERIFY(after == before);
 }
 
+// A follower hears its own option only, until it is gone.
+void TestSettings::followHearsOneOption() {
+    Settings settings;
+    QList<bool> heard;
+    {
+        QObject receiver;
+        settings.follow(Option::SoundsDisabled, &receiver, [&heard](bool on) { heard << on; });
+        settings.setValue(Option::SoundsDisabled, true);
+        settings.setValue(Option::ShowBitmaps, false);
+        settings.setValue(Option::SoundsDisabled, false);
+    }
+    settings.setValue(Option::SoundsDisabled, true);
+    QCOMPARE(heard, QList<bool>({true, false}));
+}
+
 // Cancel in the options dialog and loading the file go through restore():
-// only options that differ signal, in the dialog's order.
+// only options that differ signal, in the table's order.
 void TestSettings::restoreChangesOnlyWhatDiffers() {
     Settings settings;
-    QStringList changed;
-    for (const auto& [name, o] : options()) {
-        connect(&settings, o.changed, this, [&changed, name = name] { changed << name; });
-    }
+    QList<Option> changed;
+    connect(&settings, &Settings::changed, this, [&changed](Option option) { changed << option; });
     StoredSettings wanted;
     settings.copyTo(wanted);
-    wanted.stringMatch = true;
-    wanted.showBitmaps = false;
+    wanted.option(Option::CompleteStringMatch) = true;
+    wanted.option(Option::ShowBitmaps) = false;
     wanted.history = {"kept apart"};
     settings.restore(wanted);
-    QCOMPARE(changed, QStringList({"bitmaps", "complete match"}));
+    QCOMPARE(changed, QList<Option>({Option::ShowBitmaps, Option::CompleteStringMatch}));
     StoredSettings now;
     settings.copyTo(now);
     QVERIFY(now.history.empty()); // only the options are copied
-    QVERIFY(now.stringMatch && !now.showBitmaps);
+    QVERIFY(now.option(Option::CompleteStringMatch) && !now.option(Option::ShowBitmaps));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

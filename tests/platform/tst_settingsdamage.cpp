@@ -58,12 +58,14 @@ bool sameName(const std::string& a, const QByteArray& b) {
 // What a save of the settings writes: every value of the Options key that
 // the store knows, and Count and the string# values of the Search key.
 bool ownedBySettings(const std::string& key, const std::string& name) {
-    static const QByteArrayList options = {
-        "DataPath",           "DataName",          "ConfigName",     "ShowNumericOnly",
-        "ShowBitmaps",        "UpdateItemCounter", "StringMatch",    "ShowOtherProducts",
-        "SearchInBackground", "AlarmDisabled",     "SoundsDisabled", "LoadSelProducts",
-        "SaveSelectedOnly",   "MinimizeInTaskbar", "ListDetails",    "LastSelection",
-        "LastSelectionEx"};
+    static const QByteArrayList options = [] {
+        QByteArrayList names = {"DataPath", "DataName", "ConfigName"};
+        for (const nomix::OptionEntry& entry : nomix::kOptions) {
+            names << entry.valueName;
+        }
+        return names + QByteArrayList{"ListDetails", "LastSelection", "LastSelectionEx",
+                                      "ShowFamily", "RulesPath"};
+    }();
     const QByteArray value = QByteArray::fromStdString(name);
     if (sameName(key, kOptionsKey)) {
         for (const QByteArray& option : options) {

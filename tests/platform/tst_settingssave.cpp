@@ -45,9 +45,11 @@ StoredSettings version(char tag) {
     settings.dataPath = std::string("/data/") + tag;
     settings.dataName = std::string(tag, 3) + ".DAT";
     settings.configName = std::string(tag, 3) + ".CFG";
-    settings.showNumericOnly = second;
-    settings.showBitmaps = !second;
-    settings.searchInBackground = second;
+    for (size_t i = 0; i < settings.options.size(); ++i) {
+        settings.options[i] = second == (i % 2 == 0);
+    }
+    settings.showFamilyColumn = second;
+    settings.rulesFolder = std::string("/rules/") + tag;
     settings.productMask = second ? 0x0000ffffu : 0xffff0000u;
     settings.lastSelectionEx = second ? "0101" : "1010";
     for (int k = 0; k < kHistoryEntries; ++k) {

@@ -9,7 +9,6 @@
 #include <QTest>
 
 #include <functional>
-#include <iterator>
 #include <vector>
 
 using nomix::RegistryFile;
@@ -31,26 +30,25 @@ StoredSettings settingsBeforeLoad() {
 }
 
 // The twelve flags in stored order: the eleven options, then ListDetails.
-const char* const kFlagNames[] = {"ShowNumericOnly",  "ShowBitmaps",       "UpdateItemCounter",
-                                  "StringMatch",      "ShowOtherProducts", "SearchInBackground",
-                                  "AlarmDisabled",    "SoundsDisabled",    "LoadSelProducts",
-                                  "SaveSelectedOnly", "MinimizeInTaskbar", "ListDetails"};
-bool StoredSettings::*const kFlags[] = {
-    &StoredSettings::showNumericOnly,   &StoredSettings::showBitmaps,
-    &StoredSettings::updateItemCounter, &StoredSettings::stringMatch,
-    &StoredSettings::showOtherProducts, &StoredSettings::searchInBackground,
-    &StoredSettings::alarmDisabled,     &StoredSettings::soundsDisabled,
-    &StoredSettings::loadSelProducts,   &StoredSettings::saveSelectedOnly,
-    &StoredSettings::minimizeInTaskbar, &StoredSettings::listDetails};
+constexpr size_t kFlagCount = nomix::kOptionCount + 1;
+
+const char* flagName(size_t i) {
+    return i < nomix::kOptionCount ? nomix::kOptions[i].valueName : "ListDetails";
+}
+
+bool& flag(StoredSettings& s, size_t i) {
+    return i < nomix::kOptionCount ? s.options[i] : s.listDetails;
+}
 
 // Every Options value in stored order, each unlike its state before a load
 // (a true flag stored as 2: any non-zero value reads as true).
 QList<QByteArray> storedLines() {
     QList<QByteArray> lines = {"\"DataPath\"=\"/data\"", "\"DataName\"=\"V.DAT\"",
                                "\"ConfigName\"=\"V.CFG\""};
-    for (size_t i = 0; i < std::size(kFlags); ++i) {
-        bool stored = !(settingsBeforeLoad().*kFlags[i]);
-        lines << "\"" + QByteArray(kFlagNames[i]) + "\"=dword:" + (stored ? "00000002" : "0");
+    for (size_t i = 0; i < kFlagCount; ++i) {
+        StoredSettings before = settingsBeforeLoad();
+        bool stored = !flag(before, i);
+        lines << "\"" + QByteArray(flagName(i)) + "\"=dword:" + (stored ? "00000002" : "0");
     }
     return lines << "\"LastSelection\"=dword:0000000f"
                  << "\"LastSelectionEx\"=\"0110\"";
@@ -62,8 +60,8 @@ StoredSettings readUpTo(int count) {
     std::vector<std::function<void()>> steps = {[&] { s.dataPath = "/data"; },
                                                 [&] { s.dataName = "V.DAT"; },
                                                 [&] { s.configName = "V.CFG"; }};
-    for (bool StoredSettings::*flag : kFlags) {
-        steps.push_back([&s, flag] { s.*flag = !(s.*flag); });
+    for (size_t i = 0; i < kFlagCount; ++i) {
+        steps.push_back([&s, i] { flag(s, i) = !flag(s, i); });
     }
     steps.push_back([&] { s.productMask = 0xf; });
     steps.push_back([&] { s.lastSelectionEx = "0110"; });
@@ -73,15 +71,16 @@ StoredSettings readUpTo(int count) {
     return s;
 }
 
-QString describe(const StoredSettings& s) {
+QString describe(StoredSettings s) {
     QString flags;
-    for (bool StoredSettings::*flag : kFlags) {
-        flags += s.*flag ? '1' : '0';
+    for (size_t i = 0; i < kFlagCount; ++i) {
+        flags += flag(s, i) ? '1' : '0';
     }
     QStringList fields = {
-        QString::fromStdString(s.dataPath),   QString::fromStdString(s.dataName),
-        QString::fromStdString(s.configName), flags,
-        QString::number(s.productMask, 16),   QString::fromStdString(s.lastSelectionEx)};
+        QString::fromStdString(s.dataPath),          QString::fromStdString(s.dataName),
+        QString::fromStdString(s.configName),        flags,
+        QString::number(s.productMask, 16),          QString::fromStdString(s.lastSelectionEx),
+        s.showFamilyColumn ? "family" : "no family", QString::fromStdString(s.rulesFolder)};
     for (const std::string& entry : s.history) {
         fields << QString::fromLatin1(QByteArray::fromStdString(entry).toPercentEncoding());
     }
@@ -195,6 +194,39 @@ class TestSettingsStore : public QObject {
         QCOMPARE(describe(loaded), describe(expected));
     }
 
+    // Values added after the others: read even after a failing option, and
+    // one that cannot be read keeps its holder's state without a message.
+    void addedValuesLoad_data() {
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::addColumn<bool>("showFamily");
+        QTest::addColumn<QString>("rulesFolder");
+        QTest::addColumn<QString>("message");
+        const QList<QByteArray> stored = {"\"ShowFamily\"=dword:0", "\"RulesPath\"=\"/rules\""};
+        QList<QByteArray> afterFailure = storedLines() + stored;
+        afterFailure.removeAt(6);
+        QTest::newRow("both stored")
+            << storedLines() + stored << false << QString("/rules") << QString();
+        QTest::newRow("older file without them") << storedLines() << true << QString() << QString();
+        QTest::newRow("of other types")
+            << storedLines() + QList<QByteArray>{"\"ShowFamily\"=\"no\"", "\"RulesPath\"=dword:1"}
+            << true << QString() << QString();
+        QTest::newRow("after a failing option") << afterFailure << false << QString("/rules")
+                                                << QString("Failed to get data for 'StringMatch'");
+    }
+
+    void addedValuesLoad() {
+        QFETCH(QList<QByteArray>, lines);
+        QFETCH(bool, showFamily);
+        QFETCH(QString, rulesFolder);
+        QFETCH(QString, message);
+        writeSettings(lines, "\"Count\"=dword:0");
+        QString shown;
+        const StoredSettings loaded = load(&shown);
+        QCOMPARE(shown, message);
+        QCOMPARE(loaded.showFamilyColumn, showFamily);
+        QCOMPARE(QString::fromStdString(loaded.rulesFolder), rulesFolder);
+    }
+
     void historyLoad_data() {
         QTest::addColumn<QByteArray>("searchLines"); // null: no Search key
         QTest::addColumn<QStringList>("expected");
@@ -254,6 +286,8 @@ class TestSettingsStore : public QObject {
         StoredSettings settings = readUpTo(17);
         settings.dataPath = "/home/analyst/\"odd\" \\ path\n\xe9";
         settings.productMask = 0x80000001u;
+        settings.showFamilyColumn = false;
+        settings.rulesFolder = "/home/analyst/rules \"mine\"";
         for (int k = 0; k < 30; ++k) {
             settings.history.push_back("Virus." + std::to_string(k) + std::string("\0\t\"", 3));
         }
@@ -302,13 +336,14 @@ class TestSettingsStore : public QObject {
             selection.setSelected(i, false);
         }
         StoredSettings settings = settingsBeforeLoad();
-        settings.loadSelProducts = true;
+        settings.option(nomix::Option::LoadLastSelection) = true;
         settings.productMask = selection.mask();
         settings.lastSelectionEx = storeExtra ? selection.extraStates() : "";
         save(settings);
         StoredSettings loaded = load();
-        auto restored = nomix::ProductSelection::fromStored(
-            40, loaded.loadSelProducts, loaded.productMask, loaded.lastSelectionEx);
+        auto restored =
+            nomix::ProductSelection::fromStored(40, loaded.option(nomix::Option::LoadLastSelection),
+                                                loaded.productMask, loaded.lastSelectionEx);
         QCOMPARE(restored.mask(), selection.mask());
         QCOMPARE(restored.extraStates(),
                  storeExtra ? selection.extraStates() : std::string("11111111"));
