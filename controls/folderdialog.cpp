@@ -26,10 +26,11 @@ constexpr unsigned kFailedLookupResult = 0x80004005;
 constexpr unsigned kFailedLookupLastError = ENOENT;
 
 [[noreturn]] void throwShellFailure() {
-    const QString message =
-        QStringLiteral("OLE function call failed. HResult is 0x%1. GetLastError is 0x%2")
-            .arg(kFailedLookupResult, 0, 16)
-            .arg(kFailedLookupLastError, 0, 16);
+    const QString message = QCoreApplication::translate(
+                                "nomix::FolderDialog",
+                                "OLE function call failed. HResult is 0x%1. GetLastError is 0x%2")
+                                .arg(kFailedLookupResult, 0, 16)
+                                .arg(kFailedLookupLastError, 0, 16);
     throw FolderDialogError(message.toStdString(), FolderDialogError::kLookupFailed);
 }
 

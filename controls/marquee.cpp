@@ -144,7 +144,7 @@ int Marquee::drawLine(QPainter& painter, int index) const {
 }
 
 void Marquee::failToRender(int index) {
-    throw MarqueeError("Failed to render text(Line: #" + std::to_string(index) + ")");
+    throw MarqueeError(tr("Failed to render text(Line: #%1)").arg(index).toStdString());
 }
 
 int Marquee::startOffset() const {

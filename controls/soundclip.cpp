@@ -56,13 +56,13 @@ SoundClip::SoundClip(QObject* parent) : QObject(parent) {}
 
 void SoundClip::play() {
     if (isEmpty()) {
-        throw SoundClipError("No wave data");
+        throw SoundClipError(tr("No wave data").toStdString());
     }
     emit aboutToPlay(this);
     try {
         SoundPlayer::instance().playWave(m_data, waitOf(m_wavePause), repeatOf(m_waveLoop));
     } catch (const SoundError&) {
-        throw SoundClipError("Error playing sound");
+        throw SoundClipError(tr("Error playing sound").toStdString());
     }
 }
 

@@ -32,38 +32,42 @@ const QColor kMarqueeBackground(255, 255, 225);
 const QColor kMaroon(128, 0, 0);
 const QColor kNavy(0, 0, 128);
 
-const QString kAuthorNotice = QStringLiteral("\u00a9 2026 Nomix95 developers");
+// The sign is put in apart, so translators see plain text.
+QString authorNotice() {
+    return QCoreApplication::translate("AboutDialog", "%1 2026 Nomix95 developers")
+        .arg(QChar(0x00a9));
+}
 
 QStringList marqueeLines() {
     return {
-        QStringLiteral("Nomix95 1.1 for Windows 95 / NT 4.0"),
-        kAuthorNotice,
+        QCoreApplication::translate("AboutDialog", "Nomix95 1.1 for Windows 95 / NT 4.0"),
+        authorNotice(),
         QString(),
-        QStringLiteral("Written by the Nomix95 developers"),
+        QCoreApplication::translate("AboutDialog", "Written by the Nomix95 developers"),
         QStringLiteral("Talvora"),
         QStringLiteral("www.talvora.example"),
         QStringLiteral("nomix@talvora.example"),
         QString(),
-        QStringLiteral("Our thanks go to the people behind"),
-        QStringLiteral("the work this program stands on:"),
+        QCoreApplication::translate("AboutDialog", "Our thanks go to the people behind"),
+        QCoreApplication::translate("AboutDialog", "the work this program stands on:"),
         QString(),
-        QStringLiteral("The AVClass project"),
-        QStringLiteral("the sample labels of the database"),
-        QStringLiteral("MIT licence, github.com/malicialab"),
+        QCoreApplication::translate("AboutDialog", "The AVClass project"),
+        QCoreApplication::translate("AboutDialog", "the sample labels of the database"),
+        QCoreApplication::translate("AboutDialog", "MIT licence, github.com/malicialab"),
         QString(),
-        QStringLiteral("The Qt project"),
-        QStringLiteral("the windows and their controls"),
+        QCoreApplication::translate("AboutDialog", "The Qt project"),
+        QCoreApplication::translate("AboutDialog", "the windows and their controls"),
         QStringLiteral("www.qt.io"),
         QString(),
-        QStringLiteral("The SDL project"),
-        QStringLiteral("the sounds and the music player"),
+        QCoreApplication::translate("AboutDialog", "The SDL project"),
+        QCoreApplication::translate("AboutDialog", "the sounds and the music player"),
         QStringLiteral("www.libsdl.org"),
         QString(),
-        QStringLiteral("The TimGM6mb sound font"),
-        QStringLiteral("the instruments of the music"),
-        QStringLiteral("GNU GPL, version 2"),
+        QCoreApplication::translate("AboutDialog", "The TimGM6mb sound font"),
+        QCoreApplication::translate("AboutDialog", "the instruments of the music"),
+        QCoreApplication::translate("AboutDialog", "GNU GPL, version 2"),
         QString(),
-        QStringLiteral("And you, for using Nomix95!"),
+        QCoreApplication::translate("AboutDialog", "And you, for using Nomix95!"),
     };
 }
 
@@ -99,7 +103,7 @@ QString defaultMusicPath() {
 AboutDialog::AboutDialog(QWidget* parent, const QString& musicPath, bool soundsDisabled)
     : QDialog(parent), m_musicPath(musicPath), m_soundsDisabled(soundsDisabled) {
     setObjectName(QStringLiteral("aboutDialog"));
-    setWindowTitle(QStringLiteral("About Nomix95"));
+    setWindowTitle(tr("About Nomix95"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(nomix::classicUiFont());
@@ -159,7 +163,7 @@ void AboutDialog::buildMarquee(QFrame* creditsFrame) {
 
 void AboutDialog::buildCaptions(QFrame* outerFrame) {
     // Created after the paper, so they lie on top of it.
-    auto* nameLabel = new nomix::EmbossedLabel(QStringLiteral("Nomix95 ver. 1.1"), outerFrame);
+    auto* nameLabel = new nomix::EmbossedLabel(tr("Nomix95 ver. 1.1"), outerFrame);
     nameLabel->setObjectName(QStringLiteral("nameLabel"));
     QFont nameFont = pixelFont(QStringLiteral("Matura MT Script Capitals"), 30, true, true);
     nameFont.setStyleHint(QFont::Cursive);
@@ -170,7 +174,7 @@ void AboutDialog::buildCaptions(QFrame* outerFrame) {
     setTextColour(nameLabel, kMaroon);
     placeAt(nameLabel, 8, 141, 265, 40);
 
-    auto* noticeLabel = new nomix::EmbossedLabel(kAuthorNotice, outerFrame);
+    auto* noticeLabel = new nomix::EmbossedLabel(authorNotice(), outerFrame);
     noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     noticeLabel->setFont(pixelFont(QStringLiteral("Arial"), 17, true, true));
     noticeLabel->setTransparent(true);
@@ -178,11 +182,11 @@ void AboutDialog::buildCaptions(QFrame* outerFrame) {
     setTextColour(noticeLabel, kNavy);
     placeAt(noticeLabel, 18, 184, 279, 19);
 
-    auto* closeButton = new QPushButton(QStringLiteral("OK"), outerFrame);
+    auto* closeButton = new QPushButton(tr("OK"), outerFrame);
     closeButton->setObjectName(QStringLiteral("closeButton"));
     closeButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    closeButton->setToolTip(QStringLiteral("Close"));
-    closeButton->setStatusTip(QStringLiteral("Close the window"));
+    closeButton->setToolTip(tr("Close"));
+    closeButton->setStatusTip(tr("Close the window"));
     closeButton->setDefault(true);
     closeButton->setGeometry(312, 181, 75, 25);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);

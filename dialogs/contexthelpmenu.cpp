@@ -9,7 +9,7 @@
 
 ContextHelpMenu::ContextHelpMenu(QWidget* window) : QObject(window), m_menu(new QMenu(window)) {
     m_menu->setObjectName(QStringLiteral("contextHelpMenu"));
-    QAction* whatsThis = m_menu->addAction(QStringLiteral("What's this?"));
+    QAction* whatsThis = m_menu->addAction(tr("What's this?"));
     whatsThis->setObjectName(QStringLiteral("contextHelpAction"));
     connect(whatsThis, &QAction::triggered, this, &ContextHelpMenu::showSubjectHelp);
 }

@@ -63,7 +63,7 @@ class UpdatesSuspended {
 ProductFilterDialog::ProductFilterDialog(QWidget* parent)
     : QDialog(parent), m_model(new ProductListModel(this)), m_helpMenu(new ContextHelpMenu(this)) {
     setObjectName(QStringLiteral("productFilterDialog"));
-    setWindowTitle(QStringLiteral("Select antiviral products"));
+    setWindowTitle(tr("Select antiviral products"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(nomix::classicUiFont());
@@ -97,8 +97,7 @@ void ProductFilterDialog::buildList() {
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setExpandsOnDoubleClick(false);
-    m_list->setStatusTip(
-        QStringLiteral("Hint: click the right button of the mouse to display a local menu"));
+    m_list->setStatusTip(tr("Hint: click the right button of the mouse to display a local menu"));
     m_list->setProperty(ContextHelpMenu::kHelpContextProperty, kListHelpContext);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);
@@ -132,14 +131,13 @@ QWidget* ProductFilterDialog::buildButtons() {
         m_helpMenu->attach(button, helpContext);
         return button;
     };
-    m_okButton = makeButton("okButton", QStringLiteral("&OK"), QStyle::SP_DialogOkButton,
-                            QStringLiteral("Accept the settings"), 61, nomix::HelpTopic::OkButton);
-    QPushButton* cancelButton = makeButton(
-        "cancelButton", QStringLiteral("&Cancel"), QStyle::SP_DialogCancelButton,
-        QStringLiteral("Close the window without changes"), 203, nomix::HelpTopic::CancelButton);
-    QPushButton* helpButton =
-        makeButton("helpButton", QStringLiteral("&Help"), QStyle::SP_DialogHelpButton,
-                   QStringLiteral("Get help"), 344, nomix::HelpTopic::HelpButton);
+    m_okButton = makeButton("okButton", tr("&OK"), QStyle::SP_DialogOkButton,
+                            tr("Accept the settings"), 61, nomix::HelpTopic::OkButton);
+    QPushButton* cancelButton =
+        makeButton("cancelButton", tr("&Cancel"), QStyle::SP_DialogCancelButton,
+                   tr("Close the window without changes"), 203, nomix::HelpTopic::CancelButton);
+    QPushButton* helpButton = makeButton("helpButton", tr("&Help"), QStyle::SP_DialogHelpButton,
+                                         tr("Get help"), 344, nomix::HelpTopic::HelpButton);
     m_okButton->setDefault(true);
 
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -164,20 +162,17 @@ QAction* ProductFilterDialog::addMenuItem(const char* name, const QString& capti
 void ProductFilterDialog::buildMenu() {
     m_productMenu = new QMenu(this);
     m_productMenu->setObjectName(QStringLiteral("productMenu"));
-    QAction* whatsThis =
-        addMenuItem("whatsThisAction", QStringLiteral("&What's this?"), QStringLiteral("Get help"));
+    QAction* whatsThis = addMenuItem("whatsThisAction", tr("&What's this?"), tr("Get help"));
     m_productMenu->addSeparator();
-    QAction* selectAll = addMenuItem("selectAllAction", QStringLiteral("&Select  all"),
-                                     QStringLiteral("Select all products"));
-    QAction* unselectAll = addMenuItem("unselectAllAction", QStringLiteral("&Unselect all"),
-                                       QStringLiteral("Unselect all produtcs"));
-    QAction* invertSelection =
-        addMenuItem("invertSelectionAction", QStringLiteral("&Invert selection"),
-                    QStringLiteral("Invert the values of the current selection"));
+    QAction* selectAll =
+        addMenuItem("selectAllAction", tr("&Select  all"), tr("Select all products"));
+    QAction* unselectAll =
+        addMenuItem("unselectAllAction", tr("&Unselect all"), tr("Unselect all produtcs"));
+    QAction* invertSelection = addMenuItem("invertSelectionAction", tr("&Invert selection"),
+                                           tr("Invert the values of the current selection"));
     m_productMenu->addSeparator();
-    m_listDetailsAction =
-        addMenuItem("listDetailsAction", QStringLiteral("&List details"),
-                    QStringLiteral("Display or hide details  of the product list"));
+    m_listDetailsAction = addMenuItem("listDetailsAction", tr("&List details"),
+                                      tr("Display or hide details  of the product list"));
     m_listDetailsAction->setCheckable(true);
 
     connect(whatsThis, &QAction::triggered, this, &ProductFilterDialog::showListHelp);
@@ -230,7 +225,7 @@ void ProductFilterDialog::refreshColumnWidths() {
 int ProductFilterDialog::statusTextWidth() const {
     // The text plus the padding the style puts on both sides of a cell.
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list);
-    return m_list->fontMetrics().horizontalAdvance(QStringLiteral("Not selected")) +
+    return m_list->fontMetrics().horizontalAdvance(ProductListModel::tr("Not selected")) +
            4 * (margin + 1) + kCellPadding;
 }
 
@@ -268,8 +263,8 @@ bool ProductFilterDialog::acceptAllowed() {
         return true;
     }
     QApplication::beep();
-    nomix::MessageBox::error(
-        this, QStringLiteral("No product selected.\rYou must select one product at least."));
+    nomix::MessageBox::error(this,
+                             tr("No product selected.\rYou must select one product at least."));
     return false;
 }
 

@@ -7,13 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-
-const QString kSelected = QStringLiteral("Selected");
-const QString kNotSelected = QStringLiteral("Not selected");
-
-} // namespace
-
 ProductListModel::ProductListModel(QObject* parent)
     : QAbstractTableModel(parent), m_selectedImage(nomix::selectedProductImage()),
       m_notSelectedImage(nomix::notSelectedProductImage()) {}
@@ -135,7 +128,7 @@ QVariant ProductListModel::data(const QModelIndex& index, int role) const {
     case Column::Date:
         return m_items[row].date;
     case Column::Status:
-        return selected ? kSelected : kNotSelected;
+        return selected ? tr("Selected") : tr("Not selected");
     default:
         return {};
     }
@@ -147,13 +140,13 @@ QVariant ProductListModel::headerData(int section, Qt::Orientation orientation, 
     }
     switch (static_cast<Column>(section)) {
     case Column::Products:
-        return QStringLiteral("Products");
+        return tr("Products");
     case Column::Version:
-        return QStringLiteral("Version");
+        return tr("Version");
     case Column::Date:
-        return QStringLiteral("Date");
+        return tr("Date");
     case Column::Status:
-        return QStringLiteral("Status");
+        return tr("Status");
     default:
         return {};
     }

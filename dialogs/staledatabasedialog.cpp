@@ -55,7 +55,7 @@ bool databaseIsOutdated(double databaseDate, double now) {
 StaleDatabaseDialog::StaleDatabaseDialog(QWidget* parent)
     : QDialog(parent), m_picture(nomix::updateAlarmPicture()) {
     setObjectName(QStringLiteral("staleDatabaseDialog"));
-    setWindowTitle(QStringLiteral("Update alarm"));
+    setWindowTitle(tr("Update alarm"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(nomix::classicUiFont());
@@ -72,11 +72,10 @@ void StaleDatabaseDialog::buildTexts() {
     m_pictureLabel->setPixmap(QPixmap::fromImage(m_picture));
     m_pictureLabel->setGeometry(16, 16, m_picture.width(), m_picture.height());
 
-    auto* ageLabel =
-        new QLabel(QStringLiteral("Your database of virus names is getting old. A new, "
-                                  "up-to-date database can be found and downloaded "
-                                  "on the web site of its publisher:"),
-                   this);
+    auto* ageLabel = new QLabel(tr("Your database of virus names is getting old. A new, "
+                                   "up-to-date database can be found and downloaded "
+                                   "on the web site of its publisher:"),
+                                this);
     ageLabel->setObjectName(QStringLiteral("ageLabel"));
     ageLabel->setWordWrap(true);
     ageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -91,9 +90,7 @@ void StaleDatabaseDialog::buildTexts() {
     placeAt(siteLabel, 120, 64, 190, 21);
 
     auto* linkLabel = new QLabel(
-        QStringLiteral(
-            "that is the homepage of the Web site, follow the link about the Project Nomix."),
-        this);
+        tr("that is the homepage of the Web site, follow the link about the Project Nomix."), this);
     linkLabel->setObjectName(QStringLiteral("linkLabel"));
     linkLabel->setWordWrap(true);
     linkLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -102,16 +99,16 @@ void StaleDatabaseDialog::buildTexts() {
 }
 
 void StaleDatabaseDialog::buildControls() {
-    m_disableAlarmCheck = new QCheckBox(QStringLiteral("&Disable alarm"), this);
+    m_disableAlarmCheck = new QCheckBox(tr("&Disable alarm"), this);
     m_disableAlarmCheck->setObjectName(QStringLiteral("disableAlarmCheck"));
     m_disableAlarmCheck->setStatusTip(
-        QStringLiteral("Disable alarm. It can be enabled again in the Preferences page"));
+        tr("Disable alarm. It can be enabled again in the Preferences page"));
     setTextColour(m_disableAlarmCheck, Qt::black);
     placeAt(m_disableAlarmCheck, 16, 168, 105, 17);
 
-    auto* okButton = new QPushButton(QStringLiteral("&OK"), this);
+    auto* okButton = new QPushButton(tr("&OK"), this);
     okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setStatusTip(QStringLiteral("Close the window"));
+    okButton->setStatusTip(tr("Close the window"));
     okButton->setDefault(true);
     okButton->setGeometry(328, 160, 75, 25);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);

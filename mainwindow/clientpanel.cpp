@@ -17,14 +17,14 @@ ClientPanel::ClientPanel(Settings* settings, QWidget* parent)
       m_preferencesPage(new PreferencesPage), m_speedPanel(new SpeedCounterPanel(settings, this)) {
     setObjectName(QStringLiteral("clientPanel"));
     m_pages->setObjectName(QStringLiteral("pages"));
-    m_pages->addTab(m_searchPage, QStringLiteral("Search"));
-    m_pages->addTab(m_preferencesPage, QStringLiteral("Preferences"));
+    m_pages->addTab(m_searchPage, tr("Search"));
+    m_pages->addTab(m_preferencesPage, tr("Preferences"));
     connect(m_pages, &QTabWidget::currentChanged, this, &ClientPanel::pageChanged);
     buildProgressPanel();
 }
 
 void ClientPanel::buildProgressPanel() {
-    m_progressStartLabel = new QLabel(QStringLiteral("%0"), this);
+    m_progressStartLabel = new QLabel(tr("%0"), this);
     m_progressStartLabel->setObjectName(QStringLiteral("progressStartLabel"));
     m_progressPanel = new QFrame(this);
     m_progressPanel->setObjectName(QStringLiteral("progressPanel"));
@@ -34,9 +34,9 @@ void ClientPanel::buildProgressPanel() {
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(100);
     m_progressBar->setTextVisible(false);
-    setHint(m_progressBar, QStringLiteral("Display search progress"));
+    setHint(m_progressBar, tr("Display search progress"));
     setHelpTopic(m_progressBar, HelpTopic::ProgressBar);
-    m_progressEndLabel = new QLabel(QStringLiteral("%100"), this);
+    m_progressEndLabel = new QLabel(tr("%100"), this);
     m_progressEndLabel->setObjectName(QStringLiteral("progressEndLabel"));
 }
 

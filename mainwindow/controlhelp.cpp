@@ -18,7 +18,7 @@ ControlHelp::ControlHelp(const QString& helpFile, QWidget* window)
     setObjectName(QStringLiteral("controlHelp"));
     useHelpViewer(m_viewer.get());
     m_menu->setObjectName(QStringLiteral("controlHelpMenu"));
-    m_menu->addAction(QStringLiteral("What's this?"), this, &ControlHelp::showControlTopic)
+    m_menu->addAction(tr("What's this?"), this, &ControlHelp::showControlTopic)
         ->setObjectName(QStringLiteral("whatsThisAction"));
     addWindow(window, HelpTopic::Contents);
 }

@@ -48,18 +48,18 @@ ExistingReportDialog::ExistingReportDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("existingReportDialog"));
-    setWindowTitle(QStringLiteral(" Warning"));
+    setWindowTitle(tr(" Warning"));
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(createChoiceButton("appendButton", QStringLiteral("&Append"),
-                                          QStringLiteral("Append current results to existing file"),
+    buttons->addWidget(createChoiceButton("appendButton", tr("&Append"),
+                                          tr("Append current results to existing file"),
                                           Choice::Append));
-    buttons->addWidget(createChoiceButton(
-        "overwriteButton", QStringLiteral("&Overwrite"),
-        QStringLiteral("Overwrite existing file with current results"), Choice::Overwrite));
-    buttons->addWidget(createChoiceButton(
-        "cancelButton", QStringLiteral("&Cancel"),
-        QStringLiteral("Close the window discarding any operation"), Choice::Cancel));
+    buttons->addWidget(createChoiceButton("overwriteButton", tr("&Overwrite"),
+                                          tr("Overwrite existing file with current results"),
+                                          Choice::Overwrite));
+    buttons->addWidget(createChoiceButton("cancelButton", tr("&Cancel"),
+                                          tr("Close the window discarding any operation"),
+                                          Choice::Cancel));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 8);
@@ -82,8 +82,7 @@ QFrame* ExistingReportDialog::createMessagePanel() {
     picture->setObjectName(QStringLiteral("warningPicture"));
     picture->setPixmap(onWindowColour(warningPicture(), palette().color(QPalette::Window)));
 
-    auto* message =
-        new QLabel(QStringLiteral("File exists. Please, select an action.          "), panel);
+    auto* message = new QLabel(tr("File exists. Please, select an action.          "), panel);
     message->setObjectName(QStringLiteral("messageLabel"));
     message->setTextFormat(Qt::PlainText);
     message->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

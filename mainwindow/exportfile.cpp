@@ -3,6 +3,7 @@
 
 #include "platform/filedialog.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QStringList>
@@ -17,20 +18,30 @@ struct ExportType {
     ResultFormat format;
 };
 
-// The first pattern of each filter gives the extension a bare name gets.
+// The first pattern of each filter gives the extension a bare name gets, so
+// a translation keeps the patterns.
 constexpr ExportType kExportTypes[] = {
-    {"CSV", "CSV (*.csv)", ResultFormat::Csv},
-    {"JSON", "JSON (*.json)", ResultFormat::Json},
-    {"JSON Lines", "JSON Lines (*.jsonl)", ResultFormat::JsonLines},
-    {"Tab-separated values", "Tab-separated values (*.tsv *.txt)", ResultFormat::Tsv},
+    {QT_TRANSLATE_NOOP("nomix::ExportFile", "CSV"),
+     QT_TRANSLATE_NOOP("nomix::ExportFile", "CSV (*.csv)"), ResultFormat::Csv},
+    {QT_TRANSLATE_NOOP("nomix::ExportFile", "JSON"),
+     QT_TRANSLATE_NOOP("nomix::ExportFile", "JSON (*.json)"), ResultFormat::Json},
+    {QT_TRANSLATE_NOOP("nomix::ExportFile", "JSON Lines"),
+     QT_TRANSLATE_NOOP("nomix::ExportFile", "JSON Lines (*.jsonl)"), ResultFormat::JsonLines},
+    {QT_TRANSLATE_NOOP("nomix::ExportFile", "Tab-separated values"),
+     QT_TRANSLATE_NOOP("nomix::ExportFile", "Tab-separated values (*.tsv *.txt)"),
+     ResultFormat::Tsv},
 };
+
+QString translated(const char* text) {
+    return QCoreApplication::translate("nomix::ExportFile", text);
+}
 
 QString exportFilters() {
     QStringList filters;
     for (const ExportType& type : kExportTypes) {
-        filters << QLatin1String(type.filter);
+        filters << translated(type.filter);
     }
-    filters << QStringLiteral("All files (*)");
+    filters << QCoreApplication::translate("nomix::ExportFile", "All files (*)");
     return filters.join(QStringLiteral(";;"));
 }
 
@@ -57,14 +68,16 @@ std::optional<ResultFormat> askExportFormat(QWidget* window, const QString& capt
                                             const QString& fileName) {
     QStringList names;
     for (const ExportType& type : kExportTypes) {
-        names << QLatin1String(type.name);
+        names << translated(type.name);
     }
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(
-        window, caption, QStringLiteral("Write %1 as:").arg(QFileInfo(fileName).fileName()), names,
-        0, false, &ok);
+    const QString chosen =
+        QInputDialog::getItem(window, caption,
+                              QCoreApplication::translate("nomix::ExportFile", "Write %1 as:")
+                                  .arg(QFileInfo(fileName).fileName()),
+                              names, 0, false, &ok);
     for (const ExportType& type : kExportTypes) {
-        if (ok && chosen == QLatin1String(type.name)) {
+        if (ok && chosen == translated(type.name)) {
             return type.format;
         }
     }

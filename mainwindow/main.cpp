@@ -6,10 +6,12 @@
 
 #include "platform/captionfitter.h"
 #include "platform/messagebox.h"
+#include "platform/programtranslations.h"
 #include "platform/singleinstance.h"
 #include "platform/terminationsignals.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <csignal>
 
@@ -21,6 +23,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Nomix95"));
     // No display name: X11 would append it to every window's caption.
     QApplication::setApplicationVersion(QString::fromLatin1(nomix::kShortVersion));
+    // Before the first text is made: every window takes its texts when it is built.
+    nomix::ProgramTranslations translations;
+    translations.install(QLocale(), nomix::ProgramTranslations::defaultFolder());
 
     // A second copy would write its own settings over the first one's when
     // it closes: it brings the running copy forward instead.
@@ -31,8 +36,9 @@ int main(int argc, char* argv[]) {
     case nomix::SingleInstance::Claim::OtherActivated:
         return 0;
     case nomix::SingleInstance::Claim::OtherUnreachable:
-        nomix::MessageBox::error(nullptr,
-                                 QStringLiteral("Nomix95 is already running, but does not answer."
+        nomix::MessageBox::error(
+            nullptr,
+            QCoreApplication::translate("main", "Nomix95 is already running, but does not answer."
                                                 "\rClose it, then start Nomix95 again."));
         return 1;
     }

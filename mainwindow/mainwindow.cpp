@@ -73,10 +73,12 @@ namespace {
 constexpr int kDesignWidth = 630;
 constexpr int kDesignHeight = 476;
 constexpr int kEventSliceMs = 10;
-const QString kApplicationTitle =
-    QStringLiteral("Nomix95 - the virus name cross-reference, by its developers");
-const QString kNoDatabaseMessage = QStringLiteral(
-    "Could not open the database.\rPlease, set a right path and file names in the Preferences tab");
+
+// The window's caption, which the tray icon's tip repeats.
+QString applicationTitle() {
+    return QCoreApplication::translate(
+        "nomix::MainWindow", "Nomix95 - the virus name cross-reference, by its developers");
+}
 
 std::string bytesOf(const QString& text) {
     return text.toLocal8Bit().toStdString();
@@ -98,7 +100,7 @@ MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), m_settings(new Settings(this)), m_search(new SearchController(this)),
       m_sounds(new SoundEffects(m_settings, this)) {
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(kApplicationTitle);
+    setWindowTitle(applicationTitle());
     setWindowIcon(Pictures::applicationIcon());
     setFont(classicUiFont());
 
@@ -109,7 +111,7 @@ MainWindow::MainWindow(QWidget* parent)
     buildResultsView();
     buildStatusBar();
     buildMenus();
-    m_tray = new WindowTray(this, kApplicationTitle, m_settings);
+    m_tray = new WindowTray(this, applicationTitle(), m_settings);
     showHintsAsBalloons(this, m_resultsView->horizontalHeader());
     m_help = new ControlHelp(helpFilePath(), this);
     m_help->attachControls(this, m_resultsView);
@@ -183,7 +185,7 @@ void MainWindow::buildResultsView() {
     m_results = m_resultsView->resultsModel();
     m_results->setShowBitmaps(m_settings->value(Option::ShowBitmaps));
     m_resultsView->setStatusTip(
-        QStringLiteral("Hint: click the right  button of the mouse to display a local menu"));
+        tr("Hint: click the right  button of the mouse to display a local menu"));
     m_resultsMenu = new ResultsMenu(m_resultsView, &m_products, this);
     connect(m_resultsView, &QWidget::customContextMenuRequested, this,
             &MainWindow::showResultsMenu);
@@ -210,17 +212,17 @@ void MainWindow::buildStatusBar() {
 void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
-    m_fileMenu = bar->addMenu(QStringLiteral("&File"));
+    m_fileMenu = bar->addMenu(tr("&File"));
     m_fileMenu->setObjectName(QStringLiteral("fileMenu"));
-    m_fileMenu->addAction(QStringLiteral("S&tart search"), this, &MainWindow::startSearchFromMenu)
+    m_fileMenu->addAction(tr("S&tart search"), this, &MainWindow::startSearchFromMenu)
         ->setObjectName(QStringLiteral("startSearchAction"));
     m_fileMenu->addSeparator();
     auto* pages = new QActionGroup(this);
     m_searchPageAction =
-        m_fileMenu->addAction(QStringLiteral("&Search"), m_client, &ClientPanel::showSearchPage);
+        m_fileMenu->addAction(tr("&Search"), m_client, &ClientPanel::showSearchPage);
     m_searchPageAction->setObjectName(QStringLiteral("searchPageAction"));
-    m_preferencesPageAction = m_fileMenu->addAction(QStringLiteral("&Preferences"), m_client,
-                                                    &ClientPanel::showPreferencesPage);
+    m_preferencesPageAction =
+        m_fileMenu->addAction(tr("&Preferences"), m_client, &ClientPanel::showPreferencesPage);
     m_preferencesPageAction->setObjectName(QStringLiteral("preferencesPageAction"));
     for (QAction* action : {m_searchPageAction, m_preferencesPageAction}) {
         action->setCheckable(true);
@@ -228,20 +230,20 @@ void MainWindow::buildMenus() {
     }
     m_searchPageAction->setChecked(true);
     m_fileMenu->addSeparator();
-    QAction* import = m_fileMenu->addAction(QStringLiteral("&Import scan reports..."), this,
-                                            &MainWindow::importScanReports);
+    QAction* import =
+        m_fileMenu->addAction(tr("&Import scan reports..."), this, &MainWindow::importScanReports);
     import->setObjectName(QStringLiteral("importAction"));
-    import->setStatusTip(QStringLiteral("Build a database from multi-engine scan reports"));
+    import->setStatusTip(tr("Build a database from multi-engine scan reports"));
     m_fileMenu->addSeparator();
-    m_fileMenu->addAction(QStringLiteral("&Exit"), this, &QWidget::close)
+    m_fileMenu->addAction(tr("&Exit"), this, &QWidget::close)
         ->setObjectName(QStringLiteral("exitAction"));
 
-    m_helpMenu = bar->addMenu(QStringLiteral("&Help"));
+    m_helpMenu = bar->addMenu(tr("&Help"));
     m_helpMenu->setObjectName(QStringLiteral("helpMenu"));
-    m_helpMenu->addAction(QStringLiteral("&Help Topics"), this, [this] { m_help->showContents(); })
+    m_helpMenu->addAction(tr("&Help Topics"), this, [this] { m_help->showContents(); })
         ->setObjectName(QStringLiteral("helpTopicsAction"));
     m_helpMenu->addSeparator();
-    m_helpMenu->addAction(QStringLiteral("&About..."), this, &MainWindow::showAbout)
+    m_helpMenu->addAction(tr("&About..."), this, &MainWindow::showAbout)
         ->setObjectName(QStringLiteral("aboutAction"));
 }
 
@@ -327,10 +329,11 @@ QString MainWindow::noDatabaseMessage() const {
     QStringList missing;
     for (const std::string& path : {location.tablePath(), location.databasePath()}) {
         if (!fileExists(path)) {
-            missing << textOf(path) + QStringLiteral(": File not found");
+            missing << textOf(path) + tr(": File not found");
         }
     }
-    QString message = kNoDatabaseMessage;
+    QString message = tr("Could not open the database.\rPlease, set a right path and file names "
+                         "in the Preferences tab");
     if (!missing.isEmpty()) {
         message.replace(QStringLiteral(".\r"), QStringLiteral(".\r") +
                                                    missing.join(QLatin1Char('\r')) +
@@ -556,8 +559,8 @@ void MainWindow::startSearch() {
         return;
     }
     if (!m_databaseLoaded) {
-        if (MessageBox::show(this, MessageBox::Warning, QStringLiteral("Warning"),
-                             QStringLiteral("Database initialization failed. Retry?"),
+        if (MessageBox::show(this, MessageBox::Warning, tr("Warning"),
+                             tr("Database initialization failed. Retry?"),
                              MessageBox::Yes | MessageBox::No) != MessageBox::Yes) {
             return;
         }
@@ -577,7 +580,7 @@ void MainWindow::startSearch() {
     }
     if (m_searchPage->searchText().isEmpty()) {
         m_sounds->play(SoundEffects::Effect::Attention);
-        MessageBox::information(this, QStringLiteral("Please, set a search string"));
+        MessageBox::information(this, tr("Please, set a search string"));
         m_searchPage->focusSearchBox();
         return;
     }
@@ -869,7 +872,7 @@ void MainWindow::reportFamiliesFailure(const QString& message) {
 // The grid's local menu needs a database to work on.
 void MainWindow::showResultsMenu(const QPoint& position) {
     if (!m_databaseLoaded) {
-        MessageBox::reportException(this, QStringLiteral("Local menu disabled"));
+        MessageBox::reportException(this, tr("Local menu disabled"));
         return;
     }
     m_resultsMenu->popup(position, m_preferencesPage->directory());
@@ -913,9 +916,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // A settings file that cannot be written must not keep the user from leaving.
 bool MainWindow::confirmCloseWithoutSaving() {
-    return MessageBox::show(this, MessageBox::Warning, QStringLiteral("Warning"),
-                            QStringLiteral("The settings could not be saved.\r"
-                                           "Close Nomix95 without saving them?"),
+    return MessageBox::show(this, MessageBox::Warning, tr("Warning"),
+                            tr("The settings could not be saved.\r"
+                               "Close Nomix95 without saving them?"),
                             MessageBox::Yes | MessageBox::No) == MessageBox::Yes;
 }
 

@@ -125,13 +125,13 @@ QVariant NamesByProductModel::headerData(int section, Qt::Orientation orientatio
     }
     switch (section) {
     case ProductColumn:
-        return QStringLiteral("Product");
+        return tr("Product");
     case NameColumn:
-        return QStringLiteral("Name");
+        return tr("Name");
     case CountColumn:
-        return QStringLiteral("Count");
+        return tr("Count");
     case ShareColumn:
-        return QStringLiteral("Share");
+        return tr("Share");
     default:
         return {};
     }

@@ -63,16 +63,15 @@ double roundedShare(double percent) {
 NamesByProductWindow::NamesByProductWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), m_model(new NamesByProductModel(this)),
       m_summary(new QLabel(this)), m_filter(new QLineEdit(this)), m_view(new QTableView(this)),
-      m_exportButton(new QPushButton(QStringLiteral("E&xport..."), this)),
-      m_filterPause(new QTimer(this)) {
+      m_exportButton(new QPushButton(tr("E&xport..."), this)), m_filterPause(new QTimer(this)) {
     setObjectName(QStringLiteral("namesByProductWindow"));
-    setWindowTitle(QStringLiteral("Names by product"));
+    setWindowTitle(tr("Names by product"));
     m_summary->setObjectName(QStringLiteral("namesSummary"));
     m_summary->setTextFormat(Qt::PlainText);
     m_filter->setObjectName(QStringLiteral("namesFilter"));
     m_filter->setClearButtonEnabled(true);
-    m_filter->setPlaceholderText(QStringLiteral("Names or products holding..."));
-    auto* filterLabel = new QLabel(QStringLiteral("&Filter:"), this);
+    m_filter->setPlaceholderText(tr("Names or products holding..."));
+    auto* filterLabel = new QLabel(tr("&Filter:"), this);
     filterLabel->setObjectName(QStringLiteral("namesFilterLabel"));
     filterLabel->setBuddy(m_filter);
     m_exportButton->setObjectName(QStringLiteral("namesExportButton"));
@@ -135,14 +134,14 @@ void NamesByProductWindow::showNames(const QStringList& products,
                                      std::vector<std::vector<NameCount>> names, size_t hitCount,
                                      bool dataIsUtf8, const QString& searchText) {
     m_model->setNames(products, std::move(names), hitCount, dataIsUtf8);
-    m_summary->setText(
-        QStringLiteral("%1 hits for \"%2\"").arg(QString::number(hitCount), searchText));
+    m_summary->setText(tr("%1 hits for \"%2\"").arg(QString::number(hitCount), searchText));
 }
 
 void NamesByProductWindow::showCounting(size_t hitCount, const QString& searchText) {
     m_model->clear();
-    m_summary->setText(QStringLiteral("Counting the names of %1 hits for \"%2\"\u2026")
-                           .arg(QString::number(hitCount), searchText));
+    // The ellipsis is put in apart, so translators see plain text.
+    m_summary->setText(tr("Counting the names of %1 hits for \"%2\"%3")
+                           .arg(QString::number(hitCount), searchText, QString(QChar(0x2026))));
 }
 
 void NamesByProductWindow::clearNames() {
@@ -238,8 +237,8 @@ void NamesByProductWindow::copySelectedRows() {
 
 // Every row the filter keeps, in the format the file's name asks for.
 void NamesByProductWindow::exportRows() {
-    const std::optional<ExportFile> chosen = chooseExportFile(
-        this, QStringLiteral("Export names by product"), m_exportDirectory, &m_exportFilter);
+    const std::optional<ExportFile> chosen =
+        chooseExportFile(this, tr("Export names by product"), m_exportDirectory, &m_exportFilter);
     if (!chosen) {
         return;
     }

@@ -32,29 +32,28 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     m_group->setObjectName(QStringLiteral("dataGroup"));
     m_group->setGeometry(6, 4, 364, 113);
 
-    m_directoryEdit =
-        addEdit("directoryEdit", QStringLiteral("Edit database & configuration path"));
+    m_directoryEdit = addEdit("directoryEdit", tr("Edit database & configuration path"));
     m_directoryEdit->setText(programDataPath(QStringLiteral("sample")));
-    m_databaseEdit = addEdit("databaseEdit", QStringLiteral("Edit database file name"));
+    m_databaseEdit = addEdit("databaseEdit", tr("Edit database file name"));
     m_databaseEdit->setText(QString::fromLatin1(kNameDatabaseFileName));
-    m_tableEdit = addEdit("tableEdit", QStringLiteral("Edit configuration file name"));
+    m_tableEdit = addEdit("tableEdit", tr("Edit configuration file name"));
     m_tableEdit->setText(QString::fromLatin1(kProductTableFileName));
-    m_rulesEdit = addEdit("rulesEdit", QStringLiteral("Edit the folder of your own labelling "
-                                                      "rules; empty for the bundled ones"));
-    m_rulesEdit->setPlaceholderText(QStringLiteral("bundled rules"));
+    m_rulesEdit = addEdit("rulesEdit", tr("Edit the folder of your own labelling "
+                                          "rules; empty for the bundled ones"));
+    m_rulesEdit->setPlaceholderText(tr("bundled rules"));
 
-    m_browseButton = addSmallButton("browseButton", Pictures::folderGlyph(),
-                                    QStringLiteral("Browse|Browse directories"));
+    m_browseButton =
+        addSmallButton("browseButton", Pictures::folderGlyph(), tr("Browse|Browse directories"));
     setHelpTopic(m_browseButton, HelpTopic::BrowseButton);
-    m_databaseButton = addSmallButton("databaseButton", Pictures::openGlyph(),
-                                      QStringLiteral("Open|Set  database file"));
-    m_tableButton = addSmallButton("tableButton", Pictures::openGlyph(),
-                                   QStringLiteral("Open|Set  configuration file"));
+    m_databaseButton =
+        addSmallButton("databaseButton", Pictures::openGlyph(), tr("Open|Set  database file"));
+    m_tableButton =
+        addSmallButton("tableButton", Pictures::openGlyph(), tr("Open|Set  configuration file"));
     for (QToolButton* button : {m_databaseButton, m_tableButton}) {
         setHelpTopic(button, HelpTopic::OpenButtons);
     }
     m_rulesButton = addSmallButton("rulesBrowseButton", Pictures::folderGlyph(),
-                                   QStringLiteral("Browse|Browse for a labelling rules folder"));
+                                   tr("Browse|Browse for a labelling rules folder"));
     setHelpTopic(m_rulesButton, HelpTopic::FamilyColumn);
     connect(m_rulesButton, &QToolButton::clicked, this, &PreferencesPage::chooseRulesFolder);
     connect(m_rulesEdit, &QLineEdit::editingFinished, this, &PreferencesPage::noteRulesFolder);
@@ -62,22 +61,21 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     connect(m_databaseButton, &QToolButton::clicked, this, &PreferencesPage::chooseDatabaseFile);
     connect(m_tableButton, &QToolButton::clicked, this, &PreferencesPage::chooseTableFile);
 
-    m_optionsButton =
-        new QPushButton(QIcon(Pictures::optionsGlyph()), QStringLiteral("&Options"), m_group);
+    m_optionsButton = new QPushButton(QIcon(Pictures::optionsGlyph()), tr("&Options"), m_group);
     m_optionsButton->setObjectName(QStringLiteral("optionsButton"));
     m_optionsButton->setEnabled(false);
-    setHint(m_optionsButton, QStringLiteral("Display options"), false);
+    setHint(m_optionsButton, tr("Display options"), false);
     setHelpTopic(m_optionsButton, HelpTopic::OptionsButton);
     connect(m_optionsButton, &QPushButton::clicked, this, &PreferencesPage::optionsClicked);
 
-    EmbossedLabel* directoryLabel = addLabel("directoryLabel", QStringLiteral("Co&mmon directory"),
+    EmbossedLabel* directoryLabel = addLabel("directoryLabel", tr("Co&mmon directory"),
                                              m_directoryEdit, HelpTopic::CommonDirectory);
-    m_databaseLabel = addLabel("databaseLabel", QStringLiteral("&Database file name"),
-                               m_databaseEdit, HelpTopic::DatabaseFileName);
-    m_tableLabel = addLabel("tableLabel", QStringLiteral("&Configuration file name"), m_tableEdit,
+    m_databaseLabel = addLabel("databaseLabel", tr("&Database file name"), m_databaseEdit,
+                               HelpTopic::DatabaseFileName);
+    m_tableLabel = addLabel("tableLabel", tr("&Configuration file name"), m_tableEdit,
                             HelpTopic::ConfigurationFileName);
-    m_rulesLabel = addLabel("rulesLabel", QStringLiteral("&Labelling rules"), m_rulesEdit,
-                            HelpTopic::FamilyColumn);
+    m_rulesLabel =
+        addLabel("rulesLabel", tr("&Labelling rules"), m_rulesEdit, HelpTopic::FamilyColumn);
 
     // Tab goes down the left column, then to the options and the table.
     QWidget::setTabOrder(m_directoryEdit, m_browseButton);
@@ -102,7 +100,7 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     m_folderDialog->setObjectName(QStringLiteral("folderDialog"));
     m_folderDialog->setStatusTextVisible(true);
     m_folderDialog->setOpenFolder(OpenFolder::Path);
-    m_folderDialog->setStatusText(QStringLiteral("Please, select a folder"));
+    m_folderDialog->setStatusText(tr("Please, select a folder"));
     m_folderDialog->setCentered(false);
 }
 
@@ -220,8 +218,8 @@ void PreferencesPage::chooseDirectory() {
 
 void PreferencesPage::chooseDatabaseFile() {
     const QString chosen =
-        FileDialog::getOpenFileName(this, QStringLiteral("Please, select a file"), directory(),
-                                    QStringLiteral("Nomix databases (*.dat);;All files (*)"));
+        FileDialog::getOpenFileName(this, tr("Please, select a file"), directory(),
+                                    tr("Nomix databases (*.dat);;All files (*)"));
     if (!chosen.isEmpty()) {
         setDatabaseName(fileNamePart(chosen));
     }
@@ -229,8 +227,8 @@ void PreferencesPage::chooseDatabaseFile() {
 
 void PreferencesPage::chooseTableFile() {
     const QString chosen =
-        FileDialog::getOpenFileName(this, QStringLiteral("Please, select a file"), directory(),
-                                    QStringLiteral("Nomix configuration  (*.cfg);;All files (*)"));
+        FileDialog::getOpenFileName(this, tr("Please, select a file"), directory(),
+                                    tr("Nomix configuration  (*.cfg);;All files (*)"));
     if (!chosen.isEmpty()) {
         setTableName(fileNamePart(chosen));
     }

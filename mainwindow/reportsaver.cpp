@@ -112,9 +112,9 @@ QString ReportSaver::askFileName() {
     if (!lastFileName().isEmpty()) {
         startIn += QLatin1Char('/') + lastFileName();
     }
-    QString chosen = FileDialog::getSaveFileName(
-        m_mainWindow, QStringLiteral("Save a log of search results"), startIn,
-        QStringLiteral("Nomix report file (*.nrp);;All files (*)"));
+    QString chosen =
+        FileDialog::getSaveFileName(m_mainWindow, tr("Save a log of search results"), startIn,
+                                    tr("Nomix report file (*.nrp);;All files (*)"));
     if (chosen.isEmpty()) {
         return chosen;
     }
@@ -151,7 +151,7 @@ void ReportSaver::save(const std::string& path, ReportOpenMode mode) {
     m_mainWindow->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-    showStatus(QStringLiteral("Saving report file, please wait..."));
+    showStatus(tr("Saving report file, please wait..."));
     ReportWriter writer(file);
     writer.writeHeader(header());
     writeRowsWithProgress(writer);

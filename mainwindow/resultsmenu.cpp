@@ -35,42 +35,39 @@ ResultsMenu::ResultsMenu(ResultsView* view, const ProductTable* products, QObjec
     : QObject(parent), m_view(view), m_products(products), m_menu(new QMenu(view)) {
     setObjectName(QStringLiteral("resultsMenu"));
     m_menu->setObjectName(QStringLiteral("resultsMenu"));
-    connect(addItem("whatsThis", QStringLiteral("What's this?"), QStringLiteral("Get help")),
-            &QAction::triggered, this, &ResultsMenu::whatsThisTriggered);
+    connect(addItem("whatsThis", tr("What's this?"), tr("Get help")), &QAction::triggered, this,
+            &ResultsMenu::whatsThisTriggered);
     m_menu->addSeparator();
-    m_searchForName = addItem("searchForName", QStringLiteral("Search for this &name"),
-                              QStringLiteral("Search for the name in this cell"));
+    m_searchForName = addItem("searchForName", tr("Search for this &name"),
+                              tr("Search for the name in this cell"));
     connect(m_searchForName, &QAction::triggered, this,
             [this] { emit searchForNameTriggered(cellName(m_menuCell)); });
-    m_searchForFamily = addItem("searchForFamily", QStringLiteral("Search this &family"),
-                                QStringLiteral("Search for the family in this cell"));
+    m_searchForFamily = addItem("searchForFamily", tr("Search this &family"),
+                                tr("Search for the family in this cell"));
     connect(m_searchForFamily, &QAction::triggered, this,
             [this] { emit searchForFamilyTriggered(m_menuFamily); });
-    connect(addItem("namesByProduct", QStringLiteral("Names by &product..."),
-                    QStringLiteral("List each product's names for the hits")),
+    connect(addItem("namesByProduct", tr("Names by &product..."),
+                    tr("List each product's names for the hits")),
             &QAction::triggered, this, &ResultsMenu::namesByProductTriggered);
-    m_copyWithTitles =
-        addItem("copyWithTitles", QStringLiteral("Copy with product &titles"),
-                QStringLiteral("Copy the selected cells under their products' titles"));
+    m_copyWithTitles = addItem("copyWithTitles", tr("Copy with product &titles"),
+                               tr("Copy the selected cells under their products' titles"));
     connect(m_copyWithTitles, &QAction::triggered, this, [this] { copySelectedCells(true); });
-    m_clear = addItem("clearResults", QStringLiteral("&Clear results"),
-                      QStringLiteral("Blank  the grid of results"));
+    m_clear = addItem("clearResults", tr("&Clear results"), tr("Blank  the grid of results"));
     connect(m_clear, &QAction::triggered, this, &ResultsMenu::clearTriggered);
-    m_save = addItem("saveResults", QStringLiteral("&Save results..."),
-                     QStringLiteral("Save search results in a file"));
+    m_save = addItem("saveResults", tr("&Save results..."), tr("Save search results in a file"));
     connect(m_save, &QAction::triggered, this, &ResultsMenu::saveTriggered);
-    m_export = addItem("exportResults", QStringLiteral("E&xport results..."),
-                       QStringLiteral("Export search results as CSV, JSON or JSON Lines"));
+    m_export = addItem("exportResults", tr("E&xport results..."),
+                       tr("Export search results as CSV, JSON or JSON Lines"));
     connect(m_export, &QAction::triggered, this, &ResultsMenu::exportResults);
     m_menu->addSeparator();
-    connect(addItem("setColumnWidth", QStringLiteral("S&et width of columns..."),
-                    QStringLiteral("Set width of columns  within the grid")),
+    connect(addItem("setColumnWidth", tr("S&et width of columns..."),
+                    tr("Set width of columns  within the grid")),
             &QAction::triggered, this, &ResultsMenu::askColumnWidth);
-    connect(addItem("restoreColumnWidths", QStringLiteral("&Restore default width of columns"),
-                    QStringLiteral("Restore default width of columns within the grid")),
+    connect(addItem("restoreColumnWidths", tr("&Restore default width of columns"),
+                    tr("Restore default width of columns within the grid")),
             &QAction::triggered, this, &ResultsMenu::restoreColumnWidths);
-    m_showFamily = addItem("showFamilyColumn", QStringLiteral("Show &family column"),
-                           QStringLiteral("Show each hit's family at the left of the grid"));
+    m_showFamily = addItem("showFamilyColumn", tr("Show &family column"),
+                           tr("Show each hit's family at the left of the grid"));
     m_showFamily->setCheckable(true);
     connect(m_showFamily, &QAction::triggered, this, [this](bool shown) {
         m_view->setFamilyColumnShown(shown);
@@ -157,8 +154,8 @@ void ResultsMenu::writeResults(ResultWriter& writer, const std::vector<size_t>& 
 // rather than written as something the user did not choose.
 void ResultsMenu::exportResults() {
     QWidget* window = m_view->window();
-    const std::optional<ExportFile> chosen = chooseExportFile(
-        window, QStringLiteral("Export search results"), m_directory, &m_exportFilter);
+    const std::optional<ExportFile> chosen =
+        chooseExportFile(window, tr("Export search results"), m_directory, &m_exportFilter);
     if (!chosen) {
         return;
     }
@@ -230,16 +227,15 @@ void ResultsMenu::askColumnWidth() {
     QWidget* window = m_view->window();
     bool ok = false;
     const QString text =
-        QInputDialog::getText(window, QStringLiteral("Set width of columns within the grid"),
-                              QStringLiteral("Insert a value"), QLineEdit::Normal, QString(), &ok);
+        QInputDialog::getText(window, tr("Set width of columns within the grid"),
+                              tr("Insert a value"), QLineEdit::Normal, QString(), &ok);
     if (!ok || text.isEmpty()) {
         return;
     }
     bool isNumber = false;
     const qlonglong value = text.trimmed().toLongLong(&isNumber);
     if (!isNumber) {
-        MessageBox::reportException(window,
-                                    QStringLiteral("'%1' is not a valid integer value").arg(text));
+        MessageBox::reportException(window, tr("'%1' is not a valid integer value").arg(text));
         return;
     }
     m_view->setAllColumnWidths(

@@ -22,7 +22,7 @@ ResultsView::ResultsView(QWidget* parent)
     setVerticalHeader(m_familyHeader);
     // The corner above the pinned column titles it, drawn as a header cell.
     m_familyTitle->setObjectName(QStringLiteral("familyTitle"));
-    m_familyTitle->setText(QStringLiteral("Family"));
+    m_familyTitle->setText(tr("Family"));
     m_familyTitle->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_familyTitle->setLineWidth(1);
     m_familyTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -20,7 +20,7 @@ constexpr int kShadowOffset = 2;
 SaveProgressWindow::SaveProgressWindow(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("saveProgressWindow"));
-    setWindowTitle(QStringLiteral("Save report"));
+    setWindowTitle(tr("Save report"));
     StayNormalFilter::install(this);
 
     auto* panel = new QFrame(this);
@@ -28,7 +28,7 @@ SaveProgressWindow::SaveProgressWindow(QWidget* parent)
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(2);
 
-    auto* label = new EmbossedLabel(QStringLiteral("Saving report file in progress..."), panel);
+    auto* label = new EmbossedLabel(tr("Saving report file in progress..."), panel);
     label->setObjectName(QStringLiteral("saveLabel"));
     label->setStyle3D(Style3D::Shadowed);
     label->setShadowOffset(kShadowOffset);

@@ -44,9 +44,9 @@ void SearchPage::buildStringPanel() {
     // Keys reach the combo box, the focus widget; it hands them to its line
     // edit by a direct call that no filter on the line edit would see.
     m_searchBox->installEventFilter(this);
-    setHint(m_searchBox, QStringLiteral("Insert a search string"));
+    setHint(m_searchBox, tr("Insert a search string"));
 
-    auto* label = new EmbossedLabel(QStringLiteral("S&earch string"), m_stringPanel);
+    auto* label = new EmbossedLabel(tr("S&earch string"), m_stringPanel);
     label->setObjectName(QStringLiteral("searchStringLabel"));
     label->setStyle3D(Style3D::Raised);
     label->setTransparent(true);
@@ -62,7 +62,7 @@ void SearchPage::buildStringPanel() {
         button->setCheckable(true);
         button->setAutoRaise(false);
         button->setIconSize(QSize(20, 20));
-        setHint(button, QStringLiteral("Search modifier"));
+        setHint(button, tr("Search modifier"));
     }
     setHelpTopic(m_beginsWithButton, HelpTopic::BeginsWithButton);
     setHelpTopic(m_endsWithButton, HelpTopic::EndsWithButton);
@@ -78,11 +78,11 @@ void SearchPage::buildStringPanel() {
     m_endsWithButton->setGeometry(40, 64, 28, 28);
 
     m_productButton = new QPushButton(QIcon(Pictures::productGlyph()),
-                                      QStringLiteral("Se&lect antiviral products"), m_stringPanel);
+                                      tr("Se&lect antiviral products"), m_stringPanel);
     m_productButton->setObjectName(QStringLiteral("productButton"));
     m_productButton->setEnabled(false);
     m_productButton->setGeometry(72, 64, 187, 28);
-    setHint(m_productButton, QStringLiteral("Select products on which limit the search"));
+    setHint(m_productButton, tr("Select products on which limit the search"));
     setHelpTopic(m_productButton, HelpTopic::SelectProducts);
     connect(m_productButton, &QPushButton::clicked, this, &SearchPage::productsClicked);
 }
@@ -91,19 +91,19 @@ void SearchPage::buildButtons() {
     m_searchButton = new QPushButton(this);
     m_searchButton->setObjectName(QStringLiteral("searchButton"));
     showStopButton(false);
-    setHint(m_searchButton, QStringLiteral("Press the button to start/stop a search"));
+    setHint(m_searchButton, tr("Press the button to start/stop a search"));
     setHelpTopic(m_searchButton, HelpTopic::SearchButton);
     connect(m_searchButton, &QPushButton::clicked, this, &SearchPage::searchClicked);
 
-    m_helpButton = new QPushButton(QIcon(Pictures::helpGlyph()), QStringLiteral("&Get help"), this);
+    m_helpButton = new QPushButton(QIcon(Pictures::helpGlyph()), tr("&Get help"), this);
     m_helpButton->setObjectName(QStringLiteral("helpButton"));
-    setHint(m_helpButton, QStringLiteral("Get help about Nomix95"));
+    setHint(m_helpButton, tr("Get help about Nomix95"));
     setHelpTopic(m_helpButton, HelpTopic::GetHelpButton);
     connect(m_helpButton, &QPushButton::clicked, this, &SearchPage::helpClicked);
 
-    m_exitButton = new QPushButton(QIcon(Pictures::exitGlyph()), QStringLiteral("E&xit"), this);
+    m_exitButton = new QPushButton(QIcon(Pictures::exitGlyph()), tr("E&xit"), this);
     m_exitButton->setObjectName(QStringLiteral("exitButton"));
-    setHint(m_exitButton, QStringLiteral("Exit from Nomix95"));
+    setHint(m_exitButton, tr("Exit from Nomix95"));
     setHelpTopic(m_exitButton, HelpTopic::ExitButton);
     connect(m_exitButton, &QPushButton::clicked, this, &SearchPage::exitClicked);
 
@@ -140,7 +140,7 @@ void SearchPage::setProductButtonEnabled(bool enabled) {
 }
 
 void SearchPage::showStopButton(bool stop) {
-    m_searchButton->setText(stop ? QStringLiteral("&Stop") : QStringLiteral("&Search"));
+    m_searchButton->setText(stop ? tr("&Stop") : tr("&Search"));
     m_searchButton->setIcon(QIcon(stop ? Pictures::stopGlyph() : Pictures::searchGlyph()));
 }
 

@@ -18,7 +18,6 @@ namespace nomix {
 namespace {
 
 const QColor kPictureBackground(0xFF, 0xFF, 0xE1);
-const QString kCounterHint = QStringLiteral("Display items found after a search");
 
 QString counterText(int count) {
     char text[16];
@@ -44,7 +43,7 @@ void SpeedCounterPanel::buildSpeedPanel() {
     inner->setGeometry(6, 6, 96, 176);
     setHelpTopic(inner, HelpTopic::SpeedPanel);
 
-    auto* speedLabel = new QLabel(QStringLiteral("Search speed"), inner);
+    auto* speedLabel = new QLabel(tr("Search speed"), inner);
     speedLabel->setObjectName(QStringLiteral("speedLabel"));
     speedLabel->setGeometry(4, 4, 90, 18);
     QFont small = speedLabel->font();
@@ -60,14 +59,14 @@ void SpeedCounterPanel::buildSpeedPanel() {
     m_trackBar->setTickPosition(QSlider::TicksBothSides);
     m_trackBar->setTickInterval(1);
     m_trackBar->setGeometry(8, 28, 30, 140);
-    setHint(m_trackBar, QStringLiteral("Set search speed"));
+    setHint(m_trackBar, tr("Set search speed"));
     setHelpTopic(m_trackBar, HelpTopic::SearchSpeed);
     connect(m_trackBar, &QSlider::valueChanged, this, [this] {
         if (!m_trackBarMoving) {
             applyTrackBarPosition();
         }
     });
-    const QStringList speeds{QStringLiteral("Min"), QStringLiteral("Med."), QStringLiteral("Max")};
+    const QStringList speeds{tr("Min"), tr("Med."), tr("Max")};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(speeds[i], inner);
         label->setObjectName(QStringLiteral("speedLabel%1").arg(i));
@@ -76,7 +75,7 @@ void SpeedCounterPanel::buildSpeedPanel() {
 }
 
 void SpeedCounterPanel::buildCounter() {
-    auto* itemsLabel = new QLabel(QStringLiteral("Items found"), this);
+    auto* itemsLabel = new QLabel(tr("Items found"), this);
     itemsLabel->setObjectName(QStringLiteral("itemsLabel"));
     itemsLabel->setGeometry(106, 8, 94, 18);
     m_counter = new LedCounter(this);
@@ -86,7 +85,7 @@ void SpeedCounterPanel::buildCounter() {
     // The counter sizes itself from its columns and segment size; it is
     // centred in the space beside the track bar.
     m_counter->move(104 + (96 - m_counter->width()) / 2, 30);
-    setHint(m_counter, kCounterHint);
+    setHint(m_counter, tr("Display items found after a search"));
     setHelpTopic(m_counter, HelpTopic::ItemsFound);
 }
 
@@ -144,10 +143,10 @@ void SpeedCounterPanel::showRunningCount(int count) {
 
 QString SpeedCounterPanel::showFinalCount(int count) {
     m_counter->setText(counterText(count));
-    QString hint = kCounterHint;
+    QString hint = tr("Display items found after a search");
     QString exact;
     if (count > kLargestShownCount) {
-        exact = QStringLiteral("%L1 items found").arg(count);
+        exact = tr("%L1 items found").arg(count);
         hint += QStringLiteral(" (%1)").arg(exact);
     }
     setHint(m_counter, hint);

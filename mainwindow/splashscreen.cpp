@@ -44,7 +44,7 @@ SplashScreen::SplashScreen(QWidget* parent)
     title->setFont(titleFont);
     title->setGeometry(12, 10, 260, 56);
 
-    auto* platformLine = new QLabel(QStringLiteral("  for Windows 95/NT 4.0 "), inner);
+    auto* platformLine = new QLabel(tr("  for Windows 95/NT 4.0 "), inner);
     platformLine->setObjectName(QStringLiteral("platformLabel"));
     platformLine->setAutoFillBackground(true);
     QPalette platformPalette = platformLine->palette();
@@ -53,11 +53,11 @@ SplashScreen::SplashScreen(QWidget* parent)
     platformLine->setPalette(platformPalette);
     platformLine->setGeometry(14, 72, 230, 20);
 
-    auto* author = new QLabel(QStringLiteral("Written by the Nomix95 developers"), inner);
+    auto* author = new QLabel(tr("Written by the Nomix95 developers"), inner);
     author->setObjectName(QStringLiteral("authorLabel"));
     author->setGeometry(14, 110, 250, 18);
-    auto* contact = new QLabel(QStringLiteral("A free tool for malware analysts\n"
-                                              "Comments and data: see the README"),
+    auto* contact = new QLabel(tr("A free tool for malware analysts\n"
+                                  "Comments and data: see the README"),
                                inner);
     contact->setObjectName(QStringLiteral("contactLabel"));
     contact->setGeometry(14, 140, 250, 40);

@@ -7,14 +7,9 @@
 
 namespace nomix {
 
-namespace {
-const QString kWelcome = QStringLiteral("Welcome to Nomix95!");
-const QString kNoDatabase = QStringLiteral(" Error : no database found");
-} // namespace
-
 StatusPanels::StatusPanels(QWidget* parent)
-    : QWidget(parent), m_hintPanel(new QLabel(kWelcome, this)),
-      m_databasePanel(new QLabel(kNoDatabase, this)) {
+    : QWidget(parent), m_hintPanel(new QLabel(tr("Welcome to Nomix95!"), this)),
+      m_databasePanel(new QLabel(tr(" Error : no database found"), this)) {
     setObjectName(QStringLiteral("statusPanels"));
     m_hintPanel->setObjectName(QStringLiteral("hintPanel"));
     m_databasePanel->setObjectName(QStringLiteral("databasePanel"));
@@ -28,11 +23,11 @@ StatusPanels::StatusPanels(QWidget* parent)
 }
 
 void StatusPanels::showHint(const QString& hint) {
-    m_hintPanel->setText(hint.isEmpty() ? kWelcome : hint);
+    m_hintPanel->setText(hint.isEmpty() ? tr("Welcome to Nomix95!") : hint);
 }
 
 void StatusPanels::showDatabaseLabel(const QString& label) {
-    m_databasePanel->setText(QStringLiteral(" Database ") + label);
+    m_databasePanel->setText(tr(" Database %1").arg(label));
     layOut(window()->frameGeometry().width());
 }
 

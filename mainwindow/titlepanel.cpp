@@ -18,7 +18,7 @@ TitlePanel::TitlePanel(QWidget* parent) : QFrame(parent) {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kPanelColour);
     setPalette(pal);
-    auto* title = new EmbossedLabel(QStringLiteral("Nomix95 1.1 for Windows"), this);
+    auto* title = new EmbossedLabel(tr("Nomix95 1.1 for Windows"), this);
     title->setObjectName(QStringLiteral("titleLabel"));
     title->setAlignment(Qt::AlignCenter);
     title->setStyle3D(Style3D::Shadowed);
@@ -28,7 +28,7 @@ TitlePanel::TitlePanel(QWidget* parent) : QFrame(parent) {
     titleFont.setBold(true);
     titleFont.setItalic(true);
     title->setFont(titleFont);
-    setHint(title, QStringLiteral("The great Nomix95! What else?"));
+    setHint(title, tr("The great Nomix95! What else?"));
     setHelpTopic(title, HelpTopic::TitleBanner);
     connect(title, &EmbossedLabel::clicked, this, &TitlePanel::titleClicked);
     m_title = title;

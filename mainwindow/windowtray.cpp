@@ -16,10 +16,10 @@ WindowTray::WindowTray(QWidget* window, const QString& toolTip, const Settings* 
     setObjectName(QStringLiteral("windowTray"));
     auto* menu = new QMenu(window);
     menu->setObjectName(QStringLiteral("trayMenu"));
-    menu->addAction(QStringLiteral("&Restore"), this, &WindowTray::restoreWindow)
+    menu->addAction(tr("&Restore"), this, &WindowTray::restoreWindow)
         ->setObjectName(QStringLiteral("restoreAction"));
     menu->addSeparator();
-    menu->addAction(QStringLiteral("&Terminate"), window, &QWidget::close)
+    menu->addAction(tr("&Terminate"), window, &QWidget::close)
         ->setObjectName(QStringLiteral("terminateAction"));
 
     m_icon->setObjectName(QStringLiteral("trayIcon"));

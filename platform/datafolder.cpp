@@ -20,13 +20,19 @@ bool isDirectory(const fs::path& path) {
     return fs::is_directory(path, error);
 }
 
-// The build tree's resources/ as the marker names it, or empty.
-fs::path buildTreeResources(fs::path dir) {
+struct BuildTree {
+    fs::path top;       // where the marker lies
+    fs::path resources; // the source tree's resources/ it names
+};
+
+// The build tree around `dir` whose marker names an existing resources/, or
+// empty paths.
+BuildTree buildTreeAround(fs::path dir) {
     for (int depth = 0; depth < kMarkerSearchDepth && !dir.empty(); ++depth) {
         std::ifstream marker(dir / kBuildTreeMarker);
         std::string resources;
         if (marker && std::getline(marker, resources) && isDirectory(resources)) {
-            return resources;
+            return {dir, resources};
         }
         if (dir == dir.root_path()) {
             break;
@@ -36,20 +42,36 @@ fs::path buildTreeResources(fs::path dir) {
     return {};
 }
 
+// The parent rather than "..", so the stored default reads
+// /usr/share/nomix95/sample and not /usr/bin/../share/nomix95/sample.
+fs::path installedFolder(const fs::path& dir) {
+    const fs::path parent =
+        dir.has_filename() ? dir.parent_path() : dir.parent_path().parent_path();
+    return parent / "share" / "nomix95";
+}
+
 } // namespace
 
 std::string programDataFolder(const std::string& programDir) {
-    // The parent rather than "..", so the stored default reads
-    // /usr/share/nomix95/sample and not /usr/bin/../share/nomix95/sample.
     const fs::path dir = fs::path(programDir).lexically_normal();
-    const fs::path parent =
-        dir.has_filename() ? dir.parent_path() : dir.parent_path().parent_path();
-    const fs::path installed = parent / "share" / "nomix95";
+    const fs::path installed = installedFolder(dir);
     if (isDirectory(installed)) {
         return installed.string();
     }
-    const fs::path resources = buildTreeResources(dir);
+    const fs::path resources = buildTreeAround(dir).resources;
     return resources.empty() ? installed.string() : resources.string();
+}
+
+// Translations are built, not kept in the source tree: a program in its
+// build tree finds them at the top of that tree.
+std::string translationsFolder(const std::string& programDir) {
+    const fs::path dir = fs::path(programDir).lexically_normal();
+    const fs::path installed = installedFolder(dir);
+    if (isDirectory(installed)) {
+        return (installed / "translations").string();
+    }
+    const fs::path top = buildTreeAround(dir).top;
+    return ((top.empty() ? installed : top) / "translations").string();
 }
 
 std::string runningProgramDir() {

@@ -33,6 +33,11 @@ std::string programDataFolder(const std::string& programDir);
 // the system does not tell.
 std::string runningProgramDir();
 
+// The folder of the program's compiled translations: translations/ of the
+// installed data folder, or of the top of the build tree for a program run
+// from it (they are built there, never kept in resources/).
+std::string translationsFolder(const std::string& programDir);
+
 // The default common directory: the bundled sample database's folder.
 std::string defaultCommonDirectory(const std::string& programDir);
 

@@ -140,9 +140,10 @@ void HelpViewer::reportMissingFile() {
         return;
     }
     m_missingReported = true;
-    MessageBox::error(m_owner, QStringLiteral("Cannot open the help file \"%1\".\r"
-                                              "Help is not available until the file is "
-                                              "put back next to the program.")
+    MessageBox::error(m_owner, QCoreApplication::translate(
+                                   "nomix::HelpViewer", "Cannot open the help file \"%1\".\r"
+                                                        "Help is not available until the file is "
+                                                        "put back next to the program.")
                                    .arg(m_helpFile));
 }
 
@@ -174,7 +175,7 @@ QTextBrowser* HelpViewer::ensureViewer() {
     if (!m_viewer) {
         m_viewer = std::make_unique<QTextBrowser>();
         m_viewer->setObjectName(QString::fromLatin1(kViewerName));
-        m_viewer->setWindowTitle(QStringLiteral("Nomix95 Help"));
+        m_viewer->setWindowTitle(QCoreApplication::translate("nomix::HelpViewer", "Nomix95 Help"));
         m_viewer->setOpenExternalLinks(false);
         // The main window may be hidden in the tray: closing the help must
         // not be taken for the end of the program.

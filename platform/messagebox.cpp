@@ -121,11 +121,12 @@ MessageBox::Button MessageBox::show(QWidget* parent, Kind kind, const QString& c
 }
 
 MessageBox::Button MessageBox::error(QWidget* parent, const QString& text) {
-    return show(parent, Error, QStringLiteral("Error"), text, Ok);
+    return show(parent, Error, QCoreApplication::translate("nomix::MessageBox", "Error"), text, Ok);
 }
 
 MessageBox::Button MessageBox::information(QWidget* parent, const QString& text) {
-    return show(parent, Information, QStringLiteral("Information"), text, Ok);
+    return show(parent, Information,
+                QCoreApplication::translate("nomix::MessageBox", "Information"), text, Ok);
 }
 
 void MessageBox::reportException(QWidget* parent, const QString& message) {

@@ -105,7 +105,7 @@ void SoundPlayer::openMusic(const QString& midiPath) {
     ensureOpen();
     closeMusic();
     if (!hasMidiHeader(midiPath)) {
-        failWith(QStringLiteral("Not a MIDI file"));
+        failWith(tr("Not a MIDI file"));
     }
     m_music = Mix_LoadMUS(QFile::encodeName(midiPath).constData());
     if (!m_music) {
@@ -115,7 +115,7 @@ void SoundPlayer::openMusic(const QString& midiPath) {
 
 bool SoundPlayer::playMusic() {
     if (!m_music) {
-        m_lastError = QStringLiteral("No music loaded");
+        m_lastError = tr("No music loaded");
         return false;
     }
     const int play = m_lastPlay == INT_MAX ? 1 : m_lastPlay + 1;
@@ -218,10 +218,10 @@ void SoundPlayer::failWith(const QString& message) {
 
 Mix_Chunk* SoundPlayer::decodeWave(const QByteArray& image) {
     if (!isRiffWave(image)) {
-        failWith(QStringLiteral("Not a RIFF WAVE image"));
+        failWith(tr("Not a RIFF WAVE image"));
     }
     if (image.size() > INT_MAX) {
-        failWith(QStringLiteral("Wave image too large"));
+        failWith(tr("Wave image too large"));
     }
     SDL_RWops* source = SDL_RWFromConstMem(image.constData(), int(image.size()));
     Mix_Chunk* clip = source ? Mix_LoadWAV_RW(source, 1) : nullptr;

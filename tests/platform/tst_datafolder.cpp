@@ -43,6 +43,8 @@ class TestDataFolder : public QObject {
         QCOMPARE(programDataFolder(local(m_root.filePath("prefix/bin/"))), expected);
         QCOMPARE(defaultCommonDirectory(local(m_root.filePath("prefix/bin"))),
                  expected + "/sample");
+        QCOMPARE(translationsFolder(local(m_root.filePath("prefix/bin"))),
+                 expected + "/translations");
     }
 
     // In a build tree, programs and test programs alike find the resources
@@ -54,6 +56,9 @@ class TestDataFolder : public QObject {
         const std::string resources = local(m_root.filePath("src/resources"));
         QCOMPARE(programDataFolder(local(m_root.filePath("build/tools"))), resources);
         QCOMPARE(programDataFolder(local(m_root.filePath("build/tests/platform"))), resources);
+        // Translations are built: they lie in the build tree, not in resources/.
+        QCOMPARE(translationsFolder(local(m_root.filePath("build/tests/platform"))),
+                 local(m_root.filePath("build/translations")));
 
         QVERIFY(m_root.mkpath("build/a/b/c"));
         QCOMPARE(programDataFolder(local(m_root.filePath("build/a/b/c"))),
@@ -62,6 +67,8 @@ class TestDataFolder : public QObject {
         QVERIFY(QDir(m_root.filePath("src/resources")).removeRecursively());
         QCOMPARE(programDataFolder(local(m_root.filePath("build/tools"))),
                  local(m_root.filePath("build/share/nomix95")));
+        QCOMPARE(translationsFolder(local(m_root.filePath("build/tools"))),
+                 local(m_root.filePath("build/share/nomix95/translations")));
     }
 
     void theRunningProgram() {
