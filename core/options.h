@@ -6,6 +6,13 @@
 #include <array>
 #include <cstddef>
 
+// Marks the captions and hints for the translators' tools, which read the
+// source as text; the core has no Qt, so here it leaves the text as it is,
+// and the dialog translates it where it shows it.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(scope, x) x // spelt as Qt does, so both may meet
+#endif
+
 namespace nomix {
 
 // The options of the "Options" dialog, in the order in which the settings
@@ -46,37 +53,52 @@ struct OptionEntry {
 
 inline constexpr OptionEntry kOptions[] = {
     {Option::ShowNumericResultOnly, "ShowNumericOnly", false, "showNumericResultOnlyBox",
-     "Show &numeric result only", "After a search, display only the number of items found",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Show &numeric result only"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog",
+                       "After a search, display only the number of items found"),
      HelpTopic::ShowNumericResultOnly, OptionGroup::Display, 0, 0},
-    {Option::ShowBitmaps, "ShowBitmaps", true, "showBitmapsBox", "Show &bitmaps",
-     "Show or hide the bitmaps in the grid of results", HelpTopic::ShowBitmaps,
-     OptionGroup::Display, 1, 0},
+    {Option::ShowBitmaps, "ShowBitmaps", true, "showBitmapsBox",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Show &bitmaps"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Show or hide the bitmaps in the grid of results"),
+     HelpTopic::ShowBitmaps, OptionGroup::Display, 1, 0},
     {Option::UpdateItemCounter, "UpdateItemCounter", false, "updateItemCounterBox",
-     "&Update items counter", "Update the items counter during the search",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "&Update items counter"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Update the items counter during the search"),
      HelpTopic::UpdateItemsCounter, OptionGroup::Display, 2, 0},
     {Option::CompleteStringMatch, "StringMatch", false, "completeStringMatchBox",
-     "&Complete string match", "Perform a search using a complete string match",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "&Complete string match"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Perform a search using a complete string match"),
      HelpTopic::CompleteStringMatch, OptionGroup::Search, 0, 0},
-    {Option::ShowAllProducts, "ShowOtherProducts", true, "showAllProductsBox", "Show &all products",
-     "Show unselected products also", HelpTopic::ShowAllProducts, OptionGroup::Display, 1, 1},
+    {Option::ShowAllProducts, "ShowOtherProducts", true, "showAllProductsBox",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Show &all products"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Show unselected products also"),
+     HelpTopic::ShowAllProducts, OptionGroup::Display, 1, 1},
     {Option::SearchInBackground, "SearchInBackground", true, "searchInBackgroundBox",
-     "Search in bac&kground", "Allow to stop the search", HelpTopic::SearchInBackground,
-     OptionGroup::Display, 0, 1},
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Search in bac&kground"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Allow to stop the search"),
+     HelpTopic::SearchInBackground, OptionGroup::Display, 0, 1},
     {Option::UpdateAlarmDisabled, "AlarmDisabled", false, "disableUpdateAlarmBox",
-     "&Disable update alarm", "Disable the alarm about the update of the database",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "&Disable update alarm"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog",
+                       "Disable the alarm about the update of the database"),
      HelpTopic::DisableUpdateAlarm, OptionGroup::Environment, 0, 0},
-    {Option::SoundsDisabled, "SoundsDisabled", false, "disableSoundsBox", "D&isable sounds",
-     "Disable sounds effects", HelpTopic::DisableSounds, OptionGroup::Environment, 1, 0},
+    {Option::SoundsDisabled, "SoundsDisabled", false, "disableSoundsBox",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "D&isable sounds"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Disable sounds effects"), HelpTopic::DisableSounds,
+     OptionGroup::Environment, 1, 0},
     {Option::LoadLastSelection, "LoadSelProducts", false, "loadLastSelectionBox",
-     "&Load last selection",
-     "At program startup, display only the items selected on the last session",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "&Load last selection"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog",
+                       "At program startup, display only the items selected on the last session"),
      HelpTopic::LoadLastSelection, OptionGroup::Environment, 2, 0},
     {Option::SaveSelectedOnly, "SaveSelectedOnly", false, "saveSelectedOnlyBox",
-     "Sa&ve selected items only",
-     "Save only the search results obtained about the selected products",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Sa&ve selected items only"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog",
+                       "Save only the search results obtained about the selected products"),
      HelpTopic::SaveSelectedItemsOnly, OptionGroup::Environment, 0, 1},
     {Option::MinimizeToTray, "MinimizeInTaskbar", false, "minimizeToTrayBox",
-     "&Minimize in tray area", "Put the program  in the tray area when minimized",
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "&Minimize in tray area"),
+     QT_TRANSLATE_NOOP("nomix::OptionsDialog", "Put the program  in the tray area when minimized"),
      HelpTopic::MinimizeInTrayArea, OptionGroup::Environment, 1, 1},
 };
 

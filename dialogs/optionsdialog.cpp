@@ -47,7 +47,7 @@ QGridLayout* checkBoxGrid(QGroupBox* group) {
 OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_helpMenu(new ContextHelpMenu(this)) {
     setObjectName(QStringLiteral("optionsDialog"));
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     // A title bar without buttons: the dialog closes only through its own
     // buttons and Esc.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -69,9 +69,9 @@ OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
 
 QCheckBox* OptionsDialog::addOptionBox(const OptionEntry& entry) {
     QGroupBox* frame = group(entry.group);
-    auto* box = new QCheckBox(QString::fromUtf8(entry.caption), frame);
+    auto* box = new QCheckBox(tr(entry.caption), frame);
     box->setObjectName(QLatin1String(entry.boxName));
-    box->setStatusTip(QString::fromUtf8(entry.hint));
+    box->setStatusTip(tr(entry.hint));
     box->setChecked(m_settings->value(entry.option));
     box->setFocusPolicy(Qt::ClickFocus);
     m_helpMenu->attach(box, entry.helpTopic);
@@ -87,11 +87,11 @@ QCheckBox* OptionsDialog::addOptionBox(const OptionEntry& entry) {
 // Tab reaches each group through its first box only.
 void OptionsDialog::buildGroups() {
     const std::pair<const char*, const char*> groups[] = {
-        {"displayGroup", "Display preferences"},
-        {"environmentGroup", "Environment preferences"},
-        {"searchGroup", "Search preferences"}};
+        {"displayGroup", QT_TR_NOOP("Display preferences")},
+        {"environmentGroup", QT_TR_NOOP("Environment preferences")},
+        {"searchGroup", QT_TR_NOOP("Search preferences")}};
     for (size_t i = 0; i < std::size(groups); ++i) {
-        m_groups[i] = new QGroupBox(QLatin1String(groups[i].second));
+        m_groups[i] = new QGroupBox(tr(groups[i].second));
         m_groups[i]->setObjectName(QLatin1String(groups[i].first));
         checkBoxGrid(m_groups[i]);
     }
@@ -126,10 +126,10 @@ void OptionsDialog::alignRightColumns() {
 }
 
 QWidget* OptionsDialog::buildPage() {
-    auto* eraseHistory = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon),
-                                         QStringLiteral("Cl&ear string history"));
+    auto* eraseHistory =
+        new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon), tr("Cl&ear string history"));
     eraseHistory->setObjectName(QStringLiteral("clearHistoryButton"));
-    eraseHistory->setStatusTip(QStringLiteral("Clear the history of search strings"));
+    eraseHistory->setStatusTip(tr("Clear the history of search strings"));
     eraseHistory->setMinimumSize(168, kButtonHeight);
     m_helpMenu->attach(eraseHistory, HelpTopic::ClearStringHistory);
     connect(eraseHistory, &QPushButton::clicked, this, &OptionsDialog::confirmHistoryErase);
@@ -165,15 +165,13 @@ QPushButton* OptionsDialog::addButton(const char* name, const QString& caption, 
 }
 
 void OptionsDialog::buildButtons(QWidget* page) {
-    m_okButton = addButton("okButton", QStringLiteral("OK"), QStringLiteral("Accept the settings"),
-                           HelpTopic::OkButton);
+    m_okButton = addButton("okButton", tr("OK"), tr("Accept the settings"), HelpTopic::OkButton);
     m_okButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     m_okButton->setDefault(true);
     QPushButton* cancel =
-        addButton("cancelButton", QStringLiteral("Cancel"), QString(), HelpTopic::CancelButton);
+        addButton("cancelButton", tr("Cancel"), QString(), HelpTopic::CancelButton);
     cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    QPushButton* help = addButton("helpButton", QStringLiteral("&Help"), QStringLiteral("Get help"),
-                                  HelpTopic::HelpButton);
+    QPushButton* help = addButton("helpButton", tr("&Help"), tr("Get help"), HelpTopic::HelpButton);
     help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -239,9 +237,8 @@ void OptionsDialog::done(int result) {
 void OptionsDialog::confirmHistoryErase() {
     QApplication::beep();
     const auto answer = MessageBox::show(
-        this, MessageBox::Warning, QStringLiteral("Warning"),
-        QStringLiteral(
-            "You are going to erase the history list of the search strings.\rAre you sure?"),
+        this, MessageBox::Warning, tr("Warning"),
+        tr("You are going to erase the history list of the search strings.\rAre you sure?"),
         MessageBox::Ok | MessageBox::Cancel);
     if (answer == MessageBox::Ok) {
         m_historyEraseRequested = true;

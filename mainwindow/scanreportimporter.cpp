@@ -71,16 +71,16 @@ QString chooseTargetFolder(QWidget* parent) {
     const QString sample = programDataPath(QStringLiteral("sample"));
     for (;;) {
         const QString folder = FileDialog::getExistingDirectory(
-            parent, QStringLiteral("Folder for the new database"), start);
+            parent, ScanReportImporter::tr("Folder for the new database"), start);
         if (folder.isEmpty()) {
             return {};
         }
         if (isSameFolder(folder, sample)) {
-            MessageBox::error(parent,
-                              QStringLiteral("%1 holds the sample database that comes with "
-                                             "Nomix95, which stays as it is.\rPlease, choose "
-                                             "another folder for the new database.")
-                                  .arg(QDir::toNativeSeparators(folder)));
+            MessageBox::error(
+                parent, ScanReportImporter::tr("%1 holds the sample database that comes with "
+                                               "Nomix95, which stays as it is.\rPlease, choose "
+                                               "another folder for the new database.")
+                            .arg(QDir::toNativeSeparators(folder)));
             continue;
         }
         const std::optional<size_t> samples = existingSampleCount(folder);
@@ -88,11 +88,12 @@ QString chooseTargetFolder(QWidget* parent) {
             return folder;
         }
         const QString question =
-            QStringLiteral("%1 already holds a name database (%2 samples). Replace it?")
+            ScanReportImporter::tr("%1 already holds a name database (%2 samples). Replace it?")
                 .arg(QDir::toNativeSeparators(folder))
                 .arg(*samples);
-        if (MessageBox::show(parent, MessageBox::Warning, QStringLiteral("Warning"), question,
-                             MessageBox::Yes | MessageBox::No, MessageBox::No) == MessageBox::Yes) {
+        if (MessageBox::show(parent, MessageBox::Warning, ScanReportImporter::tr("Warning"),
+                             question, MessageBox::Yes | MessageBox::No,
+                             MessageBox::No) == MessageBox::Yes) {
             return folder;
         }
     }
@@ -104,8 +105,9 @@ ScanReportImporter::ScanReportImporter(QWidget* parent) : m_parent(parent) {}
 
 QString ScanReportImporter::chooseAndImport(QWidget* parent, const QString& directory) {
     const QStringList files = FileDialog::getOpenFileNames(
-        parent, QStringLiteral("Import scan reports"), directory,
-        QStringLiteral("Scan reports (*.json *.jsonl *.ndjson *.gz *.zst *.bz2);;All files (*)"));
+        parent, ScanReportImporter::tr("Import scan reports"), directory,
+        ScanReportImporter::tr(
+            "Scan reports (*.json *.jsonl *.ndjson *.gz *.zst *.bz2);;All files (*)"));
     if (files.isEmpty()) {
         return {};
     }
@@ -117,11 +119,12 @@ QString ScanReportImporter::chooseAndImport(QWidget* parent, const QString& dire
     if (importer.run(files, folder) != Outcome::Written) {
         return {};
     }
-    const QString question = QStringLiteral("The database in %1 holds %2 samples.\rUse it now?")
-                                 .arg(folder)
-                                 .arg(importer.sampleCount());
-    if (MessageBox::show(parent, MessageBox::Information, QStringLiteral("Information"), question,
-                         MessageBox::Yes | MessageBox::No) != MessageBox::Yes) {
+    const QString question =
+        ScanReportImporter::tr("The database in %1 holds %2 samples.\rUse it now?")
+            .arg(folder)
+            .arg(importer.sampleCount());
+    if (MessageBox::show(parent, MessageBox::Information, ScanReportImporter::tr("Information"),
+                         question, MessageBox::Yes | MessageBox::No) != MessageBox::Yes) {
         return {};
     }
     return folder;
@@ -136,10 +139,10 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
         m_totalBytes += QFileInfo(file).size();
         request.files.push_back(file.toStdString());
     }
-    QProgressDialog progress(QStringLiteral("Importing scan reports..."), QStringLiteral("Cancel"),
-                             0, kProgressSteps, m_parent);
+    QProgressDialog progress(tr("Importing scan reports..."), tr("Cancel"), 0, kProgressSteps,
+                             m_parent);
     progress.setObjectName(QStringLiteral("ImportProgress"));
-    progress.setWindowTitle(QStringLiteral("Import scan reports"));
+    progress.setWindowTitle(tr("Import scan reports"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     progress.setValue(0);
@@ -158,9 +161,9 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
     }
     m_samples = summary.samples;
     if (!summary.written) {
-        QString message = QStringLiteral("No scan report was found; nothing was written.");
+        QString message = tr("No scan report was found; nothing was written.");
         if (summary.skippedLines > 0) {
-            message += QStringLiteral("\r%1 lines held no scan report:\r%2")
+            message += tr("\r%1 lines held no scan report:\r%2")
                            .arg(summary.skippedLines)
                            .arg(m_skips.join(QLatin1Char('\r')));
         }
@@ -168,8 +171,8 @@ ScanReportImporter::Outcome ScanReportImporter::run(const QStringList& files,
         return Outcome::Failed;
     }
     if (summary.skippedLines > 0) {
-        MessageBox::show(m_parent, MessageBox::Warning, QStringLiteral("Warning"),
-                         QStringLiteral("%1 lines held no scan report and were skipped:\r%2")
+        MessageBox::show(m_parent, MessageBox::Warning, tr("Warning"),
+                         tr("%1 lines held no scan report and were skipped:\r%2")
                              .arg(summary.skippedLines)
                              .arg(m_skips.join(QLatin1Char('\r'))),
                          MessageBox::Ok);

@@ -3,6 +3,7 @@
 
 #include "core/import/importscanreports.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,8 @@ namespace nomix {
 // into the chosen folder. Nothing in the folder changes unless the new pair
 // is written whole. Errors and skipped lines are shown to the user here.
 class ScanReportImporter : private ImportCallbacks {
+    Q_DECLARE_TR_FUNCTIONS(nomix::ScanReportImporter)
+
   public:
     enum class Outcome { Written, Cancelled, Failed };
 

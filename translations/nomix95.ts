@@ -426,7 +426,7 @@
 <context>
     <name>nomix::FolderDialog</name>
     <message>
-        <location filename="../controls/folderdialog.cpp" line="+31"/>
+        <location filename="../controls/folderdialog.cpp" line="+29"/>
         <source>OLE function call failed. HResult is 0x%1. GetLastError is 0x%2</source>
         <translation type="unfinished"></translation>
     </message>
@@ -447,7 +447,7 @@
 <context>
     <name>nomix::MainWindow</name>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="+80"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="+79"/>
         <source>Nomix95 - the virus name cross-reference, by its developers</source>
         <translation type="unfinished"></translation>
     </message>
@@ -507,7 +507,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+87"/>
+        <location line="+86"/>
         <source>: File not found</source>
         <translation type="unfinished"></translation>
     </message>
@@ -517,7 +517,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+230"/>
+        <location line="+227"/>
         <location line="+357"/>
         <source>Warning</source>
         <translation type="unfinished"></translation>
@@ -622,6 +622,184 @@
     <message>
         <location line="+98"/>
         <source>Export names by product</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>nomix::OptionsDialog</name>
+    <message>
+        <location filename="../dialogs/optionsdialog.cpp" line="+50"/>
+        <source>Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+40"/>
+        <source>Display preferences</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Environment preferences</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Search preferences</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+38"/>
+        <source>Cl&amp;ear string history</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Clear the history of search strings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Accept the settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Get help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+66"/>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>You are going to erase the history list of the search strings.<byte value="xd"/>Are you sure?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../core/options.h" line="+56"/>
+        <source>Show &amp;numeric result only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>After a search, display only the number of items found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Show &amp;bitmaps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Show or hide the bitmaps in the grid of results</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Update items counter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Update the items counter during the search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Complete string match</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Perform a search using a complete string match</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Show &amp;all products</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Show unselected products also</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Search in bac&amp;kground</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Allow to stop the search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Disable update alarm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Disable the alarm about the update of the database</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>D&amp;isable sounds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Disable sounds effects</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Load last selection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>At program startup, display only the items selected on the last session</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Sa&amp;ve selected items only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Save only the search results obtained about the selected products</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;Minimize in tray area</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Put the program  in the tray area when minimized</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -897,6 +1075,76 @@
     </message>
 </context>
 <context>
+    <name>nomix::ScanReportImporter</name>
+    <message>
+        <location filename="../mainwindow/scanreportimporter.cpp" line="+74"/>
+        <source>Folder for the new database</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 holds the sample database that comes with Nomix95, which stays as it is.<byte value="xd"/>Please, choose another folder for the new database.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>%1 already holds a name database (%2 samples). Replace it?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <location line="+80"/>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-66"/>
+        <location line="+37"/>
+        <source>Import scan reports</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-36"/>
+        <source>Scan reports (*.json *.jsonl *.ndjson *.gz *.zst *.bz2);;All files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>The database in %1 holds %2 samples.<byte value="xd"/>Use it now?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Information</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Importing scan reports...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>No scan report was found; nothing was written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source><byte value="xd"/>%1 lines held no scan report:<byte value="xd"/>%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>%1 lines held no scan report and were skipped:<byte value="xd"/>%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>nomix::SearchPage</name>
     <message>
         <location filename="../mainwindow/searchpage.cpp" line="+47"/>
@@ -1029,7 +1277,7 @@
     </message>
     <message>
         <location line="+10"/>
-        <location line="+60"/>
+        <location line="+58"/>
         <source>Display items found after a search</source>
         <translation type="unfinished"></translation>
     </message>
