@@ -6,11 +6,20 @@
 #include "exitstatus.h"
 
 #include "core/import/importscanreports.h"
+#ifdef NOMIX_WITH_SERVER
+#include "core/server/serverconnection.h"
+#include "core/server/servererror.h"
+#include "core/server/serverloader.h"
+#endif
 
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
@@ -43,6 +52,8 @@ void stopOnTerminationSignals() {
 const char* const kUsage =
     "Usage: nomix95-import --out DIR [--label TEXT] FILE...\n"
     "       nomix95-import --update DIR [--label TEXT] FILE...\n"
+    "       nomix95-import --server URL [--update] [--label TEXT] FILE...\n"
+    "       nomix95-import --server URL --from-dir DIR\n"
     "Builds DIR/NOMIX.CFG and DIR/NOMIX.DAT from multi-engine scan reports.\n"
     "\n"
     "FILE holds JSON Lines (one report a line) or one JSON document (a report\n"
@@ -62,6 +73,13 @@ const char* const kUsage =
     "                in DIR: a sample seen again keeps its newest analysis, new\n"
     "                engines become new products; only the new reports are read\n"
     "  --label TEXT  the database's label (default: \"Imported N samples on DATE\")\n"
+    "  --server URL  loads into the team database on a PostgreSQL server instead\n"
+    "                (postgresql://user@host:port/dbname or \"host=... dbname=...\";\n"
+    "                a password from the URL or ~/.pgpass): the reports replace\n"
+    "                what it holds, or with --update are added to it (reports\n"
+    "                naming an engine it has no product for are refused); on any\n"
+    "                failure the server keeps what it held\n"
+    "  --from-dir DIR  with --server: loads DIR/NOMIX.CFG and DIR/NOMIX.DAT\n"
     "  --help        this text\n"
     "\n"
     "Exit status: 0 every line read; 1 written, but lines were skipped (each\n"
@@ -70,6 +88,8 @@ const char* const kUsage =
 
 struct Options {
     std::string out;
+    std::string server;
+    std::string fromDir;
     std::string label;
     bool labelGiven = false;
     bool update = false;
@@ -138,6 +158,82 @@ void reportChanges(const nomix::ImportSummary& summary) {
     }
 }
 
+// A folder of our own for an import on its way to the server, removed with
+// everything in it whatever happens.
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/nomix95-import.XXXXXX";
+        if (!::mkdtemp(pattern.data())) {
+            throw ImportError(pattern + ": cannot make a folder there: " + std::strerror(errno));
+        }
+        m_path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return m_path; }
+
+  private:
+    std::string m_path;
+};
+
+// Loads into the team database: the reports are imported as for the files
+// first, into a scratch folder, and that pair is loaded. Simple, and the
+// import's rules hold on the server by construction; a later version may
+// send the samples straight from the import.
+#ifdef NOMIX_WITH_SERVER
+int importIntoServer(const Options& options, const nomix::ImportRequest& request,
+                     TerminalProgress& progress) {
+    const auto stopped = [] { return g_stopRequested != 0; };
+    // A wrong URL fails before any report is read.
+    nomix::ServerConnection connection(options.server);
+    nomix::ServerLoad load;
+    nomix::ImportSummary summary;
+    if (!options.fromDir.empty()) {
+        load = nomix::replaceServerData(connection, options.fromDir, stopped);
+    } else {
+        const ScratchFolder scratch;
+        nomix::ImportRequest scratchRequest = request;
+        scratchRequest.folder = scratch.path();
+        scratchRequest.update = false;
+        if (options.update) {
+            scratchRequest.label.reset(); // the label counts every sample: set below
+        }
+        summary = nomix::importScanReports(scratchRequest, progress);
+        progress.clear();
+        if (!summary.written) {
+            std::fprintf(stderr, "nomix95-import: no scan report found; nothing written\n");
+            return exitCode(ExitStatus::NothingWritten);
+        }
+        reportChanges(summary);
+        load = options.update
+                   ? nomix::addToServerData(connection, scratch.path(), request.label, stopped)
+                   : nomix::replaceServerData(connection, scratch.path(), stopped);
+    }
+    if (options.update) {
+        std::fprintf(stderr,
+                     "nomix95-import: %zu samples added, %zu replaced; the team database at %s "
+                     "holds %zu samples, %zu products\n",
+                     load.added, load.replaced, connection.serverName().c_str(), load.lines,
+                     load.products);
+    } else {
+        std::fprintf(stderr, "nomix95-import: %zu lines, %zu products written to %s\n", load.lines,
+                     load.products, connection.serverName().c_str());
+    }
+    return exitCode(summary.skippedLines > 0 ? ExitStatus::SomeSkipped : ExitStatus::AllRead);
+}
+#else
+int importIntoServer(const Options&, const nomix::ImportRequest&, TerminalProgress&) {
+    std::fputs("nomix95-import: --server: built without the team database (libpq)\n", stderr);
+    return exitCode(ExitStatus::NothingWritten);
+}
+#endif
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -150,7 +246,11 @@ int main(int argc, char* argv[]) {
         app.add_option("--out", options.out)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     CLI::Option* update =
         app.add_option("--update", options.out)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    CLI::Option* server = app.add_option("--server", options.server);
+    CLI::Option* fromDir = app.add_option("--from-dir", options.fromDir);
     line.makeExclusive({out, update});
+    line.makeExclusive({out, server});
+    line.makeExclusive({update, fromDir});
     const CLI::Option* label = app.add_option("--label", options.label);
     app.add_option("FILE", options.files);
     if (const std::optional<ExitStatus> status = line.parse(argc, argv)) {
@@ -158,10 +258,25 @@ int main(int argc, char* argv[]) {
     }
     options.update = update->count() > 0;
     options.labelGiven = label->count() > 0;
-    if (options.out.empty()) {
+    const bool toServer = server->count() > 0;
+    if (toServer && options.update) {
+        // With a server, --update names no folder: what follows is a report.
+        options.files.insert(options.files.begin(), options.out);
+        options.out.clear();
+    }
+    if (fromDir->count() > 0 && !toServer) {
+        return exitCode(line.reject("--from-dir DIR needs --server URL"));
+    }
+    if (toServer && options.server.empty()) {
+        return exitCode(line.reject("--server URL is empty"));
+    }
+    if (!toServer && options.out.empty()) {
         return exitCode(line.reject("--out DIR or --update DIR is missing"));
     }
-    if (options.files.empty()) {
+    if (fromDir->count() > 0 && !options.files.empty()) {
+        return exitCode(line.reject("--from-dir DIR takes no report file"));
+    }
+    if (fromDir->count() == 0 && options.files.empty()) {
         return exitCode(line.reject("no report file given"));
     }
     stopOnTerminationSignals();
@@ -172,8 +287,27 @@ int main(int argc, char* argv[]) {
     TerminalProgress progress;
     nomix::ImportSummary summary;
     try {
+        if (toServer) {
+            return importIntoServer(options, request, progress);
+        }
         summary = nomix::importScanReports(request, progress);
+    }
+#ifdef NOMIX_WITH_SERVER
+    catch (const nomix::ServerError& failure) {
+        progress.clear();
+        std::fprintf(stderr, "nomix95-import: %s\n", failure.what());
+        return exitCode(ExitStatus::NothingWritten);
+    }
+#endif
+    catch (const nomix::FileError& failure) {
+        progress.clear();
+        std::fprintf(stderr, "nomix95-import: %s: %s\n", failure.path().c_str(), failure.what());
+        return exitCode(ExitStatus::NothingWritten);
     } catch (const ImportError& failure) {
+        progress.clear();
+        std::fprintf(stderr, "nomix95-import: %s\n", failure.what());
+        return exitCode(ExitStatus::NothingWritten);
+    } catch (const nomix::NomixError& failure) {
         progress.clear();
         std::fprintf(stderr, "nomix95-import: %s\n", failure.what());
         return exitCode(ExitStatus::NothingWritten);

@@ -19,6 +19,7 @@
 #include <bit>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -1278,6 +1279,46 @@ std::optional<size_t> recordedSampleCount(const std::string& dir) {
         return std::nullopt;
     }
     return samples;
+}
+
+std::optional<ImportRecord> readImportRecord(const std::string& dir) {
+    LineFile file(dir + "/" + std::string(kRecordName));
+    std::string line;
+    size_t engines = 0;
+    if (!file.next(line) || line != kRecordTitle || !file.next(line) ||
+        !readCount(line, "engines ", engines)) {
+        return std::nullopt;
+    }
+    ImportRecord record;
+    const auto wholeNumber = [](const std::string& text, int64_t& number) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        return error == std::errc() && end == text.data() + text.size();
+    };
+    for (size_t i = 0; i < engines; ++i) {
+        std::vector<std::string> parts;
+        ImportRecord::Engine engine;
+        if (!file.next(line) || (parts = splitRecordLine(line)).size() != 5 ||
+            !wholeNumber(parts[4], engine.newestDate)) {
+            return std::nullopt;
+        }
+        engine.key = parts[0];
+        engine.product = parts[1];
+        engine.version = parts[2];
+        engine.update = parts[3];
+        record.engines.push_back(std::move(engine));
+    }
+    size_t samples = 0;
+    if (!file.next(line) || !readCount(line, "samples ", samples)) {
+        return std::nullopt;
+    }
+    for (size_t k = 0; k < samples; ++k) {
+        int64_t date = 0;
+        if (!file.next(line) || !wholeNumber(line, date)) {
+            return std::nullopt;
+        }
+        record.analysisDates.push_back(date);
+    }
+    return record;
 }
 
 namespace {

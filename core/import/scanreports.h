@@ -179,6 +179,24 @@ class NameDatabaseBuilder {
 // database's lines reads it all); nothing when there is no such record.
 std::optional<size_t> recordedSampleCount(const std::string& dir);
 
+// What the record of the import that wrote the database in a folder says:
+// each engine as the reports name it, with the product it became, and each
+// sample's analysis date, in the name database's order.
+struct ImportRecord {
+    struct Engine {
+        std::string key;
+        std::string product;
+        std::string version;
+        std::string update;
+        int64_t newestDate = 0;
+    };
+    std::vector<Engine> engines;
+    std::vector<int64_t> analysisDates;
+};
+
+// Nothing when the folder has no such record or it is damaged.
+std::optional<ImportRecord> readImportRecord(const std::string& dir);
+
 // The label a database gets unless the user names one.
 std::string defaultImportLabel(size_t sampleCount, int64_t secondsSince1970);
 

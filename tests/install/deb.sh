@@ -16,7 +16,7 @@ deb=$(ls "$tmp"/*.deb)
 dpkg-deb --field "$deb"
 depends=$(dpkg-deb --field "$deb" Depends)
 for library in libqt6widgets6 libqt6gui6 libqt6core6 libsdl2-mixer-2.0-0 libsdl2-2.0-0 libc6 \
-  zlib1g libzstd1 libbz2-1.0; do
+  zlib1g libzstd1 libbz2-1.0 libpq5; do
   grep -Eq "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 for field in Maintainer Description Version Architecture; do
