@@ -24,6 +24,13 @@ class LineMatcher {
     // request's mode.
     bool matches(std::string_view text) const;
 
+    // The whole test of one line's text, for a caller that has not scanned
+    // for the string itself (lines handed over one by one, as a database
+    // server sends its candidates): the text holds the string and matches().
+    bool isHit(std::string_view text) const {
+        return m_finder.find(text) != AsciiFinder::npos && matches(text);
+    }
+
     // True when matches() is true of every text that holds the string: a
     // substring search of all products, whose hits need not be split into
     // fields, nor their text be looked at.

@@ -20,12 +20,18 @@ const char* const kCliUsage =
     "                   [--names-by-product] STRING\n"
     "   or: nomix95-cli [options] --family-is NAME\n"
     "   or: nomix95-cli [--dir DIR] [--config FILE] --products-list\n"
+    "   or: nomix95-cli --server URL [options] [STRING]\n"
     "\n"
     "Looks up STRING in the names every antivirus product gives a virus.\n"
     "\n"
     "  --dir DIR        common directory of the data files\n"
     "  --db FILE        name database file name (default NOMIX.DAT)\n"
     "  --config FILE    product table file name (default NOMIX.CFG)\n"
+    "  --server URL     search a team database on a PostgreSQL server instead of\n"
+    "                   the files (no --dir, --db or --config), with the same\n"
+    "                   answers: URL as libpq takes it,\n"
+    "                   postgresql://USER@HOST:PORT/DBNAME or \"host=HOST\n"
+    "                   dbname=DBNAME\"; a password from the URL or ~/.pgpass\n"
     "  --begins         names that begin with STRING\n"
     "  --ends           names that end with STRING\n"
     "  --complete       names that are STRING (also --begins with --ends)\n"
@@ -109,6 +115,9 @@ void completeCliOptions(CliOptions& options, const std::vector<std::string>& tex
     if (options.productsGiven) {
         options.products = parseProductList(products);
     }
+    if (options.serverGiven && options.serverUrl.empty()) {
+        throw NomixError("option --server needs a URL");
+    }
     if (rulesGiven && options.rulesFolder.empty()) {
         throw NomixError("option --rules needs a folder");
     }
@@ -137,9 +146,14 @@ std::variant<CliOptions, ExitStatus> parseCliOptions(int argc, const char* const
     CommandLine line("nomix95-cli", kCliUsage, CommandLine::UsageShown::AfterUnknownOption);
     CLI::App& app = line.app();
     app.set_version_flag("--version", std::string("nomix95-cli ") + kVersion);
-    app.add_option("--dir", options.location.directory);
-    app.add_option("--db", options.location.databaseName);
-    app.add_option("--config", options.location.tableName);
+    CLI::Option* dir = app.add_option("--dir", options.location.directory);
+    CLI::Option* db = app.add_option("--db", options.location.databaseName);
+    CLI::Option* config = app.add_option("--config", options.location.tableName);
+    CLI::Option* server = app.add_option("--server", options.serverUrl);
+    // The lines come from the files or from the server, never both.
+    for (CLI::Option* file : {dir, db, config}) {
+        line.makeExclusive({server, file});
+    }
     app.add_flag("--begins", options.begins);
     app.add_flag("--ends", options.ends);
     app.add_flag("--complete", options.complete);
@@ -159,6 +173,7 @@ std::variant<CliOptions, ExitStatus> parseCliOptions(int argc, const char* const
     if (const std::optional<ExitStatus> status = line.parse(argc, argv)) {
         return *status;
     }
+    options.serverGiven = server->count() > 0;
     options.productsGiven = productsOption->count() > 0;
     options.familyIsGiven = familyIs->count() > 0;
     try {

@@ -16,6 +16,8 @@ enum class CliOutput { Tsv, Csv, Json, Count, Indices, NamesByProduct, ProductsL
 
 struct CliOptions {
     DataLocation location;
+    std::string serverUrl; // a team database instead of the data folder's files
+    bool serverGiven = false;
     bool begins = false;
     bool ends = false;
     bool complete = false;

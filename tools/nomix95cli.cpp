@@ -3,9 +3,12 @@
 // tests. Same data files, same core, same answers.
 
 #include "clioptions.h"
+#include "filelinesource.h"
+#ifdef NOMIX_HAVE_SERVER
+#include "serverlinesource.h"
+#endif
 
 #include "core/database.h"
-#include "core/datafolderlock.h"
 #include "core/fields.h"
 #include "core/fileerror.h"
 #include "core/labelling/familyvote.h"
@@ -14,7 +17,6 @@
 #include "core/productselection.h"
 #include "core/producttable.h"
 #include "core/resultwriter.h"
-#include "core/streamsearch.h"
 #include "core/utf8.h"
 #include "platform/datafolder.h"
 
@@ -24,7 +26,6 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <sys/stat.h>
 #include <variant>
 #include <vector>
 
@@ -84,7 +85,7 @@ class HitPrinter {
     }
     ~HitPrinter() { m_writer.finish(); }
 
-    void row(uint32_t index, std::string_view line, std::string_view family) {
+    void row(uint64_t index, std::string_view line, std::string_view family) {
         m_names.resize(m_columns.size());
         for (size_t i = 0; i < m_columns.size(); ++i) {
             m_names[i] = fieldViewByChar(static_cast<int32_t>(m_columns[i] + 1), line, '|');
@@ -180,55 +181,48 @@ ResultFormat formatOf(CliOutput output) {
     }
 }
 
-bool isFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string whyNotAFile(const std::string& path) {
-    return path + (isFolder(path) ? " is a folder" : " does not exist");
-}
-
-std::string noDatabaseMessage(const DataLocation& location) {
-    const std::string database = location.databasePath();
-    const std::string table = location.tablePath();
-    if (!isFolder(database) && !isFolder(table)) {
-        return "Could not open the database: neither " + database + " nor " + table + " exists";
+// The lines of the data folder's files, or of a team database when the
+// command line names a server.
+std::unique_ptr<LineSource> openLineSource(const CliOptions& options) {
+#ifdef NOMIX_HAVE_SERVER
+    if (options.serverGiven) {
+        return std::make_unique<ServerLineSource>(options.serverUrl);
     }
-    return "Could not open the database: " + whyNotAFile(database) + ", and " + whyNotAFile(table);
+#else
+    if (options.serverGiven) {
+        throw NomixError("this nomix95-cli was built without the team database (--server)");
+    }
+#endif
+    return std::make_unique<FileLineSource>(options.location);
 }
 
 // The terminal gives UTF-8; the database may be Windows-1252. Only a string
 // beyond ASCII depends on which, and finding out reads the whole database.
-std::string searchBytes(const std::string& typed, ByteSource& database) {
+std::string searchBytes(const std::string& typed, LineSource& lines) {
     const bool ascii = std::all_of(typed.begin(), typed.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) {
         return typed;
     }
-    return dataBytesFromUtf8(typed, streamIsUtf8(database));
+    return dataBytesFromUtf8(typed, lines.isUtf8());
 }
 
-// The database is searched straight from the file, a block at a time, so
-// the memory used does not grow with it; the answers are the loaded
-// database's. A family is voted per hit, as the hit passes.
+// The database is searched straight from the file, a block at a time, or by
+// the server, so the memory used does not grow with it; the answers are the
+// loaded database's. A family is voted per hit, as the hit passes.
 ExitStatus run(const CliOptions& options) {
     const DataLocation& location = options.location;
     if (options.output == CliOutput::ProductsList) {
+        if (options.serverGiven) {
+            return listProducts(openLineSource(options)->productTable());
+        }
         return listProducts(readProductTable(location.tablePath(), location.tableName));
     }
     if (options.textGiven && options.text.empty()) {
         throw NomixError("Please, set a search string");
     }
-    if (!databaseFilesPresent(location)) {
-        throw NomixError(noDatabaseMessage(location));
-    }
-    // Both files are opened before an import may replace them; what is
-    // open stays readable after that.
-    auto lock = std::make_unique<DataFolderLock>(location.directory, DataFolderLock::Mode::Read);
-    const ProductTable table = readProductTable(location.tablePath(), location.tableName);
-    FileByteSource database(location.databasePath());
-    lock.reset();
+    const std::unique_ptr<LineSource> lines = openLineSource(options);
+    const ProductTable& table = lines->productTable();
     const size_t productCount = table.entries.size();
     const ProductSelection selection = selectionFor(options, productCount);
 
@@ -248,7 +242,7 @@ ExitStatus run(const CliOptions& options) {
 
     SearchRequest request;
     if (options.textGiven) {
-        request.text = searchBytes(options.text, database);
+        request.text = searchBytes(options.text, *lines);
     }
     request.mode = decideMatchMode(options.complete, options.begins, options.ends);
     request.numericOnly = options.output == CliOutput::Count && !options.familyIsGiven;
@@ -258,10 +252,10 @@ ExitStatus run(const CliOptions& options) {
 
     // Each hit of the search (each line, when only a family is asked for)
     // goes to `onHit` with its family, unless the family is not the one asked for.
-    int32_t hitCount = 0;
+    int64_t hitCount = 0;
     const auto forEachHit =
-        [&](const std::function<void(uint32_t, std::string_view, std::string_view)>& onHit) {
-            const StreamHitHandler handler = [&](uint32_t index, std::string_view line) {
+        [&](const std::function<void(uint64_t, std::string_view, std::string_view)>& onHit) {
+            const LineSource::LineHandler handler = [&](uint64_t index, std::string_view line) {
                 const std::string_view family = vote ? vote->familyOf(line, scratch) : "";
                 if (options.familyIsGiven && family != wantedFamily) {
                     return;
@@ -272,24 +266,24 @@ ExitStatus run(const CliOptions& options) {
                 }
             };
             if (options.textGiven) {
-                streamSearch(database, request, handler);
+                lines->search(request, handler);
             } else {
-                streamLines(database, handler);
+                lines->forEachLine(handler);
             }
         };
 
     switch (options.output) {
     case CliOutput::Count:
         if (request.numericOnly) {
-            hitCount = streamSearch(database, request);
+            hitCount = lines->search(request, {});
         } else {
             forEachHit({});
         }
-        std::printf("%d\n", hitCount);
+        std::printf("%lld\n", static_cast<long long>(hitCount));
         break;
     case CliOutput::Indices: {
         Output out;
-        forEachHit([&out](uint32_t index, std::string_view, std::string_view) {
+        forEachHit([&out](uint64_t index, std::string_view, std::string_view) {
             out.put(std::to_string(index));
             out.put('\n');
         });
@@ -298,7 +292,7 @@ ExitStatus run(const CliOptions& options) {
     case CliOutput::NamesByProduct: {
         ProductNameTally tally(productCount);
         forEachHit(
-            [&tally](uint32_t, std::string_view line, std::string_view) { tally.addLine(line); });
+            [&tally](uint64_t, std::string_view line, std::string_view) { tally.addLine(line); });
         printNamesByProduct(tally, table, selection);
         break;
     }
@@ -306,7 +300,7 @@ ExitStatus run(const CliOptions& options) {
     case CliOutput::Csv:
     case CliOutput::Json: {
         HitPrinter printer(formatOf(options.output), table, selection, options.family);
-        forEachHit([&printer](uint32_t index, std::string_view line, std::string_view family) {
+        forEachHit([&printer](uint64_t index, std::string_view line, std::string_view family) {
             printer.row(index, line, family);
         });
         break;

@@ -4,6 +4,7 @@
 #include "core/asciifinder.h"
 #include "core/database.h"
 #include "core/fields.h"
+#include "core/linematcher.h"
 #include "core/searchengine.h"
 #include "core/streamsearch.h"
 
@@ -85,6 +86,18 @@ QList<uint32_t> referenceSearch(const DatabaseLines& lines, const SearchRequest&
                 hits << uint32_t(k);
                 break;
             }
+        }
+    }
+    return hits;
+}
+
+// Each line judged on its own, as lines come from a database server.
+QList<uint32_t> oneByOne(const DatabaseLines& lines, const SearchRequest& request) {
+    const LineMatcher matcher(request);
+    QList<uint32_t> hits;
+    for (size_t k = 0; k < lines.count(); ++k) {
+        if (matcher.isHit(lines.at(k))) {
+            hits << uint32_t(k);
         }
     }
     return hits;
@@ -216,6 +229,7 @@ void TestSearchEngine::matches() {
     QCOMPARE(hitsOf(outcome), hits);
     QCOMPARE(outcome.hitCount, int32_t(hits.size()));
     QCOMPARE(referenceSearch(db, request), hits);
+    QCOMPARE(oneByOne(db, request), hits);
 }
 
 // No name holds '|', a line end or the end-of-file mark, so a string with one
@@ -286,6 +300,7 @@ void TestSearchEngine::agreesWithReferenceOnRandomData() {
         const SearchRequest request = requestFor(needle, mode, selected);
         const QList<uint32_t> expected = referenceSearch(db, request);
         QCOMPARE(hitsOf(runSearch(db, request)), expected);
+        QCOMPARE(oneByOne(db, request), expected);
         linesWithHits += int(expected.size());
     }
     QVERIFY(linesWithHits > 300); // the data really exercised the matching paths
