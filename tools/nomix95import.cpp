@@ -194,26 +194,34 @@ int importIntoServer(const Options& options, const nomix::ImportRequest& request
     nomix::ServerConnection connection(options.server);
     nomix::ServerLoad load;
     nomix::ImportSummary summary;
-    if (!options.fromDir.empty()) {
-        load = nomix::replaceServerData(connection, options.fromDir, stopped);
-    } else {
-        const ScratchFolder scratch;
-        nomix::ImportRequest scratchRequest = request;
-        scratchRequest.folder = scratch.path();
-        scratchRequest.update = false;
-        if (options.update) {
-            scratchRequest.label.reset(); // the label counts every sample: set below
+    try {
+        if (!options.fromDir.empty()) {
+            load = nomix::replaceServerData(connection, options.fromDir, stopped);
+        } else {
+            const ScratchFolder scratch;
+            nomix::ImportRequest scratchRequest = request;
+            scratchRequest.folder = scratch.path();
+            scratchRequest.update = false;
+            if (options.update) {
+                scratchRequest.label.reset(); // the label counts every sample: set below
+            }
+            summary = nomix::importScanReports(scratchRequest, progress);
+            progress.clear();
+            if (!summary.written) {
+                std::fprintf(stderr, "nomix95-import: no scan report found; nothing written\n");
+                return exitCode(ExitStatus::NothingWritten);
+            }
+            reportChanges(summary);
+            load = options.update
+                       ? nomix::addToServerData(connection, scratch.path(), request.label, stopped)
+                       : nomix::replaceServerData(connection, scratch.path(), stopped);
         }
-        summary = nomix::importScanReports(scratchRequest, progress);
+    } catch (const nomix::ImportStopped&) {
         progress.clear();
-        if (!summary.written) {
-            std::fprintf(stderr, "nomix95-import: no scan report found; nothing written\n");
-            return exitCode(ExitStatus::NothingWritten);
-        }
-        reportChanges(summary);
-        load = options.update
-                   ? nomix::addToServerData(connection, scratch.path(), request.label, stopped)
-                   : nomix::replaceServerData(connection, scratch.path(), stopped);
+        std::fprintf(stderr,
+                     "nomix95-import: interrupted; the team database at %s keeps what it held\n",
+                     connection.serverName().c_str());
+        return exitCode(ExitStatus::NothingWritten);
     }
     if (options.update) {
         std::fprintf(stderr,

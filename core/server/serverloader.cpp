@@ -122,9 +122,26 @@ void refuseNul(std::string_view raw, const std::string& path, size_t k) {
 // The names of some lines, each once, with the ids the server gives them.
 class NameIds {
   public:
-    int32_t idOf(std::string_view name) const { return m_ids.at(name); }
+    // The ids of the names of a searched text, each once, sorted: the array
+    // the line's row holds.
+    std::string idsOf(std::string_view text) const {
+        m_lineIds.clear();
+        forEachField(text, [this](int32_t, std::string_view field) {
+            m_lineIds.push_back(m_ids.at(field));
+        });
+        std::sort(m_lineIds.begin(), m_lineIds.end());
+        m_lineIds.erase(std::unique(m_lineIds.begin(), m_lineIds.end()), m_lineIds.end());
+        std::string array = "{";
+        for (const int32_t id : m_lineIds) {
+            if (array.size() > 1) {
+                array += ',';
+            }
+            array += std::to_string(id);
+        }
+        return array + '}';
+    }
 
-    // Gathers the names of the lines at `positions` (the searched texts).
+    // Gathers the names of a searched text.
     void gather(std::string_view text) {
         forEachField(text, [this](int32_t, std::string_view field) {
             if (m_ids.try_emplace(field, 0).second) {
@@ -171,23 +188,8 @@ class NameIds {
   private:
     std::unordered_map<std::string_view, int32_t> m_ids;
     std::vector<std::string_view> m_order;
+    mutable std::vector<int32_t> m_lineIds; // idsOf's, kept for its capacity
 };
-
-void copyFields(ServerConnection& connection, const NameIds& names,
-                const std::vector<std::pair<int64_t, std::string_view>>& lines,
-                const StopCheck& stopRequested) {
-    CopyStream copy(connection, "COPY nomix.fields (name_id, position, product) FROM STDIN");
-    size_t done = 0;
-    for (const auto& [position, text] : lines) {
-        forEachField(text, [&](int32_t column, std::string_view field) {
-            copy.number(names.idOf(field)).number(position).number(column).endRow();
-        });
-        if (++done % kLinesPerStopCheck == 0) {
-            checkStop(stopRequested);
-        }
-    }
-    copy.finish();
-}
 
 void setMeta(ServerConnection& connection, const std::string& key, const std::string& value) {
     connection.exec("INSERT INTO nomix.meta (key, value) VALUES ($1, $2) "
@@ -208,8 +210,9 @@ ServerLoad replaceWith(ServerConnection& connection, const Folder& folder,
                        const StopCheck& stopRequested) {
     const ProductTable& table = folder.database.table;
     const DatabaseLines& lines = folder.database.names.lines;
-    connection.run("TRUNCATE nomix.fields, nomix.names, nomix.lines, nomix.products "
-                   "RESTART IDENTITY; DELETE FROM nomix.meta WHERE key <> 'schema'");
+    connection.run("TRUNCATE nomix.names, nomix.lines, nomix.products RESTART IDENTITY; "
+                   "DELETE FROM nomix.meta WHERE key <> 'schema'");
+    dropSearchIndexes(connection);
     setMeta(connection, "label", table.label);
     {
         CopyStream copy(connection, "COPY nomix.products (position, entry) FROM STDIN");
@@ -226,16 +229,23 @@ ServerLoad replaceWith(ServerConnection& connection, const Folder& folder,
     const bool hashed = !table.entries.empty() && productName(table.entries[0]) == kHashProduct;
     const char terminator =
         std::memchr(lines.data(), '\r', lines.dataSize()) != nullptr ? '\r' : '\n';
-    std::unordered_set<std::string_view> hashes;
+    // Every name gets its id before the first line, whose row holds them.
     NameIds names;
-    std::vector<std::pair<int64_t, std::string_view>> texts;
-    texts.reserve(lines.count());
+    for (size_t k = 0; k < lines.count(); ++k) {
+        const std::string_view raw = rawLine(lines, k, terminator);
+        refuseNul(raw, folder.namesPath, k);
+        names.gather(searchedText(raw));
+        if ((k + 1) % kLinesPerStopCheck == 0) {
+            checkStop(stopRequested);
+        }
+    }
+    names.copyAllNew(connection);
+    std::unordered_set<std::string_view> hashes;
     {
-        CopyStream copy(connection,
-                        "COPY nomix.lines (position, sha256, analysis_date, line) FROM STDIN");
+        CopyStream copy(connection, "COPY nomix.lines (position, sha256, analysis_date, line, "
+                                    "name_ids) FROM STDIN");
         for (size_t k = 0; k < lines.count(); ++k) {
             const std::string_view raw = rawLine(lines, k, terminator);
-            refuseNul(raw, folder.namesPath, k);
             const std::string_view text = searchedText(raw);
             copy.number(static_cast<int64_t>(k));
             // A hash seen before stays with its first line: each sample once.
@@ -250,17 +260,17 @@ ServerLoad replaceWith(ServerConnection& connection, const Folder& folder,
             } else {
                 copy.null();
             }
-            copy.text(raw).endRow();
-            names.gather(text);
-            texts.emplace_back(static_cast<int64_t>(k), text);
+            copy.text(raw).text(names.idsOf(text)).endRow();
             if ((k + 1) % kLinesPerStopCheck == 0) {
                 checkStop(stopRequested);
             }
         }
         copy.finish();
     }
-    names.copyAllNew(connection);
-    copyFields(connection, names, texts, stopRequested);
+    createSearchIndexes(connection);
+    // The planner's guess of how many lines an array of ids finds comes
+    // from these statistics; without them it may walk the whole table.
+    connection.run("ANALYZE nomix.names, nomix.lines");
     checkStop(stopRequested);
     return ServerLoad{lines.count(), table.entries.size(), lines.count(), 0};
 }
@@ -345,32 +355,44 @@ ServerLoad addToServerData(ServerConnection& connection, const std::string& dir,
     const DatabaseLines& lines = folder.database.names.lines;
     const char terminator =
         std::memchr(lines.data(), '\r', lines.dataSize()) != nullptr ? '\r' : '\n';
+    // The lines in the server's columns, and the ids of their names, before
+    // any row is sent. The names of a line an older analysis loses to stay
+    // unused, as those of a replaced line do: harmless to the search.
     std::vector<std::string> composed(lines.count());
-    std::unordered_map<std::string, size_t> sampleOf; // by hash
-    connection.run("CREATE TEMP TABLE incoming_lines (sha256 text, analysis_date bigint, "
-                   "line text, ord bigint) ON COMMIT DROP");
-    {
-        CopyStream copy(connection,
-                        "COPY incoming_lines (sha256, analysis_date, line, ord) FROM STDIN");
-        std::vector<std::string_view> placed(serverProducts.size());
-        for (size_t k = 0; k < lines.count(); ++k) {
-            const std::string_view raw = rawLine(lines, k, terminator);
-            refuseNul(raw, folder.namesPath, k);
-            const std::vector<std::string_view> fields = importedFields(raw);
-            std::fill(placed.begin(), placed.end(), kNotInReport);
-            for (size_t i = 0; i < fields.size() && i < columnOf.size(); ++i) {
-                placed[columnOf[i]] = fields[i];
-            }
-            std::string& line = composed[k];
-            for (const std::string_view field : placed) {
-                line += '|';
-                line += field;
-            }
+    std::vector<std::string_view> hashes(lines.count());
+    NameIds names;
+    std::vector<std::string_view> placed(serverProducts.size());
+    for (size_t k = 0; k < lines.count(); ++k) {
+        const std::string_view raw = rawLine(lines, k, terminator);
+        refuseNul(raw, folder.namesPath, k);
+        const std::vector<std::string_view> fields = importedFields(raw);
+        std::fill(placed.begin(), placed.end(), kNotInReport);
+        for (size_t i = 0; i < fields.size() && i < columnOf.size(); ++i) {
+            placed[columnOf[i]] = fields[i];
+        }
+        std::string& line = composed[k];
+        for (const std::string_view field : placed) {
             line += '|';
-            sampleOf.emplace(std::string(fields.front()), k);
-            copy.text(fields.front())
+            line += field;
+        }
+        line += '|';
+        hashes[k] = fields.front();
+        names.gather(searchedText(line));
+        if ((k + 1) % kLinesPerStopCheck == 0) {
+            checkStop(stopRequested);
+        }
+    }
+    names.mergeInto(connection);
+    connection.run("CREATE TEMP TABLE incoming_lines (sha256 text, analysis_date bigint, "
+                   "line text, name_ids int[], ord bigint) ON COMMIT DROP");
+    {
+        CopyStream copy(connection, "COPY incoming_lines (sha256, analysis_date, line, name_ids, "
+                                    "ord) FROM STDIN");
+        for (size_t k = 0; k < lines.count(); ++k) {
+            copy.text(hashes[k])
                 .number(folder.record->analysisDates[k])
-                .text(line)
+                .text(composed[k])
+                .text(names.idsOf(searchedText(composed[k])))
                 .number(static_cast<int64_t>(k))
                 .endRow();
             if ((k + 1) % kLinesPerStopCheck == 0) {
@@ -382,34 +404,15 @@ ServerLoad addToServerData(ServerConnection& connection, const std::string& dir,
     // A newer analysis, or one as new, replaces the line in its place; a new
     // sample goes to the end, in the order the reports gave them.
     const ServerResult replaced =
-        connection.exec("UPDATE nomix.lines l SET line = i.line, analysis_date = i.analysis_date "
-                        "FROM incoming_lines i WHERE l.sha256 = i.sha256 "
-                        "AND (l.analysis_date IS NULL OR i.analysis_date >= l.analysis_date) "
-                        "RETURNING l.position, l.sha256");
+        connection.exec("UPDATE nomix.lines l SET line = i.line, analysis_date = i.analysis_date, "
+                        "name_ids = i.name_ids FROM incoming_lines i WHERE l.sha256 = i.sha256 "
+                        "AND (l.analysis_date IS NULL OR i.analysis_date >= l.analysis_date)");
     const ServerResult added = connection.exec(
-        "INSERT INTO nomix.lines (position, sha256, analysis_date, line) "
-        "SELECT m.top + row_number() OVER (ORDER BY i.ord), i.sha256, i.analysis_date, i.line "
+        "INSERT INTO nomix.lines (position, sha256, analysis_date, line, name_ids) "
+        "SELECT m.top + row_number() OVER (ORDER BY i.ord), i.sha256, i.analysis_date, i.line, "
+        "i.name_ids "
         "FROM incoming_lines i, (SELECT coalesce(max(position), -1) AS top FROM nomix.lines) m "
-        "WHERE NOT EXISTS (SELECT 1 FROM nomix.lines l WHERE l.sha256 = i.sha256) "
-        "RETURNING position, sha256");
-    std::string replacedPositions = "{";
-    for (size_t row = 0; row < replaced.rows(); ++row) {
-        replacedPositions += (row ? "," : "") + std::string(replaced.text(row, 0));
-    }
-    connection.exec("DELETE FROM nomix.fields WHERE position = ANY($1::bigint[])",
-                    {replacedPositions + "}"});
-    NameIds names;
-    std::vector<std::pair<int64_t, std::string_view>> texts;
-    for (const ServerResult* changed : {&replaced, &added}) {
-        for (size_t row = 0; row < changed->rows(); ++row) {
-            const std::string_view text =
-                searchedText(composed[sampleOf.at(std::string(changed->text(row, 1)))]);
-            names.gather(text);
-            texts.emplace_back(changed->number(row, 0), text);
-        }
-    }
-    names.mergeInto(connection);
-    copyFields(connection, names, texts, stopRequested);
+        "WHERE NOT EXISTS (SELECT 1 FROM nomix.lines l WHERE l.sha256 = i.sha256)");
 
     // A product's entry shows the engine's version of its newest analysis.
     for (const ImportRecord::Engine& engine : folder.record->engines) {
@@ -428,7 +431,7 @@ ServerLoad addToServerData(ServerConnection& connection, const std::string& dir,
     setMeta(connection, "label", label ? *label : defaultImportLabel(total, std::time(nullptr)));
     checkStop(stopRequested);
     transaction.commit();
-    return ServerLoad{total, serverProducts.size(), added.rows(), replaced.rows()};
+    return ServerLoad{total, serverProducts.size(), added.affectedRows(), replaced.affectedRows()};
 }
 
 } // namespace nomix

@@ -124,20 +124,6 @@ std::vector<int64_t> candidateNames(ServerConnection& connection, std::string_vi
     return ids;
 }
 
-// The columns a request looks at; a field past the last product counts
-// only while every product takes part (the matcher then looks at the whole
-// line), so this is asked only when some product does not.
-std::vector<size_t> selectedColumns(const SearchRequest& request) {
-    std::vector<size_t> columns;
-    for (size_t column = 0; column < request.columnCount && column < request.selected.size();
-         ++column) {
-        if (request.selected[column]) {
-            columns.push_back(column);
-        }
-    }
-    return columns;
-}
-
 } // namespace
 
 ProductTable readServerProductTable(ServerConnection& connection) {
@@ -172,9 +158,9 @@ ProductTable readServerProductTable(ServerConnection& connection) {
     return table;
 }
 
-// Candidates are the lines with a name that holds the string, in a column
-// the request looks at; a candidate list may hold too many lines, never too
-// few, since the matcher decides. A string the matcher makes empty (one with
+// Candidates are the lines with a name that holds the string, in any
+// column: the matcher decides, product selection included, so a candidate
+// list may hold too many lines, never too few. A string the matcher makes empty (one with
 // a field separator or a line end) finds nothing, as in the file.
 ServerSearchOutcome searchServer(ServerConnection& connection, const SearchRequest& request,
                                  const ServerLineHandler& onHit,
@@ -189,21 +175,10 @@ ServerSearchOutcome searchServer(ServerConnection& connection, const SearchReque
     if (names.empty()) {
         return outcome;
     }
-    std::vector<std::optional<std::string>> parameters{arrayText(names)};
-    std::string inColumns;
-    if (!request.allProductsSelected) {
-        const std::vector<size_t> columns = selectedColumns(request);
-        if (columns.empty()) {
-            return outcome;
-        }
-        parameters.emplace_back(arrayText(columns));
-        inColumns = " AND f.product = ANY($2::int[])";
-    }
     LineCursor cursor(connection,
-                      "SELECT l.position, l.line FROM nomix.lines l WHERE l.position IN "
-                      "(SELECT f.position FROM nomix.fields f WHERE f.name_id = ANY($1::int[])" +
-                          inColumns + ") ORDER BY l.position",
-                      parameters);
+                      "SELECT position, line FROM nomix.lines WHERE name_ids && $1::int[] "
+                      "ORDER BY position",
+                      {arrayText(names)});
     const ServerLineHandler judge = [&](uint64_t position, std::string_view line) {
         const std::string_view text = textOf(line);
         if (matcher.isHit(text)) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "shared_files.h"
+#include "shared_reports.h"
 
 #include "core/producttable.h"
 
@@ -36,19 +37,6 @@ Run runProgram(const QString& program, const QStringList& args, QByteArray* out 
         *out = process.readAllStandardOutput();
     }
     return run;
-}
-
-QByteArray v3(const QByteArray& sha, qint64 date, const QByteArray& results) {
-    return "{\"data\": {\"attributes\": {\"sha256\": \"" + sha +
-           "\", \"last_analysis_date\": " + QByteArray::number(date) +
-           ", \"last_analysis_results\": {" + results + "}}}}";
-}
-
-QByteArray v3Result(const QByteArray& engine, const QByteArray& category, const QByteArray& result,
-                    const QByteArray& version = "1.0") {
-    return "\"" + engine + "\": {\"category\": \"" + category + "\", \"engine_name\": \"" + engine +
-           "\", \"engine_version\": \"" + version +
-           "\", \"engine_update\": \"20240102\", \"result\": " + result + "}";
 }
 
 // `bytes` as the compressor's own program writes them.
