@@ -111,17 +111,38 @@ template <typename Numbers> std::string arrayText(const Numbers& numbers) {
     return text;
 }
 
-// The name ids whose text holds `upper`; the trigram index serves the
-// pattern for three bytes or more.
-std::vector<int64_t> candidateNames(ServerConnection& connection, std::string_view upper) {
-    const ServerResult result = connection.exec(
-        "SELECT id FROM nomix.names WHERE upper_name LIKE $1", {containsPattern(upper)});
+// Past this many names, their lines are most of the database, and reading
+// the lines in order is faster than collecting them through the names.
+constexpr int kMaxCandidateNames = 20000;
+
+// The name ids whose text holds `upper`, or nothing when there are more
+// than kMaxCandidateNames; the trigram index serves the pattern for three
+// bytes or more.
+std::optional<std::vector<int64_t>> candidateNames(ServerConnection& connection,
+                                                   const std::string& pattern) {
+    const ServerResult result =
+        connection.exec("SELECT id FROM nomix.names WHERE upper_name LIKE $1 LIMIT $2::int",
+                        {pattern, std::to_string(kMaxCandidateNames + 1)});
+    if (result.rows() > static_cast<size_t>(kMaxCandidateNames)) {
+        return std::nullopt;
+    }
     std::vector<int64_t> ids;
     ids.reserve(result.rows());
     for (size_t row = 0; row < result.rows(); ++row) {
         ids.push_back(result.number(row, 0));
     }
     return ids;
+}
+
+// A string in one of the first lines of a hundred is common: its hits are
+// best streamed from a walk over the lines in order, which shows the first
+// at once; the names would first gather most of the database.
+bool isCommon(ServerConnection& connection, const std::string& pattern) {
+    const ServerResult found = connection.exec(
+        "SELECT count(*) FROM (SELECT line FROM nomix.lines ORDER BY position LIMIT 1000) first "
+        "WHERE upper(line) LIKE $1",
+        {pattern});
+    return found.number(0, 0) >= 10;
 }
 
 } // namespace
@@ -159,8 +180,9 @@ ProductTable readServerProductTable(ServerConnection& connection) {
 }
 
 // Candidates are the lines with a name that holds the string, in any
-// column: the matcher decides, product selection included, so a candidate
-// list may hold too many lines, never too few. A string the matcher makes empty (one with
+// column, or for a common string the lines that hold it anywhere: the
+// matcher decides, product selection included, so a candidate list may hold
+// too many lines, never too few. A string the matcher makes empty (one with
 // a field separator or a line end) finds nothing, as in the file.
 ServerSearchOutcome searchServer(ServerConnection& connection, const SearchRequest& request,
                                  const ServerLineHandler& onHit,
@@ -171,14 +193,28 @@ ServerSearchOutcome searchServer(ServerConnection& connection, const SearchReque
         return outcome;
     }
     ReadTransaction transaction(connection);
-    const std::vector<int64_t> names = candidateNames(connection, upperCaseAscii(request.text));
-    if (names.empty()) {
-        return outcome;
+    const std::string pattern = containsPattern(upperCaseAscii(request.text));
+    std::optional<std::vector<int64_t>> names;
+    if (!isCommon(connection, pattern)) {
+        names = candidateNames(connection, pattern);
+        if (names && names->empty()) {
+            return outcome;
+        }
     }
+    // The plan is ours to choose: the planner cannot tell how many lines an
+    // array of names finds. Few lines: through the names' index, then sorted.
+    // A common string: the lines in order, so the first hits come at once.
+    // upper() folds ASCII letters only, as the matcher does, in the
+    // database's C locale.
+    connection.run(names ? "SET LOCAL enable_seqscan = off; SET LOCAL enable_indexscan = off"
+                         : "SET LOCAL enable_sort = off");
     LineCursor cursor(connection,
-                      "SELECT position, line FROM nomix.lines WHERE name_ids && $1::int[] "
-                      "ORDER BY position",
-                      {arrayText(names)});
+                      names ? "SELECT position, line FROM nomix.lines WHERE name_ids && $1::int[] "
+                              "ORDER BY position"
+                            : "SELECT position, line FROM nomix.lines WHERE upper(line) LIKE $1 "
+                              "ORDER BY position",
+                      {names ? arrayText(*names) : pattern});
+    connection.run("RESET enable_seqscan; RESET enable_indexscan; RESET enable_sort");
     const ServerLineHandler judge = [&](uint64_t position, std::string_view line) {
         const std::string_view text = textOf(line);
         if (matcher.isHit(text)) {
