@@ -21,6 +21,12 @@ namespace {
 // rest, and a stop is seen soon.
 constexpr const char* kFetch = "FETCH 1000 FROM nomix_lines";
 
+// Beyond this many names holding the string, reading every line is faster
+// than asking the lines' index for each name (measured on 100,000 lines of
+// 70 fields and 2.2 million names: 7,700 names took 3 s through the index,
+// reading all lines 5 s).
+constexpr size_t kMostNamesToNarrow = 10000;
+
 // The lines are read in one snapshot, so an import committed meanwhile is
 // seen whole or not at all. Inside the caller's transaction when one is open
 // (the caller then decides what the snapshot is).
@@ -124,6 +130,37 @@ std::vector<int64_t> candidateNames(ServerConnection& connection, std::string_vi
     return ids;
 }
 
+// The hits among the lines `select` gives, judged by `matcher`.
+ServerSearchOutcome judgeLines(ServerConnection& connection, const std::string& select,
+                               const std::vector<std::optional<std::string>>& parameters,
+                               const LineMatcher& matcher, const ServerLineHandler& onHit,
+                               const ServerStopCheck& stopRequested) {
+    ServerSearchOutcome outcome;
+    LineCursor cursor(connection, select, parameters);
+    // The plan is made: what the search set for it ends here.
+    connection.run("RESET enable_seqscan; RESET enable_indexscan");
+    const ServerLineHandler judge = [&](uint64_t position, std::string_view line) {
+        const std::string_view text = textOf(line);
+        if (matcher.isHit(text)) {
+            ++outcome.hitCount;
+            if (onHit) {
+                onHit(position, text);
+            }
+        }
+    };
+    for (;;) {
+        if (stopRequested && stopRequested()) {
+            outcome.stopped = true;
+            break;
+        }
+        if (!cursor.next(judge)) {
+            break;
+        }
+    }
+    cursor.close();
+    return outcome;
+}
+
 } // namespace
 
 ProductTable readServerProductTable(ServerConnection& connection) {
@@ -165,40 +202,29 @@ ProductTable readServerProductTable(ServerConnection& connection) {
 ServerSearchOutcome searchServer(ServerConnection& connection, const SearchRequest& request,
                                  const ServerLineHandler& onHit,
                                  const ServerStopCheck& stopRequested) {
-    ServerSearchOutcome outcome;
     const LineMatcher matcher(request);
     if (matcher.finder().size() == 0) {
-        return outcome;
+        return {};
     }
     ReadTransaction transaction(connection);
     const std::vector<int64_t> names = candidateNames(connection, upperCaseAscii(request.text));
     if (names.empty()) {
-        return outcome;
+        return {};
     }
-    LineCursor cursor(connection,
+    // A string in a great many names is in most lines: the index would be
+    // asked for each id only to find nearly every line, so they are all read.
+    if (names.size() > kMostNamesToNarrow) {
+        return judgeLines(connection, "SELECT position, line FROM nomix.lines ORDER BY position",
+                          {}, matcher, onHit, stopRequested);
+    }
+    // Only the GIN index may serve the &&: the planner, not knowing what
+    // each row's test against thousands of ids costs, would otherwise walk
+    // all lines testing each (in position order, or in the table's).
+    connection.run("SET LOCAL enable_seqscan = off; SET LOCAL enable_indexscan = off");
+    return judgeLines(connection,
                       "SELECT position, line FROM nomix.lines WHERE name_ids && $1::int[] "
                       "ORDER BY position",
-                      {arrayText(names)});
-    const ServerLineHandler judge = [&](uint64_t position, std::string_view line) {
-        const std::string_view text = textOf(line);
-        if (matcher.isHit(text)) {
-            ++outcome.hitCount;
-            if (onHit) {
-                onHit(position, text);
-            }
-        }
-    };
-    for (;;) {
-        if (stopRequested && stopRequested()) {
-            outcome.stopped = true;
-            break;
-        }
-        if (!cursor.next(judge)) {
-            break;
-        }
-    }
-    cursor.close();
-    return outcome;
+                      {arrayText(names)}, matcher, onHit, stopRequested);
 }
 
 uint64_t serverLines(ServerConnection& connection, const ServerLineHandler& onLine) {
