@@ -72,6 +72,8 @@ class TestServerSearch : public QObject {
     void cleanupTestCase() { m_server.reset(); }
     void answersAsTheFiles_data();
     void answersAsTheFiles();
+    void aStringInVeryManyNamesAnswersAsTheFiles_data();
+    void aStringInVeryManyNamesAnswersAsTheFiles();
     void anUnreachableServerIsNamed();
     void aDatabaseWithoutDataIsTold();
     void aStopEndsTheSearch();
@@ -85,12 +87,13 @@ class TestServerSearch : public QObject {
 
     std::unique_ptr<PrivateServer> m_server;
     QTemporaryDir m_crafted;
+    QTemporaryDir m_wide;
 };
 
 void TestServerSearch::initTestCase() {
     m_server = std::make_unique<PrivateServer>();
     ServerConnection admin(m_server->url());
-    for (const char* database : {"crafted", "empty"}) {
+    for (const char* database : {"crafted", "empty", "wide"}) {
         admin.run(std::string("CREATE DATABASE ") + database +
                   " ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0");
     }
@@ -102,6 +105,20 @@ void TestServerSearch::initTestCase() {
     lines.close();
     loadFolder(m_server->url(), NOMIX_SAMPLE_DIR);
     loadFolder(urlOf("crafted"), m_crafted.path());
+    // More names holding "wide" than the search narrows the lines by.
+    QByteArray wideLines;
+    for (int n = 0; n < 12000; ++n) {
+        wideLines +=
+            "|Wide." + QByteArray::number(n) + "|" + (n % 7 ? "NO_VIRUS" : "Narrow") + "|\r\n";
+    }
+    QFile wideTable(m_wide.filePath("NOMIX.CFG"));
+    QVERIFY(wideTable.open(QIODevice::WriteOnly) &&
+            wideTable.write("Wide|First 1.0 01/24|Second 2.0 02/24\r\n") > 0);
+    QFile wide(m_wide.filePath("NOMIX.DAT"));
+    QVERIFY(wide.open(QIODevice::WriteOnly) && wide.write(wideLines) > 0);
+    wideTable.close();
+    wide.close();
+    loadFolder(urlOf("wide"), m_wide.path());
 }
 
 void TestServerSearch::answersAsTheFiles_data() {
@@ -169,6 +186,23 @@ void TestServerSearch::answersAsTheFiles() {
                            QString::fromStdString(crafted ? urlOf("crafted") : m_server->url())} +
                args);
     QVERIFY2(file.exitCode == 0 || file.exitCode == 1, file.err.constData());
+    QVERIFY2(server.err.isEmpty(), server.err.constData());
+    QCOMPARE(server.out, file.out);
+    QCOMPARE(server.exitCode, file.exitCode);
+}
+
+void TestServerSearch::aStringInVeryManyNamesAnswersAsTheFiles_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("every line") << QStringList{"--count", "wide."};
+    QTest::newRow("some products") << QStringList{"--products", "2", "--indices", "e."};
+    QTest::newRow("begins, every line") << QStringList{"--begins", "--tsv", "wide."};
+}
+
+void TestServerSearch::aStringInVeryManyNamesAnswersAsTheFiles() {
+    QFETCH(QStringList, args);
+    const Run file = runCli(QStringList{"--dir", m_wide.path()} + args);
+    const Run server =
+        runCli(QStringList{"--server", QString::fromStdString(urlOf("wide"))} + args);
     QVERIFY2(server.err.isEmpty(), server.err.constData());
     QCOMPARE(server.out, file.out);
     QCOMPARE(server.exitCode, file.exitCode);
