@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#include "serversearchthread.h"
+
+#ifdef NOMIX_HAVE_SERVER
+#include "core/server/serverconnection.h"
+#include "core/server/serversearch.h"
+#endif
+
+#include <QCoreApplication>
+
+#include <exception>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+namespace nomix {
+
+namespace {
+
+#ifndef NOMIX_HAVE_SERVER
+[[noreturn]] void noServerSupport() {
+    throw std::runtime_error(QCoreApplication::translate("nomix::ServerSearchThread",
+                                                         "This Nomix95 was built without "
+                                                         "the database server's library")
+                                 .toLocal8Bit()
+                                 .toStdString());
+}
+#endif
+
+} // namespace
+
+ServerSearchThread::ServerSearchThread(std::string url, SearchRequest request, QObject* parent)
+    : QThread(parent), m_url(std::move(url)), m_request(std::move(request)) {}
+
+ServerSearchThread::~ServerSearchThread() {
+    requestStop();
+    wait();
+}
+
+ServerDatabase ServerSearchThread::readDatabase(const std::string& url) {
+#ifdef NOMIX_HAVE_SERVER
+    ServerConnection connection(url);
+    ServerDatabase database;
+    database.table = readServerProductTable(connection);
+    database.isUtf8 = serverLinesAreUtf8(connection);
+    return database;
+#else
+    (void)url;
+    noServerSupport();
+#endif
+}
+
+void ServerSearchThread::takeHits(HitLines& hits) {
+    const std::lock_guard lock(m_mutex);
+    hits.takeFrom(m_arrived);
+}
+
+QString ServerSearchThread::failure() const {
+    const std::lock_guard lock(m_mutex);
+    return m_failure;
+}
+
+// Nothing may leave a thread's run(): a failure is kept for the window.
+void ServerSearchThread::run() {
+    try {
+#ifdef NOMIX_HAVE_SERVER
+        ServerConnection connection(m_url);
+        searchServer(
+            connection, m_request,
+            [this](uint64_t, std::string_view text) {
+                const std::lock_guard lock(m_mutex);
+                m_arrived.add(text);
+            },
+            [this] { return m_stopRequested.load(); });
+#else
+        noServerSupport();
+#endif
+    } catch (const std::exception& error) {
+        const std::lock_guard lock(m_mutex);
+        m_failure = QString::fromLocal8Bit(error.what());
+    }
+}
+
+} // namespace nomix
