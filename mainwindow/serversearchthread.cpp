@@ -4,9 +4,12 @@
 #ifdef NOMIX_HAVE_SERVER
 #include "core/server/serverconnection.h"
 #include "core/server/serversearch.h"
+
+#include <libpq-fe.h>
 #endif
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 #include <exception>
 #include <stdexcept>
@@ -50,6 +53,17 @@ ServerDatabase ServerSearchThread::readDatabase(const std::string& url) {
 #endif
 }
 
+void ServerSearchThread::requestStop() {
+    m_stopRequested = true;
+#ifdef NOMIX_HAVE_SERVER
+    const std::lock_guard lock(m_mutex);
+    if (m_cancel) {
+        char reason[256];
+        PQcancel(m_cancel, reason, sizeof reason);
+    }
+#endif
+}
+
 void ServerSearchThread::takeHits(HitLines& hits) {
     const std::lock_guard lock(m_mutex);
     hits.takeFrom(m_arrived);
@@ -60,11 +74,24 @@ QString ServerSearchThread::failure() const {
     return m_failure;
 }
 
-// Nothing may leave a thread's run(): a failure is kept for the window.
+// Nothing may leave a thread's run(): a failure is kept for the window,
+// unless it is the user's stop that broke off the statement.
 void ServerSearchThread::run() {
     try {
 #ifdef NOMIX_HAVE_SERVER
         ServerConnection connection(m_url);
+        {
+            const std::lock_guard lock(m_mutex);
+            m_cancel = PQgetCancel(connection.handle());
+        }
+        const auto forgetCancel = qScopeGuard([this] {
+            const std::lock_guard lock(m_mutex);
+            PQfreeCancel(m_cancel);
+            m_cancel = nullptr;
+        });
+        if (m_stopRequested) {
+            return;
+        }
         searchServer(
             connection, m_request,
             [this](uint64_t, std::string_view text) {
@@ -76,8 +103,10 @@ void ServerSearchThread::run() {
         noServerSupport();
 #endif
     } catch (const std::exception& error) {
-        const std::lock_guard lock(m_mutex);
-        m_failure = QString::fromLocal8Bit(error.what());
+        if (!m_stopRequested) {
+            const std::lock_guard lock(m_mutex);
+            m_failure = QString::fromLocal8Bit(error.what());
+        }
     }
 }
 

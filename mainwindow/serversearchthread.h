@@ -12,6 +12,8 @@
 #include <mutex>
 #include <string>
 
+struct pg_cancel;
+
 namespace nomix {
 
 // What the window needs of a team database before its first search.
@@ -35,8 +37,9 @@ class ServerSearchThread : public QThread {
     // ServerError or NomixError, whose messages name the server.
     static ServerDatabase readDatabase(const std::string& url);
 
-    // The search ends before the server's next batch of lines.
-    void requestStop() { m_stopRequested = true; }
+    // The search ends at once: the server is told to drop the statement it
+    // is working on, and no further batch is fetched.
+    void requestStop();
     // Moves the hits that arrived since the last call behind `hits`.
     void takeHits(HitLines& hits);
     // Why the search failed, once it has ended; empty when it did not.
@@ -50,6 +53,8 @@ class ServerSearchThread : public QThread {
     const SearchRequest m_request;
     std::atomic<bool> m_stopRequested = false;
     mutable std::mutex m_mutex;
+    // How to interrupt the server while the search talks to it.
+    pg_cancel* m_cancel = nullptr;
     HitLines m_arrived;
     QString m_failure;
 };
