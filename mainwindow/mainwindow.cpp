@@ -687,6 +687,8 @@ void MainWindow::runServerSearch(const SearchRequest& request) {
     m_results->setMatchedSearch(request);
     HitLines hits;
     showServerHits(hits);
+    // How far the server got is not known until it is done.
+    m_progressBar->setValue(0);
     const ServerRunOutcome outcome =
         m_search->runOnServer(m_serverUrlInUse, request, [this, &hits](HitLines& arrived) {
             hits.takeFrom(arrived);
@@ -696,6 +698,9 @@ void MainWindow::runServerSearch(const SearchRequest& request) {
     updateNamesByProduct();
     startFamilies();
     if (!outcome.stopped) {
+        if (outcome.failure.isEmpty()) {
+            m_progressBar->setValue(100);
+        }
         finishSearch();
     }
     if (!outcome.failure.isEmpty()) {

@@ -9,9 +9,11 @@
 #endif
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QScopeGuard>
 
 #include <exception>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -41,16 +43,30 @@ ServerSearchThread::~ServerSearchThread() {
 }
 
 ServerDatabase ServerSearchThread::readDatabase(const std::string& url) {
-#ifdef NOMIX_HAVE_SERVER
-    ServerConnection connection(url);
     ServerDatabase database;
-    database.table = readServerProductTable(connection);
-    database.isUtf8 = serverLinesAreUtf8(connection);
-    return database;
+    std::exception_ptr failure;
+    std::unique_ptr<QThread> reader(QThread::create([&] {
+        try {
+#ifdef NOMIX_HAVE_SERVER
+            ServerConnection connection(url);
+            database.table = readServerProductTable(connection);
+            database.isUtf8 = serverLinesAreUtf8(connection);
 #else
-    (void)url;
-    noServerSupport();
+            noServerSupport();
 #endif
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QEventLoop loop;
+    QObject::connect(reader.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    reader->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    reader->wait();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return database;
 }
 
 void ServerSearchThread::requestStop() {

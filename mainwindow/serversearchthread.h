@@ -33,7 +33,8 @@ class ServerSearchThread : public QThread {
     // Stops the search and waits for it: the thread may not outlive its hits.
     ~ServerSearchThread() override;
 
-    // Reads the product table of the team database at `url`. Throws
+    // Reads the product table of the team database at `url` on a thread of
+    // its own, while the window paints but takes no input. Throws
     // ServerError or NomixError, whose messages name the server.
     static ServerDatabase readDatabase(const std::string& url);
 
