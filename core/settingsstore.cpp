@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "settingsstore.h"
 
+#include "serverurl.h"
+
 #include <algorithm>
 #include <exception>
 #include <utility>
@@ -11,6 +13,7 @@ namespace {
 
 constexpr const char* kShowFamily = "ShowFamily";
 constexpr const char* kRulesPath = "RulesPath";
+constexpr const char* kServerUrl = "ServerURL";
 
 // The Linux stand-in for the drive root an empty common directory means.
 constexpr const char* kRootFolder = "/";
@@ -48,6 +51,10 @@ void readAddedValues(Registry& registry, StoredSettings& settings) {
         settings.rulesFolder = registry.readString(kRulesPath);
     } catch (const RegistryError&) {
     }
+    try {
+        settings.serverUrl = registry.readString(kServerUrl);
+    } catch (const RegistryError&) {
+    }
 }
 
 void readHistory(Registry& registry, std::vector<std::string>& history) {
@@ -70,6 +77,7 @@ void writeOptionValues(Registry& registry, const StoredSettings& settings) {
     registry.writeString("LastSelectionEx", settings.lastSelectionEx);
     registry.writeBool(kShowFamily, settings.showFamilyColumn);
     registry.writeString(kRulesPath, settings.rulesFolder);
+    registry.writeString(kServerUrl, urlWithoutPassword(settings.serverUrl));
 }
 
 // Values beyond the new Count that an earlier save wrote are left alone.

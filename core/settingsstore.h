@@ -42,6 +42,9 @@ struct StoredSettings {
     // where not.
     bool showFamilyColumn = true; // ShowFamily
     std::string rulesFolder;      // RulesPath: empty for the bundled rules
+    // ServerURL: the team database's server, empty for the files. Saved
+    // without its password.
+    std::string serverUrl;
 
     bool& option(Option which) { return options[optionIndex(which)]; }
     bool option(Option which) const { return options[optionIndex(which)]; }
@@ -51,8 +54,8 @@ struct StoredSettings {
 
 // Reads the Options and Search keys into `settings`, value by value, and
 // stops at the first value that cannot be read: what was read before it
-// stays, everything after it keeps its state; "ShowFamily" and "RulesPath"
-// are read even then, each on its own. Returns the message the user must see
+// stays, everything after it keeps its state; "ShowFamily", "RulesPath" and
+// "ServerURL" are read even then, each on its own. Returns the message the user must see
 // (empty when there is none). A key that did not exist before this start
 // (the first run) is skipped silently, leaving its holders as they were.
 std::string loadSettings(Registry& registry, StoredSettings& settings);

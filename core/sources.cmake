@@ -12,6 +12,7 @@ set(NOMIX_CORE_SOURCES
   fields.cpp fields.h
   fileerror.cpp fileerror.h
   helptopic.h
+  hitlines.cpp hitlines.h
   linematcher.cpp linematcher.h
   namesbyproduct.cpp namesbyproduct.h
   productselection.cpp productselection.h
@@ -24,6 +25,7 @@ set(NOMIX_CORE_SOURCES
   reportwriter.cpp reportwriter.h
   resultwriter.cpp resultwriter.h
   searchengine.cpp searchengine.h
+  serverurl.cpp serverurl.h
   settingsstore.cpp settingsstore.h
   streamsearch.cpp streamsearch.h
   utf8.cpp utf8.h)

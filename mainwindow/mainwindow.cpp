@@ -18,6 +18,7 @@
 #include "scanreportimporter.h"
 #include "searchcontroller.h"
 #include "searchpage.h"
+#include "serversearchthread.h"
 #include "soundeffects.h"
 #include "speedcounterpanel.h"
 #include "splashscreen.h"
@@ -29,6 +30,7 @@
 #include "core/database.h"
 #include "core/datafile.h"
 #include "core/fileerror.h"
+#include "core/hitlines.h"
 #include "core/labelling/linefamilies.h"
 #include "core/namesbyproduct.h"
 #include "core/searchengine.h"
@@ -64,6 +66,7 @@
 #include <QStatusTipEvent>
 
 #include <cstdio>
+#include <numeric>
 #include <optional>
 
 namespace nomix {
@@ -314,11 +317,14 @@ void MainWindow::start() {
     if (loadError) {
         MessageBox::reportException(this, *loadError);
     }
-    if (m_databaseLoaded) {
+    if (m_databaseLoaded && m_serverUrlInUse.empty()) {
         runUpdateAlarm();
-    } else {
+    } else if (!m_databaseLoaded) {
         m_client->showPreferencesPage();
-        MessageBox::error(this, noDatabaseMessage());
+        // A server's failure was named above; there are no files to list.
+        if (serverUrl().empty()) {
+            MessageBox::error(this, noDatabaseMessage());
+        }
     }
 }
 
@@ -362,6 +368,7 @@ StoredSettings MainWindow::currentSettings() const {
     }
     settings.showFamilyColumn = m_resultsView->familyColumnShown();
     settings.rulesFolder = bytesOf(m_preferencesPage->rulesFolder());
+    settings.serverUrl = serverUrl();
     return settings;
 }
 
@@ -380,6 +387,7 @@ void MainWindow::applyStoredSettings(const StoredSettings& settings) {
     m_searchPage->setHistory(history);
     m_resultsView->setFamilyColumnShown(settings.showFamilyColumn);
     m_preferencesPage->setRulesFolder(textOf(settings.rulesFolder));
+    m_preferencesPage->setServerUrl(textOf(settings.serverUrl));
 }
 
 // Values the store could not read keep what the window held before.
@@ -444,6 +452,11 @@ DataLocation MainWindow::dataLocation() const {
 bool MainWindow::loadDatabase() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const std::string url = serverUrl();
+    if (!url.empty()) {
+        loadServerDatabase(url);
+        return true;
+    }
     QElapsedTimer slice;
     slice.start();
     std::optional<Database> loaded;
@@ -463,7 +476,40 @@ bool MainWindow::loadDatabase() {
         return false;
     }
     useDatabase(std::move(*loaded));
+    m_serverUrlInUse.clear();
     return true;
+}
+
+// A team database's product table, without lines: each search brings the
+// lines it finds. Throws ServerError or NomixError naming the server.
+void MainWindow::loadServerDatabase(const std::string& url) {
+    ServerDatabase server = ServerSearchThread::readDatabase(url);
+    Database database;
+    database.table = std::move(server.table);
+    useDatabase(std::move(database));
+    m_databaseIsUtf8 = server.isUtf8;
+    m_serverUrlInUse = url;
+}
+
+// The Preferences name another database than the one in use (a server's URL
+// typed, changed or cleared): it is loaded before the search, and one that
+// fails leaves the one in use as it was.
+bool MainWindow::switchDatabase() {
+    if (!tryLoadDatabase()) {
+        if (serverUrl().empty()) {
+            m_sounds->play(SoundEffects::Effect::Attention);
+            MessageBox::error(this, noDatabaseMessage());
+            m_client->showPreferencesPage();
+        }
+        return false;
+    }
+    applyProductSelection();
+    clearResults();
+    return true;
+}
+
+std::string MainWindow::serverUrl() const {
+    return bytesOf(m_preferencesPage->serverUrl().trimmed());
 }
 
 void MainWindow::useDatabase(Database&& database) {
@@ -558,6 +604,9 @@ void MainWindow::startSearch() {
     if (m_search->state() != SearchController::State::Idle) {
         return;
     }
+    if (m_databaseLoaded && serverUrl() != m_serverUrlInUse && !switchDatabase()) {
+        return;
+    }
     if (!m_databaseLoaded) {
         if (MessageBox::show(this, MessageBox::Warning, tr("Warning"),
                              tr("Database initialization failed. Retry?"),
@@ -584,7 +633,10 @@ void MainWindow::startSearch() {
         m_searchPage->focusSearchBox();
         return;
     }
-    const bool background = m_settings->value(Option::SearchInBackground);
+    // A server is always searched in the background: it may take its time.
+    const bool background =
+        m_settings->value(Option::SearchInBackground) || !m_serverUrlInUse.empty();
+    m_stopButtonShown = background;
     if (background) {
         m_searchPage->showStopButton(true);
         m_searchPage->focusSearchButton();
@@ -608,6 +660,10 @@ void MainWindow::startSearch() {
     request.selected = m_selection.states();
     request.columnCount = static_cast<size_t>(m_results->columnCount());
 
+    if (!m_serverUrlInUse.empty()) {
+        runServerSearch(request);
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     SearchOutcome outcome = m_search->run(m_lines, request);
@@ -621,13 +677,53 @@ void MainWindow::startSearch() {
     }
 }
 
+// The hits show in the grid while more arrive; a server that fails leaves
+// the grid with those that came before, and the user may search again.
+void MainWindow::runServerSearch(const SearchRequest& request) {
+    m_familyComputation->cancel();
+    m_families.reset();
+    m_results->setFamilies({});
+    m_results->setFamiliesPending(true);
+    m_results->setMatchedSearch(request);
+    HitLines hits;
+    showServerHits(hits);
+    // How far the server got is not known until it is done.
+    m_progressBar->setValue(0);
+    const ServerRunOutcome outcome =
+        m_search->runOnServer(m_serverUrlInUse, request, [this, &hits](HitLines& arrived) {
+            hits.takeFrom(arrived);
+            showServerHits(hits);
+        });
+    m_lastSearchText = m_searchPage->searchText();
+    updateNamesByProduct();
+    startFamilies();
+    if (!outcome.stopped) {
+        if (outcome.failure.isEmpty()) {
+            m_progressBar->setValue(100);
+        }
+        finishSearch();
+    }
+    if (!outcome.failure.isEmpty()) {
+        MessageBox::reportException(this, outcome.failure);
+    }
+}
+
+// The model is told of the new lines right after they replace the old ones,
+// with no event in between.
+void MainWindow::showServerHits(const HitLines& hits) {
+    m_lines = hits.lines();
+    std::vector<uint32_t> rows(m_lines.count());
+    std::iota(rows.begin(), rows.end(), 0u);
+    m_results->setLinesAndHits(&m_lines, std::move(rows));
+}
+
 void MainWindow::stopSearch() {
     m_search->stop();
     finishSearch();
 }
 
 void MainWindow::finishSearch() {
-    if (m_settings->value(Option::SearchInBackground)) {
+    if (m_stopButtonShown) {
         m_searchPage->showStopButton(false);
         m_searchPage->focusSearchButton();
     } else {
@@ -786,6 +882,9 @@ void MainWindow::importScanReports() {
     const QString oldDirectory = m_preferencesPage->directory();
     const QString oldDatabaseName = m_preferencesPage->databaseName();
     const QString oldTableName = m_preferencesPage->tableName();
+    const QString oldServerUrl = m_preferencesPage->serverUrl();
+    // The new files are what the user wants to search, not a server.
+    m_preferencesPage->setServerUrl(QString());
     m_preferencesPage->setDirectory(folder);
     m_preferencesPage->setDatabaseName(QString::fromLatin1(kNameDatabaseFileName));
     m_preferencesPage->setTableName(QString::fromLatin1(kProductTableFileName));
@@ -797,6 +896,7 @@ void MainWindow::importScanReports() {
         m_preferencesPage->setDirectory(oldDirectory);
         m_preferencesPage->setDatabaseName(oldDatabaseName);
         m_preferencesPage->setTableName(oldTableName);
+        m_preferencesPage->setServerUrl(oldServerUrl);
     }
 }
 

@@ -25,6 +25,7 @@ namespace nomix {
 class ClientPanel;
 class ControlHelp;
 class FamilyComputation;
+class HitLines;
 class LineFamilies;
 class NamesByProductWindow;
 class NamesCounting;
@@ -37,6 +38,7 @@ class SearchController;
 class SearchPage;
 class Settings;
 class SoundEffects;
+struct SearchRequest;
 class SpeedCounterPanel;
 class StatusPanels;
 class TitlePanel;
@@ -98,6 +100,9 @@ class MainWindow : public QMainWindow {
     // The database
     DataLocation dataLocation() const;
     bool loadDatabase();
+    void loadServerDatabase(const std::string& url);
+    bool switchDatabase();
+    std::string serverUrl() const;
     void useDatabase(Database&& database);
     bool tryLoadDatabase();
     QString noDatabaseMessage() const;
@@ -105,6 +110,8 @@ class MainWindow : public QMainWindow {
 
     // Searching
     void searchOrStop();
+    void runServerSearch(const SearchRequest& request);
+    void showServerHits(const HitLines& hits);
     void stopSearch();
     void finishSearch();
     void clearResults();
@@ -150,6 +157,10 @@ class MainWindow : public QMainWindow {
     double m_databaseDate = 0.0;
     bool m_databaseIsUtf8 = false;
     bool m_databaseLoaded = false;
+    // The team database's URL the loaded product table came from, with any
+    // password typed for this run; empty while the files are in use. With a
+    // server the lines in use are the last search's hits.
+    std::string m_serverUrlInUse;
     // The stored selection, until a database is loaded to apply it to.
     uint32_t m_productMask = 0xFFFFFFFFu;
     std::string m_lastSelectionEx;
@@ -185,6 +196,8 @@ class MainWindow : public QMainWindow {
     // While a search runs the window keeps the state it had at its start.
     Qt::WindowStates m_stateDuringSearch;
     bool m_sizeLocked = false;
+    // The running search shows the Stop button rather than a disabled Search.
+    bool m_stopButtonShown = false;
 };
 
 } // namespace nomix

@@ -41,6 +41,11 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     m_rulesEdit = addEdit("rulesEdit", tr("Edit the folder of your own labelling "
                                           "rules; empty for the bundled ones"));
     m_rulesEdit->setPlaceholderText(tr("bundled rules"));
+    m_serverEdit =
+        addEdit("serverEdit", tr("Edit the URL of a team database server, such as "
+                                 "postgresql://user@host:5432/nomix; empty to search the files. "
+                                 "A password typed here is not saved: keep it in ~/.pgpass"));
+    m_serverEdit->setPlaceholderText(tr("the files"));
 
     m_browseButton =
         addSmallButton("browseButton", Pictures::folderGlyph(), tr("Browse|Browse directories"));
@@ -76,10 +81,14 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
                             HelpTopic::ConfigurationFileName);
     m_rulesLabel =
         addLabel("rulesLabel", tr("&Labelling rules"), m_rulesEdit, HelpTopic::FamilyColumn);
+    m_serverLabel =
+        addLabel("serverLabel", tr("Database ser&ver"), m_serverEdit, HelpTopic::DatabaseFileName);
 
-    // Tab goes down the left column, then to the options and the table.
+    // Tab goes down the left column, then to the server, the options and the
+    // table.
     QWidget::setTabOrder(m_directoryEdit, m_browseButton);
-    QWidget::setTabOrder(m_browseButton, m_optionsButton);
+    QWidget::setTabOrder(m_browseButton, m_serverEdit);
+    QWidget::setTabOrder(m_serverEdit, m_optionsButton);
     QWidget::setTabOrder(m_optionsButton, m_databaseEdit);
     QWidget::setTabOrder(m_databaseEdit, m_databaseButton);
     QWidget::setTabOrder(m_databaseButton, m_tableEdit);
@@ -87,7 +96,8 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     QWidget::setTabOrder(m_tableButton, m_rulesEdit);
     QWidget::setTabOrder(m_rulesEdit, m_rulesButton);
 
-    // Three rows: the rules folder's label stands beside its box.
+    // Three rows: the rules folder's label stands beside its box; the
+    // server's box shares the first row's right half with the options.
     directoryLabel->setGeometry(10, 3, 160, 18);
     m_directoryEdit->setGeometry(10, 20, 136, 22);
     m_databaseLabel->setGeometry(10, 44, 160, 18);
@@ -95,6 +105,8 @@ PreferencesPage::PreferencesPage(QWidget* parent) : QWidget(parent) {
     m_tableEdit->setGeometry(190, 61, 136, 22);
     m_rulesLabel->setGeometry(10, 89, 110, 18);
     m_rulesEdit->setGeometry(120, 87, 136, 22);
+    m_serverLabel->setGeometry(190, 3, 160, 18);
+    m_serverEdit->setGeometry(190, 20, 136, 22);
 
     m_folderDialog = new FolderDialog(this);
     m_folderDialog->setObjectName(QStringLiteral("folderDialog"));
@@ -168,6 +180,14 @@ void PreferencesPage::setRulesFolder(const QString& folder) {
     m_rulesFolder = folder;
 }
 
+QString PreferencesPage::serverUrl() const {
+    return m_serverEdit->text();
+}
+
+void PreferencesPage::setServerUrl(const QString& url) {
+    m_serverEdit->setText(url);
+}
+
 void PreferencesPage::noteRulesFolder() {
     if (m_rulesEdit->text() != m_rulesFolder) {
         m_rulesFolder = m_rulesEdit->text();
@@ -205,6 +225,14 @@ void PreferencesPage::layOut(int pageWidth) {
     m_rulesEdit->resize(m_tableEdit->geometry().right() - m_rulesEdit->x() + 1,
                         m_rulesEdit->height());
     m_rulesButton->move(m_tableButton->x(), m_rulesEdit->y() - 1);
+    // The options button keeps the width of its caption at the row's end.
+    const QRect column = m_optionsButton->geometry();
+    const int optionsWidth = m_optionsButton->sizeHint().width();
+    m_serverLabel->move(column.x(), m_serverLabel->y());
+    m_serverEdit->setGeometry(column.x(), m_directoryEdit->y(), column.width() - optionsWidth - 4,
+                              m_serverEdit->height());
+    m_optionsButton->setGeometry(column.right() - optionsWidth + 1, column.y(), optionsWidth,
+                                 column.height());
 }
 
 void PreferencesPage::chooseDirectory() {

@@ -17,7 +17,8 @@ class FolderDialog;
 // The "Preferences" page: where the database files are (the common
 // directory, the name database's and the product table's file names, typed
 // or chosen in a file dialog), the folder of the labelling rules the hits'
-// families come from, and the button that opens the options.
+// families come from, the team database server searched instead of the
+// files, and the button that opens the options.
 class PreferencesPage : public QWidget {
     Q_OBJECT
 
@@ -33,6 +34,9 @@ class PreferencesPage : public QWidget {
     // The folder of the user's own labelling rules; empty for the bundled ones.
     QString rulesFolder() const;
     void setRulesFolder(const QString& folder);
+    // The team database's connection URL; empty to search the files.
+    QString serverUrl() const;
+    void setServerUrl(const QString& url);
 
     void setOptionsButtonEnabled(bool enabled);
 
@@ -60,6 +64,7 @@ class PreferencesPage : public QWidget {
     QLineEdit* m_databaseEdit = nullptr;
     QLineEdit* m_tableEdit = nullptr;
     QLineEdit* m_rulesEdit = nullptr;
+    QLineEdit* m_serverEdit = nullptr;
     QString m_rulesFolder;
     QToolButton* m_browseButton = nullptr;
     QToolButton* m_databaseButton = nullptr;
@@ -69,6 +74,7 @@ class PreferencesPage : public QWidget {
     EmbossedLabel* m_databaseLabel = nullptr;
     EmbossedLabel* m_tableLabel = nullptr;
     EmbossedLabel* m_rulesLabel = nullptr;
+    EmbossedLabel* m_serverLabel = nullptr;
     FolderDialog* m_folderDialog = nullptr;
 };
 

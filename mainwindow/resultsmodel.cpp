@@ -53,6 +53,14 @@ void ResultsModel::setHits(std::vector<uint32_t> hits) {
     endResetModel();
 }
 
+void ResultsModel::setLinesAndHits(const DatabaseLines* lines, std::vector<uint32_t> hits) {
+    beginResetModel();
+    m_lines = lines;
+    m_hits = std::move(hits);
+    m_families = {};
+    endResetModel();
+}
+
 void ResultsModel::clearHits() {
     setHits({});
 }

@@ -35,6 +35,10 @@ class ResultsModel : public QAbstractTableModel {
     // Lets go of the lines before they are replaced; the columns stay.
     void releaseDatabase();
     void setHits(std::vector<uint32_t> hits);
+    // New lines and the hits into them at once, the columns and the matched
+    // search staying: a team database's hits come as lines of their own,
+    // growing while they arrive. The families are looked up anew.
+    void setLinesAndHits(const DatabaseLines* lines, std::vector<uint32_t> hits);
     void clearHits();
     const std::vector<uint32_t>& hits() const { return m_hits; }
     const DatabaseLines* database() const { return m_lines; }

@@ -1,13 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "searchcontroller.h"
 
+#include "serversearchthread.h"
+
+#include "core/hitlines.h"
+
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QScopeGuard>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace nomix {
 
 namespace {
 constexpr qint64 kEventSliceMs = 10;
+// The grid takes a server's hits this often at most; rebuilding the lines of
+// many hits takes longer, and then the pause grows with it so the window
+// stays quick.
+constexpr int kHitsIntervalMs = 100;
+constexpr int kHitsIntervalPerRebuild = 4;
 } // namespace
 
 // Passes the engine's reports on as the controller's signals.
@@ -55,9 +68,58 @@ SearchOutcome SearchController::run(const DatabaseLines& lines, const SearchRequ
     return outcome;
 }
 
+ServerRunOutcome SearchController::runOnServer(const std::string& url, const SearchRequest& request,
+                                               const HitsHandler& onHits) {
+    if (m_state != State::Idle) {
+        return {};
+    }
+    m_hitCount = 0;
+    setState(State::Searching);
+    const auto backToIdle = qScopeGuard([this] { setState(State::Idle); });
+    ServerSearchThread thread(url, request);
+    m_serverSearch = &thread;
+    const auto forget = qScopeGuard([this] { m_serverSearch = nullptr; });
+
+    QTimer tick;
+    tick.setSingleShot(true);
+    const auto takeHits = [&] {
+        HitLines arrived;
+        thread.takeHits(arrived);
+        QElapsedTimer rebuild;
+        rebuild.start();
+        if (arrived.count() > 0) {
+            m_hitCount += static_cast<int>(arrived.count());
+            onHits(arrived);
+            emit hitCountChanged(m_hitCount);
+        }
+        tick.start(std::max<int>(kHitsIntervalMs,
+                                 static_cast<int>(rebuild.elapsed()) * kHitsIntervalPerRebuild));
+    };
+    connect(&tick, &QTimer::timeout, this, takeHits);
+    QEventLoop loop;
+    connect(&thread, &QThread::finished, &loop, &QEventLoop::quit);
+    thread.start();
+    tick.start(kHitsIntervalMs);
+    loop.exec();
+    // The program may be quitting, which ends the loop early.
+    thread.requestStop();
+    thread.wait();
+    tick.stop();
+    takeHits();
+    tick.stop();
+
+    ServerRunOutcome outcome;
+    outcome.stopped = m_state == State::Stopping;
+    outcome.failure = thread.failure();
+    return outcome;
+}
+
 void SearchController::stop() {
     if (m_state == State::Searching) {
         setState(State::Stopping);
+        if (m_serverSearch) {
+            m_serverSearch->requestStop();
+        }
     }
 }
 
