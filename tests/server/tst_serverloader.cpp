@@ -6,6 +6,7 @@
 #include "server/privateserver.h"
 #include "tools/shared_files.h"
 #include "tools/shared_reports.h"
+#include "tools/shared_run.h"
 
 #include "core/server/serverconnection.h"
 
@@ -20,25 +21,7 @@ using nomix::ServerConnection;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runProgram(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    Run run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
+using Run = ProgramRun;
 
 Run runImport(const QStringList& args) {
     return runProgram(QStringLiteral(NOMIX_IMPORT_PATH), args);

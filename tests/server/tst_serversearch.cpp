@@ -3,6 +3,7 @@
 // loaded from: nomix95-cli --server against nomix95-cli --dir.
 
 #include "server/privateserver.h"
+#include "tools/shared_run.h"
 
 #include "core/server/serverconnection.h"
 #include "core/server/servererror.h"
@@ -20,24 +21,10 @@ using nomix::ServerConnection;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = ProgramRun;
 
 Run runCli(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(NOMIX_CLI_PATH), args);
-    Run run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runProgram(QStringLiteral(NOMIX_CLI_PATH), args);
 }
 
 // The folder's two files into the team database, as nomix95-import

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "shared_run.h"
+
 #include "core/database.h"
 #include "core/labelling/familyvote.h"
 #include "core/labelling/labellingrules.h"
@@ -15,24 +17,10 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = ProgramRun;
 
 Run runCli(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(NOMIX_CLI_PATH), args);
-    Run run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runProgram(QStringLiteral(NOMIX_CLI_PATH), args);
 }
 
 // The sample's lines as the program holds them, read independently of the
