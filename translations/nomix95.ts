@@ -447,7 +447,7 @@
 <context>
     <name>nomix::MainWindow</name>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="+79"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="+82"/>
         <source>Nomix95 - the virus name cross-reference, by its developers</source>
         <translation type="unfinished"></translation>
     </message>
@@ -507,7 +507,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+86"/>
+        <location line="+89"/>
         <source>: File not found</source>
         <translation type="unfinished"></translation>
     </message>
@@ -517,13 +517,13 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+227"/>
-        <location line="+357"/>
+        <location line="+270"/>
+        <location line="+408"/>
         <source>Warning</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-356"/>
+        <location line="-407"/>
         <source>Database initialization failed. Retry?</source>
         <translation type="unfinished"></translation>
     </message>
@@ -533,7 +533,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+292"/>
+        <location line="+343"/>
         <source>Local menu disabled</source>
         <translation type="unfinished"></translation>
     </message>
@@ -831,6 +831,16 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>Edit the URL of a team database server, such as postgresql://user@host:5432/nomix; empty to search the files. A password typed here is not saved: keep it in ~/.pgpass</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>the files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location line="+3"/>
         <source>Browse|Browse directories</source>
         <translation type="unfinished"></translation>
@@ -881,12 +891,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+2"/>
+        <source>Database ser&amp;ver</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+30"/>
         <source>Please, select a folder</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+118"/>
+        <location line="+134"/>
         <location line="+9"/>
         <source>Please, select a file</source>
         <translation type="unfinished"></translation>
@@ -1204,6 +1219,14 @@
     <message>
         <location line="+0"/>
         <source>&amp;Search</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>nomix::ServerSearchThread</name>
+    <message>
+        <location filename="../mainwindow/serversearchthread.cpp" line="+27"/>
+        <source>This Nomix95 was built without the database server&apos;s library</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
