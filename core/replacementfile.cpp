@@ -2,10 +2,10 @@
 #include "replacementfile.h"
 
 #include "fileerror.h"
+#include "leftovers.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -111,6 +111,10 @@ void ReplacementFile::write(std::string_view bytes) {
         writeOut(bytes);
         return;
     }
+    if (m_buffer.empty() && bytes.size() >= m_options.bufferSize) {
+        writeOut(bytes); // large enough already: no need to copy it first
+        return;
+    }
     // One system call a line would cost more than making the line.
     m_buffer.append(bytes);
     if (m_buffer.size() >= m_options.bufferSize) {
@@ -129,7 +133,22 @@ void ReplacementFile::writeOut(std::string_view bytes) {
             fail(done < 0 ? errno : ENOSPC);
         }
         bytes.remove_prefix(static_cast<size_t>(done));
+        m_written += static_cast<uint64_t>(done);
     }
+    startWriteback();
+}
+
+// A large file goes to the disk while the rest is written, a part at a time,
+// so that the flush at its end waits for the last part only. Failures are
+// left for that flush to tell.
+void ReplacementFile::startWriteback() {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (m_written - m_writebackStart >= kWritebackBytes) {
+        ::sync_file_range(m_fd, static_cast<off_t>(m_writebackStart),
+                          static_cast<off_t>(m_written - m_writebackStart), SYNC_FILE_RANGE_WRITE);
+        m_writebackStart = m_written;
+    }
+#endif
 }
 
 void ReplacementFile::finish() {
@@ -171,29 +190,12 @@ void ReplacementFile::putInPlace(const std::string& from, const std::string& to)
 }
 
 void ReplacementFile::removeLeftovers(const std::string& folder, std::string_view namePrefix) {
-    DIR* directory = ::opendir(folder.c_str());
-    if (!directory) {
-        return;
-    }
-    while (const dirent* entry = ::readdir(directory)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() != namePrefix.size() + kRandomPart.size() ||
-            !name.starts_with(namePrefix)) {
-            continue;
-        }
-        const std::string path = folder + "/" + std::string(name);
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0) {
-            continue;
-        }
-        struct stat status {};
-        if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            ::unlink(path.c_str());
-        }
-        ::close(fd);
-    }
-    ::closedir(directory);
+    forEachUnheldLeftover(folder, namePrefix, O_NONBLOCK,
+                          [](const std::string& path, const struct stat& status) {
+                              if (S_ISREG(status.st_mode)) {
+                                  ::unlink(path.c_str());
+                              }
+                          });
 }
 
 void ReplacementFile::fail(int error) const {

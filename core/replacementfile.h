@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -74,6 +75,7 @@ class ReplacementFile {
     void create();
     void givePermissions();
     void writeOut(std::string_view bytes);
+    void startWriteback();
     void closeOrThrow();
     [[noreturn]] void fail(int error) const;
 
@@ -82,6 +84,9 @@ class ReplacementFile {
     std::string m_temporaryPath;
     std::string m_buffer;
     int m_fd = -1;
+    uint64_t m_written = 0;        // bytes in the file
+    uint64_t m_writebackStart = 0; // the bytes before are on their way to the disk
+    static constexpr uint64_t kWritebackBytes = 8u << 20;
     bool m_permissionsKept = true;
     bool m_finished = false;
     bool m_placed = false;

@@ -13,6 +13,7 @@ set(NOMIX_CORE_SOURCES
   fileerror.cpp fileerror.h
   helptopic.h
   hitlines.cpp hitlines.h
+  leftovers.cpp leftovers.h
   linematcher.cpp linematcher.h
   namesbyproduct.cpp namesbyproduct.h
   productselection.cpp productselection.h
@@ -28,5 +29,6 @@ set(NOMIX_CORE_SOURCES
   serverurl.cpp serverurl.h
   settingsstore.cpp settingsstore.h
   streamsearch.cpp streamsearch.h
+  taskpool.cpp taskpool.h
   utf8.cpp utf8.h)
 include(${CMAKE_CURRENT_LIST_DIR}/labelling/sources.cmake)

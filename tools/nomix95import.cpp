@@ -6,20 +6,19 @@
 #include "exitstatus.h"
 
 #include "core/import/importscanreports.h"
+#include "core/import/scratchfolder.h"
 #ifdef NOMIX_WITH_SERVER
 #include "core/server/serverconnection.h"
 #include "core/server/servererror.h"
 #include "core/server/serverloader.h"
 #endif
 
-#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
@@ -158,30 +157,6 @@ void reportChanges(const nomix::ImportSummary& summary) {
     }
 }
 
-// A folder of our own for an import on its way to the server, removed with
-// everything in it whatever happens.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/nomix95-import.XXXXXX";
-        if (!::mkdtemp(pattern.data())) {
-            throw ImportError(pattern + ": cannot make a folder there: " + std::strerror(errno));
-        }
-        m_path = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return m_path; }
-
-  private:
-    std::string m_path;
-};
-
 // Loads into the team database: the reports are imported as for the files
 // first, into a scratch folder, and that pair is loaded. Simple, and the
 // import's rules hold on the server by construction; a later version may
@@ -198,7 +173,7 @@ int importIntoServer(const Options& options, const nomix::ImportRequest& request
         if (!options.fromDir.empty()) {
             load = nomix::replaceServerData(connection, options.fromDir, stopped);
         } else {
-            const ScratchFolder scratch;
+            const nomix::ScratchFolder scratch("nomix95-import");
             nomix::ImportRequest scratchRequest = request;
             scratchRequest.folder = scratch.path();
             scratchRequest.update = false;

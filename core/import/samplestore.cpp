@@ -101,7 +101,8 @@ bool SampleStore::wants(std::string_view sha256, int64_t analysisDate) const {
     return index == 0 || analysisDate >= m_samples[index - 1].analysisDate;
 }
 
-bool SampleStore::put(std::string_view sha256, int64_t analysisDate, std::string_view record) {
+bool SampleStore::put(std::string_view sha256, int64_t analysisDate, std::string_view record,
+                      std::string_view more) {
     uint8_t hash[32];
     hashFromHex(sha256, hash);
     const size_t slot = slotOf(hash);
@@ -111,13 +112,13 @@ bool SampleStore::put(std::string_view sha256, int64_t analysisDate, std::string
             return false;
         }
         sample.analysisDate = analysisDate;
-        sample.offset = append(record);
+        sample.offset = append(record, more);
         return true;
     }
     Sample sample{};
     std::memcpy(sample.hash, hash, sizeof hash);
     sample.analysisDate = analysisDate;
-    sample.offset = append(record);
+    sample.offset = append(record, more);
     m_samples.push_back(sample);
     m_slots[slot] = static_cast<uint32_t>(m_samples.size());
     if (m_samples.size() * 2 > m_slots.size()) {
@@ -126,12 +127,13 @@ bool SampleStore::put(std::string_view sha256, int64_t analysisDate, std::string
     return true;
 }
 
-uint64_t SampleStore::append(std::string_view record) {
+uint64_t SampleStore::append(std::string_view record, std::string_view more) {
     const uint64_t offset = m_fileSize;
-    const uint32_t length = static_cast<uint32_t>(record.size());
+    const auto length = static_cast<uint32_t>(record.size() + more.size());
     m_pending.append(reinterpret_cast<const char*>(&length), sizeof length);
     m_pending.append(record);
-    m_fileSize += sizeof length + record.size();
+    m_pending.append(more);
+    m_fileSize += sizeof length + length;
     if (m_pending.size() >= kWriteBuffer) {
         flush();
     }
@@ -139,6 +141,9 @@ uint64_t SampleStore::append(std::string_view record) {
 }
 
 void SampleStore::flush() const {
+    if (m_pending.empty()) {
+        return;
+    }
     size_t done = 0;
     while (done < m_pending.size()) {
         const ssize_t n = ::write(m_fd, m_pending.data() + done, m_pending.size() - done);
@@ -175,27 +180,36 @@ void SampleStore::readAt(uint64_t offset, size_t size, std::string& into) const 
 // sample analysed again later has its record far from its place; such a
 // record is read alone, and the window stays where the order goes on,
 // unless the next record follows the one read alone.
-void SampleStore::forEach(const std::function<void(std::string_view sha256, int64_t analysisDate,
-                                                   std::string_view record)>& visit) const {
+void SampleStore::forEach(const Visit& visit) const {
     flush();
     std::string window;
+    forEachIn(0, m_samples.size(), visit, window);
+}
+
+void SampleStore::forEachIn(size_t first, size_t last, const Visit& visit,
+                            std::string& window) const {
+    // The window holds the file's bytes [windowStart, windowEnd); its
+    // buffer keeps its size from call to call, so it is not cleared again.
     uint64_t windowStart = 0;
+    uint64_t windowEnd = 0;
     std::string single;
     uint64_t afterSingle = 0; // where the record read alone ended
     const auto inWindow = [&](uint64_t from, uint64_t size) {
-        return from >= windowStart && from + size <= windowStart + window.size();
+        return from >= windowStart && from + size <= windowEnd;
     };
     const auto nearAhead = [&](uint64_t from) {
-        return from >= windowStart + window.size() &&
-               from - (windowStart + window.size()) < kReadAhead;
+        return from >= windowEnd && from - windowEnd < kReadAhead;
     };
-    for (const Sample& sample : m_samples) {
+    for (size_t i = first; i < last; ++i) {
+        const Sample& sample = m_samples[i];
         uint32_t length = 0;
         if (!inWindow(sample.offset, sizeof length) &&
-            (window.empty() || nearAhead(sample.offset) || sample.offset == afterSingle)) {
+            (windowEnd == windowStart || nearAhead(sample.offset) ||
+             sample.offset == afterSingle)) {
             windowStart = sample.offset;
             const uint64_t left = m_fileSize - windowStart;
             readAt(windowStart, static_cast<size_t>(std::min<uint64_t>(kReadAhead, left)), window);
+            windowEnd = windowStart + window.size();
         }
         std::string_view record;
         if (inWindow(sample.offset, sizeof length)) {

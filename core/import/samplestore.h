@@ -33,16 +33,26 @@ class SampleStore {
     // Keeps `record` for the sample `sha256` (64 lower-case hex digits)
     // unless the sample already has one of a later analysis; a record of the
     // same date replaces the one before. Returns whether it was kept.
-    bool put(std::string_view sha256, int64_t analysisDate, std::string_view record);
+    // The record may come in two parts, `record` and `more` after it.
+    bool put(std::string_view sha256, int64_t analysisDate, std::string_view record,
+             std::string_view more = {});
     // Whether put() would keep a record of this analysis.
     bool wants(std::string_view sha256, int64_t analysisDate) const;
 
     size_t size() const { return m_samples.size(); }
 
+    using Visit =
+        std::function<void(std::string_view sha256, int64_t analysisDate, std::string_view record)>;
     // Each sample's hash, analysis date and kept record, in order of first
     // appearance.
-    void forEach(const std::function<void(std::string_view sha256, int64_t analysisDate,
-                                          std::string_view record)>& visit) const;
+    void forEach(const Visit& visit) const;
+    // The same for the samples numbered [first, last) in that order, reading
+    // through `window`, which the caller keeps from call to call. Several
+    // threads may visit at once, each with its window, once flush() has
+    // written what waits.
+    void forEachIn(size_t first, size_t last, const Visit& visit, std::string& window) const;
+    // Writes the records that wait in memory to the file.
+    void flush() const;
 
   private:
     struct Sample {
@@ -51,8 +61,7 @@ class SampleStore {
         uint64_t offset; // of the record's length in the file
     };
 
-    uint64_t append(std::string_view record);
-    void flush() const;
+    uint64_t append(std::string_view record, std::string_view more);
     size_t slotOf(const uint8_t* hash) const;
     void grow();
     void readAt(uint64_t offset, size_t size, std::string& into) const;

@@ -6,6 +6,7 @@
 #include "core/fileerror.h"
 #include "core/replacementfile.h"
 #include "core/resultwriter.h"
+#include "core/taskpool.h"
 #include "core/utf8.h"
 
 #include <simdjson.h>
@@ -30,6 +31,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace nomix {
 
@@ -49,6 +53,9 @@ using simdjson::dom::object;
 constexpr std::string_view kNoVirus = "NO_VIRUS";
 constexpr std::string_view kUnknownVirus = "UNKNOWN_VIRUS";
 constexpr std::string_view kNotInReport = "~not in report";
+constexpr std::string_view kNoVerdict = "~no verdict";
+// What a verdict's texts take on average, to reserve a report's room at once.
+constexpr size_t kVerdictTextBytes = 48;
 
 bool isFieldBreaker(char c) {
     return c == '|' || c == '\r' || c == '\n' || c == '\x1a' || c == '\0';
@@ -121,9 +128,9 @@ int64_t parseScanDate(std::string_view text) {
 }
 
 // A detection without a name is UNKNOWN_VIRUS; one with a name keeps it.
-void setDetection(EngineVerdict& verdict, std::string_view name) {
+void setDetection(ScanReport& report, EngineVerdict& verdict, std::string_view name) {
     verdict.named = !name.empty();
-    verdict.field = name.empty() ? std::string(kUnknownVirus) : std::string(name);
+    verdict.field = report.keep(name.empty() ? kUnknownVirus : name);
 }
 
 // A detection whose name the program would read as clean, nameless or not
@@ -133,12 +140,26 @@ bool readsAsMarker(std::string_view name) {
 }
 
 // The field as the name database holds it.
-std::string writtenField(const EngineVerdict& verdict) {
-    std::string field = safeText(verdict.field);
-    if (verdict.named && readsAsMarker(field)) {
+std::string writtenField(std::string_view original, bool named) {
+    std::string field = safeText(original);
+    if (named && readsAsMarker(field)) {
         field.insert(0, 1, '_');
     }
     return field;
+}
+
+// Appends the verdict's field to the report's fields as the name database
+// holds it, noting whether it had to be changed.
+void appendDatabaseField(ScanReport& report, EngineVerdict& verdict) {
+    const std::string_view field = report.textOf(verdict.field);
+    verdict.rewritten = (verdict.named && readsAsMarker(field)) ||
+                        std::any_of(field.begin(), field.end(), isFieldBreaker);
+    if (verdict.rewritten) {
+        report.fields += writtenField(field, verdict.named);
+    } else {
+        report.fields += field;
+    }
+    report.fields += '|';
 }
 
 // The last value of `key`, as most JSON readers resolve a repeated key.
@@ -204,50 +225,50 @@ VerdictMembers verdictMembers(object result, bool v3) {
 
 // API v3: "category" says whether the engine detected, passed or could not
 // scan the file.
-void readV3Verdict(const VerdictMembers& members, EngineVerdict& verdict) {
+void readV3Verdict(const VerdictMembers& members, ScanReport& report, EngineVerdict& verdict) {
     const std::string_view category = members.category;
     if (category == "malicious" || category == "suspicious") {
-        setDetection(verdict, members.result);
+        setDetection(report, verdict, members.result);
     } else if (category == "undetected" || category == "harmless") {
-        verdict.field = std::string(kNoVirus);
+        verdict.field = report.keep(kNoVirus);
     } else {
         verdict.field =
-            "~" + std::string(category.empty() ? std::string_view("no verdict") : category);
+            report.keep(std::string_view("~"), category.empty() ? kNoVerdict.substr(1) : category);
     }
 }
 
-void readV2Verdict(const VerdictMembers& members, EngineVerdict& verdict) {
+void readV2Verdict(const VerdictMembers& members, ScanReport& report, EngineVerdict& verdict) {
     bool detected = false;
     if (!members.detected || members.detected->get_bool().get(detected) != simdjson::SUCCESS) {
-        verdict.field = std::string("~no verdict");
+        verdict.field = report.keep(kNoVerdict);
     } else if (detected) {
-        setDetection(verdict, members.result);
+        setDetection(report, verdict, members.result);
     } else {
-        verdict.field = std::string(kNoVirus);
+        verdict.field = report.keep(kNoVirus);
     }
 }
 
 bool readVerdicts(object results, bool v3, ScanReport& report) {
     report.verdicts.reserve(results.size());
+    report.texts.reserve(results.size() * kVerdictTextBytes);
+    report.fields.clear();
+    report.fields.reserve(results.size() * kVerdictTextBytes / 2);
     for (auto [key, value] : results) {
         object result;
         if (value.get(result) != simdjson::SUCCESS) {
             return false;
         }
         const VerdictMembers members = verdictMembers(result, v3);
-        // Made, not assigned: a string made from a view is the quicker.
-        EngineVerdict& verdict =
-            report.verdicts.emplace_back(EngineVerdict{std::string(key),
-                                                       std::string(members.version),
-                                                       std::string(members.update),
-                                                       {},
-                                                       false,
-                                                       false});
+        EngineVerdict& verdict = report.verdicts.emplace_back();
+        verdict.engine = report.keep(key);
+        verdict.version = report.keep(members.version);
+        verdict.update = report.keep(members.update);
         if (v3) {
-            readV3Verdict(members, verdict);
+            readV3Verdict(members, report, verdict);
         } else {
-            readV2Verdict(members, verdict);
+            readV2Verdict(members, report, verdict);
         }
+        appendDatabaseField(report, verdict);
     }
     return true;
 }
@@ -294,7 +315,6 @@ bool readReport(element root, ScanReport& report, std::string& reason) {
         reason = "an engine's result is not a JSON object";
         return false;
     }
-    prepareDatabaseFields(report);
     return true;
 }
 
@@ -397,6 +417,30 @@ BlockMasks blockMasks(const char* block) {
 #endif
     return masks;
 }
+
+#if defined(__x86_64__)
+// The same 32 bytes at a time, on processors that can. '[' and '{', and ']'
+// and '}', differ in bit 0x20 only.
+__attribute__((target("avx2"))) uint64_t bytesEqual32(__m256i text, char c, unsigned part) {
+    const int bits = _mm256_movemask_epi8(_mm256_cmpeq_epi8(text, _mm256_set1_epi8(c)));
+    return static_cast<uint64_t>(static_cast<uint32_t>(bits)) << (32 * part);
+}
+
+__attribute__((target("avx2"))) BlockMasks blockMasksAvx2(const char* block) {
+    BlockMasks masks;
+    const __m256i caseBit = _mm256_set1_epi8(0x20);
+    for (unsigned part = 0; part < kBlockSize / 32; ++part) {
+        const __m256i bytes =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * part));
+        const __m256i folded = _mm256_or_si256(bytes, caseBit);
+        masks.quotes |= bytesEqual32(bytes, '"', part);
+        masks.backslashes |= bytesEqual32(bytes, '\\', part);
+        masks.opening |= bytesEqual32(folded, '{', part);
+        masks.closing |= bytesEqual32(folded, '}', part);
+    }
+    return masks;
+}
+#endif
 
 // Each bit becomes the parity of itself and the bits below it: with quotes
 // as bits, the bytes from an opening quote up to its closing quote.
@@ -504,7 +548,7 @@ class LineFile {
 };
 
 // A line of the name database as the store keeps a sample (see
-// NameDatabaseBuilder::sampleRecord()): `order` gives each column's engine.
+// NameDatabaseBuilder::recordHead()): `order` gives each column's engine.
 bool storedSample(std::string_view line, const std::vector<uint32_t>& order, std::string& sha256,
                   std::string& kept) {
     if (line.size() < 2 || line.front() != '|' || line.back() != '|') {
@@ -597,6 +641,10 @@ struct Batch {
     };
     std::string text;
     std::vector<Unit> units;
+    // Lines of JSON Lines not yet split: all of `text`, split and numbered
+    // (from 1) by the thread that reads the batch, so the thread that hands
+    // the reports on does not also touch every byte.
+    bool rawLines = false;
 
     void add(std::string_view unitText, size_t line, size_t index) {
         units.push_back({text.size(), unitText.size(), line, index});
@@ -613,33 +661,65 @@ struct Batch {
 struct ReadBatch {
     std::vector<ReadOutcome> outcomes;
     std::string spentText;
+    // For raw lines: the outcomes' lines count from the batch's start, and
+    // the lines it held.
+    bool relativeLines = false;
+    size_t lineCount = 0;
 };
 
-ReadBatch readBatch(Batch batch) {
-    batch.text.append(simdjson::SIMDJSON_PADDING, ' ');
-    simdjson::dom::parser parser;
-    ReadBatch read;
-    std::vector<ReadOutcome>& out = read.outcomes;
-    for (const Batch::Unit& unit : batch.units) {
-        element value;
-        const std::string_view text = batch.textOf(unit);
-        const simdjson::error_code error = parser.parse(text.data(), text.size(), false).get(value);
-        if (error != simdjson::SUCCESS) {
-            ReadOutcome outcome;
-            outcome.line = unit.line;
-            outcome.reason = jsonProblem(error, text);
-            if (unit.index > 0) {
-                outcome.reason.insert(0,
-                                      "report " + std::to_string(unit.index) + " of the array: ");
-            }
-            out.push_back(std::move(outcome));
-        } else if (unit.index > 0) {
-            arrayItemOutcome(value, unit.index, unit.line, out);
-        } else if (!value.is_object()) {
-            out.push_back({false, {}, unit.line, "not a JSON object"});
-        } else {
-            reportOutcomes(value, unit.line, out);
+// One line or array element, followed in memory by the JSON reader's
+// padding or more text.
+void readUnit(simdjson::dom::parser& parser, std::string_view text, size_t line, size_t index,
+              std::vector<ReadOutcome>& out) {
+    element value;
+    const simdjson::error_code error = parser.parse(text.data(), text.size(), false).get(value);
+    if (error != simdjson::SUCCESS) {
+        ReadOutcome outcome;
+        outcome.line = line;
+        outcome.reason = jsonProblem(error, text);
+        if (index > 0) {
+            outcome.reason.insert(0, "report " + std::to_string(index) + " of the array: ");
         }
+        out.push_back(std::move(outcome));
+    } else if (index > 0) {
+        arrayItemOutcome(value, index, line, out);
+    } else if (!value.is_object()) {
+        ReadOutcome& outcome = out.emplace_back();
+        outcome.line = line;
+        outcome.reason = "not a JSON object";
+    } else {
+        reportOutcomes(value, line, out);
+    }
+}
+
+// Splits raw lines, numbering them from 1; a last line may lack its end.
+size_t readRawLines(simdjson::dom::parser& parser, std::string_view text,
+                    std::vector<ReadOutcome>& out) {
+    size_t line = 0;
+    for (size_t start = 0; start < text.size(); ++line) {
+        const char* const lineEnd =
+            static_cast<const char*>(std::memchr(text.data() + start, '\n', text.size() - start));
+        const size_t end = lineEnd ? static_cast<size_t>(lineEnd - text.data()) : text.size();
+        const std::string_view trimmed = trimmedLine(text.substr(start, end - start));
+        if (!trimmed.empty()) {
+            readUnit(parser, trimmed, line + 1, 0, out);
+        }
+        start = end + 1;
+    }
+    return line;
+}
+
+ReadBatch readBatch(Batch batch, simdjson::dom::parser& parser) {
+    const size_t textSize = batch.text.size();
+    batch.text.append(simdjson::SIMDJSON_PADDING, ' ');
+    ReadBatch read;
+    if (batch.rawLines) {
+        read.relativeLines = true;
+        read.lineCount =
+            readRawLines(parser, std::string_view(batch.text).substr(0, textSize), read.outcomes);
+    }
+    for (const Batch::Unit& unit : batch.units) {
+        readUnit(parser, batch.textOf(unit), unit.line, unit.index, read.outcomes);
     }
     read.spentText = std::move(batch.text);
     return read;
@@ -655,6 +735,7 @@ struct ScanReportReader::Parser {
     // are any; their reports are handed on in order, on the caller's thread.
     Batch batch;
     std::deque<std::future<ReadBatch>> inFlight;
+    std::unique_ptr<TaskPool> pool; // made with the first batch
     std::vector<std::string> spareTexts;
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
     // A batch or two more than cores, so no core waits while this thread
@@ -673,9 +754,54 @@ void ScanReportReader::feed(std::string_view bytes) {
         feedStart(bytes);
     } else if (m_layout == Layout::Array) {
         feedArray(bytes);
+    } else if (m_layout == Layout::Lines) {
+        feedRawLines(bytes);
     } else {
         feedLines(bytes);
     }
+}
+
+// Once the input proved to be JSON Lines, its bytes go into the batch as they
+// come, cut after the last line end once the batch is full; the threads that
+// parse the batches split them into lines.
+void ScanReportReader::feedRawLines(std::string_view bytes) {
+    Parser& p = *m_parser;
+    if (!m_rawLines) {
+        // The lines split on this thread go first.
+        submitBatch();
+        m_rawLines = true;
+    }
+    if (!p.batch.rawLines) {
+        startBatch(bytes.size());
+        p.batch.rawLines = true;
+        p.batch.text += m_pending; // a line the chunk before did not end
+        m_pending.clear();
+    }
+    std::string& text = p.batch.text;
+    text += bytes;
+    if (text.size() < kBatchBytes) {
+        return;
+    }
+    const size_t lastEnd = text.rfind('\n');
+    if (lastEnd == std::string::npos) {
+        return; // a line longer than a batch: it grows until it ends
+    }
+    std::string unended = text.substr(lastEnd + 1);
+    text.resize(lastEnd + 1);
+    submitBatch();
+    startBatch(unended.size());
+    p.batch.rawLines = true;
+    p.batch.text += unended;
+}
+
+// A new batch's buffer: one used before where there is one.
+void ScanReportReader::startBatch(size_t firstBytes) {
+    Batch& batch = m_parser->batch;
+    if (!m_parser->spareTexts.empty()) {
+        batch.text = std::move(m_parser->spareTexts.back());
+        m_parser->spareTexts.pop_back();
+    }
+    batch.text.reserve(kBatchBytes + firstBytes + simdjson::SIMDJSON_PADDING + 1);
 }
 
 // The first byte that counts decides: '[' starts an array, read an element
@@ -825,28 +951,57 @@ void ScanReportReader::feedArray(std::string_view bytes) {
 // returns where its bytes must be read one by one: after the bracket that
 // ends the element, at a block that holds a backslash (an escape, which the
 // byte-wise reading handles), or before the last partial block.
-size_t ScanReportReader::skipInsideElement(std::string_view bytes, size_t from) {
-    ArrayState& a = m_array;
+namespace {
+
+// The loop of skipInsideElement(), made once for each way of finding the
+// block masks, so that each is inlined.
+template <BlockMasks (*masksOf)(const char*)>
+[[gnu::always_inline]] inline size_t skipBlocks(std::string_view bytes, size_t from, int& depth,
+                                                bool& inString) {
     size_t i = from;
     for (; i + kBlockSize <= bytes.size(); i += kBlockSize) {
-        const BlockMasks block = blockMasks(bytes.data() + i);
+        const BlockMasks block = masksOf(bytes.data() + i);
         if (block.backslashes != 0) {
             return i;
         }
-        const uint64_t inString = prefixXor(block.quotes) ^ (a.inString ? ~uint64_t(0) : 0);
-        for (uint64_t brackets = (block.opening | block.closing) & ~inString; brackets != 0;
+        const uint64_t quoted = prefixXor(block.quotes) ^ (inString ? ~uint64_t(0) : 0);
+        for (uint64_t brackets = (block.opening | block.closing) & ~quoted; brackets != 0;
              brackets &= brackets - 1) {
             const int bit = std::countr_zero(brackets);
             if ((block.opening >> bit) & 1) {
-                ++a.depth;
-            } else if (--a.depth == 1) {
-                a.inString = false;
+                ++depth;
+            } else if (--depth == 1) {
+                inString = false;
                 return i + static_cast<size_t>(bit) + 1;
             }
         }
-        a.inString = (inString >> 63) != 0;
+        inString = (quoted >> 63) != 0;
     }
     return i;
+}
+
+size_t skipBlocksPortable(std::string_view bytes, size_t from, int& depth, bool& inString) {
+    return skipBlocks<blockMasks>(bytes, from, depth, inString);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) size_t skipBlocksAvx2(std::string_view bytes, size_t from,
+                                                      int& depth, bool& inString) {
+    return skipBlocks<blockMasksAvx2>(bytes, from, depth, inString);
+}
+#endif
+
+} // namespace
+
+size_t ScanReportReader::skipInsideElement(std::string_view bytes, size_t from) {
+    ArrayState& a = m_array;
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        return skipBlocksAvx2(bytes, from, a.depth, a.inString);
+    }
+#endif
+    return skipBlocksPortable(bytes, from, a.depth, a.inString);
 }
 
 // Where the string being read ends in `bytes` (its closing quote), from
@@ -919,11 +1074,7 @@ void ScanReportReader::takeLine(std::string_view rawLine) {
 void ScanReportReader::queueUnit(std::string_view text, size_t line, size_t index) {
     Batch& batch = m_parser->batch;
     if (batch.text.empty()) {
-        if (!m_parser->spareTexts.empty()) {
-            batch.text = std::move(m_parser->spareTexts.back());
-            m_parser->spareTexts.pop_back();
-        }
-        batch.text.reserve(kBatchBytes + text.size() + simdjson::SIMDJSON_PADDING + 1);
+        startBatch(text.size());
     }
     batch.add(text, line, index);
     if (batch.text.size() >= kBatchBytes) {
@@ -933,16 +1084,23 @@ void ScanReportReader::queueUnit(std::string_view text, size_t line, size_t inde
 
 void ScanReportReader::submitBatch() {
     Parser& p = *m_parser;
-    if (p.batch.units.empty()) {
+    if (p.batch.units.empty() && (!p.batch.rawLines || p.batch.text.empty())) {
         return;
     }
     Batch batch = std::move(p.batch);
     p.batch = Batch();
     if (p.maxInFlight < 2) {
-        deliver(readBatch(std::move(batch)).outcomes);
+        deliver(readBatch(std::move(batch), p.json).outcomes);
         return;
     }
-    p.inFlight.push_back(std::async(std::launch::async, readBatch, std::move(batch)));
+    if (!p.pool) {
+        p.pool = std::make_unique<TaskPool>(p.cores);
+    }
+    p.inFlight.push_back(p.pool->run([batch = std::move(batch)]() mutable {
+        // Each thread of the pool keeps its reader and the room it grew.
+        thread_local simdjson::dom::parser parser;
+        return readBatch(std::move(batch), parser);
+    }));
     while (p.inFlight.size() > p.maxInFlight) {
         deliverOldest();
     }
@@ -953,6 +1111,12 @@ void ScanReportReader::deliverOldest() {
     m_parser->inFlight.pop_front();
     read.spentText.clear();
     m_parser->spareTexts.push_back(std::move(read.spentText));
+    if (read.relativeLines) {
+        for (ReadOutcome& outcome : read.outcomes) {
+            outcome.line += m_line;
+        }
+        m_line += read.lineCount;
+    }
     deliver(std::move(read.outcomes));
 }
 
@@ -990,6 +1154,8 @@ void ScanReportReader::finish() {
         }
     } else if (m_layout == Layout::Document) {
         parseDocument(m_pending, 1);
+    } else if (m_rawLines) {
+        // The last batch holds what is left, ended or not: drain() reads it.
     } else if (!m_pending.empty()) {
         std::string last = std::move(m_pending);
         takeLine(last);
@@ -1050,26 +1216,28 @@ bool ScanReportReader::readAsLines(std::string_view text) {
     return true;
 }
 
-uint32_t NameDatabaseBuilder::engineId(size_t place, const EngineVerdict& verdict, int64_t date) {
-    const uint32_t id = knownEngineId(place, verdict.engine);
+uint32_t NameDatabaseBuilder::engineId(size_t place, const ScanReport& report, int64_t date) {
+    const EngineVerdict& verdict = report.verdicts[place];
+    const uint32_t id = knownEngineId(place, report.textOf(verdict.engine));
     Engine& engine = m_engines[id];
     if (date >= engine.newestDate) {
         engine.newestDate = date;
-        engine.version = verdict.version;
-        engine.update = verdict.update;
+        engine.version.assign(report.textOf(verdict.version));
+        engine.update.assign(report.textOf(verdict.update));
     }
     return id;
 }
 
 // Reports mostly list their engines in one order, so the engine at the same
 // place in the report before is tried before the table of all.
-uint32_t NameDatabaseBuilder::knownEngineId(size_t place, const std::string& key) {
+uint32_t NameDatabaseBuilder::knownEngineId(size_t place, std::string_view key) {
     if (place < m_idsByPlace.size() && *m_engineKeys[m_idsByPlace[place]] == key) {
         return m_idsByPlace[place];
     }
-    auto [position, added] = m_engineIds.try_emplace(key, static_cast<uint32_t>(m_engines.size()));
+    auto [position, added] =
+        m_engineIds.try_emplace(std::string(key), static_cast<uint32_t>(m_engines.size()));
     if (added) {
-        m_engines.push_back({productName(key), {}, {}, INT64_MIN});
+        m_engines.push_back({productName(position->first), {}, {}, INT64_MIN});
         m_engineKeys.push_back(&position->first);
     }
     if (place >= m_idsByPlace.size()) {
@@ -1106,9 +1274,10 @@ std::string NameDatabaseBuilder::productName(const std::string& engine) {
 void NameDatabaseBuilder::noteRewrittenFields(const ScanReport& report) {
     for (const EngineVerdict& verdict : report.verdicts) {
         if (verdict.rewritten) {
-            Change& change = m_nameChanges[verdict.field];
-            change.original = verdict.field;
-            change.written = writtenField(verdict);
+            const std::string original(report.textOf(verdict.field));
+            Change& change = m_nameChanges[original];
+            change.original = original;
+            change.written = writtenField(original, verdict.named);
             ++change.count;
         }
     }
@@ -1126,19 +1295,18 @@ NameDatabaseBuilder::NameDatabaseBuilder(const std::string& spillDirectory)
     : m_store(spillDirectory) {}
 
 // What the store keeps of a sample: how many engines, their ids, then their
-// fields, each followed by '|'.
-std::string NameDatabaseBuilder::sampleRecord(const ScanReport& report) {
-    const uint32_t count = static_cast<uint32_t>(report.verdicts.size());
-    std::string record;
-    record.reserve(sizeof count * (count + 1) + report.fields.size());
-    record.append(reinterpret_cast<const char*>(&count), sizeof count);
+// fields, each followed by '|' (the report's `fields`, which the store puts
+// after this head, so they are copied once).
+const std::string& NameDatabaseBuilder::recordHead(const ScanReport& report) {
+    const auto count = static_cast<uint32_t>(report.verdicts.size());
+    m_recordHead.clear();
+    m_recordHead.append(reinterpret_cast<const char*>(&count), sizeof count);
     for (size_t place = 0; place < report.verdicts.size(); ++place) {
-        const uint32_t id = engineId(place, report.verdicts[place], report.analysisDate);
-        record.append(reinterpret_cast<const char*>(&id), sizeof id);
+        const uint32_t id = engineId(place, report, report.analysisDate);
+        m_recordHead.append(reinterpret_cast<const char*>(&id), sizeof id);
     }
     noteRewrittenFields(report);
-    record += report.fields;
-    return record;
+    return m_recordHead;
 }
 
 void NameDatabaseBuilder::add(ScanReport&& report) {
@@ -1146,12 +1314,12 @@ void NameDatabaseBuilder::add(ScanReport&& report) {
         prepareDatabaseFields(report);
     }
     if (m_store.wants(report.sha256, report.analysisDate)) {
-        m_store.put(report.sha256, report.analysisDate, sampleRecord(report));
+        m_store.put(report.sha256, report.analysisDate, recordHead(report), report.fields);
         return;
     }
     // An older analysis still tells which engine versions existed.
     for (size_t place = 0; place < report.verdicts.size(); ++place) {
-        engineId(place, report.verdicts[place], report.analysisDate);
+        engineId(place, report, report.analysisDate);
     }
 }
 
@@ -1184,6 +1352,50 @@ std::string NameDatabaseBuilder::productTable(const std::string& label) const {
     return table;
 }
 
+namespace {
+
+// The name database is written a block of this many samples at a time.
+constexpr size_t kSamplesPerBlock = 1024;
+
+struct WrittenBlock {
+    std::string lines;  // of the name database
+    std::string dates;  // of the import's record
+    std::string window; // room to read the samples' records in
+};
+
+// Appends the name database's line of a sample the store kept as `kept`
+// (see NameDatabaseBuilder::recordHead()): its fields in the order of the
+// engines in the table. `fieldOf` is room for a field per engine.
+void appendDatabaseLine(std::string_view sha256, std::string_view kept,
+                        const std::vector<uint32_t>& order, std::vector<std::string_view>& fieldOf,
+                        std::string& out) {
+    std::fill(fieldOf.begin(), fieldOf.end(), kNotInReport);
+    uint32_t count = 0;
+    std::memcpy(&count, kept.data(), sizeof count);
+    const char* ids = kept.data() + sizeof count;
+    const char* field = ids + sizeof count * size_t(count);
+    const char* const end = kept.data() + kept.size();
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t id = 0;
+        std::memcpy(&id, ids + sizeof id * i, sizeof id);
+        const char* bar = field;
+        while (bar < end && *bar != '|') { // most fields are a few bytes
+            ++bar;
+        }
+        fieldOf[id] = std::string_view(field, static_cast<size_t>(bar - field));
+        field = bar + 1;
+    }
+    out += '|';
+    out += sha256;
+    for (const uint32_t id : order) {
+        out += '|';
+        out += fieldOf[id];
+    }
+    out += "|\r\n";
+}
+
+} // namespace
+
 void NameDatabaseBuilder::writeNameDatabase(
     const std::function<void(std::string_view)>& write,
     const std::function<void(std::string_view)>& record) const {
@@ -1204,35 +1416,52 @@ void NameDatabaseBuilder::writeNameDatabase(
         head += "samples " + std::to_string(m_store.size()) + "\n";
         record(head);
     }
-    std::vector<std::string_view> fieldOf(m_engines.size());
-    std::string line;
-    std::string date;
-    m_store.forEach([&](std::string_view sha256, int64_t analysisDate, std::string_view kept) {
-        std::fill(fieldOf.begin(), fieldOf.end(), kNotInReport);
-        uint32_t count = 0;
-        std::memcpy(&count, kept.data(), sizeof count);
-        const std::string_view fields = kept.substr(sizeof count * (1 + size_t(count)));
-        size_t start = 0;
-        for (uint32_t i = 0; i < count; ++i) {
-            uint32_t id = 0;
-            std::memcpy(&id, kept.data() + sizeof count * (1 + size_t(i)), sizeof id);
-            const size_t bar = fields.find('|', start);
-            fieldOf[id] = fields.substr(start, bar - start);
-            start = bar + 1;
+    // The lines are made a block of samples at a time on every core, and
+    // written in order on this thread.
+    m_store.flush();
+    const size_t blocks = (m_store.size() + kSamplesPerBlock - 1) / kSamplesPerBlock;
+    const auto makeBlock = [this, &order](size_t block, WrittenBlock written) {
+        written.lines.clear();
+        written.dates.clear();
+        std::vector<std::string_view> fieldOf(m_engines.size());
+        const size_t first = block * kSamplesPerBlock;
+        m_store.forEachIn(
+            first, std::min(m_store.size(), first + kSamplesPerBlock),
+            [&](std::string_view sha256, int64_t analysisDate, std::string_view kept) {
+                appendDatabaseLine(sha256, kept, order, fieldOf, written.lines);
+                written.dates += std::to_string(analysisDate);
+                written.dates += '\n';
+            },
+            written.window);
+        return written;
+    };
+    TaskPool pool;
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    std::deque<std::future<WrittenBlock>> inFlight;
+    // Fresh memory costs a page fault every few kilobytes: the blocks' room
+    // is used again.
+    std::vector<WrittenBlock> spare;
+    size_t nextBlock = 0;
+    for (size_t block = 0; block < blocks; ++block) {
+        while (nextBlock < blocks && inFlight.size() < cores) {
+            WrittenBlock buffers;
+            if (!spare.empty()) {
+                buffers = std::move(spare.back());
+                spare.pop_back();
+            }
+            inFlight.push_back(
+                pool.run([&makeBlock, block = nextBlock++, buffers = std::move(buffers)]() mutable {
+                    return makeBlock(block, std::move(buffers));
+                }));
         }
-        line.assign("|");
-        line += sha256;
-        for (uint32_t id : order) {
-            line += '|';
-            line += fieldOf[id];
-        }
-        line += "|\r\n";
-        write(line);
+        WrittenBlock written = inFlight.front().get();
+        inFlight.pop_front();
+        write(written.lines);
         if (record) {
-            date = std::to_string(analysisDate) + '\n';
-            record(date);
+            record(written.dates);
         }
-    });
+        spare.push_back(std::move(written));
+    }
 }
 
 uint32_t NameDatabaseBuilder::restoreEngine(const std::string& key, Engine engine) {
@@ -1249,15 +1478,12 @@ uint32_t NameDatabaseBuilder::restoreEngine(const std::string& key, Engine engin
 void prepareDatabaseFields(ScanReport& report) {
     size_t bytes = 0;
     for (const EngineVerdict& verdict : report.verdicts) {
-        bytes += verdict.field.size() + 2;
+        bytes += verdict.field.size + 2;
     }
     report.fields.clear();
     report.fields.reserve(bytes);
     for (EngineVerdict& verdict : report.verdicts) {
-        verdict.rewritten = (verdict.named && readsAsMarker(verdict.field)) ||
-                            std::any_of(verdict.field.begin(), verdict.field.end(), isFieldBreaker);
-        report.fields += verdict.rewritten ? writtenField(verdict) : verdict.field;
-        report.fields += '|';
+        appendDatabaseField(report, verdict);
     }
 }
 

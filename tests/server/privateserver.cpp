@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -201,9 +202,65 @@ void PrivateServer::start() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    startWatchdog();
+}
+
+// A process that waits for this one to end, however it ends: an aborted test
+// runs no destructor, and its server would live on, holding whatever it
+// inherited. The watchdog then stops the server and removes its folder.
+// Between fork() and exec() it calls only what is safe in a child of a
+// process with threads.
+void PrivateServer::startWatchdog() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return; // the test goes on without it
+    }
+    const pid_t server = m_postmaster;
+    const char* folder = m_folder.c_str();
+    const pid_t watchdog = ::fork();
+    if (watchdog == 0) {
+        ::close(ends[1]);
+        const int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, STDIN_FILENO);
+        ::dup2(devNull, STDOUT_FILENO);
+        ::dup2(devNull, STDERR_FILENO);
+        char byte = 0;
+        while (::read(ends[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        ::kill(server, SIGQUIT);
+        for (int wait = 0; wait < 500 && ::kill(server, 0) == 0; ++wait) {
+            const timespec pause{0, 20'000'000};
+            ::nanosleep(&pause, nullptr);
+        }
+        ::execl("/bin/rm", "rm", "-rf", folder, static_cast<char*>(nullptr));
+        ::_exit(0);
+    }
+    ::close(ends[0]);
+    if (watchdog < 0) {
+        ::close(ends[1]);
+        return;
+    }
+    m_watchdog = watchdog;
+    m_watchdogPipe = ends[1];
+}
+
+// Ended before the server is, so it never signals a process id that the
+// server's end has freed.
+void PrivateServer::stopWatchdog() {
+    if (m_watchdog <= 0) {
+        return;
+    }
+    ::kill(m_watchdog, SIGKILL);
+    int status = 0;
+    while (::waitpid(m_watchdog, &status, 0) < 0 && errno == EINTR) {
+    }
+    ::close(m_watchdogPipe);
+    m_watchdog = -1;
+    m_watchdogPipe = -1;
 }
 
 void PrivateServer::stop() {
+    stopWatchdog();
     if (m_postmaster <= 0) {
         return;
     }

@@ -8,8 +8,8 @@
 // folder, listening only on a Unix socket in that folder, with one empty
 // database "nomix" (SQL_ASCII, locale C) that anyone connecting may use.
 // The destructor stops the server and removes the folder, also when the
-// test failed. When the test runs as root, the server runs as "nobody",
-// since PostgreSQL refuses to run as root.
+// test failed; a watchdog process does both when the test dies first. When the test runs as root,
+// the server runs as "nobody", since PostgreSQL refuses to run as root.
 class PrivateServer {
   public:
     // Starts the server; throws std::runtime_error saying what is missing
@@ -33,6 +33,8 @@ class PrivateServer {
     std::string binary(const std::string& name) const;
     void runAsServerUser(const std::string& program, const std::string& args) const;
     std::string log() const;
+    void startWatchdog();
+    void stopWatchdog();
 
     std::string m_bindir;
     std::string m_folder;
@@ -40,4 +42,6 @@ class PrivateServer {
     std::string m_url;
     int m_port = 0;
     pid_t m_postmaster = -1;
+    pid_t m_watchdog = -1;
+    int m_watchdogPipe = -1; // its other end wakes the watchdog when this process is gone
 };
