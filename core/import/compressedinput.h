@@ -34,6 +34,9 @@ class CompressedInput {
     void feed(std::string_view bytes);
     // The input ended: throws when a compressed one stopped short of its end.
     void finish();
+    // The first bytes showed the input is not compressed: its further bytes
+    // may go to the sink without passing through feed().
+    bool isPlain() const { return m_decided && !m_decoder; }
 
   private:
     void decide();

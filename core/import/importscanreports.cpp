@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,7 +89,10 @@ ImportSummary importScanReports(const ImportRequest& request, ImportCallbacks& c
             if (stopRequested()) {
                 throw ImportStopped();
             }
-            const ssize_t got = ::read(file.fd(), buffer.data(), buffer.size());
+            // Plain input goes straight where the reader keeps it.
+            const std::span<char> room = input.isPlain() ? reader.room() : std::span<char>();
+            const std::span<char> target = room.empty() ? std::span<char>(buffer) : room;
+            const ssize_t got = ::read(file.fd(), target.data(), target.size());
             if (got < 0 && errno == EINTR) {
                 continue; // a signal, perhaps the one that asks to stop
             }
@@ -98,7 +102,11 @@ ImportSummary importScanReports(const ImportRequest& request, ImportCallbacks& c
             if (got == 0) {
                 break;
             }
-            input.feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
+            if (room.empty()) {
+                input.feed(std::string_view(target.data(), static_cast<size_t>(got)));
+            } else {
+                reader.filled(static_cast<size_t>(got));
+            }
             bytesRead += static_cast<uint64_t>(got);
             callbacks.progressed(bytesRead, builder.sampleCount());
         }

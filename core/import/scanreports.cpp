@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "scanreports.h"
 
+#include "batchtext.h"
 #include "core/database.h"
 #include "core/datafolderlock.h"
 #include "core/fileerror.h"
@@ -629,9 +630,10 @@ void reportOutcomes(element value, size_t line, std::vector<ReadOutcome>& out) {
 }
 
 // Lines of JSON Lines, or elements of an array (`index` from 1), read apart
-// from the rest, so several batches can be read at once. The texts lie one
-// after another in one buffer, which ends in the padding the JSON reader
-// needs, so neither queuing nor reading a text allocates or copies it again.
+// from the rest, so several batches can be read at once. The texts lie in
+// one buffer, which ends in the padding the JSON reader needs, so neither
+// queuing nor reading a text allocates or copies it again. Elements of an
+// array stay where the input was read, between their commas.
 struct Batch {
     struct Unit {
         size_t offset = 0;
@@ -639,7 +641,7 @@ struct Batch {
         size_t line = 0;
         size_t index = 0; // 0 for a line
     };
-    std::string text;
+    BatchText text;
     std::vector<Unit> units;
     // Lines of JSON Lines not yet split: all of `text`, split and numbered
     // (from 1) by the thread that reads the batch, so the thread that hands
@@ -648,11 +650,15 @@ struct Batch {
 
     void add(std::string_view unitText, size_t line, size_t index) {
         units.push_back({text.size(), unitText.size(), line, index});
-        text += unitText;
-        text += '\n';
+        text.append(unitText);
+        text.append("\n");
+    }
+    // A text that is in the buffer already.
+    void addInPlace(size_t offset, size_t size, size_t line, size_t index) {
+        units.push_back({offset, size, line, index});
     }
     std::string_view textOf(const Unit& unit) const {
-        return std::string_view(text).substr(unit.offset, unit.size);
+        return text.view().substr(unit.offset, unit.size);
     }
 };
 
@@ -660,7 +666,7 @@ struct Batch {
 // would cost a page fault every few kilobytes.
 struct ReadBatch {
     std::vector<ReadOutcome> outcomes;
-    std::string spentText;
+    BatchText spentText;
     // For raw lines: the outcomes' lines count from the batch's start, and
     // the lines it held.
     bool relativeLines = false;
@@ -710,13 +716,11 @@ size_t readRawLines(simdjson::dom::parser& parser, std::string_view text,
 }
 
 ReadBatch readBatch(Batch batch, simdjson::dom::parser& parser) {
-    const size_t textSize = batch.text.size();
-    batch.text.append(simdjson::SIMDJSON_PADDING, ' ');
+    batch.text.pad();
     ReadBatch read;
     if (batch.rawLines) {
         read.relativeLines = true;
-        read.lineCount =
-            readRawLines(parser, std::string_view(batch.text).substr(0, textSize), read.outcomes);
+        read.lineCount = readRawLines(parser, batch.text.view(), read.outcomes);
     }
     for (const Batch::Unit& unit : batch.units) {
         readUnit(parser, batch.textOf(unit), unit.line, unit.index, read.outcomes);
@@ -726,6 +730,8 @@ ReadBatch readBatch(Batch batch, simdjson::dom::parser& parser) {
 }
 
 constexpr size_t kBatchBytes = 1 << 20;
+// The most input read into a batch at once.
+constexpr size_t kFillBytes = 1 << 17;
 
 } // namespace
 
@@ -736,7 +742,7 @@ struct ScanReportReader::Parser {
     Batch batch;
     std::deque<std::future<ReadBatch>> inFlight;
     std::unique_ptr<TaskPool> pool; // made with the first batch
-    std::vector<std::string> spareTexts;
+    std::vector<BatchText> spareTexts;
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
     // A batch or two more than cores, so no core waits while this thread
     // hands reports on.
@@ -753,18 +759,47 @@ void ScanReportReader::feed(std::string_view bytes) {
     if (!m_started) {
         feedStart(bytes);
     } else if (m_layout == Layout::Array) {
-        feedArray(bytes);
+        const size_t from = prepareArrayBatch();
+        m_parser->batch.text.append(bytes);
+        scanArray(from);
     } else if (m_layout == Layout::Lines) {
-        feedRawLines(bytes);
+        prepareRawBatch();
+        m_parser->batch.text.append(bytes);
+        cutRawBatch();
     } else {
         feedLines(bytes);
+    }
+}
+
+std::span<char> ScanReportReader::room() {
+    if (!m_started || (m_layout != Layout::Array && m_layout != Layout::Lines)) {
+        return {};
+    }
+    if (m_layout == Layout::Array) {
+        prepareArrayBatch();
+    } else {
+        prepareRawBatch();
+    }
+    BatchText& text = m_parser->batch.text;
+    text.reserveMore(kFillBytes);
+    return {text.freeRoom(), std::min(text.freeRoomSize(), kFillBytes)};
+}
+
+void ScanReportReader::filled(size_t count) {
+    BatchText& text = m_parser->batch.text;
+    const size_t from = text.size();
+    text.grow(count);
+    if (m_layout == Layout::Array) {
+        scanArray(from);
+    } else {
+        cutRawBatch();
     }
 }
 
 // Once the input proved to be JSON Lines, its bytes go into the batch as they
 // come, cut after the last line end once the batch is full; the threads that
 // parse the batches split them into lines.
-void ScanReportReader::feedRawLines(std::string_view bytes) {
+void ScanReportReader::prepareRawBatch() {
     Parser& p = *m_parser;
     if (!m_rawLines) {
         // The lines split on this thread go first.
@@ -772,13 +807,16 @@ void ScanReportReader::feedRawLines(std::string_view bytes) {
         m_rawLines = true;
     }
     if (!p.batch.rawLines) {
-        startBatch(bytes.size());
+        startBatch(m_pending.size());
         p.batch.rawLines = true;
-        p.batch.text += m_pending; // a line the chunk before did not end
+        p.batch.text.append(m_pending); // a line the chunk before did not end
         m_pending.clear();
     }
-    std::string& text = p.batch.text;
-    text += bytes;
+}
+
+void ScanReportReader::cutRawBatch() {
+    Parser& p = *m_parser;
+    const std::string_view text = p.batch.text.view();
     if (text.size() < kBatchBytes) {
         return;
     }
@@ -786,22 +824,22 @@ void ScanReportReader::feedRawLines(std::string_view bytes) {
     if (lastEnd == std::string::npos) {
         return; // a line longer than a batch: it grows until it ends
     }
-    std::string unended = text.substr(lastEnd + 1);
-    text.resize(lastEnd + 1);
+    const std::string unended(text.substr(lastEnd + 1));
+    p.batch.text.truncate(lastEnd + 1);
     submitBatch();
     startBatch(unended.size());
     p.batch.rawLines = true;
-    p.batch.text += unended;
+    p.batch.text.append(unended);
 }
 
 // A new batch's buffer: one used before where there is one.
 void ScanReportReader::startBatch(size_t firstBytes) {
     Batch& batch = m_parser->batch;
-    if (!m_parser->spareTexts.empty()) {
+    if (batch.text.capacity() == 0 && !m_parser->spareTexts.empty()) {
         batch.text = std::move(m_parser->spareTexts.back());
         m_parser->spareTexts.pop_back();
     }
-    batch.text.reserve(kBatchBytes + firstBytes + simdjson::SIMDJSON_PADDING + 1);
+    batch.text.reserveMore(kBatchBytes + std::max(firstBytes, kFillBytes));
 }
 
 // The first byte that counts decides: '[' starts an array, read an element
@@ -862,22 +900,43 @@ void ScanReportReader::feedLines(std::string_view bytes) {
     }
 }
 
+void ScanReportReader::feedArray(std::string_view bytes) {
+    const size_t from = prepareArrayBatch();
+    m_parser->batch.text.append(bytes);
+    scanArray(from);
+}
+
+void ScanReportReader::feedRawLines(std::string_view bytes) {
+    prepareRawBatch();
+    m_parser->batch.text.append(bytes);
+    cutRawBatch();
+}
+
+// The array's bytes go into the batch as they come; returns where the new
+// ones will start.
+size_t ScanReportReader::prepareArrayBatch() {
+    Batch& batch = m_parser->batch;
+    if (batch.text.capacity() == 0) {
+        startBatch(0);
+    }
+    return batch.text.size();
+}
+
 // Splits the array into its elements by following brackets and strings, and
 // reads each element alone. What follows the array is read as JSON Lines.
 // This thread reads every byte of the array, so the splitting is kept
 // lean: strings are skipped to their closing quote, the lines are counted
-// only where an element begins, and an element's bytes are queued in one
-// piece when it ends.
-void ScanReportReader::feedArray(std::string_view bytes) {
+// only where an element begins, and an element is queued where it lies in
+// the batch, from `from` (the bytes not yet scanned) on.
+void ScanReportReader::scanArray(size_t from) {
     ArrayState& a = m_array;
-    constexpr size_t kNone = std::string_view::npos;
-    size_t from = a.element.empty() ? kNone : 0; // the element's bytes in this chunk
-    size_t counted = 0;                          // the lines are counted up to here
+    const std::string_view bytes = m_parser->batch.text.view();
+    size_t counted = from; // the lines are counted up to here
     const auto countLinesTo = [&](size_t end) {
         a.line += newlinesIn(bytes.substr(counted, end - counted));
         counted = end;
     };
-    for (size_t i = 0; i < bytes.size();) {
+    for (size_t i = from; i < bytes.size();) {
         // Inside an element whole blocks at a time, then at most a block
         // byte by byte: where an element ends, or a block holds an escape.
         if (a.depth >= 2 && !a.escaped) {
@@ -896,9 +955,11 @@ void ScanReportReader::feedArray(std::string_view bytes) {
             if (a.closed) {
                 // Past the array's end.
                 countLinesTo(i);
+                const std::string rest(bytes.substr(i));
+                m_parser->batch.text.truncate(i);
                 m_layout = Layout::Lines;
                 m_line = a.line - 1;
-                feedLines(bytes.substr(i));
+                feedLines(rest);
                 return;
             }
             if (a.depth == 0) {
@@ -908,21 +969,20 @@ void ScanReportReader::feedArray(std::string_view bytes) {
                 continue;
             }
             if (a.depth == 1 && (c == ',' || c == ']')) {
-                takeArrayElement(from == kNone ? std::string_view() : bytes.substr(from, i - from));
-                from = kNone;
+                takeArrayElement(i);
                 if (c == ']') {
                     a.depth = 0;
                     a.closed = true;
                 }
                 continue;
             }
-            if (a.depth == 1 && from == kNone) {
+            if (a.depth == 1 && a.elementStart == kNoElement) {
                 if (isBlank(c)) {
                     continue;
                 }
                 countLinesTo(i);
                 a.elementLine = a.line;
-                from = i;
+                a.elementStart = i;
             }
             switch (c) {
             case '[':
@@ -942,9 +1002,26 @@ void ScanReportReader::feedArray(std::string_view bytes) {
         }
     }
     countLinesTo(bytes.size());
-    if (from != kNone) {
-        a.element.append(bytes.substr(from));
+    cutArrayBatch();
+}
+
+// Once the batch is full, its whole elements go to be read, and the element
+// begun so far starts the next batch. A batch without a whole element grows
+// until its element ends.
+void ScanReportReader::cutArrayBatch() {
+    Parser& p = *m_parser;
+    ArrayState& a = m_array;
+    if (p.batch.text.size() < kBatchBytes || p.batch.units.empty()) {
+        return;
     }
+    std::string begun;
+    if (a.elementStart != kNoElement) {
+        begun = p.batch.text.view().substr(a.elementStart);
+        a.elementStart = 0;
+    }
+    submitBatch();
+    startBatch(begun.size());
+    p.batch.text.append(begun);
 }
 
 // Follows an element's brackets from `from` on a block at a time, and
@@ -1031,19 +1108,15 @@ size_t ScanReportReader::stringEnd(std::string_view bytes, size_t from) {
     return size;
 }
 
-void ScanReportReader::takeArrayElement(std::string_view tail) {
+// The element that began at `elementStart` ends before `end`.
+void ScanReportReader::takeArrayElement(size_t end) {
     ArrayState& a = m_array;
-    std::string_view text = tail;
-    if (!a.element.empty()) {
-        a.element += tail;
-        text = a.element;
-    }
-    if (text.empty()) {
+    if (a.elementStart == kNoElement) {
         return; // "[]", or a comma too many
     }
     const size_t index = ++a.index;
-    queueUnit(text, a.elementLine, index);
-    a.element.clear();
+    m_parser->batch.addInPlace(a.elementStart, end - a.elementStart, a.elementLine, index);
+    a.elementStart = kNoElement;
 }
 
 void ScanReportReader::takeLine(std::string_view rawLine) {
@@ -1148,8 +1221,9 @@ void ScanReportReader::finish() {
     if (m_layout == Layout::Array) {
         drain();
         if (m_array.depth > 0) {
-            const size_t line = m_array.element.empty() ? m_array.line : m_array.elementLine;
-            m_array.element.clear();
+            const size_t line =
+                m_array.elementStart == kNoElement ? m_array.line : m_array.elementLine;
+            m_array.elementStart = kNoElement;
             m_onSkip(line, "the array is cut short");
         }
     } else if (m_layout == Layout::Document) {

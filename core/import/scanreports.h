@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -85,6 +86,11 @@ class ScanReportReader {
     ~ScanReportReader();
 
     void feed(std::string_view bytes);
+    // Room to read the next bytes of a plain input into, which spares
+    // feed() its copy; empty while the reader needs feed(). filled() then
+    // says how many bytes were read into it.
+    std::span<char> room();
+    void filled(size_t count);
     void finish();
 
   private:
@@ -93,11 +99,16 @@ class ScanReportReader {
     void feedStart(std::string_view bytes);
     void feedLines(std::string_view bytes);
     void feedRawLines(std::string_view bytes);
+    void prepareRawBatch();
+    void cutRawBatch();
     void startBatch(size_t firstBytes);
     void feedArray(std::string_view bytes);
+    size_t prepareArrayBatch();
+    void scanArray(size_t from);
+    void cutArrayBatch();
     size_t skipInsideElement(std::string_view bytes, size_t from);
     size_t stringEnd(std::string_view bytes, size_t from);
-    void takeArrayElement(std::string_view tail);
+    void takeArrayElement(size_t end);
     void takeLine(std::string_view line);
     void parseDocument(std::string_view text, size_t line);
     bool readAsLines(std::string_view text);
@@ -119,12 +130,13 @@ class ScanReportReader {
     bool m_started = false; // the first byte that counts was seen
 
     // Reading an array: where in it the bytes so far have left off.
+    static constexpr size_t kNoElement = std::string_view::npos;
     struct ArrayState {
         size_t line = 1; // the line being read
         int depth = 0;   // 1 inside the array, more inside an element
         bool inString = false;
         bool escaped = false;
-        std::string element; // the element read so far
+        size_t elementStart = kNoElement; // in the batch, of the element begun
         size_t elementLine = 0;
         size_t index = 0; // elements taken
         bool closed = false;

@@ -439,33 +439,44 @@ void TestImport::badInputs() {
 void TestImport::compressedReadsAsPlain_data() {
     QTest::addColumn<QString>("program"); // the compressor
     QTest::addColumn<bool>("standardInput");
-    QTest::newRow("gzip") << QStringLiteral("gzip") << false;
-    QTest::newRow("gzip from standard input") << QStringLiteral("gzip") << true;
-    QTest::newRow("zstd") << QStringLiteral("zstd") << false;
-    QTest::newRow("bzip2") << QStringLiteral("bzip2") << false;
+    QTest::addColumn<bool>("array"); // one array, else JSON Lines
+    QTest::newRow("gzip") << QStringLiteral("gzip") << false << false;
+    QTest::newRow("gzip from standard input") << QStringLiteral("gzip") << true << false;
+    QTest::newRow("zstd") << QStringLiteral("zstd") << false << false;
+    QTest::newRow("bzip2") << QStringLiteral("bzip2") << false << false;
+    QTest::newRow("gzip, one array") << QStringLiteral("gzip") << false << true;
+    QTest::newRow("zstd from standard input, one array") << QStringLiteral("zstd") << true << true;
 }
 
 // A compressed feed, from a file or a pipe, gives the database of the plain one
-// and the same skipped lines, whatever the file is called.
+// and the same skipped lines, whatever the file is called. (A plain file is
+// read straight into the reader's batches, a compressed one is copied there.)
 void TestImport::compressedReadsAsPlain() {
     QFETCH(QString, program);
     QFETCH(bool, standardInput);
-    // Some MB, so that reads and the compressors' blocks end inside lines.
-    QByteArray reports;
+    QFETCH(bool, array);
+    // Some MB, so that reads, batches and the compressors' blocks end inside
+    // reports.
+    QByteArray reports = array ? "[\n" : "";
     for (int i = 0; i < 8000; ++i) {
         const QByteArray sha = QByteArray::number(i % 7000).rightJustified(64, 'c');
         reports += v3(sha, i,
                       v3Result("Alpha", "malicious", "\"Trojan." + QByteArray::number(i) + "\"") +
-                          ", " + v3Result("Beta", i % 3 ? "undetected" : "timeout", "null")) +
-                   (i == 5000 ? "\n{broken\n" : "\n");
+                          ", " + v3Result("Beta", i % 3 ? "undetected" : "timeout", "null"));
+        if (i == 5000) {
+            reports += array ? ",\n{\"broken\": tru}" : "\n{broken";
+        }
+        reports += array ? (i == 7999 ? "\n]\n" : ",\n") : "\n";
     }
+    const QByteArray skipped =
+        array ? ":5003: report 5002 of the array: " : ":5002: not valid JSON";
     QTemporaryDir dir;
     const QStringList label{QStringLiteral("--label"), QStringLiteral("Feed")};
     const QString plainOut = dir.filePath(QStringLiteral("plain"));
     QVERIFY(writeFile(dir.filePath(QStringLiteral("reports.json")), reports));
     const Run plain = import({dir.filePath(QStringLiteral("reports.json"))}, plainOut, label);
     QCOMPARE(plain.exitCode, 1);
-    QVERIFY2(plain.err.contains("reports.json:5002: not valid JSON") &&
+    QVERIFY2(plain.err.contains("reports.json" + skipped) &&
                  plain.err.contains("7000 samples, 3 products"),
              plain.err.constData());
 
@@ -477,7 +488,7 @@ void TestImport::compressedReadsAsPlain() {
             (QDir().mkdir(dir.filePath(QStringLiteral("feed"))) && writeFile(file, input)));
     const Run run = import({file}, out, label, standardInput ? input : QByteArray());
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.contains(file.toUtf8() + ":5002: not valid JSON"), run.err.constData());
+    QVERIFY2(run.err.contains(file.toUtf8() + skipped), run.err.constData());
     for (const char* name : {"/NOMIX.CFG", "/NOMIX.DAT"}) {
         const QByteArray expected = readFile(plainOut + name);
         QVERIFY2(readFile(out + name) == expected, name);
