@@ -1158,6 +1158,9 @@ void ScanReportReader::queueUnit(std::string_view text, size_t line, size_t inde
 void ScanReportReader::submitBatch() {
     Parser& p = *m_parser;
     if (p.batch.units.empty() && (!p.batch.rawLines || p.batch.text.empty())) {
+        // Nothing to read: the blanks or commas of an array, say, which
+        // must not stay before the lines that may follow it.
+        p.batch.text.clear();
         return;
     }
     Batch batch = std::move(p.batch);
