@@ -5,9 +5,13 @@
 
 namespace nomix {
 
+size_t coreCount() {
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 TaskPool::TaskPool(size_t threads) {
     if (threads == 0) {
-        threads = std::max(1u, std::thread::hardware_concurrency());
+        threads = coreCount();
     }
     for (size_t i = 0; i < threads; ++i) {
         m_threads.emplace_back([this] { work(); });

@@ -14,6 +14,9 @@
 
 namespace nomix {
 
+// The cores this machine has, at least one even where it cannot tell.
+size_t coreCount();
+
 // A few threads that stay for the whole of one job and take its tasks in
 // the order given. It exists because a job of a thousand small tasks, each
 // on a thread of its own, pays a thread's start for every task, and its

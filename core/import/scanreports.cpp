@@ -15,7 +15,6 @@
 #include <deque>
 #include <future>
 #include <optional>
-#include <thread>
 
 #include <algorithm>
 #include <bit>
@@ -743,7 +742,7 @@ struct ScanReportReader::Parser {
     std::deque<std::future<ReadBatch>> inFlight;
     std::unique_ptr<TaskPool> pool; // made with the first batch
     std::vector<BatchText> spareTexts;
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t cores = coreCount();
     // A batch or two more than cores, so no core waits while this thread
     // hands reports on.
     const size_t maxInFlight = cores;
@@ -1513,7 +1512,7 @@ void NameDatabaseBuilder::writeNameDatabase(
         return written;
     };
     TaskPool pool;
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t cores = coreCount();
     std::deque<std::future<WrittenBlock>> inFlight;
     // Fresh memory costs a page fault every few kilobytes: the blocks' room
     // is used again.

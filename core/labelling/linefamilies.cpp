@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "linefamilies.h"
 
+#include "core/taskpool.h"
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -62,8 +64,7 @@ std::optional<LineFamilies> computeLineFamilies(const FamilyVote& vote, const Da
     const size_t lineCount = lines.count();
     const size_t chunkLines = chunkLinesFor(lines);
     const size_t chunkCount = (lineCount + chunkLines - 1) / chunkLines;
-    const size_t threadCount =
-        std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::max<size_t>(chunkCount, 1));
+    const size_t threadCount = std::min(coreCount(), std::max<size_t>(chunkCount, 1));
 
     std::vector<uint32_t> ids(lineCount, 0);
     std::vector<uint16_t> chunkWorker(chunkCount, 0);
