@@ -45,6 +45,49 @@ struct ReadOutcome {
     std::string reason;
 };
 
+// The outcomes of reading a batch, kept in the objects of a batch handed on
+// before: their strings and vectors keep the room they grew, so a report
+// costs no allocation on the thread that reads it, and none is released on
+// the thread that hands it on, where each release into the reading thread's
+// heap would wait for that heap's lock.
+class ReadOutcomes {
+  public:
+    ReadOutcomes() = default;
+    explicit ReadOutcomes(std::vector<ReadOutcome> spent) : m_items(std::move(spent)) {}
+
+    // A new outcome at the end, empty.
+    ReadOutcome& add() {
+        if (m_count == m_items.size()) {
+            m_items.emplace_back();
+        } else {
+            ReadOutcome& outcome = m_items[m_count];
+            outcome.isReport = false;
+            outcome.report.clear();
+            outcome.line = 0;
+            outcome.reason.clear();
+        }
+        return m_items[m_count++];
+    }
+    std::span<ReadOutcome> items() { return {m_items.data(), m_count}; }
+    // The objects, to use again.
+    std::vector<ReadOutcome> spent() && { return std::move(m_items); }
+
+  private:
+    std::vector<ReadOutcome> m_items;
+    size_t m_count = 0;
+};
+
+// A batch's reports, and its buffer to fill again: a new one of a megabyte
+// would cost a page fault every few kilobytes.
+struct ReadBatch {
+    ReadOutcomes outcomes;
+    BatchText spentText;
+    // For raw lines: the outcomes' lines count from the batch's start, and
+    // the lines it held.
+    bool relativeLines = false;
+    size_t lineCount = 0;
+};
+
 namespace {
 
 using simdjson::dom::element;
@@ -310,7 +353,10 @@ bool readReport(element root, ScanReport& report, std::string& reason) {
         reason = "no SHA-256 of the sample";
         return false;
     }
-    report.sha256 = lowerCase(sha);
+    report.sha256.assign(sha);
+    for (char& c : report.sha256) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     if (!readVerdicts(results, v3, report)) {
         reason = "an engine's result is not a JSON object";
         return false;
@@ -596,30 +642,28 @@ std::string_view trimmedLine(std::string_view line) {
     return line;
 }
 
-void arrayItemOutcome(element item, size_t index, size_t line, std::vector<ReadOutcome>& out) {
-    ReadOutcome outcome;
+void arrayItemOutcome(element item, size_t index, size_t line, ReadOutcomes& out) {
+    ReadOutcome& outcome = out.add();
     std::string reason;
     outcome.line = line;
     outcome.isReport = readReport(item, outcome.report, reason);
     if (!outcome.isReport) {
         outcome.reason = "report " + std::to_string(index) + " of the array: " + reason;
     }
-    out.push_back(std::move(outcome));
 }
 
 // A report, an array of reports, or a collection of them under "data", as
 // the public API returns collections.
-void reportOutcomes(element value, size_t line, std::vector<ReadOutcome>& out) {
+void reportOutcomes(element value, size_t line, ReadOutcomes& out) {
     element data;
     if (lastValue(value, "data", data) && data.is_array()) {
         value = data;
     }
     simdjson::dom::array items;
     if (value.get(items) != simdjson::SUCCESS) {
-        ReadOutcome outcome;
+        ReadOutcome& outcome = out.add();
         outcome.line = line;
         outcome.isReport = readReport(value, outcome.report, outcome.reason);
-        out.push_back(std::move(outcome));
         return;
     }
     size_t index = 0;
@@ -642,6 +686,7 @@ struct Batch {
     };
     BatchText text;
     std::vector<Unit> units;
+    std::vector<ReadOutcome> spentOutcomes; // to read the reports into
     // Lines of JSON Lines not yet split: all of `text`, split and numbered
     // (from 1) by the thread that reads the batch, so the thread that hands
     // the reports on does not also touch every byte.
@@ -661,35 +706,23 @@ struct Batch {
     }
 };
 
-// A batch's reports, and its buffer to fill again: a new one of a megabyte
-// would cost a page fault every few kilobytes.
-struct ReadBatch {
-    std::vector<ReadOutcome> outcomes;
-    BatchText spentText;
-    // For raw lines: the outcomes' lines count from the batch's start, and
-    // the lines it held.
-    bool relativeLines = false;
-    size_t lineCount = 0;
-};
-
 // One line or array element, followed in memory by the JSON reader's
 // padding or more text.
 void readUnit(simdjson::dom::parser& parser, std::string_view text, size_t line, size_t index,
-              std::vector<ReadOutcome>& out) {
+              ReadOutcomes& out) {
     element value;
     const simdjson::error_code error = parser.parse(text.data(), text.size(), false).get(value);
     if (error != simdjson::SUCCESS) {
-        ReadOutcome outcome;
+        ReadOutcome& outcome = out.add();
         outcome.line = line;
         outcome.reason = jsonProblem(error, text);
         if (index > 0) {
             outcome.reason.insert(0, "report " + std::to_string(index) + " of the array: ");
         }
-        out.push_back(std::move(outcome));
     } else if (index > 0) {
         arrayItemOutcome(value, index, line, out);
     } else if (!value.is_object()) {
-        ReadOutcome& outcome = out.emplace_back();
+        ReadOutcome& outcome = out.add();
         outcome.line = line;
         outcome.reason = "not a JSON object";
     } else {
@@ -698,8 +731,7 @@ void readUnit(simdjson::dom::parser& parser, std::string_view text, size_t line,
 }
 
 // Splits raw lines, numbering them from 1; a last line may lack its end.
-size_t readRawLines(simdjson::dom::parser& parser, std::string_view text,
-                    std::vector<ReadOutcome>& out) {
+size_t readRawLines(simdjson::dom::parser& parser, std::string_view text, ReadOutcomes& out) {
     size_t line = 0;
     for (size_t start = 0; start < text.size(); ++line) {
         const char* const lineEnd =
@@ -717,6 +749,7 @@ size_t readRawLines(simdjson::dom::parser& parser, std::string_view text,
 ReadBatch readBatch(Batch batch, simdjson::dom::parser& parser) {
     batch.text.pad();
     ReadBatch read;
+    read.outcomes = ReadOutcomes(std::move(batch.spentOutcomes));
     if (batch.rawLines) {
         read.relativeLines = true;
         read.lineCount = readRawLines(parser, batch.text.view(), read.outcomes);
@@ -742,10 +775,11 @@ struct ScanReportReader::Parser {
     std::deque<std::future<ReadBatch>> inFlight;
     std::unique_ptr<TaskPool> pool; // made with the first batch
     std::vector<BatchText> spareTexts;
+    std::vector<std::vector<ReadOutcome>> spareOutcomes;
     const size_t cores = coreCount();
-    // A batch or two more than cores, so no core waits while this thread
-    // hands reports on.
-    const size_t maxInFlight = cores;
+    // Three batches a core: a thread that ends its batch before the oldest
+    // is handed on finds another queued, and the batches stay in the cache.
+    const size_t maxInFlight = 3 * cores;
 };
 
 ScanReportReader::ScanReportReader(ReportHandler onReport, SkipHandler onSkip)
@@ -1138,9 +1172,9 @@ void ScanReportReader::takeLine(std::string_view rawLine) {
         return;
     }
     m_layout = Layout::Lines;
-    std::vector<ReadOutcome> first;
+    ReadOutcomes first;
     reportOutcomes(value, m_line, first);
-    deliver(std::move(first));
+    deliver(first.items());
 }
 
 void ScanReportReader::queueUnit(std::string_view text, size_t line, size_t index) {
@@ -1164,8 +1198,12 @@ void ScanReportReader::submitBatch() {
     }
     Batch batch = std::move(p.batch);
     p.batch = Batch();
-    if (p.maxInFlight < 2) {
-        deliver(readBatch(std::move(batch), p.json).outcomes);
+    if (!p.spareOutcomes.empty()) {
+        batch.spentOutcomes = std::move(p.spareOutcomes.back());
+        p.spareOutcomes.pop_back();
+    }
+    if (p.cores < 2) {
+        handOn(readBatch(std::move(batch), p.json));
         return;
     }
     if (!p.pool) {
@@ -1184,18 +1222,24 @@ void ScanReportReader::submitBatch() {
 void ScanReportReader::deliverOldest() {
     ReadBatch read = m_parser->inFlight.front().get();
     m_parser->inFlight.pop_front();
+    handOn(std::move(read));
+}
+
+// Hands a batch's reports on, and keeps its room for the batches to come.
+void ScanReportReader::handOn(ReadBatch&& read) {
     read.spentText.clear();
     m_parser->spareTexts.push_back(std::move(read.spentText));
     if (read.relativeLines) {
-        for (ReadOutcome& outcome : read.outcomes) {
+        for (ReadOutcome& outcome : read.outcomes.items()) {
             outcome.line += m_line;
         }
         m_line += read.lineCount;
     }
-    deliver(std::move(read.outcomes));
+    deliver(read.outcomes.items());
+    m_parser->spareOutcomes.push_back(std::move(read.outcomes).spent());
 }
 
-void ScanReportReader::deliver(std::vector<ReadOutcome>&& outcomes) {
+void ScanReportReader::deliver(std::span<ReadOutcome> outcomes) {
     for (ReadOutcome& outcome : outcomes) {
         if (outcome.isReport) {
             m_onReport(std::move(outcome.report));
@@ -1257,9 +1301,9 @@ void ScanReportReader::parseDocument(std::string_view text, size_t line) {
 }
 
 void ScanReportReader::takeReports(element value, size_t line) {
-    std::vector<ReadOutcome> outcomes;
+    ReadOutcomes outcomes;
     reportOutcomes(value, line, outcomes);
-    deliver(std::move(outcomes));
+    deliver(outcomes.items());
 }
 
 // Text that is no JSON document is read as JSON Lines when a line after its

@@ -56,6 +56,14 @@ struct ScanReport {
     std::string_view textOf(TextSpan span) const {
         return std::string_view(texts).substr(span.offset, span.size);
     }
+    // Empties the report, keeping the room its texts and verdicts grew.
+    void clear() {
+        sha256.clear();
+        analysisDate = 0;
+        verdicts.clear();
+        texts.clear();
+        fields.clear();
+    }
     // Adds `parts` to `texts`, one after another, as one text.
     template <typename... Parts> TextSpan keep(const Parts&... parts) {
         const size_t offset = texts.size();
@@ -68,6 +76,7 @@ struct ScanReport {
 void prepareDatabaseFields(ScanReport& report);
 
 struct ReadOutcome;
+struct ReadBatch;
 
 // Reads the scan reports of one input: JSON Lines (one report a line), or a
 // JSON document holding one report or an array of reports. An array is read
@@ -116,7 +125,8 @@ class ScanReportReader {
     void queueUnit(std::string_view text, size_t line, size_t index);
     void submitBatch();
     void deliverOldest();
-    void deliver(std::vector<ReadOutcome>&& outcomes);
+    void handOn(ReadBatch&& read);
+    void deliver(std::span<ReadOutcome> outcomes);
     void drain();
 
     struct Parser;
