@@ -20,7 +20,8 @@ size_t coreCount();
 // A few threads that stay for the whole of one job and take its tasks in
 // the order given. It exists because a job of a thousand small tasks, each
 // on a thread of its own, pays a thread's start for every task, and its
-// cores idle while a new thread gets going.
+// cores idle while a new thread gets going. Its threads yield to the thread
+// that feeds them (see work()).
 class TaskPool {
   public:
     // One thread per core when `threads` is 0.
