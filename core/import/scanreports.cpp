@@ -792,13 +792,9 @@ void ScanReportReader::feed(std::string_view bytes) {
     if (!m_started) {
         feedStart(bytes);
     } else if (m_layout == Layout::Array) {
-        const size_t from = prepareArrayBatch();
-        m_parser->batch.text.append(bytes);
-        scanArray(from);
+        feedArray(bytes);
     } else if (m_layout == Layout::Lines) {
-        prepareRawBatch();
-        m_parser->batch.text.append(bytes);
-        cutRawBatch();
+        feedRawLines(bytes);
     } else {
         feedLines(bytes);
     }
