@@ -45,7 +45,7 @@ void TaskPool::work() {
     // also hands their results on in order. Marked as batch work, a woken
     // pool thread waits for its turn instead of pushing that thread aside:
     // otherwise, with as many pool threads as cores, the feeding thread
-    // gets a third of a core less than it needs and the pool runs dry.
+    // gets less of a core than it needs and the pool runs dry.
     const sched_param param{};
     sched_setscheduler(0, SCHED_BATCH, &param);
 #endif

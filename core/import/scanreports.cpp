@@ -149,11 +149,17 @@ bool isSha256(std::string_view text) {
            });
 }
 
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
+// `text` in lower case, into `into`, whose room is kept.
+void assignLowerCase(std::string& into, std::string_view text) {
+    into.assign(text);
+    for (char& c : into) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
+}
+
+std::string lowerCase(std::string_view text) {
+    std::string lower;
+    assignLowerCase(lower, text);
     return lower;
 }
 
@@ -353,10 +359,7 @@ bool readReport(element root, ScanReport& report, std::string& reason) {
         reason = "no SHA-256 of the sample";
         return false;
     }
-    report.sha256.assign(sha);
-    for (char& c : report.sha256) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    assignLowerCase(report.sha256, sha);
     if (!readVerdicts(results, v3, report)) {
         reason = "an engine's result is not a JSON object";
         return false;
